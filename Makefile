@@ -1,0 +1,38 @@
+# Two commands do everything on a fresh Debian 12 machine:
+#   make run    installs what is missing, builds, starts Notara
+#   make test   installs what is missing, builds, runs every test
+BUILD_DIR ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= $(shell nproc)
+ARGS ?=
+
+.PHONY: all deps configure build run test bench format clean
+
+all: build
+
+deps:
+	@tools/install-deps
+
+configure: deps
+	@if [ ! -f $(BUILD_DIR)/build.ninja ]; then \
+	  cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE); \
+	fi
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@tools/run-app $(BUILD_DIR)/notara $(ARGS)
+
+test: build
+	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+bench: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target benchmarks
+	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+format:
+	@clang-format -i $$(git ls-files '*.h' '*.cpp')
+
+clean:
+	@rm -rf $(BUILD_DIR)

@@ -1,0 +1,311 @@
+#include "app/Center.h"
+
+#include <strings.h>
+
+#include <cstring>
+
+#include "app/MainWnd.h"
+#include "app/Menus.h"
+#include "foundation/CritLock.h"
+#include "foundation/ErrorReport.h"
+#include "foundation/LogFile.h"
+#include "foundation/StringBreaker.h"
+
+// Steps marked SEAM(<subsystem>) are where the subsystems that are not built
+// yet join the start-up and shutdown sequences, in the order they run.
+
+namespace {
+constexpr size_t kHeapBytes = 0x100000;
+constexpr int kListGrowStep = 50;
+constexpr int kSongEditorType = 13;
+}  // namespace
+
+CCenter::CCenter(int kind, const char* commandLine, const PLATFORM& platform,
+                 const START_OPTIONS& options)
+    : m_commandLine(commandLine), m_kind(kind), m_platform(platform), m_options(options) {}
+
+CCenter::~CCenter() {
+    if (m_heap) {
+        Close();
+    }
+    m_mainWindow.reset();
+}
+
+bool CCenter::ReportError(const char* source, int line, const char* format, ...) {
+    CCharString message;
+    va_list args;
+    va_start(args, format);
+    message.FormatV(format, args);
+    va_end(args);
+    return ::ReportError(source, line, "%s", message.GetText());
+}
+
+bool CCenter::Init() {
+    // SEAM(platform): process priority and common controls need nothing here.
+    m_heap = std::make_unique<CHeap>(kHeapBytes);
+    m_windows = std::make_unique<CVarList<CBaseWindow*>>(kListGrowStep, m_heap.get());
+    // SEAM(theory): the working note list, CNoteManager, the instrument list
+    // and the THING list are created here on the heap.
+    // SEAM(songs, midi): CMix and CMidiKeyboard are created here.
+
+    APP_KIND kind;
+    if (!FindApplicationKind(m_kind, kind, m_error)) {
+        return false;
+    }
+    m_title = kind.title;
+    m_iconId = kind.iconId;
+    m_menuId = kind.menuId;
+    m_startInTray = kind.startInTray;
+
+    // SEAM(settings): the settings are loaded for (title, kind) here; until
+    // they exist no placement is saved, so every run is a first run.
+    m_firstRun = true;
+
+    m_mainWindow = std::make_unique<CMainWnd>(*this, *m_platform.windowSystem,
+                                              *m_platform.eventLoop, m_options);
+    if (!m_mainWindow->CreateMain(kind)) {
+        m_error.Format("Can't create main window:\n%s", m_mainWindow->GetError());
+        m_mainWindow.reset();
+        return false;
+    }
+    return true;
+}
+
+bool CCenter::OpenLog() {
+    m_logFile = std::make_unique<CLogFile>();
+    if (!m_logFile->Open("", "")) {
+        m_error.Format("Can't open log file: %s", m_logFile->GetError());
+        ReportError(kSource, __LINE__, "%s", m_error.GetText());
+        m_logFile.reset();
+        return false;
+    }
+    m_logFile->Truncate();
+    SetErrorLog(m_logFile.get());
+    m_logFile->WriteLine("===== Initializing", true);
+    return true;
+}
+
+bool CCenter::Startup() {
+    if (m_kind == 1 && !OpenLog()) {
+        return false;
+    }
+    // SEAM(theory): the 82-entry instrument table with the drum defaults, then
+    // CNoteManager::Init ("Can't initialize note manager: %s").
+    // SEAM(midi): CMidiMapper reset to 0.0.
+    // SEAM(songs): "Default.mix" loaded, or the default mix applied.
+    // SEAM(midi): the MIDI keyboard attached to Thing 39 with the mix.
+    // SEAM(audio, capture, midi): CSound, CSoundCapture and CMidiPort are
+    // created here and the devices opened; their failures are shown once in
+    // the "Audio Device Error" box and never stop start-up.
+    // SEAM(scene): CSpacePainter for kinds 1-5, 10 and 11, keyboard sound on.
+    // SEAM(songs): the composition generator for kinds 1-5.
+    // SEAM(audio, scene): CGenerator and the animator.
+    // SEAM(ui, editors): the Mixer, Text and Lesson dialogs, the picture
+    // window and the kind's other windows are created and listed here.
+    // SEAM(ui): on a first run all windows are arranged.
+    // SEAM(scene): the painter is initialised with the picture window and
+    // asked for picture kind 32 (17 for kinds 2 and 3).
+    // SEAM(settings): the kind's content file is read into the Text dialog.
+    if (m_startInTray) {
+        // SEAM(tray): the notification icon is added; the window stays hidden.
+    } else {
+        m_mainWindow->Show(true);
+    }
+    // SEAM(theory, audio): the default chord is made and handed to the sound.
+    for (int i = 0; i < m_windows->GetCount(); ++i) {
+        (*m_windows->GetAt(i))->Update();
+    }
+    m_showInitErrors = false;
+    return true;
+}
+
+void CCenter::Close() {
+    if (!m_heap) {
+        return;
+    }
+    CloseAllWindows();
+    // SEAM(songs, settings): "Default.mix" and the settings are saved here.
+    // SEAM: the engines are deleted here in this order: painter, composition
+    // generator, animator, sound engine (stopped first), capture, default
+    // chord, CGenerator, CNoteManager, CMidiMapper, CMix, CMidiKeyboard,
+    // CMidiPort.
+    if (m_logFile) {
+        m_logFile->WriteLine("===== Closing", true);
+        SetErrorLog(nullptr);
+        m_logFile->Close();
+        m_logFile.reset();
+    }
+    m_windows.reset();
+    m_heap.reset();
+}
+
+bool CCenter::FindWindow(int typeId, CBaseWindow*& window) {
+    window = nullptr;
+    for (int i = 0; m_windows && i < m_windows->GetCount(); ++i) {
+        CBaseWindow* candidate = *m_windows->GetAt(i);
+        if (candidate->GetTypeId() == typeId) {
+            window = candidate;
+            return true;
+        }
+    }
+    m_error.Format("Can't find open window %d", typeId);
+    return false;
+}
+
+void CCenter::CloseAllWindows() {
+    if (!m_windows) {
+        return;
+    }
+    for (int i = 0; i < m_windows->GetCount(); ++i) {
+        CBaseWindow* window = *m_windows->GetAt(i);
+        window->Destroy(2);
+        delete window;
+    }
+    m_windows->RemoveAll();
+}
+
+void CCenter::OnTimer(int timerId) {
+    CCritLock lock(m_lock, "CCenter::OnTimer");
+    // SEAM(audio, capture, scene): the tick goes to the sound engine, the
+    // capture and the painter.
+    if (timerId == CMainWnd::kFrameTimer) {
+        // SEAM(songs): playing time limits; SEAM(scene): the animator step.
+        StepFade();
+    } else if (timerId == CMainWnd::kSecondTimer) {
+        // SEAM(scene): marker blink; the animator's once-a-second work.
+        if (m_logFile) {
+            m_logFile->Flush();
+        }
+    }
+    for (int i = 0; m_windows && i < m_windows->GetCount(); ++i) {
+        (*m_windows->GetAt(i))->OnTimer(timerId);
+    }
+}
+
+void CCenter::StepFade() {
+    switch (m_fadeState) {
+        case 3:
+            m_fadeLevel -= m_fadeStep;
+            if (m_fadeLevel <= 0.0f) {
+                m_fadeLevel = 0.0f;
+                m_fadeState = 2;
+            }
+            break;
+        case 2:
+            // SEAM(scene): CSpacePainter::CreatePicture(0) rebuilds the picture.
+            m_fadeState = 1;
+            break;
+        case 1:
+            m_fadeLevel += m_fadeStep;
+            if (m_fadeLevel >= 1.0f) {
+                m_fadeLevel = 1.0f;
+                m_fadeState = 0;
+            }
+            break;
+        default:
+            return;
+    }
+    // SEAM(scene): the painter receives m_fadeLevel.
+}
+
+void CCenter::OnIdle() {
+    // SEAM(scene): the painter renders a frame.
+}
+
+void CCenter::OnNote(std::unique_ptr<IPayload> note) {
+    // SEAM(theory, trainer): the note is prepared, recorded, sounded when it
+    // came from the computer keyboard and handed to the picture and the
+    // note-reading exercise. Until then it is dropped, and deleted here.
+    note.reset();
+}
+
+bool CCenter::OnCommand(int commandId) {
+    CBaseWindow* window = nullptr;
+    switch (commandId) {
+        case kCommandNewSong:
+        case kCommandOpenSong:
+        case kCommandSaveSong:
+        case kCommandSaveSongAs:
+        case kCommandSaveSongToMidi:
+        case kCommandSaveSongToWave:
+        case kCommandNewGroove:
+        case kCommandOpenGroove:
+        case kCommandSaveGroove:
+        case kCommandSaveGrooveAs:
+            // Every song and groove command needs the Song Editor first.
+            return FindWindow(kSongEditorType, window);
+        case kCommandShowSong:
+            return ShowWindowOfType(13);
+        case kCommandShowMixer:
+            return ShowWindowOfType(11);
+        case kCommandShowPicture:
+            return ShowWindowOfType(16);
+        case kCommandShowColors:
+            return ShowWindowOfType(5);
+        case kCommandShowText:
+            return ShowWindowOfType(9);
+        case kCommandArrangeAll:
+            // SEAM(ui): arranging needs the Mixer and the Text dialog.
+            return true;
+        case kCommandAudioSettings:
+            // SEAM(editors): the audio settings dialog.
+            return true;
+        case kCommandAbout:
+            ShowAbout();
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CCenter::ShowWindowOfType(int typeId) {
+    CBaseWindow* window = nullptr;
+    if (!FindWindow(typeId, window)) {
+        m_error.Format("Can't find window %d to show", typeId);
+        return false;
+    }
+    if (!window->Show(true)) {
+        m_error.Format("Can't show window %d", typeId);
+        return false;
+    }
+    return true;
+}
+
+void CCenter::ShowAbout() {
+    CCharString text;
+    text.Format("%s\nVersion %d.%d", m_title.GetText(), 0, 1);
+    m_platform.windowSystem->MessageBox(m_mainWindow ? m_mainWindow->GetWindow() : nullptr, text,
+                                        "About", BoxIcon::kInformation, BoxButtons::kOk);
+}
+
+bool CCenter::GetCommandLineSong(const char* commandLine, CCharString& path) {
+    path.Empty();
+    if (commandLine == nullptr || *commandLine == '\0') {
+        return false;
+    }
+    CStringBreaker words(commandLine);
+    const char* first = words.Next(" ", CStringBreaker::kDelimiterRun);
+    if (first == nullptr || strcasecmp(first, "SomeCommand") == 0) {
+        return false;
+    }
+    const char* dot = std::strrchr(commandLine, '.');
+    const char* slash = std::strrchr(commandLine, '/');
+    if (dot == nullptr || (slash != nullptr && slash > dot)) {
+        return false;
+    }
+    if (std::strcmp(dot, ".mid") != 0 && std::strcmp(dot, ".Song") != 0) {
+        return false;
+    }
+    path = commandLine;
+    return true;
+}
+
+bool CCenter::HandleCommandLine() {
+    CCharString path;
+    if (!GetCommandLineSong(m_commandLine, path)) {
+        return false;
+    }
+    // SEAM(songs): playback stops and the song is loaded from path.
+    m_error.Format("Can't load song: %s: songs can't be opened in this build", path.GetText());
+    return false;
+}

@@ -1,0 +1,31 @@
+#include "app/Entry.h"
+
+#include "app/Center.h"
+
+const char* const kInstanceLockName = "{37750A18-5FF9-4f22-BB8F-46F5877AAA5E}";
+
+namespace {
+constexpr const char* kProductTitle = "Notara";
+}
+
+int RunApplication(const PLATFORM& platform, int kind, const START_OPTIONS& options) {
+    // SEAM(crash report): the crash handler is installed here and restored on
+    // the way out.
+    std::unique_ptr<IInstanceLock> instanceLock = platform.createInstanceLock();
+    if (!instanceLock->TryAcquire(kInstanceLockName)) {
+        platform.windowSystem->MessageBox(nullptr,
+                                          "Another instance of\nthis application is running",
+                                          kProductTitle, BoxIcon::kExclamation, BoxButtons::kOk);
+        return 0;
+    }
+    CCenter center(kind, options.commandLine.c_str(), platform, options);
+    if (center.Init()) {
+        platform.eventLoop->Run();
+    } else {
+        CCharString message;
+        message.Format("Can't initialize %s:\n%s", kProductTitle, center.GetError());
+        platform.windowSystem->MessageBox(nullptr, message, kProductTitle, BoxIcon::kError,
+                                          BoxButtons::kOk);
+    }
+    return 0;
+}

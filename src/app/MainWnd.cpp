@@ -1,0 +1,119 @@
+#include "app/MainWnd.h"
+
+#include <algorithm>
+#include <string>
+
+#include "app/Catalogue.h"
+#include "app/Center.h"
+#include "app/Menus.h"
+#include "foundation/ErrorReport.h"
+
+CMainWnd::CMainWnd(CCenter& center, IWindowSystem& windowSystem, IEventLoop& eventLoop,
+                   const START_OPTIONS& options)
+    : CBaseWindow(kTypeId, windowSystem, eventLoop), m_center(center), m_options(options) {}
+
+bool CMainWnd::CreateMain(const APP_KIND& kind) {
+    return Create(kind.title, kind.menuId, GetMenuBar(kind.menuId));
+}
+
+bool CMainWnd::OnCreate() {
+    // SEAM(settings): the saved main rectangle is read here; until settings
+    // exist it is always unset, so the window takes the desktop work area.
+    const WINDOW_RECT area = m_windowSystem.GetWorkArea();
+    if (area.width <= 0 || area.height <= 0) {
+        m_error = "Can't get desktop size for the main window";
+        ReportError("MainWnd", __LINE__, "%s", m_error.GetText());
+        return false;
+    }
+    GetWindow()->SetMinimumSize(200, 200);
+    GetWindow()->SetRect(area);
+    return PostMessage(kStartMessage);
+}
+
+void CMainWnd::OnPosted(int message, std::unique_ptr<IPayload> payload) {
+    switch (message) {
+        case kStartMessage:
+            OnStart();
+            break;
+        case kShutdownMessage:
+            OnShutdown();
+            break;
+        case kNoteMessage:
+            m_center.OnNote(std::move(payload));
+            break;
+        default:
+            // 1025, 1041, 1047 and the notices of other windows: their
+            // receivers arrive with later subsystems; the payload is deleted.
+            break;
+    }
+}
+
+void CMainWnd::OnStart() {
+    if (!m_center.Startup()) {
+        if (m_center.IsShowingInitErrors()) {
+            m_windowSystem.MessageBox(GetWindow(), m_center.GetError(), "Error", BoxIcon::kError,
+                                      BoxButtons::kOk);
+        }
+        OnClose();
+        return;
+    }
+    SetTimer(kFrameTimer, 33);
+    SetTimer(kTenthTimer, 100);
+    SetTimer(kSecondTimer, 1000);
+    if (m_options.quitAfterSeconds >= 0.0) {
+        SetTimer(kQuitTimer, std::max(1, static_cast<int>(m_options.quitAfterSeconds * 1000.0)));
+    }
+    if (!m_options.screenshotPath.empty()) {
+        SetTimer(kScreenshotTimer, 200);
+    }
+    m_center.HandleCommandLine();
+}
+
+void CMainWnd::OnTick(int timerId) {
+    switch (timerId) {
+        case kQuitTimer:
+            OnClose();
+            break;
+        case kScreenshotTimer:
+            KillTimer(kScreenshotTimer);
+            SaveScreenshot();
+            break;
+        default:
+            m_center.OnTimer(timerId);
+            break;
+    }
+}
+
+void CMainWnd::SaveScreenshot() {
+    std::string reason;
+    if (!GetWindow()->SaveScreenshot(m_options.screenshotPath.c_str(), reason)) {
+        ReportError("MainWnd", __LINE__, "Can't save screenshot %s: %s",
+                    m_options.screenshotPath.c_str(), reason.c_str());
+    }
+}
+
+void CMainWnd::OnMenuCommand(int commandId) {
+    m_center.OnCommand(commandId);
+}
+
+void CMainWnd::OnClose() {
+    if (m_closing) {
+        return;
+    }
+    m_closing = true;
+    // SEAM(settings): the window's placement is stored into the settings here.
+    for (int timer : {kFrameTimer, kTenthTimer, kSecondTimer, kQuitTimer, kScreenshotTimer}) {
+        KillTimer(timer);
+    }
+    PostMessage(kShutdownMessage);
+}
+
+void CMainWnd::OnShutdown() {
+    m_center.Close();
+    Destroy(0);
+}
+
+void CMainWnd::OnDestroy(int) {
+    // SEAM(tray): the notification icon is removed here.
+    m_eventLoop.Quit(0);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/StartOptions.h"
+#include "ui/BaseWindow.h"
+
+class CCenter;
+struct APP_KIND;
+
+// The frame window: carries the kind's menu, owns the periodic timers and
+// receives what other threads post to the application.
+class CMainWnd : public CBaseWindow {
+public:
+    static constexpr int kTypeId = 1;
+
+    enum Message : int {
+        kNotifyIconMessage = 1025,
+        kStartMessage = 1027,
+        kShutdownMessage = 1028,
+        kPlaybackMessage = 1041,
+        kNoteMessage = 1046,
+        kLevelMessage = 1047,
+    };
+    enum Timer : int {
+        kFrameTimer = 1,        // every 33 ms
+        kTenthTimer = 2,        // every 100 ms
+        kSecondTimer = 3,       // every 1000 ms
+        kQuitTimer = 90,        // --quit-after
+        kScreenshotTimer = 91,  // --screenshot, shortly after the window shows
+    };
+
+    CMainWnd(CCenter& center, IWindowSystem& windowSystem, IEventLoop& eventLoop,
+             const START_OPTIONS& options);
+
+    bool CreateMain(const APP_KIND& kind);
+    bool IsClosing() const { return m_closing; }
+
+protected:
+    bool OnCreate() override;
+    void OnDestroy(int code) override;
+    void OnClose() override;
+    void OnPosted(int message, std::unique_ptr<IPayload> payload) override;
+    void OnTick(int timerId) override;
+    void OnMenuCommand(int commandId) override;
+
+private:
+    void OnStart();
+    void OnShutdown();
+    void SaveScreenshot();
+
+    CCenter& m_center;
+    START_OPTIONS m_options;
+    bool m_closing = false;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <vector>
+
+#include "platform/Window.h"
+
+// Command ids of the menus and of the keys that send menu commands.
+enum MenuCommand : int {
+    kCommandNewSong = 1377,
+    kCommandOpenSong = 1365,
+    kCommandSaveSong = 1369,
+    kCommandSaveSongAs = 1509,
+    kCommandSaveSongToMidi = 1484,
+    kCommandSaveSongToWave = 1485,
+    kCommandNewGroove = 1401,
+    kCommandOpenGroove = 1419,
+    kCommandSaveGroove = 1435,
+    kCommandSaveGrooveAs = 1491,
+    kCommandShowSong = 1288,
+    kCommandShowMixer = 1372,
+    kCommandShowPicture = 1481,
+    kCommandShowColors = 1499,
+    kCommandArrangeAll = 1501,
+    kCommandAudioSettings = 1223,
+    kCommandAbout = 1161,
+    kCommandShowText = 1628,
+};
+
+// The menu bar of a menu id; empty for menus of kinds this build lacks.
+std::vector<MENU_ITEM> GetMenuBar(int menuId);

@@ -1,0 +1,29 @@
+#include <QApplication>
+
+#include <cstdio>
+#include <string>
+
+#include "app/Catalogue.h"
+#include "app/Entry.h"
+#include "app/StartOptions.h"
+#include "platform/qt/QtBackend.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);  // takes Qt's own options out of argv
+    START_OPTIONS options;
+    std::string error;
+    if (!ParseStartOptions(argc - 1, argv + 1, options, error)) {
+        std::fprintf(stderr, "notara: %s\n\n%s", error.c_str(), kUsageText);
+        return 2;
+    }
+    if (options.showHelp) {
+        std::fputs(kUsageText, stdout);
+        return 0;
+    }
+    CQtBackend backend;
+    if (options.quitAfterSeconds >= 0.0) {
+        // Unattended runs must not hang on a box nobody answers.
+        backend.SetMessageBoxTimeout(static_cast<int>(options.quitAfterSeconds * 1000.0));
+    }
+    return RunApplication(backend.GetPlatform(), kNotaraDemoKind, options);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "foundation/CharString.h"
+#include "foundation/FileInfo.h"
+
+// Splits path into drive, directory, folder, name and extension; false when
+// path is null or too long to be a path.
+bool SplitPath(const char* path, FILE_INFO& info);
+
+// Creates every missing folder of path. A relative path is taken below the
+// executable's folder. A folder that already exists counts as made.
+bool MakeDirectory(const char* path);
+
+// Makes the folder that the file path lies in.
+bool MakeFileDirectory(const char* path);
+
+// folder + name + newExtension (newExtension carries its dot).
+CCharString ChangeExtension(const char* path, const char* newExtension);
+
+// Folder of the running executable, without a trailing separator.
+bool GetProgramFolder(CCharString& folder);
+
+// File name of the running executable without folder and extension.
+bool GetProgramName(CCharString& name);

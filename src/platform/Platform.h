@@ -1,0 +1,16 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "platform/EventLoop.h"
+#include "platform/InstanceLock.h"
+#include "platform/WindowSystem.h"
+
+// The services a backend gives the application; chosen once at start-up.
+struct PLATFORM {
+    IEventLoop* eventLoop = nullptr;
+    IWindowSystem* windowSystem = nullptr;
+    // Makes a fresh, unheld instance lock.
+    std::function<std::unique_ptr<IInstanceLock>()> createInstanceLock;
+};

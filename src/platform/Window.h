@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/WindowHandler.h"
+
+// One entry of a menu bar: a popup when it has items, a separator when it
+// has neither text nor command.
+struct MENU_ITEM {
+    std::string text;  // "&" marks the mnemonic
+    int commandId = 0;
+    std::vector<MENU_ITEM> items;
+};
+
+struct WINDOW_RECT {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// A top-level window. Destroying the object destroys the window.
+class IWindow {
+public:
+    virtual ~IWindow() = default;
+    virtual WindowId GetId() const = 0;
+    virtual void SetTitle(const char* title) = 0;
+    virtual void SetMenu(int menuId, const std::vector<MENU_ITEM>& menu) = 0;
+    virtual void SetRect(const WINDOW_RECT& rect) = 0;
+    virtual WINDOW_RECT GetRect() const = 0;
+    virtual void SetMinimumSize(int width, int height) = 0;
+    virtual void Show(bool show) = 0;
+    virtual bool IsVisible() const = 0;
+    virtual void BringToFront() = 0;
+    // Saves what the window shows as a PNG file.
+    virtual bool SaveScreenshot(const char* path, std::string& error) = 0;
+};

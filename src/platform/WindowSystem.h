@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/Window.h"
+
+class IEventLoop;
+
+enum class BoxIcon { kNone, kInformation, kExclamation, kError, kQuestion };
+enum class BoxButtons { kOk, kOkCancel, kYesNo };
+enum class BoxResult { kOk, kCancel, kYes, kNo };
+
+// Windows and the dialogs every window may need.
+class IWindowSystem {
+public:
+    virtual ~IWindowSystem() = default;
+
+    // A hidden top-level window whose events go to handler; null with the
+    // reason in error when it cannot be made.
+    virtual std::unique_ptr<IWindow> CreateTopLevelWindow(IWindowHandler* handler,
+                                                          std::string& error) = 0;
+    // Modal where a user can answer; the text is also written to the debug
+    // output so that unattended runs keep it. owner may be null.
+    virtual BoxResult MessageBox(IWindow* owner, const char* text, const char* caption,
+                                 BoxIcon icon, BoxButtons buttons) = 0;
+    // The desktop area not covered by panels.
+    virtual WINDOW_RECT GetWorkArea() = 0;
+};

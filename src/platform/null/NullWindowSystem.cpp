@@ -1,0 +1,49 @@
+#include "platform/null/NullWindowSystem.h"
+
+#include <algorithm>
+
+#include "platform/DebugOutput.h"
+#include "platform/null/NullJournal.h"
+#include "platform/null/NullWindow.h"
+
+CNullWindowSystem::CNullWindowSystem(IEventLoop& loop, CNullJournal* journal)
+    : m_loop(loop), m_journal(journal) {}
+
+std::unique_ptr<IWindow> CNullWindowSystem::CreateTopLevelWindow(IWindowHandler* handler,
+                                                                 std::string& error) {
+    if (!m_creationError.empty()) {
+        error = m_creationError;
+        return nullptr;
+    }
+    auto window = std::make_unique<CNullWindow>(m_loop, handler, m_journal);
+    m_windows.push_back(window.get());
+    window->SetDestroyNotice([this](CNullWindow* gone) {
+        m_windows.erase(std::remove(m_windows.begin(), m_windows.end(), gone), m_windows.end());
+    });
+    return window;
+}
+
+BoxResult CNullWindowSystem::MessageBox(IWindow* owner, const char* text, const char* caption,
+                                        BoxIcon icon, BoxButtons buttons) {
+    BOX_RECORD box;
+    box.text = text != nullptr ? text : "";
+    box.caption = caption != nullptr ? caption : "";
+    box.icon = icon;
+    box.buttons = buttons;
+    box.hasOwner = owner != nullptr;
+    m_boxes.push_back(box);
+    if (m_journal != nullptr) {
+        m_journal->Add("MessageBox " + box.caption);
+    }
+    Platform::WriteDebugOutput(("Message box \"" + box.caption + "\": " + box.text).c_str());
+    if (!m_answers.empty()) {
+        const BoxResult answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
+    }
+    return buttons == BoxButtons::kYesNo ? BoxResult::kYes : BoxResult::kOk;
+}
+
+std::vector<CNullWindow*> CNullWindowSystem::GetWindows() const {
+    return m_windows;
+}

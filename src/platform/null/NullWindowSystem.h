@@ -1,0 +1,49 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/WindowSystem.h"
+
+class CNullJournal;
+class CNullWindow;
+
+struct BOX_RECORD {
+    std::string text;
+    std::string caption;
+    BoxIcon icon = BoxIcon::kNone;
+    BoxButtons buttons = BoxButtons::kOk;
+    bool hasOwner = false;
+};
+
+// Windows that are records, and message boxes that never block: each box is
+// recorded and answered from a script (OK or Yes when the script is empty).
+class CNullWindowSystem : public IWindowSystem {
+public:
+    CNullWindowSystem(IEventLoop& loop, CNullJournal* journal = nullptr);
+
+    std::unique_ptr<IWindow> CreateTopLevelWindow(IWindowHandler* handler,
+                                                  std::string& error) override;
+    BoxResult MessageBox(IWindow* owner, const char* text, const char* caption, BoxIcon icon,
+                         BoxButtons buttons) override;
+    WINDOW_RECT GetWorkArea() override { return m_workArea; }
+
+    void ScriptAnswer(BoxResult answer) { m_answers.push_back(answer); }
+    // Makes the next window creations fail with error.
+    void FailWindowCreation(const std::string& error) { m_creationError = error; }
+    void SetWorkArea(const WINDOW_RECT& area) { m_workArea = area; }
+
+    const std::vector<BOX_RECORD>& GetBoxes() const { return m_boxes; }
+    // The windows made so far that still exist, oldest first.
+    std::vector<CNullWindow*> GetWindows() const;
+
+private:
+    IEventLoop& m_loop;
+    CNullJournal* m_journal;
+    std::vector<BOX_RECORD> m_boxes;
+    std::deque<BoxResult> m_answers;
+    std::string m_creationError;
+    WINDOW_RECT m_workArea{0, 0, 1280, 800};
+    std::vector<CNullWindow*> m_windows;
+};

@@ -1,0 +1,24 @@
+#include "platform/qt/QtBackend.h"
+
+#include <QGuiApplication>
+
+#include "platform/qt/QtEventLoop.h"
+#include "platform/qt/QtInstanceLock.h"
+#include "platform/qt/QtWindowSystem.h"
+
+CQtBackend::CQtBackend()
+    : m_eventLoop(std::make_unique<CQtEventLoop>()),
+      m_windowSystem(std::make_unique<CQtWindowSystem>(*m_eventLoop)) {
+    // The application ends when its main window has shut it down, not when
+    // the last window happens to close.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    m_platform.eventLoop = m_eventLoop.get();
+    m_platform.windowSystem = m_windowSystem.get();
+    m_platform.createInstanceLock = [] { return std::make_unique<CQtInstanceLock>(); };
+}
+
+CQtBackend::~CQtBackend() = default;
+
+void CQtBackend::SetMessageBoxTimeout(int ms) {
+    m_windowSystem->SetMessageBoxTimeout(ms);
+}

@@ -1,0 +1,93 @@
+#include "platform/qt/QtWindow.h"
+
+#include <QImage>
+#include <QMenuBar>
+#include <QPixmap>
+
+#include "platform/qt/QtEventLoop.h"
+#include "platform/qt/QtFrameWidget.h"
+
+CQtWindow::CQtWindow(CQtEventLoop& loop, IWindowHandler* handler)
+    : m_loop(loop), m_id(loop.AddWindow(handler)), m_widget(new CQtFrameWidget(handler)) {}
+
+CQtWindow::~CQtWindow() {
+    m_loop.RemoveWindow(m_id);
+    if (m_widget) {
+        m_widget->Detach();
+        m_widget->hide();
+        m_widget->deleteLater();  // we may be inside one of its events
+    }
+}
+
+void CQtWindow::SetTitle(const char* title) {
+    m_widget->setWindowTitle(QString::fromUtf8(title != nullptr ? title : ""));
+}
+
+void CQtWindow::AddItems(QMenu* menu, const std::vector<MENU_ITEM>& items) {
+    for (const MENU_ITEM& item : items) {
+        const QString text = QString::fromStdString(item.text);
+        if (!item.items.empty()) {
+            AddItems(menu->addMenu(text), item.items);
+        } else if (item.text.empty() && item.commandId == 0) {
+            menu->addSeparator();
+        } else {
+            const int command = item.commandId;
+            QAction* action = menu->addAction(text);
+            QObject::connect(action, &QAction::triggered, m_widget, [widget = m_widget, command] {
+                if (widget && widget->GetHandler() != nullptr) {
+                    widget->GetHandler()->OnCommand(command);
+                }
+            });
+        }
+    }
+}
+
+void CQtWindow::SetMenu(int, const std::vector<MENU_ITEM>& menu) {
+    QMenuBar* bar = m_widget->menuBar();
+    bar->clear();
+    for (const MENU_ITEM& popup : menu) {
+        AddItems(bar->addMenu(QString::fromStdString(popup.text)), popup.items);
+    }
+}
+
+void CQtWindow::SetRect(const WINDOW_RECT& rect) {
+    m_widget->move(rect.left, rect.top);
+    m_widget->resize(rect.width, rect.height);
+}
+
+WINDOW_RECT CQtWindow::GetRect() const {
+    const QRect frame = m_widget->geometry();
+    return WINDOW_RECT{frame.x(), frame.y(), frame.width(), frame.height()};
+}
+
+void CQtWindow::SetMinimumSize(int width, int height) {
+    m_widget->setMinimumSize(width, height);
+}
+
+void CQtWindow::Show(bool show) {
+    m_widget->setVisible(show);
+}
+
+bool CQtWindow::IsVisible() const {
+    return m_widget->isVisible();
+}
+
+void CQtWindow::BringToFront() {
+    m_widget->raise();
+    m_widget->activateWindow();
+}
+
+bool CQtWindow::SaveScreenshot(const char* path, std::string& error) {
+    QImage picture = m_widget->grab().toImage();
+    if (picture.isNull()) {
+        error = "the window shows nothing yet";
+        return false;
+    }
+    // The title travels inside the file, since a grab has no title bar.
+    picture.setText("Title", m_widget->windowTitle());
+    if (!picture.save(QString::fromUtf8(path), "PNG")) {
+        error = std::string("can't write ") + path;
+        return false;
+    }
+    return true;
+}

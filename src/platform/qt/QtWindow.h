@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QPointer>
+
+#include "platform/Window.h"
+
+class CQtEventLoop;
+class CQtFrameWidget;
+class QMenu;
+
+// A top-level window on Qt Widgets.
+class CQtWindow : public IWindow {
+public:
+    CQtWindow(CQtEventLoop& loop, IWindowHandler* handler);
+    ~CQtWindow() override;
+
+    WindowId GetId() const override { return m_id; }
+    void SetTitle(const char* title) override;
+    void SetMenu(int menuId, const std::vector<MENU_ITEM>& menu) override;
+    void SetRect(const WINDOW_RECT& rect) override;
+    WINDOW_RECT GetRect() const override;
+    void SetMinimumSize(int width, int height) override;
+    void Show(bool show) override;
+    bool IsVisible() const override;
+    void BringToFront() override;
+    bool SaveScreenshot(const char* path, std::string& error) override;
+
+    CQtFrameWidget* GetWidget() const { return m_widget; }
+
+private:
+    void AddItems(QMenu* menu, const std::vector<MENU_ITEM>& items);
+
+    CQtEventLoop& m_loop;
+    WindowId m_id;
+    QPointer<CQtFrameWidget> m_widget;
+};

@@ -1,0 +1,95 @@
+#include "platform/qt/QtWindowSystem.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+
+#include "platform/DebugOutput.h"
+#include "platform/qt/QtEventLoop.h"
+#include "platform/qt/QtFrameWidget.h"
+#include "platform/qt/QtWindow.h"
+
+CQtWindowSystem::CQtWindowSystem(CQtEventLoop& loop) : m_loop(loop) {}
+
+std::unique_ptr<IWindow> CQtWindowSystem::CreateTopLevelWindow(IWindowHandler* handler,
+                                                               std::string& error) {
+    if (QGuiApplication::instance() == nullptr) {
+        error = "no application object";
+        return nullptr;
+    }
+    return std::make_unique<CQtWindow>(m_loop, handler);
+}
+
+namespace {
+
+QMessageBox::Icon ToQtIcon(BoxIcon icon) {
+    switch (icon) {
+        case BoxIcon::kInformation:
+            return QMessageBox::Information;
+        case BoxIcon::kExclamation:
+            return QMessageBox::Warning;
+        case BoxIcon::kError:
+            return QMessageBox::Critical;
+        case BoxIcon::kQuestion:
+            return QMessageBox::Question;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+QMessageBox::StandardButtons ToQtButtons(BoxButtons buttons) {
+    switch (buttons) {
+        case BoxButtons::kOkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case BoxButtons::kYesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        default:
+            return QMessageBox::Ok;
+    }
+}
+
+BoxResult FromQtButton(int button) {
+    switch (button) {
+        case QMessageBox::Yes:
+            return BoxResult::kYes;
+        case QMessageBox::No:
+            return BoxResult::kNo;
+        case QMessageBox::Cancel:
+            return BoxResult::kCancel;
+        default:
+            return BoxResult::kOk;
+    }
+}
+
+}  // namespace
+
+BoxResult CQtWindowSystem::MessageBox(IWindow* owner, const char* text, const char* caption,
+                                      BoxIcon icon, BoxButtons buttons) {
+    const QString qtText = QString::fromUtf8(text != nullptr ? text : "");
+    const QString qtCaption = QString::fromUtf8(caption != nullptr ? caption : "");
+    Platform::WriteDebugOutput(
+        QString("Message box \"%1\": %2").arg(qtCaption, qtText).toUtf8().constData());
+    QWidget* parent = nullptr;
+    if (auto* window = dynamic_cast<CQtWindow*>(owner)) {
+        parent = window->GetWidget();
+    }
+    QMessageBox box(ToQtIcon(icon), qtCaption, qtText, ToQtButtons(buttons), parent);
+    if (m_boxTimeoutMs >= 0) {
+        // An unattended run gives the answer that changes nothing.
+        const int answer = buttons == BoxButtons::kYesNo      ? QMessageBox::No
+                           : buttons == BoxButtons::kOkCancel ? QMessageBox::Cancel
+                                                              : QMessageBox::Ok;
+        QTimer::singleShot(m_boxTimeoutMs, &box, [&box, answer] { box.done(answer); });
+    }
+    return FromQtButton(box.exec());
+}
+
+WINDOW_RECT CQtWindowSystem::GetWorkArea() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return WINDOW_RECT{};
+    }
+    const QRect area = screen->availableGeometry();
+    return WINDOW_RECT{area.x(), area.y(), area.width(), area.height()};
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/WindowSystem.h"
+
+class CQtEventLoop;
+
+// Windows and message boxes on Qt Widgets.
+class CQtWindowSystem : public IWindowSystem {
+public:
+    explicit CQtWindowSystem(CQtEventLoop& loop);
+
+    std::unique_ptr<IWindow> CreateTopLevelWindow(IWindowHandler* handler,
+                                                  std::string& error) override;
+    BoxResult MessageBox(IWindow* owner, const char* text, const char* caption, BoxIcon icon,
+                         BoxButtons buttons) override;
+    WINDOW_RECT GetWorkArea() override;
+
+    // Boxes close by themselves after ms (< 0: they wait for the user).
+    void SetMessageBoxTimeout(int ms) { m_boxTimeoutMs = ms; }
+
+private:
+    CQtEventLoop& m_loop;
+    int m_boxTimeoutMs = -1;
+};

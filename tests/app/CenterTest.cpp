@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <sstream>
+
+#include "app/Catalogue.h"
+#include "app/Center.h"
+#include "app/Entry.h"
+#include "app/MainWnd.h"
+#include "foundation/ErrorReport.h"
+#include "foundation/LogFile.h"
+#include "foundation/Paths.h"
+#include "platform/null/NullBackend.h"
+#include "platform/null/NullDebugOutput.h"
+#include "platform/null/NullInstanceLock.h"
+#include "platform/null/NullWindow.h"
+
+namespace {
+
+// True when every entry of expected appears in entries, in that order.
+bool InOrder(const std::vector<std::string>& entries, const std::vector<std::string>& expected) {
+    auto at = entries.begin();
+    for (const auto& wanted : expected) {
+        at = std::find(at, entries.end(), wanted);
+        if (at == entries.end()) {
+            return false;
+        }
+        ++at;
+    }
+    return true;
+}
+
+std::string Joined(const std::vector<std::string>& entries) {
+    std::string text;
+    for (const auto& entry : entries) {
+        text += entry + "\n";
+    }
+    return text;
+}
+
+struct COUNTED_NOTE {
+    static std::atomic<int> alive;
+    COUNTED_NOTE() { ++alive; }
+    ~COUNTED_NOTE() { --alive; }
+};
+std::atomic<int> COUNTED_NOTE::alive{0};
+
+}  // namespace
+
+TEST(Catalogue, KnowsEveryKindAndRefusesOthers) {
+    APP_KIND info;
+    CCharString error;
+    ASSERT_TRUE(FindApplicationKind(11, info, error));
+    EXPECT_STREQ(info.title, "Notara Demo");
+    EXPECT_EQ(info.iconId, 1593);
+    EXPECT_EQ(info.menuId, 1447);
+    EXPECT_FALSE(info.startInTray);
+    ASSERT_TRUE(FindApplicationKind(1, info, error));
+    EXPECT_TRUE(info.startInTray);
+    for (int kind = 1; kind <= 13; ++kind) {
+        EXPECT_TRUE(FindApplicationKind(kind, info, error)) << kind;
+        EXPECT_EQ(info.kind, kind);
+    }
+    for (int kind : {0, 14, -1, 1000}) {
+        EXPECT_FALSE(FindApplicationKind(kind, info, error));
+        EXPECT_EQ(error, ("Unknown application " + std::to_string(kind)).c_str());
+    }
+}
+
+TEST(Center, StartsShowsRunsTimersAndShutsDownInOrder) {
+    CNullBackend backend;
+    START_OPTIONS options;
+    options.quitAfterSeconds = 2.0;
+    EXPECT_EQ(RunApplication(backend.GetPlatform(), kNotaraDemoKind, options), 0);
+    const auto entries = backend.GetJournal().GetEntries();
+    // The destroy handler asks the loop to quit before the window itself goes.
+    EXPECT_TRUE(
+        InOrder(entries, {"CreateWindow", "SetTitle Notara Demo", "SetMenu 1447", "Show",
+                          "SetTimer 1 33", "SetTimer 2 100", "SetTimer 3 1000", "SetTimer 90 2000",
+                          "KillTimer 1", "KillTimer 2", "KillTimer 3", "Quit 0", "DestroyWindow"}))
+        << Joined(entries);
+    // The window shows only after start-up, which the start message runs.
+    EXPECT_TRUE(backend.GetWindowSystem().GetBoxes().empty());
+    EXPECT_GE(backend.GetEventLoop().GetTimeMs(), 2000);
+    EXPECT_TRUE(backend.GetWindowSystem().GetWindows().empty());
+}
+
+TEST(Center, TheMainWindowIsPlacedOnTheWorkAreaWithItsMinimumSize) {
+    CNullBackend backend;
+    backend.GetWindowSystem().SetWorkArea(WINDOW_RECT{10, 20, 1000, 700});
+    CCenter center(kNotaraDemoKind, "", backend.GetPlatform());
+    ASSERT_TRUE(center.Init());
+    auto* window = backend.GetWindowSystem().GetWindows().at(0);
+    EXPECT_FALSE(window->IsVisible());  // hidden until start-up ran
+    EXPECT_EQ(window->GetRect().left, 10);
+    EXPECT_EQ(window->GetRect().width, 1000);
+    EXPECT_EQ(window->GetMinimumWidth(), 200);
+    EXPECT_EQ(window->GetMinimumHeight(), 200);
+    backend.GetEventLoop().ProcessMessages();
+    EXPECT_TRUE(window->IsVisible());
+    EXPECT_FALSE(center.IsShowingInitErrors());
+    EXPECT_TRUE(center.IsFirstRun());
+}
+
+TEST(Center, AnUnknownKindIsShownAsAnInitializationError) {
+    CNullBackend backend;
+    EXPECT_EQ(RunApplication(backend.GetPlatform(), 0, START_OPTIONS()), 0);
+    const auto& boxes = backend.GetWindowSystem().GetBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Can't initialize Notara:\nUnknown application 0");
+    EXPECT_EQ(boxes[0].caption, "Notara");
+    EXPECT_EQ(boxes[0].icon, BoxIcon::kError);
+    EXPECT_FALSE(boxes[0].hasOwner);
+    EXPECT_TRUE(backend.GetJournal().GetEntries("CreateWindow").empty());
+}
+
+TEST(Center, AMainWindowThatCannotBeMadeIsShownAsAnInitializationError) {
+    CNullBackend backend;
+    backend.GetWindowSystem().FailWindowCreation("no screen");
+    RunApplication(backend.GetPlatform(), kNotaraDemoKind, START_OPTIONS());
+    const auto& boxes = backend.GetWindowSystem().GetBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(
+        boxes[0].text,
+        "Can't initialize Notara:\nCan't create main window:\nCan't create window: no screen");
+}
+
+TEST(Center, ASecondInstanceIsRefusedAndLeavesTheFirstAlone) {
+    CNullBackend backend;
+    CNullInstanceLock first;
+    ASSERT_TRUE(first.TryAcquire(kInstanceLockName));
+    EXPECT_EQ(RunApplication(backend.GetPlatform(), kNotaraDemoKind, START_OPTIONS()), 0);
+    const auto& boxes = backend.GetWindowSystem().GetBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Another instance of\nthis application is running");
+    EXPECT_EQ(boxes[0].caption, "Notara");
+    EXPECT_EQ(boxes[0].icon, BoxIcon::kExclamation);
+    EXPECT_TRUE(backend.GetJournal().GetEntries("CreateWindow").empty());
+    CNullInstanceLock again;
+    EXPECT_FALSE(again.TryAcquire(kInstanceLockName));
+}
+
+TEST(Center, TheWorkbenchKindLogsItsRunAndStaysInTheTray) {
+    CCharString folder, name;
+    ASSERT_TRUE(GetProgramFolder(folder));
+    ASSERT_TRUE(GetProgramName(name));
+    const std::string logPath = std::string(folder.GetText()) + "/" + name.GetText() + ".log";
+    {
+        std::ofstream old(logPath);
+        old << "a line of an earlier run\r\n";
+    }
+    CNullDebugOutput debug;
+    CNullBackend backend;
+    {
+        CCenter center(1, "", backend.GetPlatform());
+        ASSERT_TRUE(center.Init());
+        backend.GetEventLoop().ProcessMessages();
+        ASSERT_NE(center.GetLogFile(), nullptr);
+        EXPECT_FALSE(backend.GetWindowSystem().GetWindows().at(0)->IsVisible());
+        CCenter::ReportError("Center", 123, "Can't open %s", "a device");
+        center.GetMainWindow()->OnCloseRequest();
+        backend.GetEventLoop().ProcessMessages();
+        EXPECT_EQ(center.GetLogFile(), nullptr);
+    }
+    std::ifstream log(logPath);
+    std::stringstream text;
+    text << log.rdbuf();
+    const std::string content = text.str();
+    EXPECT_EQ(content.find("earlier run"), std::string::npos);  // one run per log
+    const size_t init = content.find("===== Initializing\r\n");
+    const size_t error = content.find("######### ERROR (Center 123): Can't open a device\r\n");
+    const size_t closing = content.find("===== Closing\r\n");
+    EXPECT_NE(init, std::string::npos) << content;
+    EXPECT_NE(error, std::string::npos) << content;
+    EXPECT_NE(closing, std::string::npos) << content;
+    EXPECT_LT(init, error);
+    EXPECT_LT(error, closing);
+    EXPECT_TRUE(debug.Contains("######### ERROR (Center 123): Can't open a device"));
+    unlink(logPath.c_str());
+}
+
+TEST(Center, MenuCommandsReachTheCenter) {
+    CNullBackend backend;
+    CCenter center(kNotaraDemoKind, "", backend.GetPlatform());
+    ASSERT_TRUE(center.Init());
+    backend.GetEventLoop().ProcessMessages();
+    auto* window = backend.GetWindowSystem().GetWindows().at(0);
+    window->ChooseCommand(1369);  // Save song: this kind has no Song Editor
+    EXPECT_STREQ(center.GetError(), "Can't find open window 13");
+    window->ChooseCommand(1372);
+    EXPECT_STREQ(center.GetError(), "Can't find window 11 to show");
+    window->ChooseCommand(1161);
+    ASSERT_EQ(backend.GetWindowSystem().GetBoxes().size(), 1u);
+    EXPECT_EQ(backend.GetWindowSystem().GetBoxes()[0].caption, "About");
+    EXPECT_TRUE(backend.GetWindowSystem().GetBoxes()[0].hasOwner);
+}
+
+TEST(Center, APostedNoteIsDeletedAfterHandling) {
+    CNullBackend backend;
+    CCenter center(kNotaraDemoKind, "", backend.GetPlatform());
+    ASSERT_TRUE(center.Init());
+    for (int message : {1046, 1047, 1041, 1031}) {
+        center.GetMainWindow()->PostMessage(message, MakePayload(std::make_unique<COUNTED_NOTE>()));
+    }
+    EXPECT_EQ(COUNTED_NOTE::alive, 4);
+    backend.GetEventLoop().ProcessMessages();
+    EXPECT_EQ(COUNTED_NOTE::alive, 0);
+}
+
+TEST(Center, ClosingTwiceShutsDownOnce) {
+    CNullBackend backend;
+    CCenter center(kNotaraDemoKind, "", backend.GetPlatform());
+    ASSERT_TRUE(center.Init());
+    backend.GetEventLoop().ProcessMessages();
+    auto* window = backend.GetWindowSystem().GetWindows().at(0);
+    window->RequestClose();
+    window->RequestClose();
+    backend.GetEventLoop().ProcessMessages();
+    EXPECT_EQ(backend.GetJournal().GetEntries("Quit").size(), 1u);
+    EXPECT_EQ(backend.GetJournal().GetEntries("DestroyWindow").size(), 1u);
+}
+
+TEST(Center, TheCommandLineNamesOnlySongFiles) {
+    CCharString path;
+    EXPECT_FALSE(CCenter::GetCommandLineSong("", path));
+    EXPECT_FALSE(CCenter::GetCommandLineSong(nullptr, path));
+    EXPECT_FALSE(CCenter::GetCommandLineSong("SomeCommand tune.mid", path));
+    EXPECT_FALSE(CCenter::GetCommandLineSong("somecommand", path));
+    EXPECT_FALSE(CCenter::GetCommandLineSong("take.wav", path));
+    EXPECT_FALSE(CCenter::GetCommandLineSong("tune.MID", path));  // the extension is exact
+    EXPECT_FALSE(CCenter::GetCommandLineSong("folder.mid/readme", path));
+    EXPECT_TRUE(CCenter::GetCommandLineSong("/home/me/my tune.mid", path));
+    EXPECT_EQ(path, "/home/me/my tune.mid");
+    EXPECT_TRUE(CCenter::GetCommandLineSong("Blues.Song", path));
+}
+
+TEST(Center, AWaveFileOnTheCommandLineOpensNothing) {
+    CNullBackend backend;
+    CCenter center(kNotaraDemoKind, "take.wav", backend.GetPlatform());
+    ASSERT_TRUE(center.Init());
+    backend.GetEventLoop().ProcessMessages();
+    EXPECT_STREQ(center.GetError(), "");
+}
+
+TEST(Center, ThePictureCrossFadeGoesOutRebuildsAndComesBack) {
+    CNullBackend backend;
+    CCenter center(kNotaraDemoKind, "", backend.GetPlatform());
+    center.StartFade();
+    int steps = 0;
+    while (center.GetFadeState() == 3 && steps < 100) {
+        center.StepFade();
+        ++steps;
+    }
+    EXPECT_EQ(steps, 10);
+    EXPECT_FLOAT_EQ(center.GetFadeLevel(), 0.0f);
+    center.StepFade();  // rebuild
+    EXPECT_EQ(center.GetFadeState(), 1);
+    steps = 0;
+    while (center.GetFadeState() == 1 && steps < 100) {
+        center.StepFade();
+        ++steps;
+    }
+    EXPECT_EQ(steps, 10);
+    EXPECT_FLOAT_EQ(center.GetFadeLevel(), 1.0f);
+    EXPECT_EQ(center.GetFadeState(), 0);
+}

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The real executable under Xvfb: --screenshot writes a PNG of the main
+# window titled "Notara Demo" and --quit-after ends the run by itself.
+set -u
+app=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_RUNTIME_DIR=$work
+start=$(date +%s)
+xvfb-run -a -s "-screen 0 1280x1024x24" "$app" --screenshot "$work/shot.png" --quit-after 3 \
+  >"$work/out.txt" 2>&1
+code=$?
+elapsed=$(( $(date +%s) - start ))
+if [ $code -ne 0 ]; then
+  echo "notara exited with $code"; cat "$work/out.txt"; exit 1
+fi
+if [ $elapsed -gt 30 ]; then
+  echo "--quit-after 3 took $elapsed s"; exit 1
+fi
+if ! head -c 8 "$work/shot.png" | od -An -tx1 | grep -q '89 50 4e 47 0d 0a 1a 0a'; then
+  echo "no PNG written"; cat "$work/out.txt"; exit 1
+fi
+if ! grep -aq 'Notara Demo' "$work/shot.png"; then
+  echo "the PNG does not carry the title Notara Demo"; exit 1
+fi
+echo "screenshot written in ${elapsed}s"

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <set>
+#include <vector>
+
+#include "foundation/Random.h"
+
+TEST(Random, ReversedBoundsGiveEveryValueBetweenThem) {
+    SeedRandom(1);
+    std::set<int> seen;
+    for (int i = 0; i < 2000; ++i) {
+        const int value = Random(5, 1);
+        ASSERT_GE(value, 1);
+        ASSERT_LE(value, 5);
+        seen.insert(value);
+    }
+    EXPECT_EQ(seen.size(), 5u);
+}
+
+TEST(Random, EqualBoundsGiveThatValue) {
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_EQ(Random(3, 3), 3);
+    }
+    EXPECT_EQ(Random(INT_MIN, INT_MIN), INT_MIN);
+    EXPECT_EQ(Random(INT_MAX, INT_MAX), INT_MAX);
+}
+
+TEST(Random, FullIntRangeDoesNotOverflow) {
+    SeedRandom(2);
+    bool negative = false;
+    bool positive = false;
+    for (int i = 0; i < 2000; ++i) {
+        const int value = Random(INT_MAX, INT_MIN);
+        negative = negative || value < 0;
+        positive = positive || value > 0;
+    }
+    EXPECT_TRUE(negative);
+    EXPECT_TRUE(positive);
+}
+
+TEST(Random, RangesAtTheEndsOfIntStayInside) {
+    for (int i = 0; i < 500; ++i) {
+        const int high = Random(INT_MAX - 1, INT_MAX);
+        ASSERT_GE(high, INT_MAX - 1);
+        const int low = Random(INT_MIN, INT_MIN + 1);
+        ASSERT_LE(low, INT_MIN + 1);
+    }
+}
+
+TEST(Random, SameSeedGivesTheSameSequence) {
+    SeedRandom(1234);
+    std::vector<int> first;
+    for (int i = 0; i < 20; ++i) {
+        first.push_back(Random(0, 1000000));
+    }
+    SeedRandom(1234);
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_EQ(Random(0, 1000000), first[i]) << i;
+    }
+}
+
+TEST(Random, RandomDoubleStaysWithinReversedBounds) {
+    SeedRandom(3);
+    double smallest = 10.0;
+    double largest = -10.0;
+    for (int i = 0; i < 2000; ++i) {
+        const double value = RandomDouble(2.0, -1.0);
+        ASSERT_GE(value, -1.0);
+        ASSERT_LE(value, 2.0);
+        smallest = std::min(smallest, value);
+        largest = std::max(largest, value);
+    }
+    EXPECT_LT(smallest, -0.9);
+    EXPECT_GT(largest, 1.9);
+    EXPECT_EQ(RandomDouble(0.5, 0.5), 0.5);
+}
+
+TEST(Random, RandomDoubleOverTheWholeDoubleRangeStaysFinite) {
+    for (int i = 0; i < 500; ++i) {
+        const double value = RandomDouble(-DBL_MAX, DBL_MAX);
+        ASSERT_TRUE(std::isfinite(value));
+    }
+}

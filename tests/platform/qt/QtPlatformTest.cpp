@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/qt/QtBackend.h"
+#include "platform/qt/QtEventLoop.h"
+#include "platform/qt/QtFrameWidget.h"
+#include "platform/qt/QtInstanceLock.h"
+#include "platform/qt/QtWindow.h"
+
+namespace {
+
+struct COUNTED {
+    static std::atomic<int> alive;
+    int value;
+    explicit COUNTED(int v) : value(v) { ++alive; }
+    ~COUNTED() { --alive; }
+};
+std::atomic<int> COUNTED::alive{0};
+
+class CRecordingHandler : public IWindowHandler {
+public:
+    void OnMessage(int message, std::unique_ptr<IPayload> payload) override {
+        threads.push_back(std::this_thread::get_id());
+        if (auto counted = TakePayload<COUNTED>(payload)) {
+            values.push_back(counted->value);
+        }
+        if (message == 99) {
+            QCoreApplication::exit(0);
+        }
+    }
+    void OnTimer(int timerId) override {
+        timers.push_back(timerId);
+        if (timers.size() == 3) {
+            QCoreApplication::exit(0);
+        }
+    }
+    void OnCommand(int commandId) override { commands.push_back(commandId); }
+    void OnCloseRequest() override { ++closeRequests; }
+
+    std::vector<std::thread::id> threads;
+    std::vector<int> values, timers, commands;
+    int closeRequests = 0;
+};
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "test";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+}  // namespace
+
+TEST(QtPlatform, MessagesPostedFromOtherThreadsArriveOnTheUiThread) {
+    App();
+    CQtBackend backend;
+    CRecordingHandler handler;
+    std::string error;
+    auto window = backend.GetPlatform().windowSystem->CreateTopLevelWindow(&handler, error);
+    ASSERT_TRUE(window);
+    IEventLoop& loop = *backend.GetPlatform().eventLoop;
+    std::thread poster([&] {
+        for (int i = 0; i < 500; ++i) {
+            loop.Post(window->GetId(), 1046, MakePayload(std::make_unique<COUNTED>(i)));
+        }
+        loop.Post(window->GetId(), 99, nullptr);
+    });
+    QCoreApplication::exec();
+    poster.join();
+    ASSERT_EQ(handler.values.size(), 500u);
+    for (int i = 0; i < 500; ++i) {
+        ASSERT_EQ(handler.values[i], i);
+    }
+    for (auto id : handler.threads) {
+        ASSERT_EQ(id, std::this_thread::get_id());
+    }
+    EXPECT_EQ(COUNTED::alive, 0);
+}
+
+TEST(QtPlatform, APayloadForAWindowThatIsGoneIsDeleted) {
+    App();
+    CQtBackend backend;
+    CRecordingHandler handler;
+    std::string error;
+    auto window = backend.GetPlatform().windowSystem->CreateTopLevelWindow(&handler, error);
+    const WindowId id = window->GetId();
+    backend.GetPlatform().eventLoop->Post(id, 1046, MakePayload(std::make_unique<COUNTED>(1)));
+    window.reset();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(COUNTED::alive, 0);
+    EXPECT_TRUE(handler.values.empty());
+}
+
+TEST(QtPlatform, TimersFireByIdAndStopWithTheirWindow) {
+    App();
+    CQtBackend backend;
+    CRecordingHandler handler;
+    std::string error;
+    auto window = backend.GetPlatform().windowSystem->CreateTopLevelWindow(&handler, error);
+    IEventLoop& loop = *backend.GetPlatform().eventLoop;
+    ASSERT_TRUE(loop.SetTimer(window->GetId(), 2, 5));
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });  // guard
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_EQ(handler.timers, (std::vector<int>{2, 2, 2}));
+    loop.KillTimer(window->GetId(), 2);
+    EXPECT_FALSE(loop.SetTimer(12345, 1, 5));
+}
+
+TEST(QtPlatform, MenuCommandsAndCloseRequestsReachTheHandler) {
+    App();
+    CQtBackend backend;
+    CRecordingHandler handler;
+    std::string error;
+    auto window = backend.GetPlatform().windowSystem->CreateTopLevelWindow(&handler, error);
+    window->SetTitle("Notara Demo");
+    window->SetMenu(1447, {MENU_ITEM{"&File",
+                                     0,
+                                     {MENU_ITEM{"Open song", 1365, {}}, MENU_ITEM{},
+                                      MENU_ITEM{"Save song", 1369, {}}}}});
+    auto* qtWindow = static_cast<CQtWindow*>(window.get());
+    QMenuBar* bar = qtWindow->GetWidget()->menuBar();
+    ASSERT_EQ(bar->actions().size(), 1);
+    QMenu* file = bar->actions().at(0)->menu();
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(file->actions().size(), 3);
+    EXPECT_TRUE(file->actions().at(1)->isSeparator());
+    file->actions().at(2)->trigger();
+    EXPECT_EQ(handler.commands, std::vector<int>{1369});
+    window->Show(true);
+    qtWindow->GetWidget()->close();  // the owner decides; the window stays
+    EXPECT_EQ(handler.closeRequests, 1);
+    EXPECT_TRUE(window->IsVisible());
+}
+
+TEST(QtPlatform, AScreenshotIsAPngThatCarriesTheTitle) {
+    App();
+    CQtBackend backend;
+    CRecordingHandler handler;
+    std::string error;
+    auto window = backend.GetPlatform().windowSystem->CreateTopLevelWindow(&handler, error);
+    window->SetTitle("Notara Demo");
+    window->SetRect(WINDOW_RECT{0, 0, 320, 240});
+    window->Show(true);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("shot.png");
+    ASSERT_TRUE(window->SaveScreenshot(path.toUtf8().constData(), error)) << error;
+    QImage image(path);
+    EXPECT_EQ(image.width(), 320);
+    EXPECT_EQ(image.text("Title"), "Notara Demo");
+    EXPECT_FALSE(window->SaveScreenshot("/nonexistent-folder/x.png", error));
+}
+
+TEST(QtPlatform, AnInstanceLockRefusesASecondHolder) {
+    App();
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    auto first = std::make_unique<CQtInstanceLock>();
+    CQtInstanceLock second;
+    EXPECT_TRUE(first->TryAcquire("{test-lock}"));
+    EXPECT_FALSE(second.TryAcquire("{test-lock}"));
+    first.reset();
+    EXPECT_TRUE(second.TryAcquire("{test-lock}"));
+    EXPECT_TRUE(QFile::exists(CQtInstanceLock::GetLockPath("{test-lock}")));
+}
