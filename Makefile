@@ -29,7 +29,9 @@ test: build
 
 bench: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target benchmarks
-	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+	@for b in $(BUILD_DIR)/bench/bench_*; do \
+	  if [ -f "$$b" ] && [ -x "$$b" ]; then echo "== $$b"; "$$b" || exit 1; fi; \
+	done
 
 format:
 	@clang-format -i $$(git ls-files '*.h' '*.cpp')
