@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -117,6 +118,19 @@ public:
             *outIndex = m_count;
         }
         ++m_count;
+        return true;
+    }
+
+    // Inserts a copy of item before element i (i == count appends), moving
+    // the later elements up by one.
+    bool InsertAt(int i, const T& item) {
+        if (i < 0 || i > m_count) {
+            return false;
+        }
+        if (!Add(item)) {
+            return false;
+        }
+        std::rotate(m_elements + i, m_elements + m_count - 1, m_elements + m_count);
         return true;
     }
 

@@ -382,3 +382,20 @@ TEST(VarList, MovingTakesTheStorageAndLeavesTheSourceEmpty) {
     EXPECT_EQ(source.GetCapacity(), 0);  // NOLINT
     EXPECT_TRUE(source.Add(1));          // NOLINT: still usable
 }
+
+TEST(VarListInsertTest, InsertAtShiftsLaterElementsAndRejectsBadIndexes) {
+    CVarList<int> list(2);
+    for (int v : {1, 3}) {
+        list.Add(v);
+    }
+    ASSERT_TRUE(list.InsertAt(1, 2));
+    ASSERT_TRUE(list.InsertAt(0, 0));
+    ASSERT_TRUE(list.InsertAt(list.GetCount(), 4));
+    ASSERT_EQ(list.GetCount(), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(*list.GetAt(i), i);
+    }
+    EXPECT_FALSE(list.InsertAt(-1, 9));
+    EXPECT_FALSE(list.InsertAt(7, 9));
+    EXPECT_EQ(list.GetCount(), 5);
+}

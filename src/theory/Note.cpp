@@ -1,0 +1,310 @@
+#include "theory/Note.h"
+
+#include <cstring>
+
+#include "platform/DebugOutput.h"
+
+namespace {
+
+const char* const kSharpNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                     "F#", "G",  "G#", "A",  "A#", "B"};
+const char* const kFlatNames[12] = {"C",  "Db", "D",  "Eb", "E",  "F",
+                                    "Gb", "G",  "Ab", "A",  "Bb", "B"};
+
+const char* const kAccidentalNames[] = {"Not set", "Sharp",    "2 sharps",   "Flat",  "2 flats",
+                                        "Natural", "Accented", "Ghost note", "Muted", "Staccato"};
+constexpr int kAccidentalCount = sizeof(kAccidentalNames) / sizeof(kAccidentalNames[0]);
+
+struct THING_NAME {
+    int thing;
+    const char* name;
+};
+
+const THING_NAME kThingNames[] = {
+    {0, "NoThing"},
+    {1, "Drum set"},
+    {2, "Bass drum 1"},
+    {3, "Bass drum 2"},
+    {4, "Hi-hat, open"},
+    {5, "Hi-hat, closed"},
+    {6, "Hi-hat foot"},
+    {7, "Hi-hat bottom"},
+    {9, "Snare drum"},
+    {10, "Tom 1"},
+    {11, "Tom 2"},
+    {12, "Tom 3"},
+    {13, "Tom 4"},
+    {14, "Tom 5"},
+    {15, "Tom 6"},
+    {16, "Octoban 1"},
+    {17, "Octoban 2"},
+    {18, "Octoban 3"},
+    {19, "Octoban 4"},
+    {20, "Octoban 5"},
+    {21, "Octoban 6"},
+    {24, "Ride cymbal"},
+    {25, "Ride cymbal (bell)"},
+    {26, "Crash cymbal 1"},
+    {27, "Crash cymbal 2"},
+    {28, "Crash cymbal 3"},
+    {29, "Crash cymbal 4"},
+    {30, "Splash cymbal 1"},
+    {31, "Splash cymbal 2"},
+    {32, "Chinese cymbal 1"},
+    {33, "Chinese cymbal 2"},
+    {36, "Bass guitar"},
+    {37, "Guitar"},
+    {38, "Rhythm guitar"},
+    {39, "Lead guitar"},
+    {40, "Solo guitar"},
+    {41, "Left hand"},
+    {42, "Right hand"},
+    {45, "Left thumb"},
+    {46, "Left index finger"},
+    {47, "Left middle finger"},
+    {48, "Left ring finger"},
+    {49, "Left little finger"},
+    {50, "Right thumb"},
+    {51, "Right index finger"},
+    {52, "Right middle finger"},
+    {53, "Right ring finger"},
+    {54, "Right little finger"},
+    {57, "Left foot"},
+    {58, "Right foot"},
+    {82, "Maximum Thing count"},
+};
+
+double TimeOrZero(double value) {
+    return value == UNSET_TIME ? 0.0 : value;
+}
+
+CCharString IntOrEmpty(int value, const char* format) {
+    CCharString text;
+    if (value != UNSET) {
+        text.Format(format, value);
+    }
+    return text;
+}
+
+}  // namespace
+
+bool CHORD_INFO::operator==(const CHORD_INFO& other) const {
+    return root == other.root && pitch == other.pitch && chordType == other.chordType &&
+           scale == other.scale && scaleRoot == other.scaleRoot;
+}
+
+CNote::CNote() = default;
+
+void CNote::Reset() {
+    time = UNSET_TIME;
+    duration = UNSET_TIME;
+    volume = 1.0f;
+    frequency = 0.0;
+    bandLow = 0.0;
+    bandHigh = 0.0;
+    name.Empty();
+    flatName.Empty();
+    octave = UNSET;
+    midiNote = NOTE_NONE;
+    writtenNote = NOTE_NONE;
+    interval = 0;
+    intervalFrets = 0;
+    rootFrets = 0;
+    accidental = ACCIDENTAL_NOT_SET;
+    mode = 0;
+    guitarString = UNSET;
+    fret = UNSET;
+    shapeValue = 0;
+    finger = UNSET;
+    chord.Reset();
+    length = 0;
+    markerText.Empty();
+}
+
+void CNote::CopyPitch(const CNote& tableNote, bool withIntervals) {
+    midiNote = tableNote.midiNote;
+    name = tableNote.name;
+    flatName = tableNote.flatName;
+    frequency = tableNote.frequency;
+    bandLow = tableNote.bandLow;
+    bandHigh = tableNote.bandHigh;
+    octave = tableNote.octave;
+    accidental = tableNote.accidental;
+    if (withIntervals) {
+        interval = tableNote.interval;
+        intervalFrets = tableNote.intervalFrets;
+        rootFrets = tableNote.rootFrets;
+    }
+    ComputeWrittenNote();
+}
+
+void CNote::ComputeWrittenNote() {
+    int written = midiNote;
+    if (midiNote < NOTE_CODE) {
+        if (accidental == ACCIDENTAL_SHARP) {
+            written = midiNote - 1;
+        } else if (accidental == ACCIDENTAL_FLAT) {
+            written = midiNote + 1;
+        }
+    }
+    writtenNote = static_cast<uint8_t>(written < 0 ? 0 : written);
+}
+
+int CNote::GetSoundingNote() const {
+    if (writtenNote >= NOTE_NONE) {
+        return writtenNote;
+    }
+    if (accidental == ACCIDENTAL_SHARP) {
+        return writtenNote + 1;
+    }
+    if (accidental == ACCIDENTAL_FLAT) {
+        return writtenNote - 1;
+    }
+    return writtenNote;
+}
+
+bool CNote::IsMarker() const {
+    return eventKind == EVENT_CHORD_MARKER || eventKind == EVENT_PART_MARKER ||
+           eventKind == EVENT_MEASURE_MARKER;
+}
+
+bool CNote::GetMarkerName(CCharString& markerName) const {
+    switch (eventKind) {
+        case EVENT_CHORD_MARKER:
+            markerName = "Chord";
+            return true;
+        case EVENT_PART_MARKER:
+            markerName = "Song part";
+            return true;
+        case EVENT_MEASURE_MARKER:
+            markerName = "Measure";
+            return true;
+        default:
+            markerName.Empty();
+            return false;
+    }
+}
+
+CCharString CNote::GetModeText() const {
+    CCharString text;
+    if (mode & MODE_UP)
+        text.Append("Up|");
+    if (mode & MODE_START)
+        text.Append("Start|");
+    if (mode & MODE_END)
+        text.Append("End|");
+    if (mode & MODE_BARRE)
+        text.Append("Barre|");
+    return text;
+}
+
+CCharString CNote::GetDebugLine() const {
+    CCharString line;
+    line.Format(
+        "note=%3s%2d (%3d), time=%7.3f, dur=%7.3f, len=%2d, vol=%0.2f, freq=%8.2f, "
+        "staff=%s %4.1f",
+        name.GetText(), octave == UNSET ? 0 : octave, midiNote, TimeOrZero(time),
+        TimeOrZero(duration), length, volume, frequency, staff ? "Treble" : "Bass", staffPosition);
+    return line;
+}
+
+CCharString CNote::GetFullLine(bool tablature) const {
+    CCharString line;
+    if (tablature) {
+        line.Format("%s-%s", IntOrEmpty(guitarString, "%d").GetText(),
+                    IntOrEmpty(fret, "%d").GetText());
+    } else {
+        line.Format("%2d-%3d", eventKind, midiNote);
+    }
+    line.Append(", ");
+    line.Append(GetDebugLine());
+    CCharString extra;
+    if (IsDrum()) {
+        CCharString handName;
+        GetThingName(hand, handName);
+        extra.Format(", Hand=%10s", handName.GetText());
+    } else {
+        extra.Format(
+            ", String=%s, Fret=%s, Finger=%s, Interv=%2d, IntFrets=%2d, "
+            "RootFrets=%2d, Chord=%6s",
+            IntOrEmpty(guitarString, "%d").GetText(),
+            fret == UNSET ? "  " : IntOrEmpty(fret, "%2d").GetText(),
+            IntOrEmpty(finger, "%d").GetText(), interval, intervalFrets, rootFrets,
+            chord.names[0].GetText());
+    }
+    line.Append(extra);
+    CCharString thingName;
+    GetThingName(thing, thingName);
+    line.Append(", Thing=");
+    line.Append(thingName);
+    line.Append(", Mode=");
+    line.Append(GetModeText());
+    if (IsMarker()) {
+        CCharString markerName;
+        GetMarkerName(markerName);
+        CCharString marked;
+        marked.Format("Marker - %9s: %s", markerName.GetText(), line.GetText());
+        return marked;
+    }
+    return line;
+}
+
+void CNote::Dump(bool tablature) const {
+    Platform::WriteDebugOutput(GetFullLine(tablature));
+}
+
+bool GetAccidentalName(int code, CCharString& name) {
+    if (code < 0 || code >= kAccidentalCount) {
+        name.Empty();
+        return false;
+    }
+    name = kAccidentalNames[code];
+    return true;
+}
+
+bool FindAccidental(const char* name, int& code) {
+    for (int i = 0; name != nullptr && i < kAccidentalCount; ++i) {
+        if (std::strcmp(name, kAccidentalNames[i]) == 0) {
+            code = i;
+            return true;
+        }
+    }
+    code = 0;
+    return false;
+}
+
+bool GetThingName(int thing, CCharString& name) {
+    for (const THING_NAME& entry : kThingNames) {
+        if (entry.thing == thing) {
+            name = entry.name;
+            return true;
+        }
+    }
+    name = "Unknown Thing";
+    return false;
+}
+
+bool FindThing(const char* name, int& thing) {
+    if (name == nullptr) {
+        return false;
+    }
+    for (const THING_NAME& entry : kThingNames) {
+        if (std::strcmp(name, entry.name) == 0) {
+            thing = entry.thing;
+            return true;
+        }
+    }
+    if (std::strcmp(name, "Band") == 0) {
+        thing = THING_BAND;
+        return true;
+    }
+    return false;
+}
+
+const char* GetSharpName(int pitchClass) {
+    return kSharpNames[((pitchClass % 12) + 12) % 12];
+}
+
+const char* GetFlatName(int pitchClass) {
+    return kFlatNames[((pitchClass % 12) + 12) % 12];
+}
