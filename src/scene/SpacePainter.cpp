@@ -543,6 +543,9 @@ bool CSpacePainter::DrawFrame() {
     m_dirty = false;
     m_renderTime += CpuMilliseconds() - start;
     ++m_frameCount;
+    if (m_showInfo) {
+        UpdateStatistics();  // shown by the next frame's overlay
+    }
     return ok;
 }
 
@@ -562,7 +565,6 @@ void CSpacePainter::UpdateStatistics() {
 }
 
 bool CSpacePainter::DrawOverlay() {
-    UpdateStatistics();
     const char degree = static_cast<char>(0xB0);
     CCharString line;
     m_info.Empty();

@@ -101,6 +101,9 @@ public:
     float GetCameraDistance() const { return m_cameraDistance; }
     float GetFovAngle() const { return m_fovAngle; }
     glm::vec3 GetEye() const { return m_actualEye; }
+    glm::vec3 GetCameraUp() const { return m_cameraUp; }
+    float GetCameraYaw() const { return m_cameraYaw; }
+    float GetCameraPitch() const { return m_cameraPitch; }
     glm::vec3 GetLightDirection() const { return m_lightDirection; }
     bool IsInfoShown() const { return m_showInfo; }
     void ShowInfo(bool on);

@@ -285,6 +285,19 @@ TEST_F(CScenePixels, DrawsTheOverlayTextAndSkipsAnEmptyClientArea) {
     EXPECT_TRUE(m_scene->GetProjection() == projection);
 }
 
+TEST_F(CScenePixels, RecomputesTheOverlayStatisticsEveryThirtyFrames) {
+    ASSERT_TRUE(m_scene->CreatePicture(18));
+    m_scene->ShowInfo(true);
+    for (int i = 0; i < 29; ++i) {
+        ASSERT_TRUE(m_scene->Render(true));
+    }
+    EXPECT_EQ(m_scene->GetFps(), 0);
+    EXPECT_EQ(m_scene->GetFrameCount(), 29);
+    ASSERT_TRUE(m_scene->Render(true));
+    EXPECT_GT(m_scene->GetFps(), 0);
+    EXPECT_EQ(m_scene->GetFrameCount(), 0);
+}
+
 TEST_F(CScenePixels, RefusesPictureKindsThatDoNotExist) {
     EXPECT_FALSE(m_scene->CreatePicture(13));
     EXPECT_EQ(m_scene->GetPicture(), nullptr);
