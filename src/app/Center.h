@@ -13,6 +13,7 @@
 class CBaseWindow;
 class CLogFile;
 class CMainWnd;
+class CSpacePainter;
 
 // The central object: owns every long-lived part of the application, runs
 // its start-up and shutdown sequences and is the hub that timers, commands
@@ -61,6 +62,7 @@ public:
     bool IsStartedInTray() const { return m_startInTray; }
     CMainWnd* GetMainWindow() const { return m_mainWindow.get(); }
     CLogFile* GetLogFile() const { return m_logFile.get(); }
+    CSpacePainter* GetSpacePainter() const { return m_spacePainter.get(); }
     CHeap* GetHeap() const { return m_heap.get(); }
     const PLATFORM& GetPlatform() const { return m_platform; }
     float GetFadeLevel() const { return m_fadeLevel; }
@@ -73,6 +75,7 @@ public:
 private:
     bool OpenLog();
     bool ShowWindowOfType(int typeId);
+    bool StartScene();
     void ShowAbout();
 
     CCharString m_error;
@@ -96,4 +99,5 @@ private:
     std::unique_ptr<CVarList<CBaseWindow*>> m_windows;
     std::unique_ptr<CMainWnd> m_mainWindow;
     std::unique_ptr<CLogFile> m_logFile;
+    std::unique_ptr<CSpacePainter> m_spacePainter;
 };

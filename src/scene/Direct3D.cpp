@@ -194,12 +194,7 @@ bool CDirect3D::Create() {
     if (!m_gl.Load(*m_device, missing)) {
         return Fail(__LINE__, "Can't create device: no %s", missing);
     }
-    m_samples = m_device->GetSamples();
-    if (m_samples < 4) {
-        // Drawing goes on with what the driver gives: edges are only less smooth.
-        ReportError(kSource, __LINE__, "Multisampling gives %d samples per pixel instead of 4",
-                    m_samples);
-    }
+    m_samplesChecked = false;
     if (!CreatePrograms()) {
         return false;
     }
@@ -356,7 +351,7 @@ bool CDirect3D::Reset() {
         return Fail(__LINE__, "Can't reset device: %s", reason.GetText());
     }
     m_contextLost = false;
-    m_samples = m_device->GetSamples();
+    m_samplesChecked = false;
     CreateFont();
     return SetRenderState();
 }
@@ -426,6 +421,16 @@ bool CDirect3D::BeginFrame() {
         return Fail(__LINE__, "Device is not created");
     }
     m_gl.BindFramebuffer(GL_FRAMEBUFFER, m_device->GetFramebuffer());
+    if (!m_samplesChecked) {
+        // A view's framebuffer exists only once it is drawn.
+        m_samplesChecked = true;
+        m_samples = m_device->GetSamples();
+        if (m_samples < 4) {
+            // Drawing goes on with what the driver gives: edges are only less smooth.
+            ReportError(kSource, __LINE__, "Multisampling gives %d samples per pixel instead of 4",
+                        m_samples);
+        }
+    }
     m_gl.Viewport(0, 0, m_device->GetWidth(), m_device->GetHeight());
     m_gl.UseProgram(m_scene->id);
     m_gl.DepthMask(GL_TRUE);

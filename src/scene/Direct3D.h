@@ -118,6 +118,7 @@ private:
     bool m_created = false;
     bool m_contextLost = false;
     int m_samples = 0;
+    bool m_samplesChecked = false;
     uint32_t m_screenWidth = 0;
     uint32_t m_screenHeight = 0;
     uint32_t m_textColor = 0xFFFFFFFF;

@@ -339,6 +339,9 @@ bool CSpacePainter::CreatePicture(int kind) {
     if (kind != 0) {
         m_kind = kind;
     }
+    if (!CanBuild(m_kind)) {
+        return false;
+    }
     if (!m_direct3d->IsCreated()) {
         if (m_device != nullptr && !m_device->IsReady()) {
             m_buildPending = true;  // built as soon as the view has a context
@@ -348,6 +351,17 @@ bool CSpacePainter::CreatePicture(int kind) {
     }
     m_device->MakeCurrent();
     return BuildPicture(m_kind);
+}
+
+bool CSpacePainter::CanBuild(int kind) {
+    if (kind < kFirstKind || kind > kLastKind || kind == 13 || kind == 15) {
+        m_error.Format("No picture of kind %d", kind);  // refused without a report
+        return false;
+    }
+    if (kind != 18 && m_factories.count(kind) == 0) {
+        return Fail(__LINE__, "Picture kind %d is not available in this build", kind);
+    }
+    return true;
 }
 
 bool CSpacePainter::BuildPicture(int kind) {
@@ -367,16 +381,11 @@ bool CSpacePainter::BuildPicture(int kind) {
     axes->ForEach([this](CPrimitive& p) { p.SetScene(this); });
     m_axes = axes.get();
     m_owned.push_back(std::move(axes));
-    if (kind < kFirstKind || kind > kLastKind || kind == 13 || kind == 15) {
-        m_error.Format("No picture of kind %d", kind);
+    if (!CanBuild(kind)) {
         return false;
     }
     if (kind != 18) {
-        const auto factory = m_factories.find(kind);
-        if (factory == m_factories.end()) {
-            return Fail(__LINE__, "Picture kind %d is not available in this build", kind);
-        }
-        m_picture = factory->second(*this, *m_firstList);
+        m_picture = m_factories[kind](*this, *m_firstList);
         if (m_picture == nullptr) {
             return false;  // the factory left its reason in m_error
         }

@@ -117,6 +117,7 @@ public:
 
 private:
     bool Fail(int line, const char* format, ...) NOTARA_PRINTF(3, 4);
+    bool CanBuild(int kind);
     bool BuildPicture(int kind);
     void ReleaseLists();
     bool SetProjection();

@@ -66,18 +66,20 @@ TEST(AnimationList, LoopsByTheTimeOfItsLastPoint) {
 TEST(AnimationList, SamplesPathsAtThirtyPointsPerSecondEndingOnThePathsEnd) {
     CPrimitive target("Target", nullptr, nullptr);
     CAnimationList second;
-    ASSERT_TRUE(second.AddPath(&target, [](double f) { return glm::vec3(float(f) * 3, 0, 0); },
-                               glm::vec3(0, 1, 0), 1.0));
+    ASSERT_TRUE(second.AddPath(
+        &target, [](double f) { return glm::vec3(float(f) * 3, 0, 0); }, glm::vec3(0, 1, 0), 1.0));
     EXPECT_EQ(second.GetCount(), 30);
     EXPECT_NEAR(second.GetAt(1)->time - second.GetAt(0)->time, 1.0 / 30, 1e-12);
     EXPECT_FLOAT_EQ(second.GetAt(29)->matrix[12], 3.0f);
     EXPECT_FLOAT_EQ(second.GetAt(29)->matrix[13], 1.0f);
     EXPECT_TRUE(second.IsOrdered());
     CAnimationList half;
-    ASSERT_TRUE(half.AddPath(&target, [](double) { return glm::vec3(0); }, glm::vec3(0), 0.5));
+    ASSERT_TRUE(half.AddPath(
+        &target, [](double) { return glm::vec3(0); }, glm::vec3(0), 0.5));
     EXPECT_EQ(half.GetCount(), 15);
     CAnimationList none;
-    EXPECT_FALSE(none.AddPath(&target, [](double) { return glm::vec3(0); }, glm::vec3(0), 0.0));
+    EXPECT_FALSE(none.AddPath(
+        &target, [](double) { return glm::vec3(0); }, glm::vec3(0), 0.0));
     EXPECT_FALSE(none.Start(0.0));
 }
 
@@ -141,9 +143,9 @@ TEST(Primitive, TurnsMovesAndScalesItsVerticesWithItsChildren) {
     EXPECT_NEAR(parent.GetChild(0)->GetOrigin().y, 5.0f, 1e-6);
     ASSERT_TRUE(parent.Scale(2.0f, true));
     EXPECT_NEAR(list.GetVertex(1)->z, -4.0f, 1e-5);
-    EXPECT_NEAR(glm::length(glm::vec3(list.GetVertex(1)->nx, list.GetVertex(1)->ny,
-                                      list.GetVertex(1)->nz)),
-                1.0f, 1e-6);
+    EXPECT_NEAR(
+        glm::length(glm::vec3(list.GetVertex(1)->nx, list.GetVertex(1)->ny, list.GetVertex(1)->nz)),
+        1.0f, 1e-6);
     EXPECT_EQ(parent.Find("Child"), parent.GetChild(0));
     EXPECT_FALSE(parent.Turn(10.0f, 3));
 }

@@ -35,8 +35,8 @@ TEST(SpacePainter, FlipsTheUpVectorPastAPitchOf180AndWrapsTheOrbit) {
     EXPECT_FLOAT_EQ(scene.GetCameraPitch(), 190.0f);
     scene.SetCamera(glm::vec3(0, 0, -10), glm::vec3(0), glm::vec3(0, 1, 0), 0.0f, 180.0f, 0);
     EXPECT_FLOAT_EQ(scene.GetCameraUp().y, 1.0f);
-    scene.SetCamera(glm::vec3(0, 0, -10), glm::vec3(0), glm::vec3(0, 1, 0), 360.0f + 180.0f,
-                    90.0f, 0);
+    scene.SetCamera(glm::vec3(0, 0, -10), glm::vec3(0), glm::vec3(0, 1, 0), 360.0f + 180.0f, 90.0f,
+                    0);
     EXPECT_NEAR(scene.GetEye().z, -10.0f, 1e-4);
 }
 

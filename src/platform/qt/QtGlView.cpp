@@ -1,10 +1,12 @@
 #include "platform/qt/QtGlView.h"
 
 #include <QKeyEvent>
+
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "platform/qt/QtGlFormat.h"
 #include "platform/qt/QtGlyphAtlas.h"
@@ -32,6 +34,17 @@ GlProc CQtGlView::GetProcAddress(const char* name) {
     return current != nullptr ? current->getProcAddress(name) : nullptr;
 }
 
+int CQtGlView::GetSamples() const {
+    // Asked while the context is current and the framebuffer bound.
+    QOpenGLContext* current = context();
+    if (current == nullptr) {
+        return 0;
+    }
+    int samples = 0;
+    current->functions()->glGetIntegerv(kGlSamples, &samples);
+    return samples;
+}
+
 int CQtGlView::GetWidth() const {
     return static_cast<int>(width() * devicePixelRatio());
 }
@@ -46,11 +59,6 @@ void CQtGlView::initializeGL() {
         OnContextGone();
         doneCurrent();
     });
-    QOpenGLFunctions* gl = context()->functions();
-    gl->glBindFramebuffer(0x8D40, defaultFramebufferObject());  // GL_FRAMEBUFFER
-    int samples = 0;
-    gl->glGetIntegerv(kGlSamples, &samples);
-    m_samples = samples;
     m_ready = true;
     if (m_handler != nullptr) {
         m_handler->OnGlCreated();

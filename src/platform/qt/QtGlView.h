@@ -22,7 +22,7 @@ public:
     uint32_t GetFramebuffer() const override { return defaultFramebufferObject(); }
     int GetWidth() const override;
     int GetHeight() const override;
-    int GetSamples() const override { return m_samples; }
+    int GetSamples() const override;
     void RequestFrame() override { update(); }
     bool ReadPixels(std::vector<uint8_t>& rgba, int& width, int& height) override;
     bool SetFullScreen(bool on) override;
@@ -49,5 +49,4 @@ private:
 
     IGlViewHandler* m_handler = nullptr;
     bool m_ready = false;
-    int m_samples = 0;
 };
