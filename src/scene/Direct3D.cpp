@@ -24,6 +24,7 @@ uniform mat3 uNormalMatrix;
 uniform vec3 uEye;
 uniform int uLighting;
 uniform vec4 uAmbient;
+uniform int uLightCount;
 uniform int uLightOn[8];
 uniform int uLightType[8];
 uniform vec4 uLightDiffuse[8];
@@ -57,7 +58,7 @@ void main() {
     vec3 ambient = uAmbient.rgb;
     vec3 diffuse = vec3(0.0);
     vec3 specular = vec3(0.0);
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < uLightCount; ++i) {
         if (uLightOn[i] == 0) {
             continue;
         }
@@ -249,9 +250,10 @@ bool CDirect3D::CreatePrograms() {
         m_gl.GetProgramiv(program->id, GL_ACTIVE_UNIFORMS, &count);
         *source.program = std::move(program);
     }
-    const char* names[] = {"uWorld",       "uViewProjection", "uNormalMatrix",     "uEye",
-                           "uLighting",    "uAmbient",        "uMaterialSpecular", "uMaterialPower",
-                           "uPointSprite", "uViewportHeight", "uTextured",         "uTexture"};
+    const char* names[] = {"uLightCount",    "uWorld",       "uViewProjection", "uNormalMatrix",
+                           "uEye",           "uLighting",    "uAmbient",        "uMaterialSpecular",
+                           "uMaterialPower", "uPointSprite", "uViewportHeight", "uTextured",
+                           "uTexture"};
     for (const char* name : names) {
         m_scene->locations[name] = m_gl.GetUniformLocation(m_scene->id, name);
     }
@@ -436,10 +438,15 @@ bool CDirect3D::BeginFrame() {
     m_gl.DepthMask(GL_TRUE);
     m_transformsDirty = true;
     m_lightsDirty = true;
+    m_materialDirty = true;
+    m_stateDirty = true;
+    m_pending.count = 0;
+    m_drawCalls = 0;
     return true;
 }
 
 bool CDirect3D::Clear(uint32_t argb, float depth) {
+    Flush();
     const glm::vec4 color = ColorOf(argb);
     m_gl.ClearColor(color.r, color.g, color.b, color.a);
     m_gl.ClearDepth(depth);
@@ -450,6 +457,7 @@ bool CDirect3D::Clear(uint32_t argb, float depth) {
 }
 
 bool CDirect3D::EndFrame() {
+    Flush();
     m_gl.BindVertexArray(0);
     m_gl.Flush();
     CCharString name;
@@ -460,47 +468,97 @@ bool CDirect3D::EndFrame() {
 }
 
 void CDirect3D::SetTransform(Transform which, const glm::mat4& matrix) {
-    m_transforms[which] = matrix;
-    m_transformsDirty = true;
+    if (m_transforms[which] != matrix) {
+        Flush();
+        m_transforms[which] = matrix;
+        m_transformsDirty = true;
+    }
 }
 
 void CDirect3D::SetLight(int index, const LIGHT& light) {
     if (index >= 0 && index < kMaxLights) {
+        Flush();
         m_lights[index] = light;
         m_lightsDirty = true;
     }
 }
 
 void CDirect3D::EnableLight(int index, bool on) {
-    if (index >= 0 && index < kMaxLights) {
+    if (index >= 0 && index < kMaxLights && m_lightOn[index] != on) {
+        Flush();
         m_lightOn[index] = on;
         m_lightsDirty = true;
     }
 }
 
 void CDirect3D::SetAmbient(uint32_t argb) {
+    Flush();
     m_ambient = ColorOf(argb);
     m_lightsDirty = true;
 }
 
 void CDirect3D::SetLighting(bool on) {
-    m_lighting = on;
-    m_lightsDirty = true;
+    if (m_lighting != on) {
+        Flush();
+        m_lighting = on;
+        m_lightsDirty = true;
+    }
 }
 
 void CDirect3D::SetMaterial(const MATERIAL& material) {
-    m_material = material;
+    if (m_material.specular != material.specular || m_material.power != material.power) {
+        Flush();
+        m_material = material;
+        m_materialDirty = true;
+    }
 }
 
 void CDirect3D::SetTexture(uint32_t texture, bool wrap) {
-    m_texture = texture;
-    m_textureWrap = wrap;
+    if (m_texture != texture || m_textureWrap != wrap) {
+        Flush();
+        m_texture = texture;
+        m_textureWrap = wrap;
+        m_stateDirty = true;
+    }
+}
+
+void CDirect3D::SetWireframe(bool on) {
+    SetFlag(m_wireframe, on);
+}
+
+void CDirect3D::SetCull(Cull cull) {
+    if (m_cull != cull) {
+        Flush();
+        m_cull = cull;
+        m_stateDirty = true;
+    }
+}
+
+void CDirect3D::SetDepthWrite(bool on) {
+    SetFlag(m_depthWrite, on);
+}
+
+void CDirect3D::SetAdditiveBlend(bool on) {
+    SetFlag(m_additive, on);
+}
+
+void CDirect3D::SetPointSprite(bool on) {
+    SetFlag(m_pointSprite, on);
+}
+
+void CDirect3D::SetFlag(bool& flag, bool on) {
+    if (flag != on) {
+        Flush();
+        flag = on;
+        m_stateDirty = true;
+    }
 }
 
 void CDirect3D::ApplyLights() {
     const PROGRAM& p = *m_scene;
     GLint on[kMaxLights];
     GLint types[kMaxLights];
+    GLint count = 0;
     glm::vec4 diffuse[kMaxLights];
     glm::vec4 specular[kMaxLights];
     glm::vec4 ambient[kMaxLights];
@@ -510,6 +568,7 @@ void CDirect3D::ApplyLights() {
     for (int i = 0; i < kMaxLights; ++i) {
         const LIGHT& light = m_lights[i];
         on[i] = m_lightOn[i] ? 1 : 0;
+        count = m_lightOn[i] ? i + 1 : count;
         types[i] = light.type;
         diffuse[i] = light.diffuse;
         specular[i] = light.specular;
@@ -520,6 +579,7 @@ void CDirect3D::ApplyLights() {
     }
     m_gl.Uniform1i(p["uLighting"], m_lighting ? 1 : 0);
     m_gl.Uniform4fv(p["uAmbient"], 1, glm::value_ptr(m_ambient));
+    m_gl.Uniform1i(p["uLightCount"], count);  // the loop stops after the last light on
     m_gl.Uniform1iv(p["uLightOn"], kMaxLights, on);
     m_gl.Uniform1iv(p["uLightType"], kMaxLights, types);
     m_gl.Uniform4fv(p["uLightDiffuse"], kMaxLights, glm::value_ptr(diffuse[0]));
@@ -548,9 +608,16 @@ void CDirect3D::ApplyState(Topology topology) {
     if (m_lightsDirty) {
         ApplyLights();
     }
-    m_gl.Uniform4fv(p["uMaterialSpecular"], 1, glm::value_ptr(m_material.specular));
-    m_gl.Uniform1f(p["uMaterialPower"], m_material.power);
+    if (m_materialDirty) {
+        m_gl.Uniform4fv(p["uMaterialSpecular"], 1, glm::value_ptr(m_material.specular));
+        m_gl.Uniform1f(p["uMaterialPower"], m_material.power);
+        m_materialDirty = false;
+    }
     const bool points = topology == kPoints && m_pointSprite;
+    if (!m_stateDirty && points == m_appliedPoints) {
+        return;
+    }
+    m_appliedPoints = points;
     m_gl.Uniform1i(p["uPointSprite"], points ? 1 : 0);
     m_gl.Uniform1i(p["uTextured"], m_texture != 0 ? 1 : 0);
     if (m_texture != 0) {
@@ -570,17 +637,39 @@ void CDirect3D::ApplyState(Topology topology) {
     m_gl.PolygonMode(GL_FRONT_AND_BACK, m_wireframe ? GL_LINE : GL_FILL);
     m_gl.DepthMask(m_depthWrite ? GL_TRUE : GL_FALSE);
     m_gl.BlendFunc(GL_SRC_ALPHA, m_additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
+    m_stateDirty = false;
 }
 
 bool CDirect3D::DrawIndexed(Topology topology, uint32_t firstIndex, uint32_t count) {
     if (m_scene == nullptr) {
         return Fail(__LINE__, "Device is not created");
     }
-    ApplyState(topology);
-    const GLenum modes[] = {GL_TRIANGLES, GL_LINES, GL_POINTS};
-    m_gl.DrawElements(modes[topology], static_cast<GLsizei>(count), GL_UNSIGNED_INT,
-                      reinterpret_cast<const void*>(static_cast<uintptr_t>(firstIndex) * 4));
+    // Draws of adjoining index ranges under the same state become one call;
+    // every state change flushes what is pending first.
+    if (m_pending.count > 0 && m_pending.topology == topology &&
+        m_pending.first + m_pending.count == firstIndex) {
+        m_pending.count += count;
+        return true;
+    }
+    Flush();
+    m_pending.topology = topology;
+    m_pending.first = firstIndex;
+    m_pending.count = count;
     return true;
+}
+
+void CDirect3D::Flush() {
+    if (m_pending.count == 0 || m_scene == nullptr) {
+        m_pending.count = 0;
+        return;
+    }
+    ApplyState(m_pending.topology);
+    const GLenum modes[] = {GL_TRIANGLES, GL_LINES, GL_POINTS};
+    m_gl.DrawElements(modes[m_pending.topology], static_cast<GLsizei>(m_pending.count),
+                      GL_UNSIGNED_INT,
+                      reinterpret_cast<const void*>(static_cast<uintptr_t>(m_pending.first) * 4));
+    m_pending.count = 0;
+    ++m_drawCalls;
 }
 
 uint32_t CDirect3D::CreateTexture(int width, int height, const uint32_t* argb) {
@@ -616,6 +705,7 @@ bool CDirect3D::BeginText() {
     if (m_atlas == nullptr || m_text == nullptr) {
         return Fail(__LINE__, "No text or sprite");
     }
+    Flush();
     m_inText = true;
     m_gl.UseProgram(m_text->id);
     m_gl.Disable(GL_DEPTH_TEST);
@@ -692,4 +782,6 @@ void CDirect3D::EndText() {
     }
     m_transformsDirty = true;
     m_lightsDirty = true;
+    m_materialDirty = true;
+    m_stateDirty = true;
 }

@@ -78,15 +78,20 @@ public:
     void SetAmbient(uint32_t argb);
     void SetLighting(bool on);
     void SetMaterial(const MATERIAL& material);
-    void SetWireframe(bool on) { m_wireframe = on; }
+    void SetWireframe(bool on);
     bool IsWireframe() const { return m_wireframe; }
-    void SetCull(Cull cull) { m_cull = cull; }
-    void SetDepthWrite(bool on) { m_depthWrite = on; }
-    void SetAdditiveBlend(bool on) { m_additive = on; }
+    void SetCull(Cull cull);
+    void SetDepthWrite(bool on);
+    void SetAdditiveBlend(bool on);
     void SetTexture(uint32_t texture, bool wrap);
-    void SetPointSprite(bool on) { m_pointSprite = on; }
-    // Draws count indices from the bound index buffer after applying the state.
+    void SetPointSprite(bool on);
+    // Draws count indices from the bound index buffer under the current
+    // state; the draw may wait to be merged with the next one.
     bool DrawIndexed(Topology topology, uint32_t firstIndex, uint32_t count);
+    // Issues the draw that waits, before GL is used otherwise.
+    void Flush();
+    // GL draw calls issued in the current frame.
+    int GetDrawCalls() const { return m_drawCalls; }
 
     // A texture from 32-bit ARGB pixels, top row first, with mipmaps.
     uint32_t CreateTexture(int width, int height, const uint32_t* argb);
@@ -110,6 +115,7 @@ private:
     bool SetRenderState();
     void ApplyState(Topology topology);
     void ApplyLights();
+    void SetFlag(bool& flag, bool on);
 
     IGlDevice* m_device;
     bool m_fullScreen;
@@ -147,4 +153,13 @@ private:
     bool m_pointSprite = false;
     bool m_transformsDirty = true;
     bool m_lightsDirty = true;
+    bool m_materialDirty = true;
+    bool m_stateDirty = true;
+    bool m_appliedPoints = false;
+    struct PENDING_DRAW {
+        Topology topology = kTriangles;
+        uint32_t first = 0;
+        uint32_t count = 0;
+    } m_pending;
+    int m_drawCalls = 0;
 };

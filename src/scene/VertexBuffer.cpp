@@ -233,6 +233,7 @@ bool CVertexBuffer::Bind() {
     if (m_vertexArray == 0) {
         return Fail(__LINE__, "Can't set vertices: %s", "D3DERR_INVALIDCALL");
     }
+    m_device->Flush();
     m_device->GetApi().BindVertexArray(m_vertexArray);
     return true;
 }
@@ -262,6 +263,7 @@ bool CVertexBuffer::Refresh(int first, int count) {
     if (first + count > m_deviceVertexCapacity) {
         return Upload();
     }
+    m_device->Flush();
     const CGlApi& gl = m_device->GetApi();
     gl.BindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
     gl.BufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(first) * sizeof(VERTEX),

@@ -10,7 +10,8 @@
 #include "platform/qt/QtGlFormat.h"
 #include "platform/qt/QtGlyphAtlas.h"
 
-CQtOffscreenGl::CQtOffscreenGl(int width, int height) : m_width(width), m_height(height) {}
+CQtOffscreenGl::CQtOffscreenGl(int width, int height, int samples)
+    : m_width(width), m_height(height), m_requestedSamples(samples) {}
 
 CQtOffscreenGl::~CQtOffscreenGl() {
     Destroy();
@@ -53,7 +54,7 @@ bool CQtOffscreenGl::MakeFramebuffers(std::string& error) {
     const QSize size(std::max(1, m_width), std::max(1, m_height));
     QOpenGLFramebufferObjectFormat format;
     format.setAttachment(QOpenGLFramebufferObject::CombinedDepthStencil);
-    format.setSamples(4);
+    format.setSamples(m_requestedSamples);
     m_multisampled = std::make_unique<QOpenGLFramebufferObject>(size, format);
     m_resolved = std::make_unique<QOpenGLFramebufferObject>(size);
     if (!m_multisampled->isValid() || !m_resolved->isValid()) {

@@ -13,7 +13,7 @@ class QOpenGLFramebufferObject;
 // be destroyed and made again as a window system would.
 class CQtOffscreenGl : public IGlDevice {
 public:
-    CQtOffscreenGl(int width, int height);
+    CQtOffscreenGl(int width, int height, int samples = 4);
     ~CQtOffscreenGl() override;
 
     // Makes the surface, the context and the framebuffers.
@@ -45,6 +45,7 @@ private:
     IGlViewHandler* m_handler = nullptr;
     int m_width;
     int m_height;
+    int m_requestedSamples;
     int m_samples = 0;
     std::unique_ptr<QOffscreenSurface> m_surface;
     std::unique_ptr<QOpenGLContext> m_context;
