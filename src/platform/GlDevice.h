@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,8 @@ struct GLYPH_ATLAS {
     GLYPH_INFO glyphs[kLast - kFirst + 1];
 };
 
+class IImagePainter;
+
 using GlProc = void (*)();
 
 // What the owner of a GL view hears. Every call arrives on the user-interface
@@ -102,4 +105,6 @@ public:
     virtual bool SetFullScreen(bool on) = 0;
     virtual bool MakeGlyphAtlas(const char* face, int pixelHeight, GLYPH_ATLAS& atlas,
                                 std::string& error) = 0;
+    // A painter for texture pictures; null when the backend has none.
+    virtual std::unique_ptr<IImagePainter> CreateImagePainter() = 0;
 };

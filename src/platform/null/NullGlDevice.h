@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/GlDevice.h"
+#include "platform/ImagePainter.h"
 
 // A GL view without a context, for runs without a display: it never becomes
 // ready, so its owner makes nothing and draws nothing; frames asked for are
@@ -23,6 +24,8 @@ public:
         error = "no fonts without a display";
         return false;
     }
+
+    std::unique_ptr<IImagePainter> CreateImagePainter() override { return nullptr; }
 
     IGlViewHandler* GetHandler() const { return m_handler; }
     int GetFrameRequests() const { return m_frameRequests; }

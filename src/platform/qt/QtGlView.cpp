@@ -10,6 +10,7 @@
 
 #include "platform/qt/QtGlFormat.h"
 #include "platform/qt/QtGlyphAtlas.h"
+#include "platform/qt/QtImagePainter.h"
 
 namespace {
 constexpr unsigned kGlSamples = 0x80A9;  // GL_SAMPLES
@@ -200,4 +201,8 @@ void CQtGlView::hideEvent(QHideEvent* event) {
         m_handler->OnGlShown(false);
     }
     QOpenGLWidget::hideEvent(event);
+}
+
+std::unique_ptr<IImagePainter> CQtGlView::CreateImagePainter() {
+    return std::make_unique<CQtImagePainter>();
 }

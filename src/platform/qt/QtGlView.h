@@ -28,6 +28,7 @@ public:
     bool SetFullScreen(bool on) override;
     bool MakeGlyphAtlas(const char* face, int pixelHeight, GLYPH_ATLAS& atlas,
                         std::string& error) override;
+    std::unique_ptr<IImagePainter> CreateImagePainter() override;
 
 protected:
     void initializeGL() override;

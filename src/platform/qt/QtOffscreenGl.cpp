@@ -9,6 +9,7 @@
 
 #include "platform/qt/QtGlFormat.h"
 #include "platform/qt/QtGlyphAtlas.h"
+#include "platform/qt/QtImagePainter.h"
 
 CQtOffscreenGl::CQtOffscreenGl(int width, int height, int samples)
     : m_width(width), m_height(height), m_requestedSamples(samples) {}
@@ -148,4 +149,8 @@ bool CQtOffscreenGl::ReadPixels(std::vector<uint8_t>& rgba, int& width, int& hei
 bool CQtOffscreenGl::MakeGlyphAtlas(const char* face, int pixelHeight, GLYPH_ATLAS& atlas,
                                     std::string& error) {
     return CQtGlyphAtlas::Make(face, pixelHeight, atlas, error);
+}
+
+std::unique_ptr<IImagePainter> CQtOffscreenGl::CreateImagePainter() {
+    return std::make_unique<CQtImagePainter>();
 }

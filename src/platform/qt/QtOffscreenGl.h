@@ -37,6 +37,7 @@ public:
     bool SetFullScreen(bool) override { return true; }
     bool MakeGlyphAtlas(const char* face, int pixelHeight, GLYPH_ATLAS& atlas,
                         std::string& error) override;
+    std::unique_ptr<IImagePainter> CreateImagePainter() override;
 
 private:
     bool MakeFramebuffers(std::string& error);

@@ -20,6 +20,7 @@
 #include "scene/Primitive.h"
 #include "scene/Shapes.h"
 #include "scene/SpacePainter.h"
+#include "scene/TextureGenerator.h"
 #include "scene/VertexBuffer.h"
 
 namespace {
@@ -296,6 +297,47 @@ TEST_F(CScenePixels, RecomputesTheOverlayStatisticsEveryThirtyFrames) {
     ASSERT_TRUE(m_scene->Render(true));
     EXPECT_GT(m_scene->GetFps(), 0);
     EXPECT_EQ(m_scene->GetFrameCount(), 0);
+}
+
+TEST_F(CScenePixels, DrawsAPaintedTextureWithItsTransparency) {
+    uint32_t bitmapCenter = 0, bitmapCorner = 1;
+    Build([&](CSpacePainter& scene, CVertexBuffer& list) {
+        CTextureGenerator generator(scene.GetDirect3D());
+        ASSERT_TRUE(generator.Begin(64, 64)) << generator.GetError();
+        generator.GetPainter()->FillEllipse(32, 32, 24, 24, 0xFFFF0000);
+        const uint32_t texture = generator.End();
+        ASSERT_NE(texture, 0u) << generator.GetError();
+        generator.GetBitmapPixel(32, 32, bitmapCenter);
+        generator.GetBitmapPixel(0, 0, bitmapCorner);
+        auto quad = std::make_unique<CPrimitive>("Painted", scene.GetDirect3D(), &list);
+        quad->BeginGeometry();
+        VERTEX a, b, c, d;
+        for (VERTEX* v : {&a, &b, &c, &d}) {
+            v->diffuse = 0xFFFFFFFF;
+            v->specular = 0xFFFFFFFF;
+            v->nz = -1.0f;
+        }
+        a.x = -1, a.y = 1, a.u = 0, a.v = 0;
+        b.x = 1, b.y = 1, b.u = 1, b.v = 0;
+        c.x = 1, c.y = -1, c.u = 1, c.v = 1;
+        d.x = -1, d.y = -1, d.u = 0, d.v = 1;
+        list.AddQuad(a, b, c, d);
+        quad->EndGeometry();
+        quad->SetTexture(texture);
+        scene.AddToList(std::move(quad));
+    });
+    EXPECT_EQ(bitmapCenter, 0xFFFF0000u);
+    EXPECT_EQ(bitmapCorner >> 24, 0u);
+    Draw();
+    double cx = 0, cy = 0;
+    Project(glm::vec3(0), cx, cy);
+    const RGBA center = Pixel(int(cx), int(cy));
+    EXPECT_GT(center.r, 240);
+    EXPECT_LT(center.g, 15);
+    double qx = 0, qy = 0;
+    Project(glm::vec3(-0.95f, 0.95f, 0), qx, qy);  // a transparent corner of the quad
+    const RGBA corner = Pixel(int(qx) + 1, int(qy) + 1);
+    EXPECT_LT(corner.r + corner.g + corner.b, 15);
 }
 
 TEST_F(CScenePixels, RefusesPictureKindsThatDoNotExist) {
