@@ -17,6 +17,8 @@ public:
     // UTF-8 text whose baseline starts at (x, y).
     virtual void DrawText(const char* face, float pixelSize, float x, float y, const char* text,
                           uint32_t argb) = 0;
+    // Width in pixels of text drawn so.
+    virtual float MeasureText(const char* face, float pixelSize, const char* text) = 0;
     // Ends painting: the pixels, top row first, with straight (not
     // premultiplied) alpha.
     virtual bool End(std::vector<uint32_t>& argb, std::string& error) = 0;

@@ -389,6 +389,10 @@ void CDirect3D::OnContextLost() {
     }
     m_scene.reset();
     m_text.reset();
+    for (uint32_t texture : m_textures) {
+        m_gl.DeleteTextures(1, &texture);
+    }
+    m_textures.clear();
     m_contextLost = true;
 }
 
@@ -692,11 +696,14 @@ uint32_t CDirect3D::CreateTexture(int width, int height, const uint32_t* argb) {
         Fail(__LINE__, "Can't create texture: %s", name.GetText());
         return 0;
     }
+    m_textures.insert(texture);
     return texture;
 }
 
 void CDirect3D::DeleteTexture(uint32_t texture) {
-    if (texture != 0 && m_gl.IsLoaded() && m_device->IsReady()) {
+    // A texture of a context that is gone may share its number with a new
+    // one: only textures of the current context are deleted.
+    if (m_textures.erase(texture) > 0 && m_gl.IsLoaded() && m_device->IsReady()) {
         m_gl.DeleteTextures(1, &texture);
     }
 }

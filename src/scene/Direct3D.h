@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 
 #include <glm/glm.hpp>
 
@@ -162,4 +163,5 @@ private:
         uint32_t count = 0;
     } m_pending;
     int m_drawCalls = 0;
+    std::set<uint32_t> m_textures;  // made through CreateTexture in this context
 };

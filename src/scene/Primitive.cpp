@@ -80,6 +80,7 @@ bool CPrimitive::RewriteVertices(const glm::mat4& matrix, bool moveAxes) {
     }
     m_frame[3] = origin;
     m_inverse = glm::inverse(m_frame);
+    OnRewrite(matrix);
     for (auto& child : m_children) {
         if (!child->RewriteVertices(matrix, moveAxes)) {
             return false;

@@ -120,6 +120,9 @@ protected:
     // Rewrites the vertices with matrix; the frame axes turn with it only
     // when the matrix keeps lengths.
     bool RewriteVertices(const glm::mat4& matrix, bool moveAxes);
+    // Told of every rewrite of this primitive, so that points a derived
+    // primitive keeps beside its vertices can follow.
+    virtual void OnRewrite(const glm::mat4& matrix) { (void)matrix; }
 
     CCharString m_name;
     CCharString m_error;

@@ -1,6 +1,7 @@
 #include "platform/qt/QtImagePainter.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainterPath>
 
 namespace {
@@ -78,4 +79,11 @@ bool CQtImagePainter::End(std::vector<uint32_t>& argb, std::string& error) {
                   argb.begin() + static_cast<size_t>(y) * straight.width());
     }
     return true;
+}
+
+float CQtImagePainter::MeasureText(const char* face, float pixelSize, const char* text) {
+    QFont font(QString::fromUtf8(face != nullptr ? face : ""));
+    font.setPixelSize(static_cast<int>(pixelSize + 0.5f));
+    return static_cast<float>(
+        QFontMetricsF(font).horizontalAdvance(QString::fromUtf8(text != nullptr ? text : "")));
 }

@@ -16,6 +16,7 @@ public:
     void DrawLine(float x0, float y0, float x1, float y1, float width, uint32_t argb) override;
     void DrawText(const char* face, float pixelSize, float x, float y, const char* text,
                   uint32_t argb) override;
+    float MeasureText(const char* face, float pixelSize, const char* text) override;
     bool End(std::vector<uint32_t>& argb, std::string& error) override;
 
 private:
