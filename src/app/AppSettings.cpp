@@ -104,10 +104,15 @@ void APP_SETTINGS::SetDefaultFolders(const char* root) {
     lessonsPath = below("Lessons");
 }
 
-bool APP_SETTINGS::Load(ISettingsStore& store, const char* /*title*/, int kind) {
+bool APP_SETTINGS::SetProgramFolders() {
     CCharString root;
     const bool haveRoot = GetProgramFolder(root);
     SetDefaultFolders(haveRoot ? root.GetText() : ".");
+    return haveRoot;
+}
+
+bool APP_SETTINGS::Load(ISettingsStore& store, const char* /*title*/, int kind) {
+    const bool haveRoot = SetProgramFolders();
     const char* product = GetProductWord(kind);
     if (product == nullptr || !store.Open(kMaker, product) || !store.Exists()) {
         return false;

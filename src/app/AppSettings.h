@@ -19,6 +19,9 @@ struct APP_SETTINGS {
     // Sets the folders below root (the executable's folder, no trailing
     // separator): "<root>/Data/" and so on.
     void SetDefaultFolders(const char* root);
+    // The same below the executable's folder; when that can't be found, below
+    // the current folder, and false.
+    bool SetProgramFolders();
 
     // Fills the record from the store for the application kind; title names
     // the application and does not choose the key (kinds share product
