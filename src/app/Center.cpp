@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/AppSettings.h"
 #include "app/MainWnd.h"
 #include "app/Menus.h"
 #include "foundation/CritLock.h"
@@ -60,9 +61,15 @@ bool CCenter::Init() {
     m_menuId = kind.menuId;
     m_startInTray = kind.startInTray;
 
-    // SEAM(settings): the settings are loaded for (title, kind) here; until
-    // they exist no placement is saved, so every run is a first run.
-    m_firstRun = true;
+    // A false load only means that some settings keep their defaults.
+    m_settings = std::make_unique<APP_SETTINGS>();
+    m_settingsStore = m_platform.createSettingsStore ? m_platform.createSettingsStore() : nullptr;
+    if (m_settingsStore) {
+        m_settings->Load(*m_settingsStore, m_title, m_kind);
+    } else {
+        m_settings->SetProgramFolders();
+    }
+    m_firstRun = m_settings->mainWindow.rect.left == -1;
 
     m_mainWindow = std::make_unique<CMainWnd>(*this, *m_platform.windowSystem,
                                               *m_platform.eventLoop, m_options);
@@ -155,7 +162,10 @@ void CCenter::Close() {
     }
     CloseAllWindows();
     m_spacePainter.reset();
-    // SEAM(songs, settings): "Default.mix" and the settings are saved here.
+    // SEAM(songs): "Default.mix" is saved here.
+    if (m_settingsStore && m_settings) {
+        m_settings->Save(*m_settingsStore, m_title, m_kind);
+    }
     // SEAM: the engines are deleted here in this order: painter, composition
     // generator, animator, sound engine (stopped first), capture, default
     // chord, CGenerator, CNoteManager, CMidiMapper, CMix, CMidiKeyboard,
@@ -166,6 +176,8 @@ void CCenter::Close() {
         m_logFile->Close();
         m_logFile.reset();
     }
+    m_settings.reset();
+    m_settingsStore.reset();
     m_windows.reset();
     m_heap.reset();
 }

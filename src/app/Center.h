@@ -10,6 +10,7 @@
 #include "foundation/VarList.h"
 #include "platform/Platform.h"
 
+struct APP_SETTINGS;
 class CBaseWindow;
 class CLogFile;
 class CMainWnd;
@@ -64,6 +65,7 @@ public:
     CLogFile* GetLogFile() const { return m_logFile.get(); }
     CSpacePainter* GetSpacePainter() const { return m_spacePainter.get(); }
     CHeap* GetHeap() const { return m_heap.get(); }
+    APP_SETTINGS* GetSettings() const { return m_settings.get(); }
     const PLATFORM& GetPlatform() const { return m_platform; }
     float GetFadeLevel() const { return m_fadeLevel; }
     int GetFadeState() const { return m_fadeState; }
@@ -97,6 +99,8 @@ private:
 
     std::unique_ptr<CHeap> m_heap;
     std::unique_ptr<CVarList<CBaseWindow*>> m_windows;
+    std::unique_ptr<ISettingsStore> m_settingsStore;
+    std::unique_ptr<APP_SETTINGS> m_settings;
     std::unique_ptr<CMainWnd> m_mainWindow;
     std::unique_ptr<CLogFile> m_logFile;
     std::unique_ptr<CSpacePainter> m_spacePainter;
