@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/AppSettings.h"
+#include "app/ContentFile.h"
 #include "app/MainWnd.h"
 #include "app/Menus.h"
 #include "foundation/CritLock.h"
@@ -14,6 +15,9 @@
 #include "foundation/StringBreaker.h"
 #include "platform/GlDevice.h"
 #include "scene/SpacePainter.h"
+#include "theory/NoteManager.h"
+#include "ui/LessonSettings.h"
+#include "ui/TextDlg.h"
 
 // Steps marked SEAM(<subsystem>) are where the subsystems that are not built
 // yet join the start-up and shutdown sequences, in the order they run.
@@ -113,14 +117,17 @@ bool CCenter::Startup() {
     }
     // SEAM(songs): the composition generator for kinds 1-5.
     // SEAM(audio, scene): CGenerator and the animator.
-    // SEAM(ui, editors): the Mixer, Text and Lesson dialogs, the picture
-    // window and the kind's other windows are created and listed here.
+    // SEAM(ui, editors): the Mixer and Lesson dialogs, the picture window
+    // and the kind's other windows are created and listed here.
+    if (!CreateTextDialog()) {
+        return false;
+    }
     // SEAM(ui): on a first run all windows are arranged.
     if (m_spacePainter && !StartScene()) {
         // The rest of the application works without its 3D picture.
         m_spacePainter.reset();
     }
-    // SEAM(settings): the kind's content file is read into the Text dialog.
+    LoadContent();
     if (m_startInTray) {
         // SEAM(tray): the notification icon is added; the window stays hidden.
     } else {
@@ -160,6 +167,7 @@ void CCenter::Close() {
     if (!m_heap) {
         return;
     }
+    StoreTextPlacement();
     CloseAllWindows();
     m_spacePainter.reset();
     // SEAM(songs): "Default.mix" is saved here.
@@ -266,6 +274,96 @@ void CCenter::OnNote(std::unique_ptr<IPayload> note) {
     // came from the computer keyboard and handed to the picture and the
     // note-reading exercise. Until then it is dropped, and deleted here.
     note.reset();
+}
+
+bool CCenter::CreateTextDialog() {
+    const TEXT_INFO& saved = m_settings->text;
+    TEXT_PLACEMENT placement;
+    placement.placed = IsPlaced(saved.rect);
+    placement.rect = ToWindowRect(saved.rect);
+    placement.visible = saved.visible != 0;
+    placement.contentIndex = saved.contentIndex;
+    placement.scrollPosition = saved.scrollPosition;
+    auto dialog = std::make_unique<CTextDlg>(*m_platform.windowSystem, *m_platform.eventLoop);
+    if (!dialog->CreateDialog(m_mainWindow->GetWindow(), placement)) {
+        m_error.Format("Can't create Text dialog: %s", dialog->GetError());
+        return false;
+    }
+    dialog->SetLessonReceiver(
+        [this](const LESSON_SETTINGS& lesson, const DISPLAY_SETTINGS&, CCharString& reason) {
+            const bool started = OnLesson(lesson);
+            reason = m_error;
+            return started;
+        });
+    if (!m_windows->Add(dialog.get())) {
+        m_error = "Can't create Text dialog: the window list is full";
+        return false;
+    }
+    dialog.release();  // the window list owns it now
+    return true;
+}
+
+void CCenter::LoadContent() {
+    CBaseWindow* window = nullptr;
+    if (!FindWindow(CTextDlg::kTypeId, window)) {
+        return;
+    }
+    auto* dialog = static_cast<CTextDlg*>(window);
+    std::vector<TEXT_ENTRY> entries;
+    for (const char* name : CContentFile::GetContentNames(m_kind)) {
+        CContentFile content;
+        if (!content.Load(CContentFile::MakePath(m_settings->tutorialsFolder, name))) {
+            // Without its lessons the rest of the application still works;
+            // the dialog says what is missing.
+            ReportError(kSource, __LINE__, "%s", content.GetError());
+            dialog->SetEntries({});
+            dialog->ShowMessage(content.GetError());
+            return;
+        }
+        for (const CONTENT_ENTRY& entry : content.GetEntries()) {
+            entries.push_back(TEXT_ENTRY{entry.title, entry.path});
+        }
+    }
+    dialog->SetEntries(entries);
+}
+
+void CCenter::StoreTextPlacement() {
+    CBaseWindow* window = nullptr;
+    if (!m_settings || !FindWindow(CTextDlg::kTypeId, window)) {
+        return;
+    }
+    const TEXT_PLACEMENT placement = static_cast<CTextDlg*>(window)->GetPlacement();
+    TEXT_INFO& saved = m_settings->text;
+    if (placement.placed) {
+        saved.rect = ToSettingsRect(placement.rect);
+    }
+    saved.visible = placement.visible ? 1 : 0;
+    saved.contentIndex = placement.contentIndex;
+    saved.scrollPosition = placement.scrollPosition;
+}
+
+bool CCenter::OnLesson(const LESSON_SETTINGS& lesson) {
+    int scale = 0;
+    if (lesson.scale.IsEmpty()) {
+        m_error = "the lesson names no scale";
+        return false;
+    }
+    if (!CNoteManager::FindScale(lesson.scale, scale)) {
+        m_error.Format("the scale \"%s\" is unknown", lesson.scale.GetText());
+        return false;
+    }
+    constexpr int kUnset = LESSON_SETTINGS::kUnset;
+    if (lesson.startNote == kUnset || lesson.endNote == kUnset) {
+        m_error = "the lesson names no note range";
+        return false;
+    }
+    if (lesson.startNote < 0 || lesson.endNote > 127 || lesson.startNote > lesson.endNote) {
+        m_error.Format("the note range %d to %d is empty", lesson.startNote, lesson.endNote);
+        return false;
+    }
+    m_lesson = std::make_unique<LESSON_SETTINGS>(lesson);
+    // trainer: the lesson goes to the piano-notes picture here
+    return true;
 }
 
 bool CCenter::OnCommand(int commandId) {

@@ -11,10 +11,12 @@
 #include "platform/Platform.h"
 
 struct APP_SETTINGS;
+struct LESSON_SETTINGS;
 class CBaseWindow;
 class CLogFile;
 class CMainWnd;
 class CSpacePainter;
+class CTextDlg;
 
 // The central object: owns every long-lived part of the application, runs
 // its start-up and shutdown sequences and is the hub that timers, commands
@@ -45,6 +47,12 @@ public:
     // A played or detected note posted to the main window; it is deleted
     // when handled, also when it is dropped.
     void OnNote(std::unique_ptr<IPayload> note);
+    // A lesson chosen with an action button of the Text dialog. A lesson
+    // without a known scale or with an empty note range is refused with the
+    // reason in GetError, and the lesson that runs stays.
+    bool OnLesson(const LESSON_SETTINGS& lesson);
+    // The lesson that runs, or null before the first one.
+    const LESSON_SETTINGS* GetLesson() const { return m_lesson.get(); }
     // Opens the file the command line names, when it is a song.
     bool HandleCommandLine();
     // The song file the command line names, if any: empty text, a first word
@@ -79,6 +87,9 @@ private:
     bool ShowWindowOfType(int typeId);
     bool StartScene();
     void ShowAbout();
+    bool CreateTextDialog();
+    void LoadContent();
+    void StoreTextPlacement();
 
     CCharString m_error;
     CCharString m_title;
@@ -104,4 +115,5 @@ private:
     std::unique_ptr<CMainWnd> m_mainWindow;
     std::unique_ptr<CLogFile> m_logFile;
     std::unique_ptr<CSpacePainter> m_spacePainter;
+    std::unique_ptr<LESSON_SETTINGS> m_lesson;
 };

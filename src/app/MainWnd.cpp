@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/AppSettings.h"
 #include "app/Catalogue.h"
 #include "app/Center.h"
 #include "app/Menus.h"
@@ -17,16 +18,21 @@ bool CMainWnd::CreateMain(const APP_KIND& kind) {
 }
 
 bool CMainWnd::OnCreate() {
-    // SEAM(settings): the saved main rectangle is read here; until settings
-    // exist it is always unset, so the window takes the desktop work area.
-    const WINDOW_RECT area = m_windowSystem.GetWorkArea();
-    if (area.width <= 0 || area.height <= 0) {
-        m_error = "Can't get desktop size for the main window";
-        ReportError("MainWnd", __LINE__, "%s", m_error.GetText());
-        return false;
+    // The saved main rectangle, or on a first run the desktop work area.
+    const APP_SETTINGS* settings = m_center.GetSettings();
+    WINDOW_RECT place;
+    if (settings != nullptr && IsPlaced(settings->mainWindow.rect)) {
+        place = ToWindowRect(settings->mainWindow.rect);
+    } else {
+        place = m_windowSystem.GetWorkArea();
+        if (place.width <= 0 || place.height <= 0) {
+            m_error = "Can't get desktop size for the main window";
+            ReportError("MainWnd", __LINE__, "%s", m_error.GetText());
+            return false;
+        }
     }
     GetWindow()->SetMinimumSize(200, 200);
-    GetWindow()->SetRect(area);
+    GetWindow()->SetRect(place);
     return PostMessage(kStartMessage);
 }
 
@@ -102,7 +108,9 @@ void CMainWnd::OnClose() {
         return;
     }
     m_closing = true;
-    // SEAM(settings): the window's placement is stored into the settings here.
+    if (APP_SETTINGS* settings = m_center.GetSettings(); settings && GetWindow()) {
+        settings->mainWindow.rect = ToSettingsRect(GetWindow()->GetRect());
+    }
     for (int timer :
          {kFrameTimer, kTenthTimer, kSecondTimer, kSceneTimer, kQuitTimer, kScreenshotTimer}) {
         KillTimer(timer);

@@ -80,3 +80,15 @@ bool WEB_LOGIN_INFO::Save(ISettingsStore& store, const char* subKey) const {
     all = WriteText(store, subKey, "Password", password) && all;
     return all;
 }
+
+WINDOW_RECT ToWindowRect(const SETTINGS_RECT& rect) {
+    return WINDOW_RECT{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+SETTINGS_RECT ToSettingsRect(const WINDOW_RECT& rect) {
+    return SETTINGS_RECT{rect.left, rect.top, rect.left + rect.width, rect.top + rect.height};
+}
+
+bool IsPlaced(const SETTINGS_RECT& rect) {
+    return rect.left != -1 && rect.right > rect.left && rect.bottom > rect.top;
+}

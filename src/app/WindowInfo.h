@@ -61,3 +61,12 @@ struct WEB_LOGIN_INFO {
     CCharString email;
     CCharString password;
 };
+
+#include "platform/Window.h"
+
+// A saved rectangle (edges) as the platform places windows (origin and
+// size), and back. IsPlaced is false for the unset rectangle and for one
+// without area, which a window can't take.
+WINDOW_RECT ToWindowRect(const SETTINGS_RECT& rect);
+SETTINGS_RECT ToSettingsRect(const WINDOW_RECT& rect);
+bool IsPlaced(const SETTINGS_RECT& rect);

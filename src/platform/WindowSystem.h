@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/DocumentDialog.h"
 #include "platform/Window.h"
 
 class IEventLoop;
@@ -24,6 +25,18 @@ public:
     // output so that unattended runs keep it. owner may be null.
     virtual BoxResult MessageBox(IWindow* owner, const char* text, const char* caption,
                                  BoxIcon icon, BoxButtons buttons) = 0;
+    // A hidden document dialog owned by owner (may be null) whose window
+    // events go to handler and whose list and button events go to
+    // documentHandler; null with the reason in error when it cannot be made.
+    virtual std::unique_ptr<IDocumentDialog> CreateDocumentDialog(
+        IWindowHandler* handler, IDocumentDialogHandler* documentHandler, IWindow* owner,
+        std::string& error) {
+        (void)handler;
+        (void)documentHandler;
+        (void)owner;
+        error = "this platform has no document dialogs";
+        return nullptr;
+    }
     // The desktop area not covered by panels.
     virtual WINDOW_RECT GetWorkArea() = 0;
 };

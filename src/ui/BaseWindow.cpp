@@ -29,6 +29,24 @@ bool CBaseWindow::Create(const char* title, int menuId, const std::vector<MENU_I
     return true;
 }
 
+bool CBaseWindow::Adopt(std::unique_ptr<IWindow> window, const char* title) {
+    if (m_window) {
+        m_error = "Window already exists";
+        return false;
+    }
+    if (!window) {
+        m_error = "Can't create window: none was made";
+        return false;
+    }
+    m_window = std::move(window);
+    m_window->SetTitle(title);
+    if (!OnCreate()) {
+        m_window.reset();
+        return false;
+    }
+    return true;
+}
+
 void CBaseWindow::Destroy(int code) {
     if (!m_window) {
         return;

@@ -44,6 +44,10 @@ public:
     void OnCloseRequest() override { OnClose(); }
 
 protected:
+    // Takes a platform window that the derived class made (a dialog, say),
+    // sets its title and runs OnCreate, as Create does.
+    bool Adopt(std::unique_ptr<IWindow> window, const char* title);
+
     virtual bool OnCreate() { return true; }
     virtual void OnDestroy(int code) { (void)code; }
     virtual void OnClose() { Destroy(0); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/DebugOutput.h"
+#include "platform/null/NullDocumentDialog.h"
 #include "platform/null/NullJournal.h"
 #include "platform/null/NullWindow.h"
 
@@ -21,6 +22,42 @@ std::unique_ptr<IWindow> CNullWindowSystem::CreateTopLevelWindow(IWindowHandler*
         m_windows.erase(std::remove(m_windows.begin(), m_windows.end(), gone), m_windows.end());
     });
     return window;
+}
+
+namespace {
+
+// Forgets a dialog of the list when it goes.
+class CListedDocumentDialog : public CNullDocumentDialog {
+public:
+    CListedDocumentDialog(IEventLoop& loop, IWindowHandler* handler,
+                          IDocumentDialogHandler* documentHandler, CNullJournal* journal,
+                          std::vector<CNullDocumentDialog*>& list)
+        : CNullDocumentDialog(loop, handler, documentHandler, journal), m_list(list) {
+        m_list.push_back(this);
+    }
+    ~CListedDocumentDialog() override {
+        m_list.erase(std::remove(m_list.begin(), m_list.end(), this), m_list.end());
+    }
+
+private:
+    std::vector<CNullDocumentDialog*>& m_list;
+};
+
+}  // namespace
+
+std::unique_ptr<IDocumentDialog> CNullWindowSystem::CreateDocumentDialog(
+    IWindowHandler* handler, IDocumentDialogHandler* documentHandler, IWindow*,
+    std::string& error) {
+    if (!m_creationError.empty()) {
+        error = m_creationError;
+        return nullptr;
+    }
+    if (handler == nullptr || documentHandler == nullptr) {
+        error = "a dialog needs its handlers";
+        return nullptr;
+    }
+    return std::make_unique<CListedDocumentDialog>(m_loop, handler, documentHandler, m_journal,
+                                                   m_dialogs);
 }
 
 BoxResult CNullWindowSystem::MessageBox(IWindow* owner, const char* text, const char* caption,

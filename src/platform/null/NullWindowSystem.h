@@ -8,6 +8,7 @@
 
 class CNullJournal;
 class CNullWindow;
+class CNullDocumentDialog;
 
 struct BOX_RECORD {
     std::string text;
@@ -25,6 +26,10 @@ public:
 
     std::unique_ptr<IWindow> CreateTopLevelWindow(IWindowHandler* handler,
                                                   std::string& error) override;
+    std::unique_ptr<IDocumentDialog> CreateDocumentDialog(IWindowHandler* handler,
+                                                          IDocumentDialogHandler* documentHandler,
+                                                          IWindow* owner,
+                                                          std::string& error) override;
     BoxResult MessageBox(IWindow* owner, const char* text, const char* caption, BoxIcon icon,
                          BoxButtons buttons) override;
     WINDOW_RECT GetWorkArea() override { return m_workArea; }
@@ -37,6 +42,8 @@ public:
     const std::vector<BOX_RECORD>& GetBoxes() const { return m_boxes; }
     // The windows made so far that still exist, oldest first.
     std::vector<CNullWindow*> GetWindows() const;
+    // The document dialogs made so far that still exist, oldest first.
+    std::vector<CNullDocumentDialog*> GetDocumentDialogs() const { return m_dialogs; }
 
 private:
     IEventLoop& m_loop;
@@ -46,4 +53,5 @@ private:
     std::string m_creationError;
     WINDOW_RECT m_workArea{0, 0, 1280, 800};
     std::vector<CNullWindow*> m_windows;
+    std::vector<CNullDocumentDialog*> m_dialogs;
 };

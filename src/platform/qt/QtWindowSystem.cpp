@@ -6,6 +6,8 @@
 #include <QTimer>
 
 #include "platform/DebugOutput.h"
+#include "platform/qt/QtDocumentDialog.h"
+#include "platform/qt/QtDocumentWidget.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/QtFrameWidget.h"
 #include "platform/qt/QtWindow.h"
@@ -19,6 +21,24 @@ std::unique_ptr<IWindow> CQtWindowSystem::CreateTopLevelWindow(IWindowHandler* h
         return nullptr;
     }
     return std::make_unique<CQtWindow>(m_loop, handler);
+}
+
+std::unique_ptr<IDocumentDialog> CQtWindowSystem::CreateDocumentDialog(
+    IWindowHandler* handler, IDocumentDialogHandler* documentHandler, IWindow* owner,
+    std::string& error) {
+    if (QGuiApplication::instance() == nullptr) {
+        error = "no application object";
+        return nullptr;
+    }
+    if (handler == nullptr || documentHandler == nullptr) {
+        error = "a dialog needs its handlers";
+        return nullptr;
+    }
+    QWidget* parent = nullptr;
+    if (auto* window = dynamic_cast<CQtWindow*>(owner)) {
+        parent = window->GetWidget();
+    }
+    return std::make_unique<CQtDocumentDialog>(m_loop, handler, documentHandler, parent);
 }
 
 namespace {

@@ -11,6 +11,10 @@ public:
 
     std::unique_ptr<IWindow> CreateTopLevelWindow(IWindowHandler* handler,
                                                   std::string& error) override;
+    std::unique_ptr<IDocumentDialog> CreateDocumentDialog(IWindowHandler* handler,
+                                                          IDocumentDialogHandler* documentHandler,
+                                                          IWindow* owner,
+                                                          std::string& error) override;
     BoxResult MessageBox(IWindow* owner, const char* text, const char* caption, BoxIcon icon,
                          BoxButtons buttons) override;
     WINDOW_RECT GetWorkArea() override;

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "foundation/CharString.h"
+#include "platform/DocumentDialog.h"
+#include "ui/BaseWindow.h"
+#include "ui/LessonSettings.h"
+#include "ui/TextCtrl.h"
+
+// One entry of the Text dialog's list: its title and its document's path.
+struct TEXT_ENTRY {
+    CCharString title;
+    CCharString path;
+};
+
+// Where the Text dialog stands, as it is kept between runs.
+struct TEXT_PLACEMENT {
+    bool placed = false;  // false: the dialog takes its first-run place
+    WINDOW_RECT rect;
+    bool visible = true;
+    int contentIndex = 0;
+    int scrollPosition = 0;
+};
+
+// The Text dialog: a list of the lessons of the content file and the
+// document display of the chosen one. A click on an action button of the
+// document posts its parameter text to the dialog (kActionMessage), which
+// parses it into lesson settings and hands them to the lesson receiver.
+class CTextDlg : public CBaseWindow, private IDocumentDialogHandler {
+public:
+    static constexpr int kTypeId = 9;
+    static constexpr int kActionMessage = 1030;
+    static constexpr int kMinWidth = 500;
+    static constexpr int kMinHeight = 300;
+    static constexpr WINDOW_RECT kFirstRect{0, 0, 400, 500};
+
+    // Starts the lesson or returns false with the reason why it can't.
+    using LessonReceiver =
+        std::function<bool(const LESSON_SETTINGS&, const DISPLAY_SETTINGS&, CCharString& error)>;
+
+    CTextDlg(IWindowSystem& windowSystem, IEventLoop& eventLoop);
+    ~CTextDlg() override;
+
+    // Makes the dialog, owned by owner, at placement; false with the reason.
+    bool CreateDialog(IWindow* owner, const TEXT_PLACEMENT& placement);
+    void SetLessonReceiver(LessonReceiver receiver) { m_receiver = std::move(receiver); }
+
+    // Fills the list and shows the entry of the placement's content index
+    // (scrolled to its scroll position).
+    void SetEntries(const std::vector<TEXT_ENTRY>& entries);
+    // Shows a message in the document display in place of a document.
+    void ShowMessage(const char* text);
+    // Shows entry index of the list; false with the reason when its
+    // document can't be read (the display then says why).
+    bool ChooseEntry(int index);
+
+    // The placement to keep: rectangle, visibility, entry and scroll.
+    TEXT_PLACEMENT GetPlacement() const;
+    int GetShownIndex() const { return m_shownIndex; }
+    const CTextCtrl& GetTextCtrl() const { return m_text; }
+    // The result of the last button click, for the owner's status.
+    const char* GetLessonError() const { return m_lessonError; }
+
+protected:
+    void OnClose() override;
+    void OnDestroy(int code) override;
+    void OnPosted(int message, std::unique_ptr<IPayload> payload) override;
+
+private:
+    void OnListChoice(int index) override;
+    void OnDocumentButton(int buttonIndex) override;
+    void OnAction(const char* parameters);
+
+    IDocumentDialog* m_dialog = nullptr;  // the window the base owns
+    CTextCtrl m_text;
+    std::vector<TEXT_ENTRY> m_entries;
+    TEXT_PLACEMENT m_placement;
+    int m_shownIndex = -1;
+    LessonReceiver m_receiver;
+    CCharString m_lessonError;
+};
