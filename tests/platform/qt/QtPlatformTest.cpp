@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "QtTestApp.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/QtFrameWidget.h"
@@ -52,14 +53,6 @@ public:
     std::vector<int> values, timers, commands;
     int closeRequests = 0;
 };
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
 
 }  // namespace
 
