@@ -41,8 +41,11 @@ WINDOW_RECT CQtDocumentDialog::GetRect() const {
     if (!m_widget) {
         return WINDOW_RECT{};
     }
-    const QRect frame = m_widget->geometry();
-    return WINDOW_RECT{frame.x(), frame.y(), frame.width(), frame.height()};
+    // move() places the frame and resize() sizes the client area: read the
+    // same two back, so that a restored window does not creep by its frame.
+    const QPoint at = m_widget->pos();
+    const QSize size = m_widget->size();
+    return WINDOW_RECT{at.x(), at.y(), size.width(), size.height()};
 }
 
 void CQtDocumentDialog::SetMinimumSize(int width, int height) {

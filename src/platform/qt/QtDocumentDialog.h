@@ -4,7 +4,7 @@
 
 #include "platform/DocumentDialog.h"
 
-class CQtDocumentWidget;
+#include "platform/qt/QtDocumentWidget.h"
 class CQtEventLoop;
 class QWidget;
 

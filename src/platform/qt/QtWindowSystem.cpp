@@ -7,7 +7,6 @@
 
 #include "platform/DebugOutput.h"
 #include "platform/qt/QtDocumentDialog.h"
-#include "platform/qt/QtDocumentWidget.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/QtFrameWidget.h"
 #include "platform/qt/QtWindow.h"
