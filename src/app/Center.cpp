@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -21,6 +22,11 @@
 
 // Steps marked SEAM(<subsystem>) are where the subsystems that are not built
 // yet join the start-up and shutdown sequences, in the order they run.
+
+#ifndef NOTARA_VERSION_MAJOR
+#define NOTARA_VERSION_MAJOR 0
+#define NOTARA_VERSION_MINOR 1
+#endif
 
 namespace {
 constexpr size_t kHeapBytes = 0x100000;
@@ -415,12 +421,27 @@ bool CCenter::ShowWindowOfType(int typeId) {
         m_error.Format("Can't show window %d", typeId);
         return false;
     }
+    // A window left off the main window (a screen that is gone) or shrunk
+    // to nothing is brought back over the main window's centre.
+    IWindow* shown = window->GetWindow();
+    if (m_mainWindow && m_mainWindow->GetWindow() && shown != nullptr) {
+        const WINDOW_RECT main = m_mainWindow->GetWindow()->GetRect();
+        WINDOW_RECT rect = shown->GetRect();
+        const bool meets = rect.left < main.left + main.width &&
+                           main.left < rect.left + rect.width &&
+                           rect.top < main.top + main.height && main.top < rect.top + rect.height;
+        if (!meets || rect.width < 60 || rect.height < 60) {
+            rect.left = std::max(0, main.left + (main.width - rect.width) / 2);
+            rect.top = std::max(0, main.top + (main.height - rect.height) / 2);
+            shown->SetRect(rect);
+        }
+    }
     return true;
 }
 
 void CCenter::ShowAbout() {
     CCharString text;
-    text.Format("%s\nVersion %d.%d", m_title.GetText(), 0, 1);
+    text.Format("%s\nVersion %d.%d", m_title.GetText(), NOTARA_VERSION_MAJOR, NOTARA_VERSION_MINOR);
     m_platform.windowSystem->MessageBox(m_mainWindow ? m_mainWindow->GetWindow() : nullptr, text,
                                         "About", BoxIcon::kInformation, BoxButtons::kOk);
 }

@@ -320,3 +320,44 @@ TEST(MainWindow, TheAboutBoxAndTheShowCommandsReachTheirHandlers) {
     EXPECT_FALSE(center->OnCommand(1372));  // no Mixer in this build yet
     EXPECT_EQ(std::string(center->GetError()), "Can't find window 11 to show");
 }
+
+TEST(MainWindow, ASavedRectangleWithoutAreaGivesTheWorkArea) {
+    CNullBackend backend;
+    backend.GetWindowSystem().SetWorkArea(WINDOW_RECT{0, 0, 1100, 800});
+    {
+        APP_SETTINGS settings;
+        auto store = backend.GetPlatform().createSettingsStore();
+        settings.Load(*store, "Notara Demo", kNotaraDemoKind);
+        settings.mainWindow.rect = {100, 100, 100, 50};
+        ASSERT_TRUE(settings.Save(*store, "Notara Demo", kNotaraDemoKind));
+    }
+    auto center = Start(backend, kBuiltTutorials);
+    ASSERT_TRUE(center);
+    EXPECT_EQ(backend.GetWindowSystem().GetWindows().at(0)->GetRect().width, 1100);
+}
+
+TEST(MainWindow, AWindowShownAwayFromTheMainWindowIsCentredOnIt) {
+    CNullBackend backend;
+    backend.GetWindowSystem().SetWorkArea(WINDOW_RECT{0, 0, 1000, 800});
+    auto center = Start(backend, kBuiltTutorials);
+    ASSERT_TRUE(center);
+    CNullDocumentDialog* dialog = TheDialog(backend);
+    ASSERT_NE(dialog, nullptr);
+    dialog->SetRect(WINDOW_RECT{5000, 4000, 500, 400});
+    EXPECT_TRUE(center->OnCommand(1628));
+    EXPECT_EQ(dialog->GetRect().left, 250);
+    EXPECT_EQ(dialog->GetRect().top, 200);
+    EXPECT_EQ(dialog->GetRect().width, 500);
+    dialog->SetRect(WINDOW_RECT{20, 30, 500, 400});
+    EXPECT_TRUE(center->OnCommand(1628));
+    EXPECT_EQ(dialog->GetRect().left, 20);  // on the main window: left alone
+}
+
+TEST(MainWindow, TheAboutBoxNamesTheApplicationAndItsVersion) {
+    CNullBackend backend;
+    auto center = Start(backend, kBuiltTutorials);
+    ASSERT_TRUE(center);
+    center->OnCommand(1161);
+    ASSERT_EQ(backend.GetWindowSystem().GetBoxes().size(), 1u);
+    EXPECT_EQ(backend.GetWindowSystem().GetBoxes()[0].text, "Notara Demo\nVersion 0.1");
+}
