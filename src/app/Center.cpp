@@ -309,12 +309,21 @@ bool CCenter::CreateTextDialog() {
     return true;
 }
 
+CTextDlg* CCenter::GetTextDialog() const {
+    for (int i = 0; m_windows && i < m_windows->GetCount(); ++i) {
+        CBaseWindow* window = *m_windows->GetAt(i);
+        if (window->GetTypeId() == CTextDlg::kTypeId) {
+            return static_cast<CTextDlg*>(window);
+        }
+    }
+    return nullptr;
+}
+
 void CCenter::LoadContent() {
-    CBaseWindow* window = nullptr;
-    if (!FindWindow(CTextDlg::kTypeId, window)) {
+    CTextDlg* dialog = GetTextDialog();
+    if (dialog == nullptr) {
         return;
     }
-    auto* dialog = static_cast<CTextDlg*>(window);
     std::vector<TEXT_ENTRY> entries;
     for (const char* name : CContentFile::GetContentNames(m_kind)) {
         CContentFile content;
@@ -334,11 +343,11 @@ void CCenter::LoadContent() {
 }
 
 void CCenter::StoreTextPlacement() {
-    CBaseWindow* window = nullptr;
-    if (!m_settings || !FindWindow(CTextDlg::kTypeId, window)) {
+    const CTextDlg* dialog = GetTextDialog();
+    if (!m_settings || dialog == nullptr) {
         return;
     }
-    const TEXT_PLACEMENT placement = static_cast<CTextDlg*>(window)->GetPlacement();
+    const TEXT_PLACEMENT placement = dialog->GetPlacement();
     TEXT_INFO& saved = m_settings->text;
     if (placement.placed) {
         saved.rect = ToSettingsRect(placement.rect);

@@ -88,6 +88,7 @@ private:
     bool StartScene();
     void ShowAbout();
     bool CreateTextDialog();
+    CTextDlg* GetTextDialog() const;
     void LoadContent();
     void StoreTextPlacement();
 
