@@ -545,6 +545,11 @@ bool CSpacePainter::DrawFrame() {
     if (ok && m_showInfo) {
         ok = DrawOverlay();
     }
+    CCharString status;
+    if (ok && m_picture != nullptr && m_picture->GetStatusText(status) && m_direct3d->BeginText()) {
+        m_direct3d->DrawText(12, std::max(0, m_clientHeight - 40), status);
+        m_direct3d->EndText();
+    }
     const bool ended = m_direct3d->EndFrame();
     if (ok && !ended) {
         ok = Fail(__LINE__, "Can't present the scene: %s", m_direct3d->GetError());

@@ -98,3 +98,11 @@ bool CPianoNotes::InputNote(const CNote& note) {
 bool CPianoNotes::OnNote(const CNote& note, bool on) {
     return m_piano == nullptr || m_piano->OnNote(note, on);
 }
+
+bool CPianoNotes::GetStatusText(CCharString& text) const {
+    if (m_teacher == nullptr) {
+        return false;
+    }
+    text = m_teacher->GetStatusLine();
+    return true;
+}

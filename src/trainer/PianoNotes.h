@@ -29,6 +29,8 @@ public:
     bool SetLesson(int scale, int low, int high);
     bool InputNote(const CNote& note);
     bool OnNote(const CNote& note, bool on) override;
+    // The learner's results of the current lesson.
+    bool GetStatusText(CCharString& text) const override;
 
     // Builds the picture into the scene's lists: the factory of kind 32.
     static CPrimitive* Make(CSpacePainter& scene, CVertexBuffer& list, CNoteManager& noteManager);
