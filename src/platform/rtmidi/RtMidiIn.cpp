@@ -1,6 +1,7 @@
 #include "platform/rtmidi/RtMidiIn.h"
 
 #include <RtMidi.h>
+#include <jack/jack.h>
 
 #include <chrono>
 
@@ -41,7 +42,19 @@ std::unique_ptr<RtMidiIn> MakeInput(CRtMidiIn::Api api, const std::string& clien
 
 CRtMidiIn::CRtMidiIn(Api api, const char* clientName)
     : m_api(api), m_clientName(clientName != nullptr ? clientName : "Notara") {
-    m_in = MakeInput(m_api, m_clientName, m_error);
+    if (m_api == Api::kDefault) {
+        // The ALSA sequencer where there is one, else JACK: RtMidi's own
+        // choice gives up when its first system is missing.
+        for (Api candidate : {Api::kAlsa, Api::kJack}) {
+            m_in = MakeInput(candidate, m_clientName, m_error);
+            if (m_in != nullptr) {
+                m_api = candidate;
+                break;
+            }
+        }
+    } else {
+        m_in = MakeInput(m_api, m_clientName, m_error);
+    }
     if (m_in == nullptr) {
         m_error = "Can't reach the MIDI system: " + m_error;
     }
@@ -142,11 +155,20 @@ bool CRtMidiIn::Close() {
         m_watcher.join();
     }
     bool closed = true;
-    try {
-        m_in->closePort();
-        m_in->cancelCallback();
-    } catch (const RtMidiError& failure) {
-        closed = Fail("Can't close MIDI input port: " + failure.getMessage());
+    if (m_serverGone) {
+        // The input's JACK client belongs to a server that has ended: closing
+        // its port would touch freed server memory. It is let go unclosed and
+        // a fresh input takes its place for the ports of a later server.
+        m_in.release();  // NOLINT: deliberately never deleted
+        m_in = MakeInput(m_api, m_clientName, m_error);
+        m_serverGone = false;
+    } else {
+        try {
+            m_in->closePort();
+            m_in->cancelCallback();
+        } catch (const RtMidiError& failure) {
+            closed = Fail("Can't close MIDI input port: " + failure.getMessage());
+        }
     }
     std::lock_guard<std::mutex> lock(m_sinkMutex);
     m_sink = nullptr;
@@ -182,19 +204,31 @@ bool CRtMidiIn::PortExists(RtMidiIn& probe, const std::string& name) {
 }
 
 void CRtMidiIn::Watch(std::string portName) {
+    if (m_api == Api::kJack) {
+        WatchJack(portName);
+    } else {
+        WatchPorts(portName);
+    }
+}
+
+bool CRtMidiIn::WaitForNextLook(std::unique_lock<std::mutex>& lock) {
+    m_watchWake.wait_for(lock, std::chrono::milliseconds(kWatchPeriodMs),
+                         [this] { return m_watchStop || m_serverGone; });
+    return !m_watchStop;
+}
+
+void CRtMidiIn::WatchPorts(const std::string& portName) {
     std::string probeError;
     std::unique_ptr<RtMidiIn> probe = MakeInput(m_api, m_clientName + " watch", probeError);
     std::unique_lock<std::mutex> lock(m_watchMutex);
-    while (!m_watchStop) {
-        m_watchWake.wait_for(lock, std::chrono::milliseconds(kWatchPeriodMs));
-        if (m_watchStop || probe == nullptr) {
-            continue;
-        }
-        bool present = false;
-        try {
-            present = PortExists(*probe, portName);
-        } catch (const RtMidiError&) {
-            present = false;
+    while (WaitForNextLook(lock)) {
+        bool present = true;
+        if (probe != nullptr) {
+            try {
+                present = PortExists(*probe, portName);
+            } catch (const RtMidiError&) {
+                present = false;
+            }
         }
         if (!present) {
             lock.unlock();
@@ -202,4 +236,47 @@ void CRtMidiIn::Watch(std::string portName) {
             return;
         }
     }
+}
+
+// JACK is watched through a client of the watcher's own: the server tells it
+// when it shuts down, and port lookups by name cost no client churn. After a
+// shutdown JACK objects of the dead server must not be touched again.
+void CRtMidiIn::WatchJack(const std::string& portName) {
+    jack_status_t status;
+    const std::string name = m_clientName + " watch";
+    jack_client_t* client = jack_client_open(name.c_str(), JackNoStartServer, &status);
+    if (client != nullptr) {
+        jack_on_shutdown(client, &CRtMidiIn::OnJackShutdown, this);
+        if (jack_activate(client) != 0) {
+            jack_client_close(client);
+            client = nullptr;
+        }
+    }
+    std::unique_lock<std::mutex> lock(m_watchMutex);
+    const char* reason = nullptr;
+    while (reason == nullptr && WaitForNextLook(lock)) {
+        if (m_serverGone || client == nullptr) {
+            m_serverGone = true;
+            reason = "the JACK server has ended";
+        } else if (jack_port_by_name(client, portName.c_str()) == nullptr) {
+            reason = "the device is no longer present";
+        }
+    }
+    lock.unlock();
+    if (client != nullptr && !m_serverGone) {
+        jack_client_close(client);
+    }
+    // A client of a dead server is left as it is: libjack cannot free it.
+    if (reason != nullptr) {
+        ReportLost(reason);
+    }
+}
+
+void CRtMidiIn::OnJackShutdown(void* user) {
+    auto* self = static_cast<CRtMidiIn*>(user);
+    {
+        std::lock_guard<std::mutex> lock(self->m_watchMutex);
+        self->m_serverGone = true;
+    }
+    self->m_watchWake.notify_all();
 }

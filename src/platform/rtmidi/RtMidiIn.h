@@ -29,6 +29,8 @@ public:
 
     // False when the MIDI system could not be reached at all.
     bool IsAvailable() const { return m_in != nullptr; }
+    // The system in use: kDefault chooses ALSA, or JACK when ALSA is missing.
+    Api GetApi() const { return m_api; }
 
     int GetPortCount() override;
     bool GetPortName(int port, std::string& name) override;
@@ -40,6 +42,10 @@ public:
 private:
     static void OnInput(double delta, std::vector<unsigned char>* message, void* user);
     void Watch(std::string portName);
+    void WatchPorts(const std::string& portName);
+    void WatchJack(const std::string& portName);
+    bool WaitForNextLook(std::unique_lock<std::mutex>& lock);
+    static void OnJackShutdown(void* user);
     bool PortExists(RtMidiIn& probe, const std::string& name);
     void ReportLost(const char* reason);
     bool Fail(const std::string& text);
@@ -58,5 +64,6 @@ private:
     std::mutex m_watchMutex;
     std::condition_variable m_watchWake;
     bool m_watchStop = false;
+    std::atomic<bool> m_serverGone{false};  // the JACK server has shut down
     std::thread m_watcher;
 };

@@ -235,4 +235,28 @@ TEST(RtMidiJackTest, NotesFromAnotherJackClientArriveAndALostPortCanBeReopened) 
     EXPECT_EQ(received.LostCount(), 1u);
 }
 
+TEST(RtMidiJackTest, AServerThatEndsWhileThePortIsOpenIsReportedAsLost) {
+    CJackServer server;
+    std::string reason;
+    if (!server.Start(reason)) {
+        GTEST_SKIP() << "no JACK server could be started: " << reason;
+    }
+    std::unique_ptr<RtMidiOut> sender = OpenSender();
+    CRtMidiIn input(CRtMidiIn::Api::kJack, "notara-test");
+    const int device = FindPort(input, "notara-test-sender:keys");
+    ASSERT_GE(device, 0);
+    CReceived received;
+    CMidiPort port(input);
+    port.SetReceivers([&](std::unique_ptr<CNote> note) { received.Note(std::move(note)); },
+                      [&](const CCharString& text) { received.Lost(text); });
+    ASSERT_TRUE(port.Open(device)) << port.GetError();
+    server.Stop();
+    ASSERT_TRUE(received.WaitForLost());
+    EXPECT_TRUE(port.Close());
+    EXPECT_EQ(received.LostCount(), 1u);
+    // The sender's port belongs to the dead server too; closing it would
+    // touch freed server memory, so it is let go.
+    sender.release();  // NOLINT: deliberately never deleted
+}
+
 }  // namespace
