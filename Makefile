@@ -30,7 +30,7 @@ test: build
 bench: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target benchmarks
 	@for b in $(BUILD_DIR)/bench/bench_*; do \
-	  if [ -f "$$b" ] && [ -x "$$b" ]; then echo "== $$b"; "$$b" || exit 1; fi; \
+	  if [ -f "$$b" ] && [ -x "$$b" ]; then echo "== $$b"; tools/run-app "$$b" || exit 1; fi; \
 	done
 
 format:

@@ -3,13 +3,17 @@
 #include <strings.h>
 
 #include <cstring>
+#include <string>
 
+#include "app/AppSettings.h"
 #include "app/MainWnd.h"
 #include "app/Menus.h"
 #include "foundation/CritLock.h"
 #include "foundation/ErrorReport.h"
 #include "foundation/LogFile.h"
 #include "foundation/StringBreaker.h"
+#include "platform/GlDevice.h"
+#include "scene/SpacePainter.h"
 
 // Steps marked SEAM(<subsystem>) are where the subsystems that are not built
 // yet join the start-up and shutdown sequences, in the order they run.
@@ -57,9 +61,15 @@ bool CCenter::Init() {
     m_menuId = kind.menuId;
     m_startInTray = kind.startInTray;
 
-    // SEAM(settings): the settings are loaded for (title, kind) here; until
-    // they exist no placement is saved, so every run is a first run.
-    m_firstRun = true;
+    // A false load only means that some settings keep their defaults.
+    m_settings = std::make_unique<APP_SETTINGS>();
+    m_settingsStore = m_platform.createSettingsStore ? m_platform.createSettingsStore() : nullptr;
+    if (m_settingsStore) {
+        m_settings->Load(*m_settingsStore, m_title, m_kind);
+    } else {
+        m_settings->SetProgramFolders();
+    }
+    m_firstRun = m_settings->mainWindow.rect.left == -1;
 
     m_mainWindow = std::make_unique<CMainWnd>(*this, *m_platform.windowSystem,
                                               *m_platform.eventLoop, m_options);
@@ -97,14 +107,19 @@ bool CCenter::Startup() {
     // SEAM(audio, capture, midi): CSound, CSoundCapture and CMidiPort are
     // created here and the devices opened; their failures are shown once in
     // the "Audio Device Error" box and never stop start-up.
-    // SEAM(scene): CSpacePainter for kinds 1-5, 10 and 11, keyboard sound on.
+    if (m_kind <= 5 || m_kind == 10 || m_kind == 11) {
+        // SEAM(audio): the keyboard sound is switched on here.
+        m_spacePainter = std::make_unique<CSpacePainter>();
+    }
     // SEAM(songs): the composition generator for kinds 1-5.
     // SEAM(audio, scene): CGenerator and the animator.
     // SEAM(ui, editors): the Mixer, Text and Lesson dialogs, the picture
     // window and the kind's other windows are created and listed here.
     // SEAM(ui): on a first run all windows are arranged.
-    // SEAM(scene): the painter is initialised with the picture window and
-    // asked for picture kind 32 (17 for kinds 2 and 3).
+    if (m_spacePainter && !StartScene()) {
+        // The rest of the application works without its 3D picture.
+        m_spacePainter.reset();
+    }
     // SEAM(settings): the kind's content file is read into the Text dialog.
     if (m_startInTray) {
         // SEAM(tray): the notification icon is added; the window stays hidden.
@@ -119,12 +134,38 @@ bool CCenter::Startup() {
     return true;
 }
 
+bool CCenter::StartScene() {
+    std::string reason;
+    IGlDevice* view = m_mainWindow->GetWindow()->GetGlView(reason);
+    if (view == nullptr || !m_spacePainter->Init(view)) {
+        m_error.Format("Can't initialize SpacePainter: %s",
+                       view == nullptr ? reason.c_str() : m_spacePainter->GetError());
+        ReportError(kSource, __LINE__, "%s", m_error.GetText());
+        return false;
+    }
+    m_pictureKind = (m_kind == 2 || m_kind == 3) ? 17 : 32;
+    if (!m_spacePainter->CreatePicture(m_pictureKind)) {
+        ReportError(kSource, __LINE__, "Can't create new picture in Space Painter: %s",
+                    m_spacePainter->GetError());
+        // Until the kind's picture exists the view shows the empty scene
+        // with its statistics, so that it still tells what the device does.
+        if (m_spacePainter->CreatePicture(18)) {
+            m_spacePainter->ShowInfo(true);
+        }
+    }
+    return true;
+}
+
 void CCenter::Close() {
     if (!m_heap) {
         return;
     }
     CloseAllWindows();
-    // SEAM(songs, settings): "Default.mix" and the settings are saved here.
+    m_spacePainter.reset();
+    // SEAM(songs): "Default.mix" is saved here.
+    if (m_settingsStore && m_settings) {
+        m_settings->Save(*m_settingsStore, m_title, m_kind);
+    }
     // SEAM: the engines are deleted here in this order: painter, composition
     // generator, animator, sound engine (stopped first), capture, default
     // chord, CGenerator, CNoteManager, CMidiMapper, CMix, CMidiKeyboard,
@@ -135,6 +176,8 @@ void CCenter::Close() {
         m_logFile->Close();
         m_logFile.reset();
     }
+    m_settings.reset();
+    m_settingsStore.reset();
     m_windows.reset();
     m_heap.reset();
 }
@@ -168,6 +211,12 @@ void CCenter::OnTimer(int timerId) {
     CCritLock lock(m_lock, "CCenter::OnTimer");
     // SEAM(audio, capture, scene): the tick goes to the sound engine, the
     // capture and the painter.
+    if (timerId == CMainWnd::kSceneTimer) {
+        if (m_spacePainter) {
+            m_spacePainter->Step();
+        }
+        return;
+    }
     if (timerId == CMainWnd::kFrameTimer) {
         // SEAM(songs): playing time limits; SEAM(scene): the animator step.
         StepFade();

@@ -10,9 +10,11 @@
 #include "foundation/VarList.h"
 #include "platform/Platform.h"
 
+struct APP_SETTINGS;
 class CBaseWindow;
 class CLogFile;
 class CMainWnd;
+class CSpacePainter;
 
 // The central object: owns every long-lived part of the application, runs
 // its start-up and shutdown sequences and is the hub that timers, commands
@@ -61,7 +63,9 @@ public:
     bool IsStartedInTray() const { return m_startInTray; }
     CMainWnd* GetMainWindow() const { return m_mainWindow.get(); }
     CLogFile* GetLogFile() const { return m_logFile.get(); }
+    CSpacePainter* GetSpacePainter() const { return m_spacePainter.get(); }
     CHeap* GetHeap() const { return m_heap.get(); }
+    APP_SETTINGS* GetSettings() const { return m_settings.get(); }
     const PLATFORM& GetPlatform() const { return m_platform; }
     float GetFadeLevel() const { return m_fadeLevel; }
     int GetFadeState() const { return m_fadeState; }
@@ -73,6 +77,7 @@ public:
 private:
     bool OpenLog();
     bool ShowWindowOfType(int typeId);
+    bool StartScene();
     void ShowAbout();
 
     CCharString m_error;
@@ -94,6 +99,9 @@ private:
 
     std::unique_ptr<CHeap> m_heap;
     std::unique_ptr<CVarList<CBaseWindow*>> m_windows;
+    std::unique_ptr<ISettingsStore> m_settingsStore;
+    std::unique_ptr<APP_SETTINGS> m_settings;
     std::unique_ptr<CMainWnd> m_mainWindow;
     std::unique_ptr<CLogFile> m_logFile;
+    std::unique_ptr<CSpacePainter> m_spacePainter;
 };

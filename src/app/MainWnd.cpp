@@ -60,6 +60,7 @@ void CMainWnd::OnStart() {
     SetTimer(kFrameTimer, 33);
     SetTimer(kTenthTimer, 100);
     SetTimer(kSecondTimer, 1000);
+    SetTimer(kSceneTimer, 25);
     if (m_options.quitAfterSeconds >= 0.0) {
         SetTimer(kQuitTimer, std::max(1, static_cast<int>(m_options.quitAfterSeconds * 1000.0)));
     }
@@ -102,7 +103,8 @@ void CMainWnd::OnClose() {
     }
     m_closing = true;
     // SEAM(settings): the window's placement is stored into the settings here.
-    for (int timer : {kFrameTimer, kTenthTimer, kSecondTimer, kQuitTimer, kScreenshotTimer}) {
+    for (int timer :
+         {kFrameTimer, kTenthTimer, kSecondTimer, kSceneTimer, kQuitTimer, kScreenshotTimer}) {
         KillTimer(timer);
     }
     PostMessage(kShutdownMessage);

@@ -24,6 +24,7 @@ public:
         kFrameTimer = 1,        // every 33 ms
         kTenthTimer = 2,        // every 100 ms
         kSecondTimer = 3,       // every 1000 ms
+        kSceneTimer = 4,        // every 25 ms: the 3D scene's frame step
         kQuitTimer = 90,        // --quit-after
         kScreenshotTimer = 91,  // --screenshot, shortly after the window shows
     };

@@ -5,6 +5,7 @@
 
 #include "platform/EventLoop.h"
 #include "platform/InstanceLock.h"
+#include "platform/SettingsStore.h"
 #include "platform/WindowSystem.h"
 
 // The services a backend gives the application; chosen once at start-up.
@@ -13,4 +14,6 @@ struct PLATFORM {
     IWindowSystem* windowSystem = nullptr;
     // Makes a fresh, unheld instance lock.
     std::function<std::unique_ptr<IInstanceLock>()> createInstanceLock;
+    // Makes a settings store, not yet open; may be empty (no settings kept).
+    std::function<std::unique_ptr<ISettingsStore>()> createSettingsStore;
 };

@@ -5,6 +5,8 @@
 
 #include "platform/WindowHandler.h"
 
+class IGlDevice;
+
 // One entry of a menu bar: a popup when it has items, a separator when it
 // has neither text nor command.
 struct MENU_ITEM {
@@ -35,4 +37,8 @@ public:
     virtual void BringToFront() = 0;
     // Saves what the window shows as a PNG file.
     virtual bool SaveScreenshot(const char* path, std::string& error) = 0;
+    // The window's 3D view, filling its client area; made on the first call
+    // and owned by the window. Null with the reason in error when the
+    // backend has none.
+    virtual IGlDevice* GetGlView(std::string& error) = 0;
 };

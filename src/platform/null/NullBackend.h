@@ -3,10 +3,12 @@
 #include "platform/Platform.h"
 #include "platform/null/NullEventLoop.h"
 #include "platform/null/NullJournal.h"
+#include "platform/null/NullSettingsStore.h"
 #include "platform/null/NullWindowSystem.h"
 
 // The whole null platform in one object, for tests: a stepped event loop,
-// recorded windows and boxes, in-process instance locks, one journal.
+// recorded windows and boxes, in-process instance locks, one journal and
+// settings stores that save to one in-memory disk.
 class CNullBackend {
 public:
     CNullBackend();
@@ -15,10 +17,12 @@ public:
     CNullJournal& GetJournal() { return m_journal; }
     CNullEventLoop& GetEventLoop() { return m_eventLoop; }
     CNullWindowSystem& GetWindowSystem() { return m_windowSystem; }
+    NULL_SETTINGS_DISK& GetSettingsDisk() { return *m_settingsDisk; }
 
 private:
     CNullJournal m_journal;
     CNullEventLoop m_eventLoop;
     CNullWindowSystem m_windowSystem;
+    std::shared_ptr<NULL_SETTINGS_DISK> m_settingsDisk;
     PLATFORM m_platform;
 };

@@ -1,5 +1,7 @@
 #include "platform/null/NullWindow.h"
 
+#include "platform/null/NullGlDevice.h"
+
 #include "platform/EventLoop.h"
 #include "platform/null/NullJournal.h"
 
@@ -51,4 +53,12 @@ bool CNullWindow::SaveScreenshot(const char* path, std::string& error) {
     Record(std::string("SaveScreenshot ") + (path != nullptr ? path : ""));
     error = "Can't take a screenshot: the null backend has no screen";
     return false;
+}
+
+IGlDevice* CNullWindow::GetGlView(std::string&) {
+    if (m_glView == nullptr) {
+        Record("GetGlView");
+        m_glView = std::make_unique<CNullGlDevice>();
+    }
+    return m_glView.get();
 }

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Window.h"
+
+class CNullGlDevice;
 
 class CNullJournal;
 class IEventLoop;
@@ -25,6 +28,8 @@ public:
     bool IsVisible() const override { return m_visible; }
     void BringToFront() override;
     bool SaveScreenshot(const char* path, std::string& error) override;
+    // A view that never gets a context: the scene waits and draws nothing.
+    IGlDevice* GetGlView(std::string& error) override;
 
     // Called from the destructor, so that the window's maker can forget it.
     void SetDestroyNotice(std::function<void(CNullWindow*)> notice) {
@@ -56,4 +61,5 @@ private:
     int m_minimumHeight = 0;
     bool m_visible = false;
     std::function<void(CNullWindow*)> m_destroyNotice;
+    std::unique_ptr<CNullGlDevice> m_glView;
 };

@@ -4,6 +4,7 @@
 
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/QtInstanceLock.h"
+#include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtWindowSystem.h"
 
 CQtBackend::CQtBackend()
@@ -15,6 +16,7 @@ CQtBackend::CQtBackend()
     m_platform.eventLoop = m_eventLoop.get();
     m_platform.windowSystem = m_windowSystem.get();
     m_platform.createInstanceLock = [] { return std::make_unique<CQtInstanceLock>(); };
+    m_platform.createSettingsStore = [] { return std::make_unique<CQtSettingsStore>(); };
 }
 
 CQtBackend::~CQtBackend() = default;

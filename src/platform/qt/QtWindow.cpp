@@ -2,10 +2,13 @@
 
 #include <QImage>
 #include <QMenuBar>
+#include <QOpenGLContext>
 #include <QPixmap>
 
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/QtFrameWidget.h"
+#include "platform/qt/QtGlFormat.h"
+#include "platform/qt/QtGlView.h"
 
 CQtWindow::CQtWindow(CQtEventLoop& loop, IWindowHandler* handler)
     : m_loop(loop), m_id(loop.AddWindow(handler)), m_widget(new CQtFrameWidget(handler)) {}
@@ -90,4 +93,25 @@ bool CQtWindow::SaveScreenshot(const char* path, std::string& error) {
         return false;
     }
     return true;
+}
+
+IGlDevice* CQtWindow::GetGlView(std::string& error) {
+    if (m_glView == nullptr) {
+        if (m_widget == nullptr) {
+            error = "the window is gone";
+            return nullptr;
+        }
+        // A platform without OpenGL (such as "offscreen") cannot host the
+        // view at all: find out before making it.
+        QOpenGLContext probe;
+        probe.setFormat(NotaraGlFormat());
+        if (!probe.create()) {
+            error = "Can't create an OpenGL 3.3 context on this display";
+            return nullptr;
+        }
+        m_glView = new CQtGlView(m_widget);  // owned by the frame widget
+        m_widget->setCentralWidget(m_glView);
+        m_glView->setFocus();
+    }
+    return m_glView.data();
 }

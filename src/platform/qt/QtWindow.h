@@ -6,6 +6,7 @@
 
 class CQtEventLoop;
 class CQtFrameWidget;
+class CQtGlView;
 class QMenu;
 
 // A top-level window on Qt Widgets.
@@ -24,6 +25,7 @@ public:
     bool IsVisible() const override;
     void BringToFront() override;
     bool SaveScreenshot(const char* path, std::string& error) override;
+    IGlDevice* GetGlView(std::string& error) override;
 
     CQtFrameWidget* GetWidget() const { return m_widget; }
 
@@ -33,4 +35,5 @@ private:
     CQtEventLoop& m_loop;
     WindowId m_id;
     QPointer<CQtFrameWidget> m_widget;
+    QPointer<CQtGlView> m_glView;
 };

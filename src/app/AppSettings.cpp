@@ -1,0 +1,151 @@
+#include "app/AppSettings.h"
+
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "foundation/Paths.h"
+
+namespace {
+constexpr const char* kWebLoginKey = "Web Login";
+constexpr const char* kAudioKey = "Audio";
+constexpr const char* kProductKey = "";
+
+// The window records of settings with their sub-keys in saving order; the
+// Web Login record, which has no window values, stands where an entry is null.
+template <class SETTINGS>
+auto GetWindowKeys(SETTINGS& settings) {
+    using RECORD = std::conditional_t<std::is_const_v<SETTINGS>, const WINDOW_INFO, WINDOW_INFO>;
+    return std::vector<std::pair<const char*, RECORD*>>{
+        {"Main Window", &settings.mainWindow},
+        {"Colors", &settings.colors},
+        {"Show Chord", &settings.showChord},
+        {"Show Scale", &settings.showScale},
+        {"Composition", &settings.composition},
+        {"Human", &settings.human},
+        {"Groove Maker", &settings.grooveMaker},
+        {"Text", &settings.text},
+        {"Lesson", &settings.lesson},
+        {"Tuner", &settings.tuner},
+        {"Mixer", &settings.mixer},
+        {kWebLoginKey, nullptr},
+        {"Generator", &settings.generator},
+        {"Color Picker", &settings.colorPicker},
+        {"Web files", &settings.webFiles},
+        {"Color Lists", &settings.colorLists},
+        {"Colorgram", &settings.colorgram},
+        {"Music Editor", &settings.musicEditor},
+        {"Space Painter", &settings.spacePainter},
+    };
+}
+
+}  // namespace
+
+const APP_SETTINGS::FOLDER_VALUE APP_SETTINGS::kFolderValues[] = {
+    {"Data path", &APP_SETTINGS::dataFolder, false},
+    {"MIDI path", &APP_SETTINGS::midiFolder, true},
+    {"Wave path", &APP_SETTINGS::waveFolder, true},
+    {"Temp path", &APP_SETTINGS::tempFolder, false},
+    {"Sound path", &APP_SETTINGS::soundFolder, false},
+    {"Tutorial path", &APP_SETTINGS::tutorialsFolder, false},
+    {"Song root path", &APP_SETTINGS::songRoot, false},
+    {"Song path", &APP_SETTINGS::songPath, true},
+    {"Lessons root path", &APP_SETTINGS::lessonsRoot, false},
+    {"Lessons path", &APP_SETTINGS::lessonsPath, true},
+    {"Groove root path", &APP_SETTINGS::grooveRoot, false},
+    {"Groove path", &APP_SETTINGS::groovePath, true},
+};
+
+const char* APP_SETTINGS::GetProductWord(int kind) {
+    switch (kind) {
+        case 1:
+            return "Workbench";
+        case 2:
+        case 3:
+            return "Rumblo";
+        case 4:
+        case 5:
+            return "Modewise";
+        case 6:
+        case 7:
+            return "Tunesmith";
+        case 8:
+        case 9:
+            return "Auralis";
+        case 10:
+        case 11:
+            return "Notara";
+        case 12:
+            return "Huedance";
+        case 13:
+            return "Huegallery";
+        default:
+            return nullptr;
+    }
+}
+
+void APP_SETTINGS::SetDefaultFolders(const char* root) {
+    const auto below = [root](const char* name) {
+        CCharString folder;
+        folder.Format("%s/%s/", root, name);
+        return folder;
+    };
+    dataFolder = below("Data");
+    soundFolder = below("Sound");
+    tutorialsFolder = below("Tutorials");
+    grooveRoot = below("Grooves");
+    groovePath = grooveRoot;
+    tempFolder = below("Temp");
+    midiFolder = below("MIDI");
+    waveFolder = below("WAVE");
+    songRoot = below("Songs");
+    songPath = below("Songs");
+    lessonsRoot = below("Lessons");
+    lessonsPath = below("Lessons");
+}
+
+bool APP_SETTINGS::SetProgramFolders() {
+    CCharString root;
+    const bool haveRoot = GetProgramFolder(root);
+    SetDefaultFolders(haveRoot ? root.GetText() : ".");
+    return haveRoot;
+}
+
+bool APP_SETTINGS::Load(ISettingsStore& store, const char* /*title*/, int kind) {
+    const bool haveRoot = SetProgramFolders();
+    const char* product = GetProductWord(kind);
+    if (product == nullptr || !store.Open(kMaker, product) || !store.Exists()) {
+        return false;
+    }
+    bool all = haveRoot;
+    for (const FOLDER_VALUE& value : kFolderValues) {
+        if (value.loaded) {
+            all = ReadText(store, kProductKey, value.name, kMaxPathSetting, this->*value.folder) &&
+                  all;
+        }
+    }
+    for (const auto& [subKey, record] : GetWindowKeys(*this)) {
+        all =
+            (record != nullptr ? record->Load(store, subKey) : webLogin.Load(store, subKey)) && all;
+    }
+    all = audio.Load(store, kAudioKey) && all;
+    return all;
+}
+
+bool APP_SETTINGS::Save(ISettingsStore& store, const char* /*title*/, int kind) const {
+    const char* product = GetProductWord(kind);
+    // Opening again keeps values of the store that this record does not know.
+    if (product == nullptr || !store.Open(kMaker, product)) {
+        return false;
+    }
+    bool all = true;
+    for (const FOLDER_VALUE& value : kFolderValues) {
+        all = WriteText(store, kProductKey, value.name, this->*value.folder) && all;
+    }
+    for (const auto& [subKey, record] : GetWindowKeys(*this)) {
+        all =
+            (record != nullptr ? record->Save(store, subKey) : webLogin.Save(store, subKey)) && all;
+    }
+    all = audio.Save(store, kAudioKey) && all;
+    return store.Save() && all;
+}

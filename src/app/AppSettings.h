@@ -1,0 +1,76 @@
+#pragma once
+
+#include "app/AudioInfo.h"
+#include "app/WindowInfo.h"
+#include "foundation/CharString.h"
+#include "platform/SettingsStore.h"
+
+// All persistent user settings: window placements, dialog options, audio
+// devices and the data folders. Kept per user under the maker "Cadenzor" and
+// the product word of the application kind ("Notara" for kinds 10 and 11),
+// with one sub-key per dialog and "Audio". The folders are derived from the
+// executable's folder; five of them may be moved by saved values.
+struct APP_SETTINGS {
+    static constexpr const char* kMaker = "Cadenzor";
+
+    // The product word of kind, or null for a kind without settings.
+    static const char* GetProductWord(int kind);
+
+    // Sets the folders below root (the executable's folder, no trailing
+    // separator): "<root>/Data/" and so on.
+    void SetDefaultFolders(const char* root);
+    // The same below the executable's folder; when that can't be found, below
+    // the current folder, and false.
+    bool SetProgramFolders();
+
+    // Fills the record from the store for the application kind; title names
+    // the application and does not choose the key (kinds share product
+    // words). Every value that is missing or malformed keeps its default.
+    // True only when the folders could be derived and every value was found.
+    bool Load(ISettingsStore& store, const char* title, int kind);
+    // Writes every folder, window record and "Audio" and saves the store in
+    // one replacement. True only when every value was written and saved.
+    bool Save(ISettingsStore& store, const char* title, int kind) const;
+
+    WINDOW_INFO mainWindow{false};
+    WINDOW_INFO colors;
+    WINDOW_INFO showChord;
+    WINDOW_INFO showScale;
+    COMPOSITION_INFO composition;
+    WINDOW_INFO human;
+    WINDOW_INFO grooveMaker;
+    TEXT_INFO text;
+    WINDOW_INFO lesson;
+    WINDOW_INFO tuner;
+    WINDOW_INFO mixer;
+    WEB_LOGIN_INFO webLogin;
+    WINDOW_INFO generator;
+    WINDOW_INFO colorPicker;
+    WINDOW_INFO webFiles;
+    WINDOW_INFO colorLists;
+    WINDOW_INFO colorgram;
+    MUSIC_EDITOR_INFO musicEditor;
+    WINDOW_INFO spacePainter;
+    AUDIO_INFO audio;
+
+    CCharString dataFolder;
+    CCharString midiFolder;
+    CCharString waveFolder;
+    CCharString tempFolder;
+    CCharString soundFolder;
+    CCharString songPath;
+    CCharString songRoot;
+    CCharString groovePath;
+    CCharString grooveRoot;
+    CCharString tutorialsFolder;
+    CCharString lessonsPath;
+    CCharString lessonsRoot;
+
+private:
+    struct FOLDER_VALUE {
+        const char* name;
+        CCharString APP_SETTINGS::*folder;
+        bool loaded;  // a saved value replaces the default on load
+    };
+    static const FOLDER_VALUE kFolderValues[];
+};

@@ -1,0 +1,26 @@
+#include "app/AudioInfo.h"
+
+bool AUDIO_INFO::Load(const ISettingsStore& store, const char* subKey) {
+    bool all = ReadGuid(store, subKey, "Audio input GUID", inputGuid);
+    all = ReadText(store, subKey, "Audio input name", kMaxNameSetting, inputName) && all;
+    all = ReadGuid(store, subKey, "Audio output GUID", outputGuid) && all;
+    all = ReadText(store, subKey, "Audio output name", kMaxNameSetting, outputName) && all;
+    float volume = masterVolume;
+    if (ReadFloat(store, subKey, "Master volume", volume) && volume >= 0.0f && volume <= 1.0f) {
+        masterVolume = volume;
+    } else {
+        all = false;
+    }
+    all = ReadInt32(store, subKey, "MIDI input port", midiInputPort) && all;
+    return all;
+}
+
+bool AUDIO_INFO::Save(ISettingsStore& store, const char* subKey) const {
+    bool all = WriteGuid(store, subKey, "Audio input GUID", inputGuid);
+    all = WriteText(store, subKey, "Audio input name", inputName) && all;
+    all = WriteGuid(store, subKey, "Audio output GUID", outputGuid) && all;
+    all = WriteText(store, subKey, "Audio output name", outputName) && all;
+    all = WriteFloat(store, subKey, "Master volume", masterVolume) && all;
+    all = WriteInt32(store, subKey, "MIDI input port", midiInputPort) && all;
+    return all;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QSurfaceFormat>
+
+#include "platform/GlDevice.h"
+
+class QKeyEvent;
+
+// The surface every GL device of the application asks for: OpenGL 3.3 core
+// with a 24-bit depth buffer and four samples per pixel.
+QSurfaceFormat NotaraGlFormat();
+
+// Qt keys and modifiers as the scene's codes.
+int SceneKeyOf(const QKeyEvent& event);
+int SceneFlagsOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);

@@ -1,0 +1,208 @@
+#include "platform/qt/QtGlView.h"
+
+#include <QKeyEvent>
+
+#include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "platform/qt/QtGlFormat.h"
+#include "platform/qt/QtGlyphAtlas.h"
+#include "platform/qt/QtImagePainter.h"
+
+namespace {
+constexpr unsigned kGlSamples = 0x80A9;  // GL_SAMPLES
+}
+
+CQtGlView::CQtGlView(QWidget* parent) : QOpenGLWidget(parent) {
+    setFormat(NotaraGlFormat());
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+}
+
+CQtGlView::~CQtGlView() {
+    if (m_ready) {
+        makeCurrent();
+        OnContextGone();
+        doneCurrent();
+    }
+}
+
+GlProc CQtGlView::GetProcAddress(const char* name) {
+    QOpenGLContext* current = context();
+    return current != nullptr ? current->getProcAddress(name) : nullptr;
+}
+
+int CQtGlView::GetSamples() const {
+    // Asked while the context is current and the framebuffer bound.
+    QOpenGLContext* current = context();
+    if (current == nullptr) {
+        return 0;
+    }
+    int samples = 0;
+    current->functions()->glGetIntegerv(kGlSamples, &samples);
+    return samples;
+}
+
+int CQtGlView::GetWidth() const {
+    return static_cast<int>(width() * devicePixelRatio());
+}
+
+int CQtGlView::GetHeight() const {
+    return static_cast<int>(height() * devicePixelRatio());
+}
+
+void CQtGlView::initializeGL() {
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
+        makeCurrent();
+        OnContextGone();
+        doneCurrent();
+    });
+    m_ready = true;
+    if (m_handler != nullptr) {
+        m_handler->OnGlCreated();
+    }
+}
+
+void CQtGlView::OnContextGone() {
+    if (!m_ready) {
+        return;
+    }
+    m_ready = false;
+    if (m_handler != nullptr) {
+        m_handler->OnGlLost();
+    }
+}
+
+void CQtGlView::resizeGL(int width, int height) {
+    if (m_handler != nullptr) {
+        m_handler->OnGlResize(width, height);
+    }
+}
+
+void CQtGlView::paintGL() {
+    if (m_handler != nullptr) {
+        m_handler->OnGlDraw();
+    }
+}
+
+bool CQtGlView::ReadPixels(std::vector<uint8_t>& rgba, int& width, int& height) {
+    const QImage image = grabFramebuffer().convertToFormat(QImage::Format_RGBA8888);
+    if (image.isNull()) {
+        return false;
+    }
+    width = image.width();
+    height = image.height();
+    rgba.resize(static_cast<size_t>(width) * height * 4);
+    for (int y = 0; y < height; ++y) {
+        const uchar* line = image.constScanLine(y);
+        std::copy(line, line + width * 4, rgba.begin() + static_cast<size_t>(y) * width * 4);
+    }
+    return true;
+}
+
+bool CQtGlView::SetFullScreen(bool on) {
+    QWidget* top = window();
+    if (on) {
+        top->showFullScreen();
+    } else {
+        top->showNormal();
+    }
+    return true;
+}
+
+bool CQtGlView::MakeGlyphAtlas(const char* face, int pixelHeight, GLYPH_ATLAS& atlas,
+                               std::string& error) {
+    return CQtGlyphAtlas::Make(face, pixelHeight, atlas, error);
+}
+
+void CQtGlView::SendMouse(MouseAction action, QMouseEvent* event) {
+    if (m_handler == nullptr) {
+        return;
+    }
+    MOUSE_EVENT mouse;
+    mouse.action = action;
+    switch (event->button()) {
+        case Qt::LeftButton:
+            mouse.button = MouseButton::kLeft;
+            break;
+        case Qt::RightButton:
+            mouse.button = MouseButton::kRight;
+            break;
+        case Qt::MiddleButton:
+            mouse.button = MouseButton::kMiddle;
+            break;
+        default:
+            break;
+    }
+    const QPointF point = event->position() * devicePixelRatio();
+    mouse.x = static_cast<int>(point.x());
+    mouse.y = static_cast<int>(point.y());
+    mouse.flags = SceneFlagsOf(event->modifiers(), event->buttons());
+    m_handler->OnGlMouse(mouse);
+}
+
+void CQtGlView::mouseMoveEvent(QMouseEvent* event) {
+    SendMouse(MouseAction::kMove, event);
+}
+
+void CQtGlView::mousePressEvent(QMouseEvent* event) {
+    setFocus();
+    SendMouse(MouseAction::kDown, event);
+}
+
+void CQtGlView::mouseReleaseEvent(QMouseEvent* event) {
+    SendMouse(MouseAction::kUp, event);
+}
+
+void CQtGlView::mouseDoubleClickEvent(QMouseEvent* event) {
+    SendMouse(MouseAction::kDoubleClick, event);
+}
+
+void CQtGlView::wheelEvent(QWheelEvent* event) {
+    if (m_handler == nullptr) {
+        return;
+    }
+    MOUSE_EVENT mouse;
+    mouse.action = MouseAction::kWheel;
+    mouse.wheelDelta = event->angleDelta().y();
+    mouse.x = static_cast<int>(event->position().x());
+    mouse.y = static_cast<int>(event->position().y());
+    mouse.flags = SceneFlagsOf(event->modifiers(), event->buttons());
+    m_handler->OnGlMouse(mouse);
+}
+
+void CQtGlView::keyPressEvent(QKeyEvent* event) {
+    const int key = SceneKeyOf(*event);
+    if (m_handler == nullptr || key == 0 || event->isAutoRepeat() ||
+        !m_handler->OnGlKey(key, SceneFlagsOf(event->modifiers(), Qt::NoButton))) {
+        QOpenGLWidget::keyPressEvent(event);
+    }
+}
+
+void CQtGlView::focusOutEvent(QFocusEvent* event) {
+    if (m_handler != nullptr) {
+        m_handler->OnGlFocusLost();
+    }
+    QOpenGLWidget::focusOutEvent(event);
+}
+
+void CQtGlView::showEvent(QShowEvent* event) {
+    if (m_handler != nullptr) {
+        m_handler->OnGlShown(true);
+    }
+    QOpenGLWidget::showEvent(event);
+}
+
+void CQtGlView::hideEvent(QHideEvent* event) {
+    if (m_handler != nullptr) {
+        m_handler->OnGlShown(false);
+    }
+    QOpenGLWidget::hideEvent(event);
+}
+
+std::unique_ptr<IImagePainter> CQtGlView::CreateImagePainter() {
+    return std::make_unique<CQtImagePainter>();
+}

@@ -1,0 +1,167 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <set>
+
+#include <glm/glm.hpp>
+
+#include "foundation/CharString.h"
+#include "platform/GlDevice.h"
+#include "scene/GlApi.h"
+
+// A light as the lighting model knows it; colours are RGBA in 0..1.
+struct LIGHT {
+    enum Type { kPoint = 1, kSpot = 2, kDirectional = 3 };
+    int type = kDirectional;
+    glm::vec4 diffuse{1.0f};
+    glm::vec4 specular{0.0f};
+    glm::vec4 ambient{0.0f};
+    glm::vec3 position{0.0f};
+    glm::vec3 direction{0.0f, 0.0f, 1.0f};
+    float range = 1000.0f;
+    glm::vec3 attenuation{1.0f, 0.0f, 0.0f};  // constant, linear, quadratic
+};
+
+// The material part the vertex colours do not give: specular reflection.
+struct MATERIAL {
+    glm::vec4 specular{0.0f};
+    float power = 0.0f;
+};
+
+// The scene's device: it owns the GL programs and the overlay font of the
+// one 3D view and keeps a render-state record that the drawing calls apply.
+// Vertex colour 1 drives ambient and diffuse reflection, vertex colour 2 is
+// the emissive colour, specular reflection comes from the material, and
+// everything is alpha-blended, culled counter-clockwise and depth-tested.
+class CDirect3D {
+public:
+    static constexpr const char* kSource = "Direct3D";
+    static constexpr int kMaxLights = 8;
+    static constexpr int kTextHeight = 24;
+
+    enum Transform { kWorld, kView, kProjection, kTransformCount };
+    enum Cull { kCullNone, kCullClockwise, kCullCounterClockwise };
+    enum Topology { kTriangles, kLines, kPoints };
+
+    CDirect3D(IGlDevice* device, bool fullScreen);
+    CDirect3D(const CDirect3D&) = delete;
+    CDirect3D& operator=(const CDirect3D&) = delete;
+    virtual ~CDirect3D();
+
+    bool Init();
+    bool Create();
+    // Per frame: true when this frame may be drawn; lost tells the caller to
+    // rebuild its buffers and textures because the context was made anew.
+    bool CheckDevice(bool& lost);
+    bool Reset();
+    bool Release();
+    bool SetFullScreen(bool on);
+
+    // The view's context went away (its objects are deleted while it is
+    // still current) or came back.
+    void OnContextLost();
+    void OnContextCreated();
+
+    bool BeginText();
+    bool DrawText(int x, int y, const char* text);
+    void EndText();
+    void SetTextColor(uint32_t argb) { m_textColor = argb; }
+
+    // Render state.
+    bool BeginFrame();
+    bool Clear(uint32_t argb, float depth);
+    bool EndFrame();
+    void SetTransform(Transform which, const glm::mat4& matrix);
+    const glm::mat4& GetTransform(Transform which) const { return m_transforms[which]; }
+    void SetLight(int index, const LIGHT& light);
+    void EnableLight(int index, bool on);
+    void SetAmbient(uint32_t argb);
+    void SetLighting(bool on);
+    void SetMaterial(const MATERIAL& material);
+    void SetWireframe(bool on);
+    bool IsWireframe() const { return m_wireframe; }
+    void SetCull(Cull cull);
+    void SetDepthWrite(bool on);
+    void SetAdditiveBlend(bool on);
+    void SetTexture(uint32_t texture, bool wrap);
+    void SetPointSprite(bool on);
+    // Draws count indices from the bound index buffer under the current
+    // state; the draw may wait to be merged with the next one.
+    bool DrawIndexed(Topology topology, uint32_t firstIndex, uint32_t count);
+    // Issues the draw that waits, before GL is used otherwise.
+    void Flush();
+    // GL draw calls issued in the current frame.
+    int GetDrawCalls() const { return m_drawCalls; }
+
+    // A texture from 32-bit ARGB pixels, top row first, with mipmaps.
+    uint32_t CreateTexture(int width, int height, const uint32_t* argb);
+    void DeleteTexture(uint32_t texture);
+
+    bool IsCreated() const { return m_created; }
+    IGlDevice* GetDevice() const { return m_device; }
+    const CGlApi& GetApi() const { return m_gl; }
+    int GetSamples() const { return m_samples; }
+    uint32_t GetScreenWidth() const { return m_screenWidth; }
+    uint32_t GetScreenHeight() const { return m_screenHeight; }
+    const char* GetError() const { return m_error; }
+    // Reads the GL error state as a result code and its name.
+    uint32_t TakeResult(CCharString& name);
+
+private:
+    bool Fail(int line, const char* format, ...) NOTARA_PRINTF(3, 4);
+    bool CreatePrograms();
+    bool CreateFont();
+    void ReleaseFont();
+    bool SetRenderState();
+    void ApplyState(Topology topology);
+    void ApplyLights();
+    void SetFlag(bool& flag, bool on);
+
+    IGlDevice* m_device;
+    bool m_fullScreen;
+    CCharString m_error;
+    CGlApi m_gl;
+    bool m_created = false;
+    bool m_contextLost = false;
+    int m_samples = 0;
+    bool m_samplesChecked = false;
+    uint32_t m_screenWidth = 0;
+    uint32_t m_screenHeight = 0;
+    uint32_t m_textColor = 0xFFFFFFFF;
+
+    struct PROGRAM;
+    std::unique_ptr<PROGRAM> m_scene;
+    std::unique_ptr<PROGRAM> m_text;
+    std::unique_ptr<GLYPH_ATLAS> m_atlas;
+    uint32_t m_fontTexture = 0;
+    uint32_t m_textArray = 0;
+    uint32_t m_textBuffer = 0;
+    bool m_inText = false;
+
+    glm::mat4 m_transforms[kTransformCount];
+    LIGHT m_lights[kMaxLights];
+    bool m_lightOn[kMaxLights] = {};
+    glm::vec4 m_ambient{0.0f};
+    bool m_lighting = true;
+    MATERIAL m_material;
+    bool m_wireframe = false;
+    Cull m_cull = kCullCounterClockwise;
+    bool m_depthWrite = true;
+    bool m_additive = false;
+    uint32_t m_texture = 0;
+    bool m_textureWrap = false;
+    bool m_pointSprite = false;
+    bool m_transformsDirty = true;
+    bool m_lightsDirty = true;
+    bool m_materialDirty = true;
+    bool m_stateDirty = true;
+    bool m_appliedPoints = false;
+    struct PENDING_DRAW {
+        Topology topology = kTriangles;
+        uint32_t first = 0;
+        uint32_t count = 0;
+    } m_pending;
+    int m_drawCalls = 0;
+    std::set<uint32_t> m_textures;  // made through CreateTexture in this context
+};

@@ -1,0 +1,283 @@
+#include "scene/VertexBuffer.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <new>
+
+#include "foundation/ErrorReport.h"
+#include "scene/D3DResult.h"
+#include "scene/Direct3D.h"
+#include "scene/Primitive.h"
+
+CVertexBuffer::CVertexBuffer(CDirect3D* device, int capacity, bool secondList)
+    : m_device(device), m_secondList(secondList) {
+    Reserve(capacity);
+}
+
+CVertexBuffer::~CVertexBuffer() {
+    ReleaseDevice();
+}
+
+bool CVertexBuffer::Fail(int line, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    m_error.FormatV(format, args);
+    va_end(args);
+    ReportError(kSource, line, "%s", m_error.GetText());
+    return false;
+}
+
+bool CVertexBuffer::Reserve(int vertices) {
+    if (vertices <= m_vertexCapacity) {
+        return true;
+    }
+    const int capacity = std::max(vertices, m_vertexCapacity + kGrowStep);
+    try {
+        m_vertices.resize(capacity);
+        m_extra1.resize(capacity);
+        m_extra2.resize(capacity);
+    } catch (const std::bad_alloc&) {
+        return Fail(__LINE__, "Can't allocate %d vertices", capacity);
+    }
+    m_vertexCapacity = capacity;
+    return true;
+}
+
+void CVertexBuffer::SetCurrent(CPrimitive* primitive) {
+    m_current = primitive;
+    if (primitive != nullptr) {
+        PRIMITIVE_RANGE& range = primitive->GetRange();
+        range.firstVertex = m_vertexCount;
+        range.vertexCount = 0;
+        range.firstIndex = GetIndexCount();
+        range.indexCount = 0;
+        range.primitiveCount = 0;
+        range.lines = m_lineMode;
+    }
+}
+
+void CVertexBuffer::CountIndices(int indices, int primitives) {
+    m_primitiveCount += primitives;
+    if (m_current != nullptr) {
+        m_current->GetRange().indexCount += indices;
+        m_current->GetRange().primitiveCount += primitives;
+    }
+}
+
+bool CVertexBuffer::AddVertex(const VERTEX& vertex, uint32_t extra1, uint32_t extra2) {
+    if (m_vertexCount >= m_vertexCapacity && !Reserve(m_vertexCount + 1)) {
+        return false;
+    }
+    m_vertices[m_vertexCount] = vertex;
+    m_extra1[m_vertexCount] = extra1;
+    m_extra2[m_vertexCount] = extra2;
+    ++m_vertexCount;
+    if (m_current != nullptr) {
+        ++m_current->GetRange().vertexCount;
+    }
+    return true;
+}
+
+bool CVertexBuffer::AddIndex(uint32_t index) {
+    m_indices.push_back(index);
+    return true;
+}
+
+bool CVertexBuffer::AddTriangle(const VERTEX& a, const VERTEX& b, const VERTEX& c) {
+    const uint32_t n = static_cast<uint32_t>(m_vertexCount);
+    if (!AddVertex(a) || !AddVertex(b) || !AddVertex(c)) {
+        return false;
+    }
+    if (m_lineMode) {
+        m_indices.insert(m_indices.end(), {n, n + 1, n + 1, n + 2, n + 2, n});
+        CountIndices(6, 3);
+    } else {
+        m_indices.insert(m_indices.end(), {n, n + 1, n + 2});
+        CountIndices(3, 1);
+    }
+    return true;
+}
+
+bool CVertexBuffer::AddQuad(const VERTEX& a, const VERTEX& b, const VERTEX& c, const VERTEX& d) {
+    const uint32_t n = static_cast<uint32_t>(m_vertexCount);
+    if (!AddVertex(a) || !AddVertex(b) || !AddVertex(c) || !AddVertex(d)) {
+        return false;
+    }
+    if (m_lineMode) {
+        m_indices.insert(m_indices.end(), {n, n + 1, n + 1, n + 2, n + 2, n + 3, n + 3, n});
+        CountIndices(8, 4);
+    } else {
+        m_indices.insert(m_indices.end(), {n, n + 1, n + 3, n + 1, n + 2, n + 3});
+        CountIndices(6, 2);
+    }
+    return true;
+}
+
+bool CVertexBuffer::AddPolygon(const std::vector<uint32_t>& indices) {
+    const int size = static_cast<int>(indices.size());
+    if (size > 4) {
+        return Fail(__LINE__, "Can't add: size=%d", size);
+    }
+    if (size < 3) {
+        return true;
+    }
+    for (uint32_t index : indices) {
+        if (index >= static_cast<uint32_t>(m_vertexCount)) {
+            return Fail(__LINE__, "Can't add: index %u of %d vertices", index, m_vertexCount);
+        }
+    }
+    m_indices.insert(m_indices.end(), {indices[0], indices[1], indices[2]});
+    CountIndices(3, 1);
+    if (size == 4) {
+        m_indices.insert(m_indices.end(), {indices[0], indices[2], indices[3]});
+        CountIndices(3, 1);
+    }
+    return true;
+}
+
+bool CVertexBuffer::ToLines() {
+    if (m_indices.size() < static_cast<size_t>(m_primitiveCount) * 3) {
+        return Fail(__LINE__, "%d indices for %d triangles", GetIndexCount(), m_primitiveCount);
+    }
+    std::vector<uint32_t> lines;
+    lines.reserve(m_indices.size() * 2);
+    for (size_t i = 0; i + 2 < m_indices.size(); i += 3) {
+        const uint32_t a = m_indices[i], b = m_indices[i + 1], c = m_indices[i + 2];
+        lines.insert(lines.end(), {a, b, b, c, c, a});
+    }
+    for (int i = 0; i < m_primitives.GetCount(); ++i) {
+        (*m_primitives.GetAt(i))->ForEach([](CPrimitive& primitive) {
+            PRIMITIVE_RANGE& range = primitive.GetRange();
+            range.firstIndex *= 2;
+            range.indexCount *= 2;
+            range.primitiveCount *= 3;
+            range.lines = true;
+        });
+    }
+    m_indices.swap(lines);
+    m_primitiveCount *= 3;
+    m_lineMode = true;
+    return true;
+}
+
+bool CVertexBuffer::Upload() {
+    if (m_device == nullptr || !m_device->IsCreated()) {
+        return Fail(__LINE__, "No device for the vertex buffer");
+    }
+    ReleaseDevice();
+    const CGlApi& gl = m_device->GetApi();
+    gl.GenVertexArrays(1, &m_vertexArray);
+    gl.BindVertexArray(m_vertexArray);
+    gl.GenBuffers(1, &m_vertexBuffer);
+    gl.BindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
+    gl.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_vertexCapacity) * sizeof(VERTEX),
+                  nullptr, GL_DYNAMIC_DRAW);
+    gl.BufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(m_vertexCount) * sizeof(VERTEX),
+                     m_vertices.data());
+    CCharString name;
+    if (m_device->TakeResult(name) != D3D_OK) {
+        ReleaseDevice();
+        return Fail(__LINE__, "Can't create device vertex buffer for %d vertices: %s",
+                    m_vertexCapacity, name.GetText());
+    }
+    m_deviceVertexCapacity = m_vertexCapacity;
+    struct ATTRIBUTE {
+        GLuint index;
+        GLint size;
+        GLenum type;
+        GLboolean normalized;
+        size_t offset;
+    };
+    const ATTRIBUTE attributes[] = {
+        {0, 3, GL_FLOAT, GL_FALSE, offsetof(VERTEX, x)},
+        {1, 1, GL_FLOAT, GL_FALSE, offsetof(VERTEX, blendWeight)},
+        {2, 3, GL_FLOAT, GL_FALSE, offsetof(VERTEX, nx)},
+        {3, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, offsetof(VERTEX, diffuse)},
+        {4, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, offsetof(VERTEX, specular)},
+        {5, 2, GL_FLOAT, GL_FALSE, offsetof(VERTEX, u)},
+    };
+    for (const ATTRIBUTE& a : attributes) {
+        gl.EnableVertexAttribArray(a.index);
+        gl.VertexAttribPointer(a.index, a.size, a.type, a.normalized, sizeof(VERTEX),
+                               reinterpret_cast<const void*>(a.offset));
+    }
+    gl.GenBuffers(1, &m_indexBuffer);
+    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);
+    gl.BufferData(GL_ELEMENT_ARRAY_BUFFER,
+                  static_cast<GLsizeiptr>(std::max<size_t>(1, m_indices.size())) * 4,
+                  m_indices.empty() ? nullptr : m_indices.data(), GL_STATIC_DRAW);
+    gl.BindVertexArray(0);
+    if (m_device->TakeResult(name) != D3D_OK) {
+        ReleaseDevice();
+        return Fail(__LINE__, "Can't create device index buffer for %d indices: %s",
+                    GetIndexCount(), name.GetText());
+    }
+    return true;
+}
+
+void CVertexBuffer::ReleaseDevice() {
+    if (m_vertexArray != 0 || m_vertexBuffer != 0 || m_indexBuffer != 0) {
+        if (m_device != nullptr && m_device->GetDevice() != nullptr &&
+            m_device->GetDevice()->IsReady() && m_device->GetApi().IsLoaded()) {
+            const CGlApi& gl = m_device->GetApi();
+            gl.DeleteVertexArrays(1, &m_vertexArray);
+            gl.DeleteBuffers(1, &m_vertexBuffer);
+            gl.DeleteBuffers(1, &m_indexBuffer);
+        }
+    }
+    m_vertexArray = m_vertexBuffer = m_indexBuffer = 0;
+    m_deviceVertexCapacity = 0;
+}
+
+bool CVertexBuffer::Bind() {
+    if (m_vertexArray == 0) {
+        return Fail(__LINE__, "Can't set vertices: %s", "D3DERR_INVALIDCALL");
+    }
+    m_device->Flush();
+    m_device->GetApi().BindVertexArray(m_vertexArray);
+    return true;
+}
+
+bool CVertexBuffer::DrawPrimitive(const CPrimitive& primitive) {
+    const PRIMITIVE_RANGE& range = primitive.GetRange();
+    if (range.indexCount == 0) {
+        return true;
+    }
+    const CDirect3D::Topology topology = primitive.IsPointSprite() ? CDirect3D::kPoints
+                                         : range.lines             ? CDirect3D::kLines
+                                                                   : CDirect3D::kTriangles;
+    return m_device->DrawIndexed(topology, static_cast<uint32_t>(range.firstIndex),
+                                 static_cast<uint32_t>(range.indexCount)) ||
+           Fail(__LINE__, "Can't draw: %s", m_device->GetError());
+}
+
+bool CVertexBuffer::Refresh(int first, int count) {
+    if (m_vertexBuffer == 0) {
+        return true;  // the next upload copies everything
+    }
+    first = std::max(0, first);
+    count = std::min(count, m_vertexCount - first);
+    if (count <= 0) {
+        return true;
+    }
+    if (first + count > m_deviceVertexCapacity) {
+        return Upload();
+    }
+    m_device->Flush();
+    const CGlApi& gl = m_device->GetApi();
+    gl.BindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
+    gl.BufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(first) * sizeof(VERTEX),
+                     static_cast<GLsizeiptr>(count) * sizeof(VERTEX), &m_vertices[first]);
+    return true;
+}
+
+bool CVertexBuffer::SetColour(int first, int count, uint32_t argb, ColorKind which, bool refresh) {
+    if (first < 0 || count < 0 || first + count > m_vertexCount) {
+        return Fail(__LINE__, "Can't set colours of vertices %d to %d of %d", first, first + count,
+                    m_vertexCount);
+    }
+    for (int i = first; i < first + count; ++i) {
+        (which == kDiffuse ? m_vertices[i].diffuse : m_vertices[i].specular) = argb;
+    }
+    return !refresh || Refresh(first, count);
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "foundation/CharString.h"
+#include "foundation/VarList.h"
+
+class CDirect3D;
+class CPrimitive;
+
+// One vertex of the shared buffer: 44 bytes.
+struct VERTEX {
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    float blendWeight = 0.0f;
+    float nx = 0.0f, ny = 0.0f, nz = 0.0f;
+    uint32_t diffuse = 0xFFFFFFFF;  // ARGB: ambient and diffuse reflection
+    uint32_t specular = 0;          // ARGB: emissive colour
+    float u = 0.0f, v = 0.0f;
+};
+static_assert(sizeof(VERTEX) == 44, "the vertex record is 44 bytes");
+
+// The vertices and indices of a whole picture in one system copy and one
+// device copy, and the list of primitives drawn from them in order.
+// Primitives own contiguous stretches; geometry added while a primitive is
+// current is counted into it.
+class CVertexBuffer {
+public:
+    static constexpr const char* kSource = "VertexBuffer";
+    static constexpr int kGrowStep = 10000;
+    enum ColorKind { kDiffuse, kSpecular };
+
+    CVertexBuffer(CDirect3D* device, int capacity, bool secondList = false);
+    CVertexBuffer(const CVertexBuffer&) = delete;
+    CVertexBuffer& operator=(const CVertexBuffer&) = delete;
+    virtual ~CVertexBuffer();
+
+    bool Reserve(int vertices);
+    // The primitive that receives what is added next (null for none): its
+    // first vertex and index become the buffer's current ends.
+    void SetCurrent(CPrimitive* primitive);
+    CPrimitive* GetCurrent() const { return m_current; }
+    void SetLineMode(bool on) { m_lineMode = on; }
+    bool IsLineMode() const { return m_lineMode; }
+
+    bool AddVertex(const VERTEX& vertex, uint32_t extra1 = 0, uint32_t extra2 = 0);
+    bool AddTriangle(const VERTEX& a, const VERTEX& b, const VERTEX& c);
+    bool AddQuad(const VERTEX& a, const VERTEX& b, const VERTEX& c, const VERTEX& d);
+    // Triangles over already added vertices: 3 or 4 indices.
+    bool AddPolygon(const std::vector<uint32_t>& indices);
+    bool AddIndex(uint32_t index);
+    bool ToLines();
+
+    bool Upload();
+    void ReleaseDevice();
+    bool IsUploaded() const { return m_vertexBuffer != 0; }
+    bool Bind();
+    bool DrawPrimitive(const CPrimitive& primitive);
+    // Writes vertices [first, first + count) to the device copy.
+    bool Refresh(int first, int count);
+    bool SetColour(int first, int count, uint32_t argb, ColorKind which, bool refresh);
+
+    bool AddPrimitive(CPrimitive* primitive) { return m_primitives.Add(primitive); }
+    CVarList<CPrimitive*>& GetPrimitives() { return m_primitives; }
+
+    VERTEX* GetVertex(int i) { return i >= 0 && i < m_vertexCount ? &m_vertices[i] : nullptr; }
+    int GetVertexCount() const { return m_vertexCount; }
+    int GetVertexCapacity() const { return m_vertexCapacity; }
+    int GetIndexCount() const { return static_cast<int>(m_indices.size()); }
+    int GetPrimitiveCount() const { return m_primitiveCount; }
+    const std::vector<uint32_t>& GetIndices() const { return m_indices; }
+    uint32_t GetExtra1(int i) const { return m_extra1[i]; }
+    uint32_t GetExtra2(int i) const { return m_extra2[i]; }
+    bool IsSecondList() const { return m_secondList; }
+    CDirect3D* GetDevice() const { return m_device; }
+    const char* GetError() const { return m_error; }
+
+private:
+    bool Fail(int line, const char* format, ...) NOTARA_PRINTF(3, 4);
+    void CountIndices(int indices, int primitives);
+
+    CDirect3D* m_device;
+    bool m_secondList;
+    CCharString m_error;
+    CVarList<CPrimitive*> m_primitives{64};
+    std::vector<VERTEX> m_vertices;
+    std::vector<uint32_t> m_extra1;
+    std::vector<uint32_t> m_extra2;
+    std::vector<uint32_t> m_indices;
+    int m_vertexCapacity = 0;
+    int m_vertexCount = 0;
+    int m_primitiveCount = 0;
+    int m_deviceVertexCapacity = 0;
+    bool m_lineMode = false;
+    CPrimitive* m_current = nullptr;
+    uint32_t m_vertexArray = 0;
+    uint32_t m_vertexBuffer = 0;
+    uint32_t m_indexBuffer = 0;
+};

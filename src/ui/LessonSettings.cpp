@@ -1,0 +1,142 @@
+#include "ui/LessonSettings.h"
+
+#include <strings.h>
+
+#include <cerrno>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr const char* kKeyNames[] = {
+    "Scale",    "Octaves", "StartNote",   "EndNote",    "File",   "Root",       "Position",
+    "FromNote", "ToNote",  "Style",       "Groove",     "Tempo",  "NoteLength", "ChordProg",
+    "Walk",     "Play",    "ChordNumber", "ChordGroup", "LookAt", "ShowNotes",  "Show",
+};
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool FindKey(const char* name) {
+    for (const char* key : kKeyNames) {
+        if (strcasecmp(key, name) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseInteger(const std::string& text, int& value) {
+    if (text.empty()) {
+        return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const long number = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || number < INT_MIN || number > INT_MAX) {
+        return false;
+    }
+    value = static_cast<int>(number);
+    return true;
+}
+
+bool ParseReal(const std::string& text, double& value) {
+    if (text.empty()) {
+        return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const double number = std::strtod(text.c_str(), &end);
+    if (errno != 0 || *end != '\0' || !std::isfinite(number)) {
+        return false;
+    }
+    value = number;
+    return true;
+}
+
+// The field of the records that key fills.
+bool Store(const char* name, const std::string& value, LESSON_SETTINGS& lesson,
+           DISPLAY_SETTINGS& display) {
+    const auto is = [name](const char* key) { return strcasecmp(name, key) == 0; };
+    CCharString* text = is("Scale")        ? &lesson.scale
+                        : is("File")       ? &lesson.file
+                        : is("Root")       ? &lesson.root
+                        : is("Style")      ? &lesson.style
+                        : is("Groove")     ? &lesson.groove
+                        : is("ChordProg")  ? &lesson.chordProg
+                        : is("Walk")       ? &lesson.walk
+                        : is("Play")       ? &lesson.play
+                        : is("ChordGroup") ? &display.chordGroup
+                        : is("LookAt")     ? &display.lookAt
+                        : is("Show")       ? &display.show
+                                           : nullptr;
+    if (text != nullptr) {
+        return text->Assign(value.c_str());
+    }
+    int* number = is("Octaves")       ? &lesson.octaves
+                  : is("StartNote")   ? &lesson.startNote
+                  : is("EndNote")     ? &lesson.endNote
+                  : is("Position")    ? &lesson.position
+                  : is("FromNote")    ? &lesson.fromNote
+                  : is("ToNote")      ? &lesson.toNote
+                  : is("NoteLength")  ? &lesson.noteLength
+                  : is("ChordNumber") ? &display.chordNumber
+                                      : nullptr;
+    if (number != nullptr) {
+        return ParseInteger(value, *number);
+    }
+    if (is("Tempo")) {
+        return ParseReal(value, lesson.tempo);
+    }
+    if (is("ShowNotes")) {
+        display.showNotes = value == "Y";
+        return true;
+    }
+    return true;  // unknown keys are ignored
+}
+
+}  // namespace
+
+LESSON_SETTINGS::LESSON_SETTINGS() : tempo(DBL_MAX) {}
+
+bool IsKnownActionKey(const char* key) {
+    return key != nullptr && FindKey(key);
+}
+
+bool ParseActionParameters(const char* text, LESSON_SETTINGS& lesson, DISPLAY_SETTINGS& display,
+                           CCharString& error) {
+    lesson = LESSON_SETTINGS();
+    display = DISPLAY_SETTINGS();
+    const std::string all = text != nullptr ? text : "";
+    size_t start = 0;
+    while (start <= all.size()) {
+        size_t end = all.find('|', start);
+        end = end == std::string::npos ? all.size() : end;
+        const std::string pair = all.substr(start, end - start);
+        start = end + 1;
+        if (Trimmed(pair).empty()) {
+            continue;
+        }
+        const size_t equals = pair.find('=');
+        if (equals == std::string::npos) {
+            error.Format("Can't parse action parameter '%s': no \"=\"", pair.c_str());
+            return false;
+        }
+        const std::string key = Trimmed(pair.substr(0, equals));
+        const std::string value = Trimmed(pair.substr(equals + 1));
+        if (!Store(key.c_str(), value, lesson, display)) {
+            error.Format("Can't parse action parameter '%s': '%s' is no value for it", key.c_str(),
+                         value.c_str());
+            return false;
+        }
+    }
+    return true;
+}

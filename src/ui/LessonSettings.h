@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+
+#include "foundation/CharString.h"
+
+// What an action button of a tutorial document asks for, parsed from its
+// parameter text: "Key=Value" pairs separated by "|", keys compared without
+// regard to case, blanks around keys and values ignored. Unset numbers hold
+// kUnset (tempo the largest double).
+struct LESSON_SETTINGS {
+    static constexpr int kUnset = 0x7FFFFFFF;
+
+    CCharString scale;  // "Scale": a scale or key name of the note manager
+    int octaves = kUnset;
+    int startNote = kUnset;  // "StartNote", "EndNote": MIDI note range
+    int endNote = kUnset;
+    CCharString file;
+    CCharString root;
+    int position = kUnset;
+    int fromNote = kUnset;  // "FromNote", "ToNote"
+    int toNote = kUnset;
+    CCharString style;
+    CCharString groove;
+    double tempo;
+    int noteLength = kUnset;
+    CCharString chordProg;
+    CCharString walk;
+    CCharString play;  // "Groove" or "Song"
+
+    LESSON_SETTINGS();
+};
+
+// How the chosen lesson is to be shown.
+struct DISPLAY_SETTINGS {
+    int chordNumber = LESSON_SETTINGS::kUnset;  // none
+    CCharString chordGroup;
+    CCharString lookAt;
+    bool showNotes = true;  // "ShowNotes": "Y" for yes, anything else no
+    CCharString show;       // "Position" or "Neck"
+};
+
+// Parses parameter text into the two records (which start from their
+// defaults). A pair without "=" or with a number that is not one ends the
+// parsing with false and the reason in error; empty pairs are skipped and
+// unknown keys ignored.
+bool ParseActionParameters(const char* text, LESSON_SETTINGS& lesson, DISPLAY_SETTINGS& display,
+                           CCharString& error);
+// True when key is one of the keys that ParseActionParameters knows.
+bool IsKnownActionKey(const char* key);

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "app/AppSettings.h"
+#include "app/Catalogue.h"
+#include "app/Center.h"
+#include "app/Entry.h"
+#include "foundation/Paths.h"
+#include "platform/null/NullBackend.h"
+
+TEST(CenterSettings, AFirstStartUsesDefaultsAndTheCloseSavesThem) {
+    CNullBackend backend;
+    {
+        CCenter center(kNotaraDemoKind, "", backend.GetPlatform());
+        ASSERT_TRUE(center.Init());
+        ASSERT_NE(center.GetSettings(), nullptr);
+        EXPECT_TRUE(center.IsFirstRun());
+        CCharString root;
+        ASSERT_TRUE(GetProgramFolder(root));
+        EXPECT_EQ(center.GetSettings()->tutorialsFolder.Str(), root.Str() + "/Tutorials/");
+        EXPECT_EQ(backend.GetSettingsDisk().saveCount, 0);
+        center.Close();
+    }
+    EXPECT_EQ(backend.GetSettingsDisk().saveCount, 1);
+    EXPECT_EQ(backend.GetSettingsDisk().saved.count("Cadenzor/Notara"), 1u);
+}
+
+TEST(CenterSettings, ASavedPlacementIsLoadedAndEndsTheFirstRun) {
+    CNullBackend backend;
+    {
+        APP_SETTINGS settings;
+        auto store = backend.GetPlatform().createSettingsStore();
+        settings.Load(*store, "Notara Demo", kNotaraDemoKind);
+        settings.mainWindow.rect = {5, 6, 700, 500};
+        settings.text.contentIndex = 4;
+        ASSERT_TRUE(settings.Save(*store, "Notara Demo", kNotaraDemoKind));
+    }
+    CCenter center(kNotaraDemoKind, "", backend.GetPlatform());
+    ASSERT_TRUE(center.Init());
+    EXPECT_FALSE(center.IsFirstRun());
+    EXPECT_EQ(center.GetSettings()->mainWindow.rect.right, 700);
+    center.GetSettings()->text.contentIndex = 6;
+    center.Close();
+    center.Close();  // closing again saves nothing more
+    EXPECT_EQ(backend.GetSettingsDisk().saveCount, 2);
+
+    APP_SETTINGS saved;
+    auto store = backend.GetPlatform().createSettingsStore();
+    EXPECT_TRUE(saved.Load(*store, "Notara Demo", kNotaraDemoKind));
+    EXPECT_EQ(saved.text.contentIndex, 6);
+    EXPECT_EQ(saved.mainWindow.rect.left, 5);
+}
+
+TEST(CenterSettings, AWholeRunLeavesItsSettingsSaved) {
+    CNullBackend backend;
+    START_OPTIONS options;
+    options.quitAfterSeconds = 0.5;
+    EXPECT_EQ(RunApplication(backend.GetPlatform(), kNotaraDemoKind, options), 0);
+    EXPECT_EQ(backend.GetSettingsDisk().saveCount, 1);
+    EXPECT_EQ(backend.GetSettingsDisk().saved["Cadenzor/Notara"].size(), 21u);
+}
+
+TEST(CenterSettings, APlatformWithoutSettingsStillStarts) {
+    CNullBackend backend;
+    PLATFORM platform = backend.GetPlatform();
+    platform.createSettingsStore = nullptr;
+    CCenter center(kNotaraDemoKind, "", platform);
+    ASSERT_TRUE(center.Init());
+    EXPECT_TRUE(center.IsFirstRun());
+    EXPECT_FALSE(center.GetSettings()->dataFolder.IsEmpty());
+    center.Close();
+}

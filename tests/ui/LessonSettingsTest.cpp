@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <cfloat>
+
+#include "ui/LessonSettings.h"
+
+TEST(LessonSettings, ReadsTheLessonOfAButton) {
+    LESSON_SETTINGS lesson;
+    DISPLAY_SETTINGS display;
+    CCharString error;
+    ASSERT_TRUE(ParseActionParameters("Scale=C maj|StartNote=60|EndNote=72|Octaves=2", lesson,
+                                      display, error))
+        << error;
+    EXPECT_EQ(lesson.scale, "C maj");
+    EXPECT_EQ(lesson.startNote, 60);
+    EXPECT_EQ(lesson.endNote, 72);
+    EXPECT_EQ(lesson.octaves, 2);
+    EXPECT_EQ(lesson.position, LESSON_SETTINGS::kUnset);
+    EXPECT_EQ(lesson.tempo, DBL_MAX);
+    EXPECT_EQ(display.chordNumber, LESSON_SETTINGS::kUnset);
+    EXPECT_TRUE(display.showNotes);
+}
+
+TEST(LessonSettings, KeysIgnoreCaseAndBlanksAroundThem) {
+    LESSON_SETTINGS lesson;
+    DISPLAY_SETTINGS display;
+    CCharString error;
+    ASSERT_TRUE(ParseActionParameters(" scale = Bb maj |STARTNOTE= 58||endnote =77 |", lesson,
+                                      display, error));
+    EXPECT_EQ(lesson.scale, "Bb maj");
+    EXPECT_EQ(lesson.startNote, 58);
+    EXPECT_EQ(lesson.endNote, 77);
+}
+
+TEST(LessonSettings, ReadsEveryOtherKey) {
+    LESSON_SETTINGS lesson;
+    DISPLAY_SETTINGS display;
+    CCharString error;
+    ASSERT_TRUE(ParseActionParameters(
+        "File=Songs/a.mid|Root=D|Position=5|FromNote=1|ToNote=6|Style=Rock|Groove=Beat 1|"
+        "Tempo=96.5|NoteLength=4|ChordProg=V-I-V-I|Walk=1-3-5-8|Play=Groove|ChordNumber=3|"
+        "ChordGroup=sus4|LookAt=Drum set|ShowNotes=N|Show=Neck|Unknown=kept out",
+        lesson, display, error))
+        << error;
+    EXPECT_EQ(lesson.file, "Songs/a.mid");
+    EXPECT_EQ(lesson.root, "D");
+    EXPECT_EQ(lesson.position, 5);
+    EXPECT_EQ(lesson.fromNote, 1);
+    EXPECT_EQ(lesson.toNote, 6);
+    EXPECT_EQ(lesson.style, "Rock");
+    EXPECT_EQ(lesson.groove, "Beat 1");
+    EXPECT_DOUBLE_EQ(lesson.tempo, 96.5);
+    EXPECT_EQ(lesson.noteLength, 4);
+    EXPECT_EQ(lesson.chordProg, "V-I-V-I");
+    EXPECT_EQ(lesson.walk, "1-3-5-8");
+    EXPECT_EQ(lesson.play, "Groove");
+    EXPECT_EQ(display.chordNumber, 3);
+    EXPECT_EQ(display.chordGroup, "sus4");
+    EXPECT_EQ(display.lookAt, "Drum set");
+    EXPECT_FALSE(display.showNotes);
+    EXPECT_EQ(display.show, "Neck");
+    EXPECT_TRUE(IsKnownActionKey("chordnumber"));
+    EXPECT_FALSE(IsKnownActionKey("Unknown"));
+}
+
+TEST(LessonSettings, AValueThatIsNoNumberEndsTheParsing) {
+    LESSON_SETTINGS lesson;
+    DISPLAY_SETTINGS display;
+    CCharString error;
+    for (const char* text : {"StartNote=sixty", "StartNote=", "EndNote=60x", "Tempo=fast",
+                             "Octaves=99999999999", "Tempo=1e999", "Scale=C maj|StartNote"}) {
+        EXPECT_FALSE(ParseActionParameters(text, lesson, display, error)) << text;
+        EXPECT_EQ(error.Str().rfind("Can't parse action parameter '", 0), 0u) << error;
+    }
+    EXPECT_TRUE(ParseActionParameters("", lesson, display, error));
+    EXPECT_TRUE(ParseActionParameters(nullptr, lesson, display, error));
+}
