@@ -354,7 +354,7 @@ TEST(MixTest, AKillDuringALoopOfSavesLeavesAReadableFile) {
         loud.SetSoundFile(item.first, std::string(200, 'w').c_str());
     }
     ASSERT_TRUE(quiet.Save(path.c_str()));
-    for (int round = 0; round < 5; ++round) {
+    for (int round = 0; round < 12; ++round) {
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -362,7 +362,14 @@ TEST(MixTest, AKillDuringALoopOfSavesLeavesAReadableFile) {
                 (i % 2 == 0 ? loud : quiet).Save(path.c_str());
             }
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(30 + 17 * round));
+        // Kill only once the child is seen replacing the file, at a moment
+        // that differs from round to round.
+        const std::string before = ReadFile(path);
+        for (int wait = 0; wait < 2000 && ReadFile(path) == before; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_NE(ReadFile(path), before) << "the child never saved";
+        std::this_thread::sleep_for(std::chrono::milliseconds(1 + 3 * round));
         ASSERT_EQ(kill(child, SIGKILL), 0);
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);

@@ -91,6 +91,15 @@ public:
 
     ~CJackServer() { Stop(); }
 
+    // The end of the server's output, for failure messages.
+    std::string ReadLog() const {
+        std::ifstream file(m_log);
+        std::stringstream text;
+        text << file.rdbuf();
+        std::string all = text.str();
+        return all.size() > 400 ? all.substr(all.size() - 400) : all;
+    }
+
 private:
     bool IsRunning() const {
         jack_status_t status;
@@ -102,14 +111,6 @@ private:
         }
         jack_client_close(client);
         return true;
-    }
-
-    std::string ReadLog() const {
-        std::ifstream file(m_log);
-        std::stringstream text;
-        text << file.rdbuf();
-        std::string all = text.str();
-        return all.size() > 400 ? all.substr(all.size() - 400) : all;
     }
 
     std::string m_name;
@@ -202,7 +203,7 @@ TEST(RtMidiJackTest, NotesFromAnotherJackClientArriveAndALostPortCanBeReopened) 
     Send(*sender, {0xF8});
     Send(*sender, {0x80, 60, 0});
     Send(*sender, {0x95, 64, 0});
-    ASSERT_TRUE(received.WaitForNotes(3));
+    ASSERT_TRUE(received.WaitForNotes(3)) << "server said: " << server.ReadLog();
     std::vector<CNote> notes = received.Notes();
     EXPECT_EQ(notes[0].midiNote, 60);
     EXPECT_FLOAT_EQ(notes[0].volume, 1.0f);
