@@ -46,6 +46,7 @@ bool CMidiPort::GetDeviceNames(std::vector<CCharString>& names) {
 bool CMidiPort::Open(int device) {
     if (device == kNoDevice) {
         Close();
+        m_error.Empty();  // choosing no device is no failure worth a text
         return false;
     }
     if (!Close()) {

@@ -27,6 +27,7 @@ public:
     using NoteReceiver = std::function<void(std::unique_ptr<CNote> note)>;
     using LostReceiver = std::function<void(const CCharString& text)>;
 
+    // input must outlive the port.
     explicit CMidiPort(IMidiIn& input);
     CMidiPort(const CMidiPort&) = delete;
     CMidiPort& operator=(const CMidiPort&) = delete;

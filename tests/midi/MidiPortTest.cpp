@@ -68,6 +68,8 @@ TEST_F(MidiPortTest, ListsTheDevicesInNumberOrder) {
 }
 
 TEST_F(MidiPortTest, OpeningNoDeviceFailsWithoutATextAndStaysClosed) {
+    ASSERT_FALSE(port.Open(9));  // leaves a text behind
+    ASSERT_TRUE(port.Open(0));
     EXPECT_FALSE(port.Open(CMidiPort::kNoDevice));
     EXPECT_STREQ(port.GetError(), "");
     EXPECT_FALSE(port.IsOpen());
