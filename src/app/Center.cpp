@@ -14,6 +14,9 @@
 #include "foundation/StringBreaker.h"
 #include "platform/GlDevice.h"
 #include "scene/SpacePainter.h"
+#include "theory/Note.h"
+#include "theory/NoteManager.h"
+#include "trainer/PianoNotes.h"
 
 // Steps marked SEAM(<subsystem>) are where the subsystems that are not built
 // yet join the start-up and shutdown sequences, in the order they run.
@@ -48,8 +51,9 @@ bool CCenter::Init() {
     // SEAM(platform): process priority and common controls need nothing here.
     m_heap = std::make_unique<CHeap>(kHeapBytes);
     m_windows = std::make_unique<CVarList<CBaseWindow*>>(kListGrowStep, m_heap.get());
-    // SEAM(theory): the working note list, CNoteManager, the instrument list
-    // and the THING list are created here on the heap.
+    // SEAM(theory): the working note list, the instrument list and the THING
+    // list are created here on the heap.
+    m_noteManager = std::make_unique<CNoteManager>();
     // SEAM(songs, midi): CMix and CMidiKeyboard are created here.
 
     APP_KIND kind;
@@ -99,8 +103,12 @@ bool CCenter::Startup() {
     if (m_kind == 1 && !OpenLog()) {
         return false;
     }
-    // SEAM(theory): the 82-entry instrument table with the drum defaults, then
-    // CNoteManager::Init ("Can't initialize note manager: %s").
+    // SEAM(theory): the 82-entry instrument table with the drum defaults.
+    if (!m_noteManager->Init()) {
+        m_error.Format("Can't initialize note manager: %s", m_noteManager->GetError());
+        ReportError(kSource, __LINE__, "%s", m_error.GetText());
+        return false;
+    }
     // SEAM(midi): CMidiMapper reset to 0.0.
     // SEAM(songs): "Default.mix" loaded, or the default mix applied.
     // SEAM(midi): the MIDI keyboard attached to Thing 39 with the mix.
@@ -143,6 +151,10 @@ bool CCenter::StartScene() {
         ReportError(kSource, __LINE__, "%s", m_error.GetText());
         return false;
     }
+    m_spacePainter->SetPictureFactory(CPianoNotes::kKind,
+                                      [this](CSpacePainter& scene, CVertexBuffer& list) {
+                                          return CPianoNotes::Make(scene, list, *m_noteManager);
+                                      });
     m_pictureKind = (m_kind == 2 || m_kind == 3) ? 17 : 32;
     if (!m_spacePainter->CreatePicture(m_pictureKind)) {
         ReportError(kSource, __LINE__, "Can't create new picture in Space Painter: %s",
@@ -162,6 +174,7 @@ void CCenter::Close() {
     }
     CloseAllWindows();
     m_spacePainter.reset();
+    m_noteManager.reset();
     // SEAM(songs): "Default.mix" is saved here.
     if (m_settingsStore && m_settings) {
         m_settings->Save(*m_settingsStore, m_title, m_kind);
@@ -261,11 +274,28 @@ void CCenter::OnIdle() {
     // SEAM(scene): the painter renders a frame.
 }
 
-void CCenter::OnNote(std::unique_ptr<IPayload> note) {
-    // SEAM(theory, trainer): the note is prepared, recorded, sounded when it
-    // came from the computer keyboard and handed to the picture and the
-    // note-reading exercise. Until then it is dropped, and deleted here.
-    note.reset();
+CPianoNotes* CCenter::GetPianoNotes() const {
+    if (!m_spacePainter || m_spacePainter->GetCurrentKind() != CPianoNotes::kKind) {
+        return nullptr;
+    }
+    return dynamic_cast<CPianoNotes*>(m_spacePainter->GetPicture());
+}
+
+void CCenter::OnNote(std::unique_ptr<IPayload> payload) {
+    // The note is deleted when this returns, also when it is dropped.
+    const std::unique_ptr<CNote> note = TakePayload<CNote>(payload);
+    if (!note || note->midiNote >= NOTE_NONE) {
+        return;
+    }
+    // SEAM(midi, audio): the MIDI mapper's check, the note manager's record
+    // and the sound of computer-keyboard notes come here.
+    if (m_spacePainter) {
+        m_spacePainter->OnNote(*note, note->volume > 0.0f);
+        if (CPianoNotes* pianoNotes = GetPianoNotes()) {
+            pianoNotes->InputNote(*note);
+        }
+        m_spacePainter->SetDirty();
+    }
 }
 
 bool CCenter::OnCommand(int commandId) {

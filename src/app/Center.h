@@ -14,6 +14,8 @@ struct APP_SETTINGS;
 class CBaseWindow;
 class CLogFile;
 class CMainWnd;
+class CNoteManager;
+class CPianoNotes;
 class CSpacePainter;
 
 // The central object: owns every long-lived part of the application, runs
@@ -64,6 +66,9 @@ public:
     CMainWnd* GetMainWindow() const { return m_mainWindow.get(); }
     CLogFile* GetLogFile() const { return m_logFile.get(); }
     CSpacePainter* GetSpacePainter() const { return m_spacePainter.get(); }
+    CNoteManager* GetNoteManager() const { return m_noteManager.get(); }
+    // The note-reading picture when it is the scene's current one.
+    CPianoNotes* GetPianoNotes() const;
     CHeap* GetHeap() const { return m_heap.get(); }
     APP_SETTINGS* GetSettings() const { return m_settings.get(); }
     const PLATFORM& GetPlatform() const { return m_platform; }
@@ -103,5 +108,6 @@ private:
     std::unique_ptr<APP_SETTINGS> m_settings;
     std::unique_ptr<CMainWnd> m_mainWindow;
     std::unique_ptr<CLogFile> m_logFile;
+    std::unique_ptr<CNoteManager> m_noteManager;
     std::unique_ptr<CSpacePainter> m_spacePainter;
 };
