@@ -539,6 +539,7 @@ bool CSpacePainter::DrawFrame() {
     m_direct3d->Clear(0xFF000000, 1.0f);
     // The world turn of the mouse applies to the whole frame.
     m_direct3d->SetTransform(CDirect3D::kWorld, m_world);
+    m_direct3d->SetSceneWireframe(m_wireframe);
     m_direct3d->SetWireframe(m_wireframe);
     bool ok = m_firstList == nullptr || DrawList(*m_firstList, m_showAxes);
     ok = ok && (m_secondList == nullptr || DrawList(*m_secondList, false));
