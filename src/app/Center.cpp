@@ -17,6 +17,9 @@
 #include "theory/Note.h"
 #include "theory/NoteManager.h"
 #include "trainer/PianoNotes.h"
+#include "midi/MidiKeyboard.h"
+#include "midi/MidiPort.h"
+#include "platform/MidiIn.h"
 
 // Steps marked SEAM(<subsystem>) are where the subsystems that are not built
 // yet join the start-up and shutdown sequences, in the order they run.
@@ -111,7 +114,10 @@ bool CCenter::Startup() {
     }
     // SEAM(midi): CMidiMapper reset to 0.0.
     // SEAM(songs): "Default.mix" loaded, or the default mix applied.
-    // SEAM(midi): the MIDI keyboard attached to Thing 39 with the mix.
+    // SEAM(songs): the MIDI keyboard gets the mix.
+    m_midiKeyboard = std::make_unique<CMidiKeyboard>();
+    m_midiKeyboard->SetInstrument(m_kind == 10 || m_kind == 11 ? THING_KEYBOARD
+                                                               : THING_LEAD_GUITAR);
     // SEAM(audio, capture, midi): CSound, CSoundCapture and CMidiPort are
     // created here and the devices opened; their failures are shown once in
     // the "Audio Device Error" box and never stop start-up.
@@ -128,6 +134,10 @@ bool CCenter::Startup() {
         // The rest of the application works without its 3D picture.
         m_spacePainter.reset();
     }
+    if (m_spacePainter) {
+        m_spacePainter->SetKeyHandler([this](const KEY_EVENT& key) { return OnKeyAsNote(key); });
+    }
+    OpenMidiInput();
     // SEAM(settings): the kind's content file is read into the Text dialog.
     if (m_startInTray) {
         // SEAM(tray): the notification icon is added; the window stays hidden.
@@ -140,6 +150,67 @@ bool CCenter::Startup() {
     }
     m_showInitErrors = false;
     return true;
+}
+
+bool CCenter::OnKeyAsNote(const KEY_EVENT& key) {
+    if (!m_midiKeyboard || key.character == 0 || (key.flags & (kFlagControl | kFlagAlt)) != 0) {
+        return false;
+    }
+    if (CMidiKeyboard::MapKey(key.character, m_midiKeyboard->GetInstrument()) == 0) {
+        return false;
+    }
+    auto note = std::make_unique<CNote>();
+    // A held key repeats its press and release; only the first press and the
+    // real release are notes.
+    if (key.repeat || !(key.down ? m_midiKeyboard->KeyDown(key.character, false, *note)
+                                 : m_midiKeyboard->KeyUp(key.character, *note))) {
+        return true;
+    }
+    OnNote(MakePayload(std::move(note)));
+    return true;
+}
+
+void CCenter::OpenMidiInput() {
+    if (!m_platform.createMidiIn || !m_mainWindow) {
+        return;
+    }
+    m_midiIn = m_platform.createMidiIn();
+    if (!m_midiIn) {
+        return;
+    }
+    m_midiPort = std::make_unique<CMidiPort>(*m_midiIn);
+    m_midiPort->PostTo(*m_platform.eventLoop, m_mainWindow->GetId());
+    int port = m_settings ? m_settings->audio.midiInputPort : AUDIO_INFO::kNoMidiPort;
+    std::vector<CCharString> names;
+    m_midiPort->GetDeviceNames(names);
+    if (port == AUDIO_INFO::kNoMidiPort) {
+        // Nothing chosen yet: the first port that is not the system's
+        // pass-through, so that a keyboard plugged in plays at once.
+        for (size_t i = 0; i < names.size() && port == AUDIO_INFO::kNoMidiPort; ++i) {
+            if (std::strstr(names[i].GetText(), "Through") == nullptr) {
+                port = static_cast<int>(i);
+            }
+        }
+    }
+    if (port == AUDIO_INFO::kNoMidiPort) {
+        return;
+    }
+    if (!m_midiPort->Open(port)) {
+        // A device failure never stops start-up.
+        ReportError(kSource, __LINE__, "Can't open MIDI input port %d: %s", port,
+                    m_midiPort->GetError());
+    }
+}
+
+void CCenter::OnMidiDeviceLost(std::unique_ptr<IPayload> payload) {
+    const std::unique_ptr<CCharString> reason = TakePayload<CCharString>(payload);
+    CCharString text;
+    text.Format("The MIDI input device is gone: %s", reason ? reason->GetText() : "");
+    ReportError(kSource, __LINE__, "%s", text.GetText());
+    if (m_mainWindow) {
+        m_platform.windowSystem->MessageBox(m_mainWindow->GetWindow(), text, "Audio Device Error",
+                                            BoxIcon::kExclamation, BoxButtons::kOk);
+    }
 }
 
 bool CCenter::StartScene() {
@@ -173,6 +244,11 @@ void CCenter::Close() {
         return;
     }
     CloseAllWindows();
+    if (m_midiPort) {
+        m_midiPort->Close();
+    }
+    m_midiPort.reset();
+    m_midiIn.reset();
     m_spacePainter.reset();
     m_noteManager.reset();
     // SEAM(songs): "Default.mix" is saved here.

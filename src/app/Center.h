@@ -14,7 +14,11 @@ struct APP_SETTINGS;
 class CBaseWindow;
 class CLogFile;
 class CMainWnd;
+class CMidiKeyboard;
+class CMidiPort;
+class IMidiIn;
 class CNoteManager;
+struct KEY_EVENT;
 class CPianoNotes;
 class CSpacePainter;
 
@@ -47,6 +51,12 @@ public:
     // A played or detected note posted to the main window; it is deleted
     // when handled, also when it is dropped.
     void OnNote(std::unique_ptr<IPayload> note);
+    // A key of the 3D view played as a note; true when it is a note key.
+    bool OnKeyAsNote(const KEY_EVENT& key);
+    // The open MIDI input went away: reported once.
+    void OnMidiDeviceLost(std::unique_ptr<IPayload> reason);
+    CMidiPort* GetMidiPort() const { return m_midiPort.get(); }
+    CMidiKeyboard* GetMidiKeyboard() const { return m_midiKeyboard.get(); }
     // Opens the file the command line names, when it is a song.
     bool HandleCommandLine();
     // The song file the command line names, if any: empty text, a first word
@@ -83,6 +93,7 @@ private:
     bool OpenLog();
     bool ShowWindowOfType(int typeId);
     bool StartScene();
+    void OpenMidiInput();
     void ShowAbout();
 
     CCharString m_error;
@@ -109,5 +120,8 @@ private:
     std::unique_ptr<CMainWnd> m_mainWindow;
     std::unique_ptr<CLogFile> m_logFile;
     std::unique_ptr<CNoteManager> m_noteManager;
+    std::unique_ptr<CMidiKeyboard> m_midiKeyboard;
+    std::unique_ptr<IMidiIn> m_midiIn;
+    std::unique_ptr<CMidiPort> m_midiPort;
     std::unique_ptr<CSpacePainter> m_spacePainter;
 };

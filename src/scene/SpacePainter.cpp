@@ -636,6 +636,13 @@ bool CSpacePainter::OnNote(const CNote& note, bool on) {
     return true;
 }
 
+bool CSpacePainter::OnGlKey(const KEY_EVENT& event) {
+    if (m_keyHandler && m_keyHandler(event)) {
+        return true;
+    }
+    return event.down && !event.repeat && event.key != 0 && OnKey(event.key, event.flags);
+}
+
 bool CSpacePainter::OnKey(int key, int flags) {
     if (m_picture != nullptr && m_picture->OnKey(key, flags)) {
         m_dirty = true;
