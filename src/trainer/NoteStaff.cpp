@@ -263,10 +263,26 @@ bool CNoteStaff::ShowNote(const CNote& note, bool on, bool expected, CNoteShapes
     if (shown != nullptr) {
         *shown = glyph;
     }
+    if (expected) {
+        m_expectedGlyph = glyph;
+        m_expectedSign = sign;
+    }
     if (m_scene != nullptr) {
         m_scene->SetDirty();
     }
     return true;
+}
+
+bool CNoteStaff::ColourExpected(uint32_t argb) {
+    for (CNoteShapes* shape : {m_expectedGlyph, m_expectedSign}) {
+        if (shape != nullptr) {
+            shape->SetColour(argb, false, true);
+        }
+    }
+    if (m_scene != nullptr) {
+        m_scene->SetDirty();
+    }
+    return m_expectedGlyph != nullptr;
 }
 
 bool CNoteStaff::Clear() {
@@ -277,6 +293,7 @@ bool CNoteStaff::Clear() {
         }
         pool->used = 0;
     }
+    m_expectedGlyph = m_expectedSign = nullptr;
     if (m_scene != nullptr) {
         m_scene->SetDirty();
     }

@@ -51,6 +51,8 @@ public:
     // tells which one was used (null when the pool was full).
     bool ShowNote(const CNote& note, bool on, bool expected, CNoteShapes** glyph = nullptr);
     bool Clear();
+    // Recolours the glyph and sign of the expected note shown last.
+    bool ColourExpected(uint32_t argb);
     // Adds the clefs, drawn from a font into textures.
     bool AddClefs(const char* face);
 
@@ -92,4 +94,6 @@ private:
     POOL m_sharps;
     POOL m_flats;
     std::vector<uint32_t> m_textures;
+    CNoteShapes* m_expectedGlyph = nullptr;
+    CNoteShapes* m_expectedSign = nullptr;
 };

@@ -203,8 +203,8 @@ bool Teacher::InputNote(const CNote& played, bool on) {
             result.reactionSum += Platform::GetClock().GetSeconds() - m_shownAt;
         }
         m_rightHeld = true;
-        if (m_expectedGlyph != nullptr) {
-            m_expectedGlyph->SetColour(m_rightColour, false, true);
+        if (m_staff != nullptr) {
+            m_staff->ColourExpected(m_rightColour);
         }
         SetDirty();
         return true;
