@@ -17,6 +17,10 @@
 #include "midi/MidiPort.h"
 #include "platform/null/NullMidiIn.h"
 #include "platform/qt/QtBackend.h"
+#include "platform/rtmidi/JackServer.h"
+#include "platform/rtmidi/RtMidiIn.h"
+
+#include <RtMidi.h>
 #include "trainer/PianoNotes.h"
 
 namespace {
@@ -104,6 +108,41 @@ TEST(TrainerFlow, AComputerKeyAndAMidiNoteAreJudgedAndTheNextNoteFollows) {
     static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
     RunUntil([&] { return center.GetMainWindow() == nullptr || !center.GetMainWindow()->Exists(); },
              3000);
+}
+
+TEST(TrainerFlow, NotesFromAnotherProgramsJackPortReachTheExercise) {
+    CJackServer server;
+    std::string reason;
+    if (!server.Start(reason)) {
+        GTEST_SKIP() << "no JACK server could be started: " << reason;
+    }
+    // The other program: a JACK client with a MIDI output, there before
+    // Notara starts, so that Notara opens it as the first port.
+    RtMidiOut sender(RtMidi::UNIX_JACK, "notara-test-sender");
+    sender.openVirtualPort("keys");
+    CQtBackend backend;
+    backend.SetMessageBoxTimeout(100);
+    PLATFORM platform = backend.GetPlatform();
+    platform.createMidiIn = [] { return std::make_unique<CRtMidiIn>(CRtMidiIn::Api::kJack); };
+    CCenter center(kNotaraDemoKind, "", platform);
+    ASSERT_TRUE(center.Init()) << center.GetError();
+    ASSERT_TRUE(RunUntil([&] { return center.GetPianoNotes() != nullptr; }));
+    ASSERT_TRUE(center.GetMidiPort() != nullptr && center.GetMidiPort()->IsOpen())
+        << "Notara did not open the sender's port";
+    Teacher& teacher = *center.GetPianoNotes()->GetTeacher();
+    RunUntil([] { return false; }, 300);  // let the JACK connection settle
+    for (int round = 0; round < 3; ++round) {
+        const int index = teacher.GetLastIndex();
+        const unsigned char note = teacher.GetExpected()->midiNote;
+        std::vector<unsigned char> on{0x90, note, 0x50};
+        sender.sendMessage(&on);
+        ASSERT_TRUE(RunUntil([&] { return teacher.IsRightHeld(); }, 3000)) << "round " << round;
+        std::vector<unsigned char> off{0x80, note, 0x00};
+        sender.sendMessage(&off);
+        ASSERT_TRUE(RunUntil([&] { return teacher.GetLastIndex() != index; }, 3000));
+    }
+    static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
+    RunUntil([&] { return !center.GetMainWindow()->Exists(); }, 3000);
 }
 
 }  // namespace
