@@ -12,14 +12,15 @@
 #include "foundation/ErrorReport.h"
 #include "foundation/LogFile.h"
 #include "foundation/StringBreaker.h"
+#include "midi/MidiKeyboard.h"
+#include "midi/MidiPort.h"
 #include "platform/GlDevice.h"
+#include "platform/MidiIn.h"
 #include "scene/SpacePainter.h"
+#include "songs/Mix.h"
 #include "theory/Note.h"
 #include "theory/NoteManager.h"
 #include "trainer/PianoNotes.h"
-#include "midi/MidiKeyboard.h"
-#include "midi/MidiPort.h"
-#include "platform/MidiIn.h"
 
 // Steps marked SEAM(<subsystem>) are where the subsystems that are not built
 // yet join the start-up and shutdown sequences, in the order they run.
@@ -113,9 +114,14 @@ bool CCenter::Startup() {
         return false;
     }
     // SEAM(midi): CMidiMapper reset to 0.0.
-    // SEAM(songs): "Default.mix" loaded, or the default mix applied.
-    // SEAM(songs): the MIDI keyboard gets the mix.
+    // A damaged "Default.mix" is reported, the defaults are used, and the
+    // file is kept as it is until the user saves a mix.
+    m_mix = std::make_unique<CMix>();
+    if (!m_mix->LoadOrDefaults(GetDefaultMixPath())) {
+        ReportError(kSource, __LINE__, "%s", m_mix->GetError());
+    }
     m_midiKeyboard = std::make_unique<CMidiKeyboard>();
+    m_midiKeyboard->SetMix(m_mix.get());
     m_midiKeyboard->SetInstrument(m_kind == 10 || m_kind == 11 ? THING_KEYBOARD
                                                                : THING_LEAD_GUITAR);
     // SEAM(audio, capture, midi): CSound, CSoundCapture and CMidiPort are
@@ -150,6 +156,12 @@ bool CCenter::Startup() {
     }
     m_showInitErrors = false;
     return true;
+}
+
+CCharString CCenter::GetDefaultMixPath() const {
+    CCharString path;
+    path.Format("%sDefault.mix", m_settings ? m_settings->soundFolder.GetText() : "");
+    return path;
 }
 
 bool CCenter::OnKeyAsNote(const KEY_EVENT& key) {
@@ -251,7 +263,9 @@ void CCenter::Close() {
     m_midiIn.reset();
     m_spacePainter.reset();
     m_noteManager.reset();
-    // SEAM(songs): "Default.mix" is saved here.
+    if (m_mix && !m_mix->SaveUnlessDamaged(GetDefaultMixPath())) {
+        ReportError(kSource, __LINE__, "%s", m_mix->GetError());
+    }
     if (m_settingsStore && m_settings) {
         m_settings->Save(*m_settingsStore, m_title, m_kind);
     }

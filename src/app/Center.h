@@ -15,6 +15,7 @@ class CBaseWindow;
 class CLogFile;
 class CMainWnd;
 class CMidiKeyboard;
+class CMix;
 class CMidiPort;
 class IMidiIn;
 class CNoteManager;
@@ -57,6 +58,7 @@ public:
     void OnMidiDeviceLost(std::unique_ptr<IPayload> reason);
     CMidiPort* GetMidiPort() const { return m_midiPort.get(); }
     CMidiKeyboard* GetMidiKeyboard() const { return m_midiKeyboard.get(); }
+    CMix* GetMix() const { return m_mix.get(); }
     // Opens the file the command line names, when it is a song.
     bool HandleCommandLine();
     // The song file the command line names, if any: empty text, a first word
@@ -94,6 +96,7 @@ private:
     bool ShowWindowOfType(int typeId);
     bool StartScene();
     void OpenMidiInput();
+    CCharString GetDefaultMixPath() const;
     void ShowAbout();
 
     CCharString m_error;
@@ -120,6 +123,7 @@ private:
     std::unique_ptr<CMainWnd> m_mainWindow;
     std::unique_ptr<CLogFile> m_logFile;
     std::unique_ptr<CNoteManager> m_noteManager;
+    std::unique_ptr<CMix> m_mix;
     std::unique_ptr<CMidiKeyboard> m_midiKeyboard;
     std::unique_ptr<IMidiIn> m_midiIn;
     std::unique_ptr<CMidiPort> m_midiPort;
