@@ -89,18 +89,7 @@ void CQtGlView::paintGL() {
 }
 
 bool CQtGlView::ReadPixels(std::vector<uint8_t>& rgba, int& width, int& height) {
-    const QImage image = grabFramebuffer().convertToFormat(QImage::Format_RGBA8888);
-    if (image.isNull()) {
-        return false;
-    }
-    width = image.width();
-    height = image.height();
-    rgba.resize(static_cast<size_t>(width) * height * 4);
-    for (int y = 0; y < height; ++y) {
-        const uchar* line = image.constScanLine(y);
-        std::copy(line, line + width * 4, rgba.begin() + static_cast<size_t>(y) * width * 4);
-    }
-    return true;
+    return CopyRgba(grabFramebuffer(), rgba, width, height);
 }
 
 bool CQtGlView::SetFullScreen(bool on) {
