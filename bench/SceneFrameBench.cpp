@@ -18,6 +18,8 @@
 #include "scene/Shapes.h"
 #include "scene/SpacePainter.h"
 #include "scene/VertexBuffer.h"
+#include "theory/NoteManager.h"
+#include "trainer/PianoNotes.h"
 
 namespace {
 
@@ -70,8 +72,11 @@ void Report(const char* what, std::vector<double> values) {
 
 }  // namespace
 
-// Draws 300 frames of the scene and prints their figures.
-int Run(int samples, bool empty) {
+CNoteManager* g_noteManager = nullptr;
+
+// Draws 300 frames of the scene and prints their figures; trainer draws the
+// note-reading picture instead of the generic one.
+int Run(int samples, bool empty, bool trainer = false) {
     CQtOffscreenGl device(1280, 800, samples);
     std::string error;
     if (!device.Create(error)) {
@@ -83,14 +88,20 @@ int Run(int samples, bool empty) {
         std::fprintf(stderr, "%s\n", scene.GetError());
         return 1;
     }
+    scene.SetPictureFactory(CPianoNotes::kKind, [](CSpacePainter& s, CVertexBuffer& list) {
+        return CPianoNotes::Make(s, list, *g_noteManager);
+    });
     scene.SetPictureFactory(3, empty ? [](CSpacePainter& s, CVertexBuffer& list) {
         return s.AddToList(std::make_unique<CPrimitive>("Nothing", s.GetDirect3D(), &list));
     } : CSpacePainter::PictureFactory(BuildScene));
-    if (!scene.CreatePicture(3)) {
+    if (!scene.CreatePicture(trainer ? CPianoNotes::kKind : 3)) {
         std::fprintf(stderr, "%s\n", scene.GetError());
         return 1;
     }
-    scene.SetCamera(glm::vec3(0, 0, -18), glm::vec3(0), glm::vec3(0, 1, 0), 180.0f, 90.0f, 18.0f);
+    if (!trainer) {
+        scene.SetCamera(glm::vec3(0, 0, -18), glm::vec3(0), glm::vec3(0, 1, 0), 180.0f, 90.0f,
+                        18.0f);
+    }
     const CGlApi& gl = scene.GetDirect3D()->GetApi();
     std::vector<double> wall, thread, process;
     const int warmup = 20, frames = 300;
@@ -108,7 +119,8 @@ int Run(int samples, bool empty) {
         }
     }
     std::printf("\n%s of %d primitives, %d vertices at 1280x800, %d samples, %s\n",
-                empty ? "Empty scene" : "Scene", scene.GetFirstList()->GetPrimitives().GetCount(),
+                trainer ? "Note-reading picture" : (empty ? "Empty scene" : "Scene"),
+                scene.GetFirstList()->GetPrimitives().GetCount(),
                 scene.GetFirstList()->GetVertexCount(), device.GetSamples(),
                 reinterpret_cast<const char*>(gl.GetString(GL_RENDERER)));
     std::printf("GL draw calls per frame: %d\n", scene.GetDirect3D()->GetDrawCalls());
@@ -122,5 +134,12 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     // The product's four samples, then one sample and an empty frame to show
     // where the time goes on a software renderer.
-    return Run(4, false) || Run(0, false) || Run(4, true);
+    CNoteManager noteManager;
+    if (!noteManager.Init()) {
+        std::fprintf(stderr, "%s\n", noteManager.GetError());
+        return 1;
+    }
+    g_noteManager = &noteManager;
+    return Run(4, false) || Run(0, false) || Run(4, true) || Run(4, false, true) ||
+           Run(0, false, true);
 }

@@ -14,9 +14,15 @@
 #include "foundation/ErrorReport.h"
 #include "foundation/LogFile.h"
 #include "foundation/StringBreaker.h"
+#include "midi/MidiKeyboard.h"
+#include "midi/MidiPort.h"
 #include "platform/GlDevice.h"
+#include "platform/MidiIn.h"
 #include "scene/SpacePainter.h"
+#include "songs/Mix.h"
+#include "theory/Note.h"
 #include "theory/NoteManager.h"
+#include "trainer/PianoNotes.h"
 #include "ui/LessonSettings.h"
 #include "ui/TextDlg.h"
 
@@ -58,8 +64,9 @@ bool CCenter::Init() {
     // SEAM(platform): process priority and common controls need nothing here.
     m_heap = std::make_unique<CHeap>(kHeapBytes);
     m_windows = std::make_unique<CVarList<CBaseWindow*>>(kListGrowStep, m_heap.get());
-    // SEAM(theory): the working note list, CNoteManager, the instrument list
-    // and the THING list are created here on the heap.
+    // SEAM(theory): the working note list, the instrument list and the THING
+    // list are created here on the heap.
+    m_noteManager = std::make_unique<CNoteManager>();
     // SEAM(songs, midi): CMix and CMidiKeyboard are created here.
 
     APP_KIND kind;
@@ -109,11 +116,23 @@ bool CCenter::Startup() {
     if (m_kind == 1 && !OpenLog()) {
         return false;
     }
-    // SEAM(theory): the 82-entry instrument table with the drum defaults, then
-    // CNoteManager::Init ("Can't initialize note manager: %s").
+    // SEAM(theory): the 82-entry instrument table with the drum defaults.
+    if (!m_noteManager->Init()) {
+        m_error.Format("Can't initialize note manager: %s", m_noteManager->GetError());
+        ReportError(kSource, __LINE__, "%s", m_error.GetText());
+        return false;
+    }
     // SEAM(midi): CMidiMapper reset to 0.0.
-    // SEAM(songs): "Default.mix" loaded, or the default mix applied.
-    // SEAM(midi): the MIDI keyboard attached to Thing 39 with the mix.
+    // A damaged "Default.mix" is reported, the defaults are used, and the
+    // file is kept as it is until the user saves a mix.
+    m_mix = std::make_unique<CMix>();
+    if (!m_mix->LoadOrDefaults(GetDefaultMixPath())) {
+        ReportError(kSource, __LINE__, "%s", m_mix->GetError());
+    }
+    m_midiKeyboard = std::make_unique<CMidiKeyboard>();
+    m_midiKeyboard->SetMix(m_mix.get());
+    m_midiKeyboard->SetInstrument(m_kind == 10 || m_kind == 11 ? THING_KEYBOARD
+                                                               : THING_LEAD_GUITAR);
     // SEAM(audio, capture, midi): CSound, CSoundCapture and CMidiPort are
     // created here and the devices opened; their failures are shown once in
     // the "Audio Device Error" box and never stop start-up.
@@ -133,6 +152,10 @@ bool CCenter::Startup() {
         // The rest of the application works without its 3D picture.
         m_spacePainter.reset();
     }
+    if (m_spacePainter) {
+        m_spacePainter->SetKeyHandler([this](const KEY_EVENT& key) { return OnKeyAsNote(key); });
+    }
+    OpenMidiInput();
     LoadContent();
     if (m_startInTray) {
         // SEAM(tray): the notification icon is added; the window stays hidden.
@@ -147,6 +170,73 @@ bool CCenter::Startup() {
     return true;
 }
 
+CCharString CCenter::GetDefaultMixPath() const {
+    CCharString path;
+    path.Format("%sDefault.mix", m_settings ? m_settings->soundFolder.GetText() : "");
+    return path;
+}
+
+bool CCenter::OnKeyAsNote(const KEY_EVENT& key) {
+    if (!m_midiKeyboard || key.character == 0 || (key.flags & (kFlagControl | kFlagAlt)) != 0) {
+        return false;
+    }
+    if (CMidiKeyboard::MapKey(key.character, m_midiKeyboard->GetInstrument()) == 0) {
+        return false;
+    }
+    auto note = std::make_unique<CNote>();
+    // A held key repeats its press and release; only the first press and the
+    // real release are notes.
+    if (key.repeat || !(key.down ? m_midiKeyboard->KeyDown(key.character, false, *note)
+                                 : m_midiKeyboard->KeyUp(key.character, *note))) {
+        return true;
+    }
+    OnNote(MakePayload(std::move(note)));
+    return true;
+}
+
+void CCenter::OpenMidiInput() {
+    if (!m_platform.createMidiIn || !m_mainWindow) {
+        return;
+    }
+    m_midiIn = m_platform.createMidiIn();
+    if (!m_midiIn) {
+        return;
+    }
+    m_midiPort = std::make_unique<CMidiPort>(*m_midiIn);
+    m_midiPort->PostTo(*m_platform.eventLoop, m_mainWindow->GetId());
+    int port = m_settings ? m_settings->audio.midiInputPort : AUDIO_INFO::kNoMidiPort;
+    std::vector<CCharString> names;
+    m_midiPort->GetDeviceNames(names);
+    if (port == AUDIO_INFO::kNoMidiPort) {
+        // Nothing chosen yet: the first port that is not the system's
+        // pass-through, so that a keyboard plugged in plays at once.
+        for (size_t i = 0; i < names.size() && port == AUDIO_INFO::kNoMidiPort; ++i) {
+            if (std::strstr(names[i].GetText(), "Through") == nullptr) {
+                port = static_cast<int>(i);
+            }
+        }
+    }
+    if (port == AUDIO_INFO::kNoMidiPort) {
+        return;
+    }
+    if (!m_midiPort->Open(port)) {
+        // A device failure never stops start-up.
+        ReportError(kSource, __LINE__, "Can't open MIDI input port %d: %s", port,
+                    m_midiPort->GetError());
+    }
+}
+
+void CCenter::OnMidiDeviceLost(std::unique_ptr<IPayload> payload) {
+    const std::unique_ptr<CCharString> reason = TakePayload<CCharString>(payload);
+    CCharString text;
+    text.Format("The MIDI input device is gone: %s", reason ? reason->GetText() : "");
+    ReportError(kSource, __LINE__, "%s", text.GetText());
+    if (m_mainWindow) {
+        m_platform.windowSystem->MessageBox(m_mainWindow->GetWindow(), text, "Audio Device Error",
+                                            BoxIcon::kExclamation, BoxButtons::kOk);
+    }
+}
+
 bool CCenter::StartScene() {
     std::string reason;
     IGlDevice* view = m_mainWindow->GetWindow()->GetGlView(reason);
@@ -156,6 +246,10 @@ bool CCenter::StartScene() {
         ReportError(kSource, __LINE__, "%s", m_error.GetText());
         return false;
     }
+    m_spacePainter->SetPictureFactory(CPianoNotes::kKind,
+                                      [this](CSpacePainter& scene, CVertexBuffer& list) {
+                                          return CPianoNotes::Make(scene, list, *m_noteManager);
+                                      });
     m_pictureKind = (m_kind == 2 || m_kind == 3) ? 17 : 32;
     if (!m_spacePainter->CreatePicture(m_pictureKind)) {
         ReportError(kSource, __LINE__, "Can't create new picture in Space Painter: %s",
@@ -175,8 +269,16 @@ void CCenter::Close() {
     }
     StoreTextPlacement();
     CloseAllWindows();
+    if (m_midiPort) {
+        m_midiPort->Close();
+    }
+    m_midiPort.reset();
+    m_midiIn.reset();
     m_spacePainter.reset();
-    // SEAM(songs): "Default.mix" is saved here.
+    m_noteManager.reset();
+    if (m_mix && !m_mix->SaveUnlessDamaged(GetDefaultMixPath())) {
+        ReportError(kSource, __LINE__, "%s", m_mix->GetError());
+    }
     if (m_settingsStore && m_settings) {
         m_settings->Save(*m_settingsStore, m_title, m_kind);
     }
@@ -275,11 +377,28 @@ void CCenter::OnIdle() {
     // SEAM(scene): the painter renders a frame.
 }
 
-void CCenter::OnNote(std::unique_ptr<IPayload> note) {
-    // SEAM(theory, trainer): the note is prepared, recorded, sounded when it
-    // came from the computer keyboard and handed to the picture and the
-    // note-reading exercise. Until then it is dropped, and deleted here.
-    note.reset();
+CPianoNotes* CCenter::GetPianoNotes() const {
+    if (!m_spacePainter || m_spacePainter->GetCurrentKind() != CPianoNotes::kKind) {
+        return nullptr;
+    }
+    return dynamic_cast<CPianoNotes*>(m_spacePainter->GetPicture());
+}
+
+void CCenter::OnNote(std::unique_ptr<IPayload> payload) {
+    // The note is deleted when this returns, also when it is dropped.
+    const std::unique_ptr<CNote> note = TakePayload<CNote>(payload);
+    if (!note || note->midiNote >= NOTE_NONE) {
+        return;
+    }
+    // SEAM(midi, audio): the MIDI mapper's check, the note manager's record
+    // and the sound of computer-keyboard notes come here.
+    if (m_spacePainter) {
+        m_spacePainter->OnNote(*note, note->volume > 0.0f);
+        if (CPianoNotes* pianoNotes = GetPianoNotes()) {
+            pianoNotes->InputNote(*note);
+        }
+        m_spacePainter->SetDirty();
+    }
 }
 
 bool CCenter::CreateTextDialog() {

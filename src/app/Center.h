@@ -15,6 +15,13 @@ struct LESSON_SETTINGS;
 class CBaseWindow;
 class CLogFile;
 class CMainWnd;
+class CMidiKeyboard;
+class CMix;
+class CMidiPort;
+class IMidiIn;
+class CNoteManager;
+struct KEY_EVENT;
+class CPianoNotes;
 class CSpacePainter;
 class CTextDlg;
 
@@ -53,6 +60,13 @@ public:
     bool OnLesson(const LESSON_SETTINGS& lesson);
     // The lesson that runs, or null before the first one.
     const LESSON_SETTINGS* GetLesson() const { return m_lesson.get(); }
+    // A key of the 3D view played as a note; true when it is a note key.
+    bool OnKeyAsNote(const KEY_EVENT& key);
+    // The open MIDI input went away: reported once.
+    void OnMidiDeviceLost(std::unique_ptr<IPayload> reason);
+    CMidiPort* GetMidiPort() const { return m_midiPort.get(); }
+    CMidiKeyboard* GetMidiKeyboard() const { return m_midiKeyboard.get(); }
+    CMix* GetMix() const { return m_mix.get(); }
     // Opens the file the command line names, when it is a song.
     bool HandleCommandLine();
     // The song file the command line names, if any: empty text, a first word
@@ -72,6 +86,9 @@ public:
     CMainWnd* GetMainWindow() const { return m_mainWindow.get(); }
     CLogFile* GetLogFile() const { return m_logFile.get(); }
     CSpacePainter* GetSpacePainter() const { return m_spacePainter.get(); }
+    CNoteManager* GetNoteManager() const { return m_noteManager.get(); }
+    // The note-reading picture when it is the scene's current one.
+    CPianoNotes* GetPianoNotes() const;
     CHeap* GetHeap() const { return m_heap.get(); }
     APP_SETTINGS* GetSettings() const { return m_settings.get(); }
     const PLATFORM& GetPlatform() const { return m_platform; }
@@ -86,6 +103,8 @@ private:
     bool OpenLog();
     bool ShowWindowOfType(int typeId);
     bool StartScene();
+    void OpenMidiInput();
+    CCharString GetDefaultMixPath() const;
     void ShowAbout();
     bool CreateTextDialog();
     CTextDlg* GetTextDialog() const;
@@ -115,6 +134,11 @@ private:
     std::unique_ptr<APP_SETTINGS> m_settings;
     std::unique_ptr<CMainWnd> m_mainWindow;
     std::unique_ptr<CLogFile> m_logFile;
+    std::unique_ptr<CNoteManager> m_noteManager;
+    std::unique_ptr<CMix> m_mix;
+    std::unique_ptr<CMidiKeyboard> m_midiKeyboard;
+    std::unique_ptr<IMidiIn> m_midiIn;
+    std::unique_ptr<CMidiPort> m_midiPort;
     std::unique_ptr<CSpacePainter> m_spacePainter;
     std::unique_ptr<LESSON_SETTINGS> m_lesson;
 };

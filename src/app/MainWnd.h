@@ -19,6 +19,7 @@ public:
         kPlaybackMessage = 1041,
         kNoteMessage = 1046,
         kLevelMessage = 1047,
+        kMidiDeviceLostMessage = 1048,
     };
     enum Timer : int {
         kFrameTimer = 1,        // every 33 ms

@@ -7,6 +7,7 @@
 #include "app/Entry.h"
 #include "app/StartOptions.h"
 #include "platform/qt/QtBackend.h"
+#include "platform/rtmidi/RtMidiIn.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);  // takes Qt's own options out of argv
@@ -25,5 +26,7 @@ int main(int argc, char** argv) {
         // Unattended runs must not hang on a box nobody answers.
         backend.SetMessageBoxTimeout(static_cast<int>(options.quitAfterSeconds * 1000.0));
     }
-    return RunApplication(backend.GetPlatform(), kNotaraDemoKind, options);
+    PLATFORM platform = backend.GetPlatform();
+    platform.createMidiIn = [] { return std::make_unique<CRtMidiIn>(); };
+    return RunApplication(platform, kNotaraDemoKind, options);
 }

@@ -34,6 +34,15 @@ struct MOUSE_EVENT {
     int flags = 0;       // InputFlag bits
 };
 
+// A key pressed or released in a view.
+struct KEY_EVENT {
+    bool down = true;
+    bool repeat = false;  // sent again while the key is held
+    int key = 0;          // SceneKey code, upper-case letter or digit; 0 for others
+    char character = 0;   // the Latin-1 character the key types, 0 for none
+    int flags = 0;        // InputFlag bits of the modifiers
+};
+
 // One glyph of a font atlas; positions in atlas pixels.
 struct GLYPH_INFO {
     int x = 0;
@@ -74,7 +83,7 @@ public:
     virtual void OnGlResize(int width, int height) = 0;
     virtual void OnGlDraw() = 0;
     virtual bool OnGlMouse(const MOUSE_EVENT& event) = 0;
-    virtual bool OnGlKey(int key, int flags) = 0;
+    virtual bool OnGlKey(const KEY_EVENT& event) = 0;
     virtual void OnGlFocusLost() = 0;
     virtual void OnGlShown(bool shown) = 0;
 };

@@ -5,6 +5,7 @@
 
 #include "platform/EventLoop.h"
 #include "platform/InstanceLock.h"
+#include "platform/MidiIn.h"
 #include "platform/SettingsStore.h"
 #include "platform/WindowSystem.h"
 
@@ -16,4 +17,6 @@ struct PLATFORM {
     std::function<std::unique_ptr<IInstanceLock>()> createInstanceLock;
     // Makes a settings store, not yet open; may be empty (no settings kept).
     std::function<std::unique_ptr<ISettingsStore>()> createSettingsStore;
+    // Makes the MIDI input; may be empty (no MIDI).
+    std::function<std::unique_ptr<IMidiIn>()> createMidiIn;
 };

@@ -81,6 +81,9 @@ public:
     void SetMaterial(const MATERIAL& material);
     void SetWireframe(bool on);
     bool IsWireframe() const { return m_wireframe; }
+    // The fill mode the whole frame is drawn with; primitives may add theirs.
+    void SetSceneWireframe(bool on) { m_sceneWireframe = on; }
+    bool IsSceneWireframe() const { return m_sceneWireframe; }
     void SetCull(Cull cull);
     void SetDepthWrite(bool on);
     void SetAdditiveBlend(bool on);
@@ -146,6 +149,7 @@ private:
     bool m_lighting = true;
     MATERIAL m_material;
     bool m_wireframe = false;
+    bool m_sceneWireframe = false;
     Cull m_cull = kCullCounterClockwise;
     bool m_depthWrite = true;
     bool m_additive = false;

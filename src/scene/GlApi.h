@@ -4,6 +4,15 @@
 
 #include "platform/GlDevice.h"
 
+// The OpenGL 1.1 entry points under names of our own: when another header
+// has brought in <GL/gl.h> first, glcorearb.h leaves their types out.
+typedef void(APIENTRYP NOTARA_PFNGLDRAWELEMENTS)(GLenum mode, GLsizei count, GLenum type,
+                                                 const void* indices);
+typedef void(APIENTRYP NOTARA_PFNGLDRAWARRAYS)(GLenum mode, GLint first, GLsizei count);
+typedef void(APIENTRYP NOTARA_PFNGLGENTEXTURES)(GLsizei n, GLuint* textures);
+typedef void(APIENTRYP NOTARA_PFNGLDELETETEXTURES)(GLsizei n, const GLuint* textures);
+typedef void(APIENTRYP NOTARA_PFNGLBINDTEXTURE)(GLenum target, GLuint texture);
+
 // The OpenGL 3.3 core entry points the scene uses, fetched from the device
 // once per context.
 #define NOTARA_GL_FUNCTIONS(X)                                   \
@@ -36,8 +45,8 @@
     X(PFNGLBINDVERTEXARRAYPROC, BindVertexArray)                 \
     X(PFNGLENABLEVERTEXATTRIBARRAYPROC, EnableVertexAttribArray) \
     X(PFNGLVERTEXATTRIBPOINTERPROC, VertexAttribPointer)         \
-    X(PFNGLDRAWELEMENTSPROC, DrawElements)                       \
-    X(PFNGLDRAWARRAYSPROC, DrawArrays)                           \
+    X(NOTARA_PFNGLDRAWELEMENTS, DrawElements)                    \
+    X(NOTARA_PFNGLDRAWARRAYS, DrawArrays)                        \
     X(PFNGLCREATESHADERPROC, CreateShader)                       \
     X(PFNGLSHADERSOURCEPROC, ShaderSource)                       \
     X(PFNGLCOMPILESHADERPROC, CompileShader)                     \
@@ -60,9 +69,9 @@
     X(PFNGLUNIFORM4FVPROC, Uniform4fv)                           \
     X(PFNGLUNIFORMMATRIX3FVPROC, UniformMatrix3fv)               \
     X(PFNGLUNIFORMMATRIX4FVPROC, UniformMatrix4fv)               \
-    X(PFNGLGENTEXTURESPROC, GenTextures)                         \
-    X(PFNGLDELETETEXTURESPROC, DeleteTextures)                   \
-    X(PFNGLBINDTEXTUREPROC, BindTexture)                         \
+    X(NOTARA_PFNGLGENTEXTURES, GenTextures)                      \
+    X(NOTARA_PFNGLDELETETEXTURES, DeleteTextures)                \
+    X(NOTARA_PFNGLBINDTEXTURE, BindTexture)                      \
     X(PFNGLACTIVETEXTUREPROC, ActiveTexture)                     \
     X(PFNGLTEXIMAGE2DPROC, TexImage2D)                           \
     X(PFNGLTEXPARAMETERIPROC, TexParameteri)                     \

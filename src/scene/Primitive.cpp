@@ -206,37 +206,21 @@ bool CPrimitive::DrawSelf() {
     if (m_range.indexCount == 0) {
         return true;
     }
-    const bool wasWireframe = m_device->IsWireframe();
-    if (m_materialSet) {
-        m_device->SetMaterial(m_material);
-    }
-    if (m_texture != 0) {
-        m_device->SetTexture(m_texture, m_textureWrap);
-    }
-    if (m_pointSprite) {
-        m_device->SetDepthWrite(false);
-        m_device->SetAdditiveBlend(true);
-        m_device->SetPointSprite(true);
-    }
-    if (m_wireframe) {
-        m_device->SetWireframe(true);
-    }
+    // Every primitive sets all the state it draws with, so that neighbours
+    // drawn alike stay one draw of the device.
+    m_device->SetMaterial(m_materialSet ? m_material : MATERIAL());
+    m_device->SetTexture(m_texture, m_textureWrap);
+    m_device->SetDepthWrite(!m_pointSprite);
+    m_device->SetAdditiveBlend(m_pointSprite);
+    m_device->SetPointSprite(m_pointSprite);
+    m_device->SetWireframe(m_device->IsSceneWireframe() || m_wireframe);
     bool ok = true;
     if (m_doubleSided) {
         m_device->SetCull(CDirect3D::kCullClockwise);
         ok = m_buffer->DrawPrimitive(*this);
-        m_device->SetCull(CDirect3D::kCullCounterClockwise);
     }
+    m_device->SetCull(CDirect3D::kCullCounterClockwise);
     ok = ok && m_buffer->DrawPrimitive(*this);
-    // Put back what this primitive changed.
-    m_device->SetTexture(0, false);
-    m_device->SetPointSprite(false);
-    m_device->SetDepthWrite(true);
-    m_device->SetAdditiveBlend(false);
-    m_device->SetWireframe(wasWireframe);
-    if (m_materialSet) {
-        m_device->SetMaterial(MATERIAL());
-    }
     return ok || Fail(__LINE__, "%s", m_buffer->GetError());
 }
 

@@ -73,6 +73,11 @@ public:
     virtual bool OnButtonUp(MouseButton button, int x, int y, int flags);
     virtual bool OnDoubleClick(MouseButton button, int x, int y, int flags);
     virtual bool OnKey(int key, int flags);
+    // A line the scene shows under the picture for its user; false for none.
+    virtual bool GetStatusText(CCharString& text) const {
+        (void)text;
+        return false;
+    }
 
     // Colours of this primitive's vertices (and its children's).
     bool SetColour(uint32_t argb, bool specular, bool recursive);

@@ -539,11 +539,17 @@ bool CSpacePainter::DrawFrame() {
     m_direct3d->Clear(0xFF000000, 1.0f);
     // The world turn of the mouse applies to the whole frame.
     m_direct3d->SetTransform(CDirect3D::kWorld, m_world);
+    m_direct3d->SetSceneWireframe(m_wireframe);
     m_direct3d->SetWireframe(m_wireframe);
     bool ok = m_firstList == nullptr || DrawList(*m_firstList, m_showAxes);
     ok = ok && (m_secondList == nullptr || DrawList(*m_secondList, false));
     if (ok && m_showInfo) {
         ok = DrawOverlay();
+    }
+    CCharString status;
+    if (ok && m_picture != nullptr && m_picture->GetStatusText(status) && m_direct3d->BeginText()) {
+        m_direct3d->DrawText(12, std::max(0, m_clientHeight - 40), status);
+        m_direct3d->EndText();
     }
     const bool ended = m_direct3d->EndFrame();
     if (ok && !ended) {
@@ -628,6 +634,13 @@ bool CSpacePainter::OnNote(const CNote& note, bool on) {
     }
     m_dirty = true;
     return true;
+}
+
+bool CSpacePainter::OnGlKey(const KEY_EVENT& event) {
+    if (m_keyHandler && m_keyHandler(event)) {
+        return true;
+    }
+    return event.down && !event.repeat && event.key != 0 && OnKey(event.key, event.flags);
 }
 
 bool CSpacePainter::OnKey(int key, int flags) {

@@ -42,6 +42,11 @@ public:
     // as the view has a context.
     bool Init(IGlDevice* device, bool fullScreen = false);
     void SetPictureFactory(int kind, PictureFactory factory);
+    // Sees every key of the view first; true takes the key (the owner plays
+    // keys as notes this way).
+    void SetKeyHandler(std::function<bool(const KEY_EVENT&)> handler) {
+        m_keyHandler = std::move(handler);
+    }
     bool CreatePicture(int kind);
     // Frame step, every 25 ms from a timer of the event loop: advances the
     // animations, animates the picture and draws when something changed.
@@ -80,7 +85,7 @@ public:
     void OnGlResize(int width, int height) override;
     void OnGlDraw() override;
     bool OnGlMouse(const MOUSE_EVENT& event) override { return OnMouse(event); }
-    bool OnGlKey(int key, int flags) override { return OnKey(key, flags); }
+    bool OnGlKey(const KEY_EVENT& event) override;
     void OnGlFocusLost() override;
     void OnGlShown(bool shown) override;
 
@@ -189,6 +194,7 @@ private:
     glm::mat4 m_view{1.0f};
     glm::mat4 m_world{1.0f};
     std::map<int, PictureFactory> m_factories;
+    std::function<bool(const KEY_EVENT&)> m_keyHandler;
     std::mutex m_requestLock;  // guards m_requests
     std::vector<CAnimationList*> m_requests;
     bool m_lastFrameOk = true;

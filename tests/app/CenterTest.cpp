@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -17,6 +18,7 @@
 #include "platform/null/NullDebugOutput.h"
 #include "platform/null/NullInstanceLock.h"
 #include "platform/null/NullWindow.h"
+#include "songs/Mix.h"
 
 namespace {
 
@@ -266,4 +268,35 @@ TEST(Center, ThePictureCrossFadeGoesOutRebuildsAndComesBack) {
     EXPECT_EQ(steps, 10);
     EXPECT_FLOAT_EQ(center.GetFadeLevel(), 1.0f);
     EXPECT_EQ(center.GetFadeState(), 0);
+}
+
+TEST(Center, KeepsADamagedDefaultMixUntilTheUserSavesAndWritesAGoodOneAtClose) {
+    CCharString folder;
+    ASSERT_TRUE(GetProgramFolder(folder));
+    const std::string sound = std::string(folder.GetText()) + "/Sound";
+    std::filesystem::create_directories(sound);
+    const std::string path = sound + "/Default.mix";
+    const std::string garbage = "\x01\x02 not a mix \xff\n";
+    {
+        std::ofstream file(path, std::ios::binary);
+        file << garbage;
+    }
+    for (int run = 0; run < 2; ++run) {
+        CNullBackend backend;
+        START_OPTIONS options;
+        options.quitAfterSeconds = 0.5;
+        EXPECT_EQ(RunApplication(backend.GetPlatform(), kNotaraDemoKind, options), 0);
+        std::ifstream file(path, std::ios::binary);
+        const std::string kept((std::istreambuf_iterator<char>(file)), {});
+        EXPECT_EQ(kept, garbage) << "the damaged mix was overwritten at close";
+    }
+    std::filesystem::remove(path);
+    CNullBackend backend;
+    START_OPTIONS options;
+    options.quitAfterSeconds = 0.5;
+    EXPECT_EQ(RunApplication(backend.GetPlatform(), kNotaraDemoKind, options), 0);
+    CMix mix;
+    EXPECT_TRUE(mix.Load(path.c_str()))
+        << "no readable Default.mix after a run: " << mix.GetError();
+    std::filesystem::remove(path);
 }

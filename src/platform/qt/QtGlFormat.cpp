@@ -40,3 +40,18 @@ int SceneFlagsOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
     flags |= buttons & Qt::MiddleButton ? kFlagMiddleButton : 0;
     return flags;
 }
+
+bool CopyRgba(const QImage& picture, std::vector<uint8_t>& rgba, int& width, int& height) {
+    const QImage image = picture.convertToFormat(QImage::Format_RGBA8888);
+    if (image.isNull()) {
+        return false;
+    }
+    width = image.width();
+    height = image.height();
+    rgba.resize(static_cast<size_t>(width) * height * 4);
+    for (int y = 0; y < height; ++y) {
+        const uchar* line = image.constScanLine(y);
+        std::copy(line, line + width * 4, rgba.begin() + static_cast<size_t>(y) * width * 4);
+    }
+    return true;
+}

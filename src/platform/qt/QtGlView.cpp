@@ -89,18 +89,7 @@ void CQtGlView::paintGL() {
 }
 
 bool CQtGlView::ReadPixels(std::vector<uint8_t>& rgba, int& width, int& height) {
-    const QImage image = grabFramebuffer().convertToFormat(QImage::Format_RGBA8888);
-    if (image.isNull()) {
-        return false;
-    }
-    width = image.width();
-    height = image.height();
-    rgba.resize(static_cast<size_t>(width) * height * 4);
-    for (int y = 0; y < height; ++y) {
-        const uchar* line = image.constScanLine(y);
-        std::copy(line, line + width * 4, rgba.begin() + static_cast<size_t>(y) * width * 4);
-    }
-    return true;
+    return CopyRgba(grabFramebuffer(), rgba, width, height);
 }
 
 bool CQtGlView::SetFullScreen(bool on) {
@@ -174,11 +163,33 @@ void CQtGlView::wheelEvent(QWheelEvent* event) {
     m_handler->OnGlMouse(mouse);
 }
 
+bool CQtGlView::SendKey(QKeyEvent* event, bool down) {
+    if (m_handler == nullptr) {
+        return false;
+    }
+    KEY_EVENT key;
+    key.down = down;
+    key.repeat = event->isAutoRepeat();
+    key.key = SceneKeyOf(*event);
+    const QString text = event->text();
+    if (text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() < 256) {
+        key.character = static_cast<char>(text[0].unicode());
+    } else if (key.key >= 'A' && key.key <= 'Z') {
+        key.character = static_cast<char>(key.key);  // with Ctrl there is no text
+    }
+    key.flags = SceneFlagsOf(event->modifiers(), Qt::NoButton);
+    return (key.key != 0 || key.character != 0) && m_handler->OnGlKey(key);
+}
+
 void CQtGlView::keyPressEvent(QKeyEvent* event) {
-    const int key = SceneKeyOf(*event);
-    if (m_handler == nullptr || key == 0 || event->isAutoRepeat() ||
-        !m_handler->OnGlKey(key, SceneFlagsOf(event->modifiers(), Qt::NoButton))) {
+    if (!SendKey(event, true)) {
         QOpenGLWidget::keyPressEvent(event);
+    }
+}
+
+void CQtGlView::keyReleaseEvent(QKeyEvent* event) {
+    if (!SendKey(event, false)) {
+        QOpenGLWidget::keyReleaseEvent(event);
     }
 }
 

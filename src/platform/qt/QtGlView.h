@@ -40,6 +40,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -47,6 +48,7 @@ protected:
 private:
     void OnContextGone();
     void SendMouse(MouseAction action, QMouseEvent* event);
+    bool SendKey(QKeyEvent* event, bool down);
 
     IGlViewHandler* m_handler = nullptr;
     bool m_ready = false;

@@ -135,15 +135,7 @@ bool CQtOffscreenGl::ReadPixels(std::vector<uint8_t>& rgba, int& width, int& hei
         return false;
     }
     MakeCurrent();
-    const QImage image = m_resolved->toImage(true).convertToFormat(QImage::Format_RGBA8888);
-    width = image.width();
-    height = image.height();
-    rgba.resize(static_cast<size_t>(width) * height * 4);
-    for (int y = 0; y < height; ++y) {
-        const uchar* line = image.constScanLine(y);
-        std::copy(line, line + width * 4, rgba.begin() + static_cast<size_t>(y) * width * 4);
-    }
-    return true;
+    return CopyRgba(m_resolved->toImage(true), rgba, width, height);
 }
 
 bool CQtOffscreenGl::MakeGlyphAtlas(const char* face, int pixelHeight, GLYPH_ATLAS& atlas,

@@ -1,0 +1,150 @@
+#include "midi/MidiPort.h"
+
+#include <string>
+#include <utility>
+
+#include "foundation/CritLock.h"
+#include "platform/DebugOutput.h"
+
+CMidiPort::CMidiPort(IMidiIn& input) : m_input(input) {}
+
+CMidiPort::~CMidiPort() {
+    Close();
+}
+
+void CMidiPort::SetReceivers(NoteReceiver notes, LostReceiver lost) {
+    CCritLock lock(m_receiverLock, "CMidiPort::SetReceivers");
+    m_noteReceiver = std::move(notes);
+    m_lostReceiver = std::move(lost);
+}
+
+void CMidiPort::PostTo(IEventLoop& loop, WindowId window) {
+    IEventLoop* target = &loop;
+    SetReceivers(
+        [target, window](std::unique_ptr<CNote> note) {
+            target->Post(window, kNoteMessage, MakePayload(std::move(note)));
+        },
+        [target, window](const CCharString& text) {
+            target->Post(window, kDeviceLostMessage,
+                         MakePayload(std::make_unique<CCharString>(text)));
+        });
+}
+
+bool CMidiPort::GetDeviceNames(std::vector<CCharString>& names) {
+    names.clear();
+    const int count = m_input.GetPortCount();
+    for (int i = 0; i < count; ++i) {
+        std::string name;
+        if (!m_input.GetPortName(i, name)) {
+            break;
+        }
+        names.emplace_back(name.c_str());
+    }
+    return true;
+}
+
+bool CMidiPort::Open(int device) {
+    if (device == kNoDevice) {
+        Close();
+        m_error.Empty();  // choosing no device is no failure worth a text
+        return false;
+    }
+    if (!Close()) {
+        return false;
+    }
+    m_decoder.Reset();  // the input thread is stopped: safe to touch here
+    m_lost = false;
+    if (!m_input.Open(device, this)) {
+        m_error.Format("Can't open input device %d: %s", device, m_input.GetError());
+        return false;
+    }
+    m_device = device;
+    return true;
+}
+
+bool CMidiPort::Close() {
+    if (m_device == kNoDevice) {
+        return true;
+    }
+    m_device = kNoDevice;
+    if (!m_input.Close()) {
+        m_error.Format("Can't close input device: %s", m_input.GetError());
+        return false;
+    }
+    return true;
+}
+
+void CMidiPort::OnMidiBytes(const uint8_t* bytes, size_t count, double /*seconds*/) {
+    MIDI_MESSAGE message;
+    for (size_t i = 0; i < count; ++i) {
+        if (m_decoder.Feed(bytes[i], message)) {
+            Handle(message);
+        }
+    }
+}
+
+void CMidiPort::Handle(const MIDI_MESSAGE& message) {
+    if (m_trace) {
+        Trace(message);
+    }
+    const int kind = message.GetKind();
+    if (kind != 0x80 && kind != 0x90) {
+        return;
+    }
+    auto note = std::make_unique<CNote>();
+    note->midiNote = message.data1;
+    note->volume = kind == 0x90 ? message.data2 / 127.0f : 0.0f;
+    note->time = UNSET_TIME;
+    note->source = SOURCE_MIDI_INPUT;
+    note->pan = 0.0f;
+    note->thing = THING_LEAD_GUITAR;  // the receiver puts in the current instrument
+    ++m_notes;
+    CCritLock lock(m_receiverLock, "CMidiPort::Handle");
+    if (m_noteReceiver) {
+        m_noteReceiver(std::move(note));
+    }
+}
+
+void CMidiPort::Trace(const MIDI_MESSAGE& message) const {
+    const int channel = message.GetChannel() + 1;
+    CCharString line;
+    switch (message.GetKind()) {
+        case 0x80:
+            line.Format("Note off: chan=%2d, note=%3d, vel=%3d", channel, message.data1,
+                        message.data2);
+            break;
+        case 0x90:
+            line.Format("Note  on: chan=%2d, note=%3d, vel=%3d", channel, message.data1,
+                        message.data2);
+            break;
+        case 0xA0:
+            line.Format("Poly aft: chan=%2d, amount=%3d", channel, message.data2);
+            break;
+        case 0xB0:
+            line.Format("Control: chan=%2d, %3d, %3d", channel, message.data1, message.data2);
+            break;
+        case 0xC0:
+            line.Format("Program: chan=%2d, program=%3d", channel, message.data1);
+            break;
+        case 0xD0:
+            line.Format("Chnl aft: chan=%2d, amount=%3d", channel, message.data1);
+            break;
+        default:
+            line.Format("Ptch wheel: chan=%2d, %3d", channel, message.data1 | (message.data2 << 7));
+            break;
+    }
+    Platform::WriteDebugOutput(line);
+}
+
+void CMidiPort::OnPortLost(const char* reason) {
+    if (m_lost.exchange(true)) {
+        return;  // reported once
+    }
+    CCharString text;
+    text.Format("Can't go on reading input device %d: %s", m_device.load(),
+                reason != nullptr ? reason : "it is gone");
+    CCritLock lock(m_receiverLock, "CMidiPort::OnPortLost");
+    if (m_lostReceiver) {
+        m_lostReceiver(text);
+    }
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "foundation/CharString.h"
+#include "foundation/Crit.h"
+#include "midi/MidiDecoder.h"
+#include "platform/EventLoop.h"
+#include "platform/MidiIn.h"
+#include "theory/Note.h"
+
+// A MIDI input device as a source of played notes. Every note-on and
+// note-off of the open device becomes a new CNote (source 7, volume from the
+// velocity, 0 for an end) handed to the owner's receiver on the input's
+// thread; the usual receiver posts it to the main window as message 1046.
+// When the open device goes away the owner hears of it once.
+class CMidiPort : public IMidiInSink {
+public:
+    static constexpr int kNoDevice = 0x7FFFFFFF;
+    static constexpr int kNoteMessage = 1046;
+    // Posted with a CCharString payload holding the "Can't ..." text.
+    static constexpr int kDeviceLostMessage = 1048;
+
+    using NoteReceiver = std::function<void(std::unique_ptr<CNote> note)>;
+    using LostReceiver = std::function<void(const CCharString& text)>;
+
+    // input must outlive the port.
+    explicit CMidiPort(IMidiIn& input);
+    CMidiPort(const CMidiPort&) = delete;
+    CMidiPort& operator=(const CMidiPort&) = delete;
+    ~CMidiPort() override;
+
+    // Where notes and the lost notice go; both are called on the input's
+    // thread. PostTo sends them to window as kNoteMessage (a CNote payload)
+    // and kDeviceLostMessage. Without a receiver the notes are dropped.
+    void SetReceivers(NoteReceiver notes, LostReceiver lost);
+    void PostTo(IEventLoop& loop, WindowId window);
+
+    // The names of the devices present, in device-number order; the first
+    // name that cannot be read ends the list.
+    bool GetDeviceNames(std::vector<CCharString>& names);
+    // Opens a device, closing the open one first. kNoDevice fails with no
+    // text. A device that was lost can be opened again.
+    bool Open(int device);
+    bool Close();
+    bool IsOpen() const { return m_device != kNoDevice; }
+    int GetDevice() const { return m_device; }
+    bool IsDeviceLost() const { return m_lost; }
+    const char* GetError() const { return m_error; }
+
+    // Writes a debug line for every channel message received.
+    void SetTrace(bool trace) { m_trace = trace; }
+    uint32_t GetNoteCount() const { return m_notes; }
+
+private:
+    void OnMidiBytes(const uint8_t* bytes, size_t count, double seconds) override;
+    void OnPortLost(const char* reason) override;
+    void Handle(const MIDI_MESSAGE& message);
+    void Trace(const MIDI_MESSAGE& message) const;
+
+    IMidiIn& m_input;
+    CCharString m_error;
+    std::atomic<int> m_device{kNoDevice};  // read on the input thread too
+    CMidiDecoder m_decoder;                // used on the input thread only
+    CCrit m_receiverLock;
+    NoteReceiver m_noteReceiver;
+    LostReceiver m_lostReceiver;
+    std::atomic<bool> m_lost{false};
+    std::atomic<bool> m_trace{false};
+    std::atomic<uint32_t> m_notes{0};
+};

@@ -1,0 +1,99 @@
+#include "platform/rtmidi/JackServer.h"
+
+#include <fcntl.h>
+#include <jack/jack.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+bool CJackServer::Start(std::string& reason) {
+    m_name = "notara-test-" + std::to_string(getpid());
+    m_log = "/tmp/" + m_name + ".log";
+    setenv("JACK_DEFAULT_SERVER", m_name.c_str(), 1);
+    setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
+    // Quiet the library's complaints while the server is not up yet.
+    jack_set_error_function([](const char*) {});
+    jack_set_info_function([](const char*) {});
+    m_pid = fork();
+    if (m_pid < 0) {
+        reason = "fork failed";
+        return false;
+    }
+    if (m_pid == 0) {
+        const int log = open(m_log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (log >= 0) {
+            dup2(log, 1);
+            dup2(log, 2);
+        }
+        execlp("jackd", "jackd", "-n", m_name.c_str(), "-d", "dummy", "-r", "44100", "-p", "256",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (IsRunning()) {
+            return true;
+        }
+        int status = 0;
+        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_pid = -1;
+            reason = "jackd ended at start: " + ReadLog();
+            return false;
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    reason = "jackd did not answer within 5 s: " + ReadLog();
+    Stop();
+    return false;
+}
+
+void CJackServer::Stop() {
+    if (m_pid <= 0) {
+        return;
+    }
+    kill(m_pid, SIGTERM);
+    for (int i = 0; i < 50; ++i) {
+        int status = 0;
+        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_pid = -1;
+            unlink(m_log.c_str());
+            return;
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    kill(m_pid, SIGKILL);
+    waitpid(m_pid, nullptr, 0);
+    m_pid = -1;
+    unlink(m_log.c_str());
+}
+
+CJackServer::~CJackServer() {
+    Stop();
+}
+
+std::string CJackServer::ReadLog() const {
+    std::ifstream file(m_log);
+    std::stringstream text;
+    text << file.rdbuf();
+    std::string all = text.str();
+    return all.size() > 400 ? all.substr(all.size() - 400) : all;
+}
+
+bool CJackServer::IsRunning() const {
+    jack_status_t status;
+    jack_client_t* client = jack_client_open(
+        "notara-test-probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
+        &status, m_name.c_str());
+    if (client == nullptr) {
+        return false;
+    }
+    jack_client_close(client);
+    return true;
+}

@@ -1,0 +1,349 @@
+#include "songs/Mix.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdarg>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "foundation/DiskFile.h"
+#include "theory/Note.h"
+
+namespace {
+
+struct DEFAULT_ENTRY {
+    int thing;
+    float volume;
+    float pan;
+};
+
+// Lead guitar, rhythm guitar, bass and the drum pieces of the kit.
+const DEFAULT_ENTRY kDefaultMix[] = {
+    {39, 1.0f, -0.2f}, {38, 1.0f, 0.2f}, {36, 1.0f, 0.0f},  {1, 1.0f, 0.0f},  {5, 0.6f, -0.8f},
+    {10, 1.0f, -0.2f}, {2, 1.0f, 0.2f},  {11, 1.0f, 0.0f},  {12, 1.0f, 0.2f}, {13, 1.0f, 0.4f},
+    {9, 0.7f, -0.2f},  {14, 1.0f, 0.6f}, {4, 0.6f, -0.8f},  {24, 0.6f, 0.5f}, {26, 0.6f, -0.6f},
+    {27, 0.6f, 0.0f},  {32, 0.6f, 0.6f}, {30, 0.6f, -0.3f},
+};
+
+const char kMixStart[] = "Mix start";
+const char kInstrument[] = "Instrument";
+const char kVolume[] = "Volume";
+const char kPan[] = "Pan";
+const char kSoundFile[] = "Sound file";
+const char kMixEnd[] = "Mix end";
+const char kInsertFailed[] = "Can't insert into mix map";
+
+// The name a Thing is written under, null for a code that has none.
+const char* ThingNameOf(int thing, CCharString& name) {
+    if (thing == THING_BAND) {
+        name = "Band";
+        return name;
+    }
+    return GetThingName(thing, name) ? name.GetText() : nullptr;
+}
+
+bool HasControlCharacter(const char* text, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if ((c < 0x20 && c != '\t') || c == 0x7F) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A short, printable quote of a value for an error text.
+CCharString Quote(const std::string& value) {
+    constexpr size_t kMaxQuoted = 40;
+    CCharString quoted = "'";
+    for (size_t i = 0; i < value.size() && i < kMaxQuoted; ++i) {
+        const unsigned char c = static_cast<unsigned char>(value[i]);
+        quoted.AppendChar(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?');
+    }
+    quoted.Append(value.size() > kMaxQuoted ? "...'" : "'");
+    return quoted;
+}
+
+// A decimal in the C notation whatever the process locale; blanks around it
+// are allowed. False for anything else, infinities and NaN included.
+bool ParseNumber(const std::string& text, double& value) {
+    size_t first = text.find_first_not_of(" \t");
+    size_t last = text.find_last_not_of(" \t");
+    if (first == std::string::npos) {
+        return false;
+    }
+    const char* begin = text.data() + first;
+    const char* end = text.data() + last + 1;
+    if (*begin == '+') {
+        ++begin;
+    }
+    const std::from_chars_result result = std::from_chars(begin, end, value);
+    return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
+}
+
+float Clamp(double value, float low, float high) {
+    return value < low ? low : (value > high ? high : static_cast<float>(value));
+}
+
+// Two decimals in the C notation whatever the process locale.
+std::string FormatValue(float value) {
+    char text[64];
+    const std::to_chars_result result =
+        std::to_chars(text, text + sizeof(text), value, std::chars_format::fixed, 2);
+    return std::string(text, result.ptr);
+}
+
+// Reads the blocks of a mix file's text into map. On failure problem holds
+// the reason and line its 1-based number.
+class CMixParser {
+public:
+    explicit CMixParser(std::map<int, MIX_ENTRY>& map) : m_map(map) {}
+
+    bool Parse(const std::vector<char>& data, CCharString& problem, int& line) {
+        size_t position = 0;
+        line = 0;
+        while (position < data.size()) {
+            size_t end = position;
+            while (end < data.size() && data[end] != '\n') {
+                ++end;
+            }
+            size_t length = end - position;
+            if (length > 0 && data[position + length - 1] == '\r') {
+                --length;
+            }
+            ++line;
+            if (!ParseLine(data.data() + position, length, problem)) {
+                return false;
+            }
+            position = end + 1;
+        }
+        return true;
+    }
+
+private:
+    bool ParseLine(const char* text, size_t length, CCharString& problem) {
+        if (HasControlCharacter(text, length)) {
+            problem = "the line holds binary data, not text";
+            return false;
+        }
+        const char* equals = static_cast<const char*>(std::memchr(text, '=', length));
+        if (equals == nullptr || equals + 1 == text + length) {
+            return true;  // no value: skipped
+        }
+        const std::string key(text, equals);
+        const std::string value(equals + 1, text + length);
+        if (key == kMixStart) {
+            m_current = MIX_ENTRY();
+        } else if (key == kInstrument) {
+            if (!FindThing(value.c_str(), m_current.thing)) {
+                problem.Format("unknown instrument %s", Quote(value).GetText());
+                return false;
+            }
+        } else if (key == kVolume || key == kPan) {
+            double number = 0.0;
+            if (!ParseNumber(value, number)) {
+                problem.Format("bad %s value %s", key.c_str(), Quote(value).GetText());
+                return false;
+            }
+            if (key == kVolume) {
+                m_current.volume = Clamp(number, 0.0f, 1.0f);
+            } else {
+                m_current.pan = Clamp(number, -1.0f, 1.0f);
+            }
+        } else if (key == kSoundFile) {
+            m_current.soundFile = value.c_str();
+        } else if (key == kMixEnd) {
+            if (!m_map.emplace(m_current.thing, m_current).second) {
+                problem = kInsertFailed;
+                return false;
+            }
+        }
+        return true;  // unknown keys are ignored
+    }
+
+    std::map<int, MIX_ENTRY>& m_map;
+    MIX_ENTRY m_current;
+};
+
+}  // namespace
+
+bool CMix::SetError(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    m_error.FormatV(format, args);
+    va_end(args);
+    return false;
+}
+
+bool CMix::Insert(const MIX_ENTRY& entry) {
+    try {
+        if (m_map.emplace(entry.thing, entry).second) {
+            return true;
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    return SetError("%s", kInsertFailed);
+}
+
+void CMix::Get(int thing, float& volume, float& pan) const {
+    const auto found = m_map.find(thing);
+    volume = found != m_map.end() ? found->second.volume : 1.0f;
+    pan = found != m_map.end() ? found->second.pan : 0.0f;
+}
+
+bool CMix::Set(int thing, float volume, float pan) {
+    CCharString name;
+    if (ThingNameOf(thing, name) == nullptr) {
+        return SetError("Can't set the mix of unknown instrument %d", thing);
+    }
+    if (std::isnan(volume) || std::isnan(pan)) {
+        return SetError("Can't set the mix of instrument %d: not a number", thing);
+    }
+    const auto found = m_map.find(thing);
+    if (found != m_map.end()) {
+        found->second.volume = Clamp(volume, 0.0f, 1.0f);
+        found->second.pan = Clamp(pan, -1.0f, 1.0f);
+        return true;
+    }
+    MIX_ENTRY entry;
+    entry.thing = thing;
+    entry.volume = Clamp(volume, 0.0f, 1.0f);
+    entry.pan = Clamp(pan, -1.0f, 1.0f);
+    return Insert(entry);
+}
+
+bool CMix::SetSoundFile(int thing, const char* soundFile) {
+    const auto found = m_map.find(thing);
+    if (found == m_map.end()) {
+        return SetError("Can't set the sound file of instrument %d: it is not in the mix", thing);
+    }
+    const char* text = soundFile != nullptr ? soundFile : "";
+    if (HasControlCharacter(text, std::strlen(text))) {
+        return SetError(
+            "Can't set the sound file of instrument %d: the name holds a control "
+            "character",
+            thing);
+    }
+    found->second.soundFile = text;
+    return true;
+}
+
+bool CMix::GetSoundFile(int thing, CCharString& soundFile) const {
+    const auto found = m_map.find(thing);
+    if (found == m_map.end()) {
+        soundFile.Empty();
+        return false;
+    }
+    soundFile = found->second.soundFile;
+    return true;
+}
+
+bool CMix::CopyFrom(const CMix& other) {
+    if (&other == this) {
+        return true;
+    }
+    m_map.clear();
+    bool copied = true;
+    for (const auto& item : other.m_map) {
+        copied = Insert(item.second) && copied;  // a failure does not stop the copy
+    }
+    return copied;
+}
+
+bool CMix::SetDefaults() {
+    m_map.clear();
+    bool set = true;
+    for (const DEFAULT_ENTRY& value : kDefaultMix) {
+        MIX_ENTRY entry;
+        entry.thing = value.thing;
+        entry.volume = value.volume;
+        entry.pan = value.pan;
+        set = Insert(entry) && set;
+    }
+    return set;
+}
+
+bool CMix::Load(const char* path) {
+    if (path == nullptr) {
+        return SetError("Can't open mix: no path");
+    }
+    CDiskFile file;
+    if (!file.Open(path, true, false, false)) {
+        m_damagedPath.Empty();  // a missing file is not a damaged one
+        return SetError("Can't open mix (%s): %s", path, file.GetError());
+    }
+    const uint64_t size = file.GetFileSize();
+    file.Close();
+    m_damagedPath = path;
+    if (size > kMaxFileSize) {
+        return SetError("Can't read mix (%s): the file is %llu bytes, more than a mix can hold",
+                        path, static_cast<unsigned long long>(size));
+    }
+    std::vector<char> data;
+    if (!file.Read(path, data)) {
+        return SetError("Can't read mix (%s): %s", path, file.GetError());
+    }
+    if (data.size() > kMaxFileSize) {
+        return SetError("Can't read mix (%s): the file grew beyond %zu bytes", path, kMaxFileSize);
+    }
+    std::map<int, MIX_ENTRY> loaded;
+    CMixParser parser(loaded);
+    CCharString problem;
+    int line = 0;
+    if (!parser.Parse(data, problem, line)) {
+        return SetError("Can't read mix (%s) at line %d: %s", path, line, problem.GetText());
+    }
+    m_damagedPath.Empty();
+    m_map.swap(loaded);
+    m_name.Empty();
+    m_fileName = path;
+    return m_map.empty() ? SetDefaults() : true;
+}
+
+bool CMix::LoadOrDefaults(const char* path) {
+    if (Load(path)) {
+        return true;
+    }
+    const CCharString failure = m_error;
+    SetDefaults();
+    m_error = failure;
+    return false;
+}
+
+bool CMix::Save(const char* path) {
+    std::string text;
+    CCharString name;
+    for (const auto& item : m_map) {
+        const MIX_ENTRY& entry = item.second;
+        if (ThingNameOf(entry.thing, name) == nullptr) {
+            return SetError("Can't create mix file (%s): unknown instrument %d",
+                            path != nullptr ? path : "", entry.thing);
+        }
+        text += std::string(kMixStart) + "= \r\n";
+        text += std::string(kInstrument) + "=" + name.GetText() + "\r\n";
+        text += std::string(kVolume) + "=" + FormatValue(entry.volume) + "\r\n";
+        text += std::string(kPan) + "=" + FormatValue(entry.pan) + "\r\n";
+        text += std::string(kSoundFile) + "=" + entry.soundFile.GetText() + "\r\n";
+        text += std::string(kMixEnd) + "= \r\n\r\n";
+    }
+    CCharString error;
+    if (!CDiskFile::SaveFile(path, text.data(), text.size(), error)) {
+        return SetError("Can't create mix file (%s): %s", path != nullptr ? path : "",
+                        error.GetText());
+    }
+    if (m_damagedPath == path) {
+        m_damagedPath.Empty();
+    }
+    m_fileName = path;
+    return true;
+}
+
+bool CMix::SaveUnlessDamaged(const char* path) {
+    return IsDamaged(path) ? true : Save(path);
+}
+
+bool CMix::IsDamaged(const char* path) const {
+    return path != nullptr && !m_damagedPath.IsEmpty() && m_damagedPath == path;
+}

@@ -1,0 +1,249 @@
+#include "trainer/Teacher.h"
+
+#include "foundation/Random.h"
+#include "platform/Clock.h"
+#include "platform/DebugOutput.h"
+#include "scene/SpacePainter.h"
+#include "theory/NoteManager.h"
+#include "trainer/NoteShapes.h"
+#include "trainer/NoteStaff.h"
+#include "trainer/Piano.h"
+
+Teacher::Teacher(CPiano* piano, CNoteStaff* staff, CNoteManager* noteManager, CSpacePainter* scene,
+                 uint32_t rightColour)
+    : m_piano(piano),
+      m_staff(staff),
+      m_noteManager(noteManager),
+      m_scene(scene),
+      m_rightColour(rightColour) {
+    int root = 60, accidental = 0;
+    if (!CNoteManager::GetKeyRoot(kDefaultScale, root, accidental)) {
+        root = 60;
+    }
+    SetLesson(kDefaultScale, 60, 71, root);
+}
+
+void Teacher::SetDirty() {
+    if (m_scene != nullptr) {
+        m_scene->SetDirty();
+    }
+}
+
+bool Teacher::SetLesson(int scale, int low, int high, int root) {
+    if (m_noteManager == nullptr) {
+        m_error = "Can't set lesson: no note manager";
+        return false;
+    }
+    if (low < 0 || high > 127 || low > high) {
+        m_error.Format("Can't set lesson: the range %d to %d is empty", low, high);
+        return false;
+    }
+    if (root == 255) {
+        int accidental = 0;
+        if (!CNoteManager::GetKeyRoot(scale, root, accidental)) {
+            root = 60;
+        }
+    }
+    CNoteList laid(128, true);
+    if (!m_noteManager->GetScaleOverRange(scale, root, laid)) {
+        m_error.Format("Can't set lesson: %s", m_noteManager->GetError());
+        return false;
+    }
+    CNoteList notes(16, true);
+    for (int i = 0; i < laid.GetCount(); ++i) {
+        CNote note = *laid.GetAt(i);
+        if (note.midiNote >= low && note.midiNote <= high && note.intervalFrets == 0) {
+            note.thing = THING_KEYBOARD;
+            notes.Add(note);
+        }
+    }
+    if (notes.GetCount() == 0) {
+        m_error.Format("Can't set lesson: scale %d has no notes between %d and %d", scale, low,
+                       high);
+        return false;
+    }
+    if (m_expected != nullptr && m_piano != nullptr) {
+        m_piano->MarkKey(m_expected->midiNote, false);
+    }
+    m_expected = nullptr;
+    m_notes.Swap(notes);
+    m_results.assign(static_cast<size_t>(m_notes.GetCount()), NOTE_RESULT());
+    m_scale = scale;
+    m_low = low;
+    m_high = high;
+    m_lastIndex = -1;
+    m_rightHeld = false;
+    return NextNote();
+}
+
+bool Teacher::NextNote() {
+    const int count = m_notes.GetCount();
+    if (count == 0) {
+        return true;
+    }
+    // Never the same note twice in a row, unless the lesson has only one.
+    int i = Random(0, count - 1);
+    while (count > 1 && i == m_lastIndex) {
+        i = Random(0, count - 1);
+    }
+    m_lastIndex = i;
+    if (m_expected != nullptr && m_piano != nullptr) {
+        m_piano->MarkKey(m_expected->midiNote, false);
+    }
+    m_expected = m_notes.GetAt(i);
+    if (m_expected->accidental == ACCIDENTAL_SHARP || m_expected->accidental == ACCIDENTAL_FLAT) {
+        const bool flat = i == 0 ? true : (i == count - 1 ? false : Random(0, 1) == 1);
+        m_expected->accidental = flat ? ACCIDENTAL_FLAT : ACCIDENTAL_SHARP;
+        m_expected->writtenNote =
+            static_cast<uint8_t>(flat ? m_expected->midiNote + 1 : m_expected->midiNote - 1);
+    } else {
+        m_expected->writtenNote = m_expected->midiNote;
+    }
+    m_expected->length = 0;
+    m_shownAt = Platform::GetClock().GetSeconds();
+    m_wrongCount = 0;
+    m_rightHeld = false;
+    ++m_results[static_cast<size_t>(i)].shown;
+    CCharString line(" Next note: ");
+    line.Append(m_expected->GetDebugLine());
+    Platform::WriteDebugOutput(line);
+    m_expectedGlyph = nullptr;
+    if (m_staff != nullptr) {
+        m_staff->Clear();
+        m_staff->ShowNote(*m_expected, true, true, &m_expectedGlyph);
+    }
+    if (m_piano != nullptr) {
+        m_piano->MarkKey(m_expected->midiNote, true);
+    }
+    SetDirty();
+    return true;
+}
+
+bool Teacher::Matches(const CNote& note) const {
+    if (m_expected == nullptr || note.midiNote == NOTE_NONE) {
+        return false;
+    }
+    const int expected = m_expected->midiNote;
+    switch (note.source) {
+        case SOURCE_COMPUTER_KEYBOARD: {
+            // The key that plays middle C plays the lesson's lowest note; any
+            // octave of the right note inside the lesson counts. Worked out on
+            // whole numbers, so that a low key never wraps round to a high one.
+            const int moved = note.midiNote + (m_low - 60);
+            if (moved == expected) {
+                return true;
+            }
+            for (int n = moved - 12; n >= m_low; n -= 12) {
+                if (n == expected) {
+                    return true;
+                }
+            }
+            for (int n = moved + 12; n <= m_high; n += 12) {
+                if (n == expected) {
+                    return true;
+                }
+            }
+            return false;
+        }
+        case SOURCE_MIDI_INPUT:
+        case SOURCE_SOUND_DETECTOR:
+            return note.midiNote == expected;
+        default:
+            return false;
+    }
+}
+
+bool Teacher::InputNote(const CNote& played, bool on) {
+    // Level updates of the detector and notes of a MIDI file are not answers.
+    if (played.source != SOURCE_COMPUTER_KEYBOARD && played.source != SOURCE_MIDI_INPUT &&
+        played.source != SOURCE_SOUND_DETECTOR) {
+        return true;
+    }
+    if (on) {
+        CCharString line("Input note: ");
+        line.Append(played.GetDebugLine());
+        Platform::WriteDebugOutput(line);
+    }
+    if (played.source == SOURCE_MIDI_INPUT && m_piano != nullptr) {
+        m_piano->PressKey(played.midiNote, on);
+    }
+    if (m_expected == nullptr) {
+        return true;
+    }
+    if (!Matches(played)) {
+        CNote wrong = played;
+        int shownNote = played.midiNote;
+        if (played.source == SOURCE_COMPUTER_KEYBOARD) {
+            shownNote += m_low - 60;  // where the key plays in this lesson
+        }
+        while (shownNote < 36) {
+            shownNote += 12;
+        }
+        while (shownNote > 95) {
+            shownNote -= 12;
+        }
+        if (const CNote* table = m_noteManager->GetNoteTable().GetAt(shownNote)) {
+            wrong.CopyPitch(*table);  // written on the natural below a black key, as a sharp
+        }
+        wrong.length = 0;
+        if (m_staff != nullptr) {
+            m_staff->ShowNote(wrong, on, false);
+        }
+        if (on) {
+            ++m_wrongCount;
+            ++m_results[static_cast<size_t>(m_lastIndex)].wrong;
+        }
+        SetDirty();
+        return true;
+    }
+    if (on) {
+        if (!m_rightHeld) {
+            NOTE_RESULT& result = m_results[static_cast<size_t>(m_lastIndex)];
+            result.rightFirstTry += m_wrongCount == 0 ? 1 : 0;
+            result.reactionSum += Platform::GetClock().GetSeconds() - m_shownAt;
+        }
+        m_rightHeld = true;
+        if (m_staff != nullptr) {
+            m_staff->ColourExpected(m_rightColour);
+        }
+        SetDirty();
+        return true;
+    }
+    if (m_rightHeld) {
+        return NextNote();
+    }
+    return true;
+}
+
+bool Teacher::GetSummary(double& percent, double& meanReaction, int& answered) const {
+    int right = 0, firstTry = 0;
+    double reaction = 0.0;
+    for (size_t i = 0; i < m_results.size(); ++i) {
+        const NOTE_RESULT& r = m_results[i];
+        // The note on show now has not been answered unless it is held.
+        const int open = static_cast<int>(i) == m_lastIndex && !m_rightHeld ? 1 : 0;
+        right += r.shown - open;
+        firstTry += r.rightFirstTry;
+        reaction += r.reactionSum;
+    }
+    answered = right;
+    if (right <= 0) {
+        percent = meanReaction = 0.0;
+        return false;
+    }
+    percent = 100.0 * firstTry / right;
+    meanReaction = reaction / right;
+    return true;
+}
+
+CCharString Teacher::GetStatusLine() const {
+    double percent = 0.0, mean = 0.0;
+    int answered = 0;
+    CCharString line;
+    if (!GetSummary(percent, mean, answered)) {
+        line = "Play the note shown on the staff";
+    } else {
+        line.Format("Right at first try: %.0f%% of %d, mean time %.1f s", percent, answered, mean);
+    }
+    return line;
+}

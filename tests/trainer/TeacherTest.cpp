@@ -1,0 +1,204 @@
+// The exercise judged through its interface with scripted notes; expected
+// notes and lessons are worked out here from the rules of the staff.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "platform/null/NullClock.h"
+#include "theory/NoteManager.h"
+#include "trainer/Teacher.h"
+
+namespace {
+
+class CTeacherTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_manager.Init()) << m_manager.GetError(); }
+
+    // Draws until the expected note is midiNote.
+    void ShowNote(Teacher& teacher, int midiNote) {
+        for (int i = 0; i < 10000; ++i) {
+            if (teacher.GetExpected()->midiNote == midiNote && !teacher.IsRightHeld()) {
+                return;
+            }
+            teacher.NextNote();
+        }
+        FAIL() << "note " << midiNote << " never drawn";
+    }
+
+    static CNote Played(int midiNote, int source) {
+        CNote note;
+        note.midiNote = static_cast<uint8_t>(midiNote);
+        note.source = source;
+        return note;
+    }
+
+    CNoteManager m_manager;
+};
+
+std::vector<int> MidiNotes(const CNoteList& list) {
+    std::vector<int> notes;
+    for (int i = 0; i < list.GetCount(); ++i) {
+        notes.push_back(list.GetAt(i)->midiNote);
+    }
+    return notes;
+}
+
+TEST_F(CTeacherTest, StartsWithTheTwelveNotesFromMiddleC) {
+    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    EXPECT_EQ(MidiNotes(teacher.GetNotes()),
+              (std::vector<int>{60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70, 71}));
+    EXPECT_EQ(teacher.GetLow(), 60);
+    EXPECT_EQ(teacher.GetHigh(), 71);
+    ASSERT_NE(teacher.GetExpected(), nullptr);
+    EXPECT_EQ(teacher.GetExpected()->thing, THING_KEYBOARD);
+}
+
+TEST_F(CTeacherTest, NeverDrawsTheSameNoteTwiceInARowAndDrawsThemAll) {
+    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    std::set<int> seen;
+    int last = teacher.GetLastIndex();
+    for (int i = 0; i < 10000; ++i) {
+        teacher.NextNote();
+        ASSERT_NE(teacher.GetLastIndex(), last);
+        last = teacher.GetLastIndex();
+        seen.insert(teacher.GetExpected()->midiNote);
+    }
+    EXPECT_EQ(seen.size(), 12u);
+}
+
+TEST_F(CTeacherTest, LaysAKeyOverItsRangeAndWritesItsBlackKeyEitherWay) {
+    int fMajor = 0;
+    ASSERT_TRUE(CNoteManager::FindScale("F maj", fMajor));
+    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    ASSERT_TRUE(teacher.SetLesson(fMajor, 60, 72));
+    EXPECT_EQ(MidiNotes(teacher.GetNotes()), (std::vector<int>{60, 62, 64, 65, 67, 69, 70, 72}));
+    std::set<int> written;
+    for (int i = 0; i < 400; ++i) {
+        ShowNote(teacher, 70);
+        written.insert(teacher.GetExpected()->writtenNote);
+        const int accidental = teacher.GetExpected()->accidental;
+        EXPECT_EQ(accidental,
+                  teacher.GetExpected()->writtenNote == 69 ? ACCIDENTAL_SHARP : ACCIDENTAL_FLAT);
+        teacher.NextNote();
+    }
+    EXPECT_EQ(written, (std::set<int>{69, 71}));  // A sharp or B flat
+}
+
+TEST_F(CTeacherTest, WritesTheFirstNoteAsAFlatAndTheLastAsASharp) {
+    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 61, 70, 60));
+    for (int i = 0; i < 50; ++i) {
+        ShowNote(teacher, 61);
+        EXPECT_EQ(teacher.GetExpected()->writtenNote, 62);  // D flat
+        EXPECT_EQ(teacher.GetExpected()->accidental, ACCIDENTAL_FLAT);
+        ShowNote(teacher, 70);
+        EXPECT_EQ(teacher.GetExpected()->writtenNote, 69);  // A sharp
+        EXPECT_EQ(teacher.GetExpected()->accidental, ACCIDENTAL_SHARP);
+    }
+}
+
+TEST_F(CTeacherTest, MovesComputerKeysToTheLessonAndMatchesAnyOctaveInsideIt) {
+    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 48, 59, 60));
+    ShowNote(teacher, 48);
+    teacher.InputNote(Played(60, SOURCE_COMPUTER_KEYBOARD), true);
+    EXPECT_TRUE(teacher.IsRightHeld());
+    teacher.InputNote(Played(60, SOURCE_COMPUTER_KEYBOARD), false);
+    ShowNote(teacher, 55);
+    teacher.InputNote(Played(60, SOURCE_COMPUTER_KEYBOARD), true);
+    EXPECT_FALSE(teacher.IsRightHeld());
+    EXPECT_EQ(teacher.GetWrongCount(), 1);
+
+    ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 60, 84, 60));
+    ShowNote(teacher, 60);
+    teacher.InputNote(Played(72, SOURCE_MIDI_INPUT), true);
+    EXPECT_FALSE(teacher.IsRightHeld()) << "MIDI notes match exactly";
+    teacher.InputNote(Played(72, SOURCE_MIDI_INPUT), false);
+    teacher.InputNote(Played(72, SOURCE_COMPUTER_KEYBOARD), true);
+    EXPECT_TRUE(teacher.IsRightHeld()) << "one octave down stays inside the lesson";
+}
+
+TEST_F(CTeacherTest, KeepsALowKeyFromWrappingRoundToAnotherNote) {
+    // Key 5 moved down by 24 is below every note; as a byte it would wrap
+    // round to 237, whose octaves reach an A.
+    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 36, 59, 60));
+    ShowNote(teacher, 57);  // an A
+    teacher.InputNote(Played(5, SOURCE_COMPUTER_KEYBOARD), true);
+    EXPECT_FALSE(teacher.IsRightHeld());
+    teacher.InputNote(Played(5, SOURCE_COMPUTER_KEYBOARD), false);
+    ShowNote(teacher, 53);  // an F: the same pitch class as key 5
+    teacher.InputNote(Played(5, SOURCE_COMPUTER_KEYBOARD), true);
+    EXPECT_TRUE(teacher.IsRightHeld());
+}
+
+TEST_F(CTeacherTest, DrawsTheNextNoteOnlyWhenTheRightKeyIsReleased) {
+    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    const int expected = teacher.GetExpected()->midiNote;
+    const int index = teacher.GetLastIndex();
+    teacher.InputNote(Played(expected, SOURCE_MIDI_INPUT), true);
+    EXPECT_TRUE(teacher.IsRightHeld());
+    EXPECT_EQ(teacher.GetLastIndex(), index);
+    teacher.InputNote(Played(expected == 60 ? 61 : 60, SOURCE_MIDI_INPUT), true);
+    EXPECT_EQ(teacher.GetWrongCount(), 1) << "a wrong note while the right one is held counts";
+    teacher.InputNote(Played(expected, SOURCE_MIDI_INPUT), false);
+    EXPECT_FALSE(teacher.IsRightHeld());
+    EXPECT_NE(teacher.GetLastIndex(), index);
+    EXPECT_EQ(teacher.GetWrongCount(), 0);
+}
+
+TEST_F(CTeacherTest, CountsWrongPressesButNotTheirReleases) {
+    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    ShowNote(teacher, 64);
+    for (int i = 0; i < 3; ++i) {
+        teacher.InputNote(Played(65, SOURCE_MIDI_INPUT), true);
+        teacher.InputNote(Played(65, SOURCE_MIDI_INPUT), false);
+    }
+    EXPECT_EQ(teacher.GetWrongCount(), 3);
+    teacher.InputNote(Played(64, SOURCE_SOUND_DETECTOR), true);
+    EXPECT_TRUE(teacher.IsRightHeld());
+    teacher.InputNote(Played(40, SOURCE_DETECTOR_LEVEL), true);
+    EXPECT_EQ(teacher.GetWrongCount(), 3) << "level updates are no answers";
+}
+
+TEST_F(CTeacherTest, RefusesUnknownScalesAndEmptyRangesKeepingTheLesson) {
+    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    EXPECT_FALSE(teacher.SetLesson(99, 60, 72));
+    EXPECT_NE(std::string(teacher.GetError()).find("Can't set lesson"), std::string::npos);
+    EXPECT_FALSE(teacher.SetLesson(Teacher::kDefaultScale, 72, 60));
+    EXPECT_FALSE(teacher.SetLesson(Teacher::kDefaultScale, 200, 255));
+    int cMajor = 0;
+    ASSERT_TRUE(CNoteManager::FindScale("C maj", cMajor));
+    EXPECT_FALSE(teacher.SetLesson(cMajor, 61, 61)) << "no note of C major in the range";
+    EXPECT_EQ(teacher.GetLow(), 60);
+    EXPECT_EQ(teacher.GetHigh(), 71);
+    EXPECT_EQ(teacher.GetNotes().GetCount(), 12);
+    ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 62, 62, 60));
+    teacher.NextNote();  // a lesson of one note shows it again
+    EXPECT_EQ(teacher.GetExpected()->midiNote, 62);
+}
+
+TEST_F(CTeacherTest, KeepsTheShareRightAtFirstTryAndTheMeanReactionTime) {
+    CNullClock clock;
+    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    double percent = 0, mean = 0;
+    int answered = 0;
+    EXPECT_FALSE(teacher.GetSummary(percent, mean, answered));
+    for (int i = 0; i < 4; ++i) {
+        const int expected = teacher.GetExpected()->midiNote;
+        clock.Advance(1.0 + i);  // 1, 2, 3 and 4 seconds
+        if (i == 3) {
+            teacher.InputNote(Played(expected == 60 ? 61 : 60, SOURCE_MIDI_INPUT), true);
+            teacher.InputNote(Played(expected == 60 ? 61 : 60, SOURCE_MIDI_INPUT), false);
+        }
+        teacher.InputNote(Played(expected, SOURCE_MIDI_INPUT), true);
+        teacher.InputNote(Played(expected, SOURCE_MIDI_INPUT), false);
+    }
+    ASSERT_TRUE(teacher.GetSummary(percent, mean, answered));
+    EXPECT_EQ(answered, 4);
+    EXPECT_DOUBLE_EQ(percent, 75.0);
+    EXPECT_DOUBLE_EQ(mean, 2.5);
+    EXPECT_STREQ(teacher.GetStatusLine(), "Right at first try: 75% of 4, mean time 2.5 s");
+}
+
+}  // namespace

@@ -1,0 +1,263 @@
+// Picture kind 32 drawn by the GL driver under Xvfb: the staff's places
+// against an independent count of lines and spaces, and the notes, marks
+// and colours a learner sees, read back from the pixels.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <vector>
+
+#include "platform/qt/QtOffscreenGl.h"
+#include "scene/SpacePainter.h"
+#include "theory/NoteManager.h"
+#include "trainer/Piano.h"
+#include "trainer/PianoNotes.h"
+
+namespace {
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+
+QGuiApplication& App() {
+    static int argc = 1;
+    static char name[] = "test_trainer_gl";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
+    return app;
+}
+
+bool IsNatural(int midiNote) {
+    const int pc = midiNote % 12;
+    return pc == 0 || pc == 2 || pc == 4 || pc == 5 || pc == 7 || pc == 9 || pc == 11;
+}
+
+class CPianoNotesPixels : public testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        ASSERT_TRUE(m_manager.Init());
+        m_device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight);
+        std::string error;
+        ASSERT_TRUE(m_device->Create(error)) << error;
+        m_scene = std::make_unique<CSpacePainter>();
+        ASSERT_TRUE(m_scene->Init(m_device.get()));
+        m_scene->SetPictureFactory(CPianoNotes::kKind, [this](CSpacePainter& s, CVertexBuffer& l) {
+            return CPianoNotes::Make(s, l, m_manager);
+        });
+        ASSERT_TRUE(m_scene->CreatePicture(CPianoNotes::kKind)) << m_scene->GetError();
+        m_picture = dynamic_cast<CPianoNotes*>(m_scene->GetPicture());
+        ASSERT_NE(m_picture, nullptr);
+    }
+
+    void TearDown() override {
+        m_scene.reset();
+        m_device.reset();
+    }
+
+    void Draw() {
+        ASSERT_TRUE(m_scene->Render(true)) << m_scene->GetError();
+        int w = 0, h = 0;
+        ASSERT_TRUE(m_device->ReadPixels(m_pixels, w, h));
+    }
+
+    // A lesson of one note, so that it is the one shown.
+    void Expect(int midiNote) {
+        ASSERT_TRUE(m_picture->SetLesson(Teacher::kDefaultScale, midiNote, midiNote));
+        ASSERT_EQ(m_picture->GetTeacher()->GetExpected()->midiNote, midiNote);
+    }
+
+    const uint8_t* At(int x, int y) const {
+        return &m_pixels[(static_cast<size_t>(y) * kWidth + x) * 4];
+    }
+
+    // Centre of the pixels that pass test; false when there are none.
+    template <class Test>
+    bool Find(Test test, double& x, double& y, int x0 = 0, int x1 = kWidth) const {
+        double sx = 0, sy = 0;
+        int n = 0;
+        for (int py = 0; py < kHeight; ++py) {
+            for (int px = x0; px < x1; ++px) {
+                const uint8_t* c = At(px, py);
+                if (test(c[0], c[1], c[2])) {
+                    sx += px + 0.5;
+                    sy += py + 0.5;
+                    ++n;
+                }
+            }
+        }
+        if (n < 4) {
+            return false;
+        }
+        x = sx / n;
+        y = sy / n;
+        return true;
+    }
+
+    void Project(const glm::vec3& p, double& x, double& y) const {
+        const glm::vec4 clip = m_scene->GetProjection() * m_scene->GetView() * glm::vec4(p, 1.0f);
+        x = (clip.x / clip.w + 1.0) / 2.0 * kWidth;
+        y = (1.0 - clip.y / clip.w) / 2.0 * kHeight;
+    }
+
+    static bool Blue(int r, int g, int b) { return b > 200 && r < 30 && g < 30; }
+    static bool Red(int r, int g, int b) { return r > 200 && g < 30 && b < 30; }
+    static bool Green(int r, int g, int b) { return g > 200 && r < 30 && b < 30; }
+    static bool MarkGreen(int r, int g, int b) { return g > 200 && r > 40 && r < 120 && b < 120; }
+    static bool StaffLine(int r, int g, int b) { return b > 200 && r > 45 && r < 100 && g < 100; }
+
+    CNoteManager m_manager;
+    std::unique_ptr<CQtOffscreenGl> m_device;
+    std::unique_ptr<CSpacePainter> m_scene;
+    CPianoNotes* m_picture = nullptr;
+    std::vector<uint8_t> m_pixels;
+};
+
+TEST_F(CPianoNotesPixels, PlacesEveryNaturalOnItsLineOrSpace) {
+    const CNoteStaff& staff = *m_picture->GetStaff();
+    std::set<int> lines, ledgers;
+    for (int n = 36; n <= 95; ++n) {
+        int count = -1;
+        bool treble = false;
+        glm::vec3 place;
+        if (!IsNatural(n)) {
+            EXPECT_FALSE(staff.GetPlace(n, place)) << n;
+            continue;
+        }
+        ASSERT_TRUE(staff.GetCount(n, count, treble)) << n;
+        // Naturals counted outward from middle C: treble from 0, bass from 1.
+        int expected = 0;
+        if (n >= 60) {
+            for (int m = 60; m < n; ++m)
+                expected += IsNatural(m);
+        } else {
+            for (int m = 59; m > n; --m)
+                expected += IsNatural(m);
+            expected += 1;
+        }
+        EXPECT_EQ(count, expected) << n;
+        EXPECT_EQ(treble, n >= 60) << n;
+        if (count % 2 == 0) {
+            (count >= 1 && count <= 10 ? lines : ledgers).insert(n);
+        }
+    }
+    EXPECT_EQ(lines, (std::set<int>{43, 47, 50, 53, 57, 64, 67, 71, 74, 77}));
+    EXPECT_TRUE(ledgers.count(60) && ledgers.count(81));
+}
+
+TEST_F(CPianoNotesPixels, DrawsNotesOnTheRowsOfTheirLinesAndSpaces) {
+    // The rows of the staff lines, read in a column left of the notes.
+    Expect(64);
+    Draw();
+    glm::vec3 e4, g4;
+    ASSERT_TRUE(m_picture->GetStaff()->GetPlace(64, e4));
+    ASSERT_TRUE(m_picture->GetStaff()->GetPlace(67, g4));
+    double lx = 0, ly = 0;
+    Project(e4 + glm::vec3(-0.9f, 0, 0), lx, ly);
+    std::vector<int> rows;
+    for (int y = 1; y < kHeight; ++y) {
+        const uint8_t* c = At(static_cast<int>(lx), y);
+        const uint8_t* above = At(static_cast<int>(lx), y - 1);
+        if (StaffLine(c[0], c[1], c[2]) && !StaffLine(above[0], above[1], above[2])) {
+            rows.push_back(y);
+        }
+    }
+    ASSERT_EQ(rows.size(), 10u) << "five treble and five bass lines";
+    const double bottomTreble = rows[4], secondTreble = rows[3];
+    double x = 0, y = 0;
+    ASSERT_TRUE(Find(Blue, x, y));
+    EXPECT_NEAR(y, bottomTreble + 0.5, 2.0) << "E4 on the first line";
+    Expect(65);
+    Draw();
+    ASSERT_TRUE(Find(Blue, x, y));
+    EXPECT_NEAR(y, (bottomTreble + secondTreble) / 2 + 0.5, 2.0) << "F4 in the first space";
+    Expect(67);
+    Draw();
+    ASSERT_TRUE(Find(Blue, x, y));
+    EXPECT_NEAR(y, secondTreble + 0.5, 2.0) << "G4 on the second line";
+    Expect(43);
+    Draw();
+    ASSERT_TRUE(Find(Blue, x, y));
+    EXPECT_NEAR(y, rows[9] + 0.5, 2.0) << "G2 on the lowest bass line";
+}
+
+TEST_F(CPianoNotesPixels, ShowsTheExpectedNoteAndMarksItsKey) {
+    Expect(62);
+    Draw();
+    double x = 0, y = 0, ex = 0, ey = 0;
+    ASSERT_TRUE(Find(Blue, x, y)) << "no expected note";
+    glm::vec3 d4;
+    ASSERT_TRUE(m_picture->GetStaff()->GetPlace(62, d4));
+    Project(d4 + glm::vec3(-0.25f, 0, 0), ex, ey);
+    EXPECT_NEAR(x, ex, 3.0);
+    EXPECT_NEAR(y, ey, 3.0);
+    CPianoKey* key = m_picture->GetPiano()->GetKey(62);
+    ASSERT_NE(key, nullptr);
+    EXPECT_TRUE(key->IsMarked());
+    EXPECT_FALSE(m_picture->GetPiano()->GetKey(60)->IsMarked());
+    ASSERT_TRUE(Find(MarkGreen, x, y)) << "no marked key";
+    Project(key->Find("Note mark")->GetOrigin(), ex, ey);
+    EXPECT_NEAR(x, ex, 3.0);
+    EXPECT_NEAR(y, ey, 3.0);
+    EXPECT_GT(y, kHeight / 2) << "the keyboard lies under the staff";
+    QImage shot(m_pixels.data(), kWidth, kHeight, QImage::Format_RGBA8888);
+    shot.save(QString(NOTARA_BINARY_DIR) + "/tests/piano-notes.png");
+}
+
+TEST_F(CPianoNotesPixels, ShowsAWrongNoteInRedBesideTheExpectedOneUntilReleased) {
+    Expect(64);
+    CNote wrong;
+    wrong.midiNote = 67;
+    wrong.source = SOURCE_MIDI_INPUT;
+    ASSERT_TRUE(m_picture->InputNote(wrong));
+    Draw();
+    double bx = 0, by = 0, rx = 0, ry = 0;
+    ASSERT_TRUE(Find(Blue, bx, by));
+    ASSERT_TRUE(Find(Red, rx, ry)) << "no red note";
+    EXPECT_LT(rx, bx - 5) << "the wrong note stands left of the expected one";
+    EXPECT_LT(ry, by) << "G4 above E4";
+    EXPECT_TRUE(m_picture->GetPiano()->GetKey(67)->IsHighlighted());
+    wrong.volume = 0.0f;
+    m_picture->InputNote(wrong);
+    Draw();
+    EXPECT_FALSE(Find(Red, rx, ry)) << "the red note stays after the release";
+    EXPECT_EQ(m_picture->GetTeacher()->GetWrongCount(), 1);
+    CNote right;
+    right.midiNote = 64;
+    right.source = SOURCE_MIDI_INPUT;
+    m_picture->InputNote(right);
+    Draw();
+    EXPECT_TRUE(Find(Green, rx, ry)) << "the right note is not green";
+    EXPECT_FALSE(Find(Blue, bx, by));
+}
+
+TEST_F(CPianoNotesPixels, LeavesANoteUnshownWhenItsPoolIsFull) {
+    CNoteStaff& staff = *m_picture->GetStaff();
+    staff.Clear();
+    CNote note;
+    note.midiNote = note.writtenNote = 72;
+    for (int i = 0; i < CNoteStaff::kPoolSize + 5; ++i) {
+        ASSERT_TRUE(staff.ShowNote(note, true, false));
+    }
+    EXPECT_EQ(staff.GetUsed(0), CNoteStaff::kPoolSize);
+    note.length = 3;
+    EXPECT_FALSE(staff.ShowNote(note, true, false));
+}
+
+TEST_F(CPianoNotesPixels, RestartsFromTheDefaultLessonAfterANewContext) {
+    Expect(50);
+    std::string error;
+    ASSERT_TRUE(m_device->RecreateContext(error)) << error;
+    Draw();
+    m_picture = dynamic_cast<CPianoNotes*>(m_scene->GetPicture());
+    ASSERT_NE(m_picture, nullptr);
+    EXPECT_EQ(m_picture->GetTeacher()->GetLow(), 60);
+    EXPECT_EQ(m_picture->GetTeacher()->GetHigh(), 71);
+    double x = 0, y = 0;
+    EXPECT_TRUE(Find(Blue, x, y));
+}
+
+}  // namespace
