@@ -246,10 +246,16 @@ bool CCenter::StartScene() {
         ReportError(kSource, __LINE__, "%s", m_error.GetText());
         return false;
     }
-    m_spacePainter->SetPictureFactory(CPianoNotes::kKind,
-                                      [this](CSpacePainter& scene, CVertexBuffer& list) {
-                                          return CPianoNotes::Make(scene, list, *m_noteManager);
-                                      });
+    m_spacePainter->SetPictureFactory(
+        CPianoNotes::kKind, [this](CSpacePainter& scene, CVertexBuffer& list) {
+            CPrimitive* picture = CPianoNotes::Make(scene, list, *m_noteManager);
+            // A rebuilt picture goes on with the lesson the learner chose.
+            auto* pianoNotes = dynamic_cast<CPianoNotes*>(picture);
+            if (pianoNotes != nullptr && m_lesson) {
+                pianoNotes->SetLesson(m_lessonScale, m_lesson->startNote, m_lesson->endNote);
+            }
+            return picture;
+        });
     m_pictureKind = (m_kind == 2 || m_kind == 3) ? 17 : 32;
     if (!m_spacePainter->CreatePicture(m_pictureKind)) {
         ReportError(kSource, __LINE__, "Can't create new picture in Space Painter: %s",
@@ -495,8 +501,15 @@ bool CCenter::OnLesson(const LESSON_SETTINGS& lesson) {
         m_error.Format("the note range %d to %d is empty", lesson.startNote, lesson.endNote);
         return false;
     }
+    // Without the note-reading picture there is nothing to teach yet; the
+    // lesson is kept and given to the picture when it is built.
+    CPianoNotes* pianoNotes = GetPianoNotes();
+    if (pianoNotes != nullptr && !pianoNotes->SetLesson(scale, lesson.startNote, lesson.endNote)) {
+        m_error = pianoNotes->GetError();
+        return false;
+    }
     m_lesson = std::make_unique<LESSON_SETTINGS>(lesson);
-    // trainer: the lesson goes to the piano-notes picture here
+    m_lessonScale = scale;
     return true;
 }
 

@@ -136,6 +136,7 @@ private:
     std::unique_ptr<CLogFile> m_logFile;
     std::unique_ptr<CNoteManager> m_noteManager;
     std::unique_ptr<CMix> m_mix;
+    int m_lessonScale = 0;
     std::unique_ptr<CMidiKeyboard> m_midiKeyboard;
     std::unique_ptr<IMidiIn> m_midiIn;
     std::unique_ptr<CMidiPort> m_midiPort;
