@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QOpenGLWidget>
 #include <QTest>
+#include <QTextBrowser>
+#include <QUrl>
 
 #include <functional>
 
@@ -22,6 +25,8 @@
 
 #include <RtMidi.h>
 #include "trainer/PianoNotes.h"
+#include "app/AppSettings.h"
+#include "ui/LessonSettings.h"
 
 namespace {
 
@@ -37,11 +42,12 @@ bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
     return true;
 }
 
-// A character whose note is the expected one in some octave.
-char KeyFor(int midiNote) {
+// A character whose note, moved into the lesson starting at low, is the
+// expected one in some octave.
+char KeyFor(int midiNote, int low = 60) {
     for (char c = ' '; c < 127; ++c) {
         const int note = CMidiKeyboard::MapKey(c, THING_KEYBOARD);
-        if (note != 0 && note % 12 == midiNote % 12 && !(c >= 'a' && c <= 'z')) {
+        if (note != 0 && (note + low - 60 + 120) % 12 == midiNote % 12 && !(c >= 'a' && c <= 'z')) {
             return c;
         }
     }
@@ -108,6 +114,50 @@ TEST(TrainerFlow, AComputerKeyAndAMidiNoteAreJudgedAndTheNextNoteFollows) {
     static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
     RunUntil([&] { return center.GetMainWindow() == nullptr || !center.GetMainWindow()->Exists(); },
              3000);
+}
+
+TEST(TrainerFlow, ALessonChosenInTheTextDialogRunsAndItsNoteIsPlayedOnTheKeyboard) {
+    CQtBackend backend;
+    backend.SetMessageBoxTimeout(100);
+    CCenter center(kNotaraDemoKind, "", backend.GetPlatform());
+    ASSERT_TRUE(center.Init()) << center.GetError();
+    // The shipped course of the build tree, read when the start message runs.
+    center.GetSettings()->tutorialsFolder = NOTARA_BINARY_DIR "/Tutorials/";
+    ASSERT_TRUE(RunUntil([&] { return center.GetPianoNotes() != nullptr; }));
+    QComboBox* list = nullptr;
+    QTextBrowser* document = nullptr;
+    QOpenGLWidget* view = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        list = list != nullptr ? list : top->findChild<QComboBox*>();
+        document = document != nullptr ? document : top->findChild<QTextBrowser*>();
+        view = view != nullptr ? view : top->findChild<QOpenGLWidget*>();
+    }
+    ASSERT_TRUE(list != nullptr && document != nullptr && view != nullptr);
+    ASSERT_GE(list->count(), 12) << "the Text dialog does not list the course";
+    // The second lesson of the course, then its first Start button.
+    emit list->activated(1);
+    ASSERT_TRUE(RunUntil([&] { return document->toHtml().contains("button:0"); }, 3000))
+        << "the chosen document shows no button";
+    emit document->anchorClicked(QUrl("button:0"));
+    ASSERT_TRUE(RunUntil([&] { return center.GetLesson() != nullptr; }, 3000))
+        << "the button started no lesson: " << center.GetError();
+    Teacher& teacher = *center.GetPianoNotes()->GetTeacher();
+    EXPECT_EQ(teacher.GetLow(), center.GetLesson()->startNote);
+    EXPECT_EQ(teacher.GetHigh(), center.GetLesson()->endNote);
+    const int shown = teacher.GetLastIndex();
+    const char key = KeyFor(teacher.GetExpected()->midiNote, teacher.GetLow());
+    ASSERT_NE(key, 0);
+    QTest::keyPress(view, key);
+    ASSERT_TRUE(RunUntil([&] { return teacher.IsRightHeld(); }, 3000));
+    QTest::keyRelease(view, key);
+    ASSERT_TRUE(RunUntil([&] { return teacher.GetLastIndex() != shown; }, 3000)) << "no next note";
+    RunUntil([] { return false; }, 200);  // let the frame show it
+    std::string error;
+    EXPECT_TRUE(center.GetMainWindow()->GetWindow()->SaveScreenshot(
+        NOTARA_BINARY_DIR "/tests/lesson-next-note.png", error))
+        << error;
+    static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
+    RunUntil([&] { return !center.GetMainWindow()->Exists(); }, 3000);
 }
 
 TEST(TrainerFlow, NotesFromAnotherProgramsJackPortReachTheExercise) {
