@@ -153,7 +153,7 @@ bool CCenter::Startup() {
         m_spacePainter.reset();
     }
     if (m_spacePainter) {
-        m_spacePainter->SetKeyHandler([this](const KEY_EVENT& key) { return OnKeyAsNote(key); });
+        m_spacePainter->SetKeyHandler([this](const KEY_EVENT& key) { return OnViewKey(key); });
     }
     OpenMidiInput();
     LoadContent();
@@ -174,6 +174,39 @@ CCharString CCenter::GetDefaultMixPath() const {
     CCharString path;
     path.Format("%sDefault.mix", m_settings ? m_settings->soundFolder.GetText() : "");
     return path;
+}
+
+bool CCenter::OnViewKey(const KEY_EVENT& key) {
+    return OnKeyAsNote(key) || (key.down && !key.repeat && OnCommandKey(key.key, key.flags));
+}
+
+bool CCenter::OnCommandKey(int key, int flags) {
+    const bool control = (flags & kFlagControl) != 0;
+    const bool alt = (flags & kFlagAlt) != 0;
+    if (key == kKeyEnter && alt && m_spacePainter) {
+        if (!m_spacePainter->ToggleFullScreen()) {
+            m_error = m_spacePainter->GetError();
+        }
+        return true;
+    }
+    if (key == kKeyEscape && m_spacePainter && m_spacePainter->IsFullScreen()) {
+        m_spacePainter->ToggleFullScreen();
+        return true;
+    }
+    if (key == kKeyF1) {
+        OnCommand(kCommandShowText);
+        return true;
+    }
+    if (control && key == 'A' && m_spacePainter) {
+        m_spacePainter->SetDirty();
+        return true;
+    }
+    if (control && key == 'N' && m_spacePainter) {
+        m_spacePainter->CreatePicture(0);
+        return true;
+    }
+    // Ctrl with C, T, W, + and - goes on to the scene's own keys.
+    return false;
 }
 
 bool CCenter::OnKeyAsNote(const KEY_EVENT& key) {

@@ -60,8 +60,12 @@ public:
     bool OnLesson(const LESSON_SETTINGS& lesson);
     // The lesson that runs, or null before the first one.
     const LESSON_SETTINGS* GetLesson() const { return m_lesson.get(); }
-    // A key of the 3D view played as a note; true when it is a note key.
+    // A key of the 3D view: played as a note, or one of the window's
+    // command keys (Alt+Enter full screen, Esc, F1 lessons, Ctrl+A, Ctrl+N).
+    bool OnViewKey(const KEY_EVENT& key);
+    // A key played as a note; true when it is a note key.
     bool OnKeyAsNote(const KEY_EVENT& key);
+    bool OnCommandKey(int key, int flags);
     // The open MIDI input went away: reported once.
     void OnMidiDeviceLost(std::unique_ptr<IPayload> reason);
     CMidiPort* GetMidiPort() const { return m_midiPort.get(); }

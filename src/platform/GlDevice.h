@@ -8,6 +8,10 @@
 // Keys the scene reacts to, as codes independent of the backend: letters
 // and digits are their upper-case characters, the rest are listed here.
 enum SceneKey : int {
+    kKeyEnter = 13,
+    kKeyEscape = 27,
+    kKeyF1 = 112,
+    kKeyF2 = 113,
     kKeyPlus = 0xBB,
     kKeyMinus = 0xBD,
 };

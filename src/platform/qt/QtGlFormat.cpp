@@ -25,6 +25,15 @@ int SceneKeyOf(const QKeyEvent& event) {
             return kKeyPlus;
         case Qt::Key_Minus:
             return kKeyMinus;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return kKeyEnter;
+        case Qt::Key_Escape:
+            return kKeyEscape;
+        case Qt::Key_F1:
+            return kKeyF1;
+        case Qt::Key_F2:
+            return kKeyF2;
         default:
             return 0;
     }

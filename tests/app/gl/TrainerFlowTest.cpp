@@ -22,10 +22,11 @@
 #include "platform/qt/QtBackend.h"
 #include "platform/rtmidi/JackServer.h"
 #include "platform/rtmidi/RtMidiIn.h"
+#include "scene/SpacePainter.h"
 
 #include <RtMidi.h>
-#include "trainer/PianoNotes.h"
 #include "app/AppSettings.h"
+#include "trainer/PianoNotes.h"
 #include "ui/LessonSettings.h"
 
 namespace {
@@ -156,6 +157,22 @@ TEST(TrainerFlow, ALessonChosenInTheTextDialogRunsAndItsNoteIsPlayedOnTheKeyboar
     EXPECT_TRUE(center.GetMainWindow()->GetWindow()->SaveScreenshot(
         NOTARA_BINARY_DIR "/tests/lesson-next-note.png", error))
         << error;
+
+    // The window's keys: F1 brings the lessons back, Ctrl+T the statistics,
+    // Alt+Enter and Esc full screen; plain letters stay notes.
+    QWidget* dialog = list->window();
+    dialog->hide();
+    QTest::keyClick(view, Qt::Key_F1);
+    EXPECT_TRUE(RunUntil([&] { return dialog->isVisible(); }, 3000))
+        << "F1 did not show the lessons";
+    CSpacePainter& scene = *center.GetSpacePainter();
+    QTest::keyClick(view, Qt::Key_T, Qt::ControlModifier);
+    EXPECT_TRUE(scene.IsInfoShown());
+    QTest::keyClick(view, Qt::Key_Return, Qt::AltModifier);
+    EXPECT_TRUE(RunUntil([&] { return scene.IsFullScreen(); }, 3000));
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_TRUE(RunUntil([&] { return !scene.IsFullScreen(); }, 3000));
+    EXPECT_NE(center.GetPianoNotes(), nullptr) << "the picture is gone after full screen";
     static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
     RunUntil([&] { return !center.GetMainWindow()->Exists(); }, 3000);
 }
