@@ -117,7 +117,16 @@ void CSpacePainter::OnGlCreated() {
         SetProjection();
         if (m_buildPending) {
             m_buildPending = false;
-            BuildPicture(m_kind);
+            if (!BuildPicture(m_kind)) {
+                // The view still shows something: the empty scene with its
+                // statistics, which tell what the device does.
+                ReportError(kSource, __LINE__, "Can't create new picture in Space Painter: %s",
+                            m_error.GetText());
+                if (BuildPicture(18)) {
+                    m_kind = 18;
+                    m_showInfo = true;
+                }
+            }
         }
         return;
     }

@@ -340,6 +340,24 @@ TEST_F(CScenePixels, DrawsAPaintedTextureWithItsTransparency) {
     EXPECT_LT(corner.r + corner.g + corner.b, 15);
 }
 
+TEST(ScenePixelsBeforeAContext, ShowsTheEmptySceneWhenThePictureAskedForEarlyCannotBeBuilt) {
+    App();
+    CQtOffscreenGl device(kWidth, kHeight);
+    CSpacePainter scene;
+    ASSERT_TRUE(scene.Init(&device));  // no context yet: the device objects wait
+    scene.SetPictureFactory(3, [](CSpacePainter& s, CVertexBuffer&) -> CPrimitive* {
+        s.SetErrorText("the picture's parts are missing");
+        return nullptr;
+    });
+    ASSERT_TRUE(scene.CreatePicture(3)) << "a known kind is accepted before the context";
+    std::string error;
+    ASSERT_TRUE(device.Create(error)) << error;
+    EXPECT_EQ(scene.GetCurrentKind(), 18);
+    EXPECT_TRUE(scene.IsInfoShown());
+    EXPECT_TRUE(scene.Render(true)) << scene.GetError();
+    EXPECT_NE(std::string(scene.GetInfo()).find("Prim: "), std::string::npos);
+}
+
 TEST_F(CScenePixels, RefusesPictureKindsThatDoNotExist) {
     EXPECT_FALSE(m_scene->CreatePicture(13));
     EXPECT_EQ(m_scene->GetPicture(), nullptr);
