@@ -2,7 +2,6 @@
 
 #include <cstdarg>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include <glm/gtc/type_ptr.hpp>
@@ -133,17 +132,71 @@ glm::vec4 ColorOf(uint32_t argb) {
                      (argb & 0xFF) / 255.0f, ((argb >> 24) & 0xFF) / 255.0f);
 }
 
+// The uniforms of both programs; arrays are found by their first element.
+enum Uniform : int {
+    uLightCount,
+    uWorld,
+    uViewProjection,
+    uNormalMatrix,
+    uEye,
+    uLighting,
+    uAmbient,
+    uMaterialSpecular,
+    uMaterialPower,
+    uPointSprite,
+    uViewportHeight,
+    uTextured,
+    uTexture,
+    uLightOn,
+    uLightType,
+    uLightDiffuse,
+    uLightSpecular,
+    uLightAmbient,
+    uLightPosition,
+    uLightDirection,
+    uLightFalloff,
+    uViewport,
+    uAtlas,
+    uColor,
+    kUniformCount
+};
+
+const char* const kUniformNames[kUniformCount] = {
+    "uLightCount",
+    "uWorld",
+    "uViewProjection",
+    "uNormalMatrix",
+    "uEye",
+    "uLighting",
+    "uAmbient",
+    "uMaterialSpecular",
+    "uMaterialPower",
+    "uPointSprite",
+    "uViewportHeight",
+    "uTextured",
+    "uTexture",
+    "uLightOn[0]",
+    "uLightType[0]",
+    "uLightDiffuse[0]",
+    "uLightSpecular[0]",
+    "uLightAmbient[0]",
+    "uLightPosition[0]",
+    "uLightDirection[0]",
+    "uLightFalloff[0]",
+    "uViewport",
+    "uAtlas",
+    "uColor",
+};
+
 }  // namespace
 
-// A linked program with its uniform locations, looked up once.
+// A linked program with its uniform locations, looked up once at link time
+// so that drawing never searches for them.
 struct CDirect3D::PROGRAM {
     GLuint id = 0;
-    std::unordered_map<std::string, GLint> locations;
+    GLint locations[kUniformCount] = {};
 
-    GLint operator[](const std::string& name) const {
-        const auto found = locations.find(name);
-        return found != locations.end() ? found->second : -1;
-    }
+    GLint operator[](Uniform uniform) const { return locations[uniform]; }
 };
 
 CDirect3D::CDirect3D(IGlDevice* device, bool fullScreen)
@@ -250,21 +303,9 @@ bool CDirect3D::CreatePrograms() {
         m_gl.GetProgramiv(program->id, GL_ACTIVE_UNIFORMS, &count);
         *source.program = std::move(program);
     }
-    const char* names[] = {"uLightCount",    "uWorld",       "uViewProjection", "uNormalMatrix",
-                           "uEye",           "uLighting",    "uAmbient",        "uMaterialSpecular",
-                           "uMaterialPower", "uPointSprite", "uViewportHeight", "uTextured",
-                           "uTexture"};
-    for (const char* name : names) {
-        m_scene->locations[name] = m_gl.GetUniformLocation(m_scene->id, name);
-    }
-    const char* arrays[] = {"uLightOn",      "uLightType",     "uLightDiffuse",   "uLightSpecular",
-                            "uLightAmbient", "uLightPosition", "uLightDirection", "uLightFalloff"};
-    for (const char* name : arrays) {
-        const std::string element = std::string(name) + "[0]";
-        m_scene->locations[name] = m_gl.GetUniformLocation(m_scene->id, element.c_str());
-    }
-    for (const char* name : {"uViewport", "uAtlas", "uColor"}) {
-        m_text->locations[name] = m_gl.GetUniformLocation(m_text->id, name);
+    for (int i = 0; i < kUniformCount; ++i) {
+        m_scene->locations[i] = m_gl.GetUniformLocation(m_scene->id, kUniformNames[i]);
+        m_text->locations[i] = m_gl.GetUniformLocation(m_text->id, kUniformNames[i]);
     }
     m_transformsDirty = true;
     m_lightsDirty = true;
@@ -581,17 +622,17 @@ void CDirect3D::ApplyLights() {
         direction[i] = light.direction;
         falloff[i] = glm::vec4(light.attenuation, light.range);
     }
-    m_gl.Uniform1i(p["uLighting"], m_lighting ? 1 : 0);
-    m_gl.Uniform4fv(p["uAmbient"], 1, glm::value_ptr(m_ambient));
-    m_gl.Uniform1i(p["uLightCount"], count);  // the loop stops after the last light on
-    m_gl.Uniform1iv(p["uLightOn"], kMaxLights, on);
-    m_gl.Uniform1iv(p["uLightType"], kMaxLights, types);
-    m_gl.Uniform4fv(p["uLightDiffuse"], kMaxLights, glm::value_ptr(diffuse[0]));
-    m_gl.Uniform4fv(p["uLightSpecular"], kMaxLights, glm::value_ptr(specular[0]));
-    m_gl.Uniform4fv(p["uLightAmbient"], kMaxLights, glm::value_ptr(ambient[0]));
-    m_gl.Uniform3fv(p["uLightPosition"], kMaxLights, glm::value_ptr(position[0]));
-    m_gl.Uniform3fv(p["uLightDirection"], kMaxLights, glm::value_ptr(direction[0]));
-    m_gl.Uniform4fv(p["uLightFalloff"], kMaxLights, glm::value_ptr(falloff[0]));
+    m_gl.Uniform1i(p[uLighting], m_lighting ? 1 : 0);
+    m_gl.Uniform4fv(p[uAmbient], 1, glm::value_ptr(m_ambient));
+    m_gl.Uniform1i(p[uLightCount], count);  // the loop stops after the last light on
+    m_gl.Uniform1iv(p[uLightOn], kMaxLights, on);
+    m_gl.Uniform1iv(p[uLightType], kMaxLights, types);
+    m_gl.Uniform4fv(p[uLightDiffuse], kMaxLights, glm::value_ptr(diffuse[0]));
+    m_gl.Uniform4fv(p[uLightSpecular], kMaxLights, glm::value_ptr(specular[0]));
+    m_gl.Uniform4fv(p[uLightAmbient], kMaxLights, glm::value_ptr(ambient[0]));
+    m_gl.Uniform3fv(p[uLightPosition], kMaxLights, glm::value_ptr(position[0]));
+    m_gl.Uniform3fv(p[uLightDirection], kMaxLights, glm::value_ptr(direction[0]));
+    m_gl.Uniform4fv(p[uLightFalloff], kMaxLights, glm::value_ptr(falloff[0]));
     m_lightsDirty = false;
 }
 
@@ -602,19 +643,19 @@ void CDirect3D::ApplyState(Topology topology) {
         const glm::mat4 viewProjection = m_transforms[kProjection] * m_transforms[kView];
         const glm::mat3 normal = glm::transpose(glm::inverse(glm::mat3(world)));
         const glm::vec3 eye = glm::vec3(glm::inverse(m_transforms[kView])[3]);
-        m_gl.UniformMatrix4fv(p["uWorld"], 1, GL_FALSE, glm::value_ptr(world));
-        m_gl.UniformMatrix4fv(p["uViewProjection"], 1, GL_FALSE, glm::value_ptr(viewProjection));
-        m_gl.UniformMatrix3fv(p["uNormalMatrix"], 1, GL_FALSE, glm::value_ptr(normal));
-        m_gl.Uniform3fv(p["uEye"], 1, glm::value_ptr(eye));
-        m_gl.Uniform1f(p["uViewportHeight"], static_cast<float>(m_device->GetHeight()));
+        m_gl.UniformMatrix4fv(p[uWorld], 1, GL_FALSE, glm::value_ptr(world));
+        m_gl.UniformMatrix4fv(p[uViewProjection], 1, GL_FALSE, glm::value_ptr(viewProjection));
+        m_gl.UniformMatrix3fv(p[uNormalMatrix], 1, GL_FALSE, glm::value_ptr(normal));
+        m_gl.Uniform3fv(p[uEye], 1, glm::value_ptr(eye));
+        m_gl.Uniform1f(p[uViewportHeight], static_cast<float>(m_device->GetHeight()));
         m_transformsDirty = false;
     }
     if (m_lightsDirty) {
         ApplyLights();
     }
     if (m_materialDirty) {
-        m_gl.Uniform4fv(p["uMaterialSpecular"], 1, glm::value_ptr(m_material.specular));
-        m_gl.Uniform1f(p["uMaterialPower"], m_material.power);
+        m_gl.Uniform4fv(p[uMaterialSpecular], 1, glm::value_ptr(m_material.specular));
+        m_gl.Uniform1f(p[uMaterialPower], m_material.power);
         m_materialDirty = false;
     }
     const bool points = topology == kPoints && m_pointSprite;
@@ -622,15 +663,15 @@ void CDirect3D::ApplyState(Topology topology) {
         return;
     }
     m_appliedPoints = points;
-    m_gl.Uniform1i(p["uPointSprite"], points ? 1 : 0);
-    m_gl.Uniform1i(p["uTextured"], m_texture != 0 ? 1 : 0);
+    m_gl.Uniform1i(p[uPointSprite], points ? 1 : 0);
+    m_gl.Uniform1i(p[uTextured], m_texture != 0 ? 1 : 0);
     if (m_texture != 0) {
         m_gl.ActiveTexture(GL_TEXTURE0);
         m_gl.BindTexture(GL_TEXTURE_2D, m_texture);
         const GLint wrap = m_textureWrap ? GL_REPEAT : GL_CLAMP_TO_EDGE;
         m_gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
         m_gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-        m_gl.Uniform1i(p["uTexture"], 0);
+        m_gl.Uniform1i(p[uTexture], 0);
     }
     if (m_cull == kCullNone) {
         m_gl.Disable(GL_CULL_FACE);
@@ -721,8 +762,8 @@ bool CDirect3D::BeginText() {
     m_gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     m_gl.ActiveTexture(GL_TEXTURE0);
     m_gl.BindTexture(GL_TEXTURE_2D, m_fontTexture);
-    m_gl.Uniform1i((*m_text)["uAtlas"], 0);
-    m_gl.Uniform2f((*m_text)["uViewport"], static_cast<float>(m_device->GetWidth()),
+    m_gl.Uniform1i((*m_text)[uAtlas], 0);
+    m_gl.Uniform2f((*m_text)[uViewport], static_cast<float>(m_device->GetWidth()),
                    static_cast<float>(m_device->GetHeight()));
     return true;
 }
@@ -763,7 +804,7 @@ bool CDirect3D::DrawText(int x, int y, const char* text) {
         return true;
     }
     const glm::vec4 color = ColorOf(m_textColor);
-    m_gl.Uniform4fv((*m_text)["uColor"], 1, glm::value_ptr(color));
+    m_gl.Uniform4fv((*m_text)[uColor], 1, glm::value_ptr(color));
     m_gl.BindVertexArray(m_textArray);
     m_gl.BindBuffer(GL_ARRAY_BUFFER, m_textBuffer);
     m_gl.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)),

@@ -13,33 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "foundation/DiskFile.h"
 #include "foundation/ErrorText.h"
 #include "platform/Clock.h"
 
 namespace {
-
-// A fresh folder below /tmp, removed with everything in it.
-class CTempFolder {
-public:
-    CTempFolder() {
-        char name[] = "/tmp/notara-diskfile-XXXXXX";
-        if (mkdtemp(name) != nullptr) {
-            m_path = name;
-        }
-    }
-    ~CTempFolder() {
-        std::error_code ignored;
-        if (!m_path.empty()) {
-            std::filesystem::remove_all(m_path, ignored);
-        }
-    }
-    std::string Path(const std::string& name) const { return m_path + "/" + name; }
-    const std::string& Get() const { return m_path; }
-
-private:
-    std::string m_path;
-};
 
 void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -65,7 +44,7 @@ std::vector<std::string> ReadAllLines(CDiskFile& file) {
 }
 
 std::vector<std::string> LinesOf(const std::string& content) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("lines.txt");
     WriteFile(path, content);
     CDiskFile file;
@@ -168,7 +147,7 @@ TEST(DiskFile, NextLineDeliversTextAfterTheLastSeparator) {
 }
 
 TEST(DiskFile, NextLineOnAnEmptyFileEndsAtOnceAndStaysEnded) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("empty.txt");
     WriteFile(path, "");
     CDiskFile file;
@@ -202,7 +181,7 @@ TEST(DiskFile, NextLineReadsAHundredThousandShortLinesAcrossBufferRefills) {
 }
 
 TEST(DiskFile, NextLineFailsWithATextOnALineBeyondTheLimit) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("huge.txt");
     {
         std::ofstream out(path, std::ios::binary);
@@ -222,7 +201,7 @@ TEST(DiskFile, NextLineFailsWithATextOnALineBeyondTheLimit) {
 }
 
 TEST(DiskFile, NextLineOnAFileOpenedOnlyForWritingFails) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     CDiskFile file;
     ASSERT_TRUE(file.Open(folder.Path("w.txt").c_str(), false, true, false));
     const char* line = nullptr;
@@ -231,7 +210,7 @@ TEST(DiskFile, NextLineOnAFileOpenedOnlyForWritingFails) {
 }
 
 TEST(DiskFile, OpenWithNeitherReadNorWriteFails) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     CDiskFile file;
     EXPECT_FALSE(file.Open(folder.Path("none.txt").c_str(), false, false, true));
     EXPECT_STREQ(file.GetError(), "No read, no write flags");
@@ -240,7 +219,7 @@ TEST(DiskFile, OpenWithNeitherReadNorWriteFails) {
 }
 
 TEST(DiskFile, OpeningAnOpenFileSucceedsAndKeepsTheFirstFile) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string first = folder.Path("first.txt");
     WriteFile(first, "one\r\ntwo\r\n");
     CDiskFile file;
@@ -256,7 +235,7 @@ TEST(DiskFile, OpeningAnOpenFileSucceedsAndKeepsTheFirstFile) {
 }
 
 TEST(DiskFile, OpenForReadingOfAMissingFileNamesPathAndReason) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("missing.txt");
     CDiskFile file;
     EXPECT_FALSE(file.Open(path.c_str(), true, false, false));
@@ -264,7 +243,7 @@ TEST(DiskFile, OpenForReadingOfAMissingFileNamesPathAndReason) {
 }
 
 TEST(DiskFile, OpenForWritingAppendsToAnExistingFile) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("log.txt");
     WriteFile(path, "old\r\n");
     CDiskFile file;
@@ -276,7 +255,7 @@ TEST(DiskFile, OpenForWritingAppendsToAnExistingFile) {
 }
 
 TEST(DiskFile, OpenWithCreateMakesTheFolderAndEmptiesTheFile) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("a/b/c.txt");
     CDiskFile file;
     ASSERT_TRUE(file.Open(path.c_str(), true, true, true)) << file.GetError();
@@ -290,7 +269,7 @@ TEST(DiskFile, OpenWithCreateMakesTheFolderAndEmptiesTheFile) {
 }
 
 TEST(DiskFile, OpenWithCreateOfARelativePathMakesTheFolderBelowTheCurrentFolder) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     char previous[PATH_MAX];
     ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
     ASSERT_EQ(chdir(folder.Get().c_str()), 0);
@@ -303,7 +282,7 @@ TEST(DiskFile, OpenWithCreateOfARelativePathMakesTheFolderBelowTheCurrentFolder)
 }
 
 TEST(DiskFile, OpenForReadingWithCreateNeverEmptiesTheFile) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("keep.txt");
     WriteFile(path, "keep\r\n");
     CDiskFile file;
@@ -314,7 +293,7 @@ TEST(DiskFile, OpenForReadingWithCreateNeverEmptiesTheFile) {
 }
 
 TEST(DiskFile, OpenForWritingGivesBackTheOwnersWritePermission) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("readonly.txt");
     WriteFile(path, "a\r\n");
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
@@ -329,7 +308,7 @@ TEST(DiskFile, OpenForWritingGivesBackTheOwnersWritePermission) {
 }
 
 TEST(DiskFile, ReadOfAMissingFileFailsWithTheSystemReason) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     CDiskFile file;
     std::vector<char> data{'x'};
     EXPECT_FALSE(file.Read(folder.Path("missing.bin").c_str(), data));
@@ -338,7 +317,7 @@ TEST(DiskFile, ReadOfAMissingFileFailsWithTheSystemReason) {
 }
 
 TEST(DiskFile, ReadDeliversTheExactBytesOfTheFile) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("binary.bin");
     const std::string content("a\0b\r\nc", 6);
     WriteFile(path, content);
@@ -361,7 +340,7 @@ TEST(DiskFile, ReadOfAFileThatReportsNoSizeStillReadsItAll) {
 }
 
 TEST(DiskFile, ReadOfAFolderFailsWithATextInsteadOfReturningNothing) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     CDiskFile file;
     std::vector<char> data;
     EXPECT_FALSE(file.Read(folder.Get().c_str(), data));
@@ -369,7 +348,7 @@ TEST(DiskFile, ReadOfAFolderFailsWithATextInsteadOfReturningNothing) {
 }
 
 TEST(DiskFile, AFileDeletedAfterOpenStillDeliversItsLines) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("deleted.txt");
     WriteFile(path, "one\r\ntwo\r\n");
     CDiskFile file;
@@ -379,7 +358,7 @@ TEST(DiskFile, AFileDeletedAfterOpenStillDeliversItsLines) {
 }
 
 TEST(DiskFile, AFileEmptiedAfterOpenEndsReadingCleanly) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("emptied.txt");
     WriteFile(path, "one\r\ntwo\r\n");
     CDiskFile file;
@@ -390,7 +369,7 @@ TEST(DiskFile, AFileEmptiedAfterOpenEndsReadingCleanly) {
 }
 
 TEST(DiskFile, AFileCutShortWhileBeingReadEndsWithWhatIsLeft) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("shrinking.txt");
     std::string content;
     for (int i = 0; i < 50000; ++i) {
@@ -408,7 +387,7 @@ TEST(DiskFile, AFileCutShortWhileBeingReadEndsWithWhatIsLeft) {
 }
 
 TEST(DiskFile, AFileThatGrowsAfterOpenIsReadToItsRealEnd) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("growing.txt");
     WriteFile(path, "one\r\n");
     CDiskFile file;
@@ -424,7 +403,7 @@ TEST(DiskFile, AFileThatGrowsAfterOpenIsReadToItsRealEnd) {
 }
 
 TEST(DiskFile, ReadLinesAppendsEveryLineAndLeavesTheOpenFileAlone) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string open = folder.Path("open.txt");
     const std::string other = folder.Path("other.txt");
     WriteFile(open, "mine\r\n");
@@ -444,7 +423,7 @@ TEST(DiskFile, ReadLinesAppendsEveryLineAndLeavesTheOpenFileAlone) {
 }
 
 TEST(DiskFile, SeekToStartReadsTheLinesAgainAndTruncateEmptiesTheFile) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("seek.txt");
     WriteFile(path, "one\r\ntwo\r\n");
     CDiskFile file;
@@ -475,7 +454,7 @@ TEST(DiskFile, OperationsOnAClosedFileFailWithATextAndCloseStaysHarmless) {
 }
 
 TEST(DiskFile, WriteLineStampsEachLineWithTheLocalTime) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("stamped.txt");
     {
         CSteppedClock clock(MakeTime(2024, 3, 7, 9, 5, 2, 998));
@@ -492,7 +471,7 @@ TEST(DiskFile, WriteLineStampsEachLineWithTheLocalTime) {
 }
 
 TEST(DiskFile, WriteLineWithTheSystemClockMatchesTheTimeStampPattern) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("stamped.txt");
     CDiskFile file;
     ASSERT_TRUE(file.Open(path.c_str(), false, true, true));
@@ -505,7 +484,7 @@ TEST(DiskFile, WriteLineWithTheSystemClockMatchesTheTimeStampPattern) {
 }
 
 TEST(DiskFile, SaveFileReplacesTheTargetWholeAndLeavesNoTemporaryFile) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("settings.txt");
     const std::string witness = folder.Path("witness");
     WriteFile(path, "old content\r\n");
@@ -527,7 +506,7 @@ TEST(DiskFile, SaveFileReplacesTheTargetWholeAndLeavesNoTemporaryFile) {
 }
 
 TEST(DiskFile, SaveFileMakesTheFolderOfANewFile) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("new/folder/file.bin");
     CCharString error;
     ASSERT_TRUE(CDiskFile::SaveFile(path.c_str(), "abc", 3, error)) << error.GetText();
@@ -535,7 +514,7 @@ TEST(DiskFile, SaveFileMakesTheFolderOfANewFile) {
 }
 
 TEST(DiskFile, SaveFileThatCannotReplaceTheTargetRemovesItsTemporaryFile) {
-    CTempFolder folder;
+    CTempFolder folder("diskfile");
     const std::string path = folder.Path("target");
     ASSERT_TRUE(std::filesystem::create_directories(path + "/inside"));
     CCharString error;

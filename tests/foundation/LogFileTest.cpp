@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "TempFolder.h"
 #include "foundation/LogFile.h"
 #include "foundation/Paths.h"
 #include "foundation/TimeText.h"
@@ -21,27 +22,6 @@
 #include "platform/null/NullDebugOutput.h"
 
 namespace {
-
-// A fresh folder below /tmp, removed with everything in it.
-class CTempFolder {
-public:
-    CTempFolder() {
-        char name[] = "/tmp/notara-log-XXXXXX";
-        if (mkdtemp(name) != nullptr) {
-            m_path = name;
-        }
-    }
-    ~CTempFolder() {
-        std::error_code ignored;
-        if (!m_path.empty()) {
-            std::filesystem::remove_all(m_path, ignored);
-        }
-    }
-    std::string Path(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
 
 std::string ReadFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -144,7 +124,7 @@ TEST(LogFile, ASuffixNamesTheLogAndAFolderIsMadeBelowTheProgramFolder) {
 }
 
 TEST(LogFile, AFolderThatCannotBeMadeFailsTheOpen) {
-    CTempFolder temp;
+    CTempFolder temp("log");
     std::ofstream(temp.Path("file")) << "x";
     const std::string folder = temp.Path("file/logs");
     CLogFile log;
@@ -154,7 +134,7 @@ TEST(LogFile, AFolderThatCannotBeMadeFailsTheOpen) {
 }
 
 TEST(LogFile, OpeningAnExistingLogAppendsToIt) {
-    CTempFolder temp;
+    CTempFolder temp("log");
     const std::string path = temp.Path("logs/run.log");
     std::filesystem::create_directories(temp.Path("logs"));
     std::ofstream(path, std::ios::binary) << "earlier\r\n";
@@ -169,7 +149,7 @@ TEST(LogFile, OpeningAnExistingLogAppendsToIt) {
 }
 
 TEST(LogFile, OpenPathMakesTheFolderOfTheLog) {
-    CTempFolder temp;
+    CTempFolder temp("log");
     const std::string path = temp.Path("new/folder/run.log");
     CNullDebugOutput debug;
     CLogFile log;
@@ -179,7 +159,7 @@ TEST(LogFile, OpenPathMakesTheFolderOfTheLog) {
 }
 
 TEST(LogFile, ThreadsWritingAtOnceGiveWholeSeparateLines) {
-    CTempFolder temp;
+    CTempFolder temp("log");
     const std::string path = temp.Path("threads.log");
     constexpr int kThreads = 6;
     constexpr int kLines = 2000;

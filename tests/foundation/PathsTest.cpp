@@ -7,30 +7,10 @@
 #include <fstream>
 #include <string>
 
+#include "TempFolder.h"
 #include "foundation/Paths.h"
 
 namespace {
-
-// A fresh folder below /tmp, removed with everything in it.
-class CTempFolder {
-public:
-    CTempFolder() {
-        char name[] = "/tmp/notara-paths-XXXXXX";
-        if (mkdtemp(name) != nullptr) {
-            m_path = name;
-        }
-    }
-    ~CTempFolder() {
-        std::error_code ignored;
-        if (!m_path.empty()) {
-            std::filesystem::remove_all(m_path, ignored);
-        }
-    }
-    std::string Path(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
 
 struct SPLIT_CASE {
     const char* path;
@@ -107,14 +87,14 @@ TEST(Paths, MakeDirectoryMakesARelativePathBelowTheProgramFolderAndAgain) {
 }
 
 TEST(Paths, MakeDirectoryMakesEveryMissingFolderOfAnAbsolutePath) {
-    CTempFolder temp;
+    CTempFolder temp("paths");
     EXPECT_TRUE(MakeDirectory(temp.Path("a//b/c///").c_str()));
     EXPECT_TRUE(std::filesystem::is_directory(temp.Path("a/b/c")));
     EXPECT_TRUE(MakeDirectory("/"));
 }
 
 TEST(Paths, MakeDirectoryFailsWhereAFileStandsInTheWay) {
-    CTempFolder temp;
+    CTempFolder temp("paths");
     std::ofstream(temp.Path("file")) << "x";
     EXPECT_FALSE(MakeDirectory(temp.Path("file").c_str()));
     EXPECT_FALSE(MakeDirectory(temp.Path("file/sub").c_str()));
@@ -122,7 +102,7 @@ TEST(Paths, MakeDirectoryFailsWhereAFileStandsInTheWay) {
 }
 
 TEST(Paths, MakeFileDirectoryMakesTheFolderAFileLiesIn) {
-    CTempFolder temp;
+    CTempFolder temp("paths");
     EXPECT_TRUE(MakeFileDirectory(temp.Path("x/y/song.mid").c_str()));
     EXPECT_TRUE(std::filesystem::is_directory(temp.Path("x/y")));
     EXPECT_FALSE(std::filesystem::exists(temp.Path("x/y/song.mid")));

@@ -14,31 +14,11 @@
 #include <string>
 #include <thread>
 
+#include "TempFolder.h"
 #include "songs/Mix.h"
 #include "theory/Note.h"
 
 namespace {
-
-// A fresh folder below /tmp, removed with everything in it.
-class CTempFolder {
-public:
-    CTempFolder() {
-        char name[] = "/tmp/notara-mix-XXXXXX";
-        if (mkdtemp(name) != nullptr) {
-            m_path = name;
-        }
-    }
-    ~CTempFolder() {
-        std::error_code ignored;
-        if (!m_path.empty()) {
-            std::filesystem::remove_all(m_path, ignored);
-        }
-    }
-    std::string Path(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
 
 void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -148,7 +128,7 @@ TEST(MixTest, SoundFileNamesThatWouldBreakTheFileAreRefused) {
 }
 
 TEST(MixTest, WritesEachEntryAsAFixedBlockOfLines) {
-    CTempFolder folder;
+    CTempFolder folder("mix");
     CMix mix;
     ASSERT_TRUE(mix.Set(Thing("Lead guitar"), 1.0f, -0.2f));
     ASSERT_TRUE(mix.Set(Thing("Drum set"), 0.6f, 0.0f));
@@ -164,7 +144,7 @@ TEST(MixTest, WritesEachEntryAsAFixedBlockOfLines) {
 }
 
 TEST(MixTest, ASavedMixReadsBackTheSame) {
-    CTempFolder folder;
+    CTempFolder folder("mix");
     CMix mix;
     ASSERT_TRUE(mix.SetDefaults());
     ASSERT_TRUE(mix.Set(Thing("Band"), 0.25f, 1.0f));
@@ -185,7 +165,7 @@ TEST(MixTest, SavingIgnoresTheProcessLocale) {
         std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr) {
         GTEST_SKIP() << "no locale with a decimal comma is installed";
     }
-    CTempFolder folder;
+    CTempFolder folder("mix");
     CMix mix;
     mix.Set(Thing("Lead guitar"), 0.5f, -0.25f);
     const std::string path = folder.Path("Locale.mix");
@@ -271,7 +251,7 @@ TEST(MixTest, ReadsLfLineEndsBlanksAroundNumbersAndUnknownKeys) {
 }
 
 TEST(MixTest, AnEmptyFileGivesTheDefaultMix) {
-    CTempFolder folder;
+    CTempFolder folder("mix");
     const std::string path = folder.Path("Empty.mix");
     WriteFile(path, "");
     CMix mix;
@@ -280,7 +260,7 @@ TEST(MixTest, AnEmptyFileGivesTheDefaultMix) {
 }
 
 TEST(MixTest, AnOversizedFileIsRefusedWithoutReadingIt) {
-    CTempFolder folder;
+    CTempFolder folder("mix");
     const std::string path = folder.Path("Huge.mix");
     WriteFile(path, std::string(CMix::kMaxFileSize + 1, 'x'));
     CMix mix;
@@ -289,7 +269,7 @@ TEST(MixTest, AnOversizedFileIsRefusedWithoutReadingIt) {
 }
 
 TEST(MixTest, AMissingFileCannotBeOpenedAndIsNotDamaged) {
-    CTempFolder folder;
+    CTempFolder folder("mix");
     const std::string path = folder.Path("Missing.mix");
     CMix mix;
     EXPECT_FALSE(mix.LoadOrDefaults(path.c_str()));
@@ -302,7 +282,7 @@ TEST(MixTest, AMissingFileCannotBeOpenedAndIsNotDamaged) {
 }
 
 TEST(MixTest, ADamagedFileIsKeptUntilTheUserSaves) {
-    CTempFolder folder;
+    CTempFolder folder("mix");
     const std::string path = folder.Path("Default.mix");
     const std::string damaged = ReadFile(Fixture("unknown-instrument.mix"));
     WriteFile(path, damaged);
@@ -322,7 +302,7 @@ TEST(MixTest, ADamagedFileIsKeptUntilTheUserSaves) {
 }
 
 TEST(MixTest, SavingWhereNoFileCanBeMadeFails) {
-    CTempFolder folder;
+    CTempFolder folder("mix");
     const std::string blocker = folder.Path("file");
     WriteFile(blocker, "x");
     CMix mix;
@@ -344,7 +324,7 @@ TEST(MixTest, CopyReplacesTheEntries) {
 }
 
 TEST(MixTest, AKillDuringALoopOfSavesLeavesAReadableFile) {
-    CTempFolder folder;
+    CTempFolder folder("mix");
     const std::string path = folder.Path("Default.mix");
     CMix quiet;
     quiet.SetDefaults();
