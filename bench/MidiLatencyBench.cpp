@@ -1,7 +1,13 @@
-// MIDI in to judged note: notes sent from a second JACK client go through
-// RtMidi, the port's decoder and the event loop to Teacher::InputNote while
-// the note-reading picture is drawn continuously. Prints the time from the
-// RtMidi callback to the judging on the user-interface thread.
+// MIDI in to judged note and to the frame that shows it: notes sent from a
+// second JACK client go through RtMidi, the port's decoder and the posted
+// message to the application's note road (CNoteRouter), which judges them in
+// the exercise and asks for a frame. The picture is drawn as in the
+// application: on the 25 ms frame step when something changed, and at once
+// when a note was judged. Prints, from the time each note arrived in the
+// MIDI callback, the time to its verdict and to the frame that shows it.
+//
+// --tick-only draws only on the frame step, as before judged notes asked
+// for a frame; --samples N draws with N samples per pixel instead of 4.
 #include <QGuiApplication>
 #include <QTimer>
 
@@ -12,60 +18,104 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "midi/MidiPort.h"
+#include "platform/Clock.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/QtOffscreenGl.h"
 #include "platform/rtmidi/JackServer.h"
 #include "platform/rtmidi/RtMidiIn.h"
 #include "scene/SpacePainter.h"
 #include "theory/NoteManager.h"
+#include "trainer/HeldKeys.h"
+#include "trainer/NoteRouter.h"
 #include "trainer/PianoNotes.h"
+#include "trainer/Teacher.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+constexpr int kFrameStepMs = 25;
+constexpr int kNotes = 300;
+constexpr int kWidth = 1280;
+constexpr int kHeight = 800;
 
-// Receives the posted notes on the user-interface thread and judges them.
-class CJudge : public IWindowHandler {
+// Hands the posted notes to the note road, as the main window does.
+class CMainWindowStandIn : public IWindowHandler {
 public:
-    explicit CJudge(CPianoNotes& picture) : m_picture(picture) {}
-
-    void OnMessage(int, std::unique_ptr<IPayload> payload) override {
-        std::unique_ptr<CNote> note = TakePayload<CNote>(payload);
-        if (!note) {
-            return;
+    explicit CMainWindowStandIn(CNoteRouter& router) : m_router(router) {}
+    void OnMessage(int message, std::unique_ptr<IPayload> payload) override {
+        if (message == CNoteRouter::kNoteMessage) {
+            m_router.Route(std::move(payload));
         }
-        Clock::time_point arrived;
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            arrived = callbackTimes[note->midiNote];
-        }
-        m_picture.InputNote(*note);
-        latencies.push_back(
-            std::chrono::duration<double, std::milli>(Clock::now() - arrived).count());
     }
     void OnTimer(int) override {}
     void OnCommand(int) override {}
     void OnCloseRequest() override {}
 
-    std::mutex mutex;
-    std::map<int, Clock::time_point> callbackTimes;
-    std::vector<double> latencies;
-
 private:
-    CPianoNotes& m_picture;
+    CNoteRouter& m_router;
 };
+
+// Milliseconds from arrival to verdict and to the frame after the verdict.
+struct LATENCIES {
+    std::vector<double> judged;
+    std::vector<double> shown;
+    std::vector<double> pending;  // arrivals judged but not drawn yet
+
+    void OnJudged(double arrival, double judgedAt) {
+        judged.push_back((judgedAt - arrival) * 1000.0);
+        pending.push_back(arrival);
+    }
+    void OnFrame(double drawnAt) {
+        for (double arrival : pending) {
+            shown.push_back((drawnAt - arrival) * 1000.0);
+        }
+        pending.clear();
+    }
+};
+
+void PrintFigures(const char* what, std::vector<double> values) {
+    if (values.empty()) {
+        std::printf("  %-22s no values\n", what);
+        return;
+    }
+    std::sort(values.begin(), values.end());
+    std::printf("  %-22s median %7.3f ms   p99 %7.3f ms   max %7.3f ms   (%zu notes)\n", what,
+                values[values.size() / 2],
+                values[std::min(values.size() - 1, values.size() * 99 / 100)], values.back(),
+                values.size());
+}
+
+int FindPort(CRtMidiIn& input, const char* part) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        for (int i = 0; i < input.GetPortCount(); ++i) {
+            std::string name;
+            if (input.GetPortName(i, name) && name.find(part) != std::string::npos) {
+                return i;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return -1;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
+    int samples = 4;
+    bool tickOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--samples" && i + 1 < argc) {
+            samples = std::atoi(argv[++i]);
+        } else if (option == "--tick-only") {
+            tickOnly = true;
+        }
+    }
     CJackServer server;
     std::string reason;
     if (!server.Start(reason)) {
@@ -74,60 +124,49 @@ int main(int argc, char** argv) {
     }
     CNoteManager noteManager;
     noteManager.Init();
-    // "--samples N" draws with N samples per pixel instead of the product's 4.
-    const int samples = argc > 2 && std::string(argv[1]) == "--samples" ? std::atoi(argv[2]) : 4;
-    CQtOffscreenGl device(1280, 800, samples);
+    CQtOffscreenGl device(kWidth, kHeight, samples);
     if (!device.Create(reason)) {
         std::fprintf(stderr, "%s\n", reason.c_str());
         return 1;
     }
+    // The application's exercise, note road and picture.
+    Teacher teacher(&noteManager);
+    CHeldKeys heldKeys;
+    CNoteRouter router(heldKeys, teacher);
     CSpacePainter scene;
     scene.Init(&device);
     scene.SetPictureFactory(CPianoNotes::kKind, [&](CSpacePainter& s, CVertexBuffer& list) {
-        return CPianoNotes::Make(s, list, noteManager);
+        return CPianoNotes::Make(s, list, noteManager, teacher, heldKeys);
     });
     if (!scene.CreatePicture(CPianoNotes::kKind)) {
         std::fprintf(stderr, "%s\n", scene.GetError());
         return 1;
     }
-    auto* picture = dynamic_cast<CPianoNotes*>(scene.GetPicture());
+    LATENCIES latencies;
+    router.SetJudgedListener([&](const NOTE_EVENT& event, NOTE_VERDICT, double judgedAt) {
+        latencies.OnJudged(event.arrival, judgedAt);
+    });
+    if (!tickOnly) {
+        router.SetFrameRequest([&] { scene.RequestFrameIfDirty(); });
+    }
+    scene.SetFrameListener([&] { latencies.OnFrame(Platform::GetClock().GetSeconds()); });
 
     CQtEventLoop loop;
-    CJudge judge(*picture);
-    const WindowId window = loop.AddWindow(&judge);
+    CMainWindowStandIn mainWindow(router);
+    const WindowId window = loop.AddWindow(&mainWindow);
     RtMidiOut sender(RtMidi::UNIX_JACK, "notara-bench-sender");
     sender.openVirtualPort("keys");
     CRtMidiIn input(CRtMidiIn::Api::kJack, "notara-bench");
-    int port = -1;
-    for (int attempt = 0; attempt < 50 && port < 0; ++attempt) {
-        for (int i = 0; i < input.GetPortCount(); ++i) {
-            std::string name;
-            if (input.GetPortName(i, name) &&
-                name.find("notara-bench-sender") != std::string::npos) {
-                port = i;
-            }
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    const int port = FindPort(input, "notara-bench-sender");
     CMidiPort midi(input);
-    midi.SetReceivers(
-        [&](std::unique_ptr<CNote> note) {
-            {
-                std::lock_guard<std::mutex> lock(judge.mutex);
-                judge.callbackTimes[note->midiNote] = Clock::now();
-            }
-            loop.Post(window, CMidiPort::kNoteMessage, MakePayload(std::move(note)));
-        },
-        [](const CCharString&) {});
+    midi.PostTo(loop, window);
     if (port < 0 || !midi.Open(port)) {
         std::fprintf(stderr, "can't open the sender's port: %s\n", midi.GetError());
         return 1;
     }
-    // The picture is drawn all the time, as while it animates.
-    QTimer frames;
-    QObject::connect(&frames, &QTimer::timeout, [&] { scene.Render(true); });
-    frames.start(16);
-    constexpr int kNotes = 300;
+    QTimer frameStep;
+    QObject::connect(&frameStep, &QTimer::timeout, [&] { scene.Step(); });
+    frameStep.start(kFrameStepMs);
     std::atomic<bool> done{false};
     std::thread player([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -147,17 +186,14 @@ int main(int argc, char** argv) {
     }
     player.join();
     midi.Close();
-    std::vector<double> values = judge.latencies;
-    if (values.empty()) {
+    if (latencies.judged.empty()) {
         std::fprintf(stderr, "no note arrived\n");
         return 1;
     }
-    std::sort(values.begin(), values.end());
-    std::printf(
-        "MIDI callback to Teacher::InputNote, %zu notes while drawing at 1280x800 with %d "
-        "samples:\n",
-        values.size(), samples);
-    std::printf("  median %.3f ms   p99 %.3f ms   max %.3f ms\n", values[values.size() / 2],
-                values[std::min(values.size() - 1, values.size() * 99 / 100)], values.back());
+    std::printf("MIDI callback through the note road, %dx%d with %d samples, %s:\n", kWidth,
+                kHeight, samples,
+                tickOnly ? "frames on the 25 ms step only" : "a frame asked for per verdict");
+    PrintFigures("arrival to verdict", latencies.judged);
+    PrintFigures("arrival to frame", latencies.shown);
     return 0;
 }

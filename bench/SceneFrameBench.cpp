@@ -19,7 +19,9 @@
 #include "scene/SpacePainter.h"
 #include "scene/VertexBuffer.h"
 #include "theory/NoteManager.h"
+#include "trainer/HeldKeys.h"
 #include "trainer/PianoNotes.h"
+#include "trainer/Teacher.h"
 
 namespace {
 
@@ -83,13 +85,16 @@ int Run(int samples, bool empty, bool trainer = false) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
+    // The exercise outlives the picture that shows it.
+    Teacher teacher(g_noteManager);
+    CHeldKeys heldKeys;
     CSpacePainter scene;
     if (!scene.Init(&device)) {
         std::fprintf(stderr, "%s\n", scene.GetError());
         return 1;
     }
-    scene.SetPictureFactory(CPianoNotes::kKind, [](CSpacePainter& s, CVertexBuffer& list) {
-        return CPianoNotes::Make(s, list, *g_noteManager);
+    scene.SetPictureFactory(CPianoNotes::kKind, [&](CSpacePainter& s, CVertexBuffer& list) {
+        return CPianoNotes::Make(s, list, *g_noteManager, teacher, heldKeys);
     });
     scene.SetPictureFactory(3, empty ? [](CSpacePainter& s, CVertexBuffer& list) {
         return s.AddToList(std::make_unique<CPrimitive>("Nothing", s.GetDirect3D(), &list));

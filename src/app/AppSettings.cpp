@@ -1,5 +1,7 @@
 #include "app/AppSettings.h"
 
+#include "app/Catalogue.h"
+
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -57,31 +59,9 @@ const APP_SETTINGS::FOLDER_VALUE APP_SETTINGS::kFolderValues[] = {
 };
 
 const char* APP_SETTINGS::GetProductWord(int kind) {
-    switch (kind) {
-        case 1:
-            return "Workbench";
-        case 2:
-        case 3:
-            return "Rumblo";
-        case 4:
-        case 5:
-            return "Modewise";
-        case 6:
-        case 7:
-            return "Tunesmith";
-        case 8:
-        case 9:
-            return "Auralis";
-        case 10:
-        case 11:
-            return "Notara";
-        case 12:
-            return "Huedance";
-        case 13:
-            return "Huegallery";
-        default:
-            return nullptr;
-    }
+    APP_KIND info;
+    CCharString unknown;
+    return FindApplicationKind(kind, info, unknown) ? info.productWord : nullptr;
 }
 
 void APP_SETTINGS::SetDefaultFolders(const char* root) {

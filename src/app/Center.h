@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/Catalogue.h"
+#include "app/PictureFade.h"
 #include "app/StartOptions.h"
 #include "foundation/CharString.h"
 #include "foundation/Crit.h"
@@ -12,25 +13,31 @@
 
 struct APP_SETTINGS;
 struct LESSON_SETTINGS;
+struct KEY_EVENT;
 class CBaseWindow;
+class CHeldKeys;
 class CLogFile;
 class CMainWnd;
 class CMidiKeyboard;
-class CMix;
+class CMidiOpener;
 class CMidiPort;
-class IMidiIn;
+class CMix;
 class CNoteManager;
-struct KEY_EVENT;
-class CPianoNotes;
+class CNoteRouter;
 class CSpacePainter;
 class CTextDlg;
+class IMidiIn;
+class Teacher;
+enum class VIEW_COMMAND;
 
-// The central object: owns every long-lived part of the application, runs
-// its start-up and shutdown sequences and is the hub that timers, commands
-// and played notes pass through. One per process.
+// The central object: owns every long-lived part of the application (the
+// exercise and its note road among them), runs its start-up and shutdown
+// sequences and passes timers and commands on. One per process.
 class CCenter {
 public:
     static constexpr const char* kSource = "Center";
+    // How long start-up waits for the MIDI system before it goes on without.
+    static constexpr double kMidiAnswerSeconds = 2.0;
 
     CCenter(int kind, const char* commandLine, const PLATFORM& platform,
             const START_OPTIONS& options = START_OPTIONS());
@@ -49,10 +56,9 @@ public:
     bool FindWindow(int typeId, CBaseWindow*& window);
     void CloseAllWindows();
     void OnTimer(int timerId);
-    void OnIdle();
     bool OnCommand(int commandId);
-    // A played or detected note posted to the main window; it is deleted
-    // when handled, also when it is dropped.
+    // A played note posted to the main window (message 1046): it takes the
+    // note road. The payload is deleted when handled, also when it is dropped.
     void OnNote(std::unique_ptr<IPayload> note);
     // A lesson chosen with an action button of the Text dialog. A lesson
     // without a known scale or with an empty note range is refused with the
@@ -65,49 +71,49 @@ public:
     bool OnViewKey(const KEY_EVENT& key);
     // A key played as a note; true when it is a note key.
     bool OnKeyAsNote(const KEY_EVENT& key);
-    bool OnCommandKey(int key, int flags);
     // The open MIDI input went away: reported once.
     void OnMidiDeviceLost(std::unique_ptr<IPayload> reason);
-    CMidiPort* GetMidiPort() const { return m_midiPort.get(); }
-    CMidiKeyboard* GetMidiKeyboard() const { return m_midiKeyboard.get(); }
-    CMix* GetMix() const { return m_mix.get(); }
     // Opens the file the command line names, when it is a song.
     bool HandleCommandLine();
-    // The song file the command line names, if any: empty text, a first word
-    // of "SomeCommand" and other extensions than ".mid" and ".Song" name none.
-    static bool GetCommandLineSong(const char* commandLine, CCharString& path);
 
     static bool ReportError(const char* source, int line, const char* format, ...)
         NOTARA_PRINTF(3, 4);
 
     const char* GetError() const { return m_error; }
-    const char* GetTitle() const { return m_title; }
+    const char* GetTitle() const { return m_appKind.title; }
     int GetKind() const { return m_kind; }
-    int GetPictureKind() const { return m_pictureKind; }
+    const APP_KIND& GetAppKind() const { return m_appKind; }
     bool IsShowingInitErrors() const { return m_showInitErrors; }
     bool IsFirstRun() const { return m_firstRun; }
-    bool IsStartedInTray() const { return m_startInTray; }
+    bool IsStartedInTray() const { return m_appKind.startInTray; }
     CMainWnd* GetMainWindow() const { return m_mainWindow.get(); }
     CLogFile* GetLogFile() const { return m_logFile.get(); }
     CSpacePainter* GetSpacePainter() const { return m_spacePainter.get(); }
     CNoteManager* GetNoteManager() const { return m_noteManager.get(); }
-    // The note-reading picture when it is the scene's current one.
-    CPianoNotes* GetPianoNotes() const;
+    // The exercise, its held keys and the road that feeds them; null before
+    // Startup.
+    Teacher* GetTeacher() const { return m_teacher.get(); }
+    CHeldKeys* GetHeldKeys() const { return m_heldKeys.get(); }
+    CNoteRouter* GetNoteRouter() const { return m_noteRouter.get(); }
+    CMidiPort* GetMidiPort() const;
+    CMidiKeyboard* GetMidiKeyboard() const { return m_midiKeyboard.get(); }
+    CMix* GetMix() const { return m_mix.get(); }
     CHeap* GetHeap() const { return m_heap.get(); }
     APP_SETTINGS* GetSettings() const { return m_settings.get(); }
     const PLATFORM& GetPlatform() const { return m_platform; }
-    float GetFadeLevel() const { return m_fadeLevel; }
-    int GetFadeState() const { return m_fadeState; }
+    const CPictureFade& GetFade() const { return m_fade; }
 
     // Starts a cross-fade of the picture: out, rebuild, in.
-    void StartFade() { m_fadeState = 3; }
-    void StepFade();
+    void StartFade() { m_fade.Start(); }
 
 private:
     bool OpenLog();
+    bool StartExercise();
     bool ShowWindowOfType(int typeId);
     bool StartScene();
-    void OpenMidiInput();
+    void RunViewCommand(VIEW_COMMAND command);
+    void StartMidiInput();
+    void TakeMidiInput();
     CCharString GetDefaultMixPath() const;
     void ShowAbout();
     bool CreateTextDialog();
@@ -116,16 +122,10 @@ private:
     void StoreTextPlacement();
 
     CCharString m_error;
-    CCharString m_title;
     CCharString m_commandLine;
     int m_kind;
-    int m_iconId = 0;
-    int m_menuId = 0;
-    bool m_startInTray = false;
-    int m_pictureKind = 32;
-    int m_fadeState = 0;
-    float m_fadeLevel = 1.0f;
-    float m_fadeStep = 0.1f;
+    APP_KIND m_appKind;
+    CPictureFade m_fade;
     bool m_showInitErrors = true;
     bool m_firstRun = false;
     CCrit m_lock;
@@ -140,10 +140,14 @@ private:
     std::unique_ptr<CLogFile> m_logFile;
     std::unique_ptr<CNoteManager> m_noteManager;
     std::unique_ptr<CMix> m_mix;
-    int m_lessonScale = 0;
     std::unique_ptr<CMidiKeyboard> m_midiKeyboard;
+    std::unique_ptr<CMidiOpener> m_midiOpener;
     std::unique_ptr<IMidiIn> m_midiIn;
     std::unique_ptr<CMidiPort> m_midiPort;
+    // The exercise outlives the pictures that show it.
+    std::unique_ptr<Teacher> m_teacher;
+    std::unique_ptr<CHeldKeys> m_heldKeys;
+    std::unique_ptr<CNoteRouter> m_noteRouter;
     std::unique_ptr<CSpacePainter> m_spacePainter;
     std::unique_ptr<LESSON_SETTINGS> m_lesson;
 };

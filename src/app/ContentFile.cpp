@@ -1,5 +1,7 @@
 #include "app/ContentFile.h"
 
+#include "app/Catalogue.h"
+
 #include <cstring>
 #include <string>
 
@@ -30,20 +32,17 @@ bool LeavesFolder(const std::string& document) {
 }  // namespace
 
 std::vector<const char*> CContentFile::GetContentNames(int kind) {
-    switch (kind) {
-        case 2:
-        case 3:
-            return {"Grooves/Grooves Content.txt"};
-        case 4:
-        case 5:
-            return {"Scales/Scales Content.txt", "Grooves/Grooves Content.txt"};
-        case 1:
-        case 10:
-        case 11:
-            return {"Notara/Notara Content.txt"};
-        default:
-            return {};
+    APP_KIND info;
+    CCharString unknown;
+    std::vector<const char*> names;
+    if (FindApplicationKind(kind, info, unknown)) {
+        for (const char* name : info.contentFiles) {
+            if (name != nullptr) {
+                names.push_back(name);
+            }
+        }
     }
+    return names;
 }
 
 CCharString CContentFile::MakePath(const char* tutorialsFolder, const char* relativeName) {

@@ -9,8 +9,6 @@ constexpr const char* kProductTitle = "Notara";
 }
 
 int RunApplication(const PLATFORM& platform, int kind, const START_OPTIONS& options) {
-    // SEAM(crash report): the crash handler is installed here and restored on
-    // the way out.
     std::unique_ptr<IInstanceLock> instanceLock = platform.createInstanceLock();
     if (!instanceLock->TryAcquire(kInstanceLockName)) {
         platform.windowSystem->MessageBox(nullptr,

@@ -127,6 +127,5 @@ void CMainWnd::OnShutdown() {
 }
 
 void CMainWnd::OnDestroy(int) {
-    // SEAM(tray): the notification icon is removed here.
     m_eventLoop.Quit(0);
 }

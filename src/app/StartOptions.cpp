@@ -1,9 +1,13 @@
 #include "app/StartOptions.h"
 
+#include <strings.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+
+#include "foundation/StringBreaker.h"
 
 const char* const kUsageText =
     "Usage: notara [options] [FILE]\n"
@@ -82,5 +86,27 @@ bool ParseStartOptions(int argc, const char* const* argv, START_OPTIONS& options
             return false;
         }
     }
+    return true;
+}
+
+bool FindCommandLineSong(const char* commandLine, CCharString& path) {
+    path.Empty();
+    if (commandLine == nullptr || *commandLine == '\0') {
+        return false;
+    }
+    CStringBreaker words(commandLine);
+    const char* first = words.Next(" ", CStringBreaker::kDelimiterRun);
+    if (first == nullptr || strcasecmp(first, "SomeCommand") == 0) {
+        return false;
+    }
+    const char* dot = std::strrchr(commandLine, '.');
+    const char* slash = std::strrchr(commandLine, '/');
+    if (dot == nullptr || (slash != nullptr && slash > dot)) {
+        return false;
+    }
+    if (std::strcmp(dot, ".mid") != 0 && std::strcmp(dot, ".Song") != 0) {
+        return false;
+    }
+    path = commandLine;
     return true;
 }

@@ -4,7 +4,13 @@
 #include <utility>
 
 #include "foundation/CritLock.h"
+#include "platform/Clock.h"
 #include "platform/DebugOutput.h"
+
+namespace {
+constexpr int kNoteOff = 0x80;
+constexpr int kNoteOn = 0x90;
+}  // namespace
 
 CMidiPort::CMidiPort(IMidiIn& input) : m_input(input) {}
 
@@ -21,8 +27,8 @@ void CMidiPort::SetReceivers(NoteReceiver notes, LostReceiver lost) {
 void CMidiPort::PostTo(IEventLoop& loop, WindowId window) {
     IEventLoop* target = &loop;
     SetReceivers(
-        [target, window](std::unique_ptr<CNote> note) {
-            target->Post(window, kNoteMessage, MakePayload(std::move(note)));
+        [target, window](const NOTE_EVENT& note) {
+            target->Post(window, kNoteMessage, MakePayload(std::make_unique<NOTE_EVENT>(note)));
         },
         [target, window](const CCharString& text) {
             target->Post(window, kDeviceLostMessage,
@@ -75,33 +81,34 @@ bool CMidiPort::Close() {
 }
 
 void CMidiPort::OnMidiBytes(const uint8_t* bytes, size_t count, double /*seconds*/) {
+    // The process clock, not the input's own, so that the time can be set
+    // against the moment the note is judged and drawn.
+    const double arrival = Platform::GetClock().GetSeconds();
     MIDI_MESSAGE message;
     for (size_t i = 0; i < count; ++i) {
         if (m_decoder.Feed(bytes[i], message)) {
-            Handle(message);
+            Handle(message, arrival);
         }
     }
 }
 
-void CMidiPort::Handle(const MIDI_MESSAGE& message) {
+void CMidiPort::Handle(const MIDI_MESSAGE& message, double arrival) {
     if (m_trace) {
         Trace(message);
     }
     const int kind = message.GetKind();
-    if (kind != 0x80 && kind != 0x90) {
+    if (kind != kNoteOff && kind != kNoteOn) {
         return;
     }
-    auto note = std::make_unique<CNote>();
-    note->midiNote = message.data1;
-    note->volume = kind == 0x90 ? message.data2 / 127.0f : 0.0f;
-    note->time = UNSET_TIME;
-    note->source = SOURCE_MIDI_INPUT;
-    note->pan = 0.0f;
-    note->thing = THING_LEAD_GUITAR;  // the receiver puts in the current instrument
+    NOTE_EVENT note;
+    note.note = message.data1;
+    note.velocity = kind == kNoteOn ? message.data2 : 0;  // a note-on of velocity 0 ends it
+    note.source = SOURCE_MIDI_INPUT;
+    note.arrival = arrival;
     ++m_notes;
     CCritLock lock(m_receiverLock, "CMidiPort::Handle");
     if (m_noteReceiver) {
-        m_noteReceiver(std::move(note));
+        m_noteReceiver(note);
     }
 }
 
@@ -109,11 +116,11 @@ void CMidiPort::Trace(const MIDI_MESSAGE& message) const {
     const int channel = message.GetChannel() + 1;
     CCharString line;
     switch (message.GetKind()) {
-        case 0x80:
+        case kNoteOff:
             line.Format("Note off: chan=%2d, note=%3d, vel=%3d", channel, message.data1,
                         message.data2);
             break;
-        case 0x90:
+        case kNoteOn:
             line.Format("Note  on: chan=%2d, note=%3d, vel=%3d", channel, message.data1,
                         message.data2);
             break;

@@ -10,13 +10,14 @@
 #include "midi/MidiDecoder.h"
 #include "platform/EventLoop.h"
 #include "platform/MidiIn.h"
-#include "theory/Note.h"
+#include "theory/NoteEvent.h"
 
 // A MIDI input device as a source of played notes. Every note-on and
-// note-off of the open device becomes a new CNote (source 7, volume from the
-// velocity, 0 for an end) handed to the owner's receiver on the input's
-// thread; the usual receiver posts it to the main window as message 1046.
-// When the open device goes away the owner hears of it once.
+// note-off of the open device becomes a NOTE_EVENT (source 7, the velocity,
+// 0 for an end, stamped with the time the bytes arrived) handed to the
+// owner's receiver on the input's thread; the usual receiver posts it to the
+// main window as message 1046. When the open device goes away the owner
+// hears of it once.
 class CMidiPort : public IMidiInSink {
 public:
     static constexpr int kNoDevice = 0x7FFFFFFF;
@@ -24,7 +25,7 @@ public:
     // Posted with a CCharString payload holding the "Can't ..." text.
     static constexpr int kDeviceLostMessage = 1048;
 
-    using NoteReceiver = std::function<void(std::unique_ptr<CNote> note)>;
+    using NoteReceiver = std::function<void(const NOTE_EVENT& note)>;
     using LostReceiver = std::function<void(const CCharString& text)>;
 
     // input must outlive the port.
@@ -34,7 +35,7 @@ public:
     ~CMidiPort() override;
 
     // Where notes and the lost notice go; both are called on the input's
-    // thread. PostTo sends them to window as kNoteMessage (a CNote payload)
+    // thread. PostTo sends them to window as kNoteMessage (a NOTE_EVENT payload)
     // and kDeviceLostMessage. Without a receiver the notes are dropped.
     void SetReceivers(NoteReceiver notes, LostReceiver lost);
     void PostTo(IEventLoop& loop, WindowId window);
@@ -58,7 +59,7 @@ public:
 private:
     void OnMidiBytes(const uint8_t* bytes, size_t count, double seconds) override;
     void OnPortLost(const char* reason) override;
-    void Handle(const MIDI_MESSAGE& message);
+    void Handle(const MIDI_MESSAGE& message, double arrival);
     void Trace(const MIDI_MESSAGE& message) const;
 
     IMidiIn& m_input;

@@ -9,12 +9,21 @@
 class IPayload {
 public:
     virtual ~IPayload() = default;
+    // One address per payload type, so that a receiver checks the type it
+    // expects with a comparison instead of a run-time type lookup.
+    virtual const void* GetTypeTag() const = 0;
+};
+
+template <class T>
+struct PAYLOAD_TAG {
+    static constexpr char tag = 0;
 };
 
 template <class T>
 class CPayloadOf : public IPayload {
 public:
     explicit CPayloadOf(std::unique_ptr<T> value) : m_value(std::move(value)) {}
+    const void* GetTypeTag() const override { return &PAYLOAD_TAG<T>::tag; }
     T* Get() const { return m_value.get(); }
     std::unique_ptr<T> Take() { return std::move(m_value); }
 
@@ -31,6 +40,8 @@ std::unique_ptr<IPayload> MakePayload(std::unique_ptr<T> value) {
 // empty or carries another type.
 template <class T>
 std::unique_ptr<T> TakePayload(std::unique_ptr<IPayload>& payload) {
-    auto* typed = dynamic_cast<CPayloadOf<T>*>(payload.get());
-    return typed != nullptr ? typed->Take() : nullptr;
+    if (payload == nullptr || payload->GetTypeTag() != &PAYLOAD_TAG<T>::tag) {
+        return nullptr;
+    }
+    return static_cast<CPayloadOf<T>*>(payload.get())->Take();
 }

@@ -224,18 +224,6 @@ bool CPrimitive::DrawSelf() {
     return ok || Fail(__LINE__, "%s", m_buffer->GetError());
 }
 
-bool CPrimitive::OnNote(const CNote& note, bool on) {
-    if (m_scene != nullptr) {
-        for (CAnimationList* list : m_animations) {
-            m_scene->AddAnimation(list);
-        }
-    }
-    for (auto& child : m_children) {
-        child->OnNote(note, on);
-    }
-    return true;
-}
-
 bool CPrimitive::Animate(double, double) {
     return true;
 }

@@ -63,7 +63,6 @@ public:
     virtual bool SetFrame(const glm::mat4& frame);
     virtual bool Draw();
     virtual bool DrawSelf();
-    virtual bool OnNote(const CNote& note, bool on);
     virtual bool Animate(double now, double previous);
     virtual bool StartAnimation(double start);
     virtual bool OnMouseMove(int x, int y, int flags);

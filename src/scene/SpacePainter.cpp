@@ -570,6 +570,9 @@ bool CSpacePainter::DrawFrame() {
     if (m_showInfo) {
         UpdateStatistics();  // shown by the next frame's overlay
     }
+    if (m_frameListener) {
+        m_frameListener();
+    }
     return ok;
 }
 
@@ -634,14 +637,6 @@ bool CSpacePainter::SetFade(float level) {
 
 bool CSpacePainter::SetTransportState(int state) {
     m_transportState = state;
-    return true;
-}
-
-bool CSpacePainter::OnNote(const CNote& note, bool on) {
-    if (m_picture != nullptr) {
-        m_picture->OnNote(note, on);
-    }
-    m_dirty = true;
     return true;
 }
 

@@ -62,7 +62,6 @@ public:
     bool OnKey(int key, int flags);
     bool OnMouse(const MOUSE_EVENT& event);
     bool SetTransportState(int state);
-    bool OnNote(const CNote& note, bool on);
     bool SetCamera(const glm::vec3& eye, const glm::vec3& lookAt, const glm::vec3& up, float yaw,
                    float pitch, float distance);
     // lookAt, eye, up and the corners of three rectangles across the
@@ -72,6 +71,12 @@ public:
     bool Zoom(float steps);
     bool Pan(float dx, float dy);
     void SetDirty() { m_dirty = true; }
+    // Asks the view for a frame at once when something changed, instead of
+    // waiting for the next frame step.
+    void RequestFrameIfDirty() { Render(false); }
+    // Called after every frame drawn, for those who measure what a frame
+    // shows and when.
+    void SetFrameListener(std::function<void()> listener) { m_frameListener = std::move(listener); }
     // For picture factories: the reason a picture could not be built.
     void SetErrorText(const char* text);
 
@@ -195,6 +200,7 @@ private:
     glm::mat4 m_world{1.0f};
     std::map<int, PictureFactory> m_factories;
     std::function<bool(const KEY_EVENT&)> m_keyHandler;
+    std::function<void()> m_frameListener;
     std::mutex m_requestLock;  // guards m_requests
     std::vector<CAnimationList*> m_requests;
     bool m_lastFrameOk = true;

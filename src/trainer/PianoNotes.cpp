@@ -4,23 +4,44 @@
 #include "scene/VertexBuffer.h"
 #include "theory/NoteManager.h"
 #include "trainer/Piano.h"
+#include "trainer/Teacher.h"
 
 CPianoNotes::CPianoNotes(CSpacePainter& scene, CVertexBuffer& firstList, CVertexBuffer& secondList,
-                         CNoteManager& noteManager)
+                         CNoteManager& noteManager, Teacher& teacher, CHeldKeys& heldKeys)
     : CAbstractShapes("PianoNotes", scene.GetDirect3D(), &firstList),
       m_scenePainter(scene),
       m_secondList(secondList),
       m_noteManager(noteManager),
+      m_teacher(teacher),
+      m_heldKeys(heldKeys),
       m_labels(scene.GetDirect3D()) {
     m_scene = &scene;
 }
 
-CPianoNotes::~CPianoNotes() = default;
+CPianoNotes::~CPianoNotes() {
+    Detach();
+}
+
+void CPianoNotes::Attach() {
+    m_teacher.AddView(this);
+    m_heldKeys.AddView(this);
+    m_attached = true;
+    m_teacher.ShowTo(*this);
+    m_heldKeys.ShowTo(*this);
+}
+
+void CPianoNotes::Detach() {
+    if (m_attached) {
+        m_teacher.RemoveView(this);
+        m_heldKeys.RemoveView(this);
+        m_attached = false;
+    }
+}
 
 bool CPianoNotes::Create() {
     m_scenePainter.GetCameraFrame(m_cameraFrame);
     // Every name the labels need, painted into one texture first.
-    for (int n = 36; n < 96; ++n) {
+    for (int n = kLowestKey; n < kKeyAfterHighest; ++n) {
         const CNote* note = m_noteManager.GetNoteTable().GetAt(n);
         CCharString text;
         m_labels.Add(note->name);
@@ -52,19 +73,19 @@ bool CPianoNotes::Create() {
     staff->MoveBy(glm::vec3(-0.6f, 0.2f, 0.0f));
     m_staff = static_cast<CNoteStaff*>(AddChild(std::move(staff)));
 
-    m_teacher = std::make_unique<Teacher>(m_piano, m_staff, &m_noteManager, &m_scenePainter,
-                                          m_staffColors.rightNote);
+    Attach();
     return true;
 }
 
-CPrimitive* CPianoNotes::Make(CSpacePainter& scene, CVertexBuffer& list,
-                              CNoteManager& noteManager) {
+CPianoNotes* CPianoNotes::Make(CSpacePainter& scene, CVertexBuffer& list, CNoteManager& noteManager,
+                               Teacher& teacher, CHeldKeys& heldKeys) {
     CVertexBuffer* second = scene.GetSecondList();
     if (second == nullptr) {
         scene.SetErrorText("Can't create the piano notes: no second list");
         return nullptr;
     }
-    auto picture = std::make_unique<CPianoNotes>(scene, list, *second, noteManager);
+    auto picture =
+        std::make_unique<CPianoNotes>(scene, list, *second, noteManager, teacher, heldKeys);
     if (!picture->Create()) {
         scene.SetErrorText(picture->GetError());
         return nullptr;
@@ -73,36 +94,50 @@ CPrimitive* CPianoNotes::Make(CSpacePainter& scene, CVertexBuffer& list,
     // Far enough back for the whole keyboard in a window of 5:4 or wider.
     scene.SetCamera(glm::vec3(0.0f, -0.2f, -kCameraDistance), glm::vec3(0.0f, -0.2f, 0.0f),
                     glm::vec3(0.0f, 1.0f, 0.0f), 180.0f, 90.0f, kCameraDistance);
-    CPrimitive* added = scene.AddToList(std::move(picture));
+    CPianoNotes* added = picture.get();
+    scene.AddToList(std::move(picture));
     scene.StartAnimation();
     return added;
 }
 
-bool CPianoNotes::SetLesson(int scale, int low, int high) {
-    if (m_teacher == nullptr) {
-        return Fail(__LINE__, "Can't set lesson: the exercise is not built");
+void CPianoNotes::OnNoteShown(const CNote& expected, int previousNote) {
+    if (m_piano != nullptr && previousNote != NOTE_NONE) {
+        m_piano->MarkKey(previousNote, false);
     }
-    if (!m_teacher->SetLesson(scale, low, high, 255)) {
-        return Fail(__LINE__, "%s", m_teacher->GetError());
+    if (m_staff != nullptr) {
+        m_staff->Clear();
+        m_staff->ShowNote(expected, true, true);
     }
-    return true;
+    if (m_piano != nullptr) {
+        m_piano->MarkKey(expected.midiNote, true);
+    }
+    m_scenePainter.SetDirty();
 }
 
-bool CPianoNotes::InputNote(const CNote& note) {
-    if (m_teacher == nullptr || note.midiNote == NOTE_NONE) {
-        return false;
+void CPianoNotes::OnWrongNote(const CNote& written, bool on) {
+    if (m_staff != nullptr) {
+        m_staff->ShowNote(written, on, false);
     }
-    return m_teacher->InputNote(note, note.volume > 0.0f);
+    m_scenePainter.SetDirty();
 }
 
-bool CPianoNotes::OnNote(const CNote& note, bool on) {
-    return m_piano == nullptr || m_piano->OnNote(note, on);
+void CPianoNotes::OnRightNote(const CNote&) {
+    if (m_staff != nullptr) {
+        m_staff->ColourExpected(m_staffColors.rightNote);
+    }
+    m_scenePainter.SetDirty();
+}
+
+void CPianoNotes::OnKeyChanged(const NOTE_EVENT& event) {
+    // Only a MIDI keyboard's keys are the keys drawn: a computer key plays
+    // the note it stands for in the lesson's range, not its own.
+    if (event.source == SOURCE_MIDI_INPUT && m_piano != nullptr) {
+        m_piano->PressKey(event.note, m_heldKeys.IsHeld(event.note, SOURCE_MIDI_INPUT));
+        m_scenePainter.SetDirty();
+    }
 }
 
 bool CPianoNotes::GetStatusText(CCharString& text) const {
-    if (m_teacher == nullptr) {
-        return false;
-    }
-    text = m_teacher->GetStatusLine();
+    text = m_teacher.GetStatusLine();
     return true;
 }

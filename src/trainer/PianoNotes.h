@@ -4,49 +4,64 @@
 
 #include "scene/AbstractShapes.h"
 #include "scene/TextLabels.h"
+#include "trainer/HeldKeys.h"
 #include "trainer/NoteStaff.h"
 #include "trainer/PianoKey.h"
-#include "trainer/Teacher.h"
+#include "trainer/TeacherView.h"
 
 class CNoteManager;
 class CPiano;
 class CSpacePainter;
+class Teacher;
 
 // Picture kind 32: the keyboard in the lower part of the view, tilted
-// towards the camera, and the grand staff above it, with the exercise that
-// runs on them.
-class CPianoNotes : public CAbstractShapes {
+// towards the camera, and the grand staff above it. It is a view of the
+// exercise and the held keys, which the application owns: built, it shows
+// the note on show and the keys held; destroyed (full screen, a lost
+// context), it lets go of them and the exercise runs on.
+class CPianoNotes : public CAbstractShapes, public ITeacherView, public IHeldKeysView {
 public:
     static constexpr int kKind = 32;
     static constexpr float kGlyphScale = 0.065f;
     static constexpr float kCameraDistance = 13.0f;
+    static constexpr int kLowestKey = 36;
+    static constexpr int kKeyAfterHighest = 96;
 
     CPianoNotes(CSpacePainter& scene, CVertexBuffer& firstList, CVertexBuffer& secondList,
-                CNoteManager& noteManager);
+                CNoteManager& noteManager, Teacher& teacher, CHeldKeys& heldKeys);
     ~CPianoNotes() override;
 
     bool Create();
-    bool SetLesson(int scale, int low, int high);
-    bool InputNote(const CNote& note);
-    bool OnNote(const CNote& note, bool on) override;
     // The learner's results of the current lesson.
     bool GetStatusText(CCharString& text) const override;
 
-    // Builds the picture into the scene's lists: the factory of kind 32.
-    static CPrimitive* Make(CSpacePainter& scene, CVertexBuffer& list, CNoteManager& noteManager);
+    // ITeacherView
+    void OnNoteShown(const CNote& expected, int previousNote) override;
+    void OnWrongNote(const CNote& written, bool on) override;
+    void OnRightNote(const CNote& expected) override;
+    // IHeldKeysView
+    void OnKeyChanged(const NOTE_EVENT& event) override;
 
-    Teacher* GetTeacher() const { return m_teacher.get(); }
+    // Builds the picture into the scene's lists: the factory of kind 32.
+    static CPianoNotes* Make(CSpacePainter& scene, CVertexBuffer& list, CNoteManager& noteManager,
+                             Teacher& teacher, CHeldKeys& heldKeys);
+
     CPiano* GetPiano() const { return m_piano; }
     CNoteStaff* GetStaff() const { return m_staff; }
 
 private:
+    void Attach();
+    void Detach();
+
     CSpacePainter& m_scenePainter;
     CVertexBuffer& m_secondList;
     CNoteManager& m_noteManager;
+    Teacher& m_teacher;
+    CHeldKeys& m_heldKeys;
+    bool m_attached = false;
     KEYBOARD_COLORS m_keyboardColors;
     STAFF_COLORS m_staffColors;
     CTextLabels m_labels;
-    std::unique_ptr<Teacher> m_teacher;
     CPiano* m_piano = nullptr;
     CNoteStaff* m_staff = nullptr;
 };

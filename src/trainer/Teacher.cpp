@@ -1,31 +1,44 @@
 #include "trainer/Teacher.h"
 
+#include <algorithm>
+
 #include "foundation/Random.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
-#include "scene/SpacePainter.h"
 #include "theory/NoteManager.h"
-#include "trainer/NoteShapes.h"
-#include "trainer/NoteStaff.h"
-#include "trainer/Piano.h"
+#include "trainer/TeacherView.h"
 
-Teacher::Teacher(CPiano* piano, CNoteStaff* staff, CNoteManager* noteManager, CSpacePainter* scene,
-                 uint32_t rightColour)
-    : m_piano(piano),
-      m_staff(staff),
-      m_noteManager(noteManager),
-      m_scene(scene),
-      m_rightColour(rightColour) {
-    int root = 60, accidental = 0;
+namespace {
+constexpr int kMiddleC = 60;
+constexpr int kFirstLessonHigh = 71;
+constexpr int kOctave = 12;
+}  // namespace
+
+Teacher::Teacher(CNoteManager* noteManager) : m_noteManager(noteManager) {
+    int root = kMiddleC, accidental = 0;
     if (!CNoteManager::GetKeyRoot(kDefaultScale, root, accidental)) {
-        root = 60;
+        root = kMiddleC;
     }
-    SetLesson(kDefaultScale, 60, 71, root);
+    SetLesson(kDefaultScale, kMiddleC, kFirstLessonHigh, root);
 }
 
-void Teacher::SetDirty() {
-    if (m_scene != nullptr) {
-        m_scene->SetDirty();
+void Teacher::AddView(ITeacherView* view) {
+    if (view != nullptr && std::find(m_views.begin(), m_views.end(), view) == m_views.end()) {
+        m_views.push_back(view);
+    }
+}
+
+void Teacher::RemoveView(ITeacherView* view) {
+    m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
+}
+
+void Teacher::ShowTo(ITeacherView& view) const {
+    if (m_expected == nullptr) {
+        return;
+    }
+    view.OnNoteShown(*m_expected, NOTE_NONE);
+    if (m_rightHeld) {
+        view.OnRightNote(*m_expected);
     }
 }
 
@@ -62,9 +75,8 @@ bool Teacher::SetLesson(int scale, int low, int high, int root) {
                        high);
         return false;
     }
-    if (m_expected != nullptr && m_piano != nullptr) {
-        m_piano->MarkKey(m_expected->midiNote, false);
-    }
+    // The views still show the old note until the new one replaces it.
+    m_previousNote = m_expected != nullptr ? m_expected->midiNote : NOTE_NONE;
     m_expected = nullptr;
     m_notes.Swap(notes);
     m_results.assign(static_cast<size_t>(m_notes.GetCount()), NOTE_RESULT());
@@ -87,9 +99,8 @@ bool Teacher::NextNote() {
         i = Random(0, count - 1);
     }
     m_lastIndex = i;
-    if (m_expected != nullptr && m_piano != nullptr) {
-        m_piano->MarkKey(m_expected->midiNote, false);
-    }
+    const int previous = m_expected != nullptr ? m_expected->midiNote : m_previousNote;
+    m_previousNote = NOTE_NONE;
     m_expected = m_notes.GetAt(i);
     if (m_expected->accidental == ACCIDENTAL_SHARP || m_expected->accidental == ACCIDENTAL_FLAT) {
         const bool flat = i == 0 ? true : (i == count - 1 ? false : Random(0, 1) == 1);
@@ -107,15 +118,9 @@ bool Teacher::NextNote() {
     CCharString line(" Next note: ");
     line.Append(m_expected->GetDebugLine());
     Platform::WriteDebugOutput(line);
-    m_expectedGlyph = nullptr;
-    if (m_staff != nullptr) {
-        m_staff->Clear();
-        m_staff->ShowNote(*m_expected, true, true, &m_expectedGlyph);
+    for (ITeacherView* view : m_views) {
+        view->OnNoteShown(*m_expected, previous);
     }
-    if (m_piano != nullptr) {
-        m_piano->MarkKey(m_expected->midiNote, true);
-    }
-    SetDirty();
     return true;
 }
 
@@ -129,16 +134,16 @@ bool Teacher::Matches(const CNote& note) const {
             // The key that plays middle C plays the lesson's lowest note; any
             // octave of the right note inside the lesson counts. Worked out on
             // whole numbers, so that a low key never wraps round to a high one.
-            const int moved = note.midiNote + (m_low - 60);
+            const int moved = note.midiNote + (m_low - kMiddleC);
             if (moved == expected) {
                 return true;
             }
-            for (int n = moved - 12; n >= m_low; n -= 12) {
+            for (int n = moved - kOctave; n >= m_low; n -= kOctave) {
                 if (n == expected) {
                     return true;
                 }
             }
-            for (int n = moved + 12; n <= m_high; n += 12) {
+            for (int n = moved + kOctave; n <= m_high; n += kOctave) {
                 if (n == expected) {
                     return true;
                 }
@@ -153,66 +158,89 @@ bool Teacher::Matches(const CNote& note) const {
     }
 }
 
-bool Teacher::InputNote(const CNote& played, bool on) {
+NOTE_VERDICT Teacher::Judge(const NOTE_EVENT& event) {
+    if (!event.IsValid()) {
+        return NOTE_VERDICT::kIgnored;
+    }
+    CNote played;
+    if (const CNote* table = m_noteManager->GetNoteTable().GetAt(event.note)) {
+        played.CopyPitch(*table);
+    }
+    played.midiNote = static_cast<uint8_t>(event.note);
+    played.volume = event.GetVolume();
+    played.source = event.source;
+    JudgeNote(played, event.IsOn(), event.arrival);
+    return m_verdict;
+}
+
+bool Teacher::InputNote(const CNote& played, bool on, double arrival) {
+    JudgeNote(played, on, arrival < 0.0 ? Platform::GetClock().GetSeconds() : arrival);
+    return true;
+}
+
+CNote Teacher::WrittenWrongNote(const CNote& played) const {
+    CNote wrong = played;
+    int shownNote = played.midiNote;
+    if (played.source == SOURCE_COMPUTER_KEYBOARD) {
+        shownNote += m_low - kMiddleC;  // where the key plays in this lesson
+    }
+    while (shownNote < kLowestWritten) {
+        shownNote += kOctave;
+    }
+    while (shownNote > kHighestWritten) {
+        shownNote -= kOctave;
+    }
+    if (const CNote* table = m_noteManager->GetNoteTable().GetAt(shownNote)) {
+        wrong.CopyPitch(*table);  // written on the natural below a black key, as a sharp
+    }
+    wrong.length = 0;
+    return wrong;
+}
+
+void Teacher::JudgeNote(const CNote& played, bool on, double arrival) {
+    m_verdict = NOTE_VERDICT::kIgnored;
     // Level updates of the detector and notes of a MIDI file are not answers.
     if (played.source != SOURCE_COMPUTER_KEYBOARD && played.source != SOURCE_MIDI_INPUT &&
         played.source != SOURCE_SOUND_DETECTOR) {
-        return true;
+        return;
     }
     if (on) {
         CCharString line("Input note: ");
         line.Append(played.GetDebugLine());
         Platform::WriteDebugOutput(line);
     }
-    if (played.source == SOURCE_MIDI_INPUT && m_piano != nullptr) {
-        m_piano->PressKey(played.midiNote, on);
-    }
-    if (m_expected == nullptr) {
-        return true;
+    if (m_expected == nullptr || played.midiNote == NOTE_NONE) {
+        return;
     }
     if (!Matches(played)) {
-        CNote wrong = played;
-        int shownNote = played.midiNote;
-        if (played.source == SOURCE_COMPUTER_KEYBOARD) {
-            shownNote += m_low - 60;  // where the key plays in this lesson
-        }
-        while (shownNote < 36) {
-            shownNote += 12;
-        }
-        while (shownNote > 95) {
-            shownNote -= 12;
-        }
-        if (const CNote* table = m_noteManager->GetNoteTable().GetAt(shownNote)) {
-            wrong.CopyPitch(*table);  // written on the natural below a black key, as a sharp
-        }
-        wrong.length = 0;
-        if (m_staff != nullptr) {
-            m_staff->ShowNote(wrong, on, false);
-        }
+        const CNote wrong = WrittenWrongNote(played);
         if (on) {
             ++m_wrongCount;
             ++m_results[static_cast<size_t>(m_lastIndex)].wrong;
         }
-        SetDirty();
-        return true;
+        m_verdict = NOTE_VERDICT::kWrong;
+        for (ITeacherView* view : m_views) {
+            view->OnWrongNote(wrong, on);
+        }
+        return;
     }
     if (on) {
         if (!m_rightHeld) {
             NOTE_RESULT& result = m_results[static_cast<size_t>(m_lastIndex)];
             result.rightFirstTry += m_wrongCount == 0 ? 1 : 0;
-            result.reactionSum += Platform::GetClock().GetSeconds() - m_shownAt;
+            result.reactionSum += std::max(0.0, arrival - m_shownAt);
         }
         m_rightHeld = true;
-        if (m_staff != nullptr) {
-            m_staff->ColourExpected(m_rightColour);
+        m_verdict = NOTE_VERDICT::kRight;
+        for (ITeacherView* view : m_views) {
+            view->OnRightNote(*m_expected);
         }
-        SetDirty();
-        return true;
+        return;
     }
     if (m_rightHeld) {
-        return NextNote();
+        NextNote();
+        m_verdict = NOTE_VERDICT::kReleased;
     }
-    return true;
 }
 
 bool Teacher::GetSummary(double& percent, double& meanReaction, int& answered) const {

@@ -4,13 +4,11 @@
 #include <vector>
 
 #include "foundation/CharString.h"
+#include "theory/NoteEvent.h"
 #include "theory/NoteList.h"
 
 class CNoteManager;
-class CNoteShapes;
-class CNoteStaff;
-class CPiano;
-class CSpacePainter;
+class ITeacherView;
 
 // What the learner did with one note of the lesson.
 struct NOTE_RESULT {
@@ -20,23 +18,45 @@ struct NOTE_RESULT {
     double reactionSum = 0.0;  // seconds from shown to the right key, summed
 };
 
-// The note-reading exercise: draws one note of the lesson at random, shows
-// it on the staff and marks its key, and judges every played note. A right
-// note turns green and the next note follows when it is released; a wrong
-// note is shown in red beside it and counted.
+// How the exercise took a routed note.
+enum class NOTE_VERDICT {
+    kIgnored,   // not an answer: a detector level, a song's note, no lesson
+    kRight,     // the expected note, pressed
+    kWrong,     // another note, pressed or released
+    kReleased,  // the expected note let go: the next note is on show
+};
+
+// The note-reading exercise: draws one note of the lesson at random and
+// judges every played note. A right note is told to the views, and the next
+// note follows when it is released; a wrong note is told and counted. The
+// exercise belongs to the application and outlives the pictures that show
+// it: a view attached late is shown the note on show with ShowTo.
 class Teacher {
 public:
     static constexpr int kDefaultScale = 31;  // "Chromatic"
+    // Wrong notes are written inside the staff's range.
+    static constexpr int kLowestWritten = 36;
+    static constexpr int kHighestWritten = 95;
 
-    Teacher(CPiano* piano, CNoteStaff* staff, CNoteManager* noteManager, CSpacePainter* scene,
-            uint32_t rightColour = 0xFF00FF00);
+    explicit Teacher(CNoteManager* noteManager);
+    Teacher(const Teacher&) = delete;
+    Teacher& operator=(const Teacher&) = delete;
     virtual ~Teacher() = default;
+
+    void AddView(ITeacherView* view);
+    void RemoveView(ITeacherView* view);
+    // Tells view of the note on show and whether it is held right now.
+    void ShowTo(ITeacherView& view) const;
 
     // A new lesson: the notes of the scale between low and high; root 255
     // takes the scale's own root. False keeps the current lesson.
     bool SetLesson(int scale, int low, int high, int root = 255);
     bool NextNote();
-    bool InputNote(const CNote& note, bool on);
+    // Judges a played note; the reaction time runs from the note shown to
+    // arrival, the moment the note arrived at its input (now when < 0).
+    bool InputNote(const CNote& note, bool on, double arrival = -1.0);
+    // The note road's entry: the event judged as a played note.
+    NOTE_VERDICT Judge(const NOTE_EVENT& event);
 
     const CNoteList& GetNotes() const { return m_notes; }
     const CNote* GetExpected() const { return m_expected; }
@@ -58,18 +78,17 @@ public:
 
 private:
     bool Matches(const CNote& note) const;
-    void SetDirty();
+    CNote WrittenWrongNote(const CNote& played) const;
+    void JudgeNote(const CNote& played, bool on, double arrival);
 
-    CPiano* m_piano;
-    CNoteStaff* m_staff;
     CNoteManager* m_noteManager;
-    CSpacePainter* m_scene;
-    uint32_t m_rightColour;
+    std::vector<ITeacherView*> m_views;
+    NOTE_VERDICT m_verdict = NOTE_VERDICT::kIgnored;
     CCharString m_error;
     CNoteList m_notes{16, true};
     int m_lastIndex = -1;
     CNote* m_expected = nullptr;
-    CNoteShapes* m_expectedGlyph = nullptr;
+    int m_previousNote = NOTE_NONE;  // still shown while a new lesson starts
     double m_shownAt = 0.0;
     int m_wrongCount = 0;
     int m_low = 255;

@@ -11,6 +11,8 @@
 #include "app/Center.h"
 #include "app/Entry.h"
 #include "app/MainWnd.h"
+#include "app/PictureFade.h"
+#include "app/StartOptions.h"
 #include "foundation/ErrorReport.h"
 #include "foundation/LogFile.h"
 #include "foundation/Paths.h"
@@ -227,16 +229,16 @@ TEST(Center, ClosingTwiceShutsDownOnce) {
 
 TEST(Center, TheCommandLineNamesOnlySongFiles) {
     CCharString path;
-    EXPECT_FALSE(CCenter::GetCommandLineSong("", path));
-    EXPECT_FALSE(CCenter::GetCommandLineSong(nullptr, path));
-    EXPECT_FALSE(CCenter::GetCommandLineSong("SomeCommand tune.mid", path));
-    EXPECT_FALSE(CCenter::GetCommandLineSong("somecommand", path));
-    EXPECT_FALSE(CCenter::GetCommandLineSong("take.wav", path));
-    EXPECT_FALSE(CCenter::GetCommandLineSong("tune.MID", path));  // the extension is exact
-    EXPECT_FALSE(CCenter::GetCommandLineSong("folder.mid/readme", path));
-    EXPECT_TRUE(CCenter::GetCommandLineSong("/home/me/my tune.mid", path));
+    EXPECT_FALSE(FindCommandLineSong("", path));
+    EXPECT_FALSE(FindCommandLineSong(nullptr, path));
+    EXPECT_FALSE(FindCommandLineSong("SomeCommand tune.mid", path));
+    EXPECT_FALSE(FindCommandLineSong("somecommand", path));
+    EXPECT_FALSE(FindCommandLineSong("take.wav", path));
+    EXPECT_FALSE(FindCommandLineSong("tune.MID", path));  // the extension is exact
+    EXPECT_FALSE(FindCommandLineSong("folder.mid/readme", path));
+    EXPECT_TRUE(FindCommandLineSong("/home/me/my tune.mid", path));
     EXPECT_EQ(path, "/home/me/my tune.mid");
-    EXPECT_TRUE(CCenter::GetCommandLineSong("Blues.Song", path));
+    EXPECT_TRUE(FindCommandLineSong("Blues.Song", path));
 }
 
 TEST(Center, AWaveFileOnTheCommandLineOpensNothing) {
@@ -248,26 +250,26 @@ TEST(Center, AWaveFileOnTheCommandLineOpensNothing) {
 }
 
 TEST(Center, ThePictureCrossFadeGoesOutRebuildsAndComesBack) {
-    CNullBackend backend;
-    CCenter center(kNotaraDemoKind, "", backend.GetPlatform());
-    center.StartFade();
+    CPictureFade fade;
+    EXPECT_FALSE(fade.Step()) << "an idle fade changes nothing";
+    fade.Start();
     int steps = 0;
-    while (center.GetFadeState() == 3 && steps < 100) {
-        center.StepFade();
+    while (fade.GetState() == CPictureFade::kFadingOut && steps < 100) {
+        fade.Step();
         ++steps;
     }
     EXPECT_EQ(steps, 10);
-    EXPECT_FLOAT_EQ(center.GetFadeLevel(), 0.0f);
-    center.StepFade();  // rebuild
-    EXPECT_EQ(center.GetFadeState(), 1);
+    EXPECT_FLOAT_EQ(fade.GetLevel(), 0.0f);
+    fade.Step();  // rebuild
+    EXPECT_EQ(fade.GetState(), CPictureFade::kFadingIn);
     steps = 0;
-    while (center.GetFadeState() == 1 && steps < 100) {
-        center.StepFade();
+    while (fade.GetState() == CPictureFade::kFadingIn && steps < 100) {
+        fade.Step();
         ++steps;
     }
     EXPECT_EQ(steps, 10);
-    EXPECT_FLOAT_EQ(center.GetFadeLevel(), 1.0f);
-    EXPECT_EQ(center.GetFadeState(), 0);
+    EXPECT_FLOAT_EQ(fade.GetLevel(), 1.0f);
+    EXPECT_EQ(fade.GetState(), CPictureFade::kIdle);
 }
 
 TEST(Center, KeepsADamagedDefaultMixUntilTheUserSavesAndWritesAGoodOneAtClose) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "midi/MidiPort.h"
+#include "platform/null/NullClock.h"
 #include "platform/null/NullEventLoop.h"
 #include "platform/null/NullMidiIn.h"
 
@@ -16,7 +17,7 @@ class CCollector : public IWindowHandler {
 public:
     void OnMessage(int message, std::unique_ptr<IPayload> payload) override {
         if (message == CMidiPort::kNoteMessage) {
-            std::unique_ptr<CNote> note = TakePayload<CNote>(payload);
+            std::unique_ptr<NOTE_EVENT> note = TakePayload<NOTE_EVENT>(payload);
             ASSERT_NE(note, nullptr);
             notes.push_back(*note);
         } else if (message == CMidiPort::kDeviceLostMessage) {
@@ -29,7 +30,7 @@ public:
     void OnCommand(int) override {}
     void OnCloseRequest() override {}
 
-    std::vector<CNote> notes;
+    std::vector<NOTE_EVENT> notes;
     std::vector<std::string> lost;
 };
 
@@ -97,29 +98,29 @@ TEST_F(MidiPortTest, OpeningAnOpenPortClosesItFirst) {
     EXPECT_TRUE(port.Close());  // closing a closed port succeeds
 }
 
-TEST_F(MidiPortTest, NoteOnAndNoteOffBecomeNotesFromTheInputDevice) {
+TEST_F(MidiPortTest, NoteOnAndNoteOffBecomeNotesStampedWithTheTimeTheyArrived) {
+    CNullClock clock;
+    clock.Advance(12.5);
     ASSERT_TRUE(port.Open(0));
     Play({0x90, 60, 127, 0x80, 60, 64, 0x93, 72, 0});
     ASSERT_EQ(collector.notes.size(), 3u);
-    const CNote& on = collector.notes[0];
-    EXPECT_EQ(on.midiNote, 60);
-    EXPECT_FLOAT_EQ(on.volume, 1.0f);
+    const NOTE_EVENT& on = collector.notes[0];
+    EXPECT_EQ(on.note, 60);
+    EXPECT_EQ(on.velocity, 127);
     EXPECT_EQ(on.source, SOURCE_MIDI_INPUT);
-    EXPECT_EQ(on.time, UNSET_TIME);
-    EXPECT_EQ(on.pan, 0.0f);
-    EXPECT_EQ(on.thing, THING_LEAD_GUITAR);
-    EXPECT_EQ(collector.notes[1].volume, 0.0f);  // note-off, whatever its velocity
-    EXPECT_EQ(collector.notes[2].midiNote, 72);
-    EXPECT_EQ(collector.notes[2].volume, 0.0f);  // note-on with velocity 0
+    EXPECT_DOUBLE_EQ(on.arrival, 12.5) << "the arrival time is taken when the bytes come in";
+    EXPECT_FALSE(collector.notes[1].IsOn());  // note-off, whatever its velocity
+    EXPECT_EQ(collector.notes[2].note, 72);
+    EXPECT_FALSE(collector.notes[2].IsOn());  // note-on with velocity 0
 }
 
-TEST_F(MidiPortTest, VolumeIsTheVelocityOverOneHundredTwentySeven) {
+TEST_F(MidiPortTest, TheVelocityGoesThroughAsItCame) {
     ASSERT_TRUE(port.Open(0));
     Play({0x90, 1, 1, 2, 64, 3, 100});
     ASSERT_EQ(collector.notes.size(), 3u);
-    EXPECT_FLOAT_EQ(collector.notes[0].volume, 1.0f / 127.0f);
-    EXPECT_FLOAT_EQ(collector.notes[1].volume, 64.0f / 127.0f);
-    EXPECT_FLOAT_EQ(collector.notes[2].volume, 100.0f / 127.0f);
+    EXPECT_EQ(collector.notes[0].velocity, 1);
+    EXPECT_EQ(collector.notes[1].velocity, 64);
+    EXPECT_FLOAT_EQ(collector.notes[2].GetVolume(), 100.0f / 127.0f);
 }
 
 TEST_F(MidiPortTest, SystemAndOtherChannelMessagesPostNothing) {
@@ -138,7 +139,7 @@ TEST_F(MidiPortTest, AMessageSplitAcrossDeliveriesStillArrives) {
     ASSERT_TRUE(input.Inject({90}));
     Settle();
     ASSERT_EQ(collector.notes.size(), 2u);
-    EXPECT_EQ(collector.notes[1].midiNote, 62);
+    EXPECT_EQ(collector.notes[1].note, 62);
 }
 
 TEST_F(MidiPortTest, ReopeningStartsAFreshStream) {
@@ -147,7 +148,7 @@ TEST_F(MidiPortTest, ReopeningStartsAFreshStream) {
     ASSERT_TRUE(port.Open(1));
     Play({100, 0x90, 62, 100});
     ASSERT_EQ(collector.notes.size(), 2u);
-    EXPECT_EQ(collector.notes[1].midiNote, 62);
+    EXPECT_EQ(collector.notes[1].note, 62);
 }
 
 TEST_F(MidiPortTest, ADeviceThatGoesAwayIsReportedOnceAndCanBeOpenedAgain) {
@@ -169,7 +170,7 @@ TEST_F(MidiPortTest, ADeviceThatGoesAwayIsReportedOnceAndCanBeOpenedAgain) {
     EXPECT_FALSE(port.IsDeviceLost());
     Play({0x90, 62, 100});
     ASSERT_EQ(collector.notes.size(), 2u);
-    EXPECT_EQ(collector.notes[1].midiNote, 62);
+    EXPECT_EQ(collector.notes[1].note, 62);
 }
 
 TEST_F(MidiPortTest, NothingArrivesAfterClose) {
@@ -220,8 +221,8 @@ TEST_F(MidiPortTest, ManyNotesInRandomPiecesArriveInOrderWhileTheLoopRuns) {
     Settle();
     ASSERT_EQ(collector.notes.size(), static_cast<size_t>(kNotes));
     for (int i = 0; i < kNotes; ++i) {
-        ASSERT_EQ(collector.notes[i].midiNote, i % 128) << i;
-        ASSERT_EQ(collector.notes[i].volume > 0.0f, i % 2 == 0) << i;
+        ASSERT_EQ(collector.notes[i].note, i % 128) << i;
+        ASSERT_EQ(collector.notes[i].IsOn(), i % 2 == 0) << i;
     }
 }
 

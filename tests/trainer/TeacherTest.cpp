@@ -44,7 +44,7 @@ std::vector<int> MidiNotes(const CNoteList& list) {
 }
 
 TEST_F(CTeacherTest, StartsWithTheTwelveNotesFromMiddleC) {
-    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    Teacher teacher(&m_manager);
     EXPECT_EQ(MidiNotes(teacher.GetNotes()),
               (std::vector<int>{60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70, 71}));
     EXPECT_EQ(teacher.GetLow(), 60);
@@ -54,7 +54,7 @@ TEST_F(CTeacherTest, StartsWithTheTwelveNotesFromMiddleC) {
 }
 
 TEST_F(CTeacherTest, NeverDrawsTheSameNoteTwiceInARowAndDrawsThemAll) {
-    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    Teacher teacher(&m_manager);
     std::set<int> seen;
     int last = teacher.GetLastIndex();
     for (int i = 0; i < 10000; ++i) {
@@ -69,7 +69,7 @@ TEST_F(CTeacherTest, NeverDrawsTheSameNoteTwiceInARowAndDrawsThemAll) {
 TEST_F(CTeacherTest, LaysAKeyOverItsRangeAndWritesItsBlackKeyEitherWay) {
     int fMajor = 0;
     ASSERT_TRUE(CNoteManager::FindScale("F maj", fMajor));
-    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    Teacher teacher(&m_manager);
     ASSERT_TRUE(teacher.SetLesson(fMajor, 60, 72));
     EXPECT_EQ(MidiNotes(teacher.GetNotes()), (std::vector<int>{60, 62, 64, 65, 67, 69, 70, 72}));
     std::set<int> written;
@@ -85,7 +85,7 @@ TEST_F(CTeacherTest, LaysAKeyOverItsRangeAndWritesItsBlackKeyEitherWay) {
 }
 
 TEST_F(CTeacherTest, WritesTheFirstNoteAsAFlatAndTheLastAsASharp) {
-    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    Teacher teacher(&m_manager);
     ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 61, 70, 60));
     for (int i = 0; i < 50; ++i) {
         ShowNote(teacher, 61);
@@ -98,7 +98,7 @@ TEST_F(CTeacherTest, WritesTheFirstNoteAsAFlatAndTheLastAsASharp) {
 }
 
 TEST_F(CTeacherTest, MovesComputerKeysToTheLessonAndMatchesAnyOctaveInsideIt) {
-    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    Teacher teacher(&m_manager);
     ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 48, 59, 60));
     ShowNote(teacher, 48);
     teacher.InputNote(Played(60, SOURCE_COMPUTER_KEYBOARD), true);
@@ -121,7 +121,7 @@ TEST_F(CTeacherTest, MovesComputerKeysToTheLessonAndMatchesAnyOctaveInsideIt) {
 TEST_F(CTeacherTest, KeepsALowKeyFromWrappingRoundToAnotherNote) {
     // Key 5 moved down by 24 is below every note; as a byte it would wrap
     // round to 237, whose octaves reach an A.
-    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    Teacher teacher(&m_manager);
     ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 36, 59, 60));
     ShowNote(teacher, 57);  // an A
     teacher.InputNote(Played(5, SOURCE_COMPUTER_KEYBOARD), true);
@@ -133,7 +133,7 @@ TEST_F(CTeacherTest, KeepsALowKeyFromWrappingRoundToAnotherNote) {
 }
 
 TEST_F(CTeacherTest, DrawsTheNextNoteOnlyWhenTheRightKeyIsReleased) {
-    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    Teacher teacher(&m_manager);
     const int expected = teacher.GetExpected()->midiNote;
     const int index = teacher.GetLastIndex();
     teacher.InputNote(Played(expected, SOURCE_MIDI_INPUT), true);
@@ -148,7 +148,7 @@ TEST_F(CTeacherTest, DrawsTheNextNoteOnlyWhenTheRightKeyIsReleased) {
 }
 
 TEST_F(CTeacherTest, CountsWrongPressesButNotTheirReleases) {
-    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    Teacher teacher(&m_manager);
     ShowNote(teacher, 64);
     for (int i = 0; i < 3; ++i) {
         teacher.InputNote(Played(65, SOURCE_MIDI_INPUT), true);
@@ -162,7 +162,7 @@ TEST_F(CTeacherTest, CountsWrongPressesButNotTheirReleases) {
 }
 
 TEST_F(CTeacherTest, RefusesUnknownScalesAndEmptyRangesKeepingTheLesson) {
-    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    Teacher teacher(&m_manager);
     EXPECT_FALSE(teacher.SetLesson(99, 60, 72));
     EXPECT_NE(std::string(teacher.GetError()).find("Can't set lesson"), std::string::npos);
     EXPECT_FALSE(teacher.SetLesson(Teacher::kDefaultScale, 72, 60));
@@ -180,7 +180,7 @@ TEST_F(CTeacherTest, RefusesUnknownScalesAndEmptyRangesKeepingTheLesson) {
 
 TEST_F(CTeacherTest, KeepsTheShareRightAtFirstTryAndTheMeanReactionTime) {
     CNullClock clock;
-    Teacher teacher(nullptr, nullptr, &m_manager, nullptr);
+    Teacher teacher(&m_manager);
     double percent = 0, mean = 0;
     int answered = 0;
     EXPECT_FALSE(teacher.GetSummary(percent, mean, answered));

@@ -3,19 +3,57 @@
 #include <fcntl.h>
 #include <jack/jack.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 #include <thread>
 
 using namespace std::chrono_literals;
 
+namespace {
+
+constexpr const char* kNamePrefix = "notara-test-";
+constexpr const char* kSharedMemory = "/dev/shm";
+
+// The process id in a shared-memory entry of one of our servers, or 0.
+pid_t OwnerOf(const std::string& entry) {
+    const size_t at = entry.find(kNamePrefix);
+    if (at == std::string::npos) {
+        return 0;
+    }
+    return static_cast<pid_t>(std::atol(entry.c_str() + at + std::strlen(kNamePrefix)));
+}
+
+// Removes the shared-memory entries (semaphores of the server and its
+// clients) that name server, or, with an empty name, those of our servers
+// whose process is gone: a server killed with its test leaves them behind.
+void RemoveSharedMemory(const std::string& server) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(kSharedMemory, error)) {
+        const std::string name = entry.path().filename().string();
+        const pid_t owner = OwnerOf(name);
+        const bool ours = !server.empty() && name.find(server) != std::string::npos;
+        const bool stale = server.empty() && owner > 0 && kill(owner, 0) != 0 && errno == ESRCH;
+        if (ours || stale) {
+            std::filesystem::remove(entry.path(), error);
+        }
+    }
+}
+
+}  // namespace
+
 bool CJackServer::Start(std::string& reason) {
-    m_name = "notara-test-" + std::to_string(getpid());
+    RemoveSharedMemory("");
+    m_name = kNamePrefix + std::to_string(getpid());
     m_log = "/tmp/" + m_name + ".log";
     setenv("JACK_DEFAULT_SERVER", m_name.c_str(), 1);
     setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
@@ -28,6 +66,12 @@ bool CJackServer::Start(std::string& reason) {
         return false;
     }
     if (m_pid == 0) {
+        // The server ends with the test that started it, however the test
+        // ends: killed, crashed or timed out.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() == 1) {
+            _exit(127);
+        }
         const int log = open(m_log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (log >= 0) {
             dup2(log, 1);
@@ -58,6 +102,11 @@ void CJackServer::Stop() {
     if (m_pid <= 0) {
         return;
     }
+    StopProcess();
+    RemoveSharedMemory(m_name);
+}
+
+void CJackServer::StopProcess() {
     kill(m_pid, SIGTERM);
     for (int i = 0; i < 50; ++i) {
         int status = 0;

@@ -17,7 +17,10 @@ public:
 
     // Starts jackd and waits up to 5 s for it to answer; false with the
     // reason (the server's own words) when it does not.
+    // Entries left in shared memory by servers of ended processes are
+    // removed first.
     bool Start(std::string& reason);
+    // Ends the server and removes its shared-memory entries.
     void Stop();
     // The end of the server's output, for failure messages.
     std::string ReadLog() const;
@@ -25,6 +28,7 @@ public:
 
 private:
     bool IsRunning() const;
+    void StopProcess();
 
     std::string m_name;
     std::string m_log;

@@ -28,9 +28,16 @@ using namespace std::chrono_literals;
 // The notes and notices the port hands over on the input thread.
 class CReceived {
 public:
-    void Note(std::unique_ptr<CNote> note) {
+    // The note that probes the connection; kept apart from the notes played.
+    static constexpr int kProbeNote = 1;
+
+    void Note(const NOTE_EVENT& note) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_notes.push_back(*note);
+        if (note.note == kProbeNote) {
+            ++m_probes;
+        } else {
+            m_notes.push_back(note);
+        }
         m_changed.notify_all();
     }
     void Lost(const CCharString& text) {
@@ -42,11 +49,19 @@ public:
         std::unique_lock<std::mutex> lock(m_mutex);
         return m_changed.wait_for(lock, 5s, [&] { return m_notes.size() >= count; });
     }
+    void ForgetProbes() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_probes = 0;
+    }
+    bool WaitForProbe(std::chrono::milliseconds timeout) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, [&] { return m_probes > 0; });
+    }
     bool WaitForLost() {
         std::unique_lock<std::mutex> lock(m_mutex);
         return m_changed.wait_for(lock, 5s, [&] { return !m_lost.empty(); });
     }
-    std::vector<CNote> Notes() {
+    std::vector<NOTE_EVENT> Notes() {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_notes;
     }
@@ -58,8 +73,9 @@ public:
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<CNote> m_notes;
+    std::vector<NOTE_EVENT> m_notes;
     std::vector<std::string> m_lost;
+    int m_probes = 0;
 };
 
 // A second program's MIDI output: a JACK client with one output port.
@@ -87,6 +103,20 @@ void Send(RtMidiOut& sender, std::vector<unsigned char> message) {
     sender.sendMessage(&message);
 }
 
+// A new connection carries nothing until it is made: probes are sent until
+// one arrives, instead of guessing how long that takes.
+bool WaitForConnection(RtMidiOut& sender, CReceived& received) {
+    constexpr int kAttempts = 50;
+    received.ForgetProbes();
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        Send(sender, {0x90, CReceived::kProbeNote, 1});
+        if (received.WaitForProbe(100ms)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 TEST(RtMidiJackTest, NotesFromAnotherJackClientArriveAndALostPortCanBeReopened) {
     CJackServer server;
     std::string reason;
@@ -101,29 +131,30 @@ TEST(RtMidiJackTest, NotesFromAnotherJackClientArriveAndALostPortCanBeReopened) 
 
     CReceived received;
     CMidiPort port(input);
-    port.SetReceivers([&](std::unique_ptr<CNote> note) { received.Note(std::move(note)); },
+    port.SetReceivers([&](const NOTE_EVENT& note) { received.Note(note); },
                       [&](const CCharString& text) { received.Lost(text); });
     ASSERT_TRUE(port.Open(device)) << port.GetError();
-    std::this_thread::sleep_for(200ms);  // let the connection settle
+    ASSERT_TRUE(WaitForConnection(*sender, received)) << "server said: " << server.ReadLog();
 
     Send(*sender, {0x90, 60, 127});
     Send(*sender, {0xF8});
     Send(*sender, {0x80, 60, 0});
     Send(*sender, {0x95, 64, 0});
     ASSERT_TRUE(received.WaitForNotes(3)) << "server said: " << server.ReadLog();
-    std::vector<CNote> notes = received.Notes();
-    EXPECT_EQ(notes[0].midiNote, 60);
-    EXPECT_FLOAT_EQ(notes[0].volume, 1.0f);
+    std::vector<NOTE_EVENT> notes = received.Notes();
+    EXPECT_EQ(notes[0].note, 60);
+    EXPECT_EQ(notes[0].velocity, 127);
     EXPECT_EQ(notes[0].source, SOURCE_MIDI_INPUT);
-    EXPECT_EQ(notes[1].midiNote, 60);
-    EXPECT_EQ(notes[1].volume, 0.0f);
-    EXPECT_EQ(notes[2].midiNote, 64);
-    EXPECT_EQ(notes[2].volume, 0.0f);
+    EXPECT_EQ(notes[1].note, 60);
+    EXPECT_FALSE(notes[1].IsOn());
+    EXPECT_EQ(notes[2].note, 64);
+    EXPECT_FALSE(notes[2].IsOn());
 
     // The sending program ends: its port vanishes and is reported once.
     sender.reset();
     ASSERT_TRUE(received.WaitForLost());
     EXPECT_TRUE(port.IsDeviceLost());
+    // Nothing more may come: three watch periods pass without a second notice.
     std::this_thread::sleep_for(3 * std::chrono::milliseconds(CRtMidiIn::kWatchPeriodMs));
     EXPECT_EQ(received.LostCount(), 1u);
 
@@ -133,12 +164,12 @@ TEST(RtMidiJackTest, NotesFromAnotherJackClientArriveAndALostPortCanBeReopened) 
     ASSERT_GE(again, 0);
     ASSERT_TRUE(port.Open(again)) << port.GetError();
     EXPECT_FALSE(port.IsDeviceLost());
-    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(WaitForConnection(*sender, received));
     Send(*sender, {0x90, 67, 64});
     ASSERT_TRUE(received.WaitForNotes(4));
     notes = received.Notes();
-    EXPECT_EQ(notes[3].midiNote, 67);
-    EXPECT_FLOAT_EQ(notes[3].volume, 64.0f / 127.0f);
+    EXPECT_EQ(notes[3].note, 67);
+    EXPECT_EQ(notes[3].velocity, 64);
     EXPECT_TRUE(port.Close());
     EXPECT_EQ(received.LostCount(), 1u);
 }
@@ -155,7 +186,7 @@ TEST(RtMidiJackTest, AServerThatEndsWhileThePortIsOpenIsReportedAsLost) {
     ASSERT_GE(device, 0);
     CReceived received;
     CMidiPort port(input);
-    port.SetReceivers([&](std::unique_ptr<CNote> note) { received.Note(std::move(note)); },
+    port.SetReceivers([&](const NOTE_EVENT& note) { received.Note(note); },
                       [&](const CCharString& text) { received.Lost(text); });
     ASSERT_TRUE(port.Open(device)) << port.GetError();
     server.Stop();

@@ -14,8 +14,11 @@
 #include "platform/qt/QtOffscreenGl.h"
 #include "scene/SpacePainter.h"
 #include "theory/NoteManager.h"
+#include "trainer/HeldKeys.h"
+#include "trainer/NoteRouter.h"
 #include "trainer/Piano.h"
 #include "trainer/PianoNotes.h"
+#include "trainer/Teacher.h"
 
 namespace {
 
@@ -45,16 +48,20 @@ protected:
         ASSERT_TRUE(m_device->Create(error)) << error;
         m_scene = std::make_unique<CSpacePainter>();
         ASSERT_TRUE(m_scene->Init(m_device.get()));
+        m_teacher = std::make_unique<Teacher>(&m_manager);
+        m_router = std::make_unique<CNoteRouter>(m_keys, *m_teacher);
         m_scene->SetPictureFactory(CPianoNotes::kKind, [this](CSpacePainter& s, CVertexBuffer& l) {
-            return CPianoNotes::Make(s, l, m_manager);
+            m_picture = CPianoNotes::Make(s, l, m_manager, *m_teacher, m_keys);
+            return m_picture;
         });
         ASSERT_TRUE(m_scene->CreatePicture(CPianoNotes::kKind)) << m_scene->GetError();
-        m_picture = dynamic_cast<CPianoNotes*>(m_scene->GetPicture());
         ASSERT_NE(m_picture, nullptr);
     }
 
     void TearDown() override {
         m_scene.reset();
+        m_router.reset();
+        m_teacher.reset();
         m_device.reset();
     }
 
@@ -66,8 +73,8 @@ protected:
 
     // A lesson of one note, so that it is the one shown.
     void Expect(int midiNote) {
-        ASSERT_TRUE(m_picture->SetLesson(Teacher::kDefaultScale, midiNote, midiNote));
-        ASSERT_EQ(m_picture->GetTeacher()->GetExpected()->midiNote, midiNote);
+        ASSERT_TRUE(m_teacher->SetLesson(Teacher::kDefaultScale, midiNote, midiNote));
+        ASSERT_EQ(m_teacher->GetExpected()->midiNote, midiNote);
     }
 
     const uint8_t* At(int x, int y) const {
@@ -109,7 +116,15 @@ protected:
     static bool MarkGreen(int r, int g, int b) { return g > 200 && r > 40 && r < 120 && b < 120; }
     static bool StaffLine(int r, int g, int b) { return b > 200 && r > 45 && r < 100 && g < 100; }
 
+    // A MIDI key pressed (velocity > 0) or released, down the note road.
+    void Play(int midiNote, int velocity) {
+        ASSERT_TRUE(m_router->Route(NOTE_EVENT{midiNote, velocity, SOURCE_MIDI_INPUT, 0.0}));
+    }
+
     CNoteManager m_manager;
+    std::unique_ptr<Teacher> m_teacher;
+    CHeldKeys m_keys;
+    std::unique_ptr<CNoteRouter> m_router;
     std::unique_ptr<CQtOffscreenGl> m_device;
     std::unique_ptr<CSpacePainter> m_scene;
     CPianoNotes* m_picture = nullptr;
@@ -209,10 +224,7 @@ TEST_F(CPianoNotesPixels, ShowsTheExpectedNoteAndMarksItsKey) {
 
 TEST_F(CPianoNotesPixels, ShowsAWrongNoteInRedBesideTheExpectedOneUntilReleased) {
     Expect(64);
-    CNote wrong;
-    wrong.midiNote = 67;
-    wrong.source = SOURCE_MIDI_INPUT;
-    ASSERT_TRUE(m_picture->InputNote(wrong));
+    Play(67, 100);
     Draw();
     double bx = 0, by = 0, rx = 0, ry = 0;
     ASSERT_TRUE(Find(Blue, bx, by));
@@ -220,15 +232,12 @@ TEST_F(CPianoNotesPixels, ShowsAWrongNoteInRedBesideTheExpectedOneUntilReleased)
     EXPECT_LT(rx, bx - 5) << "the wrong note stands left of the expected one";
     EXPECT_LT(ry, by) << "G4 above E4";
     EXPECT_TRUE(m_picture->GetPiano()->GetKey(67)->IsHighlighted());
-    wrong.volume = 0.0f;
-    m_picture->InputNote(wrong);
+    Play(67, 0);
     Draw();
     EXPECT_FALSE(Find(Red, rx, ry)) << "the red note stays after the release";
-    EXPECT_EQ(m_picture->GetTeacher()->GetWrongCount(), 1);
-    CNote right;
-    right.midiNote = 64;
-    right.source = SOURCE_MIDI_INPUT;
-    m_picture->InputNote(right);
+    EXPECT_FALSE(m_picture->GetPiano()->GetKey(67)->IsHighlighted());
+    EXPECT_EQ(m_teacher->GetWrongCount(), 1);
+    Play(64, 100);
     Draw();
     EXPECT_TRUE(Find(Green, rx, ry)) << "the right note is not green";
     EXPECT_FALSE(Find(Blue, bx, by));
@@ -247,17 +256,24 @@ TEST_F(CPianoNotesPixels, LeavesANoteUnshownWhenItsPoolIsFull) {
     EXPECT_FALSE(staff.ShowNote(note, true, false));
 }
 
-TEST_F(CPianoNotesPixels, RestartsFromTheDefaultLessonAfterANewContext) {
+TEST_F(CPianoNotesPixels, ShowsTheRunningLessonAndHeldKeysAgainAfterANewContext) {
     Expect(50);
+    Play(50, 100);
+    Play(53, 100);  // a wrong key, still held
+    const CPianoNotes* before = m_picture;
     std::string error;
     ASSERT_TRUE(m_device->RecreateContext(error)) << error;
     Draw();
-    m_picture = dynamic_cast<CPianoNotes*>(m_scene->GetPicture());
     ASSERT_NE(m_picture, nullptr);
-    EXPECT_EQ(m_picture->GetTeacher()->GetLow(), 60);
-    EXPECT_EQ(m_picture->GetTeacher()->GetHigh(), 71);
+    EXPECT_NE(m_picture, before) << "the picture was not rebuilt";
+    EXPECT_EQ(m_teacher->GetLow(), 50) << "the lesson was lost with the picture";
+    EXPECT_EQ(m_teacher->GetWrongCount(), 1);
+    EXPECT_TRUE(m_teacher->IsRightHeld());
     double x = 0, y = 0;
-    EXPECT_TRUE(Find(Blue, x, y));
+    EXPECT_TRUE(Find(Green, x, y)) << "the held right note is not shown again";
+    EXPECT_TRUE(m_picture->GetPiano()->GetKey(53)->IsHighlighted());
+    Play(50, 0);
+    EXPECT_NE(m_teacher->GetResults()[0].shown, 0);
 }
 
 }  // namespace
