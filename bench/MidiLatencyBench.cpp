@@ -146,8 +146,20 @@ int main(int argc, char** argv) {
     router.SetJudgedListener([&](const NOTE_EVENT& event, NOTE_VERDICT, double judgedAt) {
         latencies.OnJudged(event.arrival, judgedAt);
     });
+    // The application's view coalesces the frames asked for until it paints
+    // (a widget update); the offscreen device would draw at once, so the
+    // request is posted the same way.
+    bool framePending = false;
     if (!tickOnly) {
-        router.SetFrameRequest([&] { scene.RequestFrameIfDirty(); });
+        router.SetFrameRequest([&] {
+            if (!framePending) {
+                framePending = true;
+                QTimer::singleShot(0, [&] {
+                    framePending = false;
+                    scene.RequestFrameIfDirty();
+                });
+            }
+        });
     }
     scene.SetFrameListener([&] { latencies.OnFrame(Platform::GetClock().GetSeconds()); });
 
