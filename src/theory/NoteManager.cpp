@@ -315,7 +315,7 @@ bool CNoteManager::GetChordFromType(int chordType, CChord& chord, bool setNotes)
 
 bool CNoteManager::GetChordName(int chordType, int root, CCharString& name) {
     const CHORD_TYPE_ENTRY* entry = FindChordTypeEntry(chordType);
-    if (entry == nullptr || root == NOTE_NONE || root < 0 || root >= NOTE_CODE) {
+    if (entry == nullptr || root < 0 || root >= NOTE_COUNT) {
         name.Empty();
         return false;
     }

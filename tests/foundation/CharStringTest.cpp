@@ -4,26 +4,6 @@
 
 #include "foundation/CharString.h"
 
-TEST(CharString, GrowsByItsStepWhenTheRequestIsSmallerThanTheStep) {
-    CCharString text(10, 64);
-    EXPECT_TRUE(text.Reserve(20));
-    EXPECT_EQ(text.GetCapacity(), 74);
-    CCharString other(10, 64);
-    EXPECT_TRUE(other.Reserve(100));
-    EXPECT_EQ(other.GetCapacity(), 100);
-    EXPECT_TRUE(other.Reserve(50));  // never shrinks
-    EXPECT_EQ(other.GetCapacity(), 100);
-}
-
-TEST(CharString, StartsEmptyWithCapacityOfAtLeastOne) {
-    CCharString text(0, 0);
-    EXPECT_EQ(text.GetCapacity(), 1);
-    EXPECT_STREQ(text.GetText(), "");
-    EXPECT_EQ(text.GetLength(), 0u);
-    CCharString fromNull(static_cast<const char*>(nullptr));
-    EXPECT_STREQ(fromNull.GetText(), "");
-}
-
 TEST(CharString, FormatsTextsLongerThanAnyFixedBuffer) {
     CCharString text;
     const std::string line(100000, 'x');
@@ -48,34 +28,29 @@ TEST(CharString, AssignAppendAndJoinTreatNullAsEmptyOrFailure) {
     EXPECT_EQ(text, "leftrig");
     EXPECT_TRUE(text.Assign(nullptr));
     EXPECT_TRUE(text.IsEmpty());
+    EXPECT_STREQ(CCharString(static_cast<const char*>(nullptr)).GetText(), "");
+    EXPECT_STREQ(CCharString(0, 0).GetText(), "");
 }
 
-TEST(CharString, TrimRemovesEveryLeadingAndTrailingOccurrence) {
-    CCharString text("//a/b//");
-    text.Trim('/');
-    EXPECT_EQ(text, "a/b");
-    CCharString only("////");
-    only.Trim('/');
-    EXPECT_EQ(only, "");
-    CCharString empty("");
-    empty.Trim('x');
-    EXPECT_EQ(empty, "");
-}
-
-TEST(CharString, ReplacesCharactersAndReadsBeyondTheEndAsZero) {
-    CCharString text("a\\b\\c");
-    text.ReplaceChar('\\', '/');
-    EXPECT_EQ(text, "a/b/c");
-    EXPECT_EQ(text.GetAt(4), 'c');
-    EXPECT_EQ(text.GetAt(5), '\0');
-    EXPECT_EQ(text.GetAt(1000000), '\0');
-}
-
-TEST(CharString, ConcatenationWithACharacterLeavesTheOriginal) {
-    const CCharString text("note");
-    const CCharString more = text + 's';
-    EXPECT_EQ(more, "notes");
-    EXPECT_EQ(text, "note");
+TEST(CharString, TrimReplaceAndConcatenateEditOnlyTheirOwnText) {
+    const struct {
+        const char* text;
+        const char* trimmed;
+    } trims[] = {{"//a/b//", "a/b"}, {"////", ""}, {"", ""}};
+    for (const auto& c : trims) {
+        CCharString text(c.text);
+        text.Trim('/');
+        EXPECT_EQ(text, c.trimmed) << c.text;
+    }
+    CCharString path("a\\b\\c");
+    path.ReplaceChar('\\', '/');
+    EXPECT_EQ(path, "a/b/c");
+    EXPECT_EQ(path.GetAt(4), 'c');
+    EXPECT_EQ(path.GetAt(5), '\0');  // beyond the end reads as zero
+    EXPECT_EQ(path.GetAt(1000000), '\0');
+    const CCharString more = path + 's';
+    EXPECT_EQ(more, "a/b/cs");
+    EXPECT_EQ(path, "a/b/c");
 }
 
 TEST(CharString, CopiesAndMovesAreIndependent) {

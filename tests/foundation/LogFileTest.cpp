@@ -1,131 +1,57 @@
 #include <gtest/gtest.h>
-#include <regex.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "FileTesting.h"
 #include "TempFolder.h"
 #include "foundation/LogFile.h"
 #include "foundation/Paths.h"
 #include "foundation/TimeText.h"
-#include "platform/Clock.h"
 #include "platform/null/NullDebugOutput.h"
 
-namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
-
-std::string ProgramFolder() {
-    CCharString folder;
-    EXPECT_TRUE(GetProgramFolder(folder));
-    return folder.Str();
-}
-
-std::string ProgramName() {
-    CCharString name;
-    EXPECT_TRUE(GetProgramName(name));
-    return name.Str();
-}
-
-// A clock whose local time stands still at one moment.
-class CFixedClock : public IClock {
-public:
-    explicit CFixedClock(const LOCAL_TIME& time) : m_time(time) { Platform::SetClock(this); }
-    ~CFixedClock() override { Platform::SetClock(nullptr); }
-    double GetSeconds() override { return 0.0; }
-    LOCAL_TIME GetLocalTime() override { return m_time; }
-
-private:
-    LOCAL_TIME m_time;
-};
-
-// A POSIX extended regular expression. (std::regex trips a false
-// uninitialised-use warning of GCC 12 under the sanitizers.)
-class CPattern {
-public:
-    explicit CPattern(const std::string& pattern) {
-        m_valid = regcomp(&m_compiled, pattern.c_str(), REG_EXTENDED) == 0;
-        EXPECT_TRUE(m_valid) << "bad pattern " << pattern;
-    }
-    CPattern(const CPattern&) = delete;
-    CPattern& operator=(const CPattern&) = delete;
-    ~CPattern() {
-        if (m_valid) {
-            regfree(&m_compiled);
-        }
-    }
-    // Whether text matches; groups receives the parenthesised sub-matches.
-    bool Matches(const std::string& text, std::vector<std::string>* groups = nullptr) const {
-        regmatch_t matches[4];
-        if (!m_valid || regexec(&m_compiled, text.c_str(), 4, matches, 0) != 0) {
-            return false;
-        }
-        for (size_t i = 1; groups != nullptr && i < 4 && matches[i].rm_so >= 0; ++i) {
-            const auto start = static_cast<size_t>(matches[i].rm_so);
-            groups->push_back(text.substr(start, static_cast<size_t>(matches[i].rm_eo) - start));
-        }
-        return true;
-    }
-
-private:
-    regex_t m_compiled{};
-    bool m_valid = false;
-};
-
-const std::string kStamp = "[0-9]{2}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3}  ";
-
-}  // namespace
-
-TEST(LogFile, ALogWithoutFolderOrSuffixLiesBesideTheExecutableNamedAfterIt) {
-    const std::string path = ProgramFolder() + "/" + ProgramName() + ".log";
-    std::remove(path.c_str());
+TEST(LogFile, ALogLiesBesideTheExecutableNamedAfterItAndItsSuffix) {
+    CCharString programFolder, programName;
+    ASSERT_TRUE(GetProgramFolder(programFolder));
+    ASSERT_TRUE(GetProgramName(programName));
+    const std::string base = programFolder.Str() + "/" + programName.Str();
+    const std::string plain = base + ".log";
+    const std::string suffixed = base + " Sound.log";
+    // A folder of this process's own, so that test programs running side by
+    // side in the same program folder never remove each other's folders.
+    const std::string folder = "LogFileTest-" + std::to_string(getpid());
+    std::remove(plain.c_str());
     CNullDebugOutput debug;
     {
         CLogFile log;
         ASSERT_TRUE(log.Open("", "")) << log.GetError();
-        EXPECT_EQ(std::string(log.GetFileName()), path);
+        EXPECT_EQ(std::string(log.GetFileName()), plain);
         EXPECT_TRUE(log.Printf("started %d", 7));
+        CLogFile sound;
+        ASSERT_TRUE(sound.Open(folder.c_str(), "Sound")) << sound.GetError();
+        EXPECT_EQ(std::string(sound.GetFileName()), suffixed);
     }
-    const std::string content = ReadFile(path);
-    std::remove(path.c_str());
-    EXPECT_TRUE(CPattern("^" + kStamp + "started 7\r\n$").Matches(content)) << content;
+    const std::string content = ReadFile(plain);
+    EXPECT_TRUE(CPattern("^" + kStampPattern + "started 7\r\n$").Matches(content)) << content;
     EXPECT_TRUE(debug.Contains("started 7"));
-}
-
-TEST(LogFile, ASuffixNamesTheLogAndAFolderIsMadeBelowTheProgramFolder) {
-    const std::string folder = "LogFileTest-" + std::to_string(getpid());
-    const std::string path = ProgramFolder() + "/" + ProgramName() + " Sound.log";
-    {
-        CLogFile log;
-        ASSERT_TRUE(log.Open(folder.c_str(), "Sound")) << log.GetError();
-        EXPECT_EQ(std::string(log.GetFileName()), path);
-        EXPECT_STREQ(log.GetSuffix(), "Sound");
-        EXPECT_STREQ(log.GetFolder(), folder.c_str());
-    }
-    EXPECT_TRUE(std::filesystem::is_directory(ProgramFolder() + "/" + folder));
-    EXPECT_TRUE(std::filesystem::is_regular_file(path));
-    std::filesystem::remove(ProgramFolder() + "/" + folder);
-    std::remove(path.c_str());
+    EXPECT_TRUE(std::filesystem::is_regular_file(suffixed));
+    EXPECT_TRUE(std::filesystem::is_directory(programFolder.Str() + "/" + folder));
+    std::filesystem::remove(programFolder.Str() + "/" + folder);
+    std::remove(plain.c_str());
+    std::remove(suffixed.c_str());
 }
 
 TEST(LogFile, AFolderThatCannotBeMadeFailsTheOpen) {
     CTempFolder temp("log");
-    std::ofstream(temp.Path("file")) << "x";
+    WriteFile(temp.Path("file"), "x");
     const std::string folder = temp.Path("file/logs");
     CLogFile log;
     EXPECT_FALSE(log.Open(folder.c_str(), "x"));
@@ -133,29 +59,19 @@ TEST(LogFile, AFolderThatCannotBeMadeFailsTheOpen) {
     EXPECT_FALSE(log.IsOpen());
 }
 
-TEST(LogFile, OpeningAnExistingLogAppendsToIt) {
-    CTempFolder temp("log");
-    const std::string path = temp.Path("logs/run.log");
-    std::filesystem::create_directories(temp.Path("logs"));
-    std::ofstream(path, std::ios::binary) << "earlier\r\n";
-    CNullDebugOutput debug;
-    {
-        CFixedClock clock(LOCAL_TIME{2031, 12, 24, 23, 59, 58, 7});
-        CLogFile log;
-        ASSERT_TRUE(log.OpenPath(path.c_str())) << log.GetError();
-        EXPECT_TRUE(log.Printf("%s", "later"));
-    }
-    EXPECT_EQ(ReadFile(path), "earlier\r\n12/24/31 23:59:58.007  later\r\n");
-}
-
-TEST(LogFile, OpenPathMakesTheFolderOfTheLog) {
+TEST(LogFile, OpenPathMakesTheFolderAndAppendsToAnExistingLog) {
     CTempFolder temp("log");
     const std::string path = temp.Path("new/folder/run.log");
     CNullDebugOutput debug;
-    CLogFile log;
-    ASSERT_TRUE(log.OpenPath(path.c_str())) << log.GetError();
-    EXPECT_TRUE(log.Printf("x"));
-    EXPECT_TRUE(std::filesystem::is_regular_file(path));
+    CTestClock clock(LOCAL_TIME{2031, 12, 24, 23, 59, 58, 7});
+    for (const char* text : {"earlier", "later"}) {
+        CLogFile log;
+        ASSERT_TRUE(log.OpenPath(path.c_str())) << log.GetError();
+        EXPECT_TRUE(log.Printf("%s", text));
+    }
+    EXPECT_EQ(ReadFile(path),
+              "12/24/31 23:59:58.007  earlier\r\n"
+              "12/24/31 23:59:58.007  later\r\n");
 }
 
 TEST(LogFile, ThreadsWritingAtOnceGiveWholeSeparateLines) {
@@ -182,7 +98,7 @@ TEST(LogFile, ThreadsWritingAtOnceGiveWholeSeparateLines) {
         }
     }
     std::istringstream content(ReadFile(path));
-    const CPattern pattern("^" + kStamp + "thread ([0-9]) line ([0-9]+) p* end\r$");
+    const CPattern pattern("^" + kStampPattern + "thread ([0-9]) line ([0-9]+) p* end\r$");
     std::set<std::pair<int, int>> seen;
     std::string line;
     int count = 0;
@@ -197,50 +113,47 @@ TEST(LogFile, ThreadsWritingAtOnceGiveWholeSeparateLines) {
 }
 
 TEST(TimeText, FormatsTheLocalTimeWithOrWithoutDateAndMilliseconds) {
-    CFixedClock clock(LOCAL_TIME{2009, 1, 2, 3, 4, 5, 6});
-    CCharString text;
-    ASSERT_TRUE(GetTimeText(text, true, true));
-    EXPECT_EQ(text, "01/02/09 03:04:05.006");
-    ASSERT_TRUE(GetTimeText(text, false, false));
-    EXPECT_EQ(text, "03:04:05");
-    ASSERT_TRUE(GetTimeText(text, true, false));
-    EXPECT_EQ(text, "01/02/09 03:04:05");
-    ASSERT_TRUE(GetTimeText(text, false, true));
-    EXPECT_EQ(text, "03:04:05.006");
+    CTestClock clock(LOCAL_TIME{2009, 1, 2, 3, 4, 5, 6});
+    const struct {
+        bool date, milliseconds;
+        const char* text;
+    } cases[] = {{true, true, "01/02/09 03:04:05.006"},
+                 {false, false, "03:04:05"},
+                 {true, false, "01/02/09 03:04:05"},
+                 {false, true, "03:04:05.006"}};
+    for (const auto& c : cases) {
+        CCharString text;
+        ASSERT_TRUE(GetTimeText(text, c.date, c.milliseconds));
+        EXPECT_EQ(text, c.text);
+    }
 }
 
-TEST(TimeText, DifferenceBorrowsASecondWhenMillisecondsRunShort) {
-    const TIME_PAIR difference = GetTimeDifference(TIME_PAIR{10, 200}, TIME_PAIR{8, 700});
-    EXPECT_EQ(difference.seconds, 1);
-    EXPECT_EQ(difference.milliseconds, 500);
+TEST(TimeText, DifferenceBorrowsASecondAndConversionRefusesSpansOverAYear) {
+    const TIME_PAIR borrowed = GetTimeDifference(TIME_PAIR{10, 200}, TIME_PAIR{8, 700});
+    EXPECT_EQ(borrowed.seconds, 1);
+    EXPECT_EQ(borrowed.milliseconds, 500);
     const TIME_PAIR plain = GetTimeDifference(TIME_PAIR{10, 700}, TIME_PAIR{8, 200});
     EXPECT_EQ(plain.seconds, 2);
     EXPECT_EQ(plain.milliseconds, 500);
     EXPECT_DOUBLE_EQ(TimePairToSeconds(GetTimeDifference(TIME_PAIR{1, 0}, TIME_PAIR{1, 250})),
                      -0.25);
-}
-
-TEST(TimeText, ConversionToSecondsRefusesSpansOverAYear) {
     EXPECT_DOUBLE_EQ(TimePairToSeconds(TIME_PAIR{1, 500}), 1.5);
-    EXPECT_DOUBLE_EQ(TimePairToSeconds(TIME_PAIR{31536000, 0}), 31536000.0);
-    EXPECT_DOUBLE_EQ(TimePairToSeconds(TIME_PAIR{31536001, 0}), -1.0);
+    EXPECT_DOUBLE_EQ(TimePairToSeconds(TIME_PAIR{kMaxTimePairSeconds, 0}), 31536000.0);
+    EXPECT_DOUBLE_EQ(TimePairToSeconds(TIME_PAIR{kMaxTimePairSeconds + 1, 0}), -1.0);
 }
 
 TEST(TimeText, ConversionFromSecondsRoundsToTheMillisecondAndClamps) {
-    TIME_PAIR time = SecondsToTimePair(2.25);
-    EXPECT_EQ(time.seconds, 2);
-    EXPECT_EQ(time.milliseconds, 250);
-    time = SecondsToTimePair(1.9996);  // rounds up into the next second
-    EXPECT_EQ(time.seconds, 2);
-    EXPECT_EQ(time.milliseconds, 0);
-    time = SecondsToTimePair(-0.25);
-    EXPECT_EQ(time.seconds, -1);
-    EXPECT_EQ(time.milliseconds, 750);
-    time = SecondsToTimePair(std::nan(""));
-    EXPECT_EQ(time.seconds, 0);
-    EXPECT_EQ(time.milliseconds, 0);
-    time = SecondsToTimePair(1e300);
-    EXPECT_EQ(time.seconds, INT64_MAX);
-    time = SecondsToTimePair(-1e300);
-    EXPECT_EQ(time.seconds, INT64_MIN);
+    const struct {
+        double seconds;
+        int64_t whole;
+        int milliseconds;
+    } cases[] = {
+        {2.25, 2, 250},   {1.9996, 2, 0},  // rounds up into the next second
+        {-0.25, -1, 750}, {std::nan(""), 0, 0}, {1e300, INT64_MAX, 999}, {-1e300, INT64_MIN, 0},
+    };
+    for (const auto& c : cases) {
+        const TIME_PAIR time = SecondsToTimePair(c.seconds);
+        EXPECT_EQ(time.seconds, c.whole) << c.seconds;
+        EXPECT_EQ(time.milliseconds, c.milliseconds) << c.seconds;
+    }
 }

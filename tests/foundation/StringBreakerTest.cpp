@@ -24,53 +24,48 @@ using Words = std::vector<std::string>;
 
 }  // namespace
 
-TEST(StringBreaker, EachDelimiterEndsOneTokenInModeOne) {
-    EXPECT_EQ(Tokens("a,,b", ",", CStringBreaker::kEachDelimiter), (Words{"a", "", "b"}));
-}
-
-TEST(StringBreaker, ARunOfDelimitersCountsAsOneInModeTwo) {
-    EXPECT_EQ(Tokens("a,,b", ",", CStringBreaker::kDelimiterRun), (Words{"a", "b"}));
-    EXPECT_EQ(Tokens("a, ;b", ", ;", CStringBreaker::kDelimiterRun), (Words{"a", "b"}));
-}
-
-TEST(StringBreaker, WithoutReturnRestTheLastUndelimitedTokenIsNotReturned) {
-    EXPECT_EQ(Tokens("a,,b", ",", CStringBreaker::kEachDelimiter, false), (Words{"a", ""}));
-    EXPECT_EQ(Tokens("a,,b", ",", CStringBreaker::kDelimiterRun, false), (Words{"a"}));
-}
-
-TEST(StringBreaker, TrailingDelimitersGiveNoEmptyLastToken) {
-    EXPECT_EQ(Tokens("a,b,", ",", CStringBreaker::kEachDelimiter), (Words{"a", "b"}));
-    EXPECT_EQ(Tokens("a b   ", " ", CStringBreaker::kDelimiterRun), (Words{"a", "b"}));
-}
-
-TEST(StringBreaker, WholeStringDelimiterSplitsOnTheString) {
-    EXPECT_EQ(Tokens("Scale=C major~^StartNote=60~^", "~^", CStringBreaker::kWholeString),
-              (Words{"Scale=C major", "StartNote=60"}));
-    // Text after the last delimiter string is not a token.
-    EXPECT_EQ(Tokens("x~^y", "~^", CStringBreaker::kWholeString), (Words{"x"}));
-    EXPECT_EQ(Tokens("no delimiter", "~^", CStringBreaker::kWholeString), (Words{}));
-    EXPECT_EQ(Tokens("x", "", CStringBreaker::kWholeString), (Words{}));
-}
-
-TEST(StringBreaker, EmptyNullAndNullDelimitersAreHandled) {
-    EXPECT_EQ(Tokens("", ",", CStringBreaker::kEachDelimiter), (Words{}));
-    EXPECT_EQ(Tokens(nullptr, ",", CStringBreaker::kEachDelimiter), (Words{}));
+TEST(StringBreaker, EachModeSplitsOnItsKindOfDelimiter) {
+    constexpr int kEach = CStringBreaker::kEachDelimiter;
+    constexpr int kRun = CStringBreaker::kDelimiterRun;
+    constexpr int kWhole = CStringBreaker::kWholeString;
+    const struct {
+        const char* text;
+        const char* delimiters;
+        int mode;
+        bool returnRest;
+        Words tokens;
+    } cases[] = {
+        {"a,,b", ",", kEach, true, {"a", "", "b"}},
+        {"a,,b", ",", kRun, true, {"a", "b"}},
+        {"a, ;b", ", ;", kRun, true, {"a", "b"}},
+        // Without returnRest the last undelimited token is not returned.
+        {"a,,b", ",", kEach, false, {"a", ""}},
+        {"a,,b", ",", kRun, false, {"a"}},
+        // Trailing delimiters give no empty last token.
+        {"a,b,", ",", kEach, true, {"a", "b"}},
+        {"a b   ", " ", kRun, true, {"a", "b"}},
+        // Text after the last delimiter string is not a token.
+        {"Scale=C major~^StartNote=60~^", "~^", kWhole, true, {"Scale=C major", "StartNote=60"}},
+        {"x~^y", "~^", kWhole, true, {"x"}},
+        {"no delimiter", "~^", kWhole, true, {}},
+        {"x", "", kWhole, true, {}},
+        {"", ",", kEach, true, {}},
+        {nullptr, ",", kEach, true, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Tokens(c.text, c.delimiters, c.mode, c.returnRest), c.tokens)
+            << (c.text != nullptr ? c.text : "null") << " mode " << c.mode;
+    }
     CStringBreaker breaker("rest of it");
     EXPECT_STREQ(breaker.Next(nullptr), "rest of it");
     EXPECT_EQ(breaker.Next(","), nullptr);
 }
 
-TEST(StringBreaker, TheRestIsReturnedAsAPointerIntoTheSource) {
+TEST(StringBreaker, TheRestPointsIntoTheSourceAndSetTextStartsOver) {
     const char* source = "key=value";
     CStringBreaker breaker(source);
     EXPECT_STREQ(breaker.Next("="), "key");
-    const char* rest = breaker.Next("=");
-    EXPECT_EQ(rest, source + 4);
-}
-
-TEST(StringBreaker, SetTextRestartsOnANewText) {
-    CStringBreaker breaker("a b");
-    EXPECT_STREQ(breaker.Next(" "), "a");
+    EXPECT_EQ(breaker.Next("="), source + 4);
     breaker.SetText("x,y");
     EXPECT_STREQ(breaker.Next(","), "x");
     EXPECT_STREQ(breaker.Next(","), "y");
@@ -78,8 +73,9 @@ TEST(StringBreaker, SetTextRestartsOnANewText) {
 }
 
 TEST(StringBreaker, BreaksAVeryLongTextWithManyTokens) {
+    constexpr int kTokens = 100000;
     std::string text;
-    for (int i = 0; i < 100000; ++i) {
+    for (int i = 0; i < kTokens; ++i) {
         text += "tok ";
     }
     CStringBreaker breaker(text.c_str());
@@ -87,5 +83,5 @@ TEST(StringBreaker, BreaksAVeryLongTextWithManyTokens) {
     while (breaker.Next(" ", CStringBreaker::kDelimiterRun) != nullptr) {
         ++count;
     }
-    EXPECT_EQ(count, 100000);
+    EXPECT_EQ(count, kTokens);
 }

@@ -9,27 +9,23 @@ namespace {
 
 using CTextTree = CTree<CCharString>;
 
+CTextTree Node(const char* data, int level, int tag) {
+    CTextTree node;
+    node.data = data;
+    node.level = level;
+    node.tag = tag;
+    return node;
+}
+
 // root "root" (level 0) with children "a" and "b"; "a" has children "a1"
 // and "a2"; tags are the position among the siblings.
 CTextTree MakeTree() {
-    CTextTree root;
-    root.data = "root";
-    root.tag = 7;
-    for (const char* name : {"a", "b"}) {
-        CTextTree child;
-        child.level = 1;
-        child.data = name;
-        child.tag = root.children.GetCount();
-        root.children.Add(child);
-    }
-    CTextTree* a = root.children.GetAt(0);
-    for (const char* name : {"a1", "a2"}) {
-        CTextTree grandchild;
-        grandchild.level = 2;
-        grandchild.data = name;
-        grandchild.tag = a->children.GetCount();
-        a->children.Add(grandchild);
-    }
+    CTextTree a = Node("a", 1, 0);
+    a.children.Add(Node("a1", 2, 0));
+    a.children.Add(Node("a2", 2, 1));
+    CTextTree root = Node("root", 0, 7);
+    root.children.Add(a);
+    root.children.Add(Node("b", 1, 1));
     return root;
 }
 
@@ -51,22 +47,10 @@ const char* const kShape = "root(0,7)[a(1,0)[a1(2,0) a2(2,1)] b(1,1)]";
 
 }  // namespace
 
-TEST(Tree, NewNodeIsEmptyAtLevelZero) {
-    CTextTree node;
-    EXPECT_EQ(node.level, 0);
-    EXPECT_EQ(node.tag, 0);
-    EXPECT_EQ(node.children.GetCount(), 0);
-    EXPECT_EQ(node.children.GetGrowStep(), CTextTree::kChildGrowStep);
-}
-
-TEST(Tree, CopyTakesLevelDataTagAndEveryDescendant) {
-    const CTextTree original = MakeTree();
-    const CTextTree copy(original);
-    EXPECT_EQ(Describe(copy), kShape);
-}
-
-TEST(Tree, DeepCopyIsIndependentOfTheOriginal) {
+TEST(Tree, CopiesTakeEveryDescendantAndStayIndependentOfTheOriginal) {
     CTextTree original = MakeTree();
+    const CTextTree constructed(original);
+    EXPECT_EQ(Describe(constructed), kShape);
     CTextTree copy;
     ASSERT_TRUE(copy.Assign(original));
 
@@ -78,6 +62,7 @@ TEST(Tree, DeepCopyIsIndependentOfTheOriginal) {
 
     original.children.RemoveAll();
     EXPECT_EQ(Describe(copy), "other(0,7)[a(1,0)[changed(2,1)] b(1,99)]");
+    EXPECT_EQ(Describe(constructed), kShape);
 }
 
 TEST(Tree, NodeCanBeAssignedFromItsOwnDescendant) {
@@ -93,7 +78,7 @@ TEST(Tree, ChildListGrowthKeepsSubtreesIntact) {
         child.tag = i;
         ASSERT_TRUE(root.children.Add(child));
     }
-    ASSERT_EQ(root.children.GetCount(), 31);
+    ASSERT_EQ(root.children.GetCount(), 3 * CTextTree::kChildGrowStep + 1);
     for (int i = 0; i < root.children.GetCount(); ++i) {
         const CTextTree& child = *root.children.GetAt(i);
         EXPECT_EQ(child.tag, i);

@@ -1,90 +1,93 @@
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "FileTesting.h"
 #include "foundation/Worker.h"
 
 namespace {
 
-// Records every command in arrival order; can be held inside DoWork.
+constexpr auto kPatience = std::chrono::seconds(10);
+constexpr uint32_t kTick = 0xFFFFFFFE;  // recorded for each OnTick
+
+// Whether condition holds within kPatience, checked as things change.
+template <typename Condition>
+bool Eventually(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// Records every command and tick in arrival order; can be held inside DoWork.
 class CRecordingWorker : public CWorker {
 public:
     explicit CRecordingWorker(const char* name = "Recorder") : CWorker(name, nullptr) {}
     ~CRecordingWorker() override {
-        Release();
+        Hold(false);
         Stop(kNoLimit);
     }
 
-    void Hold() {
+    // While held, DoWork waits inside the command it was given.
+    void Hold(bool hold) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_hold = true;
+        m_hold = hold;
+        m_changed.notify_all();
     }
-    void Release() {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_hold = false;
-        }
-        m_released.notify_all();
-    }
-    // Waits until DoWork is inside a held command.
-    void WaitUntilHeld() {
+    // Waits until the record holds count entries (DoWork may still be held).
+    bool WaitForRecords(size_t count) {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_released.wait(lock, [this] { return m_inside; });
+        return m_changed.wait_for(lock, kPatience, [&] { return m_record.size() >= count; });
     }
-    std::vector<uint32_t> GetCommands() {
+    std::vector<uint32_t> GetRecord() {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_commands;
+        return m_record;
     }
-    int GetTicks() const { return m_ticks; }
-    std::string GetThreadName() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_threadName;
-    }
-    std::chrono::microseconds workTime{0};
+    int GetFinished() const { return m_finished; }
 
 protected:
     void DoWork(uint32_t command) override {
-        char name[32] = {};
-        pthread_getname_np(pthread_self(), name, sizeof name);
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_threadName = name;
-        m_commands.push_back(command);
-        m_inside = true;
-        m_released.notify_all();
-        m_released.wait(lock, [this] { return !m_hold; });
-        m_inside = false;
-        lock.unlock();
-        if (workTime.count() > 0) {
-            std::this_thread::sleep_for(workTime);
-        }
+        m_record.push_back(command);
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return !m_hold; });
+        ++m_finished;
     }
-    void OnTick() override { ++m_ticks; }
+    void OnTick() override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_record.push_back(kTick);
+        m_changed.notify_all();
+    }
 
 private:
     std::mutex m_mutex;
-    std::condition_variable m_released;
-    std::vector<uint32_t> m_commands;
-    std::string m_threadName;
+    std::condition_variable m_changed;
+    std::vector<uint32_t> m_record;
     bool m_hold = false;
-    bool m_inside = false;
-    std::atomic<int> m_ticks{0};
+    std::atomic<int> m_finished{0};
 };
 
 }  // namespace
 
 TEST(Worker, CommandsFromFourThreadsArriveOnceEachInPerSenderOrder) {
+    constexpr uint32_t kSenders = 4;
+    constexpr uint32_t kPerSender = 2500;
+    constexpr uint32_t kLast = 0xFFFFFFFF;
     CRecordingWorker worker;
     ASSERT_TRUE(worker.Start());
-    constexpr uint32_t kPerSender = 2500;
     std::vector<std::thread> senders;
-    for (uint32_t sender = 0; sender < 4; ++sender) {
+    for (uint32_t sender = 0; sender < kSenders; ++sender) {
         senders.emplace_back([&worker, sender] {
             for (uint32_t i = 0; i < kPerSender; ++i) {
                 EXPECT_TRUE(worker.Post(sender << 24 | i, i % 100 == 99));
@@ -94,112 +97,88 @@ TEST(Worker, CommandsFromFourThreadsArriveOnceEachInPerSenderOrder) {
     for (auto& sender : senders) {
         sender.join();
     }
-    ASSERT_TRUE(worker.Post(0xFFFFFFFF, true));  // everything before it is done
-    const std::vector<uint32_t> commands = worker.GetCommands();
-    ASSERT_EQ(commands.size(), 4 * kPerSender + 1);
+    ASSERT_TRUE(worker.Post(kLast, true));  // everything before it is done
+    const std::vector<uint32_t> record = worker.GetRecord();
+    ASSERT_EQ(record.size(), kSenders * kPerSender + 1);
     std::map<uint32_t, uint32_t> next;
-    for (size_t i = 0; i + 1 < commands.size(); ++i) {
-        const uint32_t sender = commands[i] >> 24;
-        const uint32_t sequence = commands[i] & 0xFFFFFF;
-        ASSERT_LT(sender, 4u);
-        ASSERT_EQ(sequence, next[sender]) << "sender " << sender;
+    for (size_t i = 0; i + 1 < record.size(); ++i) {
+        const uint32_t sender = record[i] >> 24;
+        ASSERT_LT(sender, kSenders);
+        ASSERT_EQ(record[i] & 0xFFFFFF, next[sender]) << "sender " << sender;
         ++next[sender];
     }
     EXPECT_TRUE(worker.Stop(1000));
 }
 
-TEST(Worker, StartingTwiceFailsAndLeavesTheFirstThreadRunning) {
-    CRecordingWorker worker;
+TEST(Worker, StartRunsOneThreadUnderTheWorkersNameAndAStoppedWorkerStartsAgain) {
+    CRecordingWorker worker("SoundCapture");
+    EXPECT_TRUE(worker.Stop(10));  // never started
+    EXPECT_FALSE(worker.Post(1, false));
     ASSERT_TRUE(worker.Start());
     EXPECT_FALSE(worker.Start());
     EXPECT_STREQ(worker.GetError(), "Already started");
-    EXPECT_TRUE(worker.IsRunning());
-    EXPECT_TRUE(worker.Post(7, true));
-    EXPECT_EQ(worker.GetCommands(), std::vector<uint32_t>{7});
-}
-
-TEST(Worker, RunsUnderItsOwnName) {
-    CRecordingWorker worker("SoundCapture");
-    ASSERT_TRUE(worker.Start());
-    ASSERT_TRUE(worker.Post(1, true));
-    EXPECT_EQ(worker.GetThreadName(), "SoundCapture");
-    EXPECT_NE(worker.GetThreadId(), 0);
-}
-
-TEST(Worker, StopWhileBusyDropsTheQueueAndJoins) {
-    CRecordingWorker worker;
-    worker.workTime = std::chrono::milliseconds(2);
-    ASSERT_TRUE(worker.Start());
-    for (uint32_t i = 0; i < 1000; ++i) {
-        worker.Post(i, false);
-    }
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(worker.Stop(5000));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    ASSERT_TRUE(worker.Post(7, true));
+    const std::string task = "/proc/self/task/" + std::to_string(worker.GetThreadId());
+    EXPECT_EQ(ReadFile(task + "/comm"), "SoundCapture\n");
+    EXPECT_TRUE(worker.Stop(1000));
     EXPECT_FALSE(worker.IsRunning());
-    EXPECT_LT(worker.GetCommands().size(), 1000u);
-    EXPECT_FALSE(worker.Post(1, false));
+    ASSERT_TRUE(worker.Start());
+    EXPECT_TRUE(worker.Post(3, true));
+    EXPECT_EQ(worker.GetRecord(), (std::vector<uint32_t>{7, 3}));
 }
 
-TEST(Worker, AStuckThreadIsReportedNotKilledAndJoinsOnceFree) {
-    CRecordingWorker worker("Stuck");
+TEST(Worker, AWorkerStoppedWhileBusyFinishesItsItemAndEnds) {
+    constexpr uint32_t kQueued = 1000;
+    constexpr int kShortWaitMs = 50;
+    CRecordingWorker worker("Busy");
     ASSERT_TRUE(worker.Start());
-    worker.Hold();
-    ASSERT_TRUE(worker.Post(1, false));
-    worker.WaitUntilHeld();
-    EXPECT_FALSE(worker.Stop(50));
-    EXPECT_STREQ(worker.GetError(), "Can't stop 'Stuck' thread in 50 ms");
-    worker.Release();
+    worker.Hold(true);
+    for (uint32_t i = 0; i < kQueued; ++i) {
+        ASSERT_TRUE(worker.Post(i, false));
+    }
+    ASSERT_TRUE(worker.WaitForRecords(1));
+    // Still inside its item: reported, not killed.
+    EXPECT_FALSE(worker.Stop(kShortWaitMs));
+    EXPECT_STREQ(worker.GetError(), "Can't stop 'Busy' thread in 50 ms");
+    EXPECT_TRUE(worker.IsRunning());
+    EXPECT_FALSE(worker.Post(1, false));
+    worker.Hold(false);
     EXPECT_TRUE(worker.Stop(CWorker::kNoLimit));
     EXPECT_FALSE(worker.IsRunning());
+    EXPECT_EQ(worker.GetRecord(), std::vector<uint32_t>{0});  // the queue is dropped
+    EXPECT_EQ(worker.GetFinished(), 1);
 }
 
-TEST(Worker, TicksAskedForWhileBusyAreHandledOnce) {
+TEST(Worker, TicksAskedForWhileBusyAreHandledOnceAfterTheQueuedCommands) {
     CRecordingWorker worker;
     ASSERT_TRUE(worker.Start());
-    worker.Hold();
+    worker.Hold(true);
     ASSERT_TRUE(worker.Post(1, false));
-    worker.WaitUntilHeld();
+    ASSERT_TRUE(worker.WaitForRecords(1));
     for (int i = 0; i < 5; ++i) {
         EXPECT_TRUE(worker.RequestTick());
     }
-    worker.Release();
-    ASSERT_TRUE(worker.Post(2, true));
-    // The tick comes after the queued command, so wait for it briefly.
-    for (int i = 0; i < 200 && worker.GetTicks() == 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    EXPECT_EQ(worker.GetTicks(), 1);
+    ASSERT_TRUE(worker.Post(2, false));
+    worker.Hold(false);
+    ASSERT_TRUE(worker.WaitForRecords(3));
+    ASSERT_TRUE(worker.Post(3, true));
+    EXPECT_EQ(worker.GetRecord(), (std::vector<uint32_t>{1, 2, kTick, 3}));
 }
 
 TEST(Worker, AWaitingPosterIsReleasedWhenTheThreadStops) {
     CRecordingWorker worker;
     ASSERT_TRUE(worker.Start());
-    worker.Hold();
+    worker.Hold(true);
     ASSERT_TRUE(worker.Post(1, false));
-    worker.WaitUntilHeld();
-    std::atomic<bool> returned{false};
-    std::thread poster([&] {
-        worker.Post(2, true);  // queued behind the held command
-        returned = true;
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_FALSE(returned);
+    ASSERT_TRUE(worker.WaitForRecords(1));
+    bool handled = true;
+    std::thread poster([&] { handled = worker.Post(2, true); });  // queued behind the held one
+    ASSERT_TRUE(Eventually([&] { return worker.GetPendingCount() == 1; }));
     std::thread stopper([&] { worker.Stop(CWorker::kNoLimit); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    worker.Release();
+    ASSERT_TRUE(Eventually([&] { return worker.IsStopping(); }));
+    worker.Hold(false);
     stopper.join();
     poster.join();
-    EXPECT_TRUE(returned);
-}
-
-TEST(Worker, StopOnAnIdleWorkerSucceedsAndItCanStartAgain) {
-    CRecordingWorker worker;
-    EXPECT_TRUE(worker.Stop(10));
-    EXPECT_FALSE(worker.Post(1, false));
-    ASSERT_TRUE(worker.Start());
-    EXPECT_TRUE(worker.Stop(1000));
-    ASSERT_TRUE(worker.Start());
-    EXPECT_TRUE(worker.Post(3, true));
-    EXPECT_EQ(worker.GetCommands().back(), 3u);
+    EXPECT_FALSE(handled);
+    EXPECT_EQ(worker.GetRecord(), std::vector<uint32_t>{1});
 }
