@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -114,7 +115,25 @@ CCharString ChangeExtension(const char* path, const char* newExtension) {
     return result;
 }
 
+namespace {
+// Set by tests so that each process has data folders of its own.
+std::string g_programFolder;
+std::mutex g_programFolderLock;
+}  // namespace
+
+void SetProgramFolder(const char* folder) {
+    std::lock_guard<std::mutex> lock(g_programFolderLock);
+    g_programFolder = folder != nullptr ? folder : "";
+}
+
 bool GetProgramFolder(CCharString& folder) {
+    {
+        std::lock_guard<std::mutex> lock(g_programFolderLock);
+        if (!g_programFolder.empty()) {
+            folder = g_programFolder.c_str();
+            return true;
+        }
+    }
     std::string path;
     FILE_INFO info;
     if (!GetProgramPath(path) || !SplitPath(path.c_str(), info)) {

@@ -3,9 +3,11 @@
 # window titled "Notara Demo" and --quit-after ends the run by itself.
 set -u
 app=$1
+check=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_RUNTIME_DIR=$work
+export XDG_CONFIG_HOME=$work/config
 start=$(date +%s)
 xvfb-run -a -s "-screen 0 1280x1024x24" "$app" --screenshot "$work/shot.png" --quit-after 3 \
   >"$work/out.txt" 2>&1
@@ -22,5 +24,8 @@ if ! head -c 8 "$work/shot.png" | od -An -tx1 | grep -q '89 50 4e 47 0d 0a 1a 0a
 fi
 if ! grep -aq 'Notara Demo' "$work/shot.png"; then
   echo "the PNG does not carry the title Notara Demo"; exit 1
+fi
+if ! QT_QPA_PLATFORM=offscreen "$check" "$work/shot.png"; then
+  echo "the screenshot does not show the note-reading picture"; exit 1
 fi
 echo "screenshot written in ${elapsed}s"

@@ -7,6 +7,7 @@ app=$1
 export QT_QPA_PLATFORM=offscreen
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR=$work
+export XDG_CONFIG_HOME=$work/config
 trap 'kill $first 2>/dev/null; rm -rf "$work"' EXIT
 
 "$app" --quit-after 20 >"$work/first.out" 2>&1 &

@@ -11,8 +11,11 @@
 #include <QTextBrowser>
 #include <QUrl>
 
+#include <stdlib.h>
+
 #include <functional>
 
+#include "../PrivateFolders.h"
 #include "app/Catalogue.h"
 #include "app/Center.h"
 #include "app/MainWnd.h"
@@ -268,8 +271,11 @@ TEST(TrainerFlow, NotesFromAnotherProgramsJackPortReachTheExercise) {
 }  // namespace
 
 // The application object lives on main's stack: Qt's clean-up at exit must
-// run before the libraries it calls are gone.
+// run before the libraries it calls are gone. The data folders and the
+// settings are this process's own.
 int main(int argc, char** argv) {
+    CPrivateFolders folders;
+    setenv("XDG_CONFIG_HOME", (folders.Get() + "/config").c_str(), 1);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
