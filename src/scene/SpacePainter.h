@@ -121,6 +121,7 @@ public:
     glm::mat4 GetView() const { return m_view; }
 
 private:
+    // FailWith on the scene's error text.
     bool Fail(int line, const char* format, ...) NOTARA_PRINTF(3, 4);
     bool CanBuild(int kind);
     bool BuildPicture(int kind);
