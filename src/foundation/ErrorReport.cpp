@@ -24,6 +24,20 @@ bool ReportError(const char* source, int line, const char* format, ...) {
     return true;
 }
 
+bool FailWith(CCharString& error, const char* source, int line, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    FailWithV(error, source, line, format, args);
+    va_end(args);
+    return false;
+}
+
+bool FailWithV(CCharString& error, const char* source, int line, const char* format, va_list args) {
+    error.FormatV(format, args);
+    ReportError(source, line, "%s", error.GetText());
+    return false;
+}
+
 void SetErrorLog(CLogFile* log) {
     g_errorLog = log;
 }

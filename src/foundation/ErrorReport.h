@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdarg>
+
 #include "foundation/CharString.h"
 
 class CLogFile;
@@ -9,6 +11,13 @@ class CLogFile;
 // output and, when an error log is installed, to the log with a time stamp.
 // Always returns true so that it can stand inside a condition.
 bool ReportError(const char* source, int line, const char* format, ...) NOTARA_PRINTF(3, 4);
+
+// A failure of a class that keeps its last error text: formats the message
+// into error, reports it with source and line, and returns false, so that a
+// failing function can end with return FailWith(...).
+bool FailWith(CCharString& error, const char* source, int line, const char* format, ...)
+    NOTARA_PRINTF(4, 5);
+bool FailWithV(CCharString& error, const char* source, int line, const char* format, va_list args);
 
 // Installs the log that error lines also go to (null for none). The caller
 // keeps the log alive until it is replaced.

@@ -1,5 +1,7 @@
 #include "scene/D3DResult.h"
 
+#include "scene/GlApi.h"
+
 namespace {
 
 struct RESULT_NAME {
@@ -60,4 +62,17 @@ uint32_t D3DResultOfGlError(uint32_t glError) {
         default:  // invalid enum, value or operation
             return D3DERR_INVALIDCALL;
     }
+}
+
+uint32_t TakeGlResult(const CGlApi& gl, CCharString& name) {
+    uint32_t result = D3D_OK;
+    if (gl.IsLoaded()) {
+        for (GLenum error = gl.GetError(); error != GL_NO_ERROR; error = gl.GetError()) {
+            if (result == D3D_OK) {
+                result = D3DResultOfGlError(error);
+            }
+        }
+    }
+    D3DResultName(result, name);
+    return result;
 }

@@ -4,6 +4,8 @@
 
 #include "foundation/CharString.h"
 
+class CGlApi;
+
 // Result codes of the device, with the published names that error texts
 // carry. GL errors are mapped onto the nearest of them.
 enum D3DResult : uint32_t {
@@ -36,3 +38,7 @@ const char* D3DResultName(uint32_t result, CCharString& text);
 
 // The result a GL error code stands for.
 uint32_t D3DResultOfGlError(uint32_t glError);
+
+// Drains the GL error state of gl (when loaded): the result of the first
+// error, or D3D_OK, with its name.
+uint32_t TakeGlResult(const CGlApi& gl, CCharString& name);

@@ -1,13 +1,11 @@
 #include "scene/Direct3D.h"
 
-#include <cstdarg>
-#include <string>
-#include <vector>
-
 #include <glm/gtc/type_ptr.hpp>
 
 #include "foundation/ErrorReport.h"
 #include "scene/D3DResult.h"
+#include "scene/ShaderProgram.h"
+#include "scene/TextOverlay.h"
 
 namespace {
 
@@ -106,33 +104,12 @@ void main() {
 }
 )";
 
-const char* const kTextVertexShader = R"(#version 330 core
-layout(location = 0) in vec2 aPixel;
-layout(location = 1) in vec2 aUv;
-uniform vec2 uViewport;
-out vec2 vUv;
-void main() {
-    gl_Position = vec4(aPixel.x / uViewport.x * 2.0 - 1.0, 1.0 - aPixel.y / uViewport.y * 2.0, 0.0, 1.0);
-    vUv = aUv;
-}
-)";
-
-const char* const kTextFragmentShader = R"(#version 330 core
-in vec2 vUv;
-uniform sampler2D uAtlas;
-uniform vec4 uColor;
-out vec4 fragColor;
-void main() {
-    fragColor = vec4(uColor.rgb, uColor.a * texture(uAtlas, vUv).r);
-}
-)";
-
 glm::vec4 ColorOf(uint32_t argb) {
     return glm::vec4(((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f,
                      (argb & 0xFF) / 255.0f, ((argb >> 24) & 0xFF) / 255.0f);
 }
 
-// The uniforms of both programs; arrays are found by their first element.
+// The uniforms of the scene program; arrays are found by their first element.
 enum Uniform : int {
     uLightCount,
     uWorld,
@@ -155,9 +132,6 @@ enum Uniform : int {
     uLightPosition,
     uLightDirection,
     uLightFalloff,
-    uViewport,
-    uAtlas,
-    uColor,
     kUniformCount
 };
 
@@ -183,24 +157,16 @@ const char* const kUniformNames[kUniformCount] = {
     "uLightPosition[0]",
     "uLightDirection[0]",
     "uLightFalloff[0]",
-    "uViewport",
-    "uAtlas",
-    "uColor",
 };
 
 }  // namespace
 
-// A linked program with its uniform locations, looked up once at link time
-// so that drawing never searches for them.
-struct CDirect3D::PROGRAM {
-    GLuint id = 0;
-    GLint locations[kUniformCount] = {};
-
-    GLint operator[](Uniform uniform) const { return locations[uniform]; }
-};
-
 CDirect3D::CDirect3D(IGlDevice* device, bool fullScreen)
-    : m_device(device), m_fullScreen(fullScreen) {
+    : m_device(device),
+      m_fullScreen(fullScreen),
+      m_scene(std::make_unique<CShaderProgram>(m_gl, kSceneVertexShader, kSceneFragmentShader,
+                                               kUniformNames, kUniformCount)),
+      m_overlay(std::make_unique<CTextOverlay>(m_gl, device)) {
     for (glm::mat4& matrix : m_transforms) {
         matrix = glm::mat4(1.0f);
     }
@@ -210,26 +176,8 @@ CDirect3D::~CDirect3D() {
     Release();
 }
 
-bool CDirect3D::Fail(int line, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    m_error.FormatV(format, args);
-    va_end(args);
-    ReportError(kSource, line, "%s", m_error.GetText());
-    return false;
-}
-
 uint32_t CDirect3D::TakeResult(CCharString& name) {
-    uint32_t result = D3D_OK;
-    if (m_gl.IsLoaded()) {
-        for (GLenum error = m_gl.GetError(); error != GL_NO_ERROR; error = m_gl.GetError()) {
-            if (result == D3D_OK) {
-                result = D3DResultOfGlError(error);
-            }
-        }
-    }
-    D3DResultName(result, name);
-    return result;
+    return TakeGlResult(m_gl, name);
 }
 
 bool CDirect3D::Init() {
@@ -242,11 +190,11 @@ bool CDirect3D::Init() {
 
 bool CDirect3D::Create() {
     if (m_device == nullptr || !m_device->IsReady()) {
-        return Fail(__LINE__, "Can't create Direct3D");
+        return FailWith(m_error, kSource, __LINE__, "Can't create Direct3D");
     }
     const char* missing = nullptr;
     if (!m_gl.Load(*m_device, missing)) {
-        return Fail(__LINE__, "Can't create device: no %s", missing);
+        return FailWith(m_error, kSource, __LINE__, "Can't create device: no %s", missing);
     }
     m_samplesChecked = false;
     if (!CreatePrograms()) {
@@ -254,106 +202,32 @@ bool CDirect3D::Create() {
     }
     m_created = true;
     m_contextLost = false;
-    CreateFont();
+    m_overlay->CreateFont();  // without a font the picture is drawn without text
     SetRenderState();
     return true;
 }
 
 bool CDirect3D::CreatePrograms() {
-    struct SOURCE {
-        const char* vertex;
-        const char* fragment;
-        std::unique_ptr<PROGRAM>* program;
-    };
-    const SOURCE sources[] = {{kSceneVertexShader, kSceneFragmentShader, &m_scene},
-                              {kTextVertexShader, kTextFragmentShader, &m_text}};
-    for (const SOURCE& source : sources) {
-        GLuint shaders[2] = {m_gl.CreateShader(GL_VERTEX_SHADER),
-                             m_gl.CreateShader(GL_FRAGMENT_SHADER)};
-        const char* texts[2] = {source.vertex, source.fragment};
-        auto program = std::make_unique<PROGRAM>();
-        program->id = m_gl.CreateProgram();
-        for (int i = 0; i < 2; ++i) {
-            m_gl.ShaderSource(shaders[i], 1, &texts[i], nullptr);
-            m_gl.CompileShader(shaders[i]);
-            GLint ok = 0;
-            m_gl.GetShaderiv(shaders[i], GL_COMPILE_STATUS, &ok);
-            if (!ok) {
-                char log[1024] = {};
-                m_gl.GetShaderInfoLog(shaders[i], sizeof log, nullptr, log);
-                m_gl.DeleteShader(shaders[0]);
-                m_gl.DeleteShader(shaders[1]);
-                m_gl.DeleteProgram(program->id);
-                return Fail(__LINE__, "Can't create device: shader: %s", log);
-            }
-            m_gl.AttachShader(program->id, shaders[i]);
-        }
-        m_gl.LinkProgram(program->id);
-        m_gl.DeleteShader(shaders[0]);
-        m_gl.DeleteShader(shaders[1]);
-        GLint linked = 0;
-        m_gl.GetProgramiv(program->id, GL_LINK_STATUS, &linked);
-        if (!linked) {
-            char log[1024] = {};
-            m_gl.GetProgramInfoLog(program->id, sizeof log, nullptr, log);
-            m_gl.DeleteProgram(program->id);
-            return Fail(__LINE__, "Can't create device: program: %s", log);
-        }
-        GLint count = 0;
-        m_gl.GetProgramiv(program->id, GL_ACTIVE_UNIFORMS, &count);
-        *source.program = std::move(program);
+    if (!m_scene->Link()) {
+        return FailWith(m_error, kSource, __LINE__, "Can't create device: %s", m_scene->GetError());
     }
-    for (int i = 0; i < kUniformCount; ++i) {
-        m_scene->locations[i] = m_gl.GetUniformLocation(m_scene->id, kUniformNames[i]);
-        m_text->locations[i] = m_gl.GetUniformLocation(m_text->id, kUniformNames[i]);
+    if (!m_overlay->LinkProgram()) {
+        return FailWith(m_error, kSource, __LINE__, "Can't create device: %s",
+                        m_overlay->GetError());
     }
     m_transformsDirty = true;
     m_lightsDirty = true;
     return true;
 }
 
-bool CDirect3D::CreateFont() {
-    auto atlas = std::make_unique<GLYPH_ATLAS>();
-    std::string reason;
-    if (!m_device->MakeGlyphAtlas("DejaVu Sans", kTextHeight, *atlas, reason)) {
-        return Fail(__LINE__, "Can't create font: %s", reason.c_str());
-    }
-    m_gl.GenTextures(1, &m_fontTexture);
-    m_gl.BindTexture(GL_TEXTURE_2D, m_fontTexture);
-    m_gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    m_gl.TexImage2D(GL_TEXTURE_2D, 0, GL_R8, atlas->width, atlas->height, 0, GL_RED,
-                    GL_UNSIGNED_BYTE, atlas->coverage.data());
-    m_gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    m_gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    m_gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    m_gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    m_gl.BindTexture(GL_TEXTURE_2D, 0);
-    m_gl.GenVertexArrays(1, &m_textArray);
-    m_gl.GenBuffers(1, &m_textBuffer);
-    m_gl.BindVertexArray(m_textArray);
-    m_gl.BindBuffer(GL_ARRAY_BUFFER, m_textBuffer);
-    m_gl.EnableVertexAttribArray(0);
-    m_gl.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 16, nullptr);
-    m_gl.EnableVertexAttribArray(1);
-    m_gl.VertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 16, reinterpret_cast<void*>(8));
-    m_gl.BindVertexArray(0);
-    CCharString name;
-    if (TakeResult(name) != D3D_OK) {
-        ReleaseFont();
-        return Fail(__LINE__, "Can't create font: %s", name.GetText());
-    }
-    m_atlas = std::move(atlas);
-    return true;
+void CDirect3D::ReleasePrograms(bool deleteObjects) {
+    m_overlay->Release(deleteObjects);
+    m_scene->Release(deleteObjects);
 }
 
-void CDirect3D::ReleaseFont() {
-    if (m_gl.IsLoaded() && m_device != nullptr && m_device->IsReady()) {
-        m_gl.DeleteTextures(1, &m_fontTexture);
-        m_gl.DeleteBuffers(1, &m_textBuffer);
-        m_gl.DeleteVertexArrays(1, &m_textArray);
-    }
-    m_fontTexture = m_textBuffer = m_textArray = 0;
-    m_atlas.reset();
+bool CDirect3D::KeepOverlayError() {
+    m_error = m_overlay->GetError();
+    return false;
 }
 
 bool CDirect3D::SetRenderState() {
@@ -370,39 +244,31 @@ bool CDirect3D::SetRenderState() {
     m_cull = kCullCounterClockwise;
     CCharString name;
     if (TakeResult(name) != D3D_OK) {
-        return Fail(__LINE__, "Can't set render state: %s", name.GetText());
+        return FailWith(m_error, kSource, __LINE__, "Can't set render state: %s", name.GetText());
     }
     return true;
 }
 
 bool CDirect3D::Reset() {
-    ReleaseFont();
-    if (m_scene != nullptr || m_text != nullptr) {
-        if (m_gl.IsLoaded() && m_device->IsReady()) {
-            m_gl.DeleteProgram(m_scene != nullptr ? m_scene->id : 0);
-            m_gl.DeleteProgram(m_text != nullptr ? m_text->id : 0);
-        }
-        m_scene.reset();
-        m_text.reset();
-    }
+    ReleasePrograms(m_gl.IsLoaded() && m_device->IsReady());
     const char* missing = nullptr;
     if (m_device == nullptr || !m_device->IsReady() || !m_gl.Load(*m_device, missing)) {
-        return Fail(__LINE__, "Can't reset device: %s", "D3DERR_DEVICELOST");
+        return FailWith(m_error, kSource, __LINE__, "Can't reset device: %s", "D3DERR_DEVICELOST");
     }
     if (!CreatePrograms()) {
         CCharString reason = m_error;
-        return Fail(__LINE__, "Can't reset device: %s", reason.GetText());
+        return FailWith(m_error, kSource, __LINE__, "Can't reset device: %s", reason.GetText());
     }
     m_contextLost = false;
     m_samplesChecked = false;
-    CreateFont();
+    m_overlay->CreateFont();
     return SetRenderState();
 }
 
 bool CDirect3D::CheckDevice(bool& lost) {
     lost = false;
     if (!m_created) {
-        return Fail(__LINE__, "Device is not created");
+        return FailWith(m_error, kSource, __LINE__, "Device is not created");
     }
     if (!m_contextLost) {
         return true;
@@ -423,13 +289,7 @@ void CDirect3D::OnContextLost() {
     if (!m_created) {
         return;
     }
-    ReleaseFont();
-    if (m_gl.IsLoaded()) {
-        m_gl.DeleteProgram(m_scene != nullptr ? m_scene->id : 0);
-        m_gl.DeleteProgram(m_text != nullptr ? m_text->id : 0);
-    }
-    m_scene.reset();
-    m_text.reset();
+    ReleasePrograms(m_gl.IsLoaded());
     for (uint32_t texture : m_textures) {
         m_gl.DeleteTextures(1, &texture);
     }
@@ -446,14 +306,7 @@ void CDirect3D::OnContextCreated() {
 }
 
 bool CDirect3D::Release() {
-    const bool current = m_gl.IsLoaded() && m_device != nullptr && m_device->IsReady();
-    ReleaseFont();
-    if (current) {
-        m_gl.DeleteProgram(m_scene != nullptr ? m_scene->id : 0);
-        m_gl.DeleteProgram(m_text != nullptr ? m_text->id : 0);
-    }
-    m_scene.reset();
-    m_text.reset();
+    ReleasePrograms(m_gl.IsLoaded() && m_device != nullptr && m_device->IsReady());
     m_created = false;
     return true;
 }
@@ -464,8 +317,8 @@ bool CDirect3D::SetFullScreen(bool on) {
 }
 
 bool CDirect3D::BeginFrame() {
-    if (!m_created || m_scene == nullptr) {
-        return Fail(__LINE__, "Device is not created");
+    if (!m_created || !m_scene->IsLinked()) {
+        return FailWith(m_error, kSource, __LINE__, "Device is not created");
     }
     m_gl.BindFramebuffer(GL_FRAMEBUFFER, m_device->GetFramebuffer());
     if (!m_samplesChecked) {
@@ -479,12 +332,9 @@ bool CDirect3D::BeginFrame() {
         }
     }
     m_gl.Viewport(0, 0, m_device->GetWidth(), m_device->GetHeight());
-    m_gl.UseProgram(m_scene->id);
+    m_scene->Use();
     m_gl.DepthMask(GL_TRUE);
-    m_transformsDirty = true;
-    m_lightsDirty = true;
-    m_materialDirty = true;
-    m_stateDirty = true;
+    MarkStateDirty();
     m_pending.count = 0;
     m_drawCalls = 0;
     return true;
@@ -507,7 +357,7 @@ bool CDirect3D::EndFrame() {
     m_gl.Flush();
     CCharString name;
     if (TakeResult(name) != D3D_OK) {
-        return Fail(__LINE__, "Can't draw: %s", name.GetText());
+        return FailWith(m_error, kSource, __LINE__, "Can't draw: %s", name.GetText());
     }
     return true;
 }
@@ -600,7 +450,7 @@ void CDirect3D::SetFlag(bool& flag, bool on) {
 }
 
 void CDirect3D::ApplyLights() {
-    const PROGRAM& p = *m_scene;
+    const CShaderProgram& p = *m_scene;
     GLint on[kMaxLights];
     GLint types[kMaxLights];
     GLint count = 0;
@@ -622,40 +472,41 @@ void CDirect3D::ApplyLights() {
         direction[i] = light.direction;
         falloff[i] = glm::vec4(light.attenuation, light.range);
     }
-    m_gl.Uniform1i(p[uLighting], m_lighting ? 1 : 0);
-    m_gl.Uniform4fv(p[uAmbient], 1, glm::value_ptr(m_ambient));
-    m_gl.Uniform1i(p[uLightCount], count);  // the loop stops after the last light on
-    m_gl.Uniform1iv(p[uLightOn], kMaxLights, on);
-    m_gl.Uniform1iv(p[uLightType], kMaxLights, types);
-    m_gl.Uniform4fv(p[uLightDiffuse], kMaxLights, glm::value_ptr(diffuse[0]));
-    m_gl.Uniform4fv(p[uLightSpecular], kMaxLights, glm::value_ptr(specular[0]));
-    m_gl.Uniform4fv(p[uLightAmbient], kMaxLights, glm::value_ptr(ambient[0]));
-    m_gl.Uniform3fv(p[uLightPosition], kMaxLights, glm::value_ptr(position[0]));
-    m_gl.Uniform3fv(p[uLightDirection], kMaxLights, glm::value_ptr(direction[0]));
-    m_gl.Uniform4fv(p[uLightFalloff], kMaxLights, glm::value_ptr(falloff[0]));
+    m_gl.Uniform1i(p.GetLocation(uLighting), m_lighting ? 1 : 0);
+    m_gl.Uniform4fv(p.GetLocation(uAmbient), 1, glm::value_ptr(m_ambient));
+    m_gl.Uniform1i(p.GetLocation(uLightCount), count);  // the loop stops after the last light on
+    m_gl.Uniform1iv(p.GetLocation(uLightOn), kMaxLights, on);
+    m_gl.Uniform1iv(p.GetLocation(uLightType), kMaxLights, types);
+    m_gl.Uniform4fv(p.GetLocation(uLightDiffuse), kMaxLights, glm::value_ptr(diffuse[0]));
+    m_gl.Uniform4fv(p.GetLocation(uLightSpecular), kMaxLights, glm::value_ptr(specular[0]));
+    m_gl.Uniform4fv(p.GetLocation(uLightAmbient), kMaxLights, glm::value_ptr(ambient[0]));
+    m_gl.Uniform3fv(p.GetLocation(uLightPosition), kMaxLights, glm::value_ptr(position[0]));
+    m_gl.Uniform3fv(p.GetLocation(uLightDirection), kMaxLights, glm::value_ptr(direction[0]));
+    m_gl.Uniform4fv(p.GetLocation(uLightFalloff), kMaxLights, glm::value_ptr(falloff[0]));
     m_lightsDirty = false;
 }
 
 void CDirect3D::ApplyState(Topology topology) {
-    const PROGRAM& p = *m_scene;
+    const CShaderProgram& p = *m_scene;
     if (m_transformsDirty) {
         const glm::mat4& world = m_transforms[kWorld];
         const glm::mat4 viewProjection = m_transforms[kProjection] * m_transforms[kView];
         const glm::mat3 normal = glm::transpose(glm::inverse(glm::mat3(world)));
         const glm::vec3 eye = glm::vec3(glm::inverse(m_transforms[kView])[3]);
-        m_gl.UniformMatrix4fv(p[uWorld], 1, GL_FALSE, glm::value_ptr(world));
-        m_gl.UniformMatrix4fv(p[uViewProjection], 1, GL_FALSE, glm::value_ptr(viewProjection));
-        m_gl.UniformMatrix3fv(p[uNormalMatrix], 1, GL_FALSE, glm::value_ptr(normal));
-        m_gl.Uniform3fv(p[uEye], 1, glm::value_ptr(eye));
-        m_gl.Uniform1f(p[uViewportHeight], static_cast<float>(m_device->GetHeight()));
+        m_gl.UniformMatrix4fv(p.GetLocation(uWorld), 1, GL_FALSE, glm::value_ptr(world));
+        m_gl.UniformMatrix4fv(p.GetLocation(uViewProjection), 1, GL_FALSE,
+                              glm::value_ptr(viewProjection));
+        m_gl.UniformMatrix3fv(p.GetLocation(uNormalMatrix), 1, GL_FALSE, glm::value_ptr(normal));
+        m_gl.Uniform3fv(p.GetLocation(uEye), 1, glm::value_ptr(eye));
+        m_gl.Uniform1f(p.GetLocation(uViewportHeight), static_cast<float>(m_device->GetHeight()));
         m_transformsDirty = false;
     }
     if (m_lightsDirty) {
         ApplyLights();
     }
     if (m_materialDirty) {
-        m_gl.Uniform4fv(p[uMaterialSpecular], 1, glm::value_ptr(m_material.specular));
-        m_gl.Uniform1f(p[uMaterialPower], m_material.power);
+        m_gl.Uniform4fv(p.GetLocation(uMaterialSpecular), 1, glm::value_ptr(m_material.specular));
+        m_gl.Uniform1f(p.GetLocation(uMaterialPower), m_material.power);
         m_materialDirty = false;
     }
     const bool points = topology == kPoints && m_pointSprite;
@@ -663,15 +514,15 @@ void CDirect3D::ApplyState(Topology topology) {
         return;
     }
     m_appliedPoints = points;
-    m_gl.Uniform1i(p[uPointSprite], points ? 1 : 0);
-    m_gl.Uniform1i(p[uTextured], m_texture != 0 ? 1 : 0);
+    m_gl.Uniform1i(p.GetLocation(uPointSprite), points ? 1 : 0);
+    m_gl.Uniform1i(p.GetLocation(uTextured), m_texture != 0 ? 1 : 0);
     if (m_texture != 0) {
         m_gl.ActiveTexture(GL_TEXTURE0);
         m_gl.BindTexture(GL_TEXTURE_2D, m_texture);
         const GLint wrap = m_textureWrap ? GL_REPEAT : GL_CLAMP_TO_EDGE;
         m_gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
         m_gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-        m_gl.Uniform1i(p[uTexture], 0);
+        m_gl.Uniform1i(p.GetLocation(uTexture), 0);
     }
     if (m_cull == kCullNone) {
         m_gl.Disable(GL_CULL_FACE);
@@ -686,8 +537,8 @@ void CDirect3D::ApplyState(Topology topology) {
 }
 
 bool CDirect3D::DrawIndexed(Topology topology, uint32_t firstIndex, uint32_t count) {
-    if (m_scene == nullptr) {
-        return Fail(__LINE__, "Device is not created");
+    if (!m_scene->IsLinked()) {
+        return FailWith(m_error, kSource, __LINE__, "Device is not created");
     }
     // Draws of adjoining index ranges under the same state become one call;
     // every state change flushes what is pending first.
@@ -704,7 +555,7 @@ bool CDirect3D::DrawIndexed(Topology topology, uint32_t firstIndex, uint32_t cou
 }
 
 void CDirect3D::Flush() {
-    if (m_pending.count == 0 || m_scene == nullptr) {
+    if (m_pending.count == 0 || !m_scene->IsLinked()) {
         m_pending.count = 0;
         return;
     }
@@ -734,7 +585,7 @@ uint32_t CDirect3D::CreateTexture(int width, int height, const uint32_t* argb) {
     CCharString name;
     if (TakeResult(name) != D3D_OK) {
         m_gl.DeleteTextures(1, &texture);
-        Fail(__LINE__, "Can't create texture: %s", name.GetText());
+        FailWith(m_error, kSource, __LINE__, "Can't create texture: %s", name.GetText());
         return 0;
     }
     m_textures.insert(texture);
@@ -750,84 +601,25 @@ void CDirect3D::DeleteTexture(uint32_t texture) {
 }
 
 bool CDirect3D::BeginText() {
-    if (m_atlas == nullptr || m_text == nullptr) {
-        return Fail(__LINE__, "No text or sprite");
-    }
     Flush();
-    m_inText = true;
-    m_gl.UseProgram(m_text->id);
-    m_gl.Disable(GL_DEPTH_TEST);
-    m_gl.Disable(GL_CULL_FACE);
-    m_gl.PolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    m_gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    m_gl.ActiveTexture(GL_TEXTURE0);
-    m_gl.BindTexture(GL_TEXTURE_2D, m_fontTexture);
-    m_gl.Uniform1i((*m_text)[uAtlas], 0);
-    m_gl.Uniform2f((*m_text)[uViewport], static_cast<float>(m_device->GetWidth()),
-                   static_cast<float>(m_device->GetHeight()));
-    return true;
+    return m_overlay->Begin(m_device->GetWidth(), m_device->GetHeight()) || KeepOverlayError();
 }
 
 bool CDirect3D::DrawText(int x, int y, const char* text) {
-    if (!m_inText || text == nullptr) {
-        return Fail(__LINE__, "Can't draw text: %s", "D3DERR_INVALIDCALL");
-    }
-    const GLYPH_ATLAS& atlas = *m_atlas;
-    std::vector<float> vertices;
-    float penX = static_cast<float>(x);
-    float penY = static_cast<float>(y);
-    for (const char* c = text; *c != 0; ++c) {
-        const int code = static_cast<unsigned char>(*c);
-        if (code == '\n') {
-            penX = static_cast<float>(x);
-            penY += static_cast<float>(atlas.lineHeight);
-            continue;
-        }
-        if (code < GLYPH_ATLAS::kFirst) {
-            continue;
-        }
-        const GLYPH_INFO& glyph = atlas.glyphs[code - GLYPH_ATLAS::kFirst];
-        const float u0 = static_cast<float>(glyph.x) / atlas.width;
-        const float v0 = static_cast<float>(glyph.y) / atlas.height;
-        const float u1 = static_cast<float>(glyph.x + glyph.width) / atlas.width;
-        const float v1 = static_cast<float>(glyph.y + glyph.height) / atlas.height;
-        const float x0 = penX - 1.0f;
-        const float y0 = penY - 1.0f;
-        const float x1 = x0 + static_cast<float>(glyph.width);
-        const float y1 = y0 + static_cast<float>(glyph.height);
-        const float quad[] = {x0, y0, u0, v0, x1, y0, u1, v0, x1, y1, u1, v1,
-                              x0, y0, u0, v0, x1, y1, u1, v1, x0, y1, u0, v1};
-        vertices.insert(vertices.end(), std::begin(quad), std::end(quad));
-        penX += static_cast<float>(glyph.advance);
-    }
-    if (vertices.empty()) {
-        return true;
-    }
-    const glm::vec4 color = ColorOf(m_textColor);
-    m_gl.Uniform4fv((*m_text)[uColor], 1, glm::value_ptr(color));
-    m_gl.BindVertexArray(m_textArray);
-    m_gl.BindBuffer(GL_ARRAY_BUFFER, m_textBuffer);
-    m_gl.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)),
-                    vertices.data(), GL_STREAM_DRAW);
-    m_gl.DrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices.size() / 4));
-    m_gl.BindVertexArray(0);
-    CCharString name;
-    if (TakeResult(name) != D3D_OK) {
-        return Fail(__LINE__, "Can't draw text: %s", name.GetText());
-    }
-    return true;
+    return m_overlay->Draw(x, y, text, m_textColor) || KeepOverlayError();
 }
 
 void CDirect3D::EndText() {
-    if (!m_inText) {
+    if (!m_overlay->End()) {
         return;
     }
-    m_inText = false;
-    m_gl.Enable(GL_DEPTH_TEST);
-    m_gl.Enable(GL_CULL_FACE);
-    if (m_scene != nullptr) {
-        m_gl.UseProgram(m_scene->id);
+    if (m_scene->IsLinked()) {
+        m_scene->Use();
     }
+    MarkStateDirty();
+}
+
+void CDirect3D::MarkStateDirty() {
     m_transformsDirty = true;
     m_lightsDirty = true;
     m_materialDirty = true;

@@ -10,6 +10,9 @@
 #include "platform/GlDevice.h"
 #include "scene/GlApi.h"
 
+class CShaderProgram;
+class CTextOverlay;
+
 // A light as the lighting model knows it; colours are RGBA in 0..1.
 struct LIGHT {
     enum Type { kPoint = 1, kSpot = 2, kDirectional = 3 };
@@ -29,8 +32,8 @@ struct MATERIAL {
     float power = 0.0f;
 };
 
-// The scene's device: it owns the GL programs and the overlay font of the
-// one 3D view and keeps a render-state record that the drawing calls apply.
+// The scene's device: it owns the scene's GL program and the text overlay
+// of the one 3D view and keeps a render-state record that the drawing calls apply.
 // Vertex colour 1 drives ambient and diffuse reflection, vertex colour 2 is
 // the emissive colour, specular reflection comes from the material, and
 // everything is alpha-blended, culled counter-clockwise and depth-tested.
@@ -38,7 +41,6 @@ class CDirect3D {
 public:
     static constexpr const char* kSource = "Direct3D";
     static constexpr int kMaxLights = 8;
-    static constexpr int kTextHeight = 24;
 
     enum Transform { kWorld, kView, kProjection, kTransformCount };
     enum Cull { kCullNone, kCullClockwise, kCullCounterClockwise };
@@ -63,6 +65,7 @@ public:
     void OnContextLost();
     void OnContextCreated();
 
+    // Text over the picture, drawn by the overlay between the 3D draws.
     bool BeginText();
     bool DrawText(int x, int y, const char* text);
     void EndText();
@@ -112,10 +115,10 @@ public:
     uint32_t TakeResult(CCharString& name);
 
 private:
-    bool Fail(int line, const char* format, ...) NOTARA_PRINTF(3, 4);
     bool CreatePrograms();
-    bool CreateFont();
-    void ReleaseFont();
+    void ReleasePrograms(bool deleteObjects);
+    bool KeepOverlayError();
+    void MarkStateDirty();
     bool SetRenderState();
     void ApplyState(Topology topology);
     void ApplyLights();
@@ -133,14 +136,8 @@ private:
     uint32_t m_screenHeight = 0;
     uint32_t m_textColor = 0xFFFFFFFF;
 
-    struct PROGRAM;
-    std::unique_ptr<PROGRAM> m_scene;
-    std::unique_ptr<PROGRAM> m_text;
-    std::unique_ptr<GLYPH_ATLAS> m_atlas;
-    uint32_t m_fontTexture = 0;
-    uint32_t m_textArray = 0;
-    uint32_t m_textBuffer = 0;
-    bool m_inText = false;
+    std::unique_ptr<CShaderProgram> m_scene;
+    std::unique_ptr<CTextOverlay> m_overlay;
 
     glm::mat4 m_transforms[kTransformCount];
     LIGHT m_lights[kMaxLights];

@@ -22,9 +22,8 @@ CPrimitive::~CPrimitive() {
 bool CPrimitive::Fail(int line, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    m_error.FormatV(format, args);
+    FailWithV(m_error, kSource, line, format, args);
     va_end(args);
-    ReportError(kSource, line, "%s", m_error.GetText());
     return false;
 }
 

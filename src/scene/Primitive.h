@@ -120,6 +120,7 @@ public:
     CPrimitive* GetChild(int i) const { return m_children[i].get(); }
 
 protected:
+    // FailWith on this primitive's error text, for derived pictures too.
     bool Fail(int line, const char* format, ...) NOTARA_PRINTF(3, 4);
     // Rewrites the vertices with matrix; the frame axes turn with it only
     // when the matrix keeps lengths.

@@ -1,7 +1,6 @@
 #include "scene/SpacePainter.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <chrono>
 #include <cmath>
 #include <cstdarg>
@@ -10,6 +9,7 @@
 
 #include "foundation/ErrorReport.h"
 #include "platform/Clock.h"
+#include "scene/Angles.h"
 #include "scene/AnimationList.h"
 #include "scene/Direct3D.h"
 #include "scene/Primitive.h"
@@ -17,29 +17,6 @@
 #include "scene/VertexBuffer.h"
 
 namespace {
-
-constexpr float kDegree = 0.01745329f;
-
-float WrapDegrees(float angle) {
-    if (angle < 0.0f) {
-        angle += 360.0f;
-    } else if (angle >= 360.0f) {
-        angle -= 360.0f;
-    }
-    return angle;
-}
-
-// Turns point about axis through center; tiny turns and points on the
-// centre are left as they are.
-glm::vec3 TurnPoint(const glm::vec3& point, const glm::vec3& center, const glm::vec3& axis,
-                    float degrees) {
-    if (std::fabs(degrees) < 0.1f || glm::length(point - center) < 1e-6f ||
-        glm::length(axis) < 1e-6f) {
-        return point;
-    }
-    const glm::mat4 turn = glm::rotate(glm::mat4(1.0f), degrees * kDegree, glm::normalize(axis));
-    return center + glm::vec3(turn * glm::vec4(point - center, 0.0f));
-}
 
 double CpuMilliseconds() {
     timespec now{};
@@ -72,9 +49,8 @@ CSpacePainter::~CSpacePainter() {
 bool CSpacePainter::Fail(int line, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    m_error.FormatV(format, args);
+    FailWithV(m_error, kSource, line, format, args);
     va_end(args);
-    ReportError(kSource, line, "%s", m_error.GetText());
     return false;
 }
 
@@ -93,9 +69,7 @@ bool CSpacePainter::Init(IGlDevice* device, bool fullScreen) {
     if (!m_direct3d->Init()) {
         return Fail(__LINE__, "Can't initialize Direct3D: %s", m_direct3d->GetError());
     }
-    m_clientWidth = device->GetWidth();
-    m_clientHeight = device->GetHeight();
-    SetProjection();
+    SetClientSize(device->GetWidth(), device->GetHeight());
     return true;
 }
 
@@ -107,8 +81,7 @@ void CSpacePainter::OnGlCreated() {
     if (m_direct3d == nullptr) {
         return;
     }
-    m_clientWidth = m_device->GetWidth();
-    m_clientHeight = m_device->GetHeight();
+    m_camera.SetClientSize(m_device->GetWidth(), m_device->GetHeight());
     if (!m_direct3d->IsCreated()) {
         if (!m_direct3d->Init()) {
             Fail(__LINE__, "Can't initialize Direct3D: %s", m_direct3d->GetError());
@@ -148,9 +121,7 @@ void CSpacePainter::OnGlLost() {
 }
 
 void CSpacePainter::OnGlResize(int width, int height) {
-    m_clientWidth = width;
-    m_clientHeight = height;
-    SetProjection();
+    SetClientSize(width, height);
     m_dirty = true;
 }
 
@@ -175,32 +146,21 @@ void CSpacePainter::ShowInfo(bool on) {
     m_dirty = true;
 }
 
+void CSpacePainter::SetClientSize(int width, int height) {
+    m_camera.SetClientSize(width, height);
+    SetProjection();
+}
+
 bool CSpacePainter::SetProjection() {
-    if (m_clientWidth <= 0 || m_clientHeight <= 0 || m_direct3d == nullptr) {
-        return true;  // the previous projection stays
+    if (m_direct3d != nullptr) {
+        m_direct3d->SetTransform(CDirect3D::kProjection, m_camera.GetProjection());
     }
-    const float aspect = static_cast<float>(m_clientWidth) / static_cast<float>(m_clientHeight);
-    m_projection = glm::perspectiveLH_NO(m_fovAngle * kDegree, aspect, m_nearPlane, m_farPlane);
-    m_direct3d->SetTransform(CDirect3D::kProjection, m_projection);
     return true;
 }
 
 bool CSpacePainter::SetCameraTransform() {
-    m_cameraYaw = WrapDegrees(m_cameraYaw);
-    m_cameraPitch = WrapDegrees(m_cameraPitch);
-    m_cameraUp = m_cameraPitch > 0.0f && m_cameraPitch <= 180.0f ? m_up : -m_up;
-    const glm::vec3 direction = m_lookAt - m_eye;
-    glm::vec3 side = glm::cross(m_cameraUp, direction);
-    if (glm::length(side) < 1e-6f) {
-        side = glm::vec3(1.0f, 0.0f, 0.0f);
-    }
-    glm::vec3 eye = m_lookAt + glm::normalize(m_cameraUp) * m_cameraDistance;
-    eye = TurnPoint(eye, m_lookAt, side, m_cameraPitch);
-    eye = TurnPoint(eye, m_lookAt, m_cameraUp, m_cameraYaw);
-    m_actualEye = eye;
-    m_view = glm::lookAtLH(eye, m_lookAt, m_cameraUp);
     if (m_direct3d != nullptr) {
-        m_direct3d->SetTransform(CDirect3D::kView, m_view);
+        m_direct3d->SetTransform(CDirect3D::kView, m_camera.GetView());
     }
     m_dirty = true;
     return true;
@@ -208,8 +168,8 @@ bool CSpacePainter::SetCameraTransform() {
 
 bool CSpacePainter::SetWorldTransform() {
     // The turn about x first, then about y.
-    m_world = glm::rotate(glm::mat4(1.0f), m_worldYaw * kDegree, glm::vec3(0, 1, 0)) *
-              glm::rotate(glm::mat4(1.0f), m_worldPitch * kDegree, glm::vec3(1, 0, 0));
+    m_world = glm::rotate(glm::mat4(1.0f), m_worldYaw * kRadiansPerDegree, glm::vec3(0, 1, 0)) *
+              glm::rotate(glm::mat4(1.0f), m_worldPitch * kRadiansPerDegree, glm::vec3(1, 0, 0));
     if (m_direct3d != nullptr) {
         m_direct3d->SetTransform(CDirect3D::kWorld, m_world);
     }
@@ -220,8 +180,8 @@ bool CSpacePainter::SetWorldTransform() {
 bool CSpacePainter::SetLightAngles(float azimuth, float elevation) {
     m_lightElevation = std::clamp(elevation, -90.0f, 90.0f);
     m_lightAzimuth = WrapDegrees(azimuth);
-    const float e = m_lightElevation * kDegree;
-    const float a = m_lightAzimuth * kDegree;
+    const float e = m_lightElevation * kRadiansPerDegree;
+    const float a = m_lightAzimuth * kRadiansPerDegree;
     m_lightDirection = glm::vec3(std::cos(e) * std::cos(a), std::sin(e), std::cos(e) * std::sin(a));
     return true;
 }
@@ -254,69 +214,23 @@ bool CSpacePainter::SetLights(float intensity) {
 }
 
 bool CSpacePainter::Zoom(float steps) {
-    const float distance = m_cameraDistance - m_cameraDistance * 0.1f * steps;
-    if (distance > 0.1f) {
-        m_cameraDistance = std::min(distance, 100.0f);
-    }
+    m_camera.Zoom(steps);
     return SetCameraTransform();
 }
 
 bool CSpacePainter::Pan(float dx, float dy) {
-    const glm::vec3 side = glm::cross(m_cameraUp, m_lookAt - m_actualEye);
-    if (glm::length(side) < 1e-6f) {
-        return true;
-    }
-    const glm::vec3 move = glm::normalize(side) * dx + glm::normalize(m_cameraUp) * dy;
-    m_lookAt += move;
-    m_eye += move;
+    m_camera.Pan(dx, dy);
     return SetCameraTransform();
 }
 
 bool CSpacePainter::SetCamera(const glm::vec3& eye, const glm::vec3& lookAt, const glm::vec3& up,
                               float yaw, float pitch, float distance) {
-    m_eye = eye;
-    m_lookAt = lookAt;
-    m_up = up;
-    m_cameraDistance = glm::length(eye - lookAt);
-    m_cameraYaw = yaw;
-    if (pitch == FLT_MAX) {
-        const glm::vec3 a = eye - lookAt;
-        const float lengths = glm::length(a) * glm::length(up);
-        m_cameraPitch =
-            lengths > 0.0f ? std::acos(std::clamp(glm::dot(a, up) / lengths, -1.0f, 1.0f)) / kDegree
-                           : 90.0f;
-    } else {
-        m_cameraPitch = pitch;
-        if (distance > 0.0f) {
-            m_cameraDistance = distance;
-        }
-    }
+    m_camera.SetCamera(eye, lookAt, up, yaw, pitch, distance);
     return SetCameraTransform();
 }
 
 bool CSpacePainter::GetCameraFrame(float frame[45]) const {
-    const float s = std::sin(m_fovAngle * kDegree / 2.0f);
-    const float d = m_cameraDistance;
-    const float r = m_clientHeight > 0 ? static_cast<float>(m_clientWidth) / m_clientHeight : 1.0f;
-    const float h = s * d;
-    const glm::vec3 fixed[3] = {m_lookAt, m_eye, m_up};
-    int n = 0;
-    for (const glm::vec3& v : fixed) {
-        frame[n++] = v.x;
-        frame[n++] = v.y;
-        frame[n++] = v.z;
-    }
-    const float depths[3] = {-h, h, 5.0f * h};
-    for (float z : depths) {
-        const float v = (d + z) * s;
-        const float w = v * r;
-        const float corners[4][2] = {{-w, v}, {w, v}, {-w, -v}, {w, -v}};
-        for (const auto& corner : corners) {
-            frame[n++] = corner[0];
-            frame[n++] = corner[1];
-            frame[n++] = z;
-        }
-    }
+    m_camera.GetCameraFrame(frame);
     return true;
 }
 
@@ -408,9 +322,7 @@ bool CSpacePainter::BuildPicture(int kind) {
     SetLights(1.0f);
     SetCameraTransform();
     SetWorldTransform();
-    m_clientWidth = m_device->GetWidth();
-    m_clientHeight = m_device->GetHeight();
-    SetProjection();
+    SetClientSize(m_device->GetWidth(), m_device->GetHeight());
     m_dirty = true;
     m_currentKind = kind;
     return true;
@@ -557,7 +469,7 @@ bool CSpacePainter::DrawFrame() {
     }
     CCharString status;
     if (ok && m_picture != nullptr && m_picture->GetStatusText(status) && m_direct3d->BeginText()) {
-        m_direct3d->DrawText(12, std::max(0, m_clientHeight - 40), status);
+        m_direct3d->DrawText(12, std::max(0, m_camera.GetClientHeight() - 40), status);
         m_direct3d->EndText();
     }
     const bool ended = m_direct3d->EndFrame();
@@ -597,11 +509,12 @@ bool CSpacePainter::DrawOverlay() {
     m_info.Empty();
     m_info.Append(
         line.Format("World: %4.0f%c, %4.0f%c\n", m_worldYaw, degree, m_worldPitch, degree));
-    m_info.Append(line.Format("View: %4.0f%c, %4.0f%c, %4.0f\n", m_cameraYaw, degree, m_cameraPitch,
-                              degree, m_cameraDistance));
-    m_info.Append(
-        line.Format("Look at: %5.1f, %5.1f, %5.1f\n", m_lookAt.x, m_lookAt.y, m_lookAt.z));
-    m_info.Append(line.Format("Eye: %5.1f, %5.1f, %5.1f\n", m_eye.x, m_eye.y, m_eye.z));
+    m_info.Append(line.Format("View: %4.0f%c, %4.0f%c, %4.0f\n", m_camera.GetYaw(), degree,
+                              m_camera.GetPitch(), degree, m_camera.GetDistance()));
+    const glm::vec3 lookAt = m_camera.GetLookAt();
+    m_info.Append(line.Format("Look at: %5.1f, %5.1f, %5.1f\n", lookAt.x, lookAt.y, lookAt.z));
+    const glm::vec3 eye = m_camera.GetReferenceEye();
+    m_info.Append(line.Format("Eye: %5.1f, %5.1f, %5.1f\n", eye.x, eye.y, eye.z));
     m_info.Append(line.Format("Light: % 4.0f%c, % 4.0f%c (%5.1f, %5.1f, %5.1f)\n", m_lightAzimuth,
                               degree, m_lightElevation, degree, m_lightDirection.x,
                               m_lightDirection.y, m_lightDirection.z));
@@ -725,13 +638,7 @@ bool CSpacePainter::OnMouse(const MOUSE_EVENT& event) {
             if (picture != nullptr && picture->OnMouseWheel(event.wheelDelta, event.flags)) {
                 return true;
             }
-            if (event.flags & kFlagShift) {
-                m_fovAngle = std::clamp(m_fovAngle + event.wheelDelta / 120.0f, 1.0f, 179.0f);
-                SetProjection();
-                m_dirty = true;
-            } else {
-                Zoom(event.wheelDelta / 120.0f);
-            }
+            ApplyGesture(m_camera.Wheel(event.wheelDelta, event.flags));
             return true;
         case MouseAction::kMove:
             break;
@@ -739,33 +646,35 @@ bool CSpacePainter::OnMouse(const MOUSE_EVENT& event) {
     if (picture != nullptr && picture->OnMouseMove(event.x, event.y, event.flags)) {
         return true;
     }
-    if (m_lastMouseX != 0x7FFFFFFF && (m_leftDown || m_rightDown)) {
-        const float dx = static_cast<float>(event.x - m_lastMouseX);
-        const float dy = static_cast<float>(event.y - m_lastMouseY);
-        const float ax = m_clientWidth >= 1 ? dx / m_clientWidth * 360.0f : 0.0f;
-        const float ay = m_clientHeight >= 1 ? dy / m_clientHeight * 360.0f : 0.0f;
-        if (m_leftDown) {
-            if (event.flags & kFlagShift) {
-                const float s = m_cameraDistance * 0.001f;
-                Pan(dx * s, dy * s);
-            } else if (event.flags & kFlagControl) {
-                Zoom(dy * -0.1f);
-            } else if (event.flags & kFlagAlt) {
-                m_worldYaw += ax;
-                m_worldPitch -= ay;
-                SetWorldTransform();
-            } else {
-                m_cameraYaw += ax;
-                m_cameraPitch -= ay;
-                SetCameraTransform();
-            }
-        } else if (event.flags & kFlagAlt) {
-            SetLightAngles(m_lightAzimuth + ax, m_lightElevation + ay);
-            SetLights(1.0f);
-        }
+    if (m_lastMouseX != kNoMousePosition && (m_leftDown || m_rightDown)) {
+        ApplyGesture(
+            m_camera.Drag(event.x - m_lastMouseX, event.y - m_lastMouseY, event.flags, m_leftDown));
     }
     m_lastMouseX = event.x;
     m_lastMouseY = event.y;
     m_dirty = true;
     return true;
+}
+
+void CSpacePainter::ApplyGesture(const CCamera::GESTURE& gesture) {
+    switch (gesture.kind) {
+        case CCamera::GESTURE::kView:
+            SetCameraTransform();
+            break;
+        case CCamera::GESTURE::kProjection:
+            SetProjection();
+            m_dirty = true;
+            break;
+        case CCamera::GESTURE::kWorldTurn:
+            m_worldYaw += gesture.yaw;
+            m_worldPitch += gesture.pitch;
+            SetWorldTransform();
+            break;
+        case CCamera::GESTURE::kLightMove:
+            SetLightAngles(m_lightAzimuth + gesture.yaw, m_lightElevation + gesture.pitch);
+            SetLights(1.0f);
+            break;
+        case CCamera::GESTURE::kNone:
+            break;
+    }
 }

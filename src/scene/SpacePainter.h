@@ -10,6 +10,7 @@
 
 #include "foundation/CharString.h"
 #include "platform/GlDevice.h"
+#include "scene/Camera.h"
 
 class CAnimationList;
 class CDirect3D;
@@ -19,8 +20,9 @@ class CVertexBuffer;
 
 // The 3D scene: the device, two primitive lists with their shared buffers,
 // the current picture, the camera, two lights and the running animations.
-// It builds pictures by kind number, turns mouse and keys into camera
-// moves, advances animations and draws frames when something changed.
+// It builds pictures by kind number, passes mouse and keys to the picture
+// and the camera, advances animations and draws frames when something
+// changed.
 class CSpacePainter : public IGlViewHandler {
 public:
     static constexpr const char* kSource = "SpacePainter";
@@ -108,30 +110,35 @@ public:
     int GetFrameCount() const { return m_frameCount; }
     int GetFps() const { return m_fps; }
     int GetLastRenderTime() const { return m_lastRenderTime; }
-    float GetCameraDistance() const { return m_cameraDistance; }
-    float GetFovAngle() const { return m_fovAngle; }
-    glm::vec3 GetEye() const { return m_actualEye; }
-    glm::vec3 GetCameraUp() const { return m_cameraUp; }
-    float GetCameraYaw() const { return m_cameraYaw; }
-    float GetCameraPitch() const { return m_cameraPitch; }
+    const CCamera& GetCamera() const { return m_camera; }
+    float GetCameraDistance() const { return m_camera.GetDistance(); }
+    float GetFovAngle() const { return m_camera.GetFovAngle(); }
+    glm::vec3 GetEye() const { return m_camera.GetEye(); }
+    glm::vec3 GetCameraUp() const { return m_camera.GetUp(); }
+    float GetCameraYaw() const { return m_camera.GetYaw(); }
+    float GetCameraPitch() const { return m_camera.GetPitch(); }
     glm::vec3 GetLightDirection() const { return m_lightDirection; }
     bool IsInfoShown() const { return m_showInfo; }
     void ShowInfo(bool on);
     bool IsAxesShown() const { return m_showAxes; }
     bool IsWireframe() const { return m_wireframe; }
     bool IsFullScreen() const { return m_fullScreen; }
-    int GetClientWidth() const { return m_clientWidth; }
-    int GetClientHeight() const { return m_clientHeight; }
-    glm::mat4 GetProjection() const { return m_projection; }
-    glm::mat4 GetView() const { return m_view; }
+    int GetClientWidth() const { return m_camera.GetClientWidth(); }
+    int GetClientHeight() const { return m_camera.GetClientHeight(); }
+    glm::mat4 GetProjection() const { return m_camera.GetProjection(); }
+    glm::mat4 GetView() const { return m_camera.GetView(); }
 
 private:
+    // FailWith on the scene's error text.
     bool Fail(int line, const char* format, ...) NOTARA_PRINTF(3, 4);
     bool CanBuild(int kind);
     bool BuildPicture(int kind);
     void ReleaseLists();
+    void SetClientSize(int width, int height);
+    // Give the camera's matrices to the device.
     bool SetProjection();
     bool SetCameraTransform();
+    void ApplyGesture(const CCamera::GESTURE& gesture);
     bool SetWorldTransform();
     bool SetLights(float intensity);
     bool DrawFrame();
@@ -144,22 +151,16 @@ private:
     CCharString m_error;
     CCharString m_info;
     IGlDevice* m_device = nullptr;
-    int m_lastMouseX = 0x7FFFFFFF;
-    int m_lastMouseY = 0x7FFFFFFF;
+    static constexpr int kNoMousePosition = 0x7FFFFFFF;
+    int m_lastMouseX = kNoMousePosition;
+    int m_lastMouseY = kNoMousePosition;
     float m_worldYaw = 0.0f;
     float m_worldPitch = 0.0f;
-    float m_cameraYaw = 180.0f;
-    float m_cameraPitch = 90.0f;
-    float m_cameraDistance = 10.0f;
     float m_lightAzimuth = 130.0f;
     float m_lightElevation = -40.0f;
     float m_lightIntensity = 1.0f;
     glm::vec3 m_lightDirection{0.0f};
-    glm::vec3 m_lookAt{0.0f};
-    glm::vec3 m_eye{0.0f, 0.0f, -10.0f};
-    glm::vec3 m_actualEye{0.0f, 0.0f, -10.0f};
-    glm::vec3 m_up{0.0f, 1.0f, 0.0f};
-    glm::vec3 m_cameraUp{0.0f, 1.0f, 0.0f};
+    CCamera m_camera;
     bool m_showLines = false;
     bool m_showVertices = false;
     bool m_rotate = false;
@@ -180,11 +181,8 @@ private:
     int m_kind = 0;
     int m_currentKind = 0;
     bool m_buildPending = false;
-    float m_fovAngle = 20.0f;
     std::vector<CAnimationList*> m_animations;
     double m_animationStart = 0.0;
-    float m_nearPlane = 0.1f;
-    float m_farPlane = 100.0f;
     bool m_animating = false;
     std::unique_ptr<CDirect3D> m_direct3d;
     std::unique_ptr<CVertexBuffer> m_firstList;
@@ -192,11 +190,7 @@ private:
     std::vector<std::unique_ptr<CPrimitive>> m_owned;
     bool m_dirty = true;
     CPrimitive* m_picture = nullptr;
-    int m_clientWidth = 0;
-    int m_clientHeight = 0;
     int m_transportState = 0;
-    glm::mat4 m_projection{1.0f};
-    glm::mat4 m_view{1.0f};
     glm::mat4 m_world{1.0f};
     std::map<int, PictureFactory> m_factories;
     std::function<bool(const KEY_EVENT&)> m_keyHandler;

@@ -1,6 +1,5 @@
 #include "scene/TextureGenerator.h"
 
-#include <cstdarg>
 #include <string>
 
 #include "foundation/ErrorReport.h"
@@ -8,27 +7,19 @@
 
 CTextureGenerator::CTextureGenerator(CDirect3D* device) : m_device(device) {}
 
-bool CTextureGenerator::Fail(int line, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    m_error.FormatV(format, args);
-    va_end(args);
-    ReportError(kSource, line, "%s", m_error.GetText());
-    return false;
-}
-
 bool CTextureGenerator::Begin(int width, int height) {
     if (m_device == nullptr || m_device->GetDevice() == nullptr) {
-        return Fail(__LINE__, "Can't create Bitmap: %s", "no device");
+        return FailWith(m_error, kSource, __LINE__, "Can't create Bitmap: %s", "no device");
     }
     m_painter = m_device->GetDevice()->CreateImagePainter();
     if (m_painter == nullptr) {
-        return Fail(__LINE__, "Can't create Graphics: %s", "no painter on this platform");
+        return FailWith(m_error, kSource, __LINE__, "Can't create Graphics: %s",
+                        "no painter on this platform");
     }
     std::string reason;
     if (!m_painter->Begin(width, height, reason)) {
         m_painter.reset();
-        return Fail(__LINE__, "%s", reason.c_str());
+        return FailWith(m_error, kSource, __LINE__, "%s", reason.c_str());
     }
     m_width = width;
     m_height = height;
@@ -38,26 +29,26 @@ bool CTextureGenerator::Begin(int width, int height) {
 
 uint32_t CTextureGenerator::End() {
     if (m_painter == nullptr) {
-        Fail(__LINE__, "Can't create texture: %s", "nothing painted");
+        FailWith(m_error, kSource, __LINE__, "Can't create texture: %s", "nothing painted");
         return 0;
     }
     std::string reason;
     const bool painted = m_painter->End(m_pixels, reason);
     m_painter.reset();
     if (!painted) {
-        Fail(__LINE__, "%s", reason.c_str());
+        FailWith(m_error, kSource, __LINE__, "%s", reason.c_str());
         return 0;
     }
     const uint32_t texture = m_device->CreateTexture(m_width, m_height, m_pixels.data());
     if (texture == 0) {
-        Fail(__LINE__, "Can't create texture: %s", m_device->GetError());
+        FailWith(m_error, kSource, __LINE__, "Can't create texture: %s", m_device->GetError());
     }
     return texture;
 }
 
 bool CTextureGenerator::GetBitmapPixel(int x, int y, uint32_t& argb) {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height || m_pixels.empty()) {
-        return Fail(__LINE__, "Can't get the bitmap pixel");
+        return FailWith(m_error, kSource, __LINE__, "Can't get the bitmap pixel");
     }
     argb = m_pixels[static_cast<size_t>(y) * m_width + x];
     return true;

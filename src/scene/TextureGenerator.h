@@ -29,8 +29,6 @@ public:
     const char* GetError() const { return m_error; }
 
 private:
-    bool Fail(int line, const char* format, ...) NOTARA_PRINTF(3, 4);
-
     CDirect3D* m_device;
     CCharString m_error;
     std::unique_ptr<IImagePainter> m_painter;

@@ -1,7 +1,6 @@
 #include "scene/VertexBuffer.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <new>
 
 #include "foundation/ErrorReport.h"
@@ -18,15 +17,6 @@ CVertexBuffer::~CVertexBuffer() {
     ReleaseDevice();
 }
 
-bool CVertexBuffer::Fail(int line, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    m_error.FormatV(format, args);
-    va_end(args);
-    ReportError(kSource, line, "%s", m_error.GetText());
-    return false;
-}
-
 bool CVertexBuffer::Reserve(int vertices) {
     if (vertices <= m_vertexCapacity) {
         return true;
@@ -37,7 +27,7 @@ bool CVertexBuffer::Reserve(int vertices) {
         m_extra1.resize(capacity);
         m_extra2.resize(capacity);
     } catch (const std::bad_alloc&) {
-        return Fail(__LINE__, "Can't allocate %d vertices", capacity);
+        return FailWith(m_error, kSource, __LINE__, "Can't allocate %d vertices", capacity);
     }
     m_vertexCapacity = capacity;
     return true;
@@ -116,14 +106,15 @@ bool CVertexBuffer::AddQuad(const VERTEX& a, const VERTEX& b, const VERTEX& c, c
 bool CVertexBuffer::AddPolygon(const std::vector<uint32_t>& indices) {
     const int size = static_cast<int>(indices.size());
     if (size > 4) {
-        return Fail(__LINE__, "Can't add: size=%d", size);
+        return FailWith(m_error, kSource, __LINE__, "Can't add: size=%d", size);
     }
     if (size < 3) {
         return true;
     }
     for (uint32_t index : indices) {
         if (index >= static_cast<uint32_t>(m_vertexCount)) {
-            return Fail(__LINE__, "Can't add: index %u of %d vertices", index, m_vertexCount);
+            return FailWith(m_error, kSource, __LINE__, "Can't add: index %u of %d vertices", index,
+                            m_vertexCount);
         }
     }
     m_indices.insert(m_indices.end(), {indices[0], indices[1], indices[2]});
@@ -137,7 +128,8 @@ bool CVertexBuffer::AddPolygon(const std::vector<uint32_t>& indices) {
 
 bool CVertexBuffer::ToLines() {
     if (m_indices.size() < static_cast<size_t>(m_primitiveCount) * 3) {
-        return Fail(__LINE__, "%d indices for %d triangles", GetIndexCount(), m_primitiveCount);
+        return FailWith(m_error, kSource, __LINE__, "%d indices for %d triangles", GetIndexCount(),
+                        m_primitiveCount);
     }
     std::vector<uint32_t> lines;
     lines.reserve(m_indices.size() * 2);
@@ -162,7 +154,7 @@ bool CVertexBuffer::ToLines() {
 
 bool CVertexBuffer::Upload() {
     if (m_device == nullptr || !m_device->IsCreated()) {
-        return Fail(__LINE__, "No device for the vertex buffer");
+        return FailWith(m_error, kSource, __LINE__, "No device for the vertex buffer");
     }
     ReleaseDevice();
     const CGlApi& gl = m_device->GetApi();
@@ -177,8 +169,9 @@ bool CVertexBuffer::Upload() {
     CCharString name;
     if (m_device->TakeResult(name) != D3D_OK) {
         ReleaseDevice();
-        return Fail(__LINE__, "Can't create device vertex buffer for %d vertices: %s",
-                    m_vertexCapacity, name.GetText());
+        return FailWith(m_error, kSource, __LINE__,
+                        "Can't create device vertex buffer for %d vertices: %s", m_vertexCapacity,
+                        name.GetText());
     }
     m_deviceVertexCapacity = m_vertexCapacity;
     struct ATTRIBUTE {
@@ -209,8 +202,9 @@ bool CVertexBuffer::Upload() {
     gl.BindVertexArray(0);
     if (m_device->TakeResult(name) != D3D_OK) {
         ReleaseDevice();
-        return Fail(__LINE__, "Can't create device index buffer for %d indices: %s",
-                    GetIndexCount(), name.GetText());
+        return FailWith(m_error, kSource, __LINE__,
+                        "Can't create device index buffer for %d indices: %s", GetIndexCount(),
+                        name.GetText());
     }
     return true;
 }
@@ -231,7 +225,7 @@ void CVertexBuffer::ReleaseDevice() {
 
 bool CVertexBuffer::Bind() {
     if (m_vertexArray == 0) {
-        return Fail(__LINE__, "Can't set vertices: %s", "D3DERR_INVALIDCALL");
+        return FailWith(m_error, kSource, __LINE__, "Can't set vertices: %s", "D3DERR_INVALIDCALL");
     }
     m_device->Flush();
     m_device->GetApi().BindVertexArray(m_vertexArray);
@@ -248,7 +242,7 @@ bool CVertexBuffer::DrawPrimitive(const CPrimitive& primitive) {
                                                                    : CDirect3D::kTriangles;
     return m_device->DrawIndexed(topology, static_cast<uint32_t>(range.firstIndex),
                                  static_cast<uint32_t>(range.indexCount)) ||
-           Fail(__LINE__, "Can't draw: %s", m_device->GetError());
+           FailWith(m_error, kSource, __LINE__, "Can't draw: %s", m_device->GetError());
 }
 
 bool CVertexBuffer::Refresh(int first, int count) {
@@ -273,8 +267,8 @@ bool CVertexBuffer::Refresh(int first, int count) {
 
 bool CVertexBuffer::SetColour(int first, int count, uint32_t argb, ColorKind which, bool refresh) {
     if (first < 0 || count < 0 || first + count > m_vertexCount) {
-        return Fail(__LINE__, "Can't set colours of vertices %d to %d of %d", first, first + count,
-                    m_vertexCount);
+        return FailWith(m_error, kSource, __LINE__, "Can't set colours of vertices %d to %d of %d",
+                        first, first + count, m_vertexCount);
     }
     for (int i = first; i < first + count; ++i) {
         (which == kDiffuse ? m_vertices[i].diffuse : m_vertices[i].specular) = argb;

@@ -76,7 +76,6 @@ public:
     const char* GetError() const { return m_error; }
 
 private:
-    bool Fail(int line, const char* format, ...) NOTARA_PRINTF(3, 4);
     void CountIndices(int indices, int primitives);
 
     CDirect3D* m_device;
