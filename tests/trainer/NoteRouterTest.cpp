@@ -39,24 +39,22 @@ protected:
         m_teacher = std::make_unique<Teacher>(&m_manager);
         m_router = std::make_unique<CNoteRouter>(m_keys, *m_teacher);
         m_router->SetFrameRequest([this] { ++m_frames; });
-        m_router->SetJudgedListener([this](const NOTE_EVENT& event, NOTE_VERDICT verdict,
-                                           double judgedAt) {
-            m_verdicts.push_back(verdict);
-            m_waits.push_back(judgedAt - event.arrival);
-        });
+        m_router->SetJudgedListener(
+            [this](const NOTE_EVENT& event, NOTE_VERDICT verdict, double judgedAt) {
+                m_verdicts.push_back(verdict);
+                m_waits.push_back(judgedAt - event.arrival);
+            });
         m_teacher->AddView(&m_view);
         m_keys.AddView(&m_view);
         // A lesson of one note, so that it is the one on show.
         ASSERT_TRUE(m_teacher->SetLesson(Teacher::kDefaultScale, 64, 64));
     }
 
-    NOTE_EVENT Midi(int note, int velocity) const {
-        return NOTE_EVENT{note, velocity, SOURCE_MIDI_INPUT, m_clock.GetSecondsConst()};
+    NOTE_EVENT Midi(int note, int velocity) {
+        return NOTE_EVENT{note, velocity, SOURCE_MIDI_INPUT, m_clock.GetSeconds()};
     }
 
-    struct CLOCK : CNullClock {
-        double GetSecondsConst() const { return const_cast<CLOCK*>(this)->GetSeconds(); }
-    } m_clock;
+    CNullClock m_clock;
     CNoteManager m_manager;
     CHeldKeys m_keys;
     std::unique_ptr<Teacher> m_teacher;
@@ -114,8 +112,8 @@ TEST_F(CNoteRouterTest, EventsThatAreNoNotesChangeNothing) {
 TEST_F(CNoteRouterTest, DetectorLevelsAndSongNotesAreHeldButNotJudged) {
     ASSERT_TRUE(m_router->Route(NOTE_EVENT{67, 90, SOURCE_DETECTOR_LEVEL, 0.0}));
     ASSERT_TRUE(m_router->Route(NOTE_EVENT{64, 90, SOURCE_MIDI_FILE, 0.0}));
-    EXPECT_EQ(m_verdicts, (std::vector<NOTE_VERDICT>{NOTE_VERDICT::kIgnored,
-                                                     NOTE_VERDICT::kIgnored}));
+    EXPECT_EQ(m_verdicts,
+              (std::vector<NOTE_VERDICT>{NOTE_VERDICT::kIgnored, NOTE_VERDICT::kIgnored}));
     EXPECT_EQ(m_teacher->GetWrongCount(), 0);
     EXPECT_TRUE(m_keys.IsHeld(64, SOURCE_MIDI_FILE));
     EXPECT_FALSE(m_keys.IsHeld(64, SOURCE_MIDI_INPUT));

@@ -260,12 +260,11 @@ TEST_F(CPianoNotesPixels, ShowsTheRunningLessonAndHeldKeysAgainAfterANewContext)
     Expect(50);
     Play(50, 100);
     Play(53, 100);  // a wrong key, still held
-    const CPianoNotes* before = m_picture;
+    m_picture = nullptr;  // set again by the factory when the picture is rebuilt
     std::string error;
     ASSERT_TRUE(m_device->RecreateContext(error)) << error;
     Draw();
-    ASSERT_NE(m_picture, nullptr);
-    EXPECT_NE(m_picture, before) << "the picture was not rebuilt";
+    ASSERT_NE(m_picture, nullptr) << "the picture was not rebuilt";
     EXPECT_EQ(m_teacher->GetLow(), 50) << "the lesson was lost with the picture";
     EXPECT_EQ(m_teacher->GetWrongCount(), 1);
     EXPECT_TRUE(m_teacher->IsRightHeld());
