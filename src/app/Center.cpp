@@ -148,14 +148,13 @@ bool CCenter::Startup() {
     return true;
 }
 
-bool CCenter::StartExercise() {
+void CCenter::StartExercise() {
     m_teacher = std::make_unique<Teacher>(m_noteManager.get());
     m_heldKeys = std::make_unique<CHeldKeys>();
     m_noteRouter = std::make_unique<CNoteRouter>(*m_heldKeys, *m_teacher);
     if (m_lesson) {
-        OnLesson(LESSON_SETTINGS(*m_lesson));
+        OnLesson(LESSON_SETTINGS(*m_lesson));  // a copy: OnLesson replaces m_lesson
     }
-    return true;
 }
 
 CCharString CCenter::GetDefaultMixPath() const {

@@ -108,7 +108,7 @@ public:
 
 private:
     bool OpenLog();
-    bool StartExercise();
+    void StartExercise();
     bool ShowWindowOfType(int typeId);
     bool StartScene();
     void RunViewCommand(VIEW_COMMAND command);

@@ -12,5 +12,7 @@ public:
     // nothing is brought back over the main window's centre; true when it
     // was moved.
     static bool BringBack(IWindow& shown, const WINDOW_RECT& main);
+
+private:
     static bool Meets(const WINDOW_RECT& a, const WINDOW_RECT& b);
 };

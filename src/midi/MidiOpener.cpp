@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "midi/MidiPort.h"
 
@@ -28,13 +29,13 @@ void CMidiOpener::Open(const Factory& factory, int device, STATE& state) {
     opening.input = factory ? factory() : nullptr;
     if (opening.input != nullptr) {
         opening.port = std::make_unique<CMidiPort>(*opening.input);
-        opening.port->GetDeviceNames(opening.names);
-        for (size_t i = 0; i < opening.names.size() && device == kNoDevice; ++i) {
-            if (std::strstr(opening.names[i].GetText(), kThroughWord) == nullptr) {
+        std::vector<CCharString> names;
+        opening.port->GetDeviceNames(names);
+        for (size_t i = 0; i < names.size() && device == kNoDevice; ++i) {
+            if (std::strstr(names[i].GetText(), kThroughWord) == nullptr) {
                 device = static_cast<int>(i);
             }
         }
-        opening.device = device;
         if (device != kNoDevice) {
             opening.opened = opening.port->Open(device);
             if (!opening.opened) {

@@ -4,7 +4,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <vector>
 
 #include "foundation/CharString.h"
 #include "platform/MidiIn.h"
@@ -12,12 +11,10 @@
 class CMidiPort;
 
 // What the opener found: the input and its port, opened when a device could
-// be, and the names of the devices present.
+// be.
 struct MIDI_OPENING {
     std::unique_ptr<IMidiIn> input;
     std::unique_ptr<CMidiPort> port;
-    std::vector<CCharString> names;
-    int device = 0x7FFFFFFF;
     bool opened = false;
     CCharString error;  // "Can't ..." when a chosen device did not open
 };
@@ -47,7 +44,6 @@ public:
     bool WaitFor(double seconds);
     // Takes the answer once there is one; false while the thread still waits.
     bool Take(MIDI_OPENING& opening);
-    bool IsStarted() const { return m_state != nullptr; }
 
 private:
     struct STATE {
