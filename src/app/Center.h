@@ -106,6 +106,13 @@ public:
     // Starts a cross-fade of the picture: out, rebuild, in.
     void StartFade() { m_fade.Start(); }
 
+    // A failure the user was told of that must also show in the process's
+    // exit status (an unwritten screenshot, settings that could not be
+    // saved); the run goes on.
+    void SetExitFailure() { m_exitCode = kExitFailure; }
+    int GetExitCode() const { return m_exitCode; }
+    static constexpr int kExitFailure = 1;
+
 private:
     bool OpenLog();
     void StartExercise();
@@ -128,6 +135,7 @@ private:
     CPictureFade m_fade;
     bool m_showInitErrors = true;
     bool m_firstRun = false;
+    int m_exitCode = 0;
     CCrit m_lock;
     PLATFORM m_platform;
     START_OPTIONS m_options;

@@ -14,16 +14,16 @@ int RunApplication(const PLATFORM& platform, int kind, const START_OPTIONS& opti
         platform.windowSystem->MessageBox(nullptr,
                                           "Another instance of\nthis application is running",
                                           kProductTitle, BoxIcon::kExclamation, BoxButtons::kOk);
-        return 0;
+        return CCenter::kExitFailure;
     }
     CCenter center(kind, options.commandLine.c_str(), platform, options);
-    if (center.Init()) {
-        platform.eventLoop->Run();
-    } else {
+    if (!center.Init()) {
         CCharString message;
         message.Format("Can't initialize %s:\n%s", kProductTitle, center.GetError());
         platform.windowSystem->MessageBox(nullptr, message, kProductTitle, BoxIcon::kError,
                                           BoxButtons::kOk);
+        return CCenter::kExitFailure;
     }
-    return 0;
+    platform.eventLoop->Run();
+    return center.GetExitCode();
 }

@@ -111,7 +111,7 @@ TEST(Center, TheMainWindowIsPlacedOnTheWorkAreaWithItsMinimumSize) {
 
 TEST(Center, AnUnknownKindIsShownAsAnInitializationError) {
     CNullBackend backend;
-    EXPECT_EQ(RunApplication(backend.GetPlatform(), 0, START_OPTIONS()), 0);
+    EXPECT_EQ(RunApplication(backend.GetPlatform(), 0, START_OPTIONS()), CCenter::kExitFailure);
     const auto& boxes = backend.GetWindowSystem().GetBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Can't initialize Notara:\nUnknown application 0");
@@ -124,7 +124,8 @@ TEST(Center, AnUnknownKindIsShownAsAnInitializationError) {
 TEST(Center, AMainWindowThatCannotBeMadeIsShownAsAnInitializationError) {
     CNullBackend backend;
     backend.GetWindowSystem().FailWindowCreation("no screen");
-    RunApplication(backend.GetPlatform(), kNotaraDemoKind, START_OPTIONS());
+    EXPECT_EQ(RunApplication(backend.GetPlatform(), kNotaraDemoKind, START_OPTIONS()),
+              CCenter::kExitFailure);
     const auto& boxes = backend.GetWindowSystem().GetBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(
@@ -136,7 +137,8 @@ TEST(Center, ASecondInstanceIsRefusedAndLeavesTheFirstAlone) {
     CNullBackend backend;
     CNullInstanceLock first;
     ASSERT_TRUE(first.TryAcquire(kInstanceLockName));
-    EXPECT_EQ(RunApplication(backend.GetPlatform(), kNotaraDemoKind, START_OPTIONS()), 0);
+    EXPECT_EQ(RunApplication(backend.GetPlatform(), kNotaraDemoKind, START_OPTIONS()),
+              CCenter::kExitFailure);
     const auto& boxes = backend.GetWindowSystem().GetBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Another instance of\nthis application is running");

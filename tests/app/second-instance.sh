@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Two real processes: the second start is refused with the message and exits
-# 0 while the first keeps running; a lock left by a killed process does not
+# with a failure status while the first keeps running; a lock left by a killed process does not
 # block the next start.
 set -u
 app=$1
@@ -20,8 +20,8 @@ done
 
 "$app" --quit-after 1 >"$work/second.out" 2>&1
 code=$?
-if [ $code -ne 0 ]; then
-  echo "second instance exited with $code"; cat "$work/second.out"; exit 1
+if [ $code -eq 0 ]; then
+  echo "the refused second instance exited with 0"; cat "$work/second.out"; exit 1
 fi
 if ! grep -q 'Another instance of' "$work/second.out"; then
   echo "second instance did not show the message:"; cat "$work/second.out"; exit 1
