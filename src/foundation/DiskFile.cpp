@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -17,6 +16,7 @@
 #include "foundation/FileInfo.h"
 #include "foundation/Paths.h"
 #include "foundation/TimeText.h"
+#include "platform/SafeFiles.h"
 
 namespace {
 
@@ -155,7 +155,18 @@ bool CDiskFile::Open(const char* path, bool read, bool write, bool create) {
     } else if (write) {
         AllowOwnerWrite(path);
     }
-    const int fd = open(path, flags, 0666);
+    int fd = -1;
+    if (read && !write) {
+        // Reading waits on nothing and takes nothing but a regular file.
+        std::string reason;
+        fd = SafeFiles::OpenForReading(path, reason);
+        if (fd < 0) {
+            m_error.Format("Can't open %s: %s", path, reason.c_str());
+            return false;
+        }
+    } else {
+        fd = open(path, flags, 0666);
+    }
     if (fd < 0) {
         const int error = errno;
         m_error.Format("Can't open %s: %s", path, ErrorText(error).GetText());
@@ -247,33 +258,44 @@ bool CDiskFile::WriteLine(const char* text, bool timeStamp) {
     return Write(line.GetText(), line.GetLength());
 }
 
-bool CDiskFile::Read(const char* path, std::vector<char>& data) {
+bool CDiskFile::Read(const char* path, std::vector<char>& data, size_t maxSize) {
     CCritLock lock(m_lock, "CDiskFile::Read");
     data.clear();
-    CFdHolder fd(path != nullptr ? open(path, O_RDONLY | O_CLOEXEC) : -1);
+    maxSize = std::min(maxSize, kMaxReadSize);
+    std::string reason;
+    CFdHolder fd(SafeFiles::OpenForReading(path, reason));
     if (fd.Get() < 0) {
-        return SetSystemError("Can't open", path != nullptr ? errno : EINVAL);
+        m_error.Format("Can't open: %s", reason.c_str());
+        return false;
     }
     struct stat status {};
     if (fstat(fd.Get(), &status) != 0) {
         return SetSystemError("Can't get file size", errno);
     }
+    // The limit named is the one that applies, the caller's or the class's.
+    const auto tooLarge = [&](uint64_t size) {
+        data.clear();
+        if (size > maxSize) {
+            m_error.Format("Can't read file: it holds %llu bytes, more than the %zu allowed",
+                           static_cast<unsigned long long>(size), maxSize);
+        } else {
+            m_error.Format("Can't read file: it holds more than the %zu bytes allowed", maxSize);
+        }
+        return false;
+    };
     // The measured size is only a first guess: the file may shrink or grow
     // while it is read, so reading goes on until read() reports the end.
-    if (static_cast<uint64_t>(status.st_size) > kMaxReadSize) {
-        m_error.Format("Can't read file: larger than %zu bytes", kMaxReadSize);
-        return false;
+    if (static_cast<uint64_t>(status.st_size) > maxSize) {
+        return tooLarge(static_cast<uint64_t>(status.st_size));
     }
     size_t capacity = static_cast<size_t>(status.st_size) + 1;
     size_t size = 0;
     for (;;) {
         if (size == capacity) {
-            if (capacity > kMaxReadSize) {
-                data.clear();
-                m_error.Format("Can't read file: larger than %zu bytes", kMaxReadSize);
-                return false;
+            if (capacity > maxSize) {
+                return tooLarge(0);
             }
-            capacity = std::min(std::max(capacity * 2, kBufferSize), kMaxReadSize + 1);
+            capacity = std::min(std::max(capacity * 2, kBufferSize), maxSize + 1);
         }
         try {
             data.resize(capacity);
@@ -473,39 +495,48 @@ bool CDiskFile::SaveFile(const char* path, const void* data, size_t size, CCharS
                      ErrorText(EINVAL).GetText());
         return false;
     }
-    auto fail = [&](int code, const char* temporary) {
-        error.Format("Can't save %s: %s", path, ErrorText(code).GetText());
-        if (temporary != nullptr) {
-            unlink(temporary);
+    auto fail = [&](const char* reason, const std::string& temporary) {
+        error.Format("Can't save %s: %s", path, reason);
+        if (!temporary.empty()) {
+            unlink(temporary.c_str());
         }
         return false;
     };
-    if (!MakeFolderOf(path)) {
-        return fail(errno, nullptr);
+    auto failWith = [&](int code, const std::string& temporary) {
+        return fail(ErrorText(code).GetText(), temporary);
+    };
+    // A link is kept and its target written; a file that may not be
+    // replaced (read-only, a folder, a FIFO) is left alone.
+    const std::string target = SafeFiles::FollowLinks(path);
+    std::string reason;
+    if (!SafeFiles::MayReplace(target, reason)) {
+        return fail(reason.c_str(), std::string());
     }
+    if (!MakeFolderOf(target.c_str())) {
+        return failWith(errno, std::string());
+    }
+    SafeFiles::RemoveLeftOvers(target);
     // Beside the target, so that the rename stays within one file system.
-    static std::atomic<unsigned> counter{0};
-    CCharString temporary;
-    temporary.Format("%s.%d-%u.tmp", path, static_cast<int>(getpid()), counter++);
-    CFdHolder fd(open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    const std::string temporary = SafeFiles::MakeTemporaryName(target);
+    CFdHolder fd(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (fd.Get() < 0) {
-        return fail(errno, nullptr);
+        return failWith(errno, std::string());
     }
     // The new file keeps the permissions of the one it replaces.
     struct stat status {};
-    if (stat(path, &status) == 0) {
+    if (stat(target.c_str(), &status) == 0) {
         fchmod(fd.Get(), status.st_mode & 07777);
     }
     if (!WriteAll(fd.Get(), static_cast<const char*>(data), size) || !SyncFd(fd.Get()) ||
         !fd.Close()) {
-        return fail(errno, temporary);
+        return failWith(errno, temporary);
     }
-    if (rename(temporary, path) != 0) {
-        return fail(errno, temporary);
+    if (rename(temporary.c_str(), target.c_str()) != 0) {
+        return failWith(errno, temporary);
     }
     // Make the rename itself durable; a failure here leaves a complete file.
     FILE_INFO info;
-    SplitPath(path, info);
+    SplitPath(target.c_str(), info);
     CFdHolder folder(open(info.folder.IsEmpty() ? "." : info.folder.GetText(),
                           O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.Get() >= 0) {

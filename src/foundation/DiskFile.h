@@ -25,7 +25,8 @@ public:
     CDiskFile& operator=(const CDiskFile&) = delete;
     virtual ~CDiskFile();
 
-    // Opens path. read alone needs an existing file; write without create
+    // Opens path. read alone needs an existing regular file (a FIFO or a
+    // device is refused without waiting on it); write without create
     // makes a missing file and appends to an existing one; create makes the
     // file's folder and, when writing, starts the file empty. Opening an
     // open file returns true and keeps the file that is open.
@@ -39,10 +40,11 @@ public:
     // Writes ["MM/DD/YY hh:mm:ss.mmm  "] text "\r\n" in one write.
     bool WriteLine(const char* text, bool timeStamp);
 
-    // Reads the whole file at path into data (its exact bytes, no
-    // terminator); data is cleared on failure. Does not touch the file this
-    // object has open.
-    bool Read(const char* path, std::vector<char>& data);
+    // Reads the whole regular file at path into data (its exact bytes, no
+    // terminator), refusing a file of more than maxSize bytes before it is
+    // read; data is cleared on failure. Does not touch the file this object
+    // has open.
+    bool Read(const char* path, std::vector<char>& data, size_t maxSize = kMaxReadSize);
     // The next line, ended by LF or CR LF (neither is part of it) or by the
     // end of the file, NUL-terminated inside the object's buffer and valid
     // until the next read, seek or Close. False with a null line at the end
@@ -62,7 +64,10 @@ public:
 
     // Saves size bytes of data as the file at path: writes a temporary file
     // beside it, hands it to the disk and renames it over path, so path
-    // holds either its old or its new content, never a part.
+    // holds either its old or its new content, never a part. A symbolic
+    // link is written through to its target; a read-only file, a folder or
+    // another non-regular file in its place is refused. Temporary files of
+    // earlier saves that were killed are removed first.
     static bool SaveFile(const char* path, const void* data, size_t size, CCharString& error);
 
     bool IsOpen() const;

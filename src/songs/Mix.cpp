@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include "foundation/DiskFile.h"
 #include "theory/Note.h"
 
@@ -105,21 +109,22 @@ public:
         size_t position = 0;
         line = 0;
         while (position < data.size()) {
+            // A line ends at LF, CR LF or a lone CR; the last may have no end.
             size_t end = position;
-            while (end < data.size() && data[end] != '\n') {
+            while (end < data.size() && data[end] != '\n' && data[end] != '\r') {
                 ++end;
             }
-            size_t length = end - position;
-            if (length > 0 && data[position + length - 1] == '\r') {
-                --length;
-            }
             ++line;
-            if (!ParseLine(data.data() + position, length, problem)) {
+            if (!ParseLine(data.data() + position, end - position, problem)) {
                 return false;
             }
             position = end + 1;
+            if (end + 1 < data.size() && data[end] == '\r' && data[end + 1] == '\n') {
+                ++position;
+            }
         }
-        return true;
+        // A last block that lost its end line still counts.
+        return EndBlock(problem);
     }
 
 private:
@@ -129,18 +134,30 @@ private:
             return false;
         }
         const char* equals = static_cast<const char*>(std::memchr(text, '=', length));
+        const std::string key(text, equals != nullptr ? equals : text + length);
+        // The section lines are written "Mix start= "; editors that trim
+        // blanks leave "Mix start=" and a bare "Mix start" is as clear.
+        const std::string section = Trimmed(key);
+        if (section == kMixStart) {
+            if (!EndBlock(problem)) {
+                return false;
+            }
+            m_current = MIX_ENTRY();
+            return true;
+        }
+        if (section == kMixEnd) {
+            return EndBlock(problem);
+        }
         if (equals == nullptr || equals + 1 == text + length) {
             return true;  // no value: skipped
         }
-        const std::string key(text, equals);
         const std::string value(equals + 1, text + length);
-        if (key == kMixStart) {
-            m_current = MIX_ENTRY();
-        } else if (key == kInstrument) {
+        if (key == kInstrument) {
             if (!FindThing(value.c_str(), m_current.thing)) {
                 problem.Format("unknown instrument %s", Quote(value).GetText());
                 return false;
             }
+            m_haveInstrument = true;
         } else if (key == kVolume || key == kPan) {
             double number = 0.0;
             if (!ParseNumber(value, number)) {
@@ -154,17 +171,32 @@ private:
             }
         } else if (key == kSoundFile) {
             m_current.soundFile = value.c_str();
-        } else if (key == kMixEnd) {
-            if (!m_map.emplace(m_current.thing, m_current).second) {
-                problem = kInsertFailed;
-                return false;
-            }
         }
         return true;  // unknown keys are ignored
     }
 
+    static std::string Trimmed(const std::string& text) {
+        const size_t first = text.find_first_not_of(" \t");
+        const size_t last = text.find_last_not_of(" \t");
+        return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    }
+
+    // Inserts the block read so far, if it names its instrument. A block
+    // ends at its end line, at the next start line or at the end of the file.
+    bool EndBlock(CCharString& problem) {
+        const bool complete = m_haveInstrument;
+        m_haveInstrument = false;
+        if (complete && !m_map.emplace(m_current.thing, m_current).second) {
+            problem = kInsertFailed;
+            return false;
+        }
+        m_current = MIX_ENTRY();
+        return true;
+    }
+
     std::map<int, MIX_ENTRY>& m_map;
     MIX_ENTRY m_current;
+    bool m_haveInstrument = false;
 };
 
 }  // namespace
@@ -180,6 +212,7 @@ bool CMix::SetError(const char* format, ...) {
 bool CMix::Insert(const MIX_ENTRY& entry) {
     try {
         if (m_map.emplace(entry.thing, entry).second) {
+            m_changed = true;
             return true;
         }
     } catch (const std::bad_alloc&) {
@@ -201,16 +234,21 @@ bool CMix::Set(int thing, float volume, float pan) {
     if (std::isnan(volume) || std::isnan(pan)) {
         return SetError("Can't set the mix of instrument %d: not a number", thing);
     }
+    const float newVolume = Clamp(volume, 0.0f, 1.0f);
+    const float newPan = Clamp(pan, -1.0f, 1.0f);
     const auto found = m_map.find(thing);
     if (found != m_map.end()) {
-        found->second.volume = Clamp(volume, 0.0f, 1.0f);
-        found->second.pan = Clamp(pan, -1.0f, 1.0f);
+        if (found->second.volume != newVolume || found->second.pan != newPan) {
+            found->second.volume = newVolume;
+            found->second.pan = newPan;
+            m_changed = true;
+        }
         return true;
     }
     MIX_ENTRY entry;
     entry.thing = thing;
-    entry.volume = Clamp(volume, 0.0f, 1.0f);
-    entry.pan = Clamp(pan, -1.0f, 1.0f);
+    entry.volume = newVolume;
+    entry.pan = newPan;
     return Insert(entry);
 }
 
@@ -226,7 +264,10 @@ bool CMix::SetSoundFile(int thing, const char* soundFile) {
             "character",
             thing);
     }
-    found->second.soundFile = text;
+    if (found->second.soundFile != text) {
+        found->second.soundFile = text;
+        m_changed = true;
+    }
     return true;
 }
 
@@ -245,6 +286,7 @@ bool CMix::CopyFrom(const CMix& other) {
         return true;
     }
     m_map.clear();
+    m_changed = true;
     bool copied = true;
     for (const auto& item : other.m_map) {
         copied = Insert(item.second) && copied;  // a failure does not stop the copy
@@ -254,6 +296,7 @@ bool CMix::CopyFrom(const CMix& other) {
 
 bool CMix::SetDefaults() {
     m_map.clear();
+    m_changed = true;
     bool set = true;
     for (const DEFAULT_ENTRY& value : kDefaultMix) {
         MIX_ENTRY entry;
@@ -269,24 +312,18 @@ bool CMix::Load(const char* path) {
     if (path == nullptr) {
         return SetError("Can't open mix: no path");
     }
-    CDiskFile file;
-    if (!file.Open(path, true, false, false)) {
-        m_damagedPath.Empty();  // a missing file is not a damaged one
-        return SetError("Can't open mix (%s): %s", path, file.GetError());
+    // Only a file that is not there is missing; one that is there but can't
+    // be read is damaged and kept, so that the defaults never replace it.
+    struct stat status {};
+    if (stat(path, &status) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        m_damagedPath.Empty();
+        return SetError("Can't open mix (%s): the file does not exist", path);
     }
-    const uint64_t size = file.GetFileSize();
-    file.Close();
     m_damagedPath = path;
-    if (size > kMaxFileSize) {
-        return SetError("Can't read mix (%s): the file is %llu bytes, more than a mix can hold",
-                        path, static_cast<unsigned long long>(size));
-    }
     std::vector<char> data;
-    if (!file.Read(path, data)) {
+    CDiskFile file;
+    if (!file.Read(path, data, kMaxFileSize)) {
         return SetError("Can't read mix (%s): %s", path, file.GetError());
-    }
-    if (data.size() > kMaxFileSize) {
-        return SetError("Can't read mix (%s): the file grew beyond %zu bytes", path, kMaxFileSize);
     }
     std::map<int, MIX_ENTRY> loaded;
     CMixParser parser(loaded);
@@ -295,11 +332,15 @@ bool CMix::Load(const char* path) {
     if (!parser.Parse(data, problem, line)) {
         return SetError("Can't read mix (%s) at line %d: %s", path, line, problem.GetText());
     }
+    if (loaded.empty()) {
+        return SetError("Can't read mix (%s): the file holds no mix entry", path);
+    }
     m_damagedPath.Empty();
     m_map.swap(loaded);
     m_name.Empty();
     m_fileName = path;
-    return m_map.empty() ? SetDefaults() : true;
+    m_changed = false;
+    return true;
 }
 
 bool CMix::LoadOrDefaults(const char* path) {
@@ -308,6 +349,7 @@ bool CMix::LoadOrDefaults(const char* path) {
     }
     const CCharString failure = m_error;
     SetDefaults();
+    m_changed = false;  // the defaults come back by themselves next time
     m_error = failure;
     return false;
 }
@@ -330,18 +372,18 @@ bool CMix::Save(const char* path) {
     }
     CCharString error;
     if (!CDiskFile::SaveFile(path, text.data(), text.size(), error)) {
-        return SetError("Can't create mix file (%s): %s", path != nullptr ? path : "",
-                        error.GetText());
+        return SetError("%s", error.GetText());  // "Can't save <path>: <reason>"
     }
     if (m_damagedPath == path) {
         m_damagedPath.Empty();
     }
     m_fileName = path;
+    m_changed = false;
     return true;
 }
 
 bool CMix::SaveUnlessDamaged(const char* path) {
-    return IsDamaged(path) ? true : Save(path);
+    return IsDamaged(path) || !m_changed ? true : Save(path);
 }
 
 bool CMix::IsDamaged(const char* path) const {

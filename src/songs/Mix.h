@@ -37,7 +37,10 @@ public:
     // another control character is refused, as it could not be read back.
     bool SetSoundFile(int thing, const char* soundFile);
     bool GetSoundFile(int thing, CCharString& soundFile) const;
-    void RemoveAll() { m_map.clear(); }
+    void RemoveAll() {
+        m_changed = m_changed || !m_map.empty();
+        m_map.clear();
+    }
 
     // Replaces the map with a copy of other's.
     bool CopyFrom(const CMix& other);
@@ -47,19 +50,26 @@ public:
     // Reads a mix file. All or nothing: when the file cannot be read or is
     // damaged, the mix is left as it was, false is returned with the reason
     // (and the line) in the error text, and the path is remembered as damaged
-    // (see SaveUnlessDamaged). A file without any entry gives the defaults.
+    // (see SaveUnlessDamaged). Only a file that does not exist is missing
+    // rather than damaged; a file without any entry is damaged. Section
+    // lines are read with or without their blank and a block that lost its
+    // end line ends at the next block or the end of the file.
     bool Load(const char* path);
     // Load, falling back to the defaults when the file cannot be read; the
-    // return and the error text still tell of the failed load.
+    // return and the error text still tell of the failed load. The defaults
+    // do not count as a change.
     bool LoadOrDefaults(const char* path);
     // Writes the mix to path, replacing the old file only once the new one
     // is complete. Always writes, damaged or not: this is the user's save.
     bool Save(const char* path);
-    // Save for automatic saves (at shutdown): a file that Load found damaged
-    // is kept as it is, for its owner to mend or replace, until an explicit
-    // Save writes over it. Skipping is a success.
+    // Save for automatic saves (at shutdown): writes only a mix that changed
+    // since it was loaded or saved, and keeps a file that Load found damaged
+    // as it is, for its owner to mend or replace, until an explicit Save
+    // writes over it. Skipping is a success.
     bool SaveUnlessDamaged(const char* path);
     bool IsDamaged(const char* path) const;
+    // True when the entries changed since the last load or save.
+    bool IsChanged() const { return m_changed; }
 
     const std::map<int, MIX_ENTRY>& GetEntries() const { return m_map; }
     size_t GetCount() const { return m_map.size(); }
@@ -82,4 +92,5 @@ private:
     CCharString m_comment;
     std::map<int, MIX_ENTRY> m_map;
     CCharString m_damagedPath;
+    bool m_changed = false;
 };

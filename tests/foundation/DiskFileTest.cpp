@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -202,7 +203,7 @@ TEST_F(DiskFile, ReadDeliversTheExactBytesOrClearsTheDataAndNamesTheReason) {
     EXPECT_STREQ(file.GetError(), "Can't open: No such file or directory");
     EXPECT_TRUE(data.empty());
     EXPECT_FALSE(file.Read(m_folder.Get().c_str(), data));
-    EXPECT_STREQ(file.GetError(), "Can't read file: Is a directory");
+    EXPECT_STREQ(file.GetError(), "Can't open: it is not a regular file");
 }
 
 TEST_F(DiskFile, AFileChangedAfterOpenIsReadAsItNowIs) {
@@ -344,4 +345,86 @@ TEST(ErrorText, DescribesAKnownCodeAndCallsOthersUnknown) {
     EXPECT_EQ(text, "Unknown error 987654");
     EXPECT_FALSE(GetErrorText(-3, text));
     EXPECT_EQ(text, "Unknown error -3");
+}
+
+// Start-up files that are FIFOs or devices must neither block nor flood.
+TEST_F(DiskFile, ReadingTakesOnlyRegularFilesAndNeverWaitsOnAFifo) {
+    const std::string fifo = m_folder.Path("content.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string zero = m_folder.Path("zero.txt");
+    ASSERT_EQ(symlink("/dev/zero", zero.c_str()), 0);
+    for (const std::string& path : {fifo, zero}) {
+        CDiskFile file;
+        EXPECT_FALSE(file.Open(path.c_str(), true, false, false)) << path;
+        EXPECT_EQ(std::string(file.GetError()),
+                  "Can't open " + path + ": it is not a regular file");
+        std::vector<char> data;
+        EXPECT_FALSE(file.Read(path.c_str(), data, 1024)) << path;
+        EXPECT_STREQ(file.GetError(), "Can't open: it is not a regular file");
+        EXPECT_TRUE(data.empty());
+    }
+}
+
+TEST_F(DiskFile, ReadRefusesAFileOverTheCallersLimitAndNamesThatLimit) {
+    const std::string path = Make("big.txt", std::string(2048, 'x'));
+    CDiskFile file;
+    std::vector<char> data;
+    EXPECT_FALSE(file.Read(path.c_str(), data, 1024));
+    EXPECT_STREQ(file.GetError(),
+                 "Can't read file: it holds 2048 bytes, more than the 1024 allowed");
+    EXPECT_TRUE(file.Read(path.c_str(), data, 2048)) << file.GetError();
+    EXPECT_EQ(data.size(), 2048u);
+}
+
+TEST_F(DiskFile, SaveFileWritesThroughALinkAndLeavesWhatItMayNotReplace) {
+    const std::string target = Make("real.mix", "old");
+    const std::string link = m_folder.Path("Default.mix");
+    ASSERT_EQ(symlink("real.mix", link.c_str()), 0);
+    CCharString error;
+    ASSERT_TRUE(CDiskFile::SaveFile(link.c_str(), "new", 3, error)) << error.GetText();
+    struct stat status {};
+    ASSERT_EQ(lstat(link.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode));
+    EXPECT_EQ(ReadFile(target), "new");
+
+    // A read-only file stays as its owner made it, even for a user who could
+    // write it anyway.
+    ASSERT_EQ(chmod(target.c_str(), 0444), 0);
+    EXPECT_FALSE(CDiskFile::SaveFile(link.c_str(), "newer", 5, error));
+    EXPECT_EQ(error.Str(), "Can't save " + link + ": the file is read-only");
+    EXPECT_EQ(ReadFile(target), "new");
+
+    const std::string fifo = m_folder.Path("pipe.mix");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(CDiskFile::SaveFile(fifo.c_str(), "x", 1, error));
+    EXPECT_EQ(error.Str(), "Can't save " + fifo + ": it is not a regular file");
+    Lines names = FolderEntries(m_folder.Get());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Lines{"Default.mix", "pipe.mix", "real.mix"}));
+}
+
+// A killed save leaves its temporary file; the next save removes it, but
+// never a file of the user's that only looks alike, nor the temporary file
+// of a save that is still running.
+TEST_F(DiskFile, SaveFileRemovesOnlyTheLeftOversOfKilledSaves) {
+    const std::string path = Make("Default.mix", "old");
+    const std::string killed = Make(".Default.mix.notara-save-12345-0badf00d.tmp", "half");
+    // The parent of this test is alive and older: its save is running.
+    const std::string runningName =
+        ".Default.mix.notara-save-" + std::to_string(getppid()) + "-12345678.tmp";
+    const std::string running = Make(runningName.c_str(), "running");
+    const timespec past[2] = {{0, UTIME_OMIT}, {time(nullptr) - 3600, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, killed.c_str(), past, 0), 0);
+    const timespec future[2] = {{0, UTIME_OMIT}, {time(nullptr) + 3600, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, running.c_str(), future, 0), 0);
+    for (const char* name : {"Default.mix.backup", "Default.mix.before", "Default.mix.1.tmp"}) {
+        Make(name, "mine");
+        ASSERT_EQ(utimensat(AT_FDCWD, m_folder.Path(name).c_str(), past, 0), 0);
+    }
+    CCharString error;
+    ASSERT_TRUE(CDiskFile::SaveFile(path.c_str(), "new", 3, error)) << error.GetText();
+    Lines names = FolderEntries(m_folder.Get());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Lines{runningName, "Default.mix", "Default.mix.1.tmp", "Default.mix.backup",
+                            "Default.mix.before"}));
 }

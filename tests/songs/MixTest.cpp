@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -226,19 +227,35 @@ TEST(MixTest, MissingLinesTakeTheirDefaults) {
     ExpectEntry(mix, "Snare drum", 1.0f, 0.0f);
 }
 
-TEST(MixTest, BlocksThatNeverEndGiveTheDefaultMix) {
+TEST(MixTest, SectionLinesReadWithOrWithoutTheirBlankOrEquals) {
     CMix mix;
     ASSERT_TRUE(mix.Load(Fixture("mix-end-without-equals.mix").c_str())) << mix.GetError();
-    CMix defaults;
-    defaults.SetDefaults();
-    EXPECT_TRUE(SameEntries(mix, defaults));
+    EXPECT_EQ(mix.GetCount(), 2u);
+    ExpectEntry(mix, "Bass guitar", 0.3f, 0.3f);
+    ExpectEntry(mix, "Tom 2", 0.4f, 0.3f);
+    ASSERT_TRUE(mix.Load(Fixture("trimmed-section-lines.mix").c_str())) << mix.GetError();
+    EXPECT_EQ(mix.GetCount(), 2u);
+    ExpectEntry(mix, "Snare drum", 0.5f, -0.25f);
+    CCharString soundFile;
+    ASSERT_TRUE(mix.GetSoundFile(Thing("Crash cymbal 1"), soundFile));
+    EXPECT_EQ(soundFile, "Sounds/Crash.wav");  // the last block had no end line
+    EXPECT_FALSE(mix.IsChanged());
 }
 
-TEST(MixTest, ATruncatedFileKeepsItsCompleteBlocks) {
+TEST(MixTest, ATruncatedFileKeepsEveryBlockThatNamesItsInstrument) {
     CMix mix;
     ASSERT_TRUE(mix.Load(Fixture("truncated.mix").c_str())) << mix.GetError();
-    EXPECT_EQ(mix.GetCount(), 1u);
+    EXPECT_EQ(mix.GetCount(), 2u);
     ExpectEntry(mix, "Snare drum", 0.25f, 0.0f);
+    ExpectEntry(mix, "Bass guitar", 1.0f, 0.0f);
+}
+
+TEST(MixTest, CrOnlyLineEndsReadLikeAnyOther) {
+    CMix mix;
+    ASSERT_TRUE(mix.Load(Fixture("cr-only.mix").c_str())) << mix.GetError();
+    EXPECT_EQ(mix.GetCount(), 2u);
+    ExpectEntry(mix, "Ride cymbal", 0.25f, 0.5f);
+    ExpectEntry(mix, "Tom 1", 0.75f, -0.5f);
 }
 
 TEST(MixTest, ReadsLfLineEndsBlanksAroundNumbersAndUnknownKeys) {
@@ -250,13 +267,23 @@ TEST(MixTest, ReadsLfLineEndsBlanksAroundNumbersAndUnknownKeys) {
     EXPECT_EQ(soundFile, "Ride.wav");
 }
 
-TEST(MixTest, AnEmptyFileGivesTheDefaultMix) {
+// A file with no block at all (emptied, or every section line lost) is
+// damaged: the defaults are used and the file is kept, never replaced.
+TEST(MixTest, AFileWithoutAnyEntryIsDamagedAndKept) {
     CTempFolder folder("mix");
-    const std::string path = folder.Path("Empty.mix");
-    WriteFile(path, "");
-    CMix mix;
-    ASSERT_TRUE(mix.Load(path.c_str())) << mix.GetError();
-    EXPECT_EQ(mix.GetCount(), 18u);
+    for (const std::string content : {"", "Mix start=\r\nVolume=0.5\r\nMix end=\r\n"}) {
+        const std::string path = folder.Path("Default.mix");
+        WriteFile(path, content);
+        CMix mix;
+        EXPECT_FALSE(mix.LoadOrDefaults(path.c_str()));
+        EXPECT_EQ(std::string(mix.GetError()),
+                  "Can't read mix (" + path + "): the file holds no mix entry");
+        EXPECT_EQ(mix.GetCount(), 18u);
+        EXPECT_TRUE(mix.IsDamaged(path.c_str()));
+        mix.Set(Thing("Guitar"), 0.5f, 0.5f);
+        ASSERT_TRUE(mix.SaveUnlessDamaged(path.c_str()));
+        EXPECT_EQ(ReadFile(path), content);
+    }
 }
 
 TEST(MixTest, AnOversizedFileIsRefusedWithoutReadingIt) {
@@ -265,40 +292,75 @@ TEST(MixTest, AnOversizedFileIsRefusedWithoutReadingIt) {
     WriteFile(path, std::string(CMix::kMaxFileSize + 1, 'x'));
     CMix mix;
     EXPECT_FALSE(mix.Load(path.c_str()));
-    EXPECT_NE(std::string(mix.GetError()).find("more than a mix can hold"), std::string::npos);
+    EXPECT_NE(std::string(mix.GetError()).find("more than the 1048576 allowed"), std::string::npos)
+        << mix.GetError();
 }
 
-TEST(MixTest, AMissingFileCannotBeOpenedAndIsNotDamaged) {
+TEST(MixTest, AMissingFileIsNotDamagedAndItsDefaultsAreNotWritten) {
     CTempFolder folder("mix");
     const std::string path = folder.Path("Missing.mix");
     CMix mix;
     EXPECT_FALSE(mix.LoadOrDefaults(path.c_str()));
-    EXPECT_EQ(std::string(mix.GetError()).rfind("Can't open mix (" + path + "): ", 0), 0u)
-        << mix.GetError();
+    EXPECT_EQ(std::string(mix.GetError()),
+              "Can't open mix (" + path + "): the file does not exist");
     EXPECT_EQ(mix.GetCount(), 18u);
     EXPECT_FALSE(mix.IsDamaged(path.c_str()));
+    EXPECT_FALSE(mix.IsChanged());
     ASSERT_TRUE(mix.SaveUnlessDamaged(path.c_str()));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    mix.Set(Thing("Guitar"), 0.5f, 0.5f);
+    ASSERT_TRUE(mix.SaveUnlessDamaged(path.c_str())) << mix.GetError();
     EXPECT_TRUE(std::filesystem::exists(path));
 }
 
-TEST(MixTest, ADamagedFileIsKeptUntilTheUserSaves) {
+// A file that is there but can't be read is not missing: the defaults must
+// not replace it at close.
+TEST(MixTest, AnUnreadableFileIsDamagedAndKept) {
+    CTempFolder folder("mix");
+    const std::string fifo = folder.Path("Fifo.mix");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string unreadable = folder.Path("Default.mix");
+    WriteFile(unreadable, ReadFile(Fixture("lf-only-unknown-keys.mix")));
+    ASSERT_EQ(chmod(unreadable.c_str(), 0), 0);
+    const bool rootReadsAnyway = access(unreadable.c_str(), R_OK) == 0;
+    for (const std::string& path : {fifo, unreadable}) {
+        if (path == unreadable && rootReadsAnyway) {
+            continue;
+        }
+        CMix mix;
+        EXPECT_FALSE(mix.LoadOrDefaults(path.c_str())) << path;
+        EXPECT_EQ(std::string(mix.GetError()).rfind("Can't read mix (" + path + "): ", 0), 0u)
+            << mix.GetError();
+        EXPECT_TRUE(mix.IsDamaged(path.c_str()));
+        mix.Set(Thing("Guitar"), 0.5f, 0.5f);
+        ASSERT_TRUE(mix.SaveUnlessDamaged(path.c_str()));
+    }
+    struct stat status {};
+    ASSERT_EQ(stat(fifo.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    chmod(unreadable.c_str(), 0600);
+    EXPECT_EQ(ReadFile(unreadable), ReadFile(Fixture("lf-only-unknown-keys.mix")));
+}
+
+// An unchanged mix is never written back: comments, unknown keys and a
+// read-only file stay as they are; a changed one in a read-only file fails
+// with the reason.
+TEST(MixTest, OnlyAChangedMixIsWrittenAtClose) {
     CTempFolder folder("mix");
     const std::string path = folder.Path("Default.mix");
-    const std::string damaged = ReadFile(Fixture("unknown-instrument.mix"));
-    WriteFile(path, damaged);
+    const std::string original = ReadFile(Fixture("lf-only-unknown-keys.mix"));
+    WriteFile(path, original);
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
     CMix mix;
-    EXPECT_FALSE(mix.LoadOrDefaults(path.c_str()));
-    EXPECT_NE(std::string(mix.GetError()).find("unknown instrument 'lead guitar'"),
-              std::string::npos)
-        << mix.GetError();
-    EXPECT_EQ(mix.GetCount(), 18u);  // the defaults are in use
-    ASSERT_TRUE(mix.SaveUnlessDamaged(path.c_str()));
-    EXPECT_EQ(ReadFile(path), damaged);
-    ASSERT_TRUE(mix.Save(path.c_str())) << mix.GetError();
-    EXPECT_FALSE(mix.IsDamaged(path.c_str()));
-    CMix reread;
-    EXPECT_TRUE(reread.Load(path.c_str())) << reread.GetError();
-    EXPECT_TRUE(SameEntries(mix, reread));
+    ASSERT_TRUE(mix.Load(path.c_str())) << mix.GetError();
+    mix.Set(Thing("Ride cymbal"), 0.25f, 0.5f);  // the values it holds
+    EXPECT_FALSE(mix.IsChanged());
+    ASSERT_TRUE(mix.SaveUnlessDamaged(path.c_str())) << mix.GetError();
+    EXPECT_EQ(ReadFile(path), original);
+    mix.Set(Thing("Ride cymbal"), 0.5f, 0.5f);
+    EXPECT_FALSE(mix.SaveUnlessDamaged(path.c_str()));
+    EXPECT_EQ(std::string(mix.GetError()), "Can't save " + path + ": the file is read-only");
+    EXPECT_EQ(ReadFile(path), original);
 }
 
 TEST(MixTest, SavingWhereNoFileCanBeMadeFails) {
@@ -309,7 +371,7 @@ TEST(MixTest, SavingWhereNoFileCanBeMadeFails) {
     mix.SetDefaults();
     const std::string path = blocker + "/Default.mix";
     EXPECT_FALSE(mix.Save(path.c_str()));
-    EXPECT_EQ(std::string(mix.GetError()).rfind("Can't create mix file (" + path + "): ", 0), 0u)
+    EXPECT_EQ(std::string(mix.GetError()).rfind("Can't save " + path + ": ", 0), 0u)
         << mix.GetError();
     EXPECT_EQ(ReadFile(blocker), "x");
 }
