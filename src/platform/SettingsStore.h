@@ -40,6 +40,9 @@ public:
     virtual bool Save() = 0;
     // The last failure's text.
     virtual const char* GetError() const = 0;
+    // Why the open store could not read all of its file ("Can't read ..."),
+    // empty when it could or when there was none. Worth telling the user once.
+    virtual std::string GetReadProblem() const { return std::string(); }
 };
 
 // True when every "/"-separated part of key (which may be "") and name is

@@ -6,42 +6,37 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/SafeFiles.h"
 
 namespace {
 
-// Makes the settings file, empty and for its owner only, when it is missing;
-// the temporary file of a save takes the permissions of the file it replaces.
-void CreateOwnerOnlyFile(const QString& path) {
-    const QByteArray local = QFile::encodeName(path);
-    const int fd = ::open(local.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        ::close(fd);
-    }
+constexpr const char* kDamagedSuffix = ".damaged";
+
+std::string Local(const QString& path) {
+    return QFile::encodeName(path).toStdString();
 }
 
-// QSettings guards its writes with "<file>.lock" and treats a lock file that
-// names no living process as stale only after 30 seconds, so a process
-// killed while saving would stall the next save that long. A save takes
-// milliseconds and one process at a time runs the application, so a lock
-// older than a second is left over: taking and dropping it removes it.
-void RemoveStaleLock(const QString& path) {
-    QLockFile lock(path + ".lock");
-    lock.setStaleLockTime(1000);
-    if (lock.tryLock(2000)) {
-        lock.unlock();
-    }
+// Makes an empty file for its owner only, failing when one is there; the
+// temporary file of a save is made this way, so the settings never pass
+// through a file that others may read.
+bool CreateOwnerOnlyFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    return fd >= 0 && ::close(fd) == 0;
 }
 
-// A save killed midway leaves its temporary file ("<file>.XXXXXX") beside
-// the settings; the next save removes such files.
-void RemoveLeftOverTemporaryFiles(const QString& path) {
-    const QFileInfo info(path);
-    QDir folder = info.absoluteDir();
-    for (const QString& name : folder.entryList({info.fileName() + ".??????"}, QDir::Files)) {
-        folder.remove(name);
+// Hands a written file to the disk before it is renamed into place.
+bool SyncFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
     }
+    const bool synced = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
 }
 
 }  // namespace
@@ -57,19 +52,40 @@ QString CQtSettingsStore::GetSettingsPath(const char* maker, const char* product
 bool CQtSettingsStore::Open(const char* maker, const char* product) {
     m_pending.clear();
     m_settings.reset();
+    m_open = false;
     m_existed = false;
+    m_garbled = false;
+    m_readProblem.clear();
     if (maker == nullptr || product == nullptr || !IsValidSettingsName(maker) ||
         !IsValidSettingsName(product)) {
         m_error = "Can't open settings: the maker or product name is not allowed";
         return false;
     }
     m_path = GetSettingsPath(maker, product);
+    m_open = true;
+    // Only a regular file is handed to the INI reader, which would wait for
+    // ever on a FIFO; anything else is kept as it is and read as empty.
+    std::string reason;
+    bool missing = false;
+    const int fd = SafeFiles::OpenForReading(Local(m_path).c_str(), reason, &missing);
+    if (fd < 0) {
+        if (!missing) {
+            m_readProblem = "Can't read settings (" + Local(m_path) + "): " + reason;
+            m_error = m_readProblem;
+        }
+        return true;
+    }
+    ::close(fd);
     m_settings = std::make_unique<QSettings>(m_path, QSettings::IniFormat);
-    m_settings->setAtomicSyncRequired(true);
     // A garbled file opens with what could be read of it, so the caller
-    // keeps its defaults for the rest.
+    // keeps its defaults for the rest; the next save keeps a copy of it.
     if (m_settings->status() == QSettings::FormatError) {
-        m_error = "Can't read all settings in '" + m_path.toStdString() + "': the file is garbled";
+        m_garbled = true;
+        m_readProblem = "Can't read all settings (" + Local(m_path) +
+                        "): the file is garbled; the next save keeps it as \"" +
+                        QFileInfo(m_path).fileName().toStdString() + kDamagedSuffix +
+                        "\" and writes a clean one";
+        m_error = m_readProblem;
     }
     m_existed = !m_settings->allKeys().isEmpty();
     return true;
@@ -85,11 +101,14 @@ QString CQtSettingsStore::MakeKey(const char* key, const char* name) const {
 
 QVariant CQtSettingsStore::Find(const char* key, const char* name) const {
     const QString path = MakeKey(key, name);
-    if (!m_settings || path.isEmpty()) {
+    if (!m_open || path.isEmpty()) {
         return QVariant();
     }
     const auto pending = m_pending.find(path);
-    return pending != m_pending.end() ? pending->second : m_settings->value(path);
+    if (pending != m_pending.end()) {
+        return pending->second;
+    }
+    return m_settings ? m_settings->value(path) : QVariant();
 }
 
 bool CQtSettingsStore::GetString(const char* key, const char* name, std::string& value) const {
@@ -134,7 +153,7 @@ bool CQtSettingsStore::GetBinary(const char* key, const char* name,
 }
 
 bool CQtSettingsStore::Set(const char* key, const char* name, const QVariant& value) {
-    if (!m_settings) {
+    if (!m_open) {
         m_error = "Can't write setting: the settings are not open";
         return false;
     }
@@ -162,27 +181,74 @@ bool CQtSettingsStore::SetBinary(const char* key, const char* name,
     return Set(key, name, bytes);
 }
 
+bool CQtSettingsStore::Fail(const std::string& target, const std::string& reason) {
+    m_error = "Can't save settings (" + target + "): " + reason;
+    return false;
+}
+
 bool CQtSettingsStore::Save() {
-    if (!m_settings) {
+    if (!m_open) {
         m_error = "Can't save settings: the settings are not open";
         return false;
     }
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
-        m_error = "Can't save settings: can't make the folder of '" + m_path.toStdString() + "'";
-        return false;
+    const std::string target = SafeFiles::FollowLinks(Local(m_path));
+    // A file that could not be read is kept rather than replaced by what
+    // this run knows.
+    if (!m_readProblem.empty() && !m_garbled) {
+        return Fail(target, "the file could not be read, so it is kept as it is");
     }
-    CreateOwnerOnlyFile(m_path);
-    RemoveStaleLock(m_path);
-    RemoveLeftOverTemporaryFiles(m_path);
-    for (const auto& [path, value] : m_pending) {
-        m_settings->setValue(path, value);
+    std::string reason;
+    if (!SafeFiles::MayReplace(target, reason)) {
+        return Fail(target, reason);
     }
+    const QString targetPath = QFile::decodeName(target.c_str());
+    if (!QDir().mkpath(QFileInfo(targetPath).absolutePath())) {
+        return Fail(target, "can't make its folder");
+    }
+    SafeFiles::RemoveLeftOvers(target);
+    const std::string temporary = SafeFiles::MakeTemporaryName(target);
+    if (!CreateOwnerOnlyFile(temporary)) {
+        return Fail(target, std::strerror(errno));
+    }
+    if (!WriteTo(QFile::decodeName(temporary.c_str())) || !SyncFile(temporary)) {
+        ::unlink(temporary.c_str());
+        return Fail(target, "can't write its temporary file");
+    }
+    if (m_garbled) {
+        // The garbled file stays beside the clean one for its owner to see.
+        const QString damaged = targetPath + kDamagedSuffix;
+        QFile::remove(damaged);
+        QFile::copy(targetPath, damaged);
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return Fail(target, std::strerror(error));
+    }
+    // What was saved is what the store now holds.
     m_pending.clear();
-    m_settings->sync();
-    if (m_settings->status() == QSettings::AccessError) {
-        m_error = "Can't save settings to '" + m_path.toStdString() + "': access denied";
-        return false;
-    }
-    QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    m_settings = std::make_unique<QSettings>(m_path, QSettings::IniFormat);
+    m_garbled = false;
+    m_readProblem.clear();
     return true;
+}
+
+bool CQtSettingsStore::WriteTo(const QString& temporary) const {
+    QSettings out(temporary, QSettings::IniFormat);
+    // The temporary file is renamed into place by the store itself.
+    out.setAtomicSyncRequired(false);
+    // A garbled file gives only what this run writes: its garbage must not
+    // be carried on from save to save.
+    if (m_settings && !m_garbled) {
+        for (const QString& key : m_settings->allKeys()) {
+            out.setValue(key, m_settings->value(key));
+        }
+    }
+    for (const auto& [path, value] : m_pending) {
+        out.setValue(path, value);
+    }
+    out.sync();
+    const bool written = out.status() == QSettings::NoError;
+    ::unlink((Local(temporary) + ".lock").c_str());
+    return written;
 }

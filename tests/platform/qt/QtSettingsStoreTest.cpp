@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -178,24 +179,117 @@ TEST(QtSettingsStore, HandWrittenValuesOfAnotherTypeAreNoValues) {
     EXPECT_FALSE(store.GetString("Audio", "MIDI input port", text));
 }
 
-TEST(QtSettingsStore, AGarbledFileOpensAndIsReplacedByTheNextSave) {
+// A garbled file is told of, kept beside as ".damaged" and replaced by a
+// clean file that holds what the application wrote, and no garbage.
+TEST(QtSettingsStore, AGarbledFileIsKeptAsDamagedAndReplacedByACleanOne) {
     CTempConfigHome home;
     QByteArray junk;
     for (int i = 0; i < 4096; ++i) {
         junk.append(static_cast<char>((i * 7919 + 13) & 0xFF));
     }
-    junk.append("\n[Sub\n=\n[]]\nkey\n@ByteArray(\\x\n");
+    junk.append("\n[Sub\n=\n[]]\nkey\n@ByteArray(\\x\nvalue=1\n");
     WriteFile(home.SettingsFile(), junk);
     CQtSettingsStore store;
     ASSERT_TRUE(store.Open("Maker", "Product"));
+    EXPECT_EQ(store.GetReadProblem().rfind("Can't read all settings (" +
+                                               home.SettingsFile().toStdString() +
+                                               "): the file is garbled",
+                                           0),
+              0u)
+        << store.GetReadProblem();
     std::string text;
     EXPECT_FALSE(store.GetString("Audio", "Audio input name", text));
     store.SetString("Audio", "Audio input name", "Microphone");
     ASSERT_TRUE(store.Save()) << store.GetError();
+    EXPECT_TRUE(store.GetReadProblem().empty());
+    QFile damaged(home.SettingsFile() + ".damaged");
+    ASSERT_TRUE(damaged.open(QIODevice::ReadOnly));
+    EXPECT_EQ(damaged.readAll(), junk);
     CQtSettingsStore again;
     ASSERT_TRUE(again.Open("Maker", "Product"));
+    EXPECT_TRUE(again.GetReadProblem().empty()) << again.GetReadProblem();
     EXPECT_TRUE(again.GetString("Audio", "Audio input name", text));
     EXPECT_EQ(text, "Microphone");
+    const qint64 cleanSize = QFileInfo(home.SettingsFile()).size();
+    EXPECT_LT(cleanSize, 100);
+    ASSERT_TRUE(again.Save());
+    EXPECT_EQ(QFileInfo(home.SettingsFile()).size(), cleanSize);
+}
+
+// Files of the user's next to the settings are never taken for left-overs.
+TEST(QtSettingsStore, TheUsersFilesBesideTheSettingsSurviveSaves) {
+    CTempConfigHome home;
+    const QString base = home.SettingsFile();
+    for (const char* suffix : {".backup", ".before", ".readme", ".123456"}) {
+        WriteFile(base + suffix, "mine");
+    }
+    CQtSettingsStore store;
+    ASSERT_TRUE(store.Open("Maker", "Product"));
+    store.SetInteger("", "Value", 1);
+    ASSERT_TRUE(store.Save()) << store.GetError();
+    ASSERT_TRUE(store.Save()) << store.GetError();
+    EXPECT_EQ(FilesIn(home.Path() + "/Maker"),
+              "Product.ini Product.ini.123456 Product.ini.backup Product.ini.before "
+              "Product.ini.readme");
+}
+
+// What may not be replaced is reported with the reason and left as it is:
+// a read-only file, a folder, a FIFO (which must not block the read either).
+TEST(QtSettingsStore, WhatMayNotBeReplacedIsReportedAndKept) {
+    CTempConfigHome home;
+    const std::string path = home.SettingsFile().toStdString();
+    WriteFile(home.SettingsFile(), "[General]\nValue=7\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    {
+        CQtSettingsStore store;
+        ASSERT_TRUE(store.Open("Maker", "Product"));
+        store.SetInteger("", "Value", 1);
+        EXPECT_FALSE(store.Save());
+        EXPECT_EQ(std::string(store.GetError()),
+                  "Can't save settings (" + path + "): the file is read-only");
+    }
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    {
+        CQtSettingsStore store;
+        ASSERT_TRUE(store.Open("Maker", "Product"));  // returns: nothing waits on the FIFO
+        EXPECT_EQ(store.GetReadProblem(),
+                  "Can't read settings (" + path + "): it is not a regular file");
+        EXPECT_FALSE(store.Exists());
+        store.SetInteger("", "Value", 1);
+        EXPECT_FALSE(store.Save());
+        EXPECT_EQ(std::string(store.GetError()).rfind("Can't save settings (" + path + "): ", 0),
+                  0u);
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    }
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+    CQtSettingsStore store;
+    ASSERT_TRUE(store.Open("Maker", "Product"));
+    store.SetInteger("", "Value", 1);
+    EXPECT_FALSE(store.Save());
+    EXPECT_EQ(std::string(store.GetError()).rfind("Can't save settings (" + path + "): ", 0), 0u)
+        << store.GetError();
+}
+
+TEST(QtSettingsStore, ASaveWritesThroughALinkToItsTarget) {
+    CTempConfigHome home;
+    WriteFile(home.Path() + "/Maker/Real.ini", "[General]\nKept=1\n");
+    ASSERT_EQ(::symlink("Real.ini", QFile::encodeName(home.SettingsFile()).constData()), 0);
+    CQtSettingsStore store;
+    ASSERT_TRUE(store.Open("Maker", "Product"));
+    int64_t value = 0;
+    EXPECT_TRUE(store.GetInteger("", "Kept", value));
+    store.SetInteger("", "Value", 2);
+    ASSERT_TRUE(store.Save()) << store.GetError();
+    EXPECT_TRUE(QFileInfo(home.SettingsFile()).isSymLink());
+    CQtSettingsStore again;
+    ASSERT_TRUE(again.Open("Maker", "Product"));
+    EXPECT_TRUE(again.GetInteger("", "Kept", value));
+    EXPECT_TRUE(again.GetInteger("", "Value", value));
+    EXPECT_EQ(value, 2);
 }
 
 TEST(QtSettingsStore, ASaveThatCannotWriteFails) {
@@ -273,9 +367,8 @@ TEST(QtSettingsStore, AProcessKilledWhileSavingLeavesACompleteFile) {
     EXPECT_EQ(FilesIn(home.Path() + "/Maker"), "Product.ini");
 }
 
-// A lock file left by a process that died while saving holds up the next
-// save for a moment only.
-TEST(QtSettingsStore, ALeftOverLockFileDelaysASaveByAboutASecond) {
+// A lock file left beside the settings by an older save holds up nothing.
+TEST(QtSettingsStore, ALeftOverLockFileHoldsUpNoSave) {
     CTempConfigHome home;
     WriteFile(home.SettingsFile() + ".lock", "");  // created, then killed before writing
     CQtSettingsStore store;
@@ -287,5 +380,4 @@ TEST(QtSettingsStore, ALeftOverLockFileDelaysASaveByAboutASecond) {
     ASSERT_TRUE(store.Open("Maker", "Product"));
     int64_t value = 0;
     EXPECT_TRUE(store.GetInteger("", "Value", value));
-    EXPECT_FALSE(QFile::exists(home.SettingsFile() + ".lock"));
 }
