@@ -72,6 +72,7 @@ bool CCenter::Init() {
     m_settingsStore = m_platform.createSettingsStore ? m_platform.createSettingsStore() : nullptr;
     if (m_settingsStore) {
         m_settings->Load(*m_settingsStore, m_appKind.title, m_kind);
+        m_settingsProblem = m_settingsStore->GetReadProblem().c_str();
     } else {
         m_settings->SetProgramFolders();
     }
@@ -143,6 +144,13 @@ bool CCenter::Startup() {
     }
     for (int i = 0; i < m_windows->GetCount(); ++i) {
         (*m_windows->GetAt(i))->Update();
+    }
+    if (!m_settingsProblem.IsEmpty()) {
+        // Told once; the settings that could be read are in use.
+        ReportError(kSource, __LINE__, "%s", m_settingsProblem.GetText());
+        m_platform.windowSystem->MessageBox(m_mainWindow->GetWindow(), m_settingsProblem,
+                                            m_appKind.title, BoxIcon::kExclamation,
+                                            BoxButtons::kOk);
     }
     m_showInitErrors = false;
     return true;
@@ -319,12 +327,7 @@ void CCenter::Close() {
     m_heldKeys.reset();
     m_teacher.reset();
     m_noteManager.reset();
-    if (m_mix && !m_mix->SaveUnlessDamaged(GetDefaultMixPath())) {
-        ReportError(kSource, __LINE__, "%s", m_mix->GetError());
-    }
-    if (m_settingsStore && m_settings) {
-        m_settings->Save(*m_settingsStore, m_appKind.title, m_kind);
-    }
+    SaveAtClose();
     if (m_logFile) {
         m_logFile->WriteLine("===== Closing", true);
         SetErrorLog(nullptr);
@@ -335,6 +338,29 @@ void CCenter::Close() {
     m_settingsStore.reset();
     m_windows.reset();
     m_heap.reset();
+}
+
+void CCenter::SaveAtClose() {
+    CCharString failures;
+    if (m_mix && !m_mix->SaveUnlessDamaged(GetDefaultMixPath())) {
+        failures.Append(m_mix->GetError());
+    }
+    if (m_settingsStore && m_settings &&
+        !m_settings->Save(*m_settingsStore, m_appKind.title, m_kind)) {
+        const char* reason = m_settingsStore->GetError();
+        failures.Append(failures.IsEmpty() ? "" : "\n");
+        failures.Append(*reason != '\0' ? reason : "Can't save settings");
+    }
+    if (failures.IsEmpty()) {
+        return;
+    }
+    // What could not be saved is lost when the process ends: told once, and
+    // the exit status says so too.
+    ReportError(kSource, __LINE__, "%s", failures.GetText());
+    m_platform.windowSystem->MessageBox(m_mainWindow ? m_mainWindow->GetWindow() : nullptr,
+                                        failures, m_appKind.title, BoxIcon::kError,
+                                        BoxButtons::kOk);
+    SetExitFailure();
 }
 
 bool CCenter::FindWindow(int typeId, CBaseWindow*& window) {

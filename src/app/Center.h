@@ -127,6 +127,8 @@ private:
     CTextDlg* GetTextDialog() const;
     void LoadContent();
     void StoreTextPlacement();
+    // Saves the mix and the settings; a failure is told once and fails the run.
+    void SaveAtClose();
 
     CCharString m_error;
     CCharString m_commandLine;
@@ -136,6 +138,8 @@ private:
     bool m_showInitErrors = true;
     bool m_firstRun = false;
     int m_exitCode = 0;
+    // Why the settings file could not be read in full; told once at start-up.
+    CCharString m_settingsProblem;
     CCrit m_lock;
     PLATFORM m_platform;
     START_OPTIONS m_options;

@@ -59,6 +59,34 @@ TEST(CenterSettings, AWholeRunLeavesItsSettingsSaved) {
     EXPECT_EQ(backend.GetSettingsDisk().saved["Cadenzor/Notara"].size(), 21u);
 }
 
+TEST(CenterSettings, SettingsThatCouldNotBeReadAreToldOnceAtStartUp) {
+    CNullBackend backend;
+    backend.GetSettingsDisk().readProblem = "Can't read all settings (x.ini): the file is garbled";
+    START_OPTIONS options;
+    options.quitAfterSeconds = 0.5;
+    EXPECT_EQ(RunApplication(backend.GetPlatform(), kNotaraDemoKind, options), 0);
+    int told = 0;
+    for (const auto& box : backend.GetWindowSystem().GetBoxes()) {
+        told += box.text == backend.GetSettingsDisk().readProblem ? 1 : 0;
+    }
+    EXPECT_EQ(told, 1);
+}
+
+// Settings that can't be saved are lost with the process: the user is told
+// once and the exit status fails.
+TEST(CenterSettings, SettingsThatCannotBeSavedAreToldAndFailTheRun) {
+    CNullBackend backend;
+    backend.GetSettingsDisk().failSaves = true;
+    START_OPTIONS options;
+    options.quitAfterSeconds = 0.5;
+    EXPECT_EQ(RunApplication(backend.GetPlatform(), kNotaraDemoKind, options),
+              CCenter::kExitFailure);
+    const auto& boxes = backend.GetWindowSystem().GetBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Can't save settings: the null disk refuses writes");
+    EXPECT_EQ(boxes[0].icon, BoxIcon::kError);
+}
+
 TEST(CenterSettings, APlatformWithoutSettingsStillStarts) {
     CNullBackend backend;
     PLATFORM platform = backend.GetPlatform();

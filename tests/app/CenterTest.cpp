@@ -274,7 +274,7 @@ TEST(Center, ThePictureCrossFadeGoesOutRebuildsAndComesBack) {
     EXPECT_EQ(fade.GetState(), CPictureFade::kIdle);
 }
 
-TEST(Center, KeepsADamagedDefaultMixUntilTheUserSavesAndWritesAGoodOneAtClose) {
+TEST(Center, KeepsADamagedDefaultMixAndWritesOnlyAChangedOneAtClose) {
     CCharString folder;
     ASSERT_TRUE(GetProgramFolder(folder));
     const std::string sound = std::string(folder.GetText()) + "/Sound";
@@ -294,13 +294,28 @@ TEST(Center, KeepsADamagedDefaultMixUntilTheUserSavesAndWritesAGoodOneAtClose) {
         const std::string kept((std::istreambuf_iterator<char>(file)), {});
         EXPECT_EQ(kept, garbage) << "the damaged mix was overwritten at close";
     }
+    // Without a file the defaults are used and, unchanged, not written.
     std::filesystem::remove(path);
     CNullBackend backend;
     START_OPTIONS options;
     options.quitAfterSeconds = 0.5;
     EXPECT_EQ(RunApplication(backend.GetPlatform(), kNotaraDemoKind, options), 0);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    // A changed mix is written at close.
+    {
+        CNullBackend changing;
+        CCenter center(kNotaraDemoKind, "", changing.GetPlatform());
+        ASSERT_TRUE(center.Init());
+        changing.GetEventLoop().ProcessMessages();
+        ASSERT_NE(center.GetMix(), nullptr);
+        ASSERT_TRUE(center.GetMix()->Set(1, 0.5f, 0.25f));
+        center.Close();
+    }
     CMix mix;
-    EXPECT_TRUE(mix.Load(path.c_str()))
+    ASSERT_TRUE(mix.Load(path.c_str()))
         << "no readable Default.mix after a run: " << mix.GetError();
+    float volume = 0.0f, pan = 0.0f;
+    mix.Get(1, volume, pan);
+    EXPECT_FLOAT_EQ(volume, 0.5f);
     std::filesystem::remove(path);
 }

@@ -107,3 +107,8 @@ bool CNullSettingsStore::Save() {
     ++m_disk->saveCount;
     return true;
 }
+
+std::string CNullSettingsStore::GetReadProblem() const {
+    std::lock_guard<std::mutex> guard(m_disk->lock);
+    return m_open ? m_disk->readProblem : std::string();
+}

@@ -23,6 +23,8 @@ struct NULL_SETTINGS_DISK {
     std::map<std::string, SETTINGS_TREE> saved;
     bool failSaves = false;
     int saveCount = 0;
+    // What every store opened on this disk reports as its read problem.
+    std::string readProblem;
 };
 
 // Settings kept in memory: Open copies the saved tree, Save puts it back.
@@ -40,6 +42,7 @@ public:
     bool SetBinary(const char* key, const char* name, const std::vector<uint8_t>& value) override;
     bool Save() override;
     const char* GetError() const override { return m_error.c_str(); }
+    std::string GetReadProblem() const override;
 
 private:
     const SETTINGS_VALUE* Find(const char* key, const char* name) const;
