@@ -1,6 +1,7 @@
 #include "app/Entry.h"
 
 #include "app/Center.h"
+#include "app/MainWnd.h"
 
 const char* const kInstanceLockName = "{37750A18-5FF9-4f22-BB8F-46F5877AAA5E}";
 
@@ -24,6 +25,18 @@ int RunApplication(const PLATFORM& platform, int kind, const START_OPTIONS& opti
                                           BoxButtons::kOk);
         return CCenter::kExitFailure;
     }
+    // Logout, a closed terminal and Ctrl+C close the application as its
+    // window's close box does, settings saved.
+    if (platform.watchEndRequests) {
+        platform.watchEndRequests([&center] {
+            if (CMainWnd* window = center.GetMainWindow()) {
+                window->OnCloseRequest();
+            }
+        });
+    }
     platform.eventLoop->Run();
+    if (platform.watchEndRequests) {
+        platform.watchEndRequests(nullptr);
+    }
     return center.GetExitCode();
 }

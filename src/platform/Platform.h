@@ -19,4 +19,7 @@ struct PLATFORM {
     std::function<std::unique_ptr<ISettingsStore>()> createSettingsStore;
     // Makes the MIDI input; may be empty (no MIDI).
     std::function<std::unique_ptr<IMidiIn>()> createMidiIn;
+    // Calls onEnd on the user-interface thread when the system asks the
+    // process to end (logout, a closed terminal, Ctrl+C); may be empty.
+    std::function<bool(std::function<void()> onEnd)> watchEndRequests;
 };

@@ -14,7 +14,7 @@ trap 'kill $first 2>/dev/null; rm -rf "$work"' EXIT
 first=$!
 # Wait until the first instance holds the lock.
 for _ in $(seq 100); do
-  ls "$work"/notara-*.lock >/dev/null 2>&1 && break
+  ls "$work"/config/notara-*.lock >/dev/null 2>&1 && break
   sleep 0.1
 done
 

@@ -4,6 +4,7 @@
 
 #include "platform/Platform.h"
 
+class CQtEndSignals;
 class CQtEventLoop;
 class CQtWindowSystem;
 
@@ -19,5 +20,6 @@ public:
 private:
     std::unique_ptr<CQtEventLoop> m_eventLoop;
     std::unique_ptr<CQtWindowSystem> m_windowSystem;
+    std::unique_ptr<CQtEndSignals> m_endSignals;
     PLATFORM m_platform;
 };

@@ -1,20 +1,26 @@
 #pragma once
 
 #include <QLockFile>
+#include <QStringList>
 
 #include <memory>
+#include <string>
 
 #include "platform/InstanceLock.h"
 
-// The single-instance lock as a lock file in the user's runtime folder. A
-// lock left by a process that died is recognised by its process id and
-// taken over.
+// The single-instance lock as a lock file of the running user, named after
+// the user, beside the user's settings (or in the runtime or temporary folder
+// when no file can be made there). A lock left by a process that died is
+// recognised by its process id and taken over.
 class CQtInstanceLock : public IInstanceLock {
 public:
     bool TryAcquire(const char* name) override;
-    // Where the lock of name lives.
-    static QString GetLockPath(const char* name);
+    // The folders tried for the lock, first choice first.
+    static QStringList GetLockFolders();
+    // Where the lock of name lives in folder.
+    static QString GetLockPath(const QString& folder, const char* name);
 
 private:
     std::unique_ptr<QLockFile> m_lock;
+    std::string m_name;
 };

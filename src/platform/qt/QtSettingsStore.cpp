@@ -39,6 +39,57 @@ bool SyncFile(const std::string& path) {
     return ::close(fd) == 0 && synced;
 }
 
+// Settings are a few kilobytes; a file far larger is not settings.
+constexpr size_t kMaxSettingsSize = 4u << 20;
+
+// True when every line of text is blank, a comment, a "[section]" or a
+// "key=value" line, and no byte is a control character: the INI reader takes
+// almost anything, so garbage would otherwise read as keys and be written
+// back, larger, at every save.
+bool LooksLikeSettings(const std::string& text) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string line = text.substr(start, end - start);
+        for (const char c : line) {
+            const unsigned char byte = static_cast<unsigned char>(c);
+            if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
+                return false;
+            }
+        }
+        const size_t first = line.find_first_not_of(" \t");
+        if (first != std::string::npos) {
+            const char lead = line[first];
+            const bool section = lead == '[' && line.find(']', first) != std::string::npos;
+            if (lead != ';' && lead != '#' && !section && line.find('=') == std::string::npos) {
+                return false;
+            }
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+// Reads what fd holds, up to kMaxSettingsSize + 1 bytes.
+std::string ReadAll(int fd) {
+    std::string text;
+    char buffer[65536];
+    while (text.size() <= kMaxSettingsSize) {
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            break;
+        }
+        text.append(buffer, static_cast<size_t>(count));
+    }
+    return text;
+}
+
 }  // namespace
 
 CQtSettingsStore::CQtSettingsStore() = default;
@@ -75,11 +126,13 @@ bool CQtSettingsStore::Open(const char* maker, const char* product) {
         }
         return true;
     }
+    const std::string text = ReadAll(fd);
     ::close(fd);
     m_settings = std::make_unique<QSettings>(m_path, QSettings::IniFormat);
     // A garbled file opens with what could be read of it, so the caller
     // keeps its defaults for the rest; the next save keeps a copy of it.
-    if (m_settings->status() == QSettings::FormatError) {
+    if (m_settings->status() == QSettings::FormatError || text.size() > kMaxSettingsSize ||
+        !LooksLikeSettings(text)) {
         m_garbled = true;
         m_readProblem = "Can't read all settings (" + Local(m_path) +
                         "): the file is garbled; the next save keeps it as \"" +
@@ -192,14 +245,14 @@ bool CQtSettingsStore::Save() {
         return false;
     }
     const std::string target = SafeFiles::FollowLinks(Local(m_path));
+    std::string reason;
+    if (!SafeFiles::MayReplace(target, reason)) {
+        return Fail(target, reason);
+    }
     // A file that could not be read is kept rather than replaced by what
     // this run knows.
     if (!m_readProblem.empty() && !m_garbled) {
         return Fail(target, "the file could not be read, so it is kept as it is");
-    }
-    std::string reason;
-    if (!SafeFiles::MayReplace(target, reason)) {
-        return Fail(target, reason);
     }
     const QString targetPath = QFile::decodeName(target.c_str());
     if (!QDir().mkpath(QFileInfo(targetPath).absolutePath())) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -156,15 +157,39 @@ TEST(QtPlatform, AScreenshotIsAPngThatCarriesTheTitle) {
     EXPECT_FALSE(window->SaveScreenshot("/nonexistent-folder/x.png", error));
 }
 
-TEST(QtPlatform, AnInstanceLockRefusesASecondHolder) {
+// The lock lies beside the user's settings and is the user's own: two
+// sessions with different runtime folders share it, and when the settings
+// folder takes no file the runtime folder does.
+TEST(QtPlatform, AnInstanceLockRefusesASecondHolderOfTheSameSettings) {
     App();
+    QTemporaryDir config;
     QTemporaryDir runtime;
+    QTemporaryDir otherRuntime;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     auto first = std::make_unique<CQtInstanceLock>();
-    CQtInstanceLock second;
     EXPECT_TRUE(first->TryAcquire("{test-lock}"));
+    qputenv("XDG_RUNTIME_DIR", otherRuntime.path().toUtf8());
+    CQtInstanceLock second;
     EXPECT_FALSE(second.TryAcquire("{test-lock}"));
     first.reset();
     EXPECT_TRUE(second.TryAcquire("{test-lock}"));
-    EXPECT_TRUE(QFile::exists(CQtInstanceLock::GetLockPath("{test-lock}")));
+    const QString path = CQtInstanceLock::GetLockPath(config.path(), "{test-lock}");
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_TRUE(path.contains(QString("notara-%1-").arg(getuid()))) << path.toStdString();
+
+    // A configuration folder below a plain file can't take the lock.
+    QFile blocker(config.filePath("file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("XDG_CONFIG_HOME", config.filePath("file/config").toUtf8());
+    CQtInstanceLock fallback;
+    EXPECT_TRUE(fallback.TryAcquire("{test-lock-2}"));
+    EXPECT_TRUE(QFile::exists(CQtInstanceLock::GetLockPath(otherRuntime.path(), "{test-lock-2}")));
+    if (oldConfig.isNull()) {
+        qunsetenv("XDG_CONFIG_HOME");
+    } else {
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+    }
 }

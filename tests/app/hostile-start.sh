@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# The real executable against hostile start-up files and end signals: each
+# case runs a private install (the executable linked into a fresh folder with
+# its lessons) with its own settings and runtime folders.
+#   usage: hostile-start.sh APP CASE
+set -u
+app=$1
+case_name=$2
+export QT_QPA_PLATFORM=offscreen
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/install" "$work/runtime"
+chmod 0700 "$work/runtime"
+ln "$app" "$work/install/notara" 2>/dev/null || cp "$app" "$work/install/notara"
+cp -r "$(dirname "$app")/Tutorials" "$work/install/"
+export XDG_RUNTIME_DIR=$work/runtime
+export XDG_CONFIG_HOME=$work/config
+ini=$XDG_CONFIG_HOME/Cadenzor/Notara.ini
+mkdir -p "$(dirname "$ini")"
+
+fail() { echo "FAIL ($case_name): $*"; [ -f "$work/out.txt" ] && cat "$work/out.txt"; exit 1; }
+
+# Runs the application for at most $1 seconds of --quit-after, with a hard
+# limit so that a hang fails instead of blocking the suite.
+run() {
+  timeout 60 "$work/install/notara" --quit-after "$1" >"$work/out.txt" 2>&1
+  code=$?
+  [ $code -eq 124 ] && fail "the application hung"
+  return 0
+}
+
+
+case $case_name in
+  end-signals)
+    # Logout, a closed terminal and Ctrl+C close the application normally:
+    # its settings are saved and it exits with success.
+    for sig in TERM INT HUP; do
+      rm -f "$ini"
+      "$work/install/notara" --quit-after 60 >"$work/out.txt" 2>&1 &
+      pid=$!
+      for _ in $(seq 300); do
+        ls "$XDG_CONFIG_HOME"/notara-*.lock >/dev/null 2>&1 && break
+        sleep 0.1
+      done
+      sleep 1  # start-up runs on from the lock to the first window
+      kill -$sig $pid
+      for _ in $(seq 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+      if kill -0 $pid 2>/dev/null; then kill -9 $pid; fail "SIG$sig did not close the application"; fi
+      wait $pid
+      code=$?
+      [ $code -eq 0 ] || fail "SIG$sig: exit status $code"
+      grep -q "Main%20Window\|\[Main" "$ini" 2>/dev/null || fail "SIG$sig: no settings saved"
+    done
+    ;;
+  unsaved-settings)
+    # Settings that can't be saved are told once and fail the exit status:
+    # a read-only file, a folder in its place, a config folder below a file.
+    printf '[General]\nData%%20path=/x/\n' >"$ini"
+    chmod 0444 "$ini"
+    run 1
+    [ $code -ne 0 ] || fail "a read-only settings file: exit status 0"
+    [ "$(grep -c "Message box.*Can't save settings ($ini): the file is read-only" "$work/out.txt")" -eq 1 ] ||
+      fail "a read-only settings file was not told once"
+    grep -q 'Data%20path=/x/' "$ini" || fail "the read-only settings file changed"
+    rm -f "$ini"; mkdir "$ini"
+    run 1
+    [ $code -ne 0 ] || fail "a folder as the settings file: exit status 0"
+    grep -q "Can't save settings ($ini): it is a folder" "$work/out.txt" || fail "a folder was not told"
+    rmdir "$ini"
+    touch "$work/file"
+    XDG_CONFIG_HOME=$work/file/config run 1
+    [ $code -ne 0 ] || fail "a config folder below a file: exit status 0"
+    grep -q "Can't save settings (" "$work/out.txt" || fail "an unmakeable config folder was not told"
+    ;;
+  fifo-settings)
+    # A FIFO as the settings file neither blocks start-up nor gets replaced.
+    mkfifo "$ini"
+    start=$(date +%s)
+    run 1
+    [ $(( $(date +%s) - start )) -lt 30 ] || fail "start-up waited on the FIFO"
+    grep -q "Can't read settings ($ini): it is not a regular file" "$work/out.txt" ||
+      fail "the FIFO was not told"
+    [ -p "$ini" ] || fail "the FIFO was replaced"
+    ;;
+  garbled-settings)
+    # A garbled file is told once, kept as .damaged and replaced by a clean
+    # file that does not grow from run to run; the user's own files beside
+    # it stay.
+    head -c 20000 /dev/urandom | tr '\0' 'x' >"$ini"
+    printf '\n[Broken\nkey\n' >>"$ini"
+    cp "$ini" "$work/original"
+    for name in Notara.ini.backup Notara.ini.before Notara.ini.readme; do
+      echo mine >"$(dirname "$ini")/$name"
+    done
+    run 1
+    [ $code -eq 0 ] || fail "exit status $code"
+    [ "$(grep -c "Message box.*the file is garbled" "$work/out.txt")" -eq 1 ] ||
+      fail "the garbled file was not told once"
+    cmp -s "$ini.damaged" "$work/original" || fail "no copy of the garbled file kept"
+    first=$(stat -c %s "$ini")
+    [ "$first" -lt 5000 ] || fail "the clean file holds $first bytes"
+    run 1
+    grep -q "garbled" "$work/out.txt" && fail "a clean file was told as garbled"
+    [ "$(stat -c %s "$ini")" -le "$first" ] || fail "the settings file grew"
+    for name in Notara.ini.backup Notara.ini.before Notara.ini.readme; do
+      [ -f "$(dirname "$ini")/$name" ] || fail "$name was deleted"
+    done
+    ;;
+  instance-lock)
+    # The lock is the user's, beside the settings: a second session with
+    # another runtime folder is refused with a failure status.
+    "$work/install/notara" --quit-after 30 >"$work/first.txt" 2>&1 &
+    first=$!
+    for _ in $(seq 300); do
+      ls "$XDG_CONFIG_HOME"/notara-"$(id -u)"-*.lock >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    mkdir -p "$work/runtime2"
+    XDG_RUNTIME_DIR=$work/runtime2 run 1
+    kill $first 2>/dev/null; wait $first 2>/dev/null
+    [ $code -ne 0 ] || fail "the refused second start exited with 0"
+    grep -q "Another instance of" "$work/out.txt" || fail "the second start was not refused"
+    ;;
+  *)
+    fail "unknown case"
+    ;;
+esac
+echo "$case_name: ok"
