@@ -7,6 +7,7 @@
 #include "app/Catalogue.h"
 #include "app/Center.h"
 #include "app/Menus.h"
+#include "app/WindowPlacement.h"
 #include "foundation/ErrorReport.h"
 
 CMainWnd::CMainWnd(CCenter& center, IWindowSystem& windowSystem, IEventLoop& eventLoop,
@@ -22,7 +23,10 @@ bool CMainWnd::OnCreate() {
     const APP_SETTINGS* settings = m_center.GetSettings();
     WINDOW_RECT place;
     if (settings != nullptr && IsPlaced(settings->mainWindow.rect)) {
-        place = ToWindowRect(settings->mainWindow.rect);
+        // A rectangle left on a screen that is gone comes back onto one.
+        place = CWindowPlacement::PlaceMain(ToWindowRect(settings->mainWindow.rect),
+                                            m_windowSystem.GetScreenAreas(),
+                                            m_windowSystem.GetWorkArea());
     } else {
         place = m_windowSystem.GetWorkArea();
         if (place.width <= 0 || place.height <= 0) {

@@ -1,5 +1,8 @@
 #include "app/WindowInfo.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 constexpr const char* kRectangleValue = "Window rectangle";
 constexpr const char* kVisibleValue = "Show window";
@@ -81,12 +84,22 @@ bool WEB_LOGIN_INFO::Save(ISettingsStore& store, const char* subKey) const {
     return all;
 }
 
+namespace {
+// Saved rectangles may hold any number: sizes and sides are worked out on
+// 64 bits and brought back into the range of an int.
+int ClampToInt(int64_t value) {
+    return static_cast<int>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+}  // namespace
+
 WINDOW_RECT ToWindowRect(const SETTINGS_RECT& rect) {
-    return WINDOW_RECT{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+    return WINDOW_RECT{rect.left, rect.top, ClampToInt(int64_t{rect.right} - rect.left),
+                       ClampToInt(int64_t{rect.bottom} - rect.top)};
 }
 
 SETTINGS_RECT ToSettingsRect(const WINDOW_RECT& rect) {
-    return SETTINGS_RECT{rect.left, rect.top, rect.left + rect.width, rect.top + rect.height};
+    return SETTINGS_RECT{rect.left, rect.top, ClampToInt(int64_t{rect.left} + rect.width),
+                         ClampToInt(int64_t{rect.top} + rect.height)};
 }
 
 bool IsPlaced(const SETTINGS_RECT& rect) {

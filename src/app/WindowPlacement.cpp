@@ -22,3 +22,29 @@ bool CWindowPlacement::BringBack(IWindow& shown, const WINDOW_RECT& main) {
     shown.SetRect(rect);
     return true;
 }
+
+bool CWindowPlacement::Overlaps(const WINDOW_RECT& a, const WINDOW_RECT& b) {
+    const int64_t left = std::max<int64_t>(a.left, b.left);
+    const int64_t top = std::max<int64_t>(a.top, b.top);
+    const int64_t right = std::min(int64_t{a.left} + a.width, int64_t{b.left} + b.width);
+    const int64_t bottom = std::min(int64_t{a.top} + a.height, int64_t{b.top} + b.height);
+    return right - left >= kMinimumSide && bottom - top >= kMinimumSide;
+}
+
+WINDOW_RECT CWindowPlacement::PlaceMain(const WINDOW_RECT& saved,
+                                        const std::vector<WINDOW_RECT>& screens,
+                                        const WINDOW_RECT& workArea) {
+    if (saved.width >= kMinimumSide && saved.height >= kMinimumSide) {
+        for (const WINDOW_RECT& screen : screens) {
+            if (Overlaps(saved, screen)) {
+                return saved;
+            }
+        }
+    }
+    WINDOW_RECT placed;
+    placed.width = std::clamp(saved.width, kMinimumSide, std::max(kMinimumSide, workArea.width));
+    placed.height = std::clamp(saved.height, kMinimumSide, std::max(kMinimumSide, workArea.height));
+    placed.left = static_cast<int>(workArea.left + (int64_t{workArea.width} - placed.width) / 2);
+    placed.top = static_cast<int>(workArea.top + (int64_t{workArea.height} - placed.height) / 2);
+    return placed;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "platform/Window.h"
 
 // Where the application's windows go on the screen.
@@ -12,7 +14,14 @@ public:
     // nothing is brought back over the main window's centre; true when it
     // was moved.
     static bool BringBack(IWindow& shown, const WINDOW_RECT& main);
+    // Where the main window goes: its saved rectangle when a grabbable part
+    // of it lies on one of the screens, else its saved size (no larger than
+    // the work area) centred on the work area.
+    static WINDOW_RECT PlaceMain(const WINDOW_RECT& saved, const std::vector<WINDOW_RECT>& screens,
+                                 const WINDOW_RECT& workArea);
 
 private:
     static bool Meets(const WINDOW_RECT& a, const WINDOW_RECT& b);
+    // True when a and b share at least kMinimumSide on both axes.
+    static bool Overlaps(const WINDOW_RECT& a, const WINDOW_RECT& b);
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <memory>
 #include <string>
 
@@ -39,4 +41,7 @@ public:
     }
     // The desktop area not covered by panels.
     virtual WINDOW_RECT GetWorkArea() = 0;
+    // The area of every screen not covered by panels; the work area alone
+    // where the system knows only one.
+    virtual std::vector<WINDOW_RECT> GetScreenAreas() { return {GetWorkArea()}; }
 };

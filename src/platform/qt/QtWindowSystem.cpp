@@ -112,3 +112,12 @@ WINDOW_RECT CQtWindowSystem::GetWorkArea() {
     const QRect area = screen->availableGeometry();
     return WINDOW_RECT{area.x(), area.y(), area.width(), area.height()};
 }
+
+std::vector<WINDOW_RECT> CQtWindowSystem::GetScreenAreas() {
+    std::vector<WINDOW_RECT> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        areas.push_back(WINDOW_RECT{area.x(), area.y(), area.width(), area.height()});
+    }
+    return areas;
+}

@@ -18,6 +18,7 @@ public:
     BoxResult MessageBox(IWindow* owner, const char* text, const char* caption, BoxIcon icon,
                          BoxButtons buttons) override;
     WINDOW_RECT GetWorkArea() override;
+    std::vector<WINDOW_RECT> GetScreenAreas() override;
 
     // Boxes close by themselves after ms (< 0: they wait for the user).
     void SetMessageBoxTimeout(int ms) { m_boxTimeoutMs = ms; }

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "app/AppSettings.h"
+#include "app/Catalogue.h"
+#include "app/Center.h"
+#include "app/WindowInfo.h"
+#include "app/WindowPlacement.h"
+#include "platform/null/NullBackend.h"
+#include "platform/null/NullWindow.h"
+
+namespace {
+const WINDOW_RECT kWorkArea{0, 0, 1280, 800};
+}
+
+TEST(WindowPlacement, AMainWindowOnAScreenStaysWhereItWas) {
+    const std::vector<WINDOW_RECT> screens{kWorkArea, {1280, 0, 1920, 1080}};
+    const WINDOW_RECT onSecond{2000, 100, 800, 600};
+    const WINDOW_RECT placed = CWindowPlacement::PlaceMain(onSecond, screens, kWorkArea);
+    EXPECT_EQ(placed.left, 2000);
+    EXPECT_EQ(placed.width, 800);
+    // A window that overhangs a screen edge but can still be grabbed stays.
+    const WINDOW_RECT overhanging{1200, 700, 800, 600};
+    EXPECT_EQ(CWindowPlacement::PlaceMain(overhanging, {kWorkArea}, kWorkArea).left, 1200);
+}
+
+// The screen it was on is gone, or only a sliver of it shows: it comes back
+// centred on the work area, no larger than it.
+TEST(WindowPlacement, AMainWindowOffEveryScreenComesBack) {
+    const WINDOW_RECT gone{2000, 100, 800, 600};
+    WINDOW_RECT placed = CWindowPlacement::PlaceMain(gone, {kWorkArea}, kWorkArea);
+    EXPECT_EQ(placed.left, 240);
+    EXPECT_EQ(placed.top, 100);
+    EXPECT_EQ(placed.width, 800);
+    const WINDOW_RECT sliver{1270, 790, 800, 600};
+    EXPECT_EQ(CWindowPlacement::PlaceMain(sliver, {kWorkArea}, kWorkArea).left, 240);
+    const WINDOW_RECT huge{-100000, -100000, 500000, 500000};
+    placed = CWindowPlacement::PlaceMain(huge, {kWorkArea}, kWorkArea);
+    EXPECT_EQ(placed.left, -100000);  // it covers the screen: still reachable
+    const WINDOW_RECT tiny{10, 10, 5, 5};
+    placed = CWindowPlacement::PlaceMain(tiny, {kWorkArea}, kWorkArea);
+    EXPECT_EQ(placed.width, CWindowPlacement::kMinimumSide);
+}
+
+// Saved numbers at the ends of the int range are worked out without overflow.
+TEST(WindowPlacement, ExtremeSavedRectanglesAreWorkedOutWithoutOverflow) {
+    const SETTINGS_RECT extreme{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    ASSERT_TRUE(IsPlaced(extreme));
+    const WINDOW_RECT rect = ToWindowRect(extreme);
+    EXPECT_EQ(rect.width, INT_MAX);
+    const WINDOW_RECT placed = CWindowPlacement::PlaceMain(rect, {kWorkArea}, kWorkArea);
+    EXPECT_EQ(placed.left, 0);
+    EXPECT_EQ(placed.width, kWorkArea.width);
+    const SETTINGS_RECT back = ToSettingsRect(WINDOW_RECT{INT_MAX, INT_MAX, INT_MAX, INT_MAX});
+    EXPECT_EQ(back.right, INT_MAX);
+}
+
+TEST(WindowPlacement, TheApplicationBringsASavedOffScreenMainWindowBack) {
+    CNullBackend backend;
+    {
+        // The main window was last on a screen that is gone.
+        APP_SETTINGS settings;
+        auto store = backend.GetPlatform().createSettingsStore();
+        settings.Load(*store, "Notara Demo", kNotaraDemoKind);
+        settings.mainWindow.rect = {-5000, -5000, -4000, -4200};
+        ASSERT_TRUE(settings.Save(*store, "Notara Demo", kNotaraDemoKind));
+    }
+    CCenter center(kNotaraDemoKind, "", backend.GetPlatform());
+    ASSERT_TRUE(center.Init());
+    ASSERT_FALSE(center.IsFirstRun());
+    const WINDOW_RECT rect = backend.GetWindowSystem().GetWindows().at(0)->GetRect();
+    EXPECT_EQ(rect.left, 140);
+    EXPECT_EQ(rect.top, 0);
+    EXPECT_EQ(rect.width, 1000);
+    EXPECT_EQ(rect.height, 800);
+    center.Close();
+}
