@@ -106,6 +106,23 @@ case $case_name in
       [ -f "$(dirname "$ini")/$name" ] || fail "$name was deleted"
     done
     ;;
+  fifo-content)
+    # A FIFO or a device as the content file or a lesson document neither
+    # blocks start-up nor floods memory: it is told as unreadable.
+    content="$work/install/Tutorials/Notara/Notara Content.txt"
+    welcome="$work/install/Tutorials/Notara/Lessons/01 Welcome.txt"
+    cp "$content" "$work/content.txt"
+    rm "$content"; mkfifo "$content"
+    run 1
+    grep -q "Notara Content.txt: it is not a regular file" "$work/out.txt" || fail "a FIFO content file was not told"
+    rm "$content"; ln -s /dev/zero "$content"
+    run 1
+    grep -q "Notara Content.txt: it is not a regular file" "$work/out.txt" || fail "/dev/zero as content was not told"
+    rm "$content"; cp "$work/content.txt" "$content"
+    rm "$welcome"; mkfifo "$welcome"
+    run 1
+    [ $code -eq 0 ] || fail "a FIFO lesson document: exit status $code"
+    ;;
   instance-lock)
     # The lock is the user's, beside the settings: a second session with
     # another runtime folder is refused with a failure status.
