@@ -114,7 +114,9 @@ bool CCenter::Startup() {
     // A damaged "Default.mix" is reported, the defaults are used, and the
     // file is kept as it is until the user saves a mix.
     m_mix = std::make_unique<CMix>();
-    if (!m_mix->LoadOrDefaults(GetDefaultMixPath())) {
+    const CCharString mixPath = GetDefaultMixPath();
+    if (!m_mix->LoadOrDefaults(mixPath) && m_mix->IsDamaged(mixPath)) {
+        // A missing mix is the normal first start: the defaults, quietly.
         ReportError(kSource, __LINE__, "%s", m_mix->GetError());
     }
     m_midiKeyboard = std::make_unique<CMidiKeyboard>();
@@ -141,6 +143,10 @@ bool CCenter::Startup() {
     LoadContent();
     if (!m_appKind.startInTray) {
         m_mainWindow->Show(true);
+    }
+    if (m_firstRun) {
+        // A first start shows the picture with the lessons beside it, on top.
+        ArrangeWindows();
     }
     for (int i = 0; i < m_windows->GetCount(); ++i) {
         (*m_windows->GetAt(i))->Update();
@@ -536,8 +542,15 @@ bool CCenter::OnCommand(int commandId) {
         case kCommandShowText:
             return ShowWindowOfType(kWindowText);
         case kCommandArrangeAll:
+            ArrangeWindows();
+            return true;
+        case kCommandQuit:
+            if (m_mainWindow) {
+                m_mainWindow->OnCloseRequest();  // the close box's way: settings saved
+            }
+            return true;
         case kCommandAudioSettings:
-            // Their windows do not exist in this build.
+            // Its window does not exist in this build; the item is greyed.
             return true;
         case kCommandAbout:
             ShowAbout();
@@ -545,6 +558,21 @@ bool CCenter::OnCommand(int commandId) {
         default:
             return false;
     }
+}
+
+void CCenter::ArrangeWindows() {
+    CTextDlg* lessons = GetTextDialog();
+    if (!m_mainWindow || m_mainWindow->GetWindow() == nullptr || lessons == nullptr ||
+        lessons->GetWindow() == nullptr) {
+        return;
+    }
+    WINDOW_RECT picture;
+    WINDOW_RECT text;
+    CWindowPlacement::Arrange(m_platform.windowSystem->GetWorkArea(), picture, text);
+    m_mainWindow->GetWindow()->SetRect(picture);
+    lessons->GetWindow()->SetRect(text);
+    lessons->Show(true);
+    lessons->GetWindow()->BringToFront();
 }
 
 bool CCenter::ShowWindowOfType(int typeId) {

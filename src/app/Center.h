@@ -117,6 +117,8 @@ private:
     bool OpenLog();
     void StartExercise();
     bool ShowWindowOfType(int typeId);
+    // The picture and the lessons side by side on the work area.
+    void ArrangeWindows();
     bool StartScene();
     void RunViewCommand(VIEW_COMMAND command);
     void StartMidiInput();

@@ -2,32 +2,47 @@
 
 namespace {
 
-MENU_ITEM Item(const char* text, int commandId) {
-    return MENU_ITEM{text, commandId, {}};
+MENU_ITEM Popup(const char* text) {
+    return MENU_ITEM{text, 0, {}, true, ""};
+}
+
+MENU_ITEM Item(const char* text, int commandId, const char* shortcut = "") {
+    return MENU_ITEM{text, commandId, {}, true, shortcut};
+}
+
+// A command whose window or file type this build does not have yet: shown,
+// greyed, so that the menu tells what is coming and nothing pretends to work.
+MENU_ITEM Greyed(const char* text, int commandId) {
+    MENU_ITEM item = Item(text, commandId);
+    item.enabled = false;
+    return item;
 }
 
 std::vector<MENU_ITEM> NotaraDemoMenu() {
-    MENU_ITEM file{"&File", 0, {}};
-    file.items = {Item("New song", kCommandNewSong),
-                  Item("Open song", kCommandOpenSong),
-                  Item("Save song", kCommandSaveSong),
-                  Item("Save song as...", kCommandSaveSongAs),
-                  Item("Save song to MIDI", kCommandSaveSongToMidi),
-                  Item("Save song to WAVE", kCommandSaveSongToWave),
+    MENU_ITEM file = Popup("&File");
+    file.items = {Greyed("New song", kCommandNewSong),
+                  Greyed("Open song", kCommandOpenSong),
+                  Greyed("Save song", kCommandSaveSong),
+                  Greyed("Save song as...", kCommandSaveSongAs),
+                  Greyed("Save song to MIDI", kCommandSaveSongToMidi),
+                  Greyed("Save song to WAVE", kCommandSaveSongToWave),
                   MENU_ITEM{},
-                  Item("New groove", kCommandNewGroove),
-                  Item("Open groove", kCommandOpenGroove),
-                  Item("Save groove", kCommandSaveGroove),
-                  Item("Save groove as...", kCommandSaveGrooveAs)};
-    MENU_ITEM show{"&Show", 0, {}};
-    show.items = {Item("Song", kCommandShowSong),
-                  Item("Mixer", kCommandShowMixer),
-                  Item("Picture", kCommandShowPicture),
-                  Item("Colors", kCommandShowColors),
+                  Greyed("New groove", kCommandNewGroove),
+                  Greyed("Open groove", kCommandOpenGroove),
+                  Greyed("Save groove", kCommandSaveGroove),
+                  Greyed("Save groove as...", kCommandSaveGrooveAs),
+                  MENU_ITEM{},
+                  Item("&Quit", kCommandQuit, "Ctrl+Q")};
+    MENU_ITEM show = Popup("&Show");
+    show.items = {Item("&Lessons", kCommandShowText, "F1"),
+                  Greyed("Song", kCommandShowSong),
+                  Greyed("Mixer", kCommandShowMixer),
+                  Greyed("Picture", kCommandShowPicture),
+                  Greyed("Colors", kCommandShowColors),
                   MENU_ITEM{},
                   Item("Arrange all windows", kCommandArrangeAll)};
-    MENU_ITEM settings{"Settings", 0, {}};
-    settings.items = {Item("Audio", kCommandAudioSettings), MENU_ITEM{},
+    MENU_ITEM settings = Popup("Settings");
+    settings.items = {Greyed("Audio", kCommandAudioSettings), MENU_ITEM{},
                       Item("About...", kCommandAbout)};
     return {file, show, settings};
 }

@@ -24,6 +24,7 @@ enum MenuCommand : int {
     kCommandAudioSettings = 1223,
     kCommandAbout = 1161,
     kCommandShowText = 1628,
+    kCommandQuit = 1700,
 };
 
 // The menu bar of a menu id; empty for menus of kinds this build lacks.

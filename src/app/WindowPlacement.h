@@ -20,6 +20,12 @@ public:
     static WINDOW_RECT PlaceMain(const WINDOW_RECT& saved, const std::vector<WINDOW_RECT>& screens,
                                  const WINDOW_RECT& workArea);
 
+    // Splits the work area between the picture (left) and the lessons
+    // (right, a third of the width but no narrower than kLessonsWidth, or
+    // below the picture when the area is taller than wide).
+    static void Arrange(const WINDOW_RECT& workArea, WINDOW_RECT& picture, WINDOW_RECT& lessons);
+    static constexpr int kLessonsWidth = 360;
+
 private:
     static bool Meets(const WINDOW_RECT& a, const WINDOW_RECT& b);
     // True when a and b share at least kMinimumSide on both axes.

@@ -13,6 +13,8 @@ struct MENU_ITEM {
     std::string text;  // "&" marks the mnemonic
     int commandId = 0;
     std::vector<MENU_ITEM> items;
+    bool enabled = true;   // a greyed item does nothing
+    std::string shortcut;  // "Ctrl+Q", "F1": sends the command from any window
 };
 
 struct WINDOW_RECT {

@@ -11,6 +11,7 @@
 #include "app/Center.h"
 #include "app/Entry.h"
 #include "app/MainWnd.h"
+#include "app/Menus.h"
 #include "app/PictureFade.h"
 #include "app/StartOptions.h"
 #include "foundation/ErrorReport.h"
@@ -202,6 +203,29 @@ TEST(Center, MenuCommandsReachTheCenter) {
     ASSERT_EQ(backend.GetWindowSystem().GetBoxes().size(), 1u);
     EXPECT_EQ(backend.GetWindowSystem().GetBoxes()[0].caption, "About");
     EXPECT_TRUE(backend.GetWindowSystem().GetBoxes()[0].hasOwner);
+}
+
+// Nothing in the menus pretends to work: what this build lacks is greyed,
+// Show > Lessons (F1) and File > Quit (Ctrl+Q) are there and act.
+TEST(Center, TheMenusGreyWhatThisBuildLacksAndQuitCloses) {
+    CNullBackend backend;
+    CCenter center(kNotaraDemoKind, "", backend.GetPlatform());
+    ASSERT_TRUE(center.Init());
+    backend.GetEventLoop().ProcessMessages();
+    auto* window = backend.GetWindowSystem().GetWindows().at(0);
+    std::vector<std::string> live;
+    for (const MENU_ITEM& popup : window->GetMenu()) {
+        for (const MENU_ITEM& item : popup.items) {
+            if (item.commandId != 0 && item.enabled) {
+                live.push_back(item.text + (item.shortcut.empty() ? "" : " " + item.shortcut));
+            }
+        }
+    }
+    EXPECT_EQ(live, (std::vector<std::string>{"&Quit Ctrl+Q", "&Lessons F1", "Arrange all windows",
+                                              "About..."}));
+    window->ChooseCommand(kCommandQuit);
+    backend.GetEventLoop().ProcessMessages();
+    EXPECT_EQ(backend.GetJournal().GetEntries("Quit").size(), 1u);
 }
 
 TEST(Center, APostedNoteIsDeletedAfterHandling) {

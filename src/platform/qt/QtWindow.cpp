@@ -1,5 +1,7 @@
 #include "platform/qt/QtWindow.h"
 
+#include <QKeySequence>
+
 #include <QImage>
 #include <QMenuBar>
 #include <QOpenGLContext>
@@ -36,6 +38,12 @@ void CQtWindow::AddItems(QMenu* menu, const std::vector<MENU_ITEM>& items) {
         } else {
             const int command = item.commandId;
             QAction* action = menu->addAction(text);
+            action->setEnabled(item.enabled);
+            if (!item.shortcut.empty()) {
+                action->setShortcut(QKeySequence(QString::fromStdString(item.shortcut)));
+                // The learner's keys reach the main window from every window.
+                action->setShortcutContext(Qt::ApplicationShortcut);
+            }
             QObject::connect(action, &QAction::triggered, m_widget, [widget = m_widget, command] {
                 if (widget && widget->GetHandler() != nullptr) {
                     widget->GetHandler()->OnCommand(command);
