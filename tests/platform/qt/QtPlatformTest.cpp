@@ -122,8 +122,10 @@ TEST(QtPlatform, MenuCommandsAndCloseRequestsReachTheHandler) {
     window->SetTitle("Notara Demo");
     window->SetMenu(1447, {MENU_ITEM{"&File",
                                      0,
-                                     {MENU_ITEM{"Open song", 1365, {}}, MENU_ITEM{},
-                                      MENU_ITEM{"Save song", 1369, {}}}}});
+                                     {MENU_ITEM{"Open song", 1365, {}, true, ""}, MENU_ITEM{},
+                                      MENU_ITEM{"Save song", 1369, {}, true, ""}},
+                                     true,
+                                     ""}});
     auto* qtWindow = static_cast<CQtWindow*>(window.get());
     QMenuBar* bar = qtWindow->GetWidget()->menuBar();
     ASSERT_EQ(bar->actions().size(), 1);
