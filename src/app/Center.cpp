@@ -604,6 +604,10 @@ bool CCenter::HandleCommandLine() {
     if (!FindCommandLineSong(m_commandLine, path)) {
         return false;
     }
-    m_error.Format("Can't load song: %s: songs can't be opened in this build", path.GetText());
+    // The user asked for the file: the answer is told, and the run goes on.
+    m_error = GetSongOpenError(path);
+    ReportError(kSource, __LINE__, "%s", m_error.GetText());
+    m_platform.windowSystem->MessageBox(m_mainWindow ? m_mainWindow->GetWindow() : nullptr, m_error,
+                                        "Error", BoxIcon::kExclamation, BoxButtons::kOk);
     return false;
 }

@@ -61,8 +61,9 @@ public:
     // note road. The payload is deleted when handled, also when it is dropped.
     void OnNote(std::unique_ptr<IPayload> note);
     // A lesson chosen with an action button of the Text dialog. A lesson
-    // without a known scale or with an empty note range is refused with the
-    // reason in GetError, and the lesson that runs stays.
+    // without a known scale or with a note range that is empty or off the
+    // keyboard is refused with the reason in GetError, and the lesson that
+    // runs stays.
     bool OnLesson(const LESSON_SETTINGS& lesson);
     // The lesson that runs, or null before the first one.
     const LESSON_SETTINGS* GetLesson() const { return m_lesson.get(); }
@@ -73,7 +74,9 @@ public:
     bool OnKeyAsNote(const KEY_EVENT& key);
     // The open MIDI input went away: reported once.
     void OnMidiDeviceLost(std::unique_ptr<IPayload> reason);
-    // Opens the file the command line names, when it is a song.
+    // Answers the file the command line names: songs can't be opened yet,
+    // so the user is told why not (missing, a folder, no song) in a box of
+    // the main window, and the run goes on. False with the text in GetError.
     bool HandleCommandLine();
 
     static bool ReportError(const char* source, int line, const char* format, ...)

@@ -1,8 +1,16 @@
 #include "app/LessonCheck.h"
 
-#include "theory/NoteEvent.h"
+#include "app/StartOptions.h"
 #include "theory/NoteManager.h"
+#include "trainer/PianoNotes.h"
 #include "ui/LessonSettings.h"
+
+namespace {
+// A lesson's notes must be keys of the keyboard on show, which also lie on
+// its staff.
+constexpr int kLowestLessonNote = CPianoNotes::kLowestKey;
+constexpr int kHighestLessonNote = CPianoNotes::kKeyAfterHighest - 1;
+}  // namespace
 
 bool CheckLesson(const LESSON_SETTINGS& lesson, int& scale, CCharString& error) {
     if (lesson.scale.IsEmpty()) {
@@ -10,17 +18,28 @@ bool CheckLesson(const LESSON_SETTINGS& lesson, int& scale, CCharString& error) 
         return false;
     }
     if (!CNoteManager::FindScale(lesson.scale, scale)) {
-        error.Format("the scale \"%s\" is unknown", lesson.scale.GetText());
+        error.Format("the scale \"%s\" is unknown", CutForMessage(lesson.scale).c_str());
         return false;
     }
     constexpr int kUnset = LESSON_SETTINGS::kUnset;
-    if (lesson.startNote == kUnset || lesson.endNote == kUnset) {
+    const int low = lesson.startNote;
+    const int high = lesson.endNote;
+    if (low == kUnset || high == kUnset) {
         error = "the lesson names no note range";
         return false;
     }
-    if (lesson.startNote < 0 || lesson.endNote > NOTE_EVENT::kMaxNote ||
-        lesson.startNote > lesson.endNote) {
-        error.Format("the note range %d to %d is empty", lesson.startNote, lesson.endNote);
+    if (low > high) {
+        error.Format("the note range %d to %d is empty", low, high);
+        return false;
+    }
+    if (high < kLowestLessonNote || low > kHighestLessonNote) {
+        error.Format("the note range %d to %d lies outside the keyboard (%d to %d)", low, high,
+                     kLowestLessonNote, kHighestLessonNote);
+        return false;
+    }
+    if (low < kLowestLessonNote || high > kHighestLessonNote) {
+        error.Format("the note range %d to %d reaches outside the keyboard (%d to %d)", low, high,
+                     kLowestLessonNote, kHighestLessonNote);
         return false;
     }
     return true;

@@ -74,23 +74,36 @@ void CMainWnd::OnStart() {
     SetTimer(kTenthTimer, 100);
     SetTimer(kSecondTimer, 1000);
     SetTimer(kSceneTimer, 25);
-    if (m_options.quitAfterSeconds >= 0.0) {
-        SetTimer(kQuitTimer, std::max(1, static_cast<int>(m_options.quitAfterSeconds * 1000.0)));
-    }
-    if (!m_options.screenshotPath.empty()) {
-        SetTimer(kScreenshotTimer, 200);
-    }
+    // What the command line names is answered before the quit timer runs,
+    // so that its message box never outlives the window.
     m_center.HandleCommandLine();
+    m_screenshotPending = !m_options.screenshotPath.empty();
+    if (m_screenshotPending) {
+        SetTimer(kScreenshotTimer, kScreenshotDelayMs);
+    }
+    if (m_options.quitAfterSeconds >= 0.0) {
+        const int quitMs = ToMilliseconds(m_options.quitAfterSeconds);
+        // A run that ends before the window could be pictured ends after it.
+        m_closeAfterScreenshot = m_screenshotPending && quitMs <= kScreenshotDelayMs;
+        if (!m_closeAfterScreenshot) {
+            SetTimer(kQuitTimer, std::max(1, quitMs));
+        }
+    }
 }
 
 void CMainWnd::OnTick(int timerId) {
     switch (timerId) {
         case kQuitTimer:
+            if (m_screenshotPending) {
+                SaveScreenshot();  // the picture asked for comes before the end
+            }
             OnClose();
             break;
         case kScreenshotTimer:
-            KillTimer(kScreenshotTimer);
             SaveScreenshot();
+            if (m_closeAfterScreenshot) {
+                OnClose();
+            }
             break;
         default:
             m_center.OnTimer(timerId);
@@ -99,10 +112,13 @@ void CMainWnd::OnTick(int timerId) {
 }
 
 void CMainWnd::SaveScreenshot() {
+    KillTimer(kScreenshotTimer);
+    m_screenshotPending = false;
     std::string reason;
     if (!GetWindow()->SaveScreenshot(m_options.screenshotPath.c_str(), reason)) {
-        ReportError("MainWnd", __LINE__, "Can't save screenshot %s: %s",
-                    m_options.screenshotPath.c_str(), reason.c_str());
+        ReportError("MainWnd", __LINE__, "Can't save screenshot (%s): %s",
+                    CutForMessage(m_options.screenshotPath.c_str()).c_str(), reason.c_str());
+        m_center.SetExitFailure();
     }
 }
 

@@ -29,6 +29,8 @@ public:
         kQuitTimer = 90,        // --quit-after
         kScreenshotTimer = 91,  // --screenshot, shortly after the window shows
     };
+    // How long after start-up the window is pictured for --screenshot.
+    static constexpr int kScreenshotDelayMs = 200;
 
     CMainWnd(CCenter& center, IWindowSystem& windowSystem, IEventLoop& eventLoop,
              const START_OPTIONS& options);
@@ -52,4 +54,6 @@ private:
     CCenter& m_center;
     START_OPTIONS m_options;
     bool m_closing = false;
+    bool m_screenshotPending = false;     // --screenshot not yet taken
+    bool m_closeAfterScreenshot = false;  // --quit-after ends before it
 };

@@ -1,10 +1,11 @@
 #include "app/StartOptions.h"
 
 #include <strings.h>
+#include <sys/stat.h>
 
 #include <cerrno>
+#include <climits>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "foundation/StringBreaker.h"
@@ -16,15 +17,83 @@ const char* const kUsageText =
     "Options:\n"
     "  --help                 show this text and exit\n"
     "  --screenshot FILE      save a PNG picture of the main window once it shows\n"
-    "  --quit-after SECONDS   close the application after SECONDS seconds\n";
+    "  --quit-after SECONDS   close the application after SECONDS seconds (0 to 86400)\n";
 
 namespace {
 
+constexpr double kMillisecondsPerSecond = 1000.0;
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDeleteChar = 0x7F;
+constexpr const char* kCutMark = "...";
+constexpr double kDecimalBase = 10.0;
+// The lead bytes of UTF-8 sequences of 2, 3 and 4 bytes, the masks that
+// tell them, and the bytes that follow a lead.
+constexpr unsigned char kUtf8Follow = 0x80;
+constexpr unsigned char kUtf8FollowMask = 0xC0;
+constexpr unsigned char kUtf8Lead2 = 0xC0;
+constexpr unsigned char kUtf8Mask2 = 0xE0;
+constexpr unsigned char kUtf8Lead3 = 0xE0;
+constexpr unsigned char kUtf8Mask3 = 0xF0;
+constexpr unsigned char kUtf8Lead4 = 0xF0;
+constexpr unsigned char kUtf8Mask4 = 0xF8;
+
+// A plain decimal number: digits with at most one point among them, no
+// sign, exponent, hex digits or words such as "inf".
+bool IsPlainDecimal(const char* text) {
+    bool digit = false;
+    bool point = false;
+    for (const char* at = text; *at != '\0'; ++at) {
+        if (*at >= '0' && *at <= '9') {
+            digit = true;
+        } else if (*at == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}
+
+// Read by hand, since the locale Qt sets may want a comma for the point.
 bool ParseSeconds(const char* text, double& seconds) {
-    errno = 0;
-    char* end = nullptr;
-    seconds = std::strtod(text, &end);
-    return errno == 0 && end != text && *end == '\0' && std::isfinite(seconds) && seconds >= 0.0;
+    if (!IsPlainDecimal(text)) {
+        return false;
+    }
+    const char* at = text;
+    double whole = 0.0;
+    for (; *at >= '0' && *at <= '9'; ++at) {
+        whole = whole * kDecimalBase + (*at - '0');
+        if (whole > kMaxQuitAfterSeconds) {
+            return false;  // before a long text of digits overflows
+        }
+    }
+    double fraction = 0.0;
+    double place = 1.0;
+    for (at += *at == '.' ? 1 : 0; *at != '\0'; ++at) {
+        place /= kDecimalBase;
+        fraction += (*at - '0') * place;
+    }
+    seconds = whole + fraction;
+    return seconds <= kMaxQuitAfterSeconds;
+}
+
+// The length of the UTF-8 sequence at text, 0 when it is not a whole one.
+size_t SequenceLength(const char* text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead >= kUtf8Follow && lead < kUtf8Lead2) {
+        return 0;  // a following byte without its lead
+    }
+    const size_t length = lead < kUtf8Lead2                   ? 1
+                          : (lead & kUtf8Mask2) == kUtf8Lead2 ? 2
+                          : (lead & kUtf8Mask3) == kUtf8Lead3 ? 3
+                          : (lead & kUtf8Mask4) == kUtf8Lead4 ? 4
+                                                              : 0;
+    for (size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[i]) & kUtf8FollowMask) != kUtf8Follow) {
+            return 0;
+        }
+    }
+    return length;
 }
 
 // Takes the value of an option given as "--name VALUE" or "--name=VALUE".
@@ -71,22 +140,61 @@ bool ParseStartOptions(int argc, const char* const* argv, START_OPTIONS& options
             if (!TakeValue("--screenshot", argc, argv, i, value, error)) {
                 return false;
             }
+            if (*value == '\0') {
+                error = "Option --screenshot needs a file name";
+                return false;
+            }
             options.screenshotPath = value;
         } else if (IsOption(argument, "--quit-after")) {
             if (!TakeValue("--quit-after", argc, argv, i, value, error)) {
                 return false;
             }
             if (!ParseSeconds(value, options.quitAfterSeconds)) {
-                error = std::string("Option --quit-after needs a number of seconds, not '") +
-                        value + "'";
+                error = "Option --quit-after needs a number of seconds from 0 to " +
+                        std::to_string(static_cast<int>(kMaxQuitAfterSeconds)) + ", not '" +
+                        CutForMessage(value) + "'";
                 return false;
             }
         } else {
-            error = std::string("Unknown option '") + argument + "'";
+            error = "Unknown option '" + CutForMessage(argument) + "'";
             return false;
         }
     }
     return true;
+}
+
+int ToMilliseconds(double seconds) {
+    const double milliseconds = std::round(seconds * kMillisecondsPerSecond);
+    if (!(milliseconds > 0.0)) {
+        return 0;  // also not a number
+    }
+    if (milliseconds >= static_cast<double>(INT_MAX)) {
+        return INT_MAX;
+    }
+    return static_cast<int>(milliseconds);
+}
+
+std::string CutForMessage(const char* text, size_t maxChars) {
+    std::string cut;
+    if (text == nullptr) {
+        return cut;
+    }
+    const char* at = text;
+    for (size_t chars = 0; *at != '\0' && chars < maxChars; ++chars) {
+        const auto lead = static_cast<unsigned char>(*at);
+        const size_t length = SequenceLength(at);
+        if (length == 0 || lead < kFirstPrintable || lead == kDeleteChar) {
+            cut += '?';  // a control character or a broken sequence
+            ++at;
+        } else {
+            cut.append(at, length);
+            at += length;
+        }
+    }
+    if (*at != '\0') {
+        cut += kCutMark;
+    }
+    return cut;
 }
 
 bool FindCommandLineSong(const char* commandLine, CCharString& path) {
@@ -99,14 +207,28 @@ bool FindCommandLineSong(const char* commandLine, CCharString& path) {
     if (first == nullptr || strcasecmp(first, "SomeCommand") == 0) {
         return false;
     }
-    const char* dot = std::strrchr(commandLine, '.');
-    const char* slash = std::strrchr(commandLine, '/');
-    if (dot == nullptr || (slash != nullptr && slash > dot)) {
-        return false;
-    }
-    if (std::strcmp(dot, ".mid") != 0 && std::strcmp(dot, ".Song") != 0) {
-        return false;
-    }
     path = commandLine;
     return true;
+}
+
+CCharString GetSongOpenError(const char* path) {
+    const char* reason = "songs can't be opened in this version";
+    struct stat info {};
+    const char* dot = std::strrchr(path, '.');
+    const char* slash = std::strrchr(path, '/');
+    const bool songName = dot != nullptr && (slash == nullptr || slash < dot) &&
+                          (std::strcmp(dot, ".mid") == 0 || std::strcmp(dot, ".Song") == 0);
+    if (stat(path, &info) != 0) {
+        reason =
+            errno == ENOENT || errno == ENOTDIR ? "the file does not exist" : std::strerror(errno);
+    } else if (S_ISDIR(info.st_mode)) {
+        reason = "it is a folder, not a file";
+    } else if (!S_ISREG(info.st_mode)) {
+        reason = "it is not a file";  // a FIFO, a device or a socket
+    } else if (!songName) {
+        reason = "the file is not a song (\".mid\" or \".Song\")";
+    }
+    CCharString error;
+    error.Format("Can't open song (%s): %s", CutForMessage(path).c_str(), reason);
+    return error;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "foundation/CharString.h"
@@ -12,12 +13,31 @@ struct START_OPTIONS {
     bool showHelp = false;
 };
 
+// The longest --quit-after: a day.
+constexpr double kMaxQuitAfterSeconds = 86400.0;
+// How many characters of a value a message quotes.
+constexpr size_t kMessageQuoteChars = 60;
+
 // Parses argv (without argv[0]); false with the reason in error.
 bool ParseStartOptions(int argc, const char* const* argv, START_OPTIONS& options,
                        std::string& error);
 
-// The song file the command line names, if any: empty text, a first word
-// of "SomeCommand" and other extensions than ".mid" and ".Song" name none.
+// Whole milliseconds of seconds, held to 0 .. INT_MAX.
+int ToMilliseconds(double seconds);
+
+// text as a message quotes it: at most maxChars characters (a UTF-8
+// sequence is kept whole), a longer text cut and ended with "...", and
+// control characters shown as '?'.
+std::string CutForMessage(const char* text, size_t maxChars = kMessageQuoteChars);
+
+// The song file the command line names, if any: empty text and a first
+// word of "SomeCommand" name none; any other text is the path of a file
+// the user wants opened.
 bool FindCommandLineSong(const char* commandLine, CCharString& path);
+
+// Why the song file at path can't be opened: "Can't open song (path): "
+// and the reason (missing, a folder, not a song, or songs can't be opened
+// yet). Only looks at the file with stat(): a FIFO or device never blocks.
+CCharString GetSongOpenError(const char* path);
 
 extern const char* const kUsageText;

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     CQtBackend backend;
     if (options.quitAfterSeconds >= 0.0) {
         // Unattended runs must not hang on a box nobody answers.
-        backend.SetMessageBoxTimeout(static_cast<int>(options.quitAfterSeconds * 1000.0));
+        backend.SetMessageBoxTimeout(ToMilliseconds(options.quitAfterSeconds));
     }
     PLATFORM platform = backend.GetPlatform();
     platform.createMidiIn = [] { return std::make_unique<CRtMidiIn>(); };

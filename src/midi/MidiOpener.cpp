@@ -39,8 +39,7 @@ void CMidiOpener::Open(const Factory& factory, int device, STATE& state) {
         if (device != kNoDevice) {
             opening.opened = opening.port->Open(device);
             if (!opening.opened) {
-                opening.error.Format("Can't open MIDI input port %d: %s", device,
-                                     opening.port->GetError());
+                opening.error = opening.port->GetError();  // it names the port
             }
         }
     }

@@ -61,7 +61,7 @@ bool CMidiPort::Open(int device) {
     m_decoder.Reset();  // the input thread is stopped: safe to touch here
     m_lost = false;
     if (!m_input.Open(device, this)) {
-        m_error.Format("Can't open input device %d: %s", device, m_input.GetError());
+        TakeInputError("open", device);
         return false;
     }
     m_device = device;
@@ -72,12 +72,22 @@ bool CMidiPort::Close() {
     if (m_device == kNoDevice) {
         return true;
     }
+    const int device = m_device;
     m_device = kNoDevice;
     if (!m_input.Close()) {
-        m_error.Format("Can't close input device: %s", m_input.GetError());
+        TakeInputError("close", device);
         return false;
     }
     return true;
+}
+
+void CMidiPort::TakeInputError(const char* action, int device) {
+    // The input's text names the port and the reason: it is passed on as it
+    // is, and only an input that says nothing is spoken for.
+    m_error = m_input.GetError();
+    if (m_error.IsEmpty()) {
+        m_error.Format("Can't %s MIDI input port %d", action, device);
+    }
 }
 
 void CMidiPort::OnMidiBytes(const uint8_t* bytes, size_t count, double /*seconds*/) {

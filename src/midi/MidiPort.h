@@ -44,7 +44,8 @@ public:
     // name that cannot be read ends the list.
     bool GetDeviceNames(std::vector<CCharString>& names);
     // Opens a device, closing the open one first. kNoDevice fails with no
-    // text. A device that was lost can be opened again.
+    // text; other failures leave the input's own text. A device that was
+    // lost can be opened again.
     bool Open(int device);
     bool Close();
     bool IsOpen() const { return m_device != kNoDevice; }
@@ -59,6 +60,9 @@ public:
 private:
     void OnMidiBytes(const uint8_t* bytes, size_t count, double seconds) override;
     void OnPortLost(const char* reason) override;
+    // The input's failure to open or close device ("open", "close") as
+    // this port's error.
+    void TakeInputError(const char* action, int device);
     void Handle(const MIDI_MESSAGE& message, double arrival);
     void Trace(const MIDI_MESSAGE& message) const;
 

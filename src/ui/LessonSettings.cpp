@@ -11,6 +11,13 @@
 
 namespace {
 
+// How many characters of a parameter a reason quotes.
+constexpr size_t kQuoteChars = 60;
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDeleteChar = 0x7F;
+constexpr unsigned char kUtf8FollowMask = 0xC0;
+constexpr unsigned char kUtf8Follow = 0x80;
+
 constexpr const char* kKeyNames[] = {
     "Scale",    "Octaves", "StartNote",   "EndNote",    "File",   "Root",       "Position",
     "FromNote", "ToNote",  "Style",       "Groove",     "Tempo",  "NoteLength", "ChordProg",
@@ -23,6 +30,22 @@ std::string Trimmed(const std::string& text) {
         return std::string();
     }
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// text as a reason quotes it: at most kQuoteChars characters (UTF-8
+// sequences kept whole), cut ones ending in "...", controls shown as '?'.
+std::string Quoted(const std::string& text) {
+    std::string quoted;
+    size_t chars = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool follows = (byte & kUtf8FollowMask) == kUtf8Follow;
+        if (!follows && chars++ == kQuoteChars) {
+            return quoted + "...";
+        }
+        quoted += byte < kFirstPrintable || byte == kDeleteChar ? '?' : c;
+    }
+    return quoted;
 }
 
 bool FindKey(const char* name) {
@@ -127,14 +150,15 @@ bool ParseActionParameters(const char* text, LESSON_SETTINGS& lesson, DISPLAY_SE
         }
         const size_t equals = pair.find('=');
         if (equals == std::string::npos) {
-            error.Format("Can't parse action parameter '%s': no \"=\"", pair.c_str());
+            error.Format("the action parameter '%s' can't be parsed: it has no \"=\"",
+                         Quoted(Trimmed(pair)).c_str());
             return false;
         }
         const std::string key = Trimmed(pair.substr(0, equals));
         const std::string value = Trimmed(pair.substr(equals + 1));
         if (!Store(key.c_str(), value, lesson, display)) {
-            error.Format("Can't parse action parameter '%s': '%s' is no value for it", key.c_str(),
-                         value.c_str());
+            error.Format("the action parameter '%s' can't be parsed: '%s' is no value for it",
+                         Quoted(key).c_str(), Quoted(value).c_str());
             return false;
         }
     }

@@ -42,8 +42,9 @@ struct DISPLAY_SETTINGS {
 
 // Parses parameter text into the two records (which start from their
 // defaults). A pair without "=" or with a number that is not one ends the
-// parsing with false and the reason in error; empty pairs are skipped and
-// unknown keys ignored.
+// parsing with false and the reason in error (which quotes the pair and
+// leaves the "Can't" to its caller); empty pairs are skipped and unknown
+// keys ignored.
 bool ParseActionParameters(const char* text, LESSON_SETTINGS& lesson, DISPLAY_SETTINGS& display,
                            CCharString& error);
 // True when key is one of the keys that ParseActionParameters knows.

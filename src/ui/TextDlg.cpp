@@ -1,6 +1,26 @@
 #include "ui/TextDlg.h"
 
+#include <cstring>
 #include <string>
+
+namespace {
+
+constexpr const char* kLessonContext = "Can't start the lesson: ";
+constexpr const char* kWholeMessageStart = "Can't ";
+
+// The message for a refused lesson: a reason gets the dialog's context, a
+// reason that already says what can't be done is shown as it is.
+CCharString LessonMessage(const char* reason) {
+    CCharString message;
+    if (std::strncmp(reason, kWholeMessageStart, std::strlen(kWholeMessageStart)) == 0) {
+        message = reason;
+    } else {
+        message.Format("%s%s", kLessonContext, reason);
+    }
+    return message;
+}
+
+}  // namespace
 
 CTextDlg::CTextDlg(IWindowSystem& windowSystem, IEventLoop& eventLoop)
     : CBaseWindow(kTypeId, windowSystem, eventLoop) {}
@@ -131,11 +151,11 @@ void CTextDlg::OnAction(const char* parameters) {
     CCharString reason;
     m_lessonError.Empty();
     if (!ParseActionParameters(parameters, lesson, display, reason)) {
-        m_lessonError.Format("Can't start the lesson: %s", reason.GetText());
+        m_lessonError = LessonMessage(reason);
     } else if (!m_receiver) {
-        m_lessonError = "Can't start the lesson: nothing takes lessons";
+        m_lessonError = LessonMessage("nothing takes lessons");
     } else if (!m_receiver(lesson, display, reason)) {
-        m_lessonError.Format("Can't start the lesson: %s", reason.GetText());
+        m_lessonError = LessonMessage(reason);
     }
     if (!m_lessonError.IsEmpty()) {
         // The lesson that runs stays; the user learns why nothing changed.

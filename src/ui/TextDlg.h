@@ -36,7 +36,9 @@ public:
     static constexpr int kMinHeight = 300;
     static constexpr WINDOW_RECT kFirstRect{0, 0, 400, 500};
 
-    // Starts the lesson or returns false with the reason why it can't.
+    // Starts the lesson or returns false with the reason why it can't: the
+    // dialog puts "Can't start the lesson: " before it, unless it starts
+    // with a "Can't" of its own.
     using LessonReceiver =
         std::function<bool(const LESSON_SETTINGS&, const DISPLAY_SETTINGS&, CCharString& error)>;
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "TempFolder.h"
 #include "app/Catalogue.h"
 #include "app/Center.h"
 #include "app/Entry.h"
@@ -253,25 +255,70 @@ TEST(Center, ClosingTwiceShutsDownOnce) {
     EXPECT_EQ(backend.GetJournal().GetEntries("DestroyWindow").size(), 1u);
 }
 
-TEST(Center, TheCommandLineNamesOnlySongFiles) {
+TEST(Center, TheCommandLineNamesAFileUnlessItIsACommand) {
     CCharString path;
     EXPECT_FALSE(FindCommandLineSong("", path));
     EXPECT_FALSE(FindCommandLineSong(nullptr, path));
     EXPECT_FALSE(FindCommandLineSong("SomeCommand tune.mid", path));
     EXPECT_FALSE(FindCommandLineSong("somecommand", path));
-    EXPECT_FALSE(FindCommandLineSong("take.wav", path));
-    EXPECT_FALSE(FindCommandLineSong("tune.MID", path));  // the extension is exact
-    EXPECT_FALSE(FindCommandLineSong("folder.mid/readme", path));
     EXPECT_TRUE(FindCommandLineSong("/home/me/my tune.mid", path));
     EXPECT_EQ(path, "/home/me/my tune.mid");
     EXPECT_TRUE(FindCommandLineSong("Blues.Song", path));
+    // Every other file is answered too, if only to say it is no song.
+    for (const char* other : {"take.wav", "tune.MID", "folder.mid/readme", "README"}) {
+        EXPECT_TRUE(FindCommandLineSong(other, path)) << other;
+        EXPECT_EQ(path, other);
+    }
 }
 
-TEST(Center, AWaveFileOnTheCommandLineOpensNothing) {
+TEST(Center, SaysWhyTheSongFileCanNotBeOpened) {
+    const CTempFolder folder("song-path");
+    const std::string song = folder.Path("tune.mid");
+    const std::string other = folder.Path("take.wav");
+    const std::string fifo = folder.Path("pipe.mid");
+    std::ofstream(song) << "MThd";
+    std::ofstream(other) << "RIFF";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // opening it would block
+    const auto error = [](const std::string& path) { return GetSongOpenError(path.c_str()).Str(); };
+    EXPECT_EQ(error(song), "Can't open song (" + song + "): songs can't be opened in this version");
+    EXPECT_EQ(error(folder.Path("Blues.Song")),
+              "Can't open song (" + folder.Path("Blues.Song") + "): the file does not exist");
+    EXPECT_EQ(error(song + "/inner.mid"),
+              "Can't open song (" + song + "/inner.mid): the file does not exist");
+    EXPECT_EQ(error(folder.Get()),
+              "Can't open song (" + folder.Get() + "): it is a folder, not a file");
+    EXPECT_EQ(error(other),
+              "Can't open song (" + other + "): the file is not a song (\".mid\" or \".Song\")");
+    EXPECT_EQ(error(fifo), "Can't open song (" + fifo + "): it is not a file");
+    const std::string longPath = "/" + std::string(200, 'n') + "/" + std::string(200, 'n') + ".mid";
+    EXPECT_EQ(error(longPath), "Can't open song (/" + std::string(kMessageQuoteChars - 1, 'n') +
+                                   "...): the file does not exist");
+}
+
+TEST(Center, AFileOnTheCommandLineIsAnsweredWithABoxAndTheRunGoesOn) {
+    const CTempFolder folder("song-box");
+    for (const std::string& path :
+         {folder.Path("missing.mid"), folder.Get(), folder.Path("missing.wav")}) {
+        CNullBackend backend;
+        CCenter center(kNotaraDemoKind, path.c_str(), backend.GetPlatform());
+        ASSERT_TRUE(center.Init());
+        backend.GetEventLoop().ProcessMessages();
+        const auto& boxes = backend.GetWindowSystem().GetBoxes();
+        ASSERT_EQ(boxes.size(), 1u) << path;
+        EXPECT_EQ(boxes[0].text, GetSongOpenError(path.c_str()).Str());
+        EXPECT_TRUE(boxes[0].hasOwner);
+        EXPECT_EQ(boxes[0].text, center.GetError());
+        EXPECT_TRUE(backend.GetWindowSystem().GetWindows().at(0)->IsVisible());
+        EXPECT_TRUE(backend.GetJournal().GetEntries("Quit").empty());
+    }
+}
+
+TEST(Center, ACommandOnTheCommandLineIsNoFile) {
     CNullBackend backend;
-    CCenter center(kNotaraDemoKind, "take.wav", backend.GetPlatform());
+    CCenter center(kNotaraDemoKind, "SomeCommand tune.mid", backend.GetPlatform());
     ASSERT_TRUE(center.Init());
     backend.GetEventLoop().ProcessMessages();
+    EXPECT_TRUE(backend.GetWindowSystem().GetBoxes().empty());
     EXPECT_STREQ(center.GetError(), "");
 }
 

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+#include <string>
+#include <vector>
+
 #include "app/StartOptions.h"
 
 namespace {
@@ -41,4 +46,67 @@ TEST(StartOptions, HelpAndWordsAfterTheDoubleDash) {
     ASSERT_TRUE(Parse({"--help", "--", "--odd name.mid"}, options, error));
     EXPECT_TRUE(options.showHelp);
     EXPECT_EQ(options.commandLine, "--odd name.mid");
+}
+
+TEST(StartOptions, QuitAfterTakesOnlyAPlainNumberOfSecondsUpToADay) {
+    for (const char* value : {"0", "0.5", ".25", "3.", "86400", "0086400.000"}) {
+        START_OPTIONS options;
+        std::string error;
+        EXPECT_TRUE(Parse({"--quit-after", value}, options, error)) << value << ": " << error;
+    }
+    START_OPTIONS options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--quit-after=0.125"}, options, error));
+    EXPECT_DOUBLE_EQ(options.quitAfterSeconds, 0.125);
+    for (const char* value : {"2147484", "1e99", "1e3", "0x10", "inf", "INF", "nan", "+5", "-0",
+                              "86400.5", "86401", " 5", "5 ", "1.2.3", ".", "", "1,5",
+                              "99999999999999999999999999999999999999999999999999999"}) {
+        START_OPTIONS refused;
+        EXPECT_FALSE(Parse({"--quit-after", value}, refused, error)) << value;
+        EXPECT_EQ(error.rfind("Option --quit-after needs a number of seconds from 0 to 86400", 0),
+                  0u)
+            << error;
+    }
+}
+
+TEST(StartOptions, MessagesQuoteAtMostSixtyCharactersOfAnArgument) {
+    const std::string huge(100000, 'x');
+    const std::string quoted = std::string(kMessageQuoteChars, 'x') + "...'";
+    START_OPTIONS options;
+    std::string error;
+    EXPECT_FALSE(Parse({"--quit-after", huge.c_str()}, options, error));
+    EXPECT_NE(error.find("'" + quoted), std::string::npos) << error;
+    EXPECT_LT(error.size(), 200u);
+    const std::string option = "--" + huge;
+    EXPECT_FALSE(Parse({option.c_str()}, options, error));
+    EXPECT_EQ(error, "Unknown option '--" + std::string(kMessageQuoteChars - 2, 'x') + "...'");
+    EXPECT_FALSE(Parse({"--fast"}, options, error));
+    EXPECT_EQ(error, "Unknown option '--fast'");
+}
+
+TEST(StartOptions, AnEmptyScreenshotNameIsRefused) {
+    START_OPTIONS options;
+    std::string error;
+    EXPECT_FALSE(Parse({"--screenshot="}, options, error));
+    EXPECT_EQ(error, "Option --screenshot needs a file name");
+}
+
+TEST(StartOptions, CutForMessageKeepsCharactersWholeAndHidesControlCharacters) {
+    EXPECT_EQ(CutForMessage("short"), "short");
+    EXPECT_EQ(CutForMessage(nullptr), "");
+    EXPECT_EQ(CutForMessage("abcdef", 3), "abc...");
+    EXPECT_EQ(CutForMessage("abc", 3), "abc");
+    // Each "é" is two bytes and one character.
+    EXPECT_EQ(CutForMessage("\xC3\xA9\xC3\xA9\xC3\xA9", 2), "\xC3\xA9\xC3\xA9...");
+    EXPECT_EQ(CutForMessage("a\nb\x1B[2Jc\x7F"), "a?b?[2Jc?");
+    EXPECT_EQ(CutForMessage("broken \xC3 and \xA9"), "broken ? and ?");
+}
+
+TEST(StartOptions, MillisecondsStayInsideAnInt) {
+    EXPECT_EQ(ToMilliseconds(2.5), 2500);
+    EXPECT_EQ(ToMilliseconds(kMaxQuitAfterSeconds), 86400000);
+    EXPECT_EQ(ToMilliseconds(1e99), INT_MAX);
+    EXPECT_EQ(ToMilliseconds(2147484.0), INT_MAX);
+    EXPECT_EQ(ToMilliseconds(-1.0), 0);
+    EXPECT_EQ(ToMilliseconds(std::nan("")), 0);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/ContentFile.h"
+#include "app/LessonCheck.h"
 #include "foundation/DiskFile.h"
 #include "theory/NoteManager.h"
 #include "ui/DocumentLine.h"
@@ -146,6 +147,8 @@ TEST(TutorialContent, EveryButtonStartsALessonOnTheKeyboard) {
                 << where << ": " << error;
             int scale = 0;
             EXPECT_TRUE(CNoteManager::FindScale(lesson.scale, scale)) << where;
+            int checked = 0;
+            EXPECT_TRUE(CheckLesson(lesson, checked, error)) << where << ": " << error;
             ASSERT_NE(lesson.startNote, LESSON_SETTINGS::kUnset) << where;
             ASSERT_NE(lesson.endNote, LESSON_SETTINGS::kUnset) << where;
             EXPECT_GE(lesson.startNote, kLowestKey) << where;

@@ -70,8 +70,31 @@ TEST(LessonSettings, AValueThatIsNoNumberEndsTheParsing) {
     for (const char* text : {"StartNote=sixty", "StartNote=", "EndNote=60x", "Tempo=fast",
                              "Octaves=99999999999", "Tempo=1e999", "Scale=C maj|StartNote"}) {
         EXPECT_FALSE(ParseActionParameters(text, lesson, display, error)) << text;
-        EXPECT_EQ(error.Str().rfind("Can't parse action parameter '", 0), 0u) << error;
+        EXPECT_EQ(error.Str().rfind("the action parameter '", 0), 0u) << error;
     }
     EXPECT_TRUE(ParseActionParameters("", lesson, display, error));
     EXPECT_TRUE(ParseActionParameters(nullptr, lesson, display, error));
+}
+
+TEST(LessonSettings, AReasonQuotesTheParameterOnceAndCutsALongOne) {
+    LESSON_SETTINGS lesson;
+    DISPLAY_SETTINGS display;
+    CCharString error;
+    EXPECT_FALSE(ParseActionParameters("Scale=C maj|StartNote=six", lesson, display, error));
+    EXPECT_EQ(error, "the action parameter 'StartNote' can't be parsed: 'six' is no value for it");
+    EXPECT_FALSE(ParseActionParameters("Scale=C maj| StartNote ", lesson, display, error));
+    EXPECT_EQ(error, "the action parameter 'StartNote' can't be parsed: it has no \"=\"");
+    const std::string huge = "EndNote=" + std::string(1000, '7') + "x";
+    EXPECT_FALSE(ParseActionParameters(huge.c_str(), lesson, display, error));
+    EXPECT_EQ(error.Str(), "the action parameter 'EndNote' can't be parsed: '" +
+                               std::string(60, '7') + "...' is no value for it");
+    std::string accents;
+    for (int i = 0; i < 70; ++i) {
+        accents += "\xC3\xA9";  // "é": two bytes, one character
+    }
+    EXPECT_FALSE(ParseActionParameters(("Octaves=" + accents).c_str(), lesson, display, error));
+    EXPECT_EQ(error.Str(), "the action parameter 'Octaves' can't be parsed: '" +
+                               accents.substr(0, 120) + "...' is no value for it");
+    EXPECT_FALSE(ParseActionParameters("Tempo=\x1B[2J", lesson, display, error));
+    EXPECT_EQ(error, "the action parameter 'Tempo' can't be parsed: '?[2J' is no value for it");
 }
