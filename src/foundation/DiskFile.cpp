@@ -350,9 +350,6 @@ CDiskFile::Fill CDiskFile::FillBuffer() {
 }
 
 bool CDiskFile::DeliverLine(size_t end, size_t next, char*& line) {
-    if (end > m_linePos && m_buffer[end - 1] == '\r') {
-        --end;
-    }
     m_buffer[end] = '\0';
     line = m_buffer.data() + m_linePos;
     m_linePos = next;
@@ -371,17 +368,22 @@ bool CDiskFile::NextLine(char*& line) {
         return false;
     }
     for (;;) {
-        const size_t from = m_linePos + m_scanned;
         const char* start = m_buffer.data();
-        const void* found =
-            from < m_bufferBytes ? std::memchr(start + from, '\n', m_bufferBytes - from) : nullptr;
-        if (found != nullptr) {
-            const size_t end = static_cast<size_t>(static_cast<const char*>(found) - start);
-            return DeliverLine(end, end + 1, line);
+        size_t end = m_linePos + m_scanned;
+        while (end < m_bufferBytes && start[end] != '\n' && start[end] != '\r') {
+            ++end;
         }
-        m_scanned = m_bufferBytes - m_linePos;
+        // A CR at the end of the data read so far may be the first half of
+        // a CR LF: the next byte decides.
+        const bool waitForLf = end + 1 == m_bufferBytes && start[end] == '\r' && !m_endOfData;
+        if (end < m_bufferBytes && !waitForLf) {
+            const bool crLf =
+                start[end] == '\r' && end + 1 < m_bufferBytes && start[end + 1] == '\n';
+            return DeliverLine(end, end + (crLf ? 2 : 1), line);
+        }
+        m_scanned = end - m_linePos;
         if (m_endOfData) {
-            // Text after the last separator is the file's final line.
+            // Text after the last line end is the file's final line.
             m_atEnd = true;
             if (m_linePos < m_bufferBytes) {
                 return DeliverLine(m_bufferBytes, m_bufferBytes, line);

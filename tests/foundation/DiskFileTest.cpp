@@ -58,14 +58,18 @@ mode_t PermissionsOf(const std::string& path) {
 
 }  // namespace
 
-TEST_F(DiskFile, NextLineEndsLinesAtLfOrCrLfAndKeepsTheRest) {
+TEST_F(DiskFile, NextLineEndsLinesAtCrLfLfOrCrAloneAndKeepsTheRest) {
     const struct {
         const char* content;
         Lines lines;
     } cases[] = {
         {"x\r\ny\r\n", {"x", "y"}},
         {"x\ny\n", {"x", "y"}},
-        {"a\r\nb\n\r\n\nc\rd\r\n", {"a", "b", "", "", "c\rd"}},
+        {"a\r\nb\n\r\n\nc\rd\r\n", {"a", "b", "", "", "c", "d"}},
+        {"x\ry\r", {"x", "y"}},
+        {"x\r\ry", {"x", "", "y"}},
+        {"x\n\ry", {"x", "", "y"}},
+        {"\r", {""}},
         {"x\r\ny", {"x", "y"}},
         {"only", {"only"}},
         {"x\r\ny\r", {"x", "y"}},  // a cut-off CR LF
@@ -74,6 +78,13 @@ TEST_F(DiskFile, NextLineEndsLinesAtLfOrCrLfAndKeepsTheRest) {
     for (const auto& c : cases) {
         EXPECT_EQ(LinesOf(c.content), c.lines) << testing::PrintToString(c.content);
     }
+}
+
+TEST_F(DiskFile, ACrLfSplitByABufferRefillIsOneLineEnd) {
+    const std::string first(CDiskFile::kBufferSize - 2, 'a');
+    EXPECT_EQ(LinesOf(first + "\r\nb"), (Lines{first, "b"}));
+    EXPECT_EQ(LinesOf(first + "\rb"), (Lines{first, "b"}));
+    EXPECT_EQ(LinesOf(first + "\r"), (Lines{first}));
 }
 
 TEST_F(DiskFile, NextLineReadsAcrossBufferRefillsAndALineLongerThanTheBuffer) {
@@ -244,7 +255,7 @@ TEST_F(DiskFile, ReadLinesAppendsEveryLineAndLeavesTheOpenFileAlone) {
     CDiskFile file;
     ASSERT_TRUE(file.Open(Make("open.txt", "mine\r\n").c_str(), true, false, false));
     std::vector<CCharString> lines{CCharString("kept")};
-    ASSERT_TRUE(file.ReadLines(Make("other.txt", "a\r\nb\nc").c_str(), lines)) << file.GetError();
+    ASSERT_TRUE(file.ReadLines(Make("other.txt", "a\r\nb\rc").c_str(), lines)) << file.GetError();
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "kept");
     EXPECT_EQ(lines[1], "a");
