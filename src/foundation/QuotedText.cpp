@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/TextEncoding.h"
+
 namespace {
 
 constexpr const char* kEllipsis = "...";
@@ -11,15 +13,11 @@ constexpr char kControlStandIn = '?';
 constexpr unsigned char kFirstPrintable = 0x20;
 constexpr unsigned char kDelete = 0x7F;
 
-bool IsContinuationByte(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
 // The byte offset at which every character of text starts.
 std::vector<size_t> CharacterStarts(const std::string& text) {
     std::vector<size_t> starts;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (!IsContinuationByte(static_cast<unsigned char>(text[i]))) {
+        if (!IsUtf8Continuation(text[i])) {
             starts.push_back(i);
         }
     }

@@ -11,22 +11,26 @@ constexpr unsigned kMaxCodePoint = 0x10FFFF;
 constexpr unsigned kFirstSurrogate = 0xD800;
 constexpr unsigned kLastSurrogate = 0xDFFF;
 
-// How a lead byte starts a sequence.
+// How a lead byte starts a sequence: the byte masked with mask is bits.
 struct LEAD {
+    unsigned char mask = 0;
+    unsigned char bits = 0;
     int continuations = -1;  // -1: not a lead byte
-    unsigned bits = 0;       // the code point bits it carries
     unsigned minimum = 0;    // the smallest code point of that length
 };
 
+// The lead bytes of sequences of two, three and four bytes.
+constexpr LEAD kLeads[] = {
+    {0xE0, 0xC0, 1, 0x80},
+    {0xF0, 0xE0, 2, 0x800},
+    {0xF8, 0xF0, 3, 0x10000},
+};
+
 LEAD ReadLead(unsigned char byte) {
-    if ((byte & 0xE0) == 0xC0) {
-        return {1, byte & 0x1Fu, 0x80};
-    }
-    if ((byte & 0xF0) == 0xE0) {
-        return {2, byte & 0x0Fu, 0x800};
-    }
-    if ((byte & 0xF8) == 0xF0) {
-        return {3, byte & 0x07u, 0x10000};
+    for (const LEAD& lead : kLeads) {
+        if ((byte & lead.mask) == lead.bits) {
+            return lead;
+        }
     }
     return {};
 }
@@ -37,10 +41,10 @@ size_t SequenceLength(const unsigned char* data, size_t size, size_t at) {
     if (lead.continuations < 0 || at + static_cast<size_t>(lead.continuations) >= size) {
         return 0;
     }
-    unsigned code = lead.bits;
+    unsigned code = data[at] & static_cast<unsigned char>(~lead.mask);
     for (int i = 1; i <= lead.continuations; ++i) {
         const unsigned char byte = data[at + static_cast<size_t>(i)];
-        if ((byte & kContinuationMask) != kContinuationBits) {
+        if (!IsUtf8Continuation(static_cast<char>(byte))) {
             return 0;
         }
         code = (code << kPayloadBits) | (byte & kPayloadMask);
@@ -53,6 +57,10 @@ size_t SequenceLength(const unsigned char* data, size_t size, size_t at) {
 }
 
 }  // namespace
+
+bool IsUtf8Continuation(char byte) {
+    return (static_cast<unsigned char>(byte) & kContinuationMask) == kContinuationBits;
+}
 
 bool IsValidUtf8(const char* data, size_t size) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data);

@@ -5,6 +5,9 @@
 
 // Byte encodings of text files that users write.
 
+// True for the bytes that go on a UTF-8 sequence rather than start one.
+bool IsUtf8Continuation(char byte);
+
 // True when data[0, size) is well-formed UTF-8: no stray continuation
 // bytes, cut sequences, overlong forms, surrogates or code points past
 // U+10FFFF.

@@ -15,10 +15,6 @@ namespace {
 constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
 constexpr size_t kByteOrderMarkLength = 3;
 
-bool IsContinuationByte(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 // The bytes of a document as UTF-8 text without NUL bytes.
 std::string DecodeDocument(const std::vector<char>& data) {
     size_t start = 0;
@@ -91,7 +87,7 @@ void CTextCtrl::AddLine(const std::string& text) {
     if (length > kMaxLineLength) {
         line.fullLength = length;
         length = kMaxLineLength;
-        while (length > 0 && IsContinuationByte(text[length])) {
+        while (length > 0 && IsUtf8Continuation(text[length])) {
             --length;  // a character is cut whole or not at all
         }
     }

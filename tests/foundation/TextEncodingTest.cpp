@@ -41,3 +41,11 @@ TEST(TextEncoding, Latin1BecomesUtf8ByteForCharacter) {
     EXPECT_EQ(FromLatin1(std::string("a\0b", 3)), std::string("a\0b", 3));
     EXPECT_TRUE(Valid(FromLatin1("\x80\x9F\xC0\xFF")));
 }
+
+TEST(TextEncoding, TellsContinuationBytesFromTheBytesThatStartACharacter) {
+    EXPECT_TRUE(IsUtf8Continuation('\x80'));
+    EXPECT_TRUE(IsUtf8Continuation('\xBF'));
+    EXPECT_FALSE(IsUtf8Continuation('a'));
+    EXPECT_FALSE(IsUtf8Continuation('\xC3'));
+    EXPECT_FALSE(IsUtf8Continuation('\xF0'));
+}
