@@ -3,11 +3,15 @@
 #include "app/Catalogue.h"
 
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "foundation/DiskFile.h"
 #include "foundation/FileInfo.h"
 #include "foundation/Paths.h"
+#include "foundation/QuotedText.h"
+#include "foundation/TextLines.h"
 
 namespace {
 
@@ -57,45 +61,25 @@ CCharString CContentFile::MakePath(const char* tutorialsFolder, const char* rela
 
 bool CContentFile::Fail(const char* path, const char* reason) {
     m_entries.clear();
-    m_error.Format("Can't read content file '%s': %s", path != nullptr ? path : "", reason);
+    m_error.Format("Can't read content file '%s': %s", QuoteForMessage(path).GetText(), reason);
     return false;
 }
 
 bool CContentFile::ReadLines(const char* path, std::vector<CCharString>& lines) {
     CDiskFile file;
-    if (!file.Open(path, true, false, false)) {
-        return Fail(path, file.GetError());
-    }
-    const uint64_t size = file.GetFileSize();
-    file.Close();
-    if (size > kMaxFileSize) {
-        CCharString reason;
-        reason.Format("larger than %zu bytes", kMaxFileSize);
-        return Fail(path, reason);
-    }
     std::vector<char> data;
-    if (!file.Read(path, data)) {
+    if (!file.Read(path, data, kMaxFileSize)) {
         return Fail(path, file.GetError());
-    }
-    if (data.size() > kMaxFileSize) {  // it grew after it was measured
-        CCharString reason;
-        reason.Format("larger than %zu bytes", kMaxFileSize);
-        return Fail(path, reason);
     }
     size_t start = 0;
     // A byte-order mark left by an editor is not part of the first title.
     if (data.size() >= 3 && std::memcmp(data.data(), "\xEF\xBB\xBF", 3) == 0) {
         start = 3;
     }
-    // Only lines with a line end are read.
-    for (size_t end = start; end < data.size(); ++end) {
-        if (data[end] != '\n') {
-            continue;
-        }
-        size_t length = end - start;
-        if (length > 0 && data[end - 1] == '\r') {
-            --length;
-        }
+    while (start < data.size()) {
+        size_t next = 0;
+        const size_t end = FindLineEnd(data.data(), data.size(), start, next);
+        const size_t length = end - start;
         if (std::memchr(data.data() + start, '\0', length) != nullptr) {
             CCharString reason;
             reason.Format("line %zu holds a NUL byte", lines.size() + 1);
@@ -106,7 +90,7 @@ bool CContentFile::ReadLines(const char* path, std::vector<CCharString>& lines) 
             return Fail(path, "out of memory");
         }
         lines.push_back(std::move(line));
-        start = end + 1;
+        start = next;
     }
     return true;
 }

@@ -14,9 +14,9 @@ struct CONTENT_ENTRY {
 
 // A content file: a plain list of entries, one a line, each line
 // "title~document", where the document is named relative to the content
-// file's own folder. Lines end with CR LF (LF alone is taken as well); a
-// last line without a line end is not read. Blank lines are skipped. A
-// leading run of "~" before the title is skipped.
+// file's own folder. Lines end with CR LF, LF or CR alone; a last line
+// without a line end is read as well. Blank lines are skipped. A leading
+// run of "~" before the title is skipped.
 class CContentFile {
 public:
     // Content files are short lists; anything longer is not one.
@@ -30,7 +30,7 @@ public:
 
     // Reads the content file at path, replacing the entries. On failure
     // the entries are empty and GetError gives
-    // "Can't read content file '<path>': <reason>".
+    // "Can't read content file '<path>': <reason>", a long path shortened.
     bool Load(const char* path);
 
     const std::vector<CONTENT_ENTRY>& GetEntries() const { return m_entries; }

@@ -265,21 +265,22 @@ bool CDiskFile::Read(const char* path, std::vector<char>& data, size_t maxSize) 
     std::string reason;
     CFdHolder fd(SafeFiles::OpenForReading(path, reason));
     if (fd.Get() < 0) {
-        m_error.Format("Can't open: %s", reason.c_str());
+        m_error = reason.c_str();
         return false;
     }
     struct stat status {};
     if (fstat(fd.Get(), &status) != 0) {
-        return SetSystemError("Can't get file size", errno);
+        m_error = ErrorText(errno);
+        return false;
     }
     // The limit named is the one that applies, the caller's or the class's.
     const auto tooLarge = [&](uint64_t size) {
         data.clear();
         if (size > maxSize) {
-            m_error.Format("Can't read file: it holds %llu bytes, more than the %zu allowed",
+            m_error.Format("it holds %llu bytes, more than the %zu allowed",
                            static_cast<unsigned long long>(size), maxSize);
         } else {
-            m_error.Format("Can't read file: it holds more than the %zu bytes allowed", maxSize);
+            m_error.Format("it holds more than the %zu bytes allowed", maxSize);
         }
         return false;
     };
@@ -301,13 +302,14 @@ bool CDiskFile::Read(const char* path, std::vector<char>& data, size_t maxSize) 
             data.resize(capacity);
         } catch (const std::bad_alloc&) {
             data.clear();
-            m_error.Format("Can't allocate %zu bytes", capacity);
+            m_error.Format("can't allocate %zu bytes", capacity);
             return false;
         }
         const ssize_t count = ReadSome(fd.Get(), data.data() + size, capacity - size);
         if (count < 0) {
             data.clear();
-            return SetSystemError("Can't read file", errno);
+            m_error = ErrorText(errno);
+            return false;
         }
         if (count == 0) {
             break;
@@ -372,9 +374,6 @@ CDiskFile::Fill CDiskFile::FillBuffer() {
 }
 
 bool CDiskFile::DeliverLine(size_t end, size_t next, char*& line) {
-    if (end > m_linePos && m_buffer[end - 1] == '\r') {
-        --end;
-    }
     m_buffer[end] = '\0';
     line = m_buffer.data() + m_linePos;
     m_linePos = next;
@@ -393,17 +392,22 @@ bool CDiskFile::NextLine(char*& line) {
         return false;
     }
     for (;;) {
-        const size_t from = m_linePos + m_scanned;
         const char* start = m_buffer.data();
-        const void* found =
-            from < m_bufferBytes ? std::memchr(start + from, '\n', m_bufferBytes - from) : nullptr;
-        if (found != nullptr) {
-            const size_t end = static_cast<size_t>(static_cast<const char*>(found) - start);
-            return DeliverLine(end, end + 1, line);
+        size_t end = m_linePos + m_scanned;
+        while (end < m_bufferBytes && start[end] != '\n' && start[end] != '\r') {
+            ++end;
         }
-        m_scanned = m_bufferBytes - m_linePos;
+        // A CR at the end of the data read so far may be the first half of
+        // a CR LF: the next byte decides.
+        const bool waitForLf = end + 1 == m_bufferBytes && start[end] == '\r' && !m_endOfData;
+        if (end < m_bufferBytes && !waitForLf) {
+            const bool crLf =
+                start[end] == '\r' && end + 1 < m_bufferBytes && start[end + 1] == '\n';
+            return DeliverLine(end, end + (crLf ? 2 : 1), line);
+        }
+        m_scanned = end - m_linePos;
         if (m_endOfData) {
-            // Text after the last separator is the file's final line.
+            // Text after the last line end is the file's final line.
             m_atEnd = true;
             if (m_linePos < m_bufferBytes) {
                 return DeliverLine(m_bufferBytes, m_bufferBytes, line);

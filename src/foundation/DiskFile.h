@@ -42,11 +42,12 @@ public:
 
     // Reads the whole regular file at path into data (its exact bytes, no
     // terminator), refusing a file of more than maxSize bytes before it is
-    // read; data is cleared on failure. Does not touch the file this object
-    // has open.
+    // read; data is cleared on failure and the error text is the reason
+    // alone, for the caller to put in its own words. Does not touch the file
+    // this object has open.
     bool Read(const char* path, std::vector<char>& data, size_t maxSize = kMaxReadSize);
-    // The next line, ended by LF or CR LF (neither is part of it) or by the
-    // end of the file, NUL-terminated inside the object's buffer and valid
+    // The next line, ended by CR LF, LF or CR alone (none is part of it) or
+    // by the end of the file, NUL-terminated inside the object's buffer and valid
     // until the next read, seek or Close. False with a null line at the end
     // of the file (the error text unchanged) or on failure (error text set).
     bool NextLine(char*& line);
@@ -99,7 +100,7 @@ private:
     bool m_writable = false;
     std::vector<char> m_buffer;  // line buffer; one byte more than the data it holds
     size_t m_linePos = 0;        // start of the next unread line in m_buffer
-    size_t m_scanned = 0;        // bytes after m_linePos known to hold no LF
+    size_t m_scanned = 0;        // bytes after m_linePos known to hold no line end
     size_t m_bufferBytes = 0;    // valid bytes in m_buffer
     bool m_endOfData = false;    // read() has reported the end of the file
     bool m_atEnd = false;        // the last line has been delivered

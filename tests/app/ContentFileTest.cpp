@@ -40,16 +40,62 @@ private:
 
 }  // namespace
 
-TEST(ContentFile, ListsEveryEntryButALastOneWithoutALineEnd) {
+TEST(ContentFile, ListsEveryEntryAndALastOneWithoutALineEnd) {
     CContentFile content;
     ASSERT_TRUE(content.Load(Fixture("no-final-line-end.txt").c_str())) << content.GetError();
     const auto& entries = content.GetEntries();
-    ASSERT_EQ(entries.size(), 2u);
+    ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].title, "Scales");
     // Documents lie in sub-folders of the content file's folder.
     EXPECT_EQ(entries[0].path.Str(), kFolder + "Scales/C major.txt");
     EXPECT_EQ(entries[1].title, "Treble");
     EXPECT_EQ(entries[1].path.Str(), kFolder + "Lessons/Treble.txt");
+    EXPECT_EQ(entries[2].title, "Last");
+    EXPECT_EQ(entries[2].path.Str(), kFolder + "Lessons/Last.txt");
+}
+
+TEST(ContentFile, ReadsLinesEndedByCarriageReturnsAlone) {
+    CContentFile content;
+    ASSERT_TRUE(content.Load(Fixture("cr-only.txt").c_str())) << content.GetError();
+    const auto& entries = content.GetEntries();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].title, "One");
+    EXPECT_EQ(entries[0].path.Str(), kFolder + "one.txt");
+    EXPECT_EQ(entries[1].path.Str(), kFolder + "Lessons/two.txt");
+    EXPECT_EQ(entries[2].title, "Three");
+    EXPECT_EQ(entries[2].path.Str(), kFolder + "three.txt");
+}
+
+TEST(ContentFile, ReadsEveryKindOfLineEndInOneFile) {
+    CContentFile content;
+    ASSERT_TRUE(content.Load(Fixture("mixed-line-ends.txt").c_str())) << content.GetError();
+    const auto& entries = content.GetEntries();
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].title, "CR LF");
+    EXPECT_EQ(entries[0].path.Str(), kFolder + "a.txt");
+    EXPECT_EQ(entries[1].title, "LF");
+    EXPECT_EQ(entries[2].title, "CR");
+    EXPECT_EQ(entries[2].path.Str(), kFolder + "c.txt");
+    EXPECT_EQ(entries[3].title, "Last");
+}
+
+TEST(ContentFile, ALineNumberCountsCrLfAsOneLineEnd) {
+    CTempContent file("One~one.txt\r\nTwo\r\n");
+    CContentFile content;
+    EXPECT_FALSE(content.Load(file.Path()));
+    EXPECT_NE(std::string(content.GetError()).find("line 2 has no document"), std::string::npos)
+        << content.GetError();
+}
+
+TEST(ContentFile, AVeryLongPathIsQuotedShortInTheMessage) {
+    const std::string path = "/tmp/" + std::string(131 * 1024, 'p') + "/Content.txt";
+    CContentFile content;
+    EXPECT_FALSE(content.Load(path.c_str()));
+    const std::string error = content.GetError();
+    EXPECT_EQ(error.rfind("Can't read content file '/tmp/ppp", 0), 0u) << error.substr(0, 200);
+    EXPECT_NE(error.find("ppp...ppp"), std::string::npos) << error.substr(0, 200);
+    EXPECT_NE(error.find("ppp/Content.txt': "), std::string::npos) << error.substr(0, 200);
+    EXPECT_LT(error.size(), 200u) << error.substr(0, 200);
 }
 
 TEST(ContentFile, ReadsLinesEndedByLineFeedsAlone) {
@@ -139,7 +185,7 @@ TEST(ContentFile, AFileTooLargeToBeAListIsRefused) {
     CTempContent file(bytes);
     CContentFile content;
     EXPECT_FALSE(content.Load(file.Path()));
-    EXPECT_NE(std::string(content.GetError()).find("larger than 1048576 bytes"), std::string::npos)
+    EXPECT_NE(std::string(content.GetError()).find("more than the 1048576 allowed"), std::string::npos)
         << content.GetError();
 }
 
@@ -179,8 +225,8 @@ TEST(ContentFile, TheShownEntryOfASavedIndex) {
     CContentFile content;
     ASSERT_TRUE(content.Load(Fixture("no-final-line-end.txt").c_str()));
     EXPECT_EQ(content.GetShownIndex(-5), 0);
-    EXPECT_EQ(content.GetShownIndex(1), 1);
-    EXPECT_EQ(content.GetShownIndex(2), 0);
+    EXPECT_EQ(content.GetShownIndex(2), 2);
+    EXPECT_EQ(content.GetShownIndex(3), 0);
 }
 
 TEST(ContentFile, EachKindNamesItsContentFiles) {

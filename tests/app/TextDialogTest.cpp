@@ -19,6 +19,7 @@ namespace {
 const std::string kBuiltTutorials = std::string(NOTARA_BINARY_DIR) + "/Tutorials/";
 const std::string kHostileTutorials = std::string(NOTARA_TEST_DATA) + "/text/hostile/";
 const std::string kGarbledTutorials = std::string(NOTARA_TEST_DATA) + "/text/garbled/";
+const std::string kForeignTutorials = std::string(NOTARA_TEST_DATA) + "/text/foreign/";
 
 // A centre started on the null platform with its tutorials in folder.
 std::unique_ptr<CCenter> Start(CNullBackend& backend, const std::string& folder) {
@@ -287,6 +288,25 @@ TEST(TextDialog, AMissingDocumentIsExplainedInTheDisplay) {
     EXPECT_EQ(dialog->GetDocument()[0].text.rfind("Can't read file '", 0), 0u);
     EXPECT_EQ(dialog->GetButtonCount(), 0);
     EXPECT_FALSE(dialog->ClickButton(0));
+}
+
+TEST(TextDialog, FilesWithCarriageReturnsAloneListEveryEntryAndShowItsDocument) {
+    CNullBackend backend;
+    auto center = Start(backend, kForeignTutorials);
+    ASSERT_TRUE(center);
+    CNullDocumentDialog* dialog = TheDialog(backend);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->GetListItems(), (std::vector<std::string>{"CR only", "Latin-1", "NUL byte"}));
+    EXPECT_TRUE(HasBlock(*dialog, DocumentStyle::kTitle, "Lines end with CR"));
+    EXPECT_TRUE(HasBlock(*dialog, DocumentStyle::kBody, "Last line"));
+    ASSERT_EQ(dialog->GetButtonCount(), 1);
+    ASSERT_TRUE(dialog->ChooseListItem(1));
+    EXPECT_TRUE(HasBlock(*dialog, DocumentStyle::kTitle, "Cl\xC3\xA9 de sol"));
+    ASSERT_TRUE(dialog->ChooseListItem(2));
+    EXPECT_TRUE(HasBlock(*dialog, DocumentStyle::kBody,
+                         "before\xEF\xBF\xBD"
+                         "after the NUL"));
+    EXPECT_TRUE(backend.GetWindowSystem().GetBoxes().empty());
 }
 
 TEST(TextDialog, AMissingOrGarbledContentFileLeavesAnEmptyListThatSaysWhy) {

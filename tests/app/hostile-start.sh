@@ -114,10 +114,10 @@ case $case_name in
     cp "$content" "$work/content.txt"
     rm "$content"; mkfifo "$content"
     run 1
-    grep -q "Notara Content.txt: it is not a regular file" "$work/out.txt" || fail "a FIFO content file was not told"
+    grep -q "Notara Content.txt': it is not a regular file" "$work/out.txt" || fail "a FIFO content file was not told"
     rm "$content"; ln -s /dev/zero "$content"
     run 1
-    grep -q "Notara Content.txt: it is not a regular file" "$work/out.txt" || fail "/dev/zero as content was not told"
+    grep -q "Notara Content.txt': it is not a regular file" "$work/out.txt" || fail "/dev/zero as content was not told"
     rm "$content"; cp "$work/content.txt" "$content"
     rm "$welcome"; mkfifo "$welcome"
     run 1

@@ -59,14 +59,18 @@ mode_t PermissionsOf(const std::string& path) {
 
 }  // namespace
 
-TEST_F(DiskFile, NextLineEndsLinesAtLfOrCrLfAndKeepsTheRest) {
+TEST_F(DiskFile, NextLineEndsLinesAtCrLfLfOrCrAloneAndKeepsTheRest) {
     const struct {
         const char* content;
         Lines lines;
     } cases[] = {
         {"x\r\ny\r\n", {"x", "y"}},
         {"x\ny\n", {"x", "y"}},
-        {"a\r\nb\n\r\n\nc\rd\r\n", {"a", "b", "", "", "c\rd"}},
+        {"a\r\nb\n\r\n\nc\rd\r\n", {"a", "b", "", "", "c", "d"}},
+        {"x\ry\r", {"x", "y"}},
+        {"x\r\ry", {"x", "", "y"}},
+        {"x\n\ry", {"x", "", "y"}},
+        {"\r", {""}},
         {"x\r\ny", {"x", "y"}},
         {"only", {"only"}},
         {"x\r\ny\r", {"x", "y"}},  // a cut-off CR LF
@@ -75,6 +79,13 @@ TEST_F(DiskFile, NextLineEndsLinesAtLfOrCrLfAndKeepsTheRest) {
     for (const auto& c : cases) {
         EXPECT_EQ(LinesOf(c.content), c.lines) << testing::PrintToString(c.content);
     }
+}
+
+TEST_F(DiskFile, ACrLfSplitByABufferRefillIsOneLineEnd) {
+    const std::string first(CDiskFile::kBufferSize - 2, 'a');
+    EXPECT_EQ(LinesOf(first + "\r\nb"), (Lines{first, "b"}));
+    EXPECT_EQ(LinesOf(first + "\rb"), (Lines{first, "b"}));
+    EXPECT_EQ(LinesOf(first + "\r"), (Lines{first}));
 }
 
 TEST_F(DiskFile, NextLineReadsAcrossBufferRefillsAndALineLongerThanTheBuffer) {
@@ -200,10 +211,10 @@ TEST_F(DiskFile, ReadDeliversTheExactBytesOrClearsTheDataAndNamesTheReason) {
 
     data.push_back('x');
     EXPECT_FALSE(file.Read(m_folder.Path("missing.bin").c_str(), data));
-    EXPECT_STREQ(file.GetError(), "Can't open: No such file or directory");
+    EXPECT_STREQ(file.GetError(), "No such file or directory");
     EXPECT_TRUE(data.empty());
     EXPECT_FALSE(file.Read(m_folder.Get().c_str(), data));
-    EXPECT_STREQ(file.GetError(), "Can't open: it is not a regular file");
+    EXPECT_STREQ(file.GetError(), "it is not a regular file");
 }
 
 TEST_F(DiskFile, AFileChangedAfterOpenIsReadAsItNowIs) {
@@ -245,7 +256,7 @@ TEST_F(DiskFile, ReadLinesAppendsEveryLineAndLeavesTheOpenFileAlone) {
     CDiskFile file;
     ASSERT_TRUE(file.Open(Make("open.txt", "mine\r\n").c_str(), true, false, false));
     std::vector<CCharString> lines{CCharString("kept")};
-    ASSERT_TRUE(file.ReadLines(Make("other.txt", "a\r\nb\nc").c_str(), lines)) << file.GetError();
+    ASSERT_TRUE(file.ReadLines(Make("other.txt", "a\r\nb\rc").c_str(), lines)) << file.GetError();
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "kept");
     EXPECT_EQ(lines[1], "a");
@@ -360,7 +371,7 @@ TEST_F(DiskFile, ReadingTakesOnlyRegularFilesAndNeverWaitsOnAFifo) {
                   "Can't open " + path + ": it is not a regular file");
         std::vector<char> data;
         EXPECT_FALSE(file.Read(path.c_str(), data, 1024)) << path;
-        EXPECT_STREQ(file.GetError(), "Can't open: it is not a regular file");
+        EXPECT_STREQ(file.GetError(), "it is not a regular file");
         EXPECT_TRUE(data.empty());
     }
 }
@@ -371,7 +382,7 @@ TEST_F(DiskFile, ReadRefusesAFileOverTheCallersLimitAndNamesThatLimit) {
     std::vector<char> data;
     EXPECT_FALSE(file.Read(path.c_str(), data, 1024));
     EXPECT_STREQ(file.GetError(),
-                 "Can't read file: it holds 2048 bytes, more than the 1024 allowed");
+                 "it holds 2048 bytes, more than the 1024 allowed");
     EXPECT_TRUE(file.Read(path.c_str(), data, 2048)) << file.GetError();
     EXPECT_EQ(data.size(), 2048u);
 }

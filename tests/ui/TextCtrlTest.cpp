@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "TempFolder.h"
 #include "ui/TextCtrl.h"
 
 namespace {
@@ -78,4 +80,88 @@ TEST(TextCtrl, BinaryBytesAndLoneMarksAreShownAsText) {
     EXPECT_EQ(text.GetButtonCount(), 1);
     EXPECT_STREQ(text.GetButtonParameters(0), "");
     std::remove(path.c_str());
+}
+
+namespace {
+
+const std::string kDocuments = std::string(NOTARA_TEST_DATA) + "/text/foreign/Notara/Lessons/";
+
+std::vector<std::string> TextsOf(const CTextCtrl& text) {
+    std::vector<std::string> texts;
+    for (const DOCUMENT_BLOCK& block : text.GetBlocks()) {
+        texts.push_back(block.text);
+    }
+    return texts;
+}
+
+}  // namespace
+
+TEST(TextCtrl, ReadsADocumentWithCarriageReturnsAlone) {
+    CTextCtrl text;
+    ASSERT_TRUE(text.LoadFile((kDocuments + "cr-only.txt").c_str())) << text.GetError();
+    EXPECT_EQ(TextsOf(text),
+              (std::vector<std::string>{"Lines end with CR", "", "The line above is empty.", "Play",
+                                        "Last line"}));
+    EXPECT_EQ(text.GetBlocks()[0].style, DocumentStyle::kTitle);
+    EXPECT_EQ(text.GetBlocks()[1].style, DocumentStyle::kGap);
+    ASSERT_EQ(text.GetButtonCount(), 1);
+    EXPECT_STREQ(text.GetButtonParameters(0), "Scale=C maj");
+}
+
+TEST(TextCtrl, ADocumentThatIsNotUtf8IsReadAsLatin1) {
+    CTextCtrl text;
+    ASSERT_TRUE(text.LoadFile((kDocuments + "latin1.txt").c_str())) << text.GetError();
+    EXPECT_EQ(TextsOf(text), (std::vector<std::string>{"Cl\xC3\xA9 de sol",
+                                                       "La cl\xC3\xA9 de fa, \xC3\xA0 gauche."}));
+}
+
+TEST(TextCtrl, ANulByteIsShownAndKeepsTheRestOfItsLine) {
+    CTextCtrl text;
+    ASSERT_TRUE(text.LoadFile((kDocuments + "nul-byte.txt").c_str())) << text.GetError();
+    ASSERT_EQ(text.GetBlocks().size(), 2u);
+    EXPECT_EQ(text.GetBlocks()[1].text,
+              std::string("before") + CTextCtrl::kNulStandIn + "after the NUL");
+}
+
+TEST(TextCtrl, ALineLongerThanTheLimitIsCutAndANoteSaysSo) {
+    constexpr size_t kLongLine = 900 * 1000;
+    CTempFolder folder("text-ctrl-long-line");
+    const std::string path = folder.Path("long.txt");
+    WriteFile(path, "<1>Long\r\n" + std::string(kLongLine, 'a') + "\r\nAfter\r\n");
+    CTextCtrl text;
+    ASSERT_TRUE(text.LoadFile(path.c_str())) << text.GetError();
+    const std::vector<std::string> texts = TextsOf(text);
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[1], std::string(CTextCtrl::kMaxLineLength, 'a'));
+    EXPECT_EQ(texts[2], CTextCtrl::MakeCutNote(kLongLine));
+    EXPECT_NE(texts[2].find("900000 bytes long and was cut"), std::string::npos) << texts[2];
+    EXPECT_EQ(text.GetBlocks()[2].style, DocumentStyle::kBody);
+    EXPECT_EQ(texts[3], "After");
+}
+
+TEST(TextCtrl, ACutNeverSplitsACharacterAndAppliesToShownTextToo) {
+    // Two-byte characters after a three-byte tag: the limit falls inside one.
+    std::string line;
+    while (line.size() <= CTextCtrl::kMaxLineLength) {
+        line += "\xC3\xA9";
+    }
+    CTextCtrl text;
+    text.SetText(("<2>" + line).c_str());
+    ASSERT_EQ(text.GetBlocks().size(), 2u);
+    const std::string& shown = text.GetBlocks()[0].text;
+    EXPECT_EQ(text.GetBlocks()[0].style, DocumentStyle::kHeading);
+    EXPECT_EQ(shown.size(), CTextCtrl::kMaxLineLength - 4);
+    EXPECT_EQ(shown.substr(shown.size() - 2), "\xC3\xA9");
+    EXPECT_EQ(text.GetBlocks()[1].text, CTextCtrl::MakeCutNote(line.size() + 3));
+}
+
+TEST(TextCtrl, AVeryLongPathIsQuotedShortInTheMessage) {
+    const std::string path = "/tmp/" + std::string(131 * 1024, 'd') + "/document.txt";
+    CTextCtrl text;
+    EXPECT_FALSE(text.LoadFile(path.c_str()));
+    const std::string error = text.GetError();
+    EXPECT_EQ(error.rfind("Can't read file '/tmp/ddd", 0), 0u) << error.substr(0, 200);
+    EXPECT_NE(error.find("ddd...ddd"), std::string::npos) << error.substr(0, 200);
+    EXPECT_NE(error.find("ddd/document.txt': "), std::string::npos) << error.substr(0, 200);
+    EXPECT_LT(error.size(), 200u) << error.substr(0, 200);
 }

@@ -56,11 +56,55 @@ void CQtDocumentWidget::reject() {
     }
 }
 
+namespace {
+
+// The length of the run of characters other than white space at text[from].
+int RunLength(const QString& text, int from) {
+    int end = from;
+    while (end < text.size() && !text[end].isSpace()) {
+        ++end;
+    }
+    return end - from;
+}
+
+// A break may go before c without parting a character from its surrogate
+// half or its combining marks.
+bool CanBreakBefore(QChar c) {
+    return !c.isLowSurrogate() && !c.isMark();
+}
+
+}  // namespace
+
+QString CQtDocumentWidget::WithBreakOpportunities(const QString& text) {
+    QString broken;
+    broken.reserve(text.size() + text.size() / kBreakStep);
+    int at = 0;
+    while (at < text.size()) {
+        const int run = RunLength(text, at);
+        if (run <= kLongestRun) {
+            broken += text.mid(at, run > 0 ? run : 1);
+            at += run > 0 ? run : 1;
+            continue;
+        }
+        int sinceBreak = 0;
+        for (const int end = at + run; at < end; ++at) {
+            if (sinceBreak >= kBreakStep && CanBreakBefore(text[at])) {
+                broken += QChar(kZeroWidthSpace);
+                sinceBreak = 0;
+            }
+            broken += text[at];
+            ++sinceBreak;
+        }
+    }
+    return broken;
+}
+
 QString CQtDocumentWidget::ToHtml(const std::vector<DOCUMENT_BLOCK>& blocks) {
     QString html = "<html><body style=\"font-family: Arial; color: black;\">";
     int button = 0;
     for (const DOCUMENT_BLOCK& block : blocks) {
-        const QString text = QString::fromUtf8(block.text.c_str()).toHtmlEscaped();
+        const QString text =
+            WithBreakOpportunities(QString::fromUtf8(block.text.c_str())).toHtmlEscaped();
         switch (block.style) {
             case DocumentStyle::kTitle:
                 html +=

@@ -28,6 +28,14 @@ public:
     // The rich text of blocks; every text is escaped, buttons are links
     // "button:<n>" numbered in document order.
     static QString ToHtml(const std::vector<DOCUMENT_BLOCK>& blocks);
+    // text with a zero-width space after every kBreakStep characters of each
+    // run of more than kLongestRun characters without a space: Qt's line
+    // breaker takes time quadratic in the length of a run it has to cut,
+    // and seconds for one of a hundred thousand characters.
+    static QString WithBreakOpportunities(const QString& text);
+    static constexpr int kLongestRun = 64;
+    static constexpr int kBreakStep = 8;
+    static constexpr char16_t kZeroWidthSpace = 0x200B;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -5,6 +5,7 @@
 #include <QTextBrowser>
 #include <QUrl>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -115,4 +116,67 @@ TEST(QtDocumentDialog, ScrollsInThirtyPixelStepsAndClosingIsOnlyARequest) {
     const WINDOW_RECT rect = dialog->GetRect();
     EXPECT_EQ(rect.width, 500);
     EXPECT_EQ(rect.height, 300);
+}
+
+namespace {
+
+// The longest stretch of text without a space or a break opportunity.
+int LongestUnbrokenRun(const QString& text) {
+    int longest = 0;
+    int run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() || c == QChar(CQtDocumentWidget::kZeroWidthSpace) ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+QString WithoutBreaks(QString text) {
+    return text.remove(QChar(CQtDocumentWidget::kZeroWidthSpace));
+}
+
+}  // namespace
+
+TEST(QtDocumentDialog, ALongRunWithoutSpacesGetsBreakOpportunitiesAndWordsNone) {
+    const QString run(100000, QChar('a'));
+    const QString broken = CQtDocumentWidget::WithBreakOpportunities(run);
+    EXPECT_EQ(WithoutBreaks(broken), run);
+    EXPECT_LE(LongestUnbrokenRun(broken), CQtDocumentWidget::kBreakStep);
+    const QString words = "Play the notes of the C major scale, " +
+                          QString(CQtDocumentWidget::kLongestRun - 1, QChar('b')) + ".";
+    EXPECT_EQ(CQtDocumentWidget::WithBreakOpportunities(words).toStdString(), words.toStdString());
+    const QString html = CQtDocumentWidget::ToHtml({{DocumentStyle::kBody, run.toStdString()}});
+    EXPECT_TRUE(html.contains(QChar(CQtDocumentWidget::kZeroWidthSpace)));
+}
+
+TEST(QtDocumentDialog, ABreakOpportunityNeverPartsACharacterFromItsOtherHalfOrItsMarks) {
+    const QString clef = QString::fromUtf8("\xF0\x9D\x84\x9E");  // two UTF-16 units
+    const QString accented = QString::fromUtf8("e\xCC\x81");     // e and a combining acute
+    QString run;
+    for (int i = 0; i < 100; ++i) {
+        run += i % 2 == 0 ? clef : accented;
+    }
+    const QString broken = CQtDocumentWidget::WithBreakOpportunities(run);
+    EXPECT_EQ(WithoutBreaks(broken), run);
+    EXPECT_GT(broken.size(), run.size());
+    for (int i = 0; i + 1 < broken.size(); ++i) {
+        if (broken[i] == QChar(CQtDocumentWidget::kZeroWidthSpace)) {
+            EXPECT_FALSE(broken[i + 1].isLowSurrogate()) << i;
+            EXPECT_FALSE(broken[i + 1].isMark()) << i;
+        }
+    }
+}
+
+TEST(QtDocumentDialog, ALongUnbrokenLineIsShownWhole) {
+    App();
+    CQtBackend backend;
+    CRecordingDocumentHandler handler;
+    auto dialog = MakeDialog(backend, handler);
+    ASSERT_TRUE(dialog);
+    const std::string line(20000, 'x');
+    dialog->SetDocument({{DocumentStyle::kBody, line}, {DocumentStyle::kBody, "after"}});
+    auto* widget = static_cast<CQtDocumentDialog*>(dialog.get())->GetWidget();
+    const QString shown = WithoutBreaks(widget->GetView()->toPlainText());
+    EXPECT_TRUE(shown.contains(QString::fromStdString(line))) << shown.size();
+    EXPECT_TRUE(shown.contains("after"));
 }
