@@ -549,6 +549,9 @@ bool CCenter::OnCommand(int commandId) {
                 m_mainWindow->OnCloseRequest();  // the close box's way: settings saved
             }
             return true;
+        case kCommandResetView:
+            // Undoes a drag or a zoom that left the staff hard to read.
+            return m_spacePainter == nullptr || m_spacePainter->ResetView();
         case kCommandAudioSettings:
             // Its window does not exist in this build; the item is greyed.
             return true;

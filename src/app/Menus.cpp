@@ -41,10 +41,12 @@ std::vector<MENU_ITEM> NotaraDemoMenu() {
                   Greyed("Colors", kCommandShowColors),
                   MENU_ITEM{},
                   Item("Arrange all windows", kCommandArrangeAll)};
+    MENU_ITEM view = Popup("&View");
+    view.items = {Item("&Reset view", kCommandResetView, "Ctrl+0")};
     MENU_ITEM settings = Popup("Settings");
     settings.items = {Greyed("Audio", kCommandAudioSettings), MENU_ITEM{},
                       Item("About...", kCommandAbout)};
-    return {file, show, settings};
+    return {file, show, view, settings};
 }
 
 }  // namespace

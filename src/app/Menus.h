@@ -25,6 +25,7 @@ enum MenuCommand : int {
     kCommandAbout = 1161,
     kCommandShowText = 1628,
     kCommandQuit = 1700,
+    kCommandResetView = 1701,
 };
 
 // The menu bar of a menu id; empty for menus of kinds this build lacks.

@@ -93,7 +93,23 @@ void CCamera::SetCamera(const glm::vec3& eye, const glm::vec3& lookAt, const glm
             m_distance = distance;
         }
     }
+    m_home = HOME{m_eye, m_lookAt, m_up, m_yaw, m_pitch, m_distance};
     UpdateView();
+}
+
+void CCamera::Reset() {
+    m_eye = m_home.eye;
+    m_lookAt = m_home.lookAt;
+    m_up = m_home.up;
+    m_yaw = m_home.yaw;
+    m_pitch = m_home.pitch;
+    m_distance = m_home.distance;
+    UpdateView();
+}
+
+void CCamera::SetOrbitLimit(float maxYaw, float maxPitch) {
+    m_maxYaw = maxYaw;
+    m_maxPitch = maxPitch;
 }
 
 void CCamera::Zoom(float steps) {
@@ -175,6 +191,12 @@ CCamera::GESTURE CCamera::LeftDrag(int dx, int dy, float yaw, float pitch, int f
     } else {
         m_yaw += yaw;
         m_pitch -= pitch;
+        if (m_maxYaw != kNoLimit) {
+            m_yaw = std::clamp(m_yaw, m_home.yaw - m_maxYaw, m_home.yaw + m_maxYaw);
+        }
+        if (m_maxPitch != kNoLimit) {
+            m_pitch = std::clamp(m_pitch, m_home.pitch - m_maxPitch, m_home.pitch + m_maxPitch);
+        }
         UpdateView();
         gesture.kind = GESTURE::kView;
     }

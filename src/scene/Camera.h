@@ -36,6 +36,13 @@ public:
     // A distance of 0 or less keeps the one from eye to look-at point.
     void SetCamera(const glm::vec3& eye, const glm::vec3& lookAt, const glm::vec3& up, float yaw,
                    float pitch, float distance);
+    // Back to the camera last given to SetCamera, zoom and pan undone.
+    void Reset();
+    // Keeps the orbit of a left drag within maxYaw and maxPitch degrees of
+    // the camera last given to SetCamera, so the picture can't be turned
+    // into an unreadable slant; a limit of kNoLimit lets it turn freely.
+    void SetOrbitLimit(float maxYaw, float maxPitch);
+    static constexpr float kNoLimit = FLT_MAX;
     // Moves the eye a tenth of its distance closer per step, between the limits.
     void Zoom(float steps);
     // Moves eye and look-at point across the view.
@@ -74,6 +81,18 @@ private:
     glm::vec3 m_cameraUp{0.0f, 1.0f, 0.0f};
     float m_yaw = 180.0f;
     float m_pitch = 90.0f;
+    // The camera SetCamera gave, which Reset returns to and the orbit
+    // limits are measured from.
+    struct HOME {
+        glm::vec3 eye{0.0f, 0.0f, -10.0f};
+        glm::vec3 lookAt{0.0f};
+        glm::vec3 up{0.0f, 1.0f, 0.0f};
+        float yaw = 180.0f;
+        float pitch = 90.0f;
+        float distance = 10.0f;
+    } m_home;
+    float m_maxYaw = kNoLimit;
+    float m_maxPitch = kNoLimit;
     float m_distance = 10.0f;
     float m_fovAngle = 20.0f;
     float m_nearPlane = 0.1f;

@@ -223,6 +223,18 @@ bool CSpacePainter::Pan(float dx, float dy) {
     return SetCameraTransform();
 }
 
+bool CSpacePainter::ResetView() {
+    m_camera.Reset();
+    m_worldYaw = m_worldPitch = 0.0f;
+    SetWorldTransform();
+    m_dirty = true;
+    return SetCameraTransform();
+}
+
+void CSpacePainter::SetOrbitLimit(float maxYaw, float maxPitch) {
+    m_camera.SetOrbitLimit(maxYaw, maxPitch);
+}
+
 bool CSpacePainter::SetCamera(const glm::vec3& eye, const glm::vec3& lookAt, const glm::vec3& up,
                               float yaw, float pitch, float distance) {
     m_camera.SetCamera(eye, lookAt, up, yaw, pitch, distance);
@@ -564,6 +576,11 @@ bool CSpacePainter::OnKey(int key, int flags) {
     if (m_picture != nullptr && m_picture->OnKey(key, flags)) {
         m_dirty = true;
         return true;
+    }
+    // Plain letters are the learner's notes: only their Ctrl forms act on
+    // the scene.
+    if ((flags & kFlagControl) == 0) {
+        return false;
     }
     switch (key) {
         case 'C':

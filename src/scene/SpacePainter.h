@@ -61,8 +61,15 @@ public:
     bool RemoveAnimation(CAnimationList* list);
     // Thread-safe: the list is started by the next frame step.
     void RequestAnimation(CAnimationList* list);
+    // The scene's own keys, all with Ctrl: C axes, L lines, V vertices,
+    // R rotation, T statistics, W wireframe, = and - zoom. Plain keys are
+    // left to the picture and the application.
     bool OnKey(int key, int flags);
     bool OnMouse(const MOUSE_EVENT& event);
+    // Back to the picture's own camera, the world unturned.
+    bool ResetView();
+    // See CCamera::SetOrbitLimit.
+    void SetOrbitLimit(float maxYaw, float maxPitch);
     bool SetTransportState(int state);
     bool SetCamera(const glm::vec3& eye, const glm::vec3& lookAt, const glm::vec3& up, float yaw,
                    float pitch, float distance);

@@ -94,6 +94,8 @@ CPianoNotes* CPianoNotes::Make(CSpacePainter& scene, CVertexBuffer& list, CNoteM
     // Far enough back for the whole keyboard in a window of 5:4 or wider.
     scene.SetCamera(glm::vec3(0.0f, -0.2f, -kCameraDistance), glm::vec3(0.0f, -0.2f, 0.0f),
                     glm::vec3(0.0f, 1.0f, 0.0f), 180.0f, 90.0f, kCameraDistance);
+    // Turned further, the staff can no longer be read.
+    scene.SetOrbitLimit(kMaxOrbitYaw, kMaxOrbitPitch);
     CPianoNotes* added = picture.get();
     scene.AddToList(std::move(picture));
     scene.StartAnimation();

@@ -21,6 +21,9 @@ class Teacher;
 // context), it lets go of them and the exercise runs on.
 class CPianoNotes : public CAbstractShapes, public ITeacherView, public IHeldKeysView {
 public:
+    // How far a drag may turn the picture from its own camera, in degrees.
+    static constexpr float kMaxOrbitYaw = 35.0f;
+    static constexpr float kMaxOrbitPitch = 25.0f;
     static constexpr int kKind = 32;
     static constexpr float kGlyphScale = 0.065f;
     static constexpr float kCameraDistance = 13.0f;

@@ -48,18 +48,49 @@ TEST(SpacePainter, MeasuresThePitchFromEyeAndUpWhenNoneIsGiven) {
     EXPECT_NEAR(scene.GetEye().z, -5.0f, 1e-4);
 }
 
-TEST(SpacePainter, TogglesItsDisplayFlagsByKey) {
+// Plain letters are notes of the exercise: only the Ctrl forms of the
+// scene's keys change the view.
+TEST(SpacePainter, TogglesItsDisplayFlagsByCtrlKeysOnly) {
     CSpacePainter scene;
-    EXPECT_TRUE(scene.OnKey('T', 0));
+    for (const int key : {int{'T'}, int{'C'}, int{'W'}, int{'V'}, int{'R'}, int{'L'}, int{kKeyPlus},
+                          int{kKeyMinus}}) {
+        EXPECT_FALSE(scene.OnKey(key, 0)) << key;
+    }
+    EXPECT_FALSE(scene.IsInfoShown());
+    EXPECT_FALSE(scene.IsWireframe());
+    EXPECT_TRUE(scene.OnKey('T', kFlagControl));
     EXPECT_TRUE(scene.IsInfoShown());
-    EXPECT_TRUE(scene.OnKey('C', 0));
+    EXPECT_TRUE(scene.OnKey('C', kFlagControl));
     EXPECT_TRUE(scene.IsAxesShown());
-    EXPECT_TRUE(scene.OnKey('W', 0));
+    EXPECT_TRUE(scene.OnKey('W', kFlagControl));
     EXPECT_TRUE(scene.IsWireframe());
     const float distance = scene.GetCameraDistance();
-    EXPECT_TRUE(scene.OnKey(kKeyPlus, 0));
+    EXPECT_TRUE(scene.OnKey(kKeyPlus, kFlagControl));
     EXPECT_FLOAT_EQ(scene.GetCameraDistance(), distance * 0.9f);
-    EXPECT_FALSE(scene.OnKey('Q', 0));
+    EXPECT_FALSE(scene.OnKey('Q', kFlagControl));
+}
+
+// A drag can't turn the picture past its limits, and one command brings
+// the picture's own camera back.
+TEST(SpacePainter, TheOrbitStaysInItsLimitsAndResetBringsTheCameraBack) {
+    CSpacePainter scene;
+    scene.SetCamera(glm::vec3(0, 0, -10), glm::vec3(0), glm::vec3(0, 1, 0), 180.0f, 90.0f, 10.0f);
+    scene.SetOrbitLimit(30.0f, 20.0f);
+    MOUSE_EVENT down;
+    down.action = MouseAction::kDown;
+    down.button = MouseButton::kLeft;
+    scene.OnMouse(down);
+    MOUSE_EVENT move;
+    move.action = MouseAction::kMove;
+    move.x = 5000;
+    move.y = 5000;
+    scene.OnMouse(move);
+    EXPECT_LE(std::fabs(scene.GetCameraPitch() - 90.0f), 20.0f + 1e-3f);
+    scene.Zoom(5.0f);
+    ASSERT_TRUE(scene.ResetView());
+    EXPECT_FLOAT_EQ(scene.GetCameraPitch(), 90.0f);
+    EXPECT_NEAR(scene.GetCameraDistance(), 10.0f, 1e-4);
+    EXPECT_NEAR(scene.GetEye().z, -10.0f, 1e-4);
 }
 
 TEST(SpacePainter, OrbitsTheCameraWithTheLeftButtonAndZoomsWithTheWheel) {
