@@ -3,7 +3,12 @@
 #include <RtMidi.h>
 #include <jack/jack.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <iostream>
+#include <mutex>
+#include <sstream>
 
 namespace {
 
@@ -24,11 +29,63 @@ void KeepError(RtMidiError::Type /*type*/, const std::string& text, void* user) 
     *static_cast<std::string*>(user) = text;
 }
 
+// The JACK library prints its complaints (no server, and so on) itself;
+// they are kept here instead, and the caller reports in its own words.
+std::mutex g_jackTextLock;
+std::string g_jackText;
+
+void KeepJackText(const char* text) {
+    std::lock_guard<std::mutex> lock(g_jackTextLock);
+    g_jackText = text != nullptr ? text : "";
+}
+
+void QuietenJack() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        jack_set_error_function(KeepJackText);
+        jack_set_info_function(KeepJackText);
+    });
+}
+
+// Where the ALSA sequencer lives; without it ALSA is not tried (it would
+// only print that it is missing).
+constexpr const char* kAlsaSequencer = "/dev/snd/seq";
+
+// RtMidi prints warnings of a constructor before a callback can be set;
+// while one runs, what it prints is taken into text.
+class CCerrCatcher {
+public:
+    explicit CCerrCatcher(std::string& text)
+        : m_text(text), m_old(std::cerr.rdbuf(m_buffer.rdbuf())) {}
+    ~CCerrCatcher() {
+        std::cerr.rdbuf(m_old);
+        if (!m_buffer.str().empty()) {
+            m_text = m_buffer.str();
+            while (!m_text.empty() && (m_text.back() == '\n' || m_text.back() == ' ')) {
+                m_text.pop_back();
+            }
+        }
+    }
+    CCerrCatcher(const CCerrCatcher&) = delete;
+    CCerrCatcher& operator=(const CCerrCatcher&) = delete;
+
+private:
+    std::string& m_text;
+    std::ostringstream m_buffer;
+    std::streambuf* m_old;
+};
+
 // An input object of its own for the watcher: RtMidi objects are not safe
 // to share between threads.
 std::unique_ptr<RtMidiIn> MakeInput(CRtMidiIn::Api api, const std::string& clientName,
                                     std::string& error) {
+    QuietenJack();
+    if (api == CRtMidiIn::Api::kAlsa && access(kAlsaSequencer, F_OK) != 0) {
+        error = "there is no ALSA sequencer";
+        return nullptr;
+    }
     try {
+        CCerrCatcher catcher(error);
         auto input = std::make_unique<RtMidiIn>(ToRtApi(api), clientName);
         input->setErrorCallback(KeepError, &error);
         return input;
