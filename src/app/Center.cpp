@@ -438,6 +438,9 @@ bool CCenter::CreateTextDialog() {
         [this](const LESSON_SETTINGS& lesson, const DISPLAY_SETTINGS&, CCharString& reason) {
             const bool started = OnLesson(lesson);
             reason = m_error;
+            if (started) {
+                ConfirmLesson();
+            }
             return started;
         });
     if (!m_windows->Add(dialog.get())) {
@@ -482,6 +485,21 @@ void CCenter::LoadContent() {
         }
     }
     dialog->SetEntries(entries);
+}
+
+void CCenter::ConfirmLesson() {
+    IWindow* main = m_mainWindow ? m_mainWindow->GetWindow() : nullptr;
+    if (main == nullptr) {
+        return;
+    }
+    // The learner's keys go back to the picture, and the status line says
+    // what was started.
+    const CTextDlg* dialog = GetTextDialog();
+    const char* title = dialog != nullptr ? dialog->GetShownTitle() : "";
+    CCharString status;
+    status.Format("%s%splay the note shown", title, *title != '\0' ? ": " : "");
+    main->SetStatusText(status);
+    main->FocusView();
 }
 
 void CCenter::StoreTextPlacement() {

@@ -132,6 +132,9 @@ private:
     CTextDlg* GetTextDialog() const;
     void LoadContent();
     void StoreTextPlacement();
+    // A lesson started from a button: focus back on the picture, confirmed
+    // in the status line.
+    void ConfirmLesson();
     // Saves the mix and the settings; a failure is told once and fails the run.
     void SaveAtClose();
 

@@ -37,6 +37,12 @@ public:
     virtual void Show(bool show) = 0;
     virtual bool IsVisible() const = 0;
     virtual void BringToFront() = 0;
+    // The line at the window's foot that confirms what the user just did;
+    // windows without one ignore it.
+    virtual void SetStatusText(const char* text) { (void)text; }
+    // Brings the window to the front with the keyboard focus on its 3D view,
+    // where the learner plays.
+    virtual void FocusView() { BringToFront(); }
     // Saves what the window shows as a PNG file.
     virtual bool SaveScreenshot(const char* path, std::string& error) = 0;
     // The window's 3D view, filling its client area; made on the first call

@@ -38,7 +38,7 @@ bool CTextDlg::CreateDialog(IWindow* owner, const TEXT_PLACEMENT& placement) {
         return false;
     }
     IDocumentDialog* made = dialog.get();
-    if (!Adopt(std::move(dialog), "Text")) {
+    if (!Adopt(std::move(dialog), kTitle)) {
         return false;
     }
     m_dialog = made;
@@ -159,7 +159,7 @@ void CTextDlg::OnAction(const char* parameters) {
     }
     if (!m_lessonError.IsEmpty()) {
         // The lesson that runs stays; the user learns why nothing changed.
-        m_windowSystem.MessageBox(GetWindow(), m_lessonError, "Text", BoxIcon::kExclamation,
+        m_windowSystem.MessageBox(GetWindow(), m_lessonError, kTitle, BoxIcon::kExclamation,
                                   BoxButtons::kOk);
     }
 }

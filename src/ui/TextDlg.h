@@ -31,6 +31,7 @@ struct TEXT_PLACEMENT {
 class CTextDlg : public CBaseWindow, private IDocumentDialogHandler {
 public:
     static constexpr int kTypeId = 9;
+    static constexpr const char* kTitle = "Lessons";
     static constexpr int kActionMessage = 1030;
     static constexpr int kMinWidth = 500;
     static constexpr int kMinHeight = 300;
@@ -61,6 +62,12 @@ public:
     // The placement to keep: rectangle, visibility, entry and scroll.
     TEXT_PLACEMENT GetPlacement() const;
     int GetShownIndex() const { return m_shownIndex; }
+    // The title of the document shown, empty when none is.
+    const char* GetShownTitle() const {
+        return m_shownIndex >= 0 && m_shownIndex < static_cast<int>(m_entries.size())
+                   ? m_entries[static_cast<size_t>(m_shownIndex)].title.GetText()
+                   : "";
+    }
     const CTextCtrl& GetTextCtrl() const { return m_text; }
     // The result of the last button click, for the owner's status.
     const char* GetLessonError() const { return m_lessonError; }

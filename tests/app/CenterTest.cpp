@@ -224,7 +224,7 @@ TEST(Center, TheMenusGreyWhatThisBuildLacksAndQuitCloses) {
         }
     }
     EXPECT_EQ(live, (std::vector<std::string>{"&Quit Ctrl+Q", "&Lessons F1", "Arrange all windows",
-                                              "About..."}));
+                                              "&Reset view Ctrl+0", "About..."}));
     window->ChooseCommand(kCommandQuit);
     backend.GetEventLoop().ProcessMessages();
     EXPECT_EQ(backend.GetJournal().GetEntries("Quit").size(), 1u);

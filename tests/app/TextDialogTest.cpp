@@ -63,7 +63,7 @@ TEST(TextDialog, ListsTheEntriesOfTheContentFileAndShowsTheFirst) {
     ASSERT_TRUE(content.Load((kBuiltTutorials + "Notara/Notara Content.txt").c_str()));
     ASSERT_EQ(dialog->GetListItems().size(), content.GetEntries().size());
     EXPECT_EQ(dialog->GetListItems()[0], "Welcome");
-    EXPECT_EQ(dialog->GetTitle(), "Text");
+    EXPECT_EQ(dialog->GetTitle(), "Lessons");
     EXPECT_EQ(dialog->GetListSelection(), 0);
     ASSERT_FALSE(dialog->GetDocument().empty());
     EXPECT_EQ(dialog->GetDocument()[0].style, DocumentStyle::kTitle);
@@ -106,6 +106,10 @@ TEST(TextDialog, ClickingAnActionButtonStartsItsLessonInTheCentre) {
     EXPECT_EQ(center->GetLesson()->startNote, 64);
     EXPECT_EQ(center->GetLesson()->endNote, 71);
     EXPECT_TRUE(backend.GetWindowSystem().GetBoxes().empty());
+    // The keys go back to the picture and the status line says what runs.
+    CNullWindow* main = backend.GetWindowSystem().GetWindows().at(0);
+    EXPECT_EQ(main->GetViewFocusCount(), 1);
+    EXPECT_EQ(main->GetStatusText(), "Treble Clef: Lower Half: play the note shown");
 }
 
 TEST(TextDialog, EveryShippedButtonIsTakenByTheCentre) {
@@ -243,7 +247,7 @@ TEST(TextDialog, ButtonsWithBadLessonsAreRefusedAndTheLessonStays) {
         backend.GetEventLoop().ProcessMessages();
         const auto& boxes = backend.GetWindowSystem().GetBoxes();
         ASSERT_EQ(boxes.size(), static_cast<size_t>(button + 1));
-        EXPECT_EQ(boxes.back().caption, "Text");
+        EXPECT_EQ(boxes.back().caption, "Lessons");
         EXPECT_EQ(boxes.back().icon, BoxIcon::kExclamation);
         EXPECT_EQ(boxes.back().text, expected[button]);
         ASSERT_NE(center->GetLesson(), nullptr);

@@ -27,6 +27,13 @@ public:
     void Show(bool show) override;
     bool IsVisible() const override { return m_visible; }
     void BringToFront() override;
+    void SetStatusText(const char* text) override { m_statusText = text != nullptr ? text : ""; }
+    void FocusView() override {
+        BringToFront();
+        ++m_viewFocusCount;
+    }
+    const std::string& GetStatusText() const { return m_statusText; }
+    int GetViewFocusCount() const { return m_viewFocusCount; }
     bool SaveScreenshot(const char* path, std::string& error) override;
     // A view that never gets a context: the scene waits and draws nothing.
     IGlDevice* GetGlView(std::string& error) override;
@@ -56,6 +63,8 @@ private:
     std::string m_title;
     int m_menuId = 0;
     std::vector<MENU_ITEM> m_menu;
+    std::string m_statusText;
+    int m_viewFocusCount = 0;
     WINDOW_RECT m_rect;
     int m_minimumWidth = 0;
     int m_minimumHeight = 0;

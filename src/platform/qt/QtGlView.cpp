@@ -1,5 +1,7 @@
 #include "platform/qt/QtGlView.h"
 
+#include <QApplication>
+
 #include <QKeyEvent>
 
 #include <QMouseEvent>
@@ -20,6 +22,7 @@ CQtGlView::CQtGlView(QWidget* parent) : QOpenGLWidget(parent) {
     setFormat(NotaraGlFormat());
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
+    QApplication::instance()->installEventFilter(this);
 }
 
 CQtGlView::~CQtGlView() {
@@ -191,6 +194,51 @@ void CQtGlView::keyReleaseEvent(QKeyEvent* event) {
     if (!SendKey(event, false)) {
         QOpenGLWidget::keyReleaseEvent(event);
     }
+}
+
+namespace {
+
+// Keys that move through a document or a list; their window keeps them.
+bool IsScrollingKey(int key) {
+    switch (key) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+bool CQtGlView::eventFilter(QObject* watched, QEvent* event) {
+    const bool press = event->type() == QEvent::KeyPress;
+    if (!press && event->type() != QEvent::KeyRelease) {
+        return false;
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    // Taken once, where the key is first delivered, and only from the
+    // application's other top-level windows.
+    if (widget == nullptr || widget->window() == window() ||
+        widget != widget->window()->focusWidget() || QApplication::activeModalWidget() != nullptr) {
+        return false;
+    }
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (IsScrollingKey(key->key()) && (key->modifiers() & Qt::AltModifier) == 0) {
+        return false;
+    }
+    return SendKey(key, press);
 }
 
 void CQtGlView::focusOutEvent(QFocusEvent* event) {

@@ -44,6 +44,11 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // Keys typed in the application's other windows (the lessons, say) are
+    // offered to the view's handler first, so that notes reach the exercise
+    // whichever window has the focus; what it does not take goes on as
+    // usual, and scrolling keys and modal dialogs keep theirs.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void OnContextGone();

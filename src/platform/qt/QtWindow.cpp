@@ -1,6 +1,7 @@
 #include "platform/qt/QtWindow.h"
 
 #include <QKeySequence>
+#include <QStatusBar>
 
 #include <QImage>
 #include <QMenuBar>
@@ -89,6 +90,19 @@ bool CQtWindow::IsVisible() const {
 void CQtWindow::BringToFront() {
     m_widget->raise();
     m_widget->activateWindow();
+}
+
+void CQtWindow::SetStatusText(const char* text) {
+    if (m_widget != nullptr) {
+        m_widget->statusBar()->showMessage(QString::fromUtf8(text != nullptr ? text : ""));
+    }
+}
+
+void CQtWindow::FocusView() {
+    BringToFront();
+    if (m_glView != nullptr) {
+        m_glView->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 bool CQtWindow::SaveScreenshot(const char* path, std::string& error) {

@@ -24,6 +24,8 @@ public:
     void Show(bool show) override;
     bool IsVisible() const override;
     void BringToFront() override;
+    void SetStatusText(const char* text) override;
+    void FocusView() override;
     bool SaveScreenshot(const char* path, std::string& error) override;
     IGlDevice* GetGlView(std::string& error) override;
 

@@ -190,6 +190,19 @@ TEST(TrainerFlow, ALessonChosenInTheTextDialogRunsAndItsNoteIsPlayedOnTheKeyboar
     ASSERT_TRUE(RunUntil([&] { return teacher.IsRightHeld(); }, 3000));
     QTest::keyRelease(view, key);
     ASSERT_TRUE(RunUntil([&] { return teacher.GetLastIndex() != shown; }, 3000)) << "no next note";
+    // The start gave the keys back to the picture.
+    EXPECT_TRUE(view->hasFocus() || QApplication::focusWidget() == nullptr);
+    // A key typed while the lessons window has the focus reaches the
+    // exercise too.
+    document->setFocus();
+    const int next = teacher.GetLastIndex();
+    const char nextKey = KeyFor(teacher.GetExpected()->midiNote, teacher.GetLow());
+    ASSERT_NE(nextKey, 0);
+    QTest::keyPress(document, nextKey);
+    EXPECT_TRUE(RunUntil([&] { return teacher.IsRightHeld(); }, 3000))
+        << "a key in the lessons window did not reach the exercise";
+    QTest::keyRelease(document, nextKey);
+    EXPECT_TRUE(RunUntil([&] { return teacher.GetLastIndex() != next; }, 3000));
     CSpacePainter& scene = *center.GetSpacePainter();
     int frames = 0;
     scene.SetFrameListener([&frames] { ++frames; });
