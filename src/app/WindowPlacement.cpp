@@ -31,13 +31,26 @@ bool CWindowPlacement::Overlaps(const WINDOW_RECT& a, const WINDOW_RECT& b) {
     return right - left >= kMinimumSide && bottom - top >= kMinimumSide;
 }
 
+WINDOW_RECT CWindowPlacement::FitInto(const WINDOW_RECT& rect, const WINDOW_RECT& area) {
+    WINDOW_RECT fitted = rect;
+    fitted.width = std::min(rect.width, std::max(kMinimumSide, area.width));
+    fitted.height = std::min(rect.height, std::max(kMinimumSide, area.height));
+    const int64_t right = int64_t{area.left} + area.width - fitted.width;
+    const int64_t bottom = int64_t{area.top} + area.height - fitted.height;
+    fitted.left = static_cast<int>(
+        std::clamp<int64_t>(rect.left, area.left, std::max<int64_t>(area.left, right)));
+    fitted.top = static_cast<int>(
+        std::clamp<int64_t>(rect.top, area.top, std::max<int64_t>(area.top, bottom)));
+    return fitted;
+}
+
 WINDOW_RECT CWindowPlacement::PlaceMain(const WINDOW_RECT& saved,
                                         const std::vector<WINDOW_RECT>& screens,
                                         const WINDOW_RECT& workArea) {
     if (saved.width >= kMinimumSide && saved.height >= kMinimumSide) {
         for (const WINDOW_RECT& screen : screens) {
             if (Overlaps(saved, screen)) {
-                return saved;
+                return FitInto(saved, screen);
             }
         }
     }

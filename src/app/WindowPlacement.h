@@ -14,9 +14,10 @@ public:
     // nothing is brought back over the main window's centre; true when it
     // was moved.
     static bool BringBack(IWindow& shown, const WINDOW_RECT& main);
-    // Where the main window goes: its saved rectangle when a grabbable part
-    // of it lies on one of the screens, else its saved size (no larger than
-    // the work area) centred on the work area.
+    // Where the main window goes: its saved rectangle, moved and shrunk to
+    // lie wholly on that screen's free area, when a grabbable part of it
+    // lies on one of the screens; else its saved size (no larger than the
+    // work area) centred on the work area.
     static WINDOW_RECT PlaceMain(const WINDOW_RECT& saved, const std::vector<WINDOW_RECT>& screens,
                                  const WINDOW_RECT& workArea);
 
@@ -28,6 +29,8 @@ public:
 
 private:
     static bool Meets(const WINDOW_RECT& a, const WINDOW_RECT& b);
+    // rect no larger than area and moved inside it.
+    static WINDOW_RECT FitInto(const WINDOW_RECT& rect, const WINDOW_RECT& area);
     // True when a and b share at least kMinimumSide on both axes.
     static bool Overlaps(const WINDOW_RECT& a, const WINDOW_RECT& b);
 };

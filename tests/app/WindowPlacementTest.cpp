@@ -20,9 +20,16 @@ TEST(WindowPlacement, AMainWindowOnAScreenStaysWhereItWas) {
     const WINDOW_RECT placed = CWindowPlacement::PlaceMain(onSecond, screens, kWorkArea);
     EXPECT_EQ(placed.left, 2000);
     EXPECT_EQ(placed.width, 800);
-    // A window that overhangs a screen edge but can still be grabbed stays.
+    // A window that overhangs its screen's free area is moved and shrunk
+    // into it, so that its status line shows.
     const WINDOW_RECT overhanging{1200, 700, 800, 600};
-    EXPECT_EQ(CWindowPlacement::PlaceMain(overhanging, {kWorkArea}, kWorkArea).left, 1200);
+    WINDOW_RECT fitted = CWindowPlacement::PlaceMain(overhanging, {kWorkArea}, kWorkArea);
+    EXPECT_EQ(fitted.left, 480);
+    EXPECT_EQ(fitted.top, 200);
+    const WINDOW_RECT tooLarge{0, 0, 1600, 1200};
+    fitted = CWindowPlacement::PlaceMain(tooLarge, {kWorkArea}, kWorkArea);
+    EXPECT_EQ(fitted.width, 1280);
+    EXPECT_EQ(fitted.height, 800);
 }
 
 // The screen it was on is gone, or only a sliver of it shows: it comes back
@@ -37,7 +44,8 @@ TEST(WindowPlacement, AMainWindowOffEveryScreenComesBack) {
     EXPECT_EQ(CWindowPlacement::PlaceMain(sliver, {kWorkArea}, kWorkArea).left, 240);
     const WINDOW_RECT huge{-100000, -100000, 500000, 500000};
     placed = CWindowPlacement::PlaceMain(huge, {kWorkArea}, kWorkArea);
-    EXPECT_EQ(placed.left, -100000);  // it covers the screen: still reachable
+    EXPECT_EQ(placed.left, 0);  // it covers the screen: fitted onto it
+    EXPECT_EQ(placed.width, 1280);
     const WINDOW_RECT tiny{10, 10, 5, 5};
     placed = CWindowPlacement::PlaceMain(tiny, {kWorkArea}, kWorkArea);
     EXPECT_EQ(placed.width, CWindowPlacement::kMinimumSide);
