@@ -141,6 +141,12 @@ bool CCenter::Startup() {
     }
     TakeMidiInput();
     LoadContent();
+    if (!m_firstRun) {
+        // The lesson of the document the learner left open runs again.
+        if (CTextDlg* dialog = GetTextDialog()) {
+            dialog->StartShownLesson();
+        }
+    }
     if (!m_appKind.startInTray) {
         m_mainWindow->Show(true);
     }

@@ -23,9 +23,15 @@ Teacher::Teacher(CNoteManager* noteManager) : m_noteManager(noteManager) {
 }
 
 void Teacher::AddView(ITeacherView* view) {
-    if (view != nullptr && std::find(m_views.begin(), m_views.end(), view) == m_views.end()) {
-        m_views.push_back(view);
+    if (view == nullptr || std::find(m_views.begin(), m_views.end(), view) != m_views.end()) {
+        return;
     }
+    // A note drawn before anything showed it (at start-up, while a picture
+    // is rebuilt) is timed from when the learner can first see it.
+    if (m_views.empty() && !m_rightHeld && m_wrongCount == 0) {
+        m_shownAt = Platform::GetClock().GetSeconds();
+    }
+    m_views.push_back(view);
 }
 
 void Teacher::RemoveView(ITeacherView* view) {

@@ -62,6 +62,8 @@ public:
     // The placement to keep: rectangle, visibility, entry and scroll.
     TEXT_PLACEMENT GetPlacement() const;
     int GetShownIndex() const { return m_shownIndex; }
+    // Starts the first lesson of the document shown, as its first button does.
+    void StartShownLesson() { OnDocumentButton(0); }
     // The title of the document shown, empty when none is.
     const char* GetShownTitle() const {
         return m_shownIndex >= 0 && m_shownIndex < static_cast<int>(m_entries.size())

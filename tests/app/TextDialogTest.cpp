@@ -11,6 +11,7 @@
 #include "platform/null/NullBackend.h"
 #include "platform/null/NullDocumentDialog.h"
 #include "platform/null/NullWindow.h"
+#include "trainer/Teacher.h"
 #include "ui/LessonSettings.h"
 #include "ui/TextDlg.h"
 
@@ -171,6 +172,10 @@ TEST(TextDialog, AFirstRunPlacesTheWindowsAndTheNextRunRestoresThem) {
     EXPECT_EQ(dialog->GetRect().height, 610);
     EXPECT_EQ(dialog->GetListSelection(), 3);
     EXPECT_EQ(dialog->GetScrollPosition(), 2);
+    // The lesson of the document left open runs again, not a default one.
+    backend.GetEventLoop().ProcessMessages();
+    ASSERT_NE(center->GetLesson(), nullptr);
+    EXPECT_EQ(center->GetTeacher()->GetLow(), center->GetLesson()->startNote);
 }
 
 TEST(TextDialog, AHiddenDialogStaysHiddenAfterARestart) {

@@ -7,6 +7,7 @@
 #include "platform/null/NullClock.h"
 #include "theory/NoteManager.h"
 #include "trainer/Teacher.h"
+#include "trainer/TeacherView.h"
 
 namespace {
 
@@ -199,6 +200,29 @@ TEST_F(CTeacherTest, KeepsTheShareRightAtFirstTryAndTheMeanReactionTime) {
     EXPECT_DOUBLE_EQ(percent, 75.0);
     EXPECT_DOUBLE_EQ(mean, 2.5);
     EXPECT_STREQ(teacher.GetStatusLine(), "Right at first try: 75% of 4, mean time 2.5 s");
+}
+
+// The first note is drawn when the exercise is made, long before a picture
+// shows it: its time counts from when a view first shows it.
+TEST_F(CTeacherTest, ANoteIsTimedFromWhenAViewFirstShowsIt) {
+    CNullClock clock;
+    Teacher teacher(&m_manager);
+    clock.Advance(30.0);  // start-up: the window and the picture are made
+    struct CQuietView : ITeacherView {
+        void OnNoteShown(const CNote&, int) override {}
+        void OnWrongNote(const CNote&, bool) override {}
+        void OnRightNote(const CNote&) override {}
+    } view;
+    teacher.AddView(&view);
+    clock.Advance(2.0);
+    const int expected = teacher.GetExpected()->midiNote;
+    teacher.InputNote(Played(expected, SOURCE_MIDI_INPUT), true);
+    teacher.InputNote(Played(expected, SOURCE_MIDI_INPUT), false);
+    double percent = 0, mean = 0;
+    int answered = 0;
+    ASSERT_TRUE(teacher.GetSummary(percent, mean, answered));
+    EXPECT_DOUBLE_EQ(mean, 2.0);
+    teacher.RemoveView(&view);
 }
 
 }  // namespace
