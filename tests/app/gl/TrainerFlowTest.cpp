@@ -260,6 +260,9 @@ TEST(TrainerFlow, NotesFromAnotherProgramsJackPortReachTheExercise) {
     ASSERT_TRUE(RunUntil([&] { return ShowsNotes(center); }));
     ASSERT_TRUE(center.GetMidiPort() != nullptr && center.GetMidiPort()->IsOpen())
         << "Notara did not open the sender's port";
+    // An earlier run of this process left a lesson open, which starts again
+    // once the start-up messages are handled.
+    RunUntil([&] { return center.GetLesson() != nullptr; }, 1000);
     Teacher& teacher = *center.GetTeacher();
     for (int round = 0; round < 3; ++round) {
         const int index = teacher.GetLastIndex();
