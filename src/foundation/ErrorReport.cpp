@@ -38,6 +38,12 @@ bool FailWithV(CCharString& error, const char* source, int line, const char* for
     return false;
 }
 
+void WriteTraceLine(const char* text) {
+    if (CLogFile* log = g_errorLog.load()) {
+        log->WriteLine(text, true);
+    }
+}
+
 void SetErrorLog(CLogFile* log) {
     g_errorLog = log;
 }

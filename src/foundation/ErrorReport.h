@@ -19,6 +19,11 @@ bool FailWith(CCharString& error, const char* source, int line, const char* form
     NOTARA_PRINTF(4, 5);
 bool FailWithV(CCharString& error, const char* source, int line, const char* format, va_list args);
 
+// A line that tells what happened (a note drawn, a MIDI message): written to
+// the error log when one is installed, never to the console, which stays
+// for what the user must know.
+void WriteTraceLine(const char* text);
+
 // Installs the log that error lines also go to (null for none). The caller
 // keeps the log alive until it is replaced.
 void SetErrorLog(CLogFile* log);

@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "foundation/CritLock.h"
+#include "foundation/ErrorReport.h"
 #include "platform/Clock.h"
-#include "platform/DebugOutput.h"
 
 namespace {
 constexpr int kNoteOff = 0x80;
@@ -150,7 +150,7 @@ void CMidiPort::Trace(const MIDI_MESSAGE& message) const {
             line.Format("Ptch wheel: chan=%2d, %3d", channel, message.data1 | (message.data2 << 7));
             break;
     }
-    Platform::WriteDebugOutput(line);
+    WriteTraceLine(line);
 }
 
 void CMidiPort::OnPortLost(const char* reason) {

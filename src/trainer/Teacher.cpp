@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "foundation/ErrorReport.h"
 #include "foundation/Random.h"
 #include "platform/Clock.h"
-#include "platform/DebugOutput.h"
 #include "theory/NoteManager.h"
 #include "trainer/TeacherView.h"
 
@@ -123,7 +123,7 @@ bool Teacher::NextNote() {
     ++m_results[static_cast<size_t>(i)].shown;
     CCharString line(" Next note: ");
     line.Append(m_expected->GetDebugLine());
-    Platform::WriteDebugOutput(line);
+    WriteTraceLine(line);
     for (ITeacherView* view : m_views) {
         view->OnNoteShown(*m_expected, previous);
     }
@@ -213,7 +213,7 @@ void Teacher::JudgeNote(const CNote& played, bool on, double arrival) {
     if (on) {
         CCharString line("Input note: ");
         line.Append(played.GetDebugLine());
-        Platform::WriteDebugOutput(line);
+        WriteTraceLine(line);
     }
     if (m_expected == nullptr || played.midiNote == NOTE_NONE) {
         return;

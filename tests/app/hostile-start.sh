@@ -123,6 +123,25 @@ case $case_name in
     run 1
     [ $code -eq 0 ] || fail "a FIFO lesson document: exit status $code"
     ;;
+  quiet-first-start)
+    # A normal first start on a display, with no sound card and no MIDI
+    # system, prints nothing on standard output and no complaint on
+    # standard error.
+    QT_QPA_PLATFORM= timeout 60 xvfb-run -a -s "-screen 0 1280x1024x24" "$work/install/notara" --quit-after 2 \
+      >"$work/stdout.txt" 2>"$work/out.txt"
+    code=$?
+    [ $code -eq 0 ] || fail "exit status $code"
+    [ -s "$work/stdout.txt" ] && { cat "$work/stdout.txt"; fail "the first start printed on standard output"; }
+    if grep -Ei "error|alsa|jack|cannot|next note|input note|warning" "$work/out.txt"; then
+      fail "the first start complained on standard error"
+    fi
+    # The windowless platform on a display makes GL contexts but can't show
+    # a GL widget: the application runs without its 3D view, no crash.
+    QT_QPA_PLATFORM=offscreen timeout 60 xvfb-run -a "$work/install/notara" --quit-after 1 \
+      >"$work/out.txt" 2>&1
+    code=$?
+    [ $code -eq 0 ] || fail "offscreen on a display: exit status $code"
+    ;;
   instance-lock)
     # The lock is the user's, beside the settings: a second session with
     # another runtime folder is refused with a failure status.

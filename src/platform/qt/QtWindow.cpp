@@ -1,5 +1,6 @@
 #include "platform/qt/QtWindow.h"
 
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QStatusBar>
 
@@ -127,7 +128,14 @@ IGlDevice* CQtWindow::GetGlView(std::string& error) {
             return nullptr;
         }
         // A platform without OpenGL (such as "offscreen") cannot host the
-        // view at all: find out before making it.
+        // view at all: find out before making it. "offscreen" and "minimal"
+        // may make a context (through a display they find) yet cannot show
+        // a GL widget, which would crash at its first paint.
+        const QString platform = QGuiApplication::platformName();
+        if (platform == "offscreen" || platform == "minimal") {
+            error = "Can't show a 3D view on the \"" + platform.toStdString() + "\" platform";
+            return nullptr;
+        }
         QOpenGLContext probe;
         probe.setFormat(NotaraGlFormat());
         if (!probe.create()) {
