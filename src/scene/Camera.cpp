@@ -51,6 +51,20 @@ void CCamera::SetClientSize(int width, int height) {
     m_clientWidth = width;
     m_clientHeight = height;
     UpdateProjection();
+    UpdateView();  // a narrower view may need the eye further back
+}
+
+void CCamera::SetWidestAspect(float aspect) {
+    m_widestAspect = aspect;
+    UpdateView();
+}
+
+float CCamera::GetNarrowFactor() const {
+    if (m_widestAspect <= 0.0f || m_clientWidth <= 0 || m_clientHeight <= 0) {
+        return 1.0f;
+    }
+    const float aspect = static_cast<float>(m_clientWidth) / static_cast<float>(m_clientHeight);
+    return std::max(1.0f, m_widestAspect / aspect);
 }
 
 void CCamera::UpdateProjection() {
@@ -71,7 +85,7 @@ void CCamera::UpdateView() {
     if (glm::length(side) < kTiny) {
         side = glm::vec3(1.0f, 0.0f, 0.0f);
     }
-    glm::vec3 eye = m_lookAt + glm::normalize(m_cameraUp) * m_distance;
+    glm::vec3 eye = m_lookAt + glm::normalize(m_cameraUp) * (m_distance * GetNarrowFactor());
     eye = TurnPoint(eye, m_lookAt, side, m_pitch);
     eye = TurnPoint(eye, m_lookAt, m_cameraUp, m_yaw);
     m_actualEye = eye;

@@ -36,6 +36,12 @@ public:
     // A distance of 0 or less keeps the one from eye to look-at point.
     void SetCamera(const glm::vec3& eye, const glm::vec3& lookAt, const glm::vec3& up, float yaw,
                    float pitch, float distance);
+    // The narrowest view, as width over height, that still shows the whole
+    // width the camera was set up for; in a narrower view the eye moves back
+    // so that nothing at the sides is cut off. 0 (the default) never moves it.
+    void SetWidestAspect(float aspect);
+    // How much further back the eye is for the view's shape (1 or more).
+    float GetNarrowFactor() const;
     // Back to the camera last given to SetCamera, zoom and pan undone.
     void Reset();
     // Keeps the orbit of a left drag within maxYaw and maxPitch degrees of
@@ -91,6 +97,7 @@ private:
         float pitch = 90.0f;
         float distance = 10.0f;
     } m_home;
+    float m_widestAspect = 0.0f;
     float m_maxYaw = kNoLimit;
     float m_maxPitch = kNoLimit;
     float m_distance = 10.0f;

@@ -235,6 +235,11 @@ void CSpacePainter::SetOrbitLimit(float maxYaw, float maxPitch) {
     m_camera.SetOrbitLimit(maxYaw, maxPitch);
 }
 
+void CSpacePainter::SetWidestAspect(float aspect) {
+    m_camera.SetWidestAspect(aspect);
+    SetCameraTransform();
+}
+
 bool CSpacePainter::SetCamera(const glm::vec3& eye, const glm::vec3& lookAt, const glm::vec3& up,
                               float yaw, float pitch, float distance) {
     m_camera.SetCamera(eye, lookAt, up, yaw, pitch, distance);

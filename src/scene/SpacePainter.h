@@ -68,8 +68,9 @@ public:
     bool OnMouse(const MOUSE_EVENT& event);
     // Back to the picture's own camera, the world unturned.
     bool ResetView();
-    // See CCamera::SetOrbitLimit.
+    // See CCamera::SetOrbitLimit and CCamera::SetWidestAspect.
     void SetOrbitLimit(float maxYaw, float maxPitch);
+    void SetWidestAspect(float aspect);
     bool SetTransportState(int state);
     bool SetCamera(const glm::vec3& eye, const glm::vec3& lookAt, const glm::vec3& up, float yaw,
                    float pitch, float distance);

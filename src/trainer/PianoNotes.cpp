@@ -96,6 +96,8 @@ CPianoNotes* CPianoNotes::Make(CSpacePainter& scene, CVertexBuffer& list, CNoteM
                     glm::vec3(0.0f, 1.0f, 0.0f), 180.0f, 90.0f, kCameraDistance);
     // Turned further, the staff can no longer be read.
     scene.SetOrbitLimit(kMaxOrbitYaw, kMaxOrbitPitch);
+    // In a narrow or square window the camera moves back: no key is cut off.
+    scene.SetWidestAspect(kFittedAspect);
     CPianoNotes* added = picture.get();
     scene.AddToList(std::move(picture));
     scene.StartAnimation();

@@ -24,6 +24,8 @@ public:
     // How far a drag may turn the picture from its own camera, in degrees.
     static constexpr float kMaxOrbitYaw = 35.0f;
     static constexpr float kMaxOrbitPitch = 25.0f;
+    // The window shape (width over height) the camera distance is made for.
+    static constexpr float kFittedAspect = 1.25f;
     static constexpr int kKind = 32;
     static constexpr float kGlyphScale = 0.065f;
     static constexpr float kCameraDistance = 13.0f;

@@ -119,3 +119,19 @@ TEST(Camera, LeftHandedViewPutsTheLookAtPointInFrontOfTheEye) {
 }
 
 }  // namespace
+
+// A window narrower than the picture was framed for moves the eye back by
+// the shortfall, so that its sides stay in view; a wider one leaves it.
+TEST(Camera, ANarrowViewMovesTheEyeBackSoTheSidesStayInView) {
+    CCamera camera;
+    camera.SetCamera(glm::vec3(0, 0, -10), glm::vec3(0), glm::vec3(0, 1, 0), 180.0f, 90.0f, 10.0f);
+    camera.SetWidestAspect(1.25f);
+    camera.SetClientSize(1250, 1000);
+    EXPECT_NEAR(glm::length(camera.GetEye()), 10.0f, 1e-3f);
+    camera.SetClientSize(500, 1000);  // 0.5: two and a half times too narrow
+    EXPECT_FLOAT_EQ(camera.GetNarrowFactor(), 2.5f);
+    EXPECT_NEAR(glm::length(camera.GetEye()), 25.0f, 1e-3f);
+    EXPECT_FLOAT_EQ(camera.GetDistance(), 10.0f);  // the zoom is the user's own
+    camera.SetClientSize(2000, 1000);
+    EXPECT_NEAR(glm::length(camera.GetEye()), 10.0f, 1e-3f);
+}
