@@ -6,12 +6,46 @@
 #include <utility>
 #include <vector>
 
+#include "app/SettingsValues.h"
 #include "foundation/Paths.h"
 
 namespace {
 constexpr const char* kWebLoginKey = "Web Login";
 constexpr const char* kAudioKey = "Audio";
 constexpr const char* kProductKey = "";
+constexpr const char* kHintsKey = "Hints";
+
+// The hints as three flags; a missing or malformed flag keeps its default.
+struct HINT_VALUE {
+    const char* name;
+    bool HINTS::*flag;
+};
+constexpr HINT_VALUE kHintValues[] = {
+    {"Note names", &HINTS::noteNames},
+    {"Expected key", &HINTS::expectedKey},
+    {"Key letters", &HINTS::keyLetters},
+};
+
+bool LoadHints(const ISettingsStore& store, HINTS& hints) {
+    bool all = true;
+    for (const HINT_VALUE& value : kHintValues) {
+        uint8_t flag = 0;
+        if (ReadByte(store, kHintsKey, value.name, flag) && flag <= 1) {
+            hints.*value.flag = flag != 0;
+        } else {
+            all = false;
+        }
+    }
+    return all;
+}
+
+bool SaveHints(ISettingsStore& store, const HINTS& hints) {
+    bool all = true;
+    for (const HINT_VALUE& value : kHintValues) {
+        all = WriteByte(store, kHintsKey, value.name, hints.*value.flag ? 1 : 0) && all;
+    }
+    return all;
+}
 
 // The window records of settings with their sub-keys in saving order; the
 // Web Login record, which has no window values, stands where an entry is null.
@@ -109,6 +143,7 @@ bool APP_SETTINGS::Load(ISettingsStore& store, const char* /*title*/, int kind) 
             (record != nullptr ? record->Load(store, subKey) : webLogin.Load(store, subKey)) && all;
     }
     all = audio.Load(store, kAudioKey) && all;
+    all = LoadHints(store, hints) && all;
     return all;
 }
 
@@ -127,5 +162,6 @@ bool APP_SETTINGS::Save(ISettingsStore& store, const char* /*title*/, int kind) 
             (record != nullptr ? record->Save(store, subKey) : webLogin.Save(store, subKey)) && all;
     }
     all = audio.Save(store, kAudioKey) && all;
+    all = SaveHints(store, hints) && all;
     return store.Save() && all;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "trainer/Hints.h"
+
 #include "app/AudioInfo.h"
 #include "app/WindowInfo.h"
 #include "foundation/CharString.h"
@@ -52,6 +54,7 @@ struct APP_SETTINGS {
     MUSIC_EDITOR_INFO musicEditor;
     WINDOW_INFO spacePainter;
     AUDIO_INFO audio;
+    HINTS hints;  // "Hints": what the picture shows beside the note to read
 
     CCharString dataFolder;
     CCharString midiFolder;

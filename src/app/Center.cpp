@@ -170,6 +170,10 @@ bool CCenter::Startup() {
 
 void CCenter::StartExercise() {
     m_teacher = std::make_unique<Teacher>(m_noteManager.get());
+    if (m_settings) {
+        m_lessonHints = m_settings->hints;
+        m_teacher->SetHints(m_lessonHints);
+    }
     m_heldKeys = std::make_unique<CHeldKeys>();
     m_noteRouter = std::make_unique<CNoteRouter>(*m_heldKeys, *m_teacher);
     if (m_lesson) {
@@ -534,6 +538,8 @@ bool CCenter::OnLesson(const LESSON_SETTINGS& lesson) {
     }
     // Before start-up the lesson is kept and started with the exercise.
     m_lesson = std::make_unique<LESSON_SETTINGS>(lesson);
+    m_lessonHints = HintsFor(lesson);
+    ApplyHints();
     if (m_spacePainter) {
         m_spacePainter->RequestFrameIfDirty();
     }
@@ -573,6 +579,11 @@ bool CCenter::OnCommand(int commandId) {
                 m_mainWindow->OnCloseRequest();  // the close box's way: settings saved
             }
             return true;
+        case kCommandHintNoteNames:
+        case kCommandHintExpectedKey:
+        case kCommandHintKeyLetters:
+            ToggleHint(commandId);
+            return true;
         case kCommandResetView:
             // Undoes a drag or a zoom that left the staff hard to read.
             return m_spacePainter == nullptr || m_spacePainter->ResetView();
@@ -585,6 +596,48 @@ bool CCenter::OnCommand(int commandId) {
         default:
             return false;
     }
+}
+
+void CCenter::ToggleHint(int commandId) {
+    if (!m_settings) {
+        return;
+    }
+    HINTS& hints = m_settings->hints;
+    bool& flag = commandId == kCommandHintNoteNames     ? hints.noteNames
+                 : commandId == kCommandHintExpectedKey ? hints.expectedKey
+                                                        : hints.keyLetters;
+    flag = !flag;
+    // The learner's choice holds from now on, also over the lesson's own.
+    m_lessonHints = hints;
+    ApplyHints();
+}
+
+void CCenter::ApplyHints() {
+    if (m_teacher) {
+        m_teacher->SetHints(m_lessonHints);
+    }
+    if (m_mainWindow && m_mainWindow->GetWindow() != nullptr) {
+        m_mainWindow->GetWindow()->SetMenu(m_appKind.menuId,
+                                           GetMenuBar(m_appKind.menuId, m_lessonHints));
+    }
+    if (m_spacePainter) {
+        m_spacePainter->RequestFrameIfDirty();
+    }
+}
+
+HINTS CCenter::HintsFor(const LESSON_SETTINGS& lesson) const {
+    HINTS hints = m_settings ? m_settings->hints : HINTS();
+    constexpr int kUnset = LESSON_SETTINGS::kUnset;
+    if (lesson.noteNames != kUnset) {
+        hints.noteNames = lesson.noteNames != 0;
+    }
+    if (lesson.keyMark != kUnset) {
+        hints.expectedKey = lesson.keyMark != 0;
+    }
+    if (lesson.keyLetters != kUnset) {
+        hints.keyLetters = lesson.keyLetters != 0;
+    }
+    return hints;
 }
 
 void CCenter::ArrangeWindows() {

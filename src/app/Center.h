@@ -10,6 +10,7 @@
 #include "foundation/Heap.h"
 #include "foundation/VarList.h"
 #include "platform/Platform.h"
+#include "trainer/Hints.h"
 
 struct APP_SETTINGS;
 struct LESSON_SETTINGS;
@@ -122,6 +123,12 @@ private:
     bool ShowWindowOfType(int typeId);
     // The picture and the lessons side by side on the work area.
     void ArrangeWindows();
+    // A Hints menu command: the learner's hint turned over and kept.
+    void ToggleHint(int commandId);
+    // The hints in force to the exercise, its views and the menu.
+    void ApplyHints();
+    // The learner's hints with what lesson sets for itself.
+    HINTS HintsFor(const LESSON_SETTINGS& lesson) const;
     bool StartScene();
     void RunViewCommand(VIEW_COMMAND command);
     void StartMidiInput();
@@ -146,6 +153,7 @@ private:
     bool m_showInitErrors = true;
     bool m_firstRun = false;
     int m_exitCode = 0;
+    HINTS m_lessonHints;  // the hints in force: the learner's, or a lesson's own
     // Why the settings file could not be read in full; told once at start-up.
     CCharString m_settingsProblem;
     CCrit m_lock;

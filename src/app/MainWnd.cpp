@@ -15,7 +15,9 @@ CMainWnd::CMainWnd(CCenter& center, IWindowSystem& windowSystem, IEventLoop& eve
     : CBaseWindow(kTypeId, windowSystem, eventLoop), m_center(center), m_options(options) {}
 
 bool CMainWnd::CreateMain(const APP_KIND& kind) {
-    return Create(kind.title, kind.menuId, GetMenuBar(kind.menuId));
+    const APP_SETTINGS* settings = m_center.GetSettings();
+    return Create(kind.title, kind.menuId,
+                  GetMenuBar(kind.menuId, settings != nullptr ? settings->hints : HINTS()));
 }
 
 bool CMainWnd::OnCreate() {

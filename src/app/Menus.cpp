@@ -3,11 +3,11 @@
 namespace {
 
 MENU_ITEM Popup(const char* text) {
-    return MENU_ITEM{text, 0, {}, true, ""};
+    return MENU_ITEM{text, 0, {}, true, "", false, false};
 }
 
 MENU_ITEM Item(const char* text, int commandId, const char* shortcut = "") {
-    return MENU_ITEM{text, commandId, {}, true, shortcut};
+    return MENU_ITEM{text, commandId, {}, true, shortcut, false, false};
 }
 
 // A command whose window or file type this build does not have yet: shown,
@@ -18,7 +18,14 @@ MENU_ITEM Greyed(const char* text, int commandId) {
     return item;
 }
 
-std::vector<MENU_ITEM> NotaraDemoMenu() {
+MENU_ITEM Toggle(const char* text, int commandId, bool checked) {
+    MENU_ITEM item = Item(text, commandId);
+    item.checkable = true;
+    item.checked = checked;
+    return item;
+}
+
+std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints) {
     MENU_ITEM file = Popup("&File");
     file.items = {Greyed("New song", kCommandNewSong),
                   Greyed("Open song", kCommandOpenSong),
@@ -43,17 +50,21 @@ std::vector<MENU_ITEM> NotaraDemoMenu() {
                   Item("Arrange all windows", kCommandArrangeAll)};
     MENU_ITEM view = Popup("&View");
     view.items = {Item("&Reset view", kCommandResetView, "Ctrl+0")};
+    MENU_ITEM hintMenu = Popup("&Hints");
+    hintMenu.items = {Toggle("Note &names on the staff", kCommandHintNoteNames, hints.noteNames),
+                      Toggle("&Mark the expected key", kCommandHintExpectedKey, hints.expectedKey),
+                      Toggle("&Letters on the keys", kCommandHintKeyLetters, hints.keyLetters)};
     MENU_ITEM settings = Popup("Settings");
     settings.items = {Greyed("Audio", kCommandAudioSettings), MENU_ITEM{},
                       Item("About...", kCommandAbout)};
-    return {file, show, view, settings};
+    return {file, show, view, hintMenu, settings};
 }
 
 }  // namespace
 
-std::vector<MENU_ITEM> GetMenuBar(int menuId) {
+std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints) {
     if (menuId == 1447) {
-        return NotaraDemoMenu();
+        return NotaraDemoMenu(hints);
     }
     return {};
 }

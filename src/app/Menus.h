@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/Window.h"
+#include "trainer/Hints.h"
 
 // Command ids of the menus and of the keys that send menu commands.
 enum MenuCommand : int {
@@ -26,7 +27,11 @@ enum MenuCommand : int {
     kCommandShowText = 1628,
     kCommandQuit = 1700,
     kCommandResetView = 1701,
+    kCommandHintNoteNames = 1702,
+    kCommandHintExpectedKey = 1703,
+    kCommandHintKeyLetters = 1704,
 };
 
-// The menu bar of a menu id; empty for menus of kinds this build lacks.
-std::vector<MENU_ITEM> GetMenuBar(int menuId);
+// The menu bar of a menu id, its Hints ticked as hints says; empty for
+// menus of kinds this build lacks.
+std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints = HINTS());

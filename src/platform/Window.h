@@ -13,8 +13,10 @@ struct MENU_ITEM {
     std::string text;  // "&" marks the mnemonic
     int commandId = 0;
     std::vector<MENU_ITEM> items;
-    bool enabled = true;   // a greyed item does nothing
-    std::string shortcut;  // "Ctrl+Q", "F1": sends the command from any window
+    bool enabled = true;     // a greyed item does nothing
+    std::string shortcut;    // "Ctrl+Q", "F1": sends the command from any window
+    bool checkable = false;  // shown with a tick that is on when checked
+    bool checked = false;
 };
 
 struct WINDOW_RECT {

@@ -34,6 +34,16 @@ void Teacher::AddView(ITeacherView* view) {
     m_views.push_back(view);
 }
 
+void Teacher::SetHints(const HINTS& hints) {
+    if (hints == m_hints) {
+        return;
+    }
+    m_hints = hints;
+    for (ITeacherView* view : m_views) {
+        view->OnHintsChanged();
+    }
+}
+
 void Teacher::RemoveView(ITeacherView* view) {
     m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
 }

@@ -6,6 +6,7 @@
 #include "foundation/CharString.h"
 #include "theory/NoteEvent.h"
 #include "theory/NoteList.h"
+#include "trainer/Hints.h"
 
 class CNoteManager;
 class ITeacherView;
@@ -63,6 +64,9 @@ public:
     int GetLastIndex() const { return m_lastIndex; }
     int GetWrongCount() const { return m_wrongCount; }
     int GetLow() const { return m_low; }
+    // What the views show beside the note to read; a change is told to them.
+    void SetHints(const HINTS& hints);
+    const HINTS& GetHints() const { return m_hints; }
     int GetHigh() const { return m_high; }
     int GetScale() const { return m_scale; }
     bool IsRightHeld() const { return m_rightHeld; }
@@ -96,4 +100,5 @@ private:
     int m_scale = 0;
     bool m_rightHeld = false;
     std::vector<NOTE_RESULT> m_results;
+    HINTS m_hints;
 };

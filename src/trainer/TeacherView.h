@@ -15,4 +15,6 @@ public:
     virtual void OnWrongNote(const CNote& written, bool on) = 0;
     // The expected note was played.
     virtual void OnRightNote(const CNote& expected) = 0;
+    // What the picture shows beside the note changed (Teacher::GetHints).
+    virtual void OnHintsChanged() {}
 };

@@ -19,9 +19,10 @@ constexpr unsigned char kUtf8FollowMask = 0xC0;
 constexpr unsigned char kUtf8Follow = 0x80;
 
 constexpr const char* kKeyNames[] = {
-    "Scale",    "Octaves", "StartNote",   "EndNote",    "File",   "Root",       "Position",
-    "FromNote", "ToNote",  "Style",       "Groove",     "Tempo",  "NoteLength", "ChordProg",
-    "Walk",     "Play",    "ChordNumber", "ChordGroup", "LookAt", "ShowNotes",  "Show",
+    "Scale",      "Octaves",   "StartNote", "EndNote",   "File",        "Root",
+    "Position",   "FromNote",  "ToNote",    "Style",     "Groove",      "Tempo",
+    "NoteLength", "ChordProg", "Walk",      "Play",      "ChordNumber", "ChordGroup",
+    "LookAt",     "ShowNotes", "Show",      "NoteNames", "KeyMark",     "KeyLetters",
 };
 
 std::string Trimmed(const std::string& text) {
@@ -112,6 +113,9 @@ bool Store(const char* name, const std::string& value, LESSON_SETTINGS& lesson,
                   : is("ToNote")      ? &lesson.toNote
                   : is("NoteLength")  ? &lesson.noteLength
                   : is("ChordNumber") ? &display.chordNumber
+                  : is("NoteNames")   ? &lesson.noteNames
+                  : is("KeyMark")     ? &lesson.keyMark
+                  : is("KeyLetters")  ? &lesson.keyLetters
                                       : nullptr;
     if (number != nullptr) {
         return ParseInteger(value, *number);

@@ -27,6 +27,12 @@ struct LESSON_SETTINGS {
     CCharString chordProg;
     CCharString walk;
     CCharString play;  // "Groove" or "Song"
+    // "NoteNames", "KeyMark", "KeyLetters": 1 or 0 turns that hint on or off
+    // for the lesson (a review lesson turns them off); kUnset leaves the
+    // learner's choice.
+    int noteNames = kUnset;
+    int keyMark = kUnset;
+    int keyLetters = kUnset;
 
     LESSON_SETTINGS();
 };

@@ -185,7 +185,10 @@ TEST(AppSettings, TheSavedKeysAndValuesHaveTheirNamesAndTypes) {
     EXPECT_EQ(binarySize("Audio", "MIDI input port"), 4);
     EXPECT_TRUE(std::holds_alternative<std::string>(tree["Audio"]["Audio input name"]));
     EXPECT_EQ(tree["Audio"].size(), 6u);  // the capture level is not kept
-    EXPECT_EQ(tree.size(), 21u);          // product key, 19 dialogs and "Audio"
+    for (const char* hint : {"Note names", "Expected key", "Key letters"}) {
+        EXPECT_EQ(binarySize("Hints", hint), 1) << hint;
+    }
+    EXPECT_EQ(tree.size(), 22u);  // product key, 19 dialogs, "Audio" and "Hints"
     // Numbers are kept little-endian: no port is 0x7FFFFFFF.
     EXPECT_EQ(std::get<std::vector<uint8_t>>(tree["Audio"]["MIDI input port"]),
               Bytes({0xFF, 0xFF, 0xFF, 0x7F}));

@@ -4,8 +4,12 @@
 #include "app/Catalogue.h"
 #include "app/Center.h"
 #include "app/Entry.h"
+#include "app/Menus.h"
 #include "foundation/Paths.h"
 #include "platform/null/NullBackend.h"
+#include "platform/null/NullWindow.h"
+#include "trainer/Teacher.h"
+#include "ui/LessonSettings.h"
 
 TEST(CenterSettings, AFirstStartUsesDefaultsAndTheCloseSavesThem) {
     CNullBackend backend;
@@ -56,7 +60,7 @@ TEST(CenterSettings, AWholeRunLeavesItsSettingsSaved) {
     options.quitAfterSeconds = 0.5;
     EXPECT_EQ(RunApplication(backend.GetPlatform(), kNotaraDemoKind, options), 0);
     EXPECT_EQ(backend.GetSettingsDisk().saveCount, 1);
-    EXPECT_EQ(backend.GetSettingsDisk().saved["Cadenzor/Notara"].size(), 21u);
+    EXPECT_EQ(backend.GetSettingsDisk().saved["Cadenzor/Notara"].size(), 22u);
 }
 
 TEST(CenterSettings, SettingsThatCouldNotBeReadAreToldOnceAtStartUp) {
@@ -85,6 +89,51 @@ TEST(CenterSettings, SettingsThatCannotBeSavedAreToldAndFailTheRun) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Can't save settings: the null disk refuses writes");
     EXPECT_EQ(boxes[0].icon, BoxIcon::kError);
+}
+
+// The Hints menu turns each hint over for the exercise's views, ticks it and
+// keeps it; a lesson may set its own, which the next toggle replaces.
+TEST(CenterSettings, HintsAreToggledKeptAndSetByALesson) {
+    CNullBackend backend;
+    {
+        CCenter center(kNotaraDemoKind, "", backend.GetPlatform());
+        ASSERT_TRUE(center.Init());
+        backend.GetEventLoop().ProcessMessages();
+        const HINTS defaults = center.GetTeacher()->GetHints();
+        EXPECT_FALSE(defaults.noteNames);
+        EXPECT_TRUE(defaults.expectedKey);
+        EXPECT_TRUE(defaults.keyLetters);
+        auto* window = backend.GetWindowSystem().GetWindows().at(0);
+        window->ChooseCommand(kCommandHintNoteNames);
+        window->ChooseCommand(kCommandHintKeyLetters);
+        EXPECT_TRUE(center.GetTeacher()->GetHints().noteNames);
+        EXPECT_FALSE(center.GetTeacher()->GetHints().keyLetters);
+        bool ticked = false;
+        for (const MENU_ITEM& popup : window->GetMenu()) {
+            for (const MENU_ITEM& item : popup.items) {
+                if (item.commandId == kCommandHintNoteNames) {
+                    ticked = item.checkable && item.checked;
+                }
+            }
+        }
+        EXPECT_TRUE(ticked);
+        // A review lesson turns the names and the mark off for itself.
+        LESSON_SETTINGS review;
+        review.scale = "C maj";
+        review.startNote = 60;
+        review.endNote = 72;
+        review.noteNames = 0;
+        review.keyMark = 0;
+        ASSERT_TRUE(center.OnLesson(review)) << center.GetError();
+        EXPECT_FALSE(center.GetTeacher()->GetHints().noteNames);
+        EXPECT_FALSE(center.GetTeacher()->GetHints().expectedKey);
+        center.Close();
+    }
+    APP_SETTINGS saved;
+    auto store = backend.GetPlatform().createSettingsStore();
+    saved.Load(*store, "Notara Demo", kNotaraDemoKind);
+    EXPECT_TRUE(saved.hints.noteNames);  // the learner's own choice is kept
+    EXPECT_FALSE(saved.hints.keyLetters);
 }
 
 TEST(CenterSettings, APlatformWithoutSettingsStillStarts) {

@@ -224,7 +224,9 @@ TEST(Center, TheMenusGreyWhatThisBuildLacksAndQuitCloses) {
         }
     }
     EXPECT_EQ(live, (std::vector<std::string>{"&Quit Ctrl+Q", "&Lessons F1", "Arrange all windows",
-                                              "&Reset view Ctrl+0", "About..."}));
+                                              "&Reset view Ctrl+0", "Note &names on the staff",
+                                              "&Mark the expected key", "&Letters on the keys",
+                                              "About..."}));
     window->ChooseCommand(kCommandQuit);
     backend.GetEventLoop().ProcessMessages();
     EXPECT_EQ(backend.GetJournal().GetEntries("Quit").size(), 1u);

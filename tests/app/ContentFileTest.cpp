@@ -185,7 +185,8 @@ TEST(ContentFile, AFileTooLargeToBeAListIsRefused) {
     CTempContent file(bytes);
     CContentFile content;
     EXPECT_FALSE(content.Load(file.Path()));
-    EXPECT_NE(std::string(content.GetError()).find("more than the 1048576 allowed"), std::string::npos)
+    EXPECT_NE(std::string(content.GetError()).find("more than the 1048576 allowed"),
+              std::string::npos)
         << content.GetError();
 }
 

@@ -142,8 +142,13 @@ TEST(NullPlatform, WindowsRecordTitleMenuAndUserActions) {
     std::string error;
     auto window = backend.GetWindowSystem().CreateTopLevelWindow(&handler, error);
     window->SetTitle("Notara Demo");
-    window->SetMenu(
-        1447, {MENU_ITEM{"&File", 0, {MENU_ITEM{"Open song", 1365, {}, true, ""}}, true, ""}});
+    window->SetMenu(1447, {MENU_ITEM{"&File",
+                                     0,
+                                     {MENU_ITEM{"Open song", 1365, {}, true, "", false, false}},
+                                     true,
+                                     "",
+                                     false,
+                                     false}});
     auto* record = backend.GetWindowSystem().GetWindows().at(0);
     EXPECT_EQ(record->GetTitle(), "Notara Demo");
     EXPECT_EQ(record->GetMenuId(), 1447);

@@ -41,6 +41,8 @@ void CQtWindow::AddItems(QMenu* menu, const std::vector<MENU_ITEM>& items) {
             const int command = item.commandId;
             QAction* action = menu->addAction(text);
             action->setEnabled(item.enabled);
+            action->setCheckable(item.checkable);
+            action->setChecked(item.checked);
             if (!item.shortcut.empty()) {
                 action->setShortcut(QKeySequence(QString::fromStdString(item.shortcut)));
                 // The learner's keys reach the main window from every window.

@@ -120,12 +120,15 @@ TEST(QtPlatform, MenuCommandsAndCloseRequestsReachTheHandler) {
     std::string error;
     auto window = backend.GetPlatform().windowSystem->CreateTopLevelWindow(&handler, error);
     window->SetTitle("Notara Demo");
-    window->SetMenu(1447, {MENU_ITEM{"&File",
-                                     0,
-                                     {MENU_ITEM{"Open song", 1365, {}, true, ""}, MENU_ITEM{},
-                                      MENU_ITEM{"Save song", 1369, {}, true, ""}},
-                                     true,
-                                     ""}});
+    window->SetMenu(
+        1447, {MENU_ITEM{"&File",
+                         0,
+                         {MENU_ITEM{"Open song", 1365, {}, true, "", false, false}, MENU_ITEM{},
+                          MENU_ITEM{"Save song", 1369, {}, true, "", false, false}},
+                         true,
+                         "",
+                         false,
+                         false}});
     auto* qtWindow = static_cast<CQtWindow*>(window.get());
     QMenuBar* bar = qtWindow->GetWidget()->menuBar();
     ASSERT_EQ(bar->actions().size(), 1);
