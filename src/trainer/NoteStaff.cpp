@@ -10,6 +10,11 @@
 
 namespace {
 
+constexpr int kClefPictureWidth = 128;
+constexpr int kClefPictureHeight = 256;
+constexpr float kClefFontSize = 180.0f;
+constexpr float kClefInset = 8.0f;
+
 bool IsNatural(const CNoteManager& manager, int midiNote) {
     const CNote* note = manager.GetNoteTable().GetAt(midiNote);
     return note != nullptr && note->intervalFrets == 0;
@@ -117,29 +122,34 @@ bool CNoteStaff::AddClefs(const char* face) {
     struct CLEF {
         const char* name;
         const char* text;
-        float bottom, top;  // staff units covered by the picture
-        float baseline;     // of the glyph, in picture pixels of 256
+        float height;     // staff units covered by the picture
+        float baseline;   // of the glyph, in picture pixels
+        float anchorRow;  // the picture row that sits on the clef's line
+        float lineY;      // the staff height of that line
     };
-    // G clef from below the staff to above it; F clef on the bass lines.
-    const CLEF clefs[2] = {{"Treble clef", "\xF0\x9D\x84\x9E", -0.5f, 13.0f, 176.0f},
-                           {"Bass clef", "\xF0\x9D\x84\xA2", -11.5f, -1.5f, 150.0f}};
+    // The G clef's curl wraps the G line (second treble line); the F clef's
+    // dots straddle the F line (fourth bass line).
+    const CLEF clefs[2] = {{"Treble clef", "\xF0\x9D\x84\x9E", 13.5f, 176.0f, 150.0f, kGLineY},
+                           {"Bass clef", "\xF0\x9D\x84\xA2", 10.0f, 150.0f, 46.0f, kFLineY}};
     for (const CLEF& clef : clefs) {
         CTextureGenerator generator(m_device);
-        if (!generator.Begin(128, 256)) {
+        if (!generator.Begin(kClefPictureWidth, kClefPictureHeight)) {
             return Fail(__LINE__, "%s", generator.GetError());
         }
-        generator.GetPainter()->DrawText(face, 180.0f, 8.0f, clef.baseline, clef.text, 0xFFFFFFFF);
+        generator.GetPainter()->DrawText(face, kClefFontSize, kClefInset, clef.baseline, clef.text,
+                                         0xFFFFFFFF);
         const uint32_t texture = generator.End();
         if (texture == 0) {
             return Fail(__LINE__, "%s", generator.GetError());
         }
         m_textures.push_back(texture);
-        const float height = clef.top - clef.bottom;
-        const float width = height * 0.5f;
-        const float x0 = 0.4f;
+        const float top = clef.lineY + clef.anchorRow * clef.height / kClefPictureHeight;
+        const float bottom = top - clef.height;
+        const float width = clef.height * kClefPictureWidth / kClefPictureHeight;
+        const float x0 = kClefLeft;
         VERTEX corners[4];
         const float xs[4] = {x0, x0 + width, x0 + width, x0};
-        const float ys[4] = {clef.top, clef.top, clef.bottom, clef.bottom};
+        const float ys[4] = {top, top, bottom, bottom};
         const float us[4] = {0, 1, 1, 0};
         const float vs[4] = {0, 0, 1, 1};
         for (int i = 0; i < 4; ++i) {
@@ -163,12 +173,17 @@ bool CNoteStaff::AddClefs(const char* face) {
 }
 
 void CNoteStaff::OnRewrite(const glm::mat4& matrix) {
+    m_toWorld = matrix * m_toWorld;
     for (PLACE& place : m_places) {
         if (place.set) {
             place.left = glm::vec3(matrix * glm::vec4(place.left, 1.0f));
             place.right = glm::vec3(matrix * glm::vec4(place.right, 1.0f));
         }
     }
+}
+
+glm::vec3 CNoteStaff::ToWorld(const glm::vec3& local) const {
+    return glm::vec3(m_toWorld * glm::vec4(local, 1.0f));
 }
 
 bool CNoteStaff::GetPlace(int midiNote, glm::vec3& right) const {

@@ -37,6 +37,12 @@ public:
     static constexpr float kLength = 18.0f;
     static constexpr float kLineWidth = 0.15f;
     static constexpr float kPlayedOffset = -0.35f;
+    // Staff heights of the lines the clefs name: G4 and F3.
+    static constexpr float kGLineY = 4.0f;
+    static constexpr float kFLineY = -4.0f;
+    // The clefs stand between these two staff x.
+    static constexpr float kClefLeft = 0.4f;
+    static constexpr float kClefRight = 8.0f;
 
     CNoteStaff(const char* name, CDirect3D* device, CVertexBuffer* buffer);
     ~CNoteStaff() override;
@@ -63,6 +69,9 @@ public:
     // for a note without place.
     bool GetCount(int midiNote, int& count, bool& treble) const;
     int GetUsed(int length) const;
+    // A point of the staff's own units (x along the staff from its left
+    // end, y in steps from middle C) where it is drawn.
+    glm::vec3 ToWorld(const glm::vec3& local) const;
     int GetLowestNote() const { return m_lowestNote; }
     const STAFF_COLORS& GetColors() const { return m_colors; }
 
@@ -90,6 +99,7 @@ private:
     STAFF_COLORS m_colors;
     float m_glyphScale = 0.065f;
     std::array<PLACE, 128> m_places;
+    glm::mat4 m_toWorld{1.0f};
     std::array<POOL, 7> m_pools;
     POOL m_sharps;
     POOL m_flats;

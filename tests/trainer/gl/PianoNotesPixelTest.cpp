@@ -115,6 +115,51 @@ protected:
     static bool Green(int r, int g, int b) { return g > 200 && r < 30 && b < 30; }
     static bool MarkGreen(int r, int g, int b) { return g > 200 && r > 40 && r < 120 && b < 120; }
     static bool StaffLine(int r, int g, int b) { return b > 200 && r > 45 && r < 100 && g < 100; }
+    // The ink of the clefs and the key signature, paler than the lines.
+    static bool ClefInk(int r, int g, int b) {
+        return b > 150 && b < 215 && r > 60 && r < 130 && g > 60 && g < 130;
+    }
+
+    // The pixel of a point in the staff's own units.
+    void Pixel(float x, float y, int& px, int& py) const {
+        double fx = 0, fy = 0;
+        Project(m_picture->GetStaff()->ToWorld(glm::vec3(x, y, 0.0f)), fx, fy);
+        px = static_cast<int>(fx);
+        py = static_cast<int>(fy);
+    }
+
+    // The first rows of the staff lines met going down a column.
+    std::vector<int> LineRows(int x) const {
+        std::vector<int> rows;
+        for (int y = 1; y < kHeight; ++y) {
+            const uint8_t* c = At(x, y);
+            const uint8_t* above = At(x, y - 1);
+            if (StaffLine(c[0], c[1], c[2]) && !StaffLine(above[0], above[1], above[2])) {
+                rows.push_back(y);
+            }
+        }
+        return rows;
+    }
+
+    // The rows of the ten staff lines, read just right of the staff's left end.
+    std::vector<int> StaffRows() const {
+        int x = 0, y = 0;
+        Pixel(CNoteStaff::kClefLeft / 2, 0.0f, x, y);
+        return LineRows(x);
+    }
+
+    // Stretches of clef ink along row y between x0 and x1.
+    int InkRuns(int y, int x0, int x1) const {
+        int runs = 0;
+        bool inside = false;
+        for (int x = x0; x < x1; ++x) {
+            const uint8_t* c = At(x, y);
+            const bool ink = ClefInk(c[0], c[1], c[2]);
+            runs += ink && !inside ? 1 : 0;
+            inside = ink;
+        }
+        return runs;
+    }
 
     // A MIDI key pressed (velocity > 0) or released, down the note road.
     void Play(int midiNote, int velocity) {
@@ -172,14 +217,7 @@ TEST_F(CPianoNotesPixels, DrawsNotesOnTheRowsOfTheirLinesAndSpaces) {
     ASSERT_TRUE(m_picture->GetStaff()->GetPlace(67, g4));
     double lx = 0, ly = 0;
     Project(e4 + glm::vec3(-0.9f, 0, 0), lx, ly);
-    std::vector<int> rows;
-    for (int y = 1; y < kHeight; ++y) {
-        const uint8_t* c = At(static_cast<int>(lx), y);
-        const uint8_t* above = At(static_cast<int>(lx), y - 1);
-        if (StaffLine(c[0], c[1], c[2]) && !StaffLine(above[0], above[1], above[2])) {
-            rows.push_back(y);
-        }
-    }
+    const std::vector<int> rows = LineRows(static_cast<int>(lx));
     ASSERT_EQ(rows.size(), 10u) << "five treble and five bass lines";
     const double bottomTreble = rows[4], secondTreble = rows[3];
     double x = 0, y = 0;
@@ -197,6 +235,80 @@ TEST_F(CPianoNotesPixels, DrawsNotesOnTheRowsOfTheirLinesAndSpaces) {
     Draw();
     ASSERT_TRUE(Find(Blue, x, y));
     EXPECT_NEAR(y, rows[9] + 0.5, 2.0) << "G2 on the lowest bass line";
+}
+
+TEST_F(CPianoNotesPixels, WrapsTheGLineInTheTrebleClefsCurl) {
+    Expect(72);
+    Draw();
+    const std::vector<int> rows = StaffRows();
+    ASSERT_EQ(rows.size(), 10u);
+    const double gLine = rows[3] + 0.5;  // the second treble line from the bottom
+    const double space = (rows[4] - rows[0]) / 4.0;
+    int x0 = 0, x1 = 0, middleC = 0, y = 0;
+    Pixel(CNoteStaff::kClefLeft / 2, 0.0f, x0, y);
+    Pixel(CNoteStaff::kClefRight, 0.0f, x1, middleC);
+    // The curl's band: the rows that cross the clef three times or more
+    // (its outer stroke on both sides and the spiral or the stem between).
+    int first = -1, last = -1;
+    for (int row = 0; row < middleC; ++row) {
+        if (InkRuns(row, x0, x1) >= 3) {
+            first = first < 0 ? row : first;
+            last = row;
+        }
+    }
+    ASSERT_GE(first, 0) << "no treble clef";
+    EXPECT_NEAR((first + last + 1) / 2.0, gLine, space / 5) << "the curl is not on the G line";
+    EXPECT_GE(InkRuns(static_cast<int>(gLine - space / 4), x0, x1), 3);
+    EXPECT_GE(InkRuns(static_cast<int>(gLine + space / 4), x0, x1), 3);
+}
+
+TEST_F(CPianoNotesPixels, SetsTheBassClefsDotsEitherSideOfTheFLine) {
+    Expect(72);
+    Draw();
+    const std::vector<int> rows = StaffRows();
+    ASSERT_EQ(rows.size(), 10u);
+    const double fLine = rows[6] + 0.5;  // the fourth bass line from the bottom
+    const double space = (rows[9] - rows[5]) / 4.0;
+    int x0 = 0, x1 = 0, middleC = 0, y = 0;
+    Pixel(CNoteStaff::kClefLeft / 2, 0.0f, x0, middleC);
+    Pixel(CNoteStaff::kClefRight, 0.0f, x1, y);
+    // The dots are the clef's rightmost ink.
+    int right = -1;
+    for (int row = middleC; row < kHeight; ++row) {
+        for (int x = x0; x < x1; ++x) {
+            const uint8_t* c = At(x, row);
+            right = ClefInk(c[0], c[1], c[2]) ? std::max(right, x) : right;
+        }
+    }
+    ASSERT_GT(right, 0) << "no bass clef";
+    // The dots' pixels, split at their mean row into the upper and the lower dot.
+    std::vector<int> dotRows;
+    for (int row = middleC; row < kHeight; ++row) {
+        for (int x = right - 3; x <= right; ++x) {
+            const uint8_t* c = At(x, row);
+            if (ClefInk(c[0], c[1], c[2])) {
+                dotRows.push_back(row);
+            }
+        }
+    }
+    ASSERT_FALSE(dotRows.empty());
+    double middle = 0;
+    for (int row : dotRows) {
+        middle += row + 0.5;
+    }
+    middle /= dotRows.size();
+    double sum[2] = {0, 0};
+    int count[2] = {0, 0};
+    for (int row : dotRows) {
+        const int which = row + 0.5 < middle ? 0 : 1;
+        sum[which] += row + 0.5;
+        ++count[which];
+    }
+    ASSERT_TRUE(count[0] > 2 && count[1] > 2) << "not two dots";
+    const double upper = sum[0] / count[0];
+    const double lower = sum[1] / count[1];
+    EXPECT_NEAR(upper, fLine - space / 2, space / 5) << "upper dot";
+    EXPECT_NEAR(lower, fLine + space / 2, space / 5) << "lower dot";
 }
 
 TEST_F(CPianoNotesPixels, ShowsTheExpectedNoteAndMarksItsKey) {
@@ -259,7 +371,7 @@ TEST_F(CPianoNotesPixels, LeavesANoteUnshownWhenItsPoolIsFull) {
 TEST_F(CPianoNotesPixels, ShowsTheRunningLessonAndHeldKeysAgainAfterANewContext) {
     Expect(50);
     Play(50, 100);
-    Play(53, 100);  // a wrong key, still held
+    Play(53, 100);        // a wrong key, still held
     m_picture = nullptr;  // set again by the factory when the picture is rebuilt
     std::string error;
     ASSERT_TRUE(m_device->RecreateContext(error)) << error;
