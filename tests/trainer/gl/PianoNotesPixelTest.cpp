@@ -16,6 +16,7 @@
 #include "theory/NoteManager.h"
 #include "trainer/HeldKeys.h"
 #include "trainer/NoteRouter.h"
+#include "trainer/NoteShapes.h"
 #include "trainer/Piano.h"
 #include "trainer/PianoNotes.h"
 #include "trainer/Teacher.h"
@@ -146,6 +147,72 @@ protected:
         int x = 0, y = 0;
         Pixel(CNoteStaff::kClefLeft / 2, 0.0f, x, y);
         return LineRows(x);
+    }
+
+    // The pixels that pass test inside a rectangle: their bounds and centre.
+    struct INK {
+        int n = 0;
+        int left = kWidth, right = -1, top = kHeight, bottom = -1;
+        double x = 0, y = 0;
+    };
+    template <class Test>
+    INK Ink(Test test, int x0, int x1, int y0, int y1) const {
+        INK ink;
+        for (int y = std::max(0, y0); y < std::min(kHeight, y1); ++y) {
+            for (int x = std::max(0, x0); x < std::min(kWidth, x1); ++x) {
+                const uint8_t* c = At(x, y);
+                if (test(c[0], c[1], c[2])) {
+                    ++ink.n;
+                    ink.left = std::min(ink.left, x);
+                    ink.right = std::max(ink.right, x);
+                    ink.top = std::min(ink.top, y);
+                    ink.bottom = std::max(ink.bottom, y);
+                    ink.x += x + 0.5;
+                    ink.y += y + 0.5;
+                }
+            }
+        }
+        if (ink.n > 0) {
+            ink.x /= ink.n;
+            ink.y /= ink.n;
+        }
+        return ink;
+    }
+
+    // Lines drawn in the staff's colour, in part of a pixel too, or in grey.
+    static bool LineInk(int r, int g, int b) {
+        const bool grey = r > 60 && std::abs(r - g) < 12 && std::abs(g - b) < 12;
+        const bool bluish = b > 120 && r > 20 && std::abs(r - g) < 12 && r < b * 6 / 10;
+        return bluish || grey;
+    }
+
+    // The columns of the staff's lines right of the clefs, short of the note
+    // names past them.
+    void LineColumns(int& left, int& right) const {
+        int y = 0;
+        Pixel(CNoteStaff::kClefRight, 0.0f, left, y);
+        Pixel(m_picture->GetStaff()->GetLength() - kNameRoom, 0.0f, right, y);
+    }
+    static constexpr float kNameRoom = 2.0f;
+
+    // Pixels per staff unit across and down.
+    double UnitX() const {
+        int x0 = 0, x1 = 0, y = 0;
+        Pixel(0.0f, 0.0f, x0, y);
+        Pixel(100.0f, 0.0f, x1, y);
+        return (x1 - x0) / 100.0;
+    }
+
+    void SaveShot(const char* name) const {
+        QImage shot(m_pixels.data(), kWidth, kHeight, QImage::Format_RGBA8888);
+        ASSERT_TRUE(shot.save(QString(NOTARA_BINARY_DIR) + "/tests/" + name));
+    }
+
+    void SetKeyLesson(const char* key, int midiNote) {
+        int id = 0;
+        ASSERT_TRUE(CNoteManager::FindScale(key, id)) << key;
+        ASSERT_TRUE(m_teacher->SetLesson(id, midiNote, midiNote));
+        ASSERT_EQ(m_teacher->GetExpected()->midiNote, midiNote);
     }
 
     // Stretches of clef ink along row y between x0 and x1.
@@ -311,14 +378,178 @@ TEST_F(CPianoNotesPixels, SetsTheBassClefsDotsEitherSideOfTheFLine) {
     EXPECT_NEAR(lower, fLine + space / 2, space / 5) << "lower dot";
 }
 
+TEST_F(CPianoNotesPixels, DrawsNoLedgerLineWhereNoNoteNeedsOne) {
+    Expect(64);
+    Draw();
+    const CNoteStaff& staff = *m_picture->GetStaff();
+    int left = 0, right = 0;
+    LineColumns(left, right);
+    // Middle C's line and the first lines above and below the staves.
+    for (float step : {0.0f, 12.0f, 14.0f, -12.0f, -14.0f}) {
+        int x = 0, row = 0;
+        Pixel(0.0f, step, x, row);
+        const INK ink = Ink(LineInk, left, right, row - 1, row + 2);
+        EXPECT_EQ(ink.n, 0) << "a line " << step << " steps from middle C, from x " << ink.left
+                            << " to " << ink.right;
+    }
+    EXPECT_EQ(staff.GetLedgersUsed(), 0);
+}
+
+TEST_F(CPianoNotesPixels, DrawsShortLedgerLinesThroughTheNotesThatNeedThem) {
+    Expect(84);     // C6: two lines above the treble staff
+    Play(36, 100);  // C2, wrong: two lines below the bass staff
+    Draw();
+    SaveShot("ledger-lines.png");
+    const CNoteStaff& staff = *m_picture->GetStaff();
+    EXPECT_EQ(staff.GetLedgersUsed(), 4);
+    int left = 0, right = 0;
+    LineColumns(left, right);
+    const double half = CNoteStaff::kLedgerLength / 2 * UnitX();
+    struct LEDGER {
+        float step;
+        bool expected;
+        bool drawn;
+    };
+    const LEDGER ledgers[] = {{12, true, true}, {14, true, true},   {16, true, false},
+                              {0, true, false}, {-12, false, true}, {-14, false, true}};
+    for (const LEDGER& ledger : ledgers) {
+        glm::vec3 at;
+        ASSERT_TRUE(staff.GetNotePlace(ledger.expected ? 84 : 36, ledger.expected, at));
+        double nx = 0, ny = 0;
+        Project(at, nx, ny);
+        int x = 0, row = 0;
+        Pixel(0.0f, ledger.step, x, row);
+        const INK ink = Ink(LineInk, left, right, row - 1, row + 2);
+        if (!ledger.drawn) {
+            EXPECT_EQ(ink.n, 0) << "a line " << ledger.step << " steps from middle C";
+            continue;
+        }
+        ASSERT_GT(ink.n, 0) << "no line " << ledger.step << " steps from middle C";
+        EXPECT_NEAR(ink.left, nx - half, 3.0) << ledger.step;
+        EXPECT_NEAR(ink.right, nx + half, 3.0) << ledger.step;
+    }
+}
+
+TEST_F(CPianoNotesPixels, SpansTheStaffOverMostOfTheViewsWidth) {
+    Expect(72);
+    Draw();
+    const std::vector<int> rows = StaffRows();
+    ASSERT_EQ(rows.size(), 10u);
+    for (int row : {rows[0], rows[9]}) {
+        const INK line = Ink(StaffLine, 0, kWidth, row, row + 1);
+        EXPECT_GT(line.right - line.left, kWidth * 8 / 10) << "row " << row;
+        EXPECT_GT(line.left, 0) << "the staff runs out of the view";
+        EXPECT_LT(line.right, kWidth - 1) << "the staff runs out of the view";
+    }
+}
+
+TEST_F(CPianoNotesPixels, KeepsTheWrongNoteClearOfTheClefAndTheKeySignature) {
+    for (const char* key : {"C maj", "Bb maj", "C# maj"}) {
+        SetKeyLesson(key, 72);
+        Play(68, 100);  // A flat or G sharp, with its sign
+        Draw();
+        int clefRight = 0, y = 0;
+        Pixel(CNoteStaff::kClefRight, 0.0f, clefRight, y);
+        // The furthest right ink of the clefs and of the signature.
+        const INK furniture = Ink(ClefInk, 0, kWidth, 0, kHeight);
+        const INK red = Ink(Red, 0, kWidth, 0, kHeight);
+        ASSERT_GT(red.n, 0) << key;
+        EXPECT_GT(red.left, furniture.right + 2) << key << ": the wrong note touches the clef";
+        Play(68, 0);
+    }
+}
+
+TEST_F(CPianoNotesPixels, WritesTheKeySignatureOnItsLinesAndSpaces) {
+    struct SIGN {
+        const char* key;
+        int tonic;
+        int accidentals;
+    };
+    const std::vector<int>* rows = nullptr;
+    std::vector<int> lineRows;
+    int unused = 0;
+    for (const SIGN& sign : {SIGN{"D maj", 62, 2}, SIGN{"Bb maj", 70, -2}}) {
+        SetKeyLesson(sign.key, sign.tonic);
+        Draw();
+        lineRows = StaffRows();
+        ASSERT_EQ(lineRows.size(), 10u);
+        rows = &lineRows;
+        auto line = [&](int i) { return (*rows)[static_cast<size_t>(i)] + 0.5; };
+        auto space = [&](int i) { return (line(i) + line(i + 1)) / 2; };
+        // Treble lines 0..4 from the top, bass lines 5..9.
+        const double sharps[4] = {line(0), space(1), line(6), space(7)};  // F5 C5, F3 C3
+        const double flats[4] = {line(2), space(0), line(8), space(6)};   // B4 E5, B2 E3
+        const double unit = (line(4) - line(0)) / 8;
+        int middleC = 0, x = 0;
+        Pixel(0.0f, 0.0f, x, middleC);
+        for (int i = 0; i < 4; ++i) {
+            const bool treble = i < 2;
+            const int column = i % 2;
+            int x0 = 0, x1 = 0;
+            Pixel(CNoteStaff::kClefRight + CNoteStaff::kSignatureStep * column, 0.0f, x0, unused);
+            Pixel(CNoteStaff::kClefRight + CNoteStaff::kSignatureStep * (column + 1), 0.0f, x1,
+                  unused);
+            const INK ink = Ink(ClefInk, x0, x1, treble ? 0 : middleC, treble ? middleC : kHeight);
+            ASSERT_GT(ink.n, 8) << sign.key << ": no accidental " << i;
+            if (sign.accidentals > 0) {
+                EXPECT_NEAR(ink.y, sharps[i], unit / 2) << sign.key << ": sharp " << i;
+            } else {
+                // A flat's bowl sits on its line or space, under its stem.
+                EXPECT_NEAR(ink.bottom + 0.5, flats[i] + 0.8 * unit, unit / 2)
+                    << sign.key << ": flat " << i;
+            }
+        }
+        // Nothing more after the two accidentals before the note.
+        int x0 = 0, x1 = 0;
+        Pixel(CNoteStaff::kClefRight + CNoteStaff::kSignatureStep * 2, 0.0f, x0, unused);
+        Pixel(m_picture->GetStaff()->GetNoteX() + CNoteStaff::kPlayedOffset, 0.0f, x1, unused);
+        EXPECT_EQ(Ink(ClefInk, x0, x1, 0, kHeight).n, 0) << sign.key;
+        if (sign.accidentals < 0) {
+            SaveShot("key-signature-lesson.png");
+        }
+    }
+}
+
+TEST_F(CPianoNotesPixels, WritesNoAccidentalTheKeyGivesAndTheOnesItDoesNot) {
+    SetKeyLesson("Bb maj", 70);
+    Draw();
+    glm::vec3 at;
+    ASSERT_TRUE(m_picture->GetStaff()->GetNotePlace(71, true, at));
+    double nx = 0, ny = 0;
+    Project(at, nx, ny);
+    const double head = CNoteShapes::kHeadSize * UnitX();
+    const INK blue = Ink(Blue, 0, kWidth, 0, kHeight);
+    ASSERT_GT(blue.n, 0);
+    EXPECT_GT(blue.left, nx - head - 2) << "B flat in B-flat major needs no flat";
+    Play(71, 100);  // B natural, outside the key
+    Draw();
+    ASSERT_TRUE(m_picture->GetStaff()->GetNotePlace(71, false, at));
+    Project(at, nx, ny);
+    const INK red = Ink(Red, 0, kWidth, 0, kHeight);
+    ASSERT_GT(red.n, 0);
+    EXPECT_LT(red.left, nx - head - 4) << "B natural in B-flat major needs its natural sign";
+    Play(71, 0);
+    SetKeyLesson("G maj", 66);
+    Draw();
+    ASSERT_TRUE(m_picture->GetStaff()->GetNotePlace(65, true, at));
+    Project(at, nx, ny);
+    EXPECT_GT(Ink(Blue, 0, kWidth, 0, kHeight).left, nx - head - 2)
+        << "F sharp in G major needs no sharp";
+    Expect(66);  // the same key in a chromatic lesson: G flat, with its sign
+    Draw();
+    ASSERT_TRUE(m_picture->GetStaff()->GetNotePlace(67, true, at));
+    Project(at, nx, ny);
+    EXPECT_LT(Ink(Blue, 0, kWidth, 0, kHeight).left, nx - head - 4);
+}
+
 TEST_F(CPianoNotesPixels, ShowsTheExpectedNoteAndMarksItsKey) {
     Expect(62);
     Draw();
     double x = 0, y = 0, ex = 0, ey = 0;
     ASSERT_TRUE(Find(Blue, x, y)) << "no expected note";
     glm::vec3 d4;
-    ASSERT_TRUE(m_picture->GetStaff()->GetPlace(62, d4));
-    Project(d4 + glm::vec3(-0.25f, 0, 0), ex, ey);
+    ASSERT_TRUE(m_picture->GetStaff()->GetNotePlace(62, true, d4));
+    Project(d4, ex, ey);
     EXPECT_NEAR(x, ex, 3.0);
     EXPECT_NEAR(y, ey, 3.0);
     CPianoKey* key = m_picture->GetPiano()->GetKey(62);
