@@ -179,7 +179,7 @@ protected:
         return ink;
     }
 
-    // Lines drawn in the staff's colour, in part of a pixel too, or in grey.
+    // Lines drawn in the staff's colour, also where they cover a pixel only partly, or in grey.
     static bool LineInk(int r, int g, int b) {
         const bool grey = r > 60 && std::abs(r - g) < 12 && std::abs(g - b) < 12;
         const bool bluish = b > 120 && r > 20 && std::abs(r - g) < 12 && r < b * 6 / 10;
