@@ -137,5 +137,13 @@ bool CNoteShapes::MakeSign(Kind kind, uint32_t argb) {
         }
         return true;
     }
+    if (kind == kNatural) {
+        // Two uprights shifted against each other, joined by two slanted bars.
+        AddBar("NaturalLeft", glm::vec2(-0.4f, -0.7f), glm::vec2(-0.4f, 1.9f), w, argb);
+        AddBar("NaturalRight", glm::vec2(0.4f, -1.9f), glm::vec2(0.4f, 0.7f), w, argb);
+        AddBar("NaturalTop", glm::vec2(-0.4f, 0.3f), glm::vec2(0.4f, 0.7f), w * 2.2f, argb);
+        AddBar("NaturalBottom", glm::vec2(-0.4f, -0.7f), glm::vec2(0.4f, -0.3f), w * 2.2f, argb);
+        return true;
+    }
     return Fail(__LINE__, "Can't make sign %d", static_cast<int>(kind));
 }

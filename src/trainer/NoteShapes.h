@@ -9,7 +9,7 @@
 // origin is the centre of the head (of the sign).
 class CNoteShapes : public CPrimitive {
 public:
-    enum Kind { kNote, kSharp, kFlat };
+    enum Kind { kNote, kSharp, kFlat, kNatural };
     static constexpr float kLineWidth = 0.2f;
     static constexpr float kHeadSize = 1.0f;
     static constexpr float kHeadHeightRatio = 0.8f;

@@ -6,6 +6,18 @@
 #include "trainer/Piano.h"
 #include "trainer/Teacher.h"
 
+namespace {
+
+constexpr float kPianoScale = 0.079f;
+constexpr float kPianoTilt = -20.0f;
+constexpr float kPianoDrop = -1.3f;
+constexpr float kStaffRise = 0.2f;
+// The staff's lines span this share of the keyboard's width, which fills
+// the view; the note names stand past their right end.
+constexpr float kStaffShare = 0.9f;
+
+}  // namespace
+
 CPianoNotes::CPianoNotes(CSpacePainter& scene, CVertexBuffer& firstList, CVertexBuffer& secondList,
                          CNoteManager& noteManager, Teacher& teacher, CHeldKeys& heldKeys)
     : CAbstractShapes("PianoNotes", scene.GetDirect3D(), &firstList),
@@ -55,22 +67,24 @@ bool CPianoNotes::Create() {
     if (!piano->Build(36, m_noteManager, labelled ? &m_labels : nullptr)) {
         return Fail(__LINE__, "Can't build the keyboard: %s", piano->GetError());
     }
-    piano->Scale(0.079f, false);
-    piano->TurnAbout(-20.0f, glm::vec3(1, 0, 0), piano->GetOrigin());
-    piano->MoveBy(glm::vec3(0.0f, -1.3f, 0.0f));
+    const float staffWidth = piano->GetKeysWidth() * kPianoScale * kStaffShare;
+    piano->Scale(kPianoScale, false);
+    piano->TurnAbout(kPianoTilt, glm::vec3(1, 0, 0), piano->GetOrigin());
+    piano->MoveBy(glm::vec3(0.0f, kPianoDrop, 0.0f));
     m_piano = static_cast<CPiano*>(AddChild(std::move(piano)));
 
     auto staff = std::make_unique<CNoteStaff>("NoteStaff", m_device, m_buffer);
     staff->SetColors(m_staffColors);
     staff->SetGlyphScale(kGlyphScale);
     staff->SetScene(&m_scenePainter);
+    staff->SetLength(staffWidth / kGlyphScale);
     if (!staff->Build(36, m_noteManager, m_scenePainter, m_secondList,
                       labelled ? &m_labels : nullptr)) {
         return Fail(__LINE__, "Can't build the staff: %s", staff->GetError());
     }
-    staff->AddClefs("FreeSerif");  // without the font the staff has no clefs
-    staff->Scale(0.065f, false);
-    staff->MoveBy(glm::vec3(-0.6f, 0.2f, 0.0f));
+    staff->AddClefs("FreeSerif");      // without the font the staff has no clefs
+    staff->Scale(kGlyphScale, false);  // the glyphs are drawn at the staff's scale
+    staff->MoveBy(glm::vec3(-staffWidth / 2, kStaffRise, 0.0f));
     m_staff = static_cast<CNoteStaff*>(AddChild(std::move(staff)));
 
     Attach();
@@ -110,6 +124,8 @@ void CPianoNotes::OnNoteShown(const CNote& expected, int previousNote) {
     }
     if (m_staff != nullptr) {
         m_staff->Clear();
+        const CKeySignature& key = m_teacher.GetKey();
+        m_staff->SetKeySignature(key.IsSet() ? key.GetAccidentals() : 0);
         m_staff->ShowNote(expected, true, true);
     }
     if (m_piano != nullptr) {

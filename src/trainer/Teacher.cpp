@@ -12,6 +12,20 @@ namespace {
 constexpr int kMiddleC = 60;
 constexpr int kFirstLessonHigh = 71;
 constexpr int kOctave = 12;
+
+// A black key as a sharp or a flat by chance; the lowest note of the
+// lesson as a flat and the highest as a sharp, so that neither is written
+// outside the lesson's range.
+void SpellAtRandom(CNote& note, bool lowest, bool highest) {
+    if (note.accidental != ACCIDENTAL_SHARP && note.accidental != ACCIDENTAL_FLAT) {
+        note.writtenNote = note.midiNote;
+        return;
+    }
+    const bool flat = lowest ? true : (highest ? false : Random(0, 1) == 1);
+    note.accidental = flat ? ACCIDENTAL_FLAT : ACCIDENTAL_SHARP;
+    note.writtenNote = static_cast<uint8_t>(flat ? note.midiNote + 1 : note.midiNote - 1);
+}
+
 }  // namespace
 
 Teacher::Teacher(CNoteManager* noteManager) : m_noteManager(noteManager) {
@@ -78,6 +92,8 @@ bool Teacher::SetLesson(int scale, int low, int high, int root) {
         m_error.Format("Can't set lesson: %s", m_noteManager->GetError());
         return false;
     }
+    CKeySignature key;
+    key.SetScale(scale, root);  // stays unset for a scale without a key
     CNoteList notes(16, true);
     for (int i = 0; i < laid.GetCount(); ++i) {
         CNote note = *laid.GetAt(i);
@@ -97,6 +113,10 @@ bool Teacher::SetLesson(int scale, int low, int high, int root) {
     m_notes.Swap(notes);
     m_results.assign(static_cast<size_t>(m_notes.GetCount()), NOTE_RESULT());
     m_scale = scale;
+    m_key = key;
+    for (int i = 0; i < m_notes.GetCount(); ++i) {
+        SpellInKey(*m_notes.GetAt(i));
+    }
     m_low = low;
     m_high = high;
     m_lastIndex = -1;
@@ -118,13 +138,8 @@ bool Teacher::NextNote() {
     const int previous = m_expected != nullptr ? m_expected->midiNote : m_previousNote;
     m_previousNote = NOTE_NONE;
     m_expected = m_notes.GetAt(i);
-    if (m_expected->accidental == ACCIDENTAL_SHARP || m_expected->accidental == ACCIDENTAL_FLAT) {
-        const bool flat = i == 0 ? true : (i == count - 1 ? false : Random(0, 1) == 1);
-        m_expected->accidental = flat ? ACCIDENTAL_FLAT : ACCIDENTAL_SHARP;
-        m_expected->writtenNote =
-            static_cast<uint8_t>(flat ? m_expected->midiNote + 1 : m_expected->midiNote - 1);
-    } else {
-        m_expected->writtenNote = m_expected->midiNote;
+    if (!m_key.IsSet()) {
+        SpellAtRandom(*m_expected, i == 0, i == count - 1);
     }
     m_expected->length = 0;
     m_shownAt = Platform::GetClock().GetSeconds();
@@ -209,8 +224,31 @@ CNote Teacher::WrittenWrongNote(const CNote& played) const {
     if (const CNote* table = m_noteManager->GetNoteTable().GetAt(shownNote)) {
         wrong.CopyPitch(*table);  // written on the natural below a black key, as a sharp
     }
+    if (SpellInKey(wrong)) {
+        // A spelling across the staff's ends (C flat at the top) is written
+        // an octave inside it.
+        if (wrong.writtenNote < kLowestWritten || wrong.writtenNote > kHighestWritten) {
+            const int inside = wrong.writtenNote < kLowestWritten ? kOctave : -kOctave;
+            if (const CNote* table = m_noteManager->GetNoteTable().GetAt(shownNote + inside)) {
+                wrong.CopyPitch(*table);
+                SpellInKey(wrong);
+            }
+        }
+    }
     wrong.length = 0;
     return wrong;
+}
+
+bool Teacher::SpellInKey(CNote& note) const {
+    int written = 0, alteration = 0;
+    if (!m_key.Spell(note.midiNote, written, alteration)) {
+        return false;
+    }
+    note.writtenNote = static_cast<uint8_t>(written);
+    note.accidental = alteration > 0   ? ACCIDENTAL_SHARP
+                      : alteration < 0 ? ACCIDENTAL_FLAT
+                                       : ACCIDENTAL_NOT_SET;
+    return true;
 }
 
 void Teacher::JudgeNote(const CNote& played, bool on, double arrival) {

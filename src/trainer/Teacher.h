@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "foundation/CharString.h"
+#include "theory/KeySignature.h"
 #include "theory/NoteEvent.h"
 #include "theory/NoteList.h"
 #include "trainer/Hints.h"
@@ -28,7 +29,9 @@ enum class NOTE_VERDICT {
 };
 
 // The note-reading exercise: draws one note of the lesson at random and
-// judges every played note. A right note is told to the views, and the next
+// judges every played note. A lesson in a key (a major or minor scale)
+// spells every note as its key does; other lessons spell a black key as a
+// sharp or a flat at random. A right note is told to the views, and the next
 // note follows when it is released; a wrong note is told and counted. The
 // exercise belongs to the application and outlives the pictures that show
 // it: a view attached late is shown the note on show with ShowTo.
@@ -69,6 +72,8 @@ public:
     const HINTS& GetHints() const { return m_hints; }
     int GetHigh() const { return m_high; }
     int GetScale() const { return m_scale; }
+    // The key of the lesson; not set for a lesson without one.
+    const CKeySignature& GetKey() const { return m_key; }
     bool IsRightHeld() const { return m_rightHeld; }
     const char* GetError() const { return m_error; }
 
@@ -83,6 +88,8 @@ public:
 private:
     bool Matches(const CNote& note) const;
     CNote WrittenWrongNote(const CNote& played) const;
+    // Writes note as the lesson's key spells it; false without a key.
+    bool SpellInKey(CNote& note) const;
     void JudgeNote(const CNote& played, bool on, double arrival);
 
     CNoteManager* m_noteManager;
@@ -98,6 +105,7 @@ private:
     int m_low = 255;
     int m_high = 255;
     int m_scale = 0;
+    CKeySignature m_key;
     bool m_rightHeld = false;
     std::vector<NOTE_RESULT> m_results;
     HINTS m_hints;

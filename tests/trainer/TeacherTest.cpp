@@ -67,22 +67,96 @@ TEST_F(CTeacherTest, NeverDrawsTheSameNoteTwiceInARowAndDrawsThemAll) {
     EXPECT_EQ(seen.size(), 12u);
 }
 
-TEST_F(CTeacherTest, LaysAKeyOverItsRangeAndWritesItsBlackKeyEitherWay) {
+TEST_F(CTeacherTest, LaysAKeyOverItsRangeAndWritesItsBlackKeyAsTheKeyDoes) {
     int fMajor = 0;
     ASSERT_TRUE(CNoteManager::FindScale("F maj", fMajor));
     Teacher teacher(&m_manager);
     ASSERT_TRUE(teacher.SetLesson(fMajor, 60, 72));
     EXPECT_EQ(MidiNotes(teacher.GetNotes()), (std::vector<int>{60, 62, 64, 65, 67, 69, 70, 72}));
-    std::set<int> written;
-    for (int i = 0; i < 400; ++i) {
+    EXPECT_EQ(teacher.GetKey().GetAccidentals(), -1);
+    for (int i = 0; i < 50; ++i) {
         ShowNote(teacher, 70);
-        written.insert(teacher.GetExpected()->writtenNote);
-        const int accidental = teacher.GetExpected()->accidental;
-        EXPECT_EQ(accidental,
-                  teacher.GetExpected()->writtenNote == 69 ? ACCIDENTAL_SHARP : ACCIDENTAL_FLAT);
+        EXPECT_EQ(teacher.GetExpected()->writtenNote, 71) << "B flat, never A sharp";
+        EXPECT_EQ(teacher.GetExpected()->accidental, ACCIDENTAL_FLAT);
         teacher.NextNote();
     }
-    EXPECT_EQ(written, (std::set<int>{69, 71}));  // A sharp or B flat
+}
+
+TEST_F(CTeacherTest, WritesFSharpInGMajorAndBFlatInBFlatMajor) {
+    int gMajor = 0, bFlatMajor = 0;
+    ASSERT_TRUE(CNoteManager::FindScale("G maj", gMajor));
+    ASSERT_TRUE(CNoteManager::FindScale("Bb maj", bFlatMajor));
+    Teacher teacher(&m_manager);
+    ASSERT_TRUE(teacher.SetLesson(gMajor, 62, 79));  // as the shipped lesson
+    for (int i = 0; i < 50; ++i) {
+        ShowNote(teacher, 66);
+        EXPECT_EQ(teacher.GetExpected()->writtenNote, 65) << "F sharp, never G flat";
+        EXPECT_EQ(teacher.GetExpected()->accidental, ACCIDENTAL_SHARP);
+        ShowNote(teacher, 67);
+        EXPECT_EQ(teacher.GetExpected()->writtenNote, 67);
+        EXPECT_EQ(teacher.GetExpected()->accidental, ACCIDENTAL_NOT_SET);
+    }
+    ASSERT_TRUE(teacher.SetLesson(bFlatMajor, 46, 70));
+    for (int i = 0; i < 50; ++i) {
+        ShowNote(teacher, 46);
+        EXPECT_EQ(teacher.GetExpected()->writtenNote, 47) << "B flat, never A sharp";
+        EXPECT_EQ(teacher.GetExpected()->accidental, ACCIDENTAL_FLAT);
+        ShowNote(teacher, 63);
+        EXPECT_EQ(teacher.GetExpected()->writtenNote, 64) << "E flat, never D sharp";
+        EXPECT_EQ(teacher.GetExpected()->accidental, ACCIDENTAL_FLAT);
+    }
+}
+
+// Keeps the wrong notes the exercise tells its views of.
+class CWrongNotes : public ITeacherView {
+public:
+    void OnNoteShown(const CNote&, int) override {}
+    void OnWrongNote(const CNote& written, bool on) override {
+        if (on) {
+            notes.push_back(written);
+        }
+    }
+    void OnRightNote(const CNote&) override {}
+    std::vector<CNote> notes;
+};
+
+TEST_F(CTeacherTest, WritesWrongNotesAsTheLessonsKeyDoes) {
+    int gMajor = 0, bFlatMajor = 0;
+    ASSERT_TRUE(CNoteManager::FindScale("G maj", gMajor));
+    ASSERT_TRUE(CNoteManager::FindScale("Bb maj", bFlatMajor));
+    Teacher teacher(&m_manager);
+    CWrongNotes wrong;
+    teacher.AddView(&wrong);
+    ASSERT_TRUE(teacher.SetLesson(gMajor, 67, 67));
+    for (int played : {66, 70}) {
+        teacher.InputNote(Played(played, SOURCE_MIDI_INPUT), true);
+        teacher.InputNote(Played(played, SOURCE_MIDI_INPUT), false);
+    }
+    ASSERT_TRUE(teacher.SetLesson(bFlatMajor, 70, 70));
+    for (int played : {70 - 12, 63, 66, 71}) {
+        teacher.InputNote(Played(played, SOURCE_MIDI_INPUT), true);
+        teacher.InputNote(Played(played, SOURCE_MIDI_INPUT), false);
+    }
+    ASSERT_EQ(wrong.notes.size(), 6u);
+    const int written[6] = {65, 69, 59, 64, 67, 71};  // F#, A#; Bb, Eb, Gb, B
+    const int accidentals[6] = {ACCIDENTAL_SHARP, ACCIDENTAL_SHARP, ACCIDENTAL_FLAT,
+                                ACCIDENTAL_FLAT,  ACCIDENTAL_FLAT,  ACCIDENTAL_NOT_SET};
+    for (size_t i = 0; i < wrong.notes.size(); ++i) {
+        EXPECT_EQ(wrong.notes[i].writtenNote, written[i]) << i;
+        EXPECT_EQ(wrong.notes[i].accidental, accidentals[i]) << i;
+    }
+    teacher.RemoveView(&wrong);
+}
+
+TEST_F(CTeacherTest, HasNoKeyInAChromaticLesson) {
+    Teacher teacher(&m_manager);
+    EXPECT_FALSE(teacher.GetKey().IsSet());
+    int gMajor = 0;
+    ASSERT_TRUE(CNoteManager::FindScale("G maj", gMajor));
+    ASSERT_TRUE(teacher.SetLesson(gMajor, 62, 79));
+    EXPECT_TRUE(teacher.GetKey().IsSet());
+    ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 60, 72));
+    EXPECT_FALSE(teacher.GetKey().IsSet());
 }
 
 TEST_F(CTeacherTest, WritesTheFirstNoteAsAFlatAndTheLastAsASharp) {

@@ -16,6 +16,7 @@
 #include "theory/NoteManager.h"
 #include "trainer/HeldKeys.h"
 #include "trainer/NoteRouter.h"
+#include "trainer/NoteShapes.h"
 #include "trainer/Piano.h"
 #include "trainer/PianoNotes.h"
 #include "trainer/Teacher.h"
@@ -115,6 +116,117 @@ protected:
     static bool Green(int r, int g, int b) { return g > 200 && r < 30 && b < 30; }
     static bool MarkGreen(int r, int g, int b) { return g > 200 && r > 40 && r < 120 && b < 120; }
     static bool StaffLine(int r, int g, int b) { return b > 200 && r > 45 && r < 100 && g < 100; }
+    // The ink of the clefs and the key signature, paler than the lines.
+    static bool ClefInk(int r, int g, int b) {
+        return b > 150 && b < 215 && r > 60 && r < 130 && g > 60 && g < 130;
+    }
+
+    // The pixel of a point in the staff's own units.
+    void Pixel(float x, float y, int& px, int& py) const {
+        double fx = 0, fy = 0;
+        Project(m_picture->GetStaff()->ToWorld(glm::vec3(x, y, 0.0f)), fx, fy);
+        px = static_cast<int>(fx);
+        py = static_cast<int>(fy);
+    }
+
+    // The first rows of the staff lines met going down a column.
+    std::vector<int> LineRows(int x) const {
+        std::vector<int> rows;
+        for (int y = 1; y < kHeight; ++y) {
+            const uint8_t* c = At(x, y);
+            const uint8_t* above = At(x, y - 1);
+            if (StaffLine(c[0], c[1], c[2]) && !StaffLine(above[0], above[1], above[2])) {
+                rows.push_back(y);
+            }
+        }
+        return rows;
+    }
+
+    // The rows of the ten staff lines, read just right of the staff's left end.
+    std::vector<int> StaffRows() const {
+        int x = 0, y = 0;
+        Pixel(CNoteStaff::kClefLeft / 2, 0.0f, x, y);
+        return LineRows(x);
+    }
+
+    // The pixels that pass test inside a rectangle: their bounds and centre.
+    struct INK {
+        int n = 0;
+        int left = kWidth, right = -1, top = kHeight, bottom = -1;
+        double x = 0, y = 0;
+    };
+    template <class Test>
+    INK Ink(Test test, int x0, int x1, int y0, int y1) const {
+        INK ink;
+        for (int y = std::max(0, y0); y < std::min(kHeight, y1); ++y) {
+            for (int x = std::max(0, x0); x < std::min(kWidth, x1); ++x) {
+                const uint8_t* c = At(x, y);
+                if (test(c[0], c[1], c[2])) {
+                    ++ink.n;
+                    ink.left = std::min(ink.left, x);
+                    ink.right = std::max(ink.right, x);
+                    ink.top = std::min(ink.top, y);
+                    ink.bottom = std::max(ink.bottom, y);
+                    ink.x += x + 0.5;
+                    ink.y += y + 0.5;
+                }
+            }
+        }
+        if (ink.n > 0) {
+            ink.x /= ink.n;
+            ink.y /= ink.n;
+        }
+        return ink;
+    }
+
+    // Lines drawn in the staff's colour, also where they cover a pixel only partly, or in grey.
+    static bool LineInk(int r, int g, int b) {
+        const bool grey = r > 60 && std::abs(r - g) < 12 && std::abs(g - b) < 12;
+        const bool bluish = b > 120 && r > 20 && std::abs(r - g) < 12 && r < b * 6 / 10;
+        return bluish || grey;
+    }
+
+    // The columns of the staff's lines right of the clefs, short of the note
+    // names past them.
+    void LineColumns(int& left, int& right) const {
+        int y = 0;
+        Pixel(CNoteStaff::kClefRight, 0.0f, left, y);
+        Pixel(m_picture->GetStaff()->GetLength() - kNameRoom, 0.0f, right, y);
+    }
+    static constexpr float kNameRoom = 2.0f;
+
+    // Pixels per staff unit across and down.
+    double UnitX() const {
+        int x0 = 0, x1 = 0, y = 0;
+        Pixel(0.0f, 0.0f, x0, y);
+        Pixel(100.0f, 0.0f, x1, y);
+        return (x1 - x0) / 100.0;
+    }
+
+    void SaveShot(const char* name) const {
+        QImage shot(m_pixels.data(), kWidth, kHeight, QImage::Format_RGBA8888);
+        ASSERT_TRUE(shot.save(QString(NOTARA_BINARY_DIR) + "/tests/" + name));
+    }
+
+    void SetKeyLesson(const char* key, int midiNote) {
+        int id = 0;
+        ASSERT_TRUE(CNoteManager::FindScale(key, id)) << key;
+        ASSERT_TRUE(m_teacher->SetLesson(id, midiNote, midiNote));
+        ASSERT_EQ(m_teacher->GetExpected()->midiNote, midiNote);
+    }
+
+    // Stretches of clef ink along row y between x0 and x1.
+    int InkRuns(int y, int x0, int x1) const {
+        int runs = 0;
+        bool inside = false;
+        for (int x = x0; x < x1; ++x) {
+            const uint8_t* c = At(x, y);
+            const bool ink = ClefInk(c[0], c[1], c[2]);
+            runs += ink && !inside ? 1 : 0;
+            inside = ink;
+        }
+        return runs;
+    }
 
     // A MIDI key pressed (velocity > 0) or released, down the note road.
     void Play(int midiNote, int velocity) {
@@ -172,14 +284,7 @@ TEST_F(CPianoNotesPixels, DrawsNotesOnTheRowsOfTheirLinesAndSpaces) {
     ASSERT_TRUE(m_picture->GetStaff()->GetPlace(67, g4));
     double lx = 0, ly = 0;
     Project(e4 + glm::vec3(-0.9f, 0, 0), lx, ly);
-    std::vector<int> rows;
-    for (int y = 1; y < kHeight; ++y) {
-        const uint8_t* c = At(static_cast<int>(lx), y);
-        const uint8_t* above = At(static_cast<int>(lx), y - 1);
-        if (StaffLine(c[0], c[1], c[2]) && !StaffLine(above[0], above[1], above[2])) {
-            rows.push_back(y);
-        }
-    }
+    const std::vector<int> rows = LineRows(static_cast<int>(lx));
     ASSERT_EQ(rows.size(), 10u) << "five treble and five bass lines";
     const double bottomTreble = rows[4], secondTreble = rows[3];
     double x = 0, y = 0;
@@ -199,14 +304,252 @@ TEST_F(CPianoNotesPixels, DrawsNotesOnTheRowsOfTheirLinesAndSpaces) {
     EXPECT_NEAR(y, rows[9] + 0.5, 2.0) << "G2 on the lowest bass line";
 }
 
+TEST_F(CPianoNotesPixels, WrapsTheGLineInTheTrebleClefsCurl) {
+    Expect(72);
+    Draw();
+    const std::vector<int> rows = StaffRows();
+    ASSERT_EQ(rows.size(), 10u);
+    const double gLine = rows[3] + 0.5;  // the second treble line from the bottom
+    const double space = (rows[4] - rows[0]) / 4.0;
+    int x0 = 0, x1 = 0, middleC = 0, y = 0;
+    Pixel(CNoteStaff::kClefLeft / 2, 0.0f, x0, y);
+    Pixel(CNoteStaff::kClefRight, 0.0f, x1, middleC);
+    // The curl's band: the rows that cross the clef three times or more
+    // (its outer stroke on both sides and the spiral or the stem between).
+    int first = -1, last = -1;
+    for (int row = 0; row < middleC; ++row) {
+        if (InkRuns(row, x0, x1) >= 3) {
+            first = first < 0 ? row : first;
+            last = row;
+        }
+    }
+    ASSERT_GE(first, 0) << "no treble clef";
+    EXPECT_NEAR((first + last + 1) / 2.0, gLine, space / 5) << "the curl is not on the G line";
+    EXPECT_GE(InkRuns(static_cast<int>(gLine - space / 4), x0, x1), 3);
+    EXPECT_GE(InkRuns(static_cast<int>(gLine + space / 4), x0, x1), 3);
+}
+
+TEST_F(CPianoNotesPixels, SetsTheBassClefsDotsEitherSideOfTheFLine) {
+    Expect(72);
+    Draw();
+    const std::vector<int> rows = StaffRows();
+    ASSERT_EQ(rows.size(), 10u);
+    const double fLine = rows[6] + 0.5;  // the fourth bass line from the bottom
+    const double space = (rows[9] - rows[5]) / 4.0;
+    int x0 = 0, x1 = 0, middleC = 0, y = 0;
+    Pixel(CNoteStaff::kClefLeft / 2, 0.0f, x0, middleC);
+    Pixel(CNoteStaff::kClefRight, 0.0f, x1, y);
+    // The dots are the clef's rightmost ink.
+    int right = -1;
+    for (int row = middleC; row < kHeight; ++row) {
+        for (int x = x0; x < x1; ++x) {
+            const uint8_t* c = At(x, row);
+            right = ClefInk(c[0], c[1], c[2]) ? std::max(right, x) : right;
+        }
+    }
+    ASSERT_GT(right, 0) << "no bass clef";
+    // The dots' pixels, split at their mean row into the upper and the lower dot.
+    std::vector<int> dotRows;
+    for (int row = middleC; row < kHeight; ++row) {
+        for (int x = right - 3; x <= right; ++x) {
+            const uint8_t* c = At(x, row);
+            if (ClefInk(c[0], c[1], c[2])) {
+                dotRows.push_back(row);
+            }
+        }
+    }
+    ASSERT_FALSE(dotRows.empty());
+    double middle = 0;
+    for (int row : dotRows) {
+        middle += row + 0.5;
+    }
+    middle /= dotRows.size();
+    double sum[2] = {0, 0};
+    int count[2] = {0, 0};
+    for (int row : dotRows) {
+        const int which = row + 0.5 < middle ? 0 : 1;
+        sum[which] += row + 0.5;
+        ++count[which];
+    }
+    ASSERT_TRUE(count[0] > 2 && count[1] > 2) << "not two dots";
+    const double upper = sum[0] / count[0];
+    const double lower = sum[1] / count[1];
+    EXPECT_NEAR(upper, fLine - space / 2, space / 5) << "upper dot";
+    EXPECT_NEAR(lower, fLine + space / 2, space / 5) << "lower dot";
+}
+
+TEST_F(CPianoNotesPixels, DrawsNoLedgerLineWhereNoNoteNeedsOne) {
+    Expect(64);
+    Draw();
+    const CNoteStaff& staff = *m_picture->GetStaff();
+    int left = 0, right = 0;
+    LineColumns(left, right);
+    // Middle C's line and the first lines above and below the staves.
+    for (float step : {0.0f, 12.0f, 14.0f, -12.0f, -14.0f}) {
+        int x = 0, row = 0;
+        Pixel(0.0f, step, x, row);
+        const INK ink = Ink(LineInk, left, right, row - 1, row + 2);
+        EXPECT_EQ(ink.n, 0) << "a line " << step << " steps from middle C, from x " << ink.left
+                            << " to " << ink.right;
+    }
+    EXPECT_EQ(staff.GetLedgersUsed(), 0);
+}
+
+TEST_F(CPianoNotesPixels, DrawsShortLedgerLinesThroughTheNotesThatNeedThem) {
+    Expect(84);     // C6: two lines above the treble staff
+    Play(36, 100);  // C2, wrong: two lines below the bass staff
+    Draw();
+    SaveShot("ledger-lines.png");
+    const CNoteStaff& staff = *m_picture->GetStaff();
+    EXPECT_EQ(staff.GetLedgersUsed(), 4);
+    int left = 0, right = 0;
+    LineColumns(left, right);
+    const double half = CNoteStaff::kLedgerLength / 2 * UnitX();
+    struct LEDGER {
+        float step;
+        bool expected;
+        bool drawn;
+    };
+    const LEDGER ledgers[] = {{12, true, true}, {14, true, true},   {16, true, false},
+                              {0, true, false}, {-12, false, true}, {-14, false, true}};
+    for (const LEDGER& ledger : ledgers) {
+        glm::vec3 at;
+        ASSERT_TRUE(staff.GetNotePlace(ledger.expected ? 84 : 36, ledger.expected, at));
+        double nx = 0, ny = 0;
+        Project(at, nx, ny);
+        int x = 0, row = 0;
+        Pixel(0.0f, ledger.step, x, row);
+        const INK ink = Ink(LineInk, left, right, row - 1, row + 2);
+        if (!ledger.drawn) {
+            EXPECT_EQ(ink.n, 0) << "a line " << ledger.step << " steps from middle C";
+            continue;
+        }
+        ASSERT_GT(ink.n, 0) << "no line " << ledger.step << " steps from middle C";
+        EXPECT_NEAR(ink.left, nx - half, 3.0) << ledger.step;
+        EXPECT_NEAR(ink.right, nx + half, 3.0) << ledger.step;
+    }
+}
+
+TEST_F(CPianoNotesPixels, SpansTheStaffOverMostOfTheViewsWidth) {
+    Expect(72);
+    Draw();
+    const std::vector<int> rows = StaffRows();
+    ASSERT_EQ(rows.size(), 10u);
+    for (int row : {rows[0], rows[9]}) {
+        const INK line = Ink(StaffLine, 0, kWidth, row, row + 1);
+        EXPECT_GT(line.right - line.left, kWidth * 8 / 10) << "row " << row;
+        EXPECT_GT(line.left, 0) << "the staff runs out of the view";
+        EXPECT_LT(line.right, kWidth - 1) << "the staff runs out of the view";
+    }
+}
+
+TEST_F(CPianoNotesPixels, KeepsTheWrongNoteClearOfTheClefAndTheKeySignature) {
+    for (const char* key : {"C maj", "Bb maj", "C# maj"}) {
+        SetKeyLesson(key, 72);
+        Play(68, 100);  // A flat or G sharp, with its sign
+        Draw();
+        int clefRight = 0, y = 0;
+        Pixel(CNoteStaff::kClefRight, 0.0f, clefRight, y);
+        // The furthest right ink of the clefs and of the signature.
+        const INK furniture = Ink(ClefInk, 0, kWidth, 0, kHeight);
+        const INK red = Ink(Red, 0, kWidth, 0, kHeight);
+        ASSERT_GT(red.n, 0) << key;
+        EXPECT_GT(red.left, furniture.right + 2) << key << ": the wrong note touches the clef";
+        Play(68, 0);
+    }
+}
+
+TEST_F(CPianoNotesPixels, WritesTheKeySignatureOnItsLinesAndSpaces) {
+    struct SIGN {
+        const char* key;
+        int tonic;
+        int accidentals;
+    };
+    const std::vector<int>* rows = nullptr;
+    std::vector<int> lineRows;
+    int unused = 0;
+    for (const SIGN& sign : {SIGN{"D maj", 62, 2}, SIGN{"Bb maj", 70, -2}}) {
+        SetKeyLesson(sign.key, sign.tonic);
+        Draw();
+        lineRows = StaffRows();
+        ASSERT_EQ(lineRows.size(), 10u);
+        rows = &lineRows;
+        auto line = [&](int i) { return (*rows)[static_cast<size_t>(i)] + 0.5; };
+        auto space = [&](int i) { return (line(i) + line(i + 1)) / 2; };
+        // Treble lines 0..4 from the top, bass lines 5..9.
+        const double sharps[4] = {line(0), space(1), line(6), space(7)};  // F5 C5, F3 C3
+        const double flats[4] = {line(2), space(0), line(8), space(6)};   // B4 E5, B2 E3
+        const double unit = (line(4) - line(0)) / 8;
+        int middleC = 0, x = 0;
+        Pixel(0.0f, 0.0f, x, middleC);
+        for (int i = 0; i < 4; ++i) {
+            const bool treble = i < 2;
+            const int column = i % 2;
+            int x0 = 0, x1 = 0;
+            Pixel(CNoteStaff::kClefRight + CNoteStaff::kSignatureStep * column, 0.0f, x0, unused);
+            Pixel(CNoteStaff::kClefRight + CNoteStaff::kSignatureStep * (column + 1), 0.0f, x1,
+                  unused);
+            const INK ink = Ink(ClefInk, x0, x1, treble ? 0 : middleC, treble ? middleC : kHeight);
+            ASSERT_GT(ink.n, 8) << sign.key << ": no accidental " << i;
+            if (sign.accidentals > 0) {
+                EXPECT_NEAR(ink.y, sharps[i], unit / 2) << sign.key << ": sharp " << i;
+            } else {
+                // A flat's bowl sits on its line or space, under its stem.
+                EXPECT_NEAR(ink.bottom + 0.5, flats[i] + 0.8 * unit, unit / 2)
+                    << sign.key << ": flat " << i;
+            }
+        }
+        // Nothing more after the two accidentals before the note.
+        int x0 = 0, x1 = 0;
+        Pixel(CNoteStaff::kClefRight + CNoteStaff::kSignatureStep * 2, 0.0f, x0, unused);
+        Pixel(m_picture->GetStaff()->GetNoteX() + CNoteStaff::kPlayedOffset, 0.0f, x1, unused);
+        EXPECT_EQ(Ink(ClefInk, x0, x1, 0, kHeight).n, 0) << sign.key;
+        if (sign.accidentals < 0) {
+            SaveShot("key-signature-lesson.png");
+        }
+    }
+}
+
+TEST_F(CPianoNotesPixels, WritesNoAccidentalTheKeyGivesAndTheOnesItDoesNot) {
+    SetKeyLesson("Bb maj", 70);
+    Draw();
+    glm::vec3 at;
+    ASSERT_TRUE(m_picture->GetStaff()->GetNotePlace(71, true, at));
+    double nx = 0, ny = 0;
+    Project(at, nx, ny);
+    const double head = CNoteShapes::kHeadSize * UnitX();
+    const INK blue = Ink(Blue, 0, kWidth, 0, kHeight);
+    ASSERT_GT(blue.n, 0);
+    EXPECT_GT(blue.left, nx - head - 2) << "B flat in B-flat major needs no flat";
+    Play(71, 100);  // B natural, outside the key
+    Draw();
+    ASSERT_TRUE(m_picture->GetStaff()->GetNotePlace(71, false, at));
+    Project(at, nx, ny);
+    const INK red = Ink(Red, 0, kWidth, 0, kHeight);
+    ASSERT_GT(red.n, 0);
+    EXPECT_LT(red.left, nx - head - 4) << "B natural in B-flat major needs its natural sign";
+    Play(71, 0);
+    SetKeyLesson("G maj", 66);
+    Draw();
+    ASSERT_TRUE(m_picture->GetStaff()->GetNotePlace(65, true, at));
+    Project(at, nx, ny);
+    EXPECT_GT(Ink(Blue, 0, kWidth, 0, kHeight).left, nx - head - 2)
+        << "F sharp in G major needs no sharp";
+    Expect(66);  // the same key in a chromatic lesson: G flat, with its sign
+    Draw();
+    ASSERT_TRUE(m_picture->GetStaff()->GetNotePlace(67, true, at));
+    Project(at, nx, ny);
+    EXPECT_LT(Ink(Blue, 0, kWidth, 0, kHeight).left, nx - head - 4);
+}
+
 TEST_F(CPianoNotesPixels, ShowsTheExpectedNoteAndMarksItsKey) {
     Expect(62);
     Draw();
     double x = 0, y = 0, ex = 0, ey = 0;
     ASSERT_TRUE(Find(Blue, x, y)) << "no expected note";
     glm::vec3 d4;
-    ASSERT_TRUE(m_picture->GetStaff()->GetPlace(62, d4));
-    Project(d4 + glm::vec3(-0.25f, 0, 0), ex, ey);
+    ASSERT_TRUE(m_picture->GetStaff()->GetNotePlace(62, true, d4));
+    Project(d4, ex, ey);
     EXPECT_NEAR(x, ex, 3.0);
     EXPECT_NEAR(y, ey, 3.0);
     CPianoKey* key = m_picture->GetPiano()->GetKey(62);
@@ -259,7 +602,7 @@ TEST_F(CPianoNotesPixels, LeavesANoteUnshownWhenItsPoolIsFull) {
 TEST_F(CPianoNotesPixels, ShowsTheRunningLessonAndHeldKeysAgainAfterANewContext) {
     Expect(50);
     Play(50, 100);
-    Play(53, 100);  // a wrong key, still held
+    Play(53, 100);        // a wrong key, still held
     m_picture = nullptr;  // set again by the factory when the picture is rebuilt
     std::string error;
     ASSERT_TRUE(m_device->RecreateContext(error)) << error;
