@@ -86,7 +86,15 @@ void CNoteStaff::AddPlace(int midiNote, int count, bool treble, CTextLabels* lab
         auto label = labels->MakeLabel("Note name", m_buffer, labels->Add(text),
                                        glm::vec3(x, y, kLabelZ), kLabelSize, m_colors.nameText);
         if (label != nullptr) {
-            AddChild(std::move(label));
+            m_nameLabels.push_back(AddChild(std::move(label)));
+        }
+    }
+}
+
+void CNoteStaff::ShowNoteNames(bool on) {
+    for (CPrimitive* label : m_nameLabels) {
+        if (label != nullptr) {
+            label->SetVisible(on, true);
         }
     }
 }

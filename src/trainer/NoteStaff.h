@@ -74,6 +74,8 @@ public:
     // second list, which owns them.
     bool Build(int lowestNote, CNoteManager& noteManager, CSpacePainter& scene,
                CVertexBuffer& glyphs, CTextLabels* labels);
+    // Shows or hides the note name beside every staff line and space.
+    void ShowNoteNames(bool on);
     // Shows or takes away the glyph of a note at its written note, with the
     // accidental the key signature does not already give it; glyph tells
     // which one was used (null when the pool was full).
@@ -166,4 +168,6 @@ private:
     std::vector<uint32_t> m_textures;
     CPrimitive* m_expectedGlyph = nullptr;
     CPrimitive* m_expectedSign = nullptr;
+    // The note-name labels among the children, shown only as a hint.
+    std::vector<CPrimitive*> m_nameLabels;
 };

@@ -88,6 +88,7 @@ bool CPianoNotes::Create() {
     m_staff = static_cast<CNoteStaff*>(AddChild(std::move(staff)));
 
     Attach();
+    OnHintsChanged();
     return true;
 }
 
@@ -160,4 +161,12 @@ void CPianoNotes::OnKeyChanged(const NOTE_EVENT& event) {
 bool CPianoNotes::GetStatusText(CCharString& text) const {
     text = m_teacher.GetStatusLine();
     return true;
+}
+
+void CPianoNotes::OnHintsChanged() {
+    const HINTS& hints = m_teacher.GetHints();
+    if (m_staff != nullptr) {
+        m_staff->ShowNoteNames(hints.noteNames);
+    }
+    m_scenePainter.SetDirty();
 }

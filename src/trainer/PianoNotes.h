@@ -44,6 +44,9 @@ public:
     void OnNoteShown(const CNote& expected, int previousNote) override;
     void OnWrongNote(const CNote& written, bool on) override;
     void OnRightNote(const CNote& expected) override;
+    // The note names on the staff, the expected key's mark and the key
+    // letters follow the exercise's hints.
+    void OnHintsChanged() override;
     // IHeldKeysView
     void OnKeyChanged(const NOTE_EVENT& event) override;
 

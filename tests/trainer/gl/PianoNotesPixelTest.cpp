@@ -443,6 +443,31 @@ TEST_F(CPianoNotesPixels, SpansTheStaffOverMostOfTheViewsWidth) {
     }
 }
 
+// The note names beside the lines and spaces are a hint the learner turns
+// on: off by default, so the staff must be read.
+TEST_F(CPianoNotesPixels, ShowsTheNoteNamesBesideTheStaffOnlyAsAHint) {
+    Expect(72);
+    const auto lit = [](int r, int g, int b) { return r + g + b > 90; };
+    Draw();
+    const std::vector<int> rows = StaffRows();
+    ASSERT_EQ(rows.size(), 10u);
+    const INK line = Ink(StaffLine, 0, kWidth, rows[0], rows[0] + 1);
+    const int namesLeft = line.right + 3;
+    const int top = rows[0] - 30, bottom = rows[9] + 30;
+    EXPECT_LT(Ink(lit, namesLeft, kWidth, top, bottom).n, 10) << "names shown without the hint";
+    HINTS hints = m_teacher->GetHints();
+    hints.noteNames = true;
+    m_teacher->SetHints(hints);
+    Draw();
+    EXPECT_GT(Ink(lit, namesLeft, kWidth, top, bottom).n, 40) << "no names with the hint on";
+    SaveShot("hints-note-names.png");
+    hints.noteNames = false;
+    m_teacher->SetHints(hints);
+    Draw();
+    EXPECT_LT(Ink(lit, namesLeft, kWidth, top, bottom).n, 10);
+    SaveShot("hints-off.png");
+}
+
 TEST_F(CPianoNotesPixels, KeepsTheWrongNoteClearOfTheClefAndTheKeySignature) {
     for (const char* key : {"C maj", "Bb maj", "C# maj"}) {
         SetKeyLesson(key, 72);
