@@ -648,7 +648,9 @@ void CCenter::ArrangeWindows() {
     }
     WINDOW_RECT picture;
     WINDOW_RECT text;
-    CWindowPlacement::Arrange(m_platform.windowSystem->GetWorkArea(), picture, text);
+    const WINDOW_RECT area = m_platform.windowSystem->GetWorkArea();
+    const int side = area.height > area.width ? CTextDlg::kMinHeight : CTextDlg::kMinWidth;
+    CWindowPlacement::Arrange(area, side, picture, text);
     m_mainWindow->GetWindow()->SetRect(picture);
     lessons->GetWindow()->SetRect(text);
     lessons->Show(true);

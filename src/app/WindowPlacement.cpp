@@ -62,18 +62,18 @@ WINDOW_RECT CWindowPlacement::PlaceMain(const WINDOW_RECT& saved,
     return placed;
 }
 
-void CWindowPlacement::Arrange(const WINDOW_RECT& workArea, WINDOW_RECT& picture,
+void CWindowPlacement::Arrange(const WINDOW_RECT& workArea, int lessonsSide, WINDOW_RECT& picture,
                                WINDOW_RECT& lessons) {
     picture = workArea;
     lessons = workArea;
     if (workArea.height > workArea.width) {
-        const int side = std::max(kLessonsWidth, workArea.height / 3);
+        const int side = std::max(lessonsSide, workArea.height / 3);
         picture.height = std::max(kMinimumSide, workArea.height - side);
         lessons.top = workArea.top + picture.height;
         lessons.height = workArea.height - picture.height;
         return;
     }
-    const int side = std::max(kLessonsWidth, workArea.width / 3);
+    const int side = std::max(lessonsSide, workArea.width / 3);
     picture.width = std::max(kMinimumSide, workArea.width - side);
     lessons.left = workArea.left + picture.width;
     lessons.width = workArea.width - picture.width;

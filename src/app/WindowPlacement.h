@@ -22,10 +22,10 @@ public:
                                  const WINDOW_RECT& workArea);
 
     // Splits the work area between the picture (left) and the lessons
-    // (right, a third of the width but no narrower than kLessonsWidth, or
+    // (right, a third of the width but no narrower than lessonsSide, or
     // below the picture when the area is taller than wide).
-    static void Arrange(const WINDOW_RECT& workArea, WINDOW_RECT& picture, WINDOW_RECT& lessons);
-    static constexpr int kLessonsWidth = 360;
+    static void Arrange(const WINDOW_RECT& workArea, int lessonsSide, WINDOW_RECT& picture,
+                        WINDOW_RECT& lessons);
 
 private:
     static bool Meets(const WINDOW_RECT& a, const WINDOW_RECT& b);

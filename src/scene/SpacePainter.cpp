@@ -149,6 +149,8 @@ void CSpacePainter::ShowInfo(bool on) {
 void CSpacePainter::SetClientSize(int width, int height) {
     m_camera.SetClientSize(width, height);
     SetProjection();
+    SetCameraTransform();  // a narrower view may have moved the eye back
+    m_dirty = true;
 }
 
 bool CSpacePainter::SetProjection() {

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QOpenGLWidget>
+#include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
 #include <QUrl>
@@ -104,6 +105,18 @@ TEST(TrainerFlow, AComputerKeyAndAMidiNoteAreJudgedAndTheNextNoteFollows) {
     ASSERT_TRUE(center.Init()) << center.GetError();
     ASSERT_TRUE(RunUntil([&] { return ShowsNotes(center); }))
         << "the note-reading picture never came up";
+    // A first start: the picture on the left, the lessons beside it, on top.
+    QWidget* lessons = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && top->findChild<QTextBrowser*>() != nullptr) {
+            lessons = top;
+        }
+    }
+    ASSERT_NE(lessons, nullptr) << "the lessons window is not shown at first start";
+    EXPECT_EQ(lessons->windowTitle(), "Lessons");
+    QTest::qWait(300);  // let both windows paint before the screen is grabbed
+    QGuiApplication::primaryScreen()->grabWindow(0).save(NOTARA_BINARY_DIR
+                                                         "/tests/first-start.png");
     Teacher& teacher = *center.GetTeacher();
     ASSERT_NE(midi, nullptr);
     EXPECT_TRUE(midi->IsOpen()) << "the MIDI input was not opened at start-up";
