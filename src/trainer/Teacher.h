@@ -65,6 +65,10 @@ public:
     int GetLow() const { return m_low; }
     int GetHigh() const { return m_high; }
     int GetScale() const { return m_scale; }
+    // Semitones the computer keyboard's notes move by in this lesson: the
+    // whole octaves that bring its keys nearest the lesson's lowest note;
+    // 0 before any lesson.
+    int GetKeyShift() const;
     bool IsRightHeld() const { return m_rightHeld; }
     const char* GetError() const { return m_error; }
 
