@@ -131,6 +131,20 @@ int CMidiKeyboard::MapKey(char key, int instrument) {
     }
 }
 
+char CMidiKeyboard::FindKey(int midiNote, int instrument) {
+    if (midiNote <= 0) {
+        return '\0';
+    }
+    for (const char* row : kLayout) {
+        for (const char* key = row; *key != '\0'; ++key) {
+            if (MapKey(*key, instrument) == midiNote) {
+                return *key;
+            }
+        }
+    }
+    return '\0';
+}
+
 bool CMidiKeyboard::MakeNote(char key, float volume, CNote& note) const {
     const int midiNote = MapKey(key, m_instrument);
     if (midiNote == 0) {

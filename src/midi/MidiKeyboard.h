@@ -35,6 +35,9 @@ public:
 
     // The MIDI note of key for an instrument; 0 for none.
     static int MapKey(char key, int instrument);
+    // The character of the first key of the four rows that plays midiNote
+    // on an instrument, upper case; '\0' when none does.
+    static char FindKey(int midiNote, int instrument);
 
 private:
     bool MakeNote(char key, float volume, CNote& note) const;

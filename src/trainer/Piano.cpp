@@ -1,5 +1,6 @@
 #include "trainer/Piano.h"
 
+#include "midi/MidiKeyboard.h"
 #include "scene/Shapes.h"
 #include "theory/NoteManager.h"
 
@@ -24,7 +25,7 @@ bool CPiano::Build(int firstNote, CNoteManager& noteManager, CTextLabels* labels
         CNote note = *tableNote;
         note.thing = THING_KEYBOARD;
         auto key = std::make_unique<CPianoKey>(note, m_device, m_buffer);
-        key->Build(m_colors, labels);
+        key->Build(m_colors, labels, GetLetter(n).GetText());
         key->MoveBy(glm::vec3(x, 0, 0));
         if (key->IsBlack()) {
             // Between the white keys on either side, raised and set back.
@@ -65,7 +66,7 @@ bool CPiano::MarkKey(int midiNote, bool on) {
 
 bool CPiano::PressKey(int midiNote, bool on) {
     CPianoKey* key = GetKey(midiNote);
-    return key != nullptr && key->ShowHighlight(on);
+    return key != nullptr && key->ShowHighlight(on) && key->ShowPressed(on);
 }
 
 bool CPiano::ShowNames(bool on) {
@@ -73,4 +74,32 @@ bool CPiano::ShowNames(bool on) {
         key->ShowNames(on);
     }
     return true;
+}
+
+bool CPiano::ShowLetters(int keyShift) {
+    m_keyShift = keyShift;
+    for (CPianoKey* key : m_keys) {
+        const int played = key->GetMidiNote() - keyShift;
+        key->ShowLetter(m_lettersShown &&
+                        CMidiKeyboard::FindKey(played, kLetterInstrument) != '\0');
+    }
+    return true;
+}
+
+void CPiano::SetLettersShown(bool on) {
+    m_lettersShown = on;
+    ShowLetters(m_keyShift);
+}
+
+CCharString CPiano::GetLetter(int midiNote) {
+    constexpr int kOctave = 12;
+    CCharString text;
+    for (int n = midiNote < 0 ? NOTE_COUNT : midiNote % kOctave; n < NOTE_COUNT; n += kOctave) {
+        const char key = CMidiKeyboard::FindKey(n, kLetterInstrument);
+        if (key != '\0') {
+            text.Format("%c", key);
+            break;
+        }
+    }
+    return text;
 }

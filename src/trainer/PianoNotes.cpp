@@ -1,5 +1,7 @@
 #include "trainer/PianoNotes.h"
 
+#include <cstring>
+
 #include "scene/SpacePainter.h"
 #include "scene/VertexBuffer.h"
 #include "theory/NoteManager.h"
@@ -10,7 +12,7 @@ namespace {
 
 constexpr float kPianoScale = 0.079f;
 constexpr float kPianoTilt = -20.0f;
-constexpr float kPianoDrop = -1.3f;
+constexpr float kPianoDrop = -1.55f;
 constexpr float kStaffRise = 0.2f;
 // The staff's lines span this share of the keyboard's width, which fills
 // the view; the note names stand past their right end.
@@ -52,15 +54,16 @@ void CPianoNotes::Detach() {
 
 bool CPianoNotes::Create() {
     m_scenePainter.GetCameraFrame(m_cameraFrame);
-    // Every name the labels need, painted into one texture first.
+    // Every name and key letter the labels need, painted into one texture first.
     for (int n = kLowestKey; n < kKeyAfterHighest; ++n) {
         const CNote* note = m_noteManager.GetNoteTable().GetAt(n);
         CCharString text;
         m_labels.Add(note->name);
         m_labels.Add(note->flatName);
         m_labels.Add(text.Format("%s%d", note->name.GetText(), note->octave));
+        m_labels.Add(CPiano::GetLetter(n));
     }
-    const bool labelled = m_labels.Paint("DejaVu Sans", 40);
+    const bool labelled = m_labels.Paint(kLabelFace, kLabelPixels);
 
     auto piano = std::make_unique<CPiano>("Piano", m_device, m_buffer);
     piano->SetColors(m_keyboardColors);
@@ -72,6 +75,7 @@ bool CPianoNotes::Create() {
     piano->TurnAbout(kPianoTilt, glm::vec3(1, 0, 0), piano->GetOrigin());
     piano->MoveBy(glm::vec3(0.0f, kPianoDrop, 0.0f));
     m_piano = static_cast<CPiano*>(AddChild(std::move(piano)));
+    m_piano->ShowLetters(m_teacher.GetKeyShift());
 
     auto staff = std::make_unique<CNoteStaff>("NoteStaff", m_device, m_buffer);
     staff->SetColors(m_staffColors);
@@ -82,6 +86,7 @@ bool CPianoNotes::Create() {
                       labelled ? &m_labels : nullptr)) {
         return Fail(__LINE__, "Can't build the staff: %s", staff->GetError());
     }
+    GrowLabels(*staff);
     staff->AddClefs("FreeSerif");      // without the font the staff has no clefs
     staff->Scale(kGlyphScale, false);  // the glyphs are drawn at the staff's scale
     staff->MoveBy(glm::vec3(-staffWidth / 2, kStaffRise, 0.0f));
@@ -90,6 +95,27 @@ bool CPianoNotes::Create() {
     Attach();
     OnHintsChanged();
     return true;
+}
+
+void CPianoNotes::GrowLabels(CPrimitive& staff) {
+    // Each label grows about its own centre, before the staff is scaled.
+    staff.ForEach([](CPrimitive& part) {
+        if (std::strcmp(part.GetName(), "Note name") == 0) {
+            part.Scale(kStaffLabelGrowth, false);
+        }
+    });
+}
+
+void CPianoNotes::ShowHeldKeys() {
+    // A computer key is drawn on the piano key it plays in this lesson.
+    const int shift = m_piano->GetKeyShift();
+    for (int n = m_piano->GetFirstNote(); n < m_piano->GetEndNote(); ++n) {
+        const bool held = m_heldKeys.IsHeld(n, SOURCE_MIDI_INPUT) ||
+                          m_heldKeys.IsHeld(n - shift, SOURCE_COMPUTER_KEYBOARD);
+        if (held != m_piano->GetKey(n)->IsPressed()) {
+            m_piano->PressKey(n, held);
+        }
+    }
 }
 
 CPianoNotes* CPianoNotes::Make(CSpacePainter& scene, CVertexBuffer& list, CNoteManager& noteManager,
@@ -130,7 +156,12 @@ void CPianoNotes::OnNoteShown(const CNote& expected, int previousNote) {
         m_staff->ShowNote(expected, true, true);
     }
     if (m_piano != nullptr) {
-        m_piano->MarkKey(expected.midiNote, true);
+        m_piano->MarkKey(expected.midiNote, m_teacher.GetHints().expectedKey);
+        // A new lesson may move the computer keys to other octaves.
+        if (m_piano->GetKeyShift() != m_teacher.GetKeyShift()) {
+            m_piano->ShowLetters(m_teacher.GetKeyShift());
+            ShowHeldKeys();
+        }
     }
     m_scenePainter.SetDirty();
 }
@@ -150,10 +181,11 @@ void CPianoNotes::OnRightNote(const CNote&) {
 }
 
 void CPianoNotes::OnKeyChanged(const NOTE_EVENT& event) {
-    // Only a MIDI keyboard's keys are the keys drawn: a computer key plays
-    // the note it stands for in the lesson's range, not its own.
-    if (event.source == SOURCE_MIDI_INPUT && m_piano != nullptr) {
-        m_piano->PressKey(event.note, m_heldKeys.IsHeld(event.note, SOURCE_MIDI_INPUT));
+    // The keys of a MIDI keyboard and of the computer keyboard are drawn;
+    // the detector's and a song's notes are not keys.
+    const bool key = event.source == SOURCE_MIDI_INPUT || event.source == SOURCE_COMPUTER_KEYBOARD;
+    if (key && m_piano != nullptr) {
+        ShowHeldKeys();
         m_scenePainter.SetDirty();
     }
 }
@@ -167,6 +199,12 @@ void CPianoNotes::OnHintsChanged() {
     const HINTS& hints = m_teacher.GetHints();
     if (m_staff != nullptr) {
         m_staff->ShowNoteNames(hints.noteNames);
+    }
+    if (m_piano != nullptr) {
+        m_piano->SetLettersShown(hints.keyLetters);
+        if (const CNote* expected = m_teacher.GetExpected()) {
+            m_piano->MarkKey(expected->midiNote, hints.expectedKey);
+        }
     }
     m_scenePainter.SetDirty();
 }

@@ -31,6 +31,14 @@ public:
     static constexpr float kCameraDistance = 13.0f;
     static constexpr int kLowestKey = 36;
     static constexpr int kKeyAfterHighest = 96;
+    static constexpr const char* kLabelFace = "DejaVu Sans";
+    // Painted large so that labels stay sharp where the view comes close.
+    static constexpr int kLabelPixels = 56;
+    // The staff's note names drawn twice as large as it lays them out, which
+    // still leaves its two columns of names apart.
+    static constexpr float kStaffLabelGrowth = 2.0f;
+    // Low enough that the staff's lowest ledger label clears the keyboard case.
+    static constexpr float kPianoY = -1.55f;
 
     CPianoNotes(CSpacePainter& scene, CVertexBuffer& firstList, CVertexBuffer& secondList,
                 CNoteManager& noteManager, Teacher& teacher, CHeldKeys& heldKeys);
@@ -58,8 +66,19 @@ public:
     CNoteStaff* GetStaff() const { return m_staff; }
 
 private:
+    // The staff's colours, with its note names light on the black background.
+    static STAFF_COLORS LightLabels() {
+        STAFF_COLORS colors;
+        colors.nameText = kStaffNameText;
+        return colors;
+    }
+    static constexpr uint32_t kStaffNameText = 0xFFB8D8FF;
+
     void Attach();
     void Detach();
+    static void GrowLabels(CPrimitive& staff);
+    // Presses and releases the drawn keys as the held keys are now.
+    void ShowHeldKeys();
 
     CSpacePainter& m_scenePainter;
     CVertexBuffer& m_secondList;
@@ -68,7 +87,7 @@ private:
     CHeldKeys& m_heldKeys;
     bool m_attached = false;
     KEYBOARD_COLORS m_keyboardColors;
-    STAFF_COLORS m_staffColors;
+    STAFF_COLORS m_staffColors = LightLabels();
     CTextLabels m_labels;
     CPiano* m_piano = nullptr;
     CNoteStaff* m_staff = nullptr;

@@ -26,6 +26,9 @@ void SpellAtRandom(CNote& note, bool lowest, bool highest) {
     note.writtenNote = static_cast<uint8_t>(flat ? note.midiNote + 1 : note.midiNote - 1);
 }
 
+constexpr int kHighestNote = 127;
+// Added before dividing so that the distance from middle C is never negative.
+constexpr int kShiftBias = 10 * kOctave;
 }  // namespace
 
 Teacher::Teacher(CNoteManager* noteManager) : m_noteManager(noteManager) {
@@ -155,6 +158,16 @@ bool Teacher::NextNote() {
     return true;
 }
 
+int Teacher::GetKeyShift() const {
+    if (m_low < 0 || m_low > kHighestNote) {
+        return 0;
+    }
+    // The multiple of an octave nearest to the lesson's distance from middle
+    // C, rounded on whole numbers that stay positive: half an octave rounds up.
+    const int distance = m_low - kMiddleC + kShiftBias;
+    return (distance + kOctave / 2) / kOctave * kOctave - kShiftBias;
+}
+
 bool Teacher::Matches(const CNote& note) const {
     if (m_expected == nullptr || note.midiNote == NOTE_NONE) {
         return false;
@@ -162,10 +175,11 @@ bool Teacher::Matches(const CNote& note) const {
     const int expected = m_expected->midiNote;
     switch (note.source) {
         case SOURCE_COMPUTER_KEYBOARD: {
-            // The key that plays middle C plays the lesson's lowest note; any
-            // octave of the right note inside the lesson counts. Worked out on
-            // whole numbers, so that a low key never wraps round to a high one.
-            const int moved = note.midiNote + (m_low - kMiddleC);
+            // Keys move by whole octaves towards the lesson, so that a key
+            // always plays the same note name; any octave of the right note
+            // inside the lesson counts. Worked out on whole numbers, so that
+            // a low key never wraps round to a high one.
+            const int moved = note.midiNote + GetKeyShift();
             if (moved == expected) {
                 return true;
             }
@@ -213,7 +227,7 @@ CNote Teacher::WrittenWrongNote(const CNote& played) const {
     CNote wrong = played;
     int shownNote = played.midiNote;
     if (played.source == SOURCE_COMPUTER_KEYBOARD) {
-        shownNote += m_low - kMiddleC;  // where the key plays in this lesson
+        shownNote += GetKeyShift();  // where the key plays in this lesson
     }
     while (shownNote < kLowestWritten) {
         shownNote += kOctave;

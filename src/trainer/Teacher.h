@@ -74,6 +74,10 @@ public:
     int GetScale() const { return m_scale; }
     // The key of the lesson; not set for a lesson without one.
     const CKeySignature& GetKey() const { return m_key; }
+    // Semitones the computer keyboard's notes move by in this lesson: the
+    // whole octaves that bring its keys nearest the lesson's lowest note;
+    // 0 before any lesson.
+    int GetKeyShift() const;
     bool IsRightHeld() const { return m_rightHeld; }
     const char* GetError() const { return m_error; }
 

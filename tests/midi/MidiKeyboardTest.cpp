@@ -42,6 +42,18 @@ TEST(MidiKeyboardTest, MelodicInstrumentsPlayAPianoLayout) {
     EXPECT_FALSE(keyboard.KeyDown('1', false, note));
 }
 
+TEST(MidiKeyboardTest, FindsTheKeyThatPlaysANote) {
+    const int piano = THING_KEYBOARD;
+    const std::string keys = "SEDRFJIKOLP;";
+    for (size_t i = 0; i < keys.size(); ++i) {
+        EXPECT_EQ(CMidiKeyboard::FindKey(60 + static_cast<int>(i), piano), keys[i]);
+    }
+    EXPECT_EQ(CMidiKeyboard::FindKey(59, piano), '\0');
+    EXPECT_EQ(CMidiKeyboard::FindKey(72, piano), '\0');
+    EXPECT_EQ(CMidiKeyboard::FindKey(0, piano), '\0') << "0 is no note";
+    EXPECT_EQ(CMidiKeyboard::FindKey(40, Thing("Guitar")), 'Z');
+}
+
 TEST(MidiKeyboardTest, TheBassPlaysAnOctaveDownAndOnlyTheLowKeys) {
     CMidiKeyboard keyboard;
     keyboard.SetInstrument(Thing("Bass guitar"));

@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "midi/MidiKeyboard.h"
 #include "platform/null/NullClock.h"
 #include "theory/NoteManager.h"
 #include "trainer/Teacher.h"
@@ -34,6 +35,20 @@ protected:
     }
 
     CNoteManager m_manager;
+};
+
+// The wrong notes the exercise writes on the staff.
+class CWrongNotes : public ITeacherView {
+public:
+    void OnNoteShown(const CNote&, int) override {}
+    void OnWrongNote(const CNote& written, bool on) override {
+        if (on) {
+            written_.push_back(written.midiNote);
+        }
+    }
+    void OnRightNote(const CNote&) override {}
+
+    std::vector<int> written_;
 };
 
 std::vector<int> MidiNotes(const CNoteList& list) {
@@ -108,7 +123,7 @@ TEST_F(CTeacherTest, WritesFSharpInGMajorAndBFlatInBFlatMajor) {
 }
 
 // Keeps the wrong notes the exercise tells its views of.
-class CWrongNotes : public ITeacherView {
+class CWrittenWrongNotes : public ITeacherView {
 public:
     void OnNoteShown(const CNote&, int) override {}
     void OnWrongNote(const CNote& written, bool on) override {
@@ -125,7 +140,7 @@ TEST_F(CTeacherTest, WritesWrongNotesAsTheLessonsKeyDoes) {
     ASSERT_TRUE(CNoteManager::FindScale("G maj", gMajor));
     ASSERT_TRUE(CNoteManager::FindScale("Bb maj", bFlatMajor));
     Teacher teacher(&m_manager);
-    CWrongNotes wrong;
+    CWrittenWrongNotes wrong;
     teacher.AddView(&wrong);
     ASSERT_TRUE(teacher.SetLesson(gMajor, 67, 67));
     for (int played : {66, 70}) {
@@ -191,6 +206,60 @@ TEST_F(CTeacherTest, MovesComputerKeysToTheLessonAndMatchesAnyOctaveInsideIt) {
     teacher.InputNote(Played(72, SOURCE_MIDI_INPUT), false);
     teacher.InputNote(Played(72, SOURCE_COMPUTER_KEYBOARD), true);
     EXPECT_TRUE(teacher.IsRightHeld()) << "one octave down stays inside the lesson";
+}
+
+TEST_F(CTeacherTest, ShiftsComputerKeysByTheOctaveNearestTheLesson) {
+    Teacher teacher(&m_manager);
+    EXPECT_EQ(teacher.GetKeyShift(), 0) << "the first lesson starts at middle C";
+    const struct {
+        int low, high, shift;
+    } lessons[] = {{64, 76, 0},  {48, 59, -12}, {36, 59, -24}, {53, 64, -12}, {55, 66, 0},
+                   {67, 79, 12}, {66, 77, 12},  {84, 95, 24},  {0, 11, -60}};
+    for (const auto& lesson : lessons) {
+        ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, lesson.low, lesson.high, 60));
+        EXPECT_EQ(teacher.GetKeyShift(), lesson.shift) << lesson.low;
+    }
+    EXPECT_FALSE(teacher.SetLesson(99, 60, 72));
+    EXPECT_EQ(teacher.GetKeyShift(), -60) << "a refused lesson keeps the shift";
+}
+
+TEST_F(CTeacherTest, ComputerKeysKeepTheirNoteNamesInEveryLesson) {
+    // The key that plays E at the start plays an E in a lesson from E4.
+    const int eKey = CMidiKeyboard::MapKey('F', THING_KEYBOARD);
+    ASSERT_EQ(eKey, 64);
+    Teacher teacher(&m_manager);
+    ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 64, 76, 60));
+    ShowNote(teacher, 64);
+    teacher.InputNote(Played(eKey, SOURCE_COMPUTER_KEYBOARD), true);
+    EXPECT_TRUE(teacher.IsRightHeld()) << "F plays the E at the bottom of the lesson";
+    teacher.InputNote(Played(eKey, SOURCE_COMPUTER_KEYBOARD), false);
+    ShowNote(teacher, 76);
+    teacher.InputNote(Played(eKey, SOURCE_COMPUTER_KEYBOARD), true);
+    EXPECT_TRUE(teacher.IsRightHeld()) << "and the E an octave up inside the lesson";
+    teacher.InputNote(Played(eKey, SOURCE_COMPUTER_KEYBOARD), false);
+    ShowNote(teacher, 68);
+    teacher.InputNote(Played(eKey, SOURCE_COMPUTER_KEYBOARD), true);
+    EXPECT_FALSE(teacher.IsRightHeld()) << "but never a G sharp";
+    for (int low = 0; low <= 116; low += 7) {
+        ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, low, low + 11, 60));
+        EXPECT_EQ(teacher.GetKeyShift() % 12, 0) << low;
+    }
+}
+
+TEST_F(CTeacherTest, WritesAWrongComputerKeyWhereItPlaysInTheLesson) {
+    CWrongNotes view;
+    Teacher teacher(&m_manager);
+    teacher.AddView(&view);
+    ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 64, 76, 60));
+    ShowNote(teacher, 64);
+    teacher.InputNote(Played(CMidiKeyboard::MapKey('J', THING_KEYBOARD), SOURCE_COMPUTER_KEYBOARD),
+                      true);
+    ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 43, 55, 60));
+    ShowNote(teacher, 43);
+    teacher.InputNote(Played(CMidiKeyboard::MapKey('L', THING_KEYBOARD), SOURCE_COMPUTER_KEYBOARD),
+                      true);
+    EXPECT_EQ(view.written_, (std::vector<int>{65, 57})) << "F4 and A3";
+    teacher.RemoveView(&view);
 }
 
 TEST_F(CTeacherTest, KeepsALowKeyFromWrappingRoundToAnotherNote) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "platform/qt/QtOffscreenGl.h"
@@ -229,9 +230,58 @@ protected:
     }
 
     // A MIDI key pressed (velocity > 0) or released, down the note road.
-    void Play(int midiNote, int velocity) {
-        ASSERT_TRUE(m_router->Route(NOTE_EVENT{midiNote, velocity, SOURCE_MIDI_INPUT, 0.0}));
+    void Play(int midiNote, int velocity, int source = SOURCE_MIDI_INPUT) {
+        ASSERT_TRUE(m_router->Route(NOTE_EVENT{midiNote, velocity, source, 0.0}));
     }
+
+    // The pixels within a box of half-sides (dx, dy) about a point of the
+    // scene that pass test, and the mean row of those that do.
+    template <class Test>
+    int CountNear(const glm::vec3& p, int dx, int dy, Test test, double* meanY = nullptr) const {
+        double x = 0, y = 0, sumY = 0;
+        Project(p, x, y);
+        int n = 0;
+        for (int py = static_cast<int>(y) - dy; py <= static_cast<int>(y) + dy; ++py) {
+            for (int px = static_cast<int>(x) - dx; px <= static_cast<int>(x) + dx; ++px) {
+                if (px < 0 || py < 0 || px >= kWidth || py >= kHeight) {
+                    continue;
+                }
+                const uint8_t* c = At(px, py);
+                if (test(c[0], c[1], c[2])) {
+                    ++n;
+                    sumY += py;
+                }
+            }
+        }
+        if (meanY != nullptr) {
+            *meanY = n > 0 ? sumY / n : 0.0;
+        }
+        return n;
+    }
+
+    glm::vec3 LetterPlace(int midiNote) const {
+        CPrimitive* letter = m_picture->GetPiano()->GetKey(midiNote)->Find("Key letter");
+        return letter != nullptr ? letter->GetOrigin() : glm::vec3(0.0f);
+    }
+
+    // The keyboard's middle octave, enlarged, beside the full picture.
+    void SaveShots(const char* name) const {
+        QImage shot(m_pixels.data(), kWidth, kHeight, QImage::Format_RGBA8888);
+        const QString folder = QString(NOTARA_BINARY_DIR) + "/tests/";
+        shot.save(folder + name + ".png");
+        double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        Project(m_picture->GetPiano()->GetKey(55)->GetOrigin(), x0, y0);
+        Project(m_picture->GetPiano()->GetKey(77)->GetOrigin(), x1, y1);
+        const QRect octave(static_cast<int>(x0), static_cast<int>(y0) - 90,
+                           static_cast<int>(x1 - x0), 110);
+        shot.copy(octave).scaled(octave.size() * 4).save(folder + name + "-keys.png");
+    }
+
+    static bool Dark(int r, int g, int b) { return r < 110 && g < 110 && b < 110; }
+    static bool Light(int r, int g, int b) { return r > 190 && g > 190 && b > 190; }
+    // Far lighter than a lit black key, which stays below 110.
+    static bool Pale(int r, int g, int b) { return r > 150 && g > 150 && b > 150; }
+    static bool LightBlue(int r, int g, int b) { return b > 150 && r > 100 && g > 120 && b >= r; }
 
     CNoteManager m_manager;
     std::unique_ptr<Teacher> m_teacher;
@@ -465,7 +515,19 @@ TEST_F(CPianoNotesPixels, ShowsTheNoteNamesBesideTheStaffOnlyAsAHint) {
     m_teacher->SetHints(hints);
     Draw();
     EXPECT_LT(Ink(lit, namesLeft, kWidth, top, bottom).n, 10);
+    // The expected key's mark goes with its hint, and comes back with it.
+    double x = 0, y = 0;
+    EXPECT_TRUE(Find(MarkGreen, x, y)) << "no mark on the expected key";
+    hints.expectedKey = false;
+    hints.keyLetters = false;
+    m_teacher->SetHints(hints);
+    Draw();
+    EXPECT_FALSE(Find(MarkGreen, x, y)) << "the mark shows with its hint off";
     SaveShot("hints-off.png");
+    hints.expectedKey = true;
+    m_teacher->SetHints(hints);
+    Draw();
+    EXPECT_TRUE(Find(MarkGreen, x, y));
 }
 
 TEST_F(CPianoNotesPixels, KeepsTheWrongNoteClearOfTheClefAndTheKeySignature) {
@@ -641,6 +703,124 @@ TEST_F(CPianoNotesPixels, ShowsTheRunningLessonAndHeldKeysAgainAfterANewContext)
     EXPECT_TRUE(m_picture->GetPiano()->GetKey(53)->IsHighlighted());
     Play(50, 0);
     EXPECT_NE(m_teacher->GetResults()[0].shown, 0);
+}
+
+TEST_F(CPianoNotesPixels, ShowsTheComputerKeysOnWhiteAndBlackKeys) {
+    EXPECT_STREQ(CPiano::GetLetter(60), "S");
+    EXPECT_STREQ(CPiano::GetLetter(61), "E");
+    EXPECT_STREQ(CPiano::GetLetter(71), ";");
+    EXPECT_STREQ(CPiano::GetLetter(36), "S") << "every octave has the letters of its names";
+    ASSERT_EQ(m_teacher->GetKeyShift(), 0);
+    CPiano& piano = *m_picture->GetPiano();
+    for (int n = piano.GetFirstNote(); n < piano.GetEndNote(); ++n) {
+        EXPECT_EQ(piano.GetKey(n)->IsLetterShown(), n >= 60 && n < 72) << n;
+    }
+    Draw();
+    SaveShots("piano-letters");
+    // Dark letters on a white key's front, light ones on a black key's top.
+    for (int n : {60, 62, 64, 65, 67, 69, 71}) {
+        const int least = n == 71 ? 1 : 6;  // the semicolon is two small marks
+        EXPECT_GT(CountNear(LetterPlace(n), 4, 5, Dark), least)
+            << "no dark letter on white key " << n;
+        EXPECT_GT(CountNear(LetterPlace(n), 4, 5, Light), 6) << "no white around the letter " << n;
+    }
+    for (int n : {61, 63, 66, 68, 70}) {
+        EXPECT_GT(CountNear(LetterPlace(n), 3, 6, Pale), 4) << "no light letter on black key " << n;
+    }
+    // The same places without their letters: a white and a black key.
+    ASSERT_TRUE(piano.ShowLetters(24));
+    Draw();
+    EXPECT_LE(CountNear(LetterPlace(64), 4, 5, Dark), 2);
+    for (int n : {61, 63, 66, 68, 70}) {
+        EXPECT_LE(CountNear(LetterPlace(n), 3, 6, Pale), 1) << n;
+    }
+    EXPECT_LE(CountNear(LetterPlace(71), 4, 5, Dark), 0);
+}
+
+TEST_F(CPianoNotesPixels, MovesTheLettersToTheOctaveTheKeysPlayInTheLesson) {
+    ASSERT_TRUE(m_teacher->SetLesson(Teacher::kDefaultScale, 48, 59, 60));
+    CPiano& piano = *m_picture->GetPiano();
+    EXPECT_EQ(piano.GetKeyShift(), -12);
+    EXPECT_TRUE(piano.GetKey(48)->IsLetterShown());
+    EXPECT_TRUE(piano.GetKey(59)->IsLetterShown());
+    EXPECT_FALSE(piano.GetKey(60)->IsLetterShown());
+    Draw();
+    EXPECT_GT(CountNear(LetterPlace(52), 4, 5, Dark), 6) << "no F on E3";
+    EXPECT_LE(CountNear(LetterPlace(64), 4, 5, Dark), 2) << "the F stayed on E4";
+    // The computer key of middle C plays and presses the C of the lesson.
+    Play(60, 100, SOURCE_COMPUTER_KEYBOARD);
+    EXPECT_TRUE(piano.GetKey(48)->IsPressed());
+    EXPECT_FALSE(piano.GetKey(60)->IsPressed());
+    Play(60, 0, SOURCE_COMPUTER_KEYBOARD);
+    EXPECT_FALSE(piano.GetKey(48)->IsPressed());
+}
+
+TEST_F(CPianoNotesPixels, MovesAPressedKeyDownUntilItIsReleased) {
+    Expect(60);
+    CPianoKey& key = *m_picture->GetPiano()->GetKey(67);
+    Draw();
+    double upY = 0, downY = 0;
+    ASSERT_GT(CountNear(LetterPlace(67), 4, 8, Dark, &upY), 6);
+    Play(67, 100);
+    EXPECT_TRUE(key.IsPressed());
+    // The top goes down along the key's own axis, which the piano's slant
+    // turns; the key's floor stays.
+    const glm::vec3 drop = key.GetPressDrop();
+    EXPECT_LT(drop.y, 0.0f);
+    CPrimitive* mark = key.Find("Note mark");
+    CPrimitive* box = key.Find("Key box");
+    ASSERT_TRUE(mark != nullptr && box != nullptr);
+    const auto moved = [](CPrimitive* part, const glm::vec3& p) {
+        return glm::vec3(part->GetDrawTransform() * glm::vec4(p, 1.0f));
+    };
+    const glm::vec3 top = mark->GetOrigin();
+    EXPECT_LT(glm::length(moved(mark, top) - (top + drop)), 1e-5f);
+    EXPECT_LT(glm::length(moved(box, top) - (top + drop)), 0.02f * glm::length(drop));
+    EXPECT_LT(glm::length(moved(box, key.GetOrigin()) - key.GetOrigin()), 1e-5f);
+    Draw();
+    SaveShots("piano-pressed");
+    ASSERT_GT(CountNear(LetterPlace(67), 4, 12, Dark, &downY), 6);
+    EXPECT_GT(downY, upY + 2.0) << "the pressed key's letter did not go down";
+    Play(67, 0);
+    EXPECT_FALSE(key.IsPressed());
+    EXPECT_EQ(box->GetDrawTransform(), glm::mat4(1.0f));
+    EXPECT_EQ(mark->GetDrawTransform(), glm::mat4(1.0f));
+    Draw();
+    double backY = 0;
+    ASSERT_GT(CountNear(LetterPlace(67), 4, 8, Dark, &backY), 6);
+    EXPECT_NEAR(backY, upY, 0.5) << "the released key did not come back up";
+}
+
+TEST_F(CPianoNotesPixels, ShowsTheLowestStaffLabelLightAboveTheKeyboard) {
+    // The lowest name of the staff, the C of its lowest ledger line.
+    CPrimitive* lowest = nullptr;
+    m_picture->GetStaff()->ForEach([&lowest](CPrimitive& part) {
+        if (std::string(part.GetName()) == "Note name" &&
+            (lowest == nullptr || part.GetOrigin().y < lowest->GetOrigin().y)) {
+            lowest = &part;
+        }
+    });
+    ASSERT_NE(lowest, nullptr);
+    HINTS hints = m_teacher->GetHints();
+    hints.noteNames = true;  // the names show only as a hint
+    m_teacher->SetHints(hints);
+    Draw();
+    EXPECT_GT(CountNear(lowest->GetOrigin(), 8, 6, LightBlue), 8) << "the lowest label is hidden";
+    double labelX = 0, labelY = 0, railX = 0, railY = 0;
+    Project(lowest->GetOrigin(), labelX, labelY);
+    CPrimitive* body = m_picture->GetPiano()->Find("Main body");
+    ASSERT_NE(body, nullptr);
+    // The top of the case: the first row of its brown above the keys.
+    Project(body->GetOrigin(), railX, railY);
+    int railTop = static_cast<int>(railY);
+    while (railTop > 0) {
+        const uint8_t* c = At(static_cast<int>(labelX), railTop - 1);
+        if (c[0] < 30 && c[1] < 30 && c[2] < 30) {
+            break;
+        }
+        --railTop;
+    }
+    EXPECT_LT(labelY + 4, railTop) << "the label runs into the keyboard case";
 }
 
 }  // namespace
