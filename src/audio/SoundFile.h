@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "audio/WaveFormat.h"
+#include "foundation/CharString.h"
+
+class CSoundInfo;
+
+// Reads and writes RIFF/WAVE files of linear PCM.
+//
+// Reading checks every chunk size against the bytes the file has and needs;
+// chunks may come in any order and odd-sized chunks carry RIFF's pad byte.
+// Writing goes to a temporary file beside the target that Close renames over
+// it, so a failed or unfinished write never leaves a half-written file. The
+// layout written: "RIFF", "WAVE", a 16-byte "fmt " chunk for PCM (18 + extra
+// size for other tags), a 4-byte "fact" chunk holding 0 and the "data"
+// chunk: a 56-byte header for PCM.
+//
+// Every failure returns false and leaves a text read with GetError.
+class CSoundFile {
+public:
+    static constexpr int kRead = 1;
+    static constexpr int kWrite = 2;
+
+    CSoundFile() = default;
+    CSoundFile(const CSoundFile&) = delete;
+    CSoundFile& operator=(const CSoundFile&) = delete;
+    virtual ~CSoundFile();  // a file still open for writing is finished
+
+    // Reads a whole PCM file into sound (format, data, size, file name).
+    bool ReadInfo(const char* path, CSoundInfo& sound);
+    // Opens for streaming: mode kRead fills format from the file and makes
+    // GetDataSize and Read available; kWrite creates the file's folders and
+    // writes the header of format.
+    bool Open(const char* path, WAVE_FORMAT& format, int mode);
+    // Appends bytes to the data chunk of a file opened for writing.
+    bool Write(uint32_t count, const void* bytes, uint32_t* written = nullptr);
+    // Reads up to count bytes of the data chunk of a file opened for reading.
+    bool Read(uint32_t count, void* bytes, uint32_t& got);
+    // Finishes the file: for writing, its sizes are set and it takes its
+    // name. Closing a closed file succeeds.
+    bool Close();
+    // Writes sound as a complete file.
+    bool Save(const char* path, const CSoundInfo& sound);
+
+    bool IsOpen() const;
+    uint32_t GetDataSize() const;
+    const char* GetError() const;
+
+    // (private members: the implementer's choice)
+};
