@@ -138,6 +138,12 @@ void CWorker::Log(const char* format, ...) {
     m_log->Printf("%s", text.GetText());
 }
 
+void CWorker::SetTickPeriod(int milliseconds) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_tickPeriodMs = milliseconds > 0 ? milliseconds : 0;
+    m_wake.notify_all();
+}
+
 void CWorker::Loop() {
     // Linux thread names hold at most 15 characters.
     CCharString shortName;
@@ -149,7 +155,14 @@ void CWorker::Loop() {
     m_running = true;
     m_progress.notify_all();
     while (!m_stopping) {
-        m_wake.wait(lock, [this] { return m_exitRequest || m_tickRequest || !m_commands.empty(); });
+        const auto due = [this] { return m_exitRequest || m_tickRequest || !m_commands.empty(); };
+        if (m_tickPeriodMs > 0) {
+            if (!m_wake.wait_for(lock, std::chrono::milliseconds(m_tickPeriodMs), due)) {
+                m_tickRequest = true;  // idle for a whole period
+            }
+        } else {
+            m_wake.wait(lock, due);
+        }
         if (m_exitRequest) {
             break;
         }

@@ -38,6 +38,10 @@ public:
     bool Post(uint32_t command, bool wait);
     // Asks for one OnTick call.
     bool RequestTick();
+    // With a period above 0, OnTick also runs when the thread has been idle
+    // that long, so periodic work goes on however busy the poster is; 0 (the
+    // default) ticks only on request.
+    void SetTickPeriod(int milliseconds);
     // Scheduling priority in the steps -2 (lowest) to 2 (highest), 15 for
     // time-critical work; raising it may need privileges the process lacks.
     bool SetPriority(int priority);
@@ -75,6 +79,7 @@ private:
     uint64_t m_posted = 0;
     uint64_t m_handled = 0;
     bool m_tickRequest = false;
+    int m_tickPeriodMs = 0;
     bool m_exitRequest = false;
     bool m_started = false;
     bool m_finished = false;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -181,4 +182,20 @@ TEST(Worker, AWaitingPosterIsReleasedWhenTheThreadStops) {
     poster.join();
     EXPECT_FALSE(handled);
     EXPECT_EQ(worker.GetRecord(), std::vector<uint32_t>{1});
+}
+
+TEST(Worker, ATickPeriodTicksAnIdleWorkerWithoutRequestsAndZeroEndsIt) {
+    CRecordingWorker worker;
+    worker.SetTickPeriod(5);
+    ASSERT_TRUE(worker.Start());
+    ASSERT_TRUE(worker.WaitForRecords(3));  // three ticks nobody asked for
+    worker.SetTickPeriod(0);
+    const size_t mark = worker.GetRecord().size();
+    ASSERT_TRUE(worker.Post(7, true));
+    // Twenty periods without one: at most the tick already due when the
+    // period ended arrives.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const std::vector<uint32_t> record = worker.GetRecord();
+    const auto ticks = std::count(record.begin() + static_cast<long>(mark), record.end(), kTick);
+    EXPECT_LE(ticks, 1);
 }
