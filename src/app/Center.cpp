@@ -12,6 +12,8 @@
 #include "foundation/CritLock.h"
 #include "foundation/ErrorReport.h"
 #include "foundation/LogFile.h"
+#include "audio/Sound.h"
+#include "audio/SoundOpener.h"
 #include "midi/MidiKeyboard.h"
 #include "midi/MidiOpener.h"
 #include "midi/MidiPort.h"
@@ -123,8 +125,10 @@ bool CCenter::Startup() {
     m_midiKeyboard->SetMix(m_mix.get());
     m_midiKeyboard->SetInstrument(m_appKind.instrument);
     StartExercise();
-    // The MIDI system is asked on a thread of its own while the rest starts.
+    // The MIDI and sound systems are asked on threads of their own while the
+    // rest starts.
     StartMidiInput();
+    StartSound();
     if (m_appKind.hasScene) {
         m_spacePainter = std::make_unique<CSpacePainter>();
     }
@@ -140,6 +144,7 @@ bool CCenter::Startup() {
         m_noteRouter->SetFrameRequest([this] { m_spacePainter->RequestFrameIfDirty(); });
     }
     TakeMidiInput();
+    TakeSound();
     LoadContent();
     if (!m_firstRun) {
         // The lesson of the document the learner left open runs again.
@@ -242,9 +247,74 @@ bool CCenter::OnKeyAsNote(const KEY_EVENT& key) {
                                  : m_midiKeyboard->KeyUp(key.character, note))) {
         return true;
     }
+    // Heard first, then judged: the verdict's frame may take a while.
+    PlayKeyNote(note, key.down);
     m_noteRouter->Route(
         NOTE_EVENT::Make(note.midiNote, key.down, note.volume, SOURCE_COMPUTER_KEYBOARD, arrival));
     return true;
+}
+
+void CCenter::PlayKeyNote(const CNote& note, bool down) {
+    if (!m_sound || !m_sound->IsReady()) {
+        return;
+    }
+    CNote played = note;
+    if (played.eventKind != EVENT_KEEP) {
+        played.eventKind = down ? EVENT_NOTE_START : EVENT_NOTE_END;
+    }
+    if (!m_sound->PlayNote(played) && down) {
+        ReportError(kSource, __LINE__, "Can't play note %d: %s", note.midiNote,
+                    m_sound->GetError());
+    }
+}
+
+void CCenter::StartSound() {
+    if (!m_platform.createAudioOut && !m_platform.createSilentAudioOut) {
+        return;
+    }
+    CSoundOpener::REQUEST request;
+    request.device = m_platform.createAudioOut;
+    request.silentDevice = m_platform.createSilentAudioOut;
+    request.noteTable = m_noteManager->GetNoteTable();
+    request.soundFolder = m_settings ? m_settings->soundFolder : CCharString();
+    request.deviceName = m_settings ? m_settings->audio.outputName : CCharString();
+    m_soundOpener = std::make_unique<CSoundOpener>();
+    m_soundOpener->Start(std::move(request));
+}
+
+void CCenter::TakeSound() {
+    if (!m_soundOpener) {
+        return;
+    }
+    if (m_showInitErrors && !m_soundOpener->WaitFor(kSoundAnswerSeconds)) {
+        // A late answer is still taken by the second timer.
+        ReportError(kSource, __LINE__,
+                    "Can't open sound output: the sound system did not answer within %.0f s",
+                    kSoundAnswerSeconds);
+        return;
+    }
+    SOUND_OPENING opening;
+    if (!m_soundOpener->Take(opening)) {
+        return;
+    }
+    m_soundOpener.reset();
+    m_sound = std::move(opening.sound);
+    if (m_sound && m_sound->IsReady()) {
+        m_sound->SetVolume(m_settings ? m_settings->audio.masterVolume : 1.0f);
+    }
+    if (opening.error.IsEmpty()) {
+        return;
+    }
+    // Told once; the rest of the application works without sound.
+    CCharString text;
+    text.Format("%s\n\nNotes you play are not heard until a sound output device is "
+                "chosen in Audio Settings.",
+                opening.error.GetText());
+    ReportError(kSource, __LINE__, "%s", opening.error.GetText());
+    if (m_mainWindow) {
+        m_platform.windowSystem->MessageBox(m_mainWindow->GetWindow(), text, kAudioErrorTitle,
+                                            BoxIcon::kExclamation, BoxButtons::kOk);
+    }
 }
 
 void CCenter::StartMidiInput() {
@@ -338,6 +408,8 @@ void CCenter::Close() {
     m_midiPort.reset();
     m_midiIn.reset();
     m_midiOpener.reset();  // a device that never answered is left to its thread
+    m_sound.reset();
+    m_soundOpener.reset();
     m_spacePainter.reset();
     m_noteRouter.reset();
     m_heldKeys.reset();
@@ -416,6 +488,10 @@ void CCenter::OnTimer(int timerId) {
         m_fade.Step();
     } else if (timerId == CMainWnd::kSecondTimer) {
         TakeMidiInput();  // a MIDI system that answered late
+        TakeSound();
+        if (m_sound) {
+            m_sound->OnTimer();
+        }
         if (m_logFile) {
             m_logFile->Flush();
         }

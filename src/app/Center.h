@@ -23,8 +23,11 @@ class CMidiKeyboard;
 class CMidiOpener;
 class CMidiPort;
 class CMix;
+class CNote;
 class CNoteManager;
 class CNoteRouter;
+class CSound;
+class CSoundOpener;
 class CSpacePainter;
 class CTextDlg;
 class IMidiIn;
@@ -39,6 +42,9 @@ public:
     static constexpr const char* kSource = "Center";
     // How long start-up waits for the MIDI system before it goes on without.
     static constexpr double kMidiAnswerSeconds = 2.0;
+    // How long start-up waits for the sound engine (device and samples).
+    static constexpr double kSoundAnswerSeconds = 3.0;
+    static constexpr const char* kAudioErrorTitle = "Audio Device Error";
 
     CCenter(int kind, const char* commandLine, const PLATFORM& platform,
             const START_OPTIONS& options = START_OPTIONS());
@@ -102,6 +108,8 @@ public:
     CMidiPort* GetMidiPort() const;
     CMidiKeyboard* GetMidiKeyboard() const { return m_midiKeyboard.get(); }
     CMix* GetMix() const { return m_mix.get(); }
+    // The sound engine once it has opened, null before and without one.
+    CSound* GetSound() const { return m_sound.get(); }
     CHeap* GetHeap() const { return m_heap.get(); }
     APP_SETTINGS* GetSettings() const { return m_settings.get(); }
     const PLATFORM& GetPlatform() const { return m_platform; }
@@ -133,6 +141,10 @@ private:
     void RunViewCommand(VIEW_COMMAND command);
     void StartMidiInput();
     void TakeMidiInput();
+    void StartSound();
+    void TakeSound();
+    // A computer-keyboard note sounds at once.
+    void PlayKeyNote(const CNote& note, bool down);
     CCharString GetDefaultMixPath() const;
     void ShowAbout();
     bool CreateTextDialog();
@@ -171,6 +183,8 @@ private:
     std::unique_ptr<CMidiKeyboard> m_midiKeyboard;
     std::unique_ptr<CMidiOpener> m_midiOpener;
     std::unique_ptr<IMidiIn> m_midiIn;
+    std::unique_ptr<CSoundOpener> m_soundOpener;
+    std::unique_ptr<CSound> m_sound;
     std::unique_ptr<CMidiPort> m_midiPort;
     // The exercise outlives the pictures that show it.
     std::unique_ptr<Teacher> m_teacher;

@@ -42,6 +42,8 @@ public:
     // Finishes the file: for writing, its sizes are set and it takes its
     // name. Closing a closed file succeeds.
     bool Close();
+    // Gives up a file opened for writing: the target is left as it was.
+    void Discard();
     // Writes sound as a complete file.
     bool Save(const char* path, const CSoundInfo& sound);
 

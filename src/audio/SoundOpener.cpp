@@ -1,0 +1,92 @@
+#include "audio/SoundOpener.h"
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "audio/Sound.h"
+
+namespace {
+
+// The id of the device described as name, or "" (the default) when no
+// device of the list is.
+std::string FindDevice(CSound& sound, const char* name) {
+    for (const AUDIO_DEVICE& device : sound.GetDevices()) {
+        if (device.description == name) {
+            return device.id;
+        }
+    }
+    return std::string();
+}
+
+bool OpenOn(CSound& sound, std::unique_ptr<IAudioOut> device, const char* name) {
+    if (!device) {
+        return false;
+    }
+    sound.SetDevice(std::move(device));
+    std::string id;
+    if (*name != '\0' && sound.EnumerateDevices()) {
+        id = FindDevice(sound, name);
+    }
+    return sound.Open(id);
+}
+
+}  // namespace
+
+CSoundOpener::~CSoundOpener() = default;
+
+SOUND_OPENING CSoundOpener::Open(const REQUEST& request) {
+    SOUND_OPENING opening;
+    opening.sound = std::make_unique<CSound>(request.noteTable, request.soundFolder);
+    CSound& sound = *opening.sound;
+    if (OpenOn(sound, request.device ? request.device() : nullptr, request.deviceName)) {
+        opening.deviceName = sound.GetDevice()->GetDeviceName().c_str();
+        return opening;
+    }
+    opening.error = request.device ? sound.GetError() : "Can't open sound output: there is none";
+    // Everything but the sound itself goes on with the silent device.
+    if (OpenOn(sound, request.silentDevice ? request.silentDevice() : nullptr, "")) {
+        opening.silent = true;
+        opening.deviceName = sound.GetDevice()->GetDeviceName().c_str();
+        return opening;
+    }
+    if (request.silentDevice) {
+        opening.error.Append("\n");
+        opening.error.Append(sound.GetError());
+    }
+    return opening;
+}
+
+void CSoundOpener::Start(REQUEST request) {
+    m_state = std::make_shared<STATE>();
+    // The thread keeps the state alive: it may outlive the opener.
+    std::thread([state = m_state, request = std::move(request)] {
+        SOUND_OPENING opening = Open(request);
+        std::lock_guard<std::mutex> lock(state->lock);
+        state->opening = std::move(opening);
+        state->done = true;
+        state->answered.notify_all();
+    }).detach();
+}
+
+bool CSoundOpener::WaitFor(double seconds) {
+    if (m_state == nullptr) {
+        return false;
+    }
+    std::unique_lock<std::mutex> lock(m_state->lock);
+    return m_state->answered.wait_for(lock, std::chrono::duration<double>(seconds),
+                                      [this] { return m_state->done; });
+}
+
+bool CSoundOpener::Take(SOUND_OPENING& opening) {
+    if (m_state == nullptr) {
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(m_state->lock);
+    if (!m_state->done) {
+        return false;
+    }
+    opening = std::move(m_state->opening);
+    m_state.reset();
+    return true;
+}
