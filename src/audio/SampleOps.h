@@ -48,6 +48,6 @@ public:
                          const char* outputPath, CCharString& error);
     static bool ScaleFile(const char* path, double level, CCharString& error);
     // newPath null or empty: saved under path.
-    static bool TrimFile(const char* path, double threshold, double maxSeconds,
-                         const char* newPath, CCharString& error);
+    static bool TrimFile(const char* path, double threshold, double maxSeconds, const char* newPath,
+                         CCharString& error);
 };

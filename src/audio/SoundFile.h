@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "audio/WaveFormat.h"
 #include "foundation/CharString.h"
@@ -49,5 +50,30 @@ public:
     uint32_t GetDataSize() const;
     const char* GetError() const;
 
-    // (private members: the implementer's choice)
+    // Largest file Open and ReadInfo read.
+    static constexpr uint64_t kMaxReadSize = 512ull << 20;
+
+private:
+    bool Fail(const char* text);
+    bool FailF(const char* format, ...) NOTARA_PRINTF(2, 3);
+    bool ReadHeader(uint64_t fileSize);
+    bool TakeFormat(uint64_t offset, uint32_t size);
+    bool ReadAt(uint64_t offset, void* bytes, size_t count, size_t& got) const;
+    bool OpenForWriting(const char* path, const WAVE_FORMAT& format);
+    bool WriteAll(const void* bytes, size_t count);
+    bool FinishWriting();
+    void Abandon();
+    void CloseDescriptor();
+
+    CCharString m_error;
+    int m_fd = -1;
+    int m_mode = 0;
+    WAVE_FORMAT m_format;
+    uint64_t m_dataOffset = 0;  // of the data chunk's first byte
+    uint32_t m_dataSize = 0;    // whole frames only
+    uint32_t m_dataRead = 0;    // bytes Read has delivered
+    uint32_t m_written = 0;     // data bytes written
+    uint32_t m_headerSize = 0;  // bytes before the data when writing
+    std::string m_target;       // the file a written file becomes at Close
+    std::string m_temporary;    // the file written until then
 };
