@@ -21,7 +21,10 @@ constexpr uint32_t kValueBytes = 2;
 constexpr double kSilentLevel = 0.001;
 
 int16_t Clamp16(double value) {
-    if (!(value > kMinValue)) {  // also NaN
+    if (std::isnan(value)) {
+        return 0;
+    }
+    if (value < kMinValue) {
         return kMinValue;
     }
     if (value > kMaxValue) {
@@ -139,7 +142,7 @@ void CSampleOps::SplitByPan(int16_t s, float pan, int16_t& left, int16_t& right)
 
 // Every 16-bit value of the sound is scaled, whatever its channel count.
 void CSampleOps::Normalise(CSoundInfo& sound, double level) {
-    if (!Is16Bit(sound) || sound.GetData() == nullptr) {
+    if (!Is16Bit(sound) || sound.GetData() == nullptr || !std::isfinite(level) || level < 0.0) {
         return;
     }
     int16_t* values = sound.GetValues();

@@ -164,6 +164,9 @@ bool CSoundFile::IsOpen() const {
 }
 
 uint32_t CSoundFile::GetDataSize() const {
+    if (!IsOpen()) {
+        return 0;
+    }
     return m_mode == kRead ? m_dataSize : m_written;
 }
 

@@ -13,6 +13,10 @@ class CSoundInfo;
 //
 // Reading checks every chunk size against the bytes the file has and needs;
 // chunks may come in any order and odd-sized chunks carry RIFF's pad byte.
+// Plain PCM of any bit depth is read, and so is WAVE_FORMAT_EXTENSIBLE with
+// the PCM sub-format (as a PCM record); a data chunk that ends inside a
+// frame is cut to whole frames. Only regular files of at most kMaxReadSize
+// bytes are opened, so a FIFO never blocks and a huge file is refused.
 // Writing goes to a temporary file beside the target that Close renames over
 // it, so a failed or unfinished write never leaves a half-written file. The
 // layout written: "RIFF", "WAVE", a 16-byte "fmt " chunk for PCM (18 + extra
@@ -40,13 +44,16 @@ public:
     bool Write(uint32_t count, const void* bytes, uint32_t* written = nullptr);
     // Reads up to count bytes of the data chunk of a file opened for reading.
     bool Read(uint32_t count, void* bytes, uint32_t& got);
-    // Finishes the file: for writing, its sizes are set and it takes its
-    // name. Closing a closed file succeeds.
+    // Finishes the file: for writing, odd data gets its pad byte, the sizes
+    // and the fact value 0 are set and it takes its name. Closing a closed
+    // file succeeds.
     bool Close();
     // Writes sound as a complete file.
     bool Save(const char* path, const CSoundInfo& sound);
 
     bool IsOpen() const;
+    // The data chunk's size (whole frames) when open for reading, the bytes
+    // written when open for writing, 0 when closed.
     uint32_t GetDataSize() const;
     const char* GetError() const;
 

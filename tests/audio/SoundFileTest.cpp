@@ -365,6 +365,40 @@ TEST_F(SoundFile, ExtensiblePcmIsReadAsPcmAndOtherSubFormatsAreRefused) {
     EXPECT_EQ(std::string(file.GetError()).rfind("Not a PCM wave format", 0), 0u);
 }
 
+TEST_F(SoundFile, WrongUseOfAnOpenFileIsRefused) {
+    const std::string path = Path("use.wav");
+    WriteBytes(path, PcmFile(1, 8000, {1, 2, 3}));
+    CSoundFile file;
+    WAVE_FORMAT format;
+    ASSERT_TRUE(file.Open(path.c_str(), format, CSoundFile::kRead));
+    EXPECT_EQ(file.GetDataSize(), 6u);
+    EXPECT_FALSE(file.Open(path.c_str(), format, CSoundFile::kRead));
+    EXPECT_FALSE(file.Write(2, "ab"));
+    EXPECT_EQ(std::string(file.GetError()).rfind("Can't", 0), 0u);
+    EXPECT_TRUE(file.Close());
+    EXPECT_EQ(file.GetDataSize(), 0u);
+    EXPECT_FALSE(file.Open(path.c_str(), format, 3));
+    EXPECT_FALSE(file.Open(nullptr, format, CSoundFile::kRead));
+    WAVE_FORMAT none;
+    EXPECT_FALSE(file.Open(Path("none.wav").c_str(), none, CSoundFile::kWrite));
+    EXPECT_FALSE(std::filesystem::exists(Path("none.wav")));
+}
+
+TEST_F(SoundFile, SaveOverAnOlderFileReplacesItWhole) {
+    const std::string path = Path("replace.wav");
+    WriteBytes(path, PcmFile(1, 8000, {1, 2, 3, 4, 5, 6, 7, 8}));
+    CSoundInfo sound;
+    sound.format = WAVE_FORMAT::Pcm(1, 8000, 16);
+    sound.SetData({9, 0});
+    CSoundFile file;
+    ASSERT_TRUE(file.Save(path.c_str(), sound)) << file.GetError();
+    EXPECT_EQ(ReadBytes(path).size(), 58u);
+    chmod(path.c_str(), 0444);
+    EXPECT_FALSE(file.Save(path.c_str(), sound));
+    EXPECT_EQ(std::string(file.GetError()).rfind("Can't open file", 0), 0u);
+    EXPECT_EQ(ReadBytes(path).size(), 58u);
+}
+
 TEST(SoundInfo, CopiesShareBytesAndDuplicatesOwnThem) {
     CSoundInfo sound;
     sound.format = WAVE_FORMAT::Stream();
