@@ -29,25 +29,34 @@ public:
     // right = s; pan < 0 gives left = s, right = (1 + pan) s.
     static void SplitByPan(int16_t s, float pan, int16_t& left, int16_t& right);
 
-    // Scales every 16-bit value so that the peak is level (0..1); a sound
-    // whose peak is at most 0.001 of full scale is left as it is.
+    // Scales every 16-bit value of every channel so that the peak is level
+    // (0..1); a sound whose peak is at most 0.001 of full scale, a sound of
+    // another bit depth and a level that is negative or not finite leave
+    // the sound as it is.
     static void Normalise(CSoundInfo& sound, double level);
     // Drops what comes before the first value >= threshold (back to the
-    // zero crossing before it) and cuts the sound to maxSeconds, ending at a
-    // zero crossing; nothing changes when no value reaches the threshold.
+    // zero crossing before it, in whole frames) and cuts the sound to
+    // maxSeconds (none for maxSeconds <= 0), ending at a zero crossing;
+    // nothing changes when no value reaches the threshold. False for a sound
+    // that is not 16-bit.
     static bool Trim(CSoundInfo& sound, double threshold, double maxSeconds);
     // target = source pitched up from source.note.frequency to
-    // target.note.frequency by linear interpolation, in source's format.
+    // target.note.frequency by linear interpolation of each channel, in
+    // source's format (16-bit only); the frequencies must be positive and
+    // rising.
     static bool ResampleUp(const CSoundInfo& source, CSoundInfo& target, CCharString& error);
-    // Averages the sound down to rate, in place.
+    // Averages each channel of the 16-bit sound down to rate, in place; the
+    // format takes the rate. Fails when rate is not below the sound's rate;
+    // an empty sound is left as it is.
     static bool ResampleDown(CSoundInfo& sound, uint32_t rate, CCharString& error);
 
-    // A and B mixed from offsetSeconds into output; nothing is written when
-    // the shorter file ends before the offset.
+    // A and B (16-bit, the same layout) mixed value by value from
+    // offsetSeconds to the end of the shorter one into output; nothing is
+    // written when the shorter file ends before the offset.
     static bool MixFiles(const char* pathA, const char* pathB, double offsetSeconds,
                          const char* outputPath, CCharString& error);
     static bool ScaleFile(const char* path, double level, CCharString& error);
     // newPath null or empty: saved under path.
-    static bool TrimFile(const char* path, double threshold, double maxSeconds,
-                         const char* newPath, CCharString& error);
+    static bool TrimFile(const char* path, double threshold, double maxSeconds, const char* newPath,
+                         CCharString& error);
 };

@@ -45,8 +45,8 @@ public:
     // The shared bytes, for an output buffer that plays them in place.
     std::shared_ptr<const std::vector<uint8_t>> GetShared() const { return m_data; }
 
-    // Length in seconds: size / block align / channels / rate (for the mono
-    // sounds of the banks, frames / rate); 0 for an empty format.
+    // Length in seconds: frames (size / block align) over the rate, for mono
+    // and stereo alike; 0 for an empty format.
     double GetLength() const;
 
     CCharString name;
