@@ -542,6 +542,11 @@ void CSoundFile::Abandon() {
     }
 }
 
+void CSoundFile::Discard() {
+    Abandon();
+    m_mode = 0;
+}
+
 bool CSoundFile::Close() {
     if (!IsOpen()) {
         m_mode = 0;
