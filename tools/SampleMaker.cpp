@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/SampleOps.h"
 #include "audio/SoundFile.h"
 #include "audio/SoundInfo.h"
 
@@ -26,6 +27,7 @@ constexpr uint32_t kRate = 44100;
 // The attack starts at the first value this loud (about -60 dB).
 constexpr int kAttackThreshold = 33;
 constexpr double kFadeSeconds = 0.15;
+constexpr double kPeak = 0.9;
 
 struct SAMPLE {
     std::string file;  // below the sound folder
@@ -226,6 +228,7 @@ bool CutBank(const BANK& bank, const char* renderingPath, const std::string& fol
         sound.format = WAVE_FORMAT::Pcm(1, kRate, 16);
         const auto* bytes = reinterpret_cast<const uint8_t*>(mono.data());
         sound.SetData(std::vector<uint8_t>(bytes, bytes + mono.size() * sizeof(int16_t)));
+        CSampleOps::Normalise(sound, kPeak);
         CSoundFile writer;
         const std::string path = folder + "/" + sample.file;
         if (!writer.Save(path.c_str(), sound)) {
