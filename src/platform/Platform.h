@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/AudioOut.h"
 #include "platform/EventLoop.h"
 #include "platform/InstanceLock.h"
 #include "platform/MidiIn.h"
@@ -19,6 +20,8 @@ struct PLATFORM {
     std::function<std::unique_ptr<ISettingsStore>()> createSettingsStore;
     // Makes the MIDI input; may be empty (no MIDI).
     std::function<std::unique_ptr<IMidiIn>()> createMidiIn;
+    // Makes the sound output, not yet open; may be empty (no sound).
+    std::function<std::unique_ptr<IAudioOut>()> createAudioOut;
     // Calls onEnd on the user-interface thread when the system asks the
     // process to end (logout, a closed terminal, Ctrl+C); may be empty.
     std::function<bool(std::function<void()> onEnd)> watchEndRequests;
