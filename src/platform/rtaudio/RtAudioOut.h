@@ -1,0 +1,98 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/AudioOut.h"
+#include "platform/BufferMixer.h"
+
+class RtAudio;
+
+// The sound output on RtAudio: JACK, PulseAudio or ALSA, whichever this
+// machine offers. Devices are named "<system>:<device name>" (for example
+// "jack:system"), which stays the same from run to run. The stream is
+// 16-bit stereo at 44100 Hz where the device allows it, else at the
+// device's own rate; RtAudio's callback does nothing but mix.
+class CRtAudioOut : public IAudioOut {
+public:
+    static constexpr int kPreferredRate = 44100;
+    static constexpr unsigned kBlockFrames = 256;
+
+    // The sound systems looked at; kAny tries JACK, PulseAudio and ALSA in
+    // that order.
+    enum class Api { kAny, kJack, kPulse, kAlsa };
+
+    // clientName names the program to the sound system (its JACK client).
+    explicit CRtAudioOut(Api api = Api::kAny, const char* clientName = "Notara");
+    CRtAudioOut(const CRtAudioOut&) = delete;
+    CRtAudioOut& operator=(const CRtAudioOut&) = delete;
+    ~CRtAudioOut() override;
+
+    bool EnumerateDevices(std::vector<AUDIO_DEVICE>& devices) override;
+    bool Open(const std::string& deviceId) override;
+    void Close() override;
+    // False too once the stream has failed: GetError tells why.
+    bool IsOpen() const override;
+    std::string GetDeviceName() const override { return m_description; }
+    int GetRate() const override { return m_rate; }
+    int GetBlockFrames() const override { return static_cast<int>(m_blockFrames); }
+    double GetLatencySeconds() const override { return m_latencySeconds; }
+    // Blocks that reached the device too late since Open.
+    int GetUnderflowCount() const { return m_underflows.load(std::memory_order_relaxed); }
+
+    int CreateBuffer(int channels, int rate, uint32_t bytes) override;
+    int CreateSharedBuffer(int channels, int rate, std::shared_ptr<const std::vector<uint8_t>> data,
+                           uint32_t bytes) override;
+    bool ReleaseBuffer(int buffer) override { return m_mixer.ReleaseBuffer(buffer); }
+    bool Lock(int buffer, uint32_t offset, uint32_t bytes, uint8_t*& data,
+              uint32_t& locked) override {
+        return m_mixer.Lock(buffer, offset, bytes, data, locked);
+    }
+    bool Unlock(int buffer) override { return m_mixer.Unlock(buffer); }
+    bool Play(int buffer, bool loop) override { return m_mixer.Play(buffer, loop); }
+    bool Stop(int buffer) override { return m_mixer.Stop(buffer); }
+    bool SetPosition(int buffer, uint32_t offset) override {
+        return m_mixer.SetPosition(buffer, offset);
+    }
+    bool GetPosition(int buffer, uint32_t& offset) override {
+        return m_mixer.GetPosition(buffer, offset);
+    }
+    bool IsPlaying(int buffer) override { return m_mixer.IsPlaying(buffer); }
+    bool SetVolume(int buffer, int32_t hundredthsDb) override {
+        return m_mixer.SetVolume(buffer, hundredthsDb);
+    }
+    bool SetPan(int buffer, int32_t hundredthsDb) override {
+        return m_mixer.SetPan(buffer, hundredthsDb);
+    }
+    void SetTap(IAudioTap* tap) override { m_mixer.SetTap(tap); }
+    const char* GetError() const override { return m_mixer.GetError(); }
+
+    // RtAudio's report of a failed stream; any thread.
+    void OnStreamError(bool fatal, const std::string& text);
+
+private:
+    struct FOUND;
+    static int OnAudio(void* output, void* input, unsigned frames, double time, unsigned status,
+                       void* user);
+    std::vector<int> ApisToTry() const;
+    bool FindDevice(const std::string& deviceId, FOUND& found);
+    bool FindDefault(FOUND& found);
+    bool StartStream(FOUND& found, const std::string& prefix);
+    void CloseStream();
+
+    Api m_api;
+    std::string m_clientName;
+    CBufferMixer m_mixer;
+    std::unique_ptr<RtAudio> m_audio;
+    int m_errorSlot = -1;  // which of RtAudio's error callbacks reaches this
+    bool m_open = false;
+    std::atomic<bool> m_failed{false};
+    std::atomic<int> m_underflows{0};
+    std::string m_description;
+    int m_rate = 0;
+    unsigned m_blockFrames = 0;
+    double m_latencySeconds = 0.0;
+};
