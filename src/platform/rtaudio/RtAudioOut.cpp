@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 
@@ -275,6 +276,7 @@ bool CRtAudioOut::StartStream(FOUND& found, const std::string& prefix) {
     unsigned frames = kBlockFrames;
     m_failed = false;
     m_underflows = 0;
+    m_blocks = 0;
     m_audio = std::move(found.audio);
     m_audio->openStream(&output, nullptr, RTAUDIO_SINT16, rate, &frames, &CRtAudioOut::OnAudio,
                         this, &options, m_errorSlot >= 0 ? kErrorCallbacks[m_errorSlot] : nullptr);
@@ -289,7 +291,49 @@ bool CRtAudioOut::StartStream(FOUND& found, const std::string& prefix) {
     m_latencySeconds = static_cast<double>(m_audio->getStreamLatency() + frames) / m_rate;
     m_description = std::string(found.system->title) + ": " + found.info.name;
     m_open = true;
+    StartWatch();
     return true;
+}
+
+void CRtAudioOut::StartWatch() {
+    {
+        std::lock_guard<std::mutex> lock(m_watchMutex);
+        m_watchStop = false;
+    }
+    m_watcher = std::thread(&CRtAudioOut::Watch, this);
+}
+
+void CRtAudioOut::StopWatch() {
+    {
+        std::lock_guard<std::mutex> lock(m_watchMutex);
+        m_watchStop = true;
+    }
+    m_watchWake.notify_all();
+    if (m_watcher.joinable()) {
+        m_watcher.join();
+    }
+}
+
+// Counts the blocks the device asked for; none for kStallLimitMs means the
+// stream has stopped, whatever stopped it.
+void CRtAudioOut::Watch() {
+    using namespace std::chrono;
+    uint64_t seen = m_blocks.load(std::memory_order_relaxed);
+    auto lastBlock = steady_clock::now();
+    std::unique_lock<std::mutex> lock(m_watchMutex);
+    while (
+        !m_watchWake.wait_for(lock, milliseconds(kWatchPeriodMs), [this] { return m_watchStop; })) {
+        const uint64_t blocks = m_blocks.load(std::memory_order_relaxed);
+        const auto now = steady_clock::now();
+        if (blocks != seen) {
+            seen = blocks;
+            lastBlock = now;
+        } else if (now - lastBlock > milliseconds(kStallLimitMs)) {
+            OnStreamError(true, "the device has asked for no sound for " +
+                                    std::to_string(kStallLimitMs / 1000) + " s");
+            return;
+        }
+    }
 }
 
 void CRtAudioOut::CloseStream() {
@@ -311,6 +355,7 @@ void CRtAudioOut::CloseStream() {
 }
 
 void CRtAudioOut::Close() {
+    StopWatch();
     CloseStream();
     m_mixer.ReleaseAll();
     m_open = false;
@@ -326,7 +371,7 @@ bool CRtAudioOut::IsOpen() const {
 
 void CRtAudioOut::OnStreamError(bool fatal, const std::string& text) {
     if (fatal) {
-        m_mixer.Fail("The sound output stream failed: " + text);
+        m_mixer.Fail("The sound output has stopped: " + text);
         m_failed.store(true, std::memory_order_release);
     }
 }
@@ -354,6 +399,7 @@ int CRtAudioOut::OnAudio(void* output, void* /*input*/, unsigned frames, double 
                          unsigned status, void* user) {
     auto* self = static_cast<CRtAudioOut*>(user);
     self->m_mixer.Mix(static_cast<int16_t*>(output), static_cast<int>(frames));
+    self->m_blocks.fetch_add(1, std::memory_order_relaxed);
     if ((status & RTAUDIO_OUTPUT_UNDERFLOW) != 0) {
         self->m_underflows.fetch_add(1, std::memory_order_relaxed);
     }

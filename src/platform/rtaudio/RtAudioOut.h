@@ -1,9 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/AudioOut.h"
@@ -15,11 +17,16 @@ class RtAudio;
 // machine offers. Devices are named "<system>:<device name>" (for example
 // "jack:system"), which stays the same from run to run. The stream is
 // 16-bit stereo at 44100 Hz where the device allows it, else at the
-// device's own rate; RtAudio's callback does nothing but mix.
+// device's own rate; RtAudio's callback does nothing but mix. A watcher
+// thread reports the stream as failed when the device stops asking for
+// blocks (a JACK server that ends, an unplugged card).
 class CRtAudioOut : public IAudioOut {
 public:
     static constexpr int kPreferredRate = 44100;
     static constexpr unsigned kBlockFrames = 256;
+    static constexpr int kWatchPeriodMs = 250;
+    // A stream that asks for no block for this long has stopped.
+    static constexpr int kStallLimitMs = 2000;
 
     // The sound systems looked at; kAny tries JACK, PulseAudio and ALSA in
     // that order.
@@ -82,6 +89,9 @@ private:
     bool FindDefault(FOUND& found);
     bool StartStream(FOUND& found, const std::string& prefix);
     void CloseStream();
+    void StartWatch();
+    void StopWatch();
+    void Watch();
 
     Api m_api;
     std::string m_clientName;
@@ -91,6 +101,13 @@ private:
     bool m_open = false;
     std::atomic<bool> m_failed{false};
     std::atomic<int> m_underflows{0};
+    std::atomic<uint64_t> m_blocks{0};  // counted by the callback
+
+    std::mutex m_watchMutex;
+    std::condition_variable m_watchWake;
+    bool m_watchStop = false;
+    std::thread m_watcher;
+
     std::string m_description;
     int m_rate = 0;
     unsigned m_blockFrames = 0;

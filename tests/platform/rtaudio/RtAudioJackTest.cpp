@@ -180,4 +180,21 @@ TEST(RtAudioJackTest, APlayedBufferReachesAnotherJackClient) {
     EXPECT_FALSE(out.IsOpen());
 }
 
+TEST(RtAudioJackTest, AServerThatEndsStopsTheOutputWithAText) {
+    CJackServer server;
+    std::string reason;
+    if (!server.Start(reason)) {
+        GTEST_SKIP() << "no JACK server could be started: " << reason;
+    }
+    CRtAudioOut out(CRtAudioOut::Api::kJack, kOutName);
+    ASSERT_TRUE(out.Open("")) << out.GetError();
+    EXPECT_EQ(out.GetDeviceName(), "JACK: system");
+    server.Stop();
+    ASSERT_TRUE(WaitFor([&] { return !out.IsOpen(); }));
+    EXPECT_NE(std::string(out.GetError()).find("The sound output has stopped"), std::string::npos)
+        << out.GetError();
+    EXPECT_EQ(out.CreateBuffer(2, 44100, 4), IAudioOut::kNoBuffer);
+    out.Close();
+}
+
 }  // namespace
