@@ -193,19 +193,23 @@ void CNullAudioOut::MixBlock(int frames) {
 }
 
 // One block every kBlockFrames / kRate seconds against a steady deadline,
-// so that the rate holds however long each block takes.
+// counted in whole frames from the start, so that the rate neither drifts
+// nor depends on how long each block takes.
 void CNullAudioOut::Run() {
     using namespace std::chrono;
-    const auto period = duration_cast<steady_clock::duration>(
-        duration<double>(static_cast<double>(kBlockFrames) / kRate));
-    auto deadline = steady_clock::now();
+    constexpr int64_t kNanosecondsPerSecond = 1000000000;
+    auto start = steady_clock::now();
+    int64_t frames = 0;
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_stop) {
         lock.unlock();
         MixBlock(kBlockFrames);
-        deadline += period;
+        frames += kBlockFrames;
+        auto deadline = start + nanoseconds(frames * kNanosecondsPerSecond / kRate);
         const auto now = steady_clock::now();
         if (now - deadline > kMaxLag) {
+            start = now;
+            frames = 0;
             deadline = now;
         }
         lock.lock();
