@@ -44,7 +44,9 @@ void MakeHeader(uint8_t (&header)[kHeaderBytes], uint32_t dataBytes) {
 }  // namespace
 
 CNullAudioOut::CNullAudioOut(Clock clock)
-    : m_clock(clock), m_block(static_cast<size_t>(kBlockFrames) * kChannels) {}
+    : CMixingAudioOut(kRate),
+      m_clock(clock),
+      m_block(static_cast<size_t>(kBlockFrames) * kChannels) {}
 
 CNullAudioOut::~CNullAudioOut() {
     Close();
@@ -52,8 +54,7 @@ CNullAudioOut::~CNullAudioOut() {
 
 bool CNullAudioOut::SetWaveOutput(const std::string& path) {
     if (IsOpen()) {
-        return m_mixer.Fail("Can't write the sound output to \"" + path +
-                            "\": the device is open already");
+        return Fail("Can't write the sound output to \"" + path + "\": the device is open already");
     }
     m_wavePath = path;
     return true;
@@ -67,8 +68,7 @@ bool CNullAudioOut::EnumerateDevices(std::vector<AUDIO_DEVICE>& devices) {
 bool CNullAudioOut::Open(const std::string& deviceId) {
     Close();
     if (!deviceId.empty() && deviceId != kDeviceId) {
-        return m_mixer.Fail("Can't open sound output device \"" + deviceId +
-                            "\": there is no such device");
+        return Fail("Can't open sound output device \"" + deviceId + "\": there is no such device");
     }
     if (!OpenWave(deviceId.empty() ? kDeviceId : deviceId)) {
         return false;
@@ -92,8 +92,8 @@ bool CNullAudioOut::OpenWave(const std::string& deviceId) {
     MakeHeader(header, 0);
     if (m_wave == nullptr || std::fwrite(header, 1, kHeaderBytes, m_wave) != kHeaderBytes) {
         CloseWave();
-        return m_mixer.Fail("Can't open sound output device \"" + deviceId + "\": can't write \"" +
-                            m_wavePath + "\"");
+        return Fail("Can't open sound output device \"" + deviceId + "\": can't write \"" +
+                    m_wavePath + "\"");
     }
     m_waveBytes = 0;
     return true;
@@ -129,7 +129,7 @@ void CNullAudioOut::Close() {
         thread.join();
     }
     CloseWave();
-    m_mixer.ReleaseAll();
+    GetMixer().ReleaseAll();
 }
 
 bool CNullAudioOut::IsOpen() const {
@@ -145,34 +145,16 @@ double CNullAudioOut::GetLatencySeconds() const {
     return static_cast<double>(kBlockFrames) / kRate;
 }
 
-int CNullAudioOut::CreateBuffer(int channels, int rate, uint32_t bytes) {
-    if (!IsOpen()) {
-        m_mixer.Fail("Can't create a sound buffer: the device is not open");
-        return kNoBuffer;
-    }
-    return m_mixer.CreateBuffer(channels, rate, bytes);
-}
-
-int CNullAudioOut::CreateSharedBuffer(int channels, int rate,
-                                      std::shared_ptr<const std::vector<uint8_t>> data,
-                                      uint32_t bytes) {
-    if (!IsOpen()) {
-        m_mixer.Fail("Can't create a shared sound buffer: the device is not open");
-        return kNoBuffer;
-    }
-    return m_mixer.CreateSharedBuffer(channels, rate, std::move(data), bytes);
-}
-
 uint64_t CNullAudioOut::GetFramesMixed() const {
     return m_framesMixed.load(std::memory_order_acquire);
 }
 
 bool CNullAudioOut::Step(int frames) {
     if (m_clock != Clock::kStepped) {
-        return m_mixer.Fail("Can't step the sound output: it runs in real time");
+        return Fail("Can't step the sound output: it runs in real time");
     }
     if (!IsOpen()) {
-        return m_mixer.Fail("Can't step the sound output: the device is not open");
+        return Fail("Can't step the sound output: the device is not open");
     }
     for (int done = 0; done < frames; done += kBlockFrames) {
         MixBlock(std::min(kBlockFrames, frames - done));
@@ -183,7 +165,7 @@ bool CNullAudioOut::Step(int frames) {
 // The device side of a block: what is mixed goes to the file, as a sound
 // card's output would go to its speakers.
 void CNullAudioOut::MixBlock(int frames) {
-    m_mixer.Mix(m_block.data(), frames);
+    GetMixer().Mix(m_block.data(), frames);
     const uint32_t bytes = static_cast<uint32_t>(frames) * kFrameBytes;
     if (m_wave != nullptr && m_waveBytes <= kMaxDataBytes - bytes &&
         std::fwrite(m_block.data(), 1, bytes, m_wave) == bytes) {

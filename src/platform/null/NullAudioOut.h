@@ -8,14 +8,13 @@
 #include <thread>
 #include <vector>
 
-#include "platform/AudioOut.h"
-#include "platform/BufferMixer.h"
+#include "platform/MixingAudioOut.h"
 
 // An output device without sound: 44100 Hz stereo in 256-frame blocks,
 // mixed either by a thread of its own in real time or, on the stepped
 // clock, only when the test calls Step. What it plays may be written to a
 // WAVE file (16-bit stereo, 44100 Hz) as it goes.
-class CNullAudioOut : public IAudioOut {
+class CNullAudioOut : public CMixingAudioOut {
 public:
     static constexpr int kRate = 44100;
     static constexpr int kBlockFrames = 256;
@@ -47,33 +46,6 @@ public:
     int GetBlockFrames() const override { return kBlockFrames; }
     double GetLatencySeconds() const override;
 
-    int CreateBuffer(int channels, int rate, uint32_t bytes) override;
-    int CreateSharedBuffer(int channels, int rate, std::shared_ptr<const std::vector<uint8_t>> data,
-                           uint32_t bytes) override;
-    bool ReleaseBuffer(int buffer) override { return m_mixer.ReleaseBuffer(buffer); }
-    bool Lock(int buffer, uint32_t offset, uint32_t bytes, uint8_t*& data,
-              uint32_t& locked) override {
-        return m_mixer.Lock(buffer, offset, bytes, data, locked);
-    }
-    bool Unlock(int buffer) override { return m_mixer.Unlock(buffer); }
-    bool Play(int buffer, bool loop) override { return m_mixer.Play(buffer, loop); }
-    bool Stop(int buffer) override { return m_mixer.Stop(buffer); }
-    bool SetPosition(int buffer, uint32_t offset) override {
-        return m_mixer.SetPosition(buffer, offset);
-    }
-    bool GetPosition(int buffer, uint32_t& offset) override {
-        return m_mixer.GetPosition(buffer, offset);
-    }
-    bool IsPlaying(int buffer) override { return m_mixer.IsPlaying(buffer); }
-    bool SetVolume(int buffer, int32_t hundredthsDb) override {
-        return m_mixer.SetVolume(buffer, hundredthsDb);
-    }
-    bool SetPan(int buffer, int32_t hundredthsDb) override {
-        return m_mixer.SetPan(buffer, hundredthsDb);
-    }
-    void SetTap(IAudioTap* tap) override { m_mixer.SetTap(tap); }
-    const char* GetError() const override { return m_mixer.GetError(); }
-
 private:
     void MixBlock(int frames);
     void Run();
@@ -81,7 +53,6 @@ private:
     void CloseWave();
 
     const Clock m_clock;
-    CBufferMixer m_mixer{kRate};
     std::vector<int16_t> m_block;  // the mixing thread's own
     std::string m_wavePath;
     std::FILE* m_wave = nullptr;  // written by the mixing side only

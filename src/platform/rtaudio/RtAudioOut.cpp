@@ -152,7 +152,9 @@ struct CRtAudioOut::FOUND {
 };
 
 CRtAudioOut::CRtAudioOut(Api api, const char* clientName)
-    : m_api(api), m_clientName(clientName != nullptr ? clientName : "Notara") {}
+    : CMixingAudioOut(kPreferredRate),
+      m_api(api),
+      m_clientName(clientName != nullptr ? clientName : "Notara") {}
 
 CRtAudioOut::~CRtAudioOut() {
     Close();
@@ -241,16 +243,16 @@ bool CRtAudioOut::Open(const std::string& deviceId) {
     try {
         const bool present = deviceId.empty() ? FindDefault(found) : FindDevice(deviceId, found);
         if (!present) {
-            return m_mixer.Fail(prefix + (deviceId.empty() ? "this machine offers none"
-                                                           : "there is no such device"));
+            return Fail(prefix + (deviceId.empty() ? "this machine offers none"
+                                                   : "there is no such device"));
         }
         return StartStream(found, prefix);
     } catch (const RtAudioError& failure) {
         CloseStream();
-        return m_mixer.Fail(prefix + failure.getMessage());
+        return Fail(prefix + failure.getMessage());
     } catch (const std::exception& failure) {
         CloseStream();
-        return m_mixer.Fail(prefix + failure.what());
+        return Fail(prefix + failure.what());
     }
 }
 
@@ -263,8 +265,8 @@ bool CRtAudioOut::StartStream(FOUND& found, const std::string& prefix) {
     } else if (rate == 0) {
         rate = rates.front();
     }
-    if (!m_mixer.SetDeviceRate(static_cast<int>(rate))) {
-        return m_mixer.Fail(prefix + m_mixer.GetError());
+    if (!GetMixer().SetDeviceRate(static_cast<int>(rate))) {
+        return Fail(prefix + GetMixer().GetError());
     }
     m_errorSlot = TakeSlot(this);
     RtAudio::StreamParameters output;
@@ -282,7 +284,7 @@ bool CRtAudioOut::StartStream(FOUND& found, const std::string& prefix) {
                         this, &options, m_errorSlot >= 0 ? kErrorCallbacks[m_errorSlot] : nullptr);
     if (!m_audio->isStreamOpen()) {
         CloseStream();
-        return m_mixer.Fail(prefix + "the stream did not open");
+        return Fail(prefix + "the stream did not open");
     }
     m_audio->startStream();
     m_rate = static_cast<int>(m_audio->getStreamSampleRate());
@@ -357,7 +359,7 @@ void CRtAudioOut::CloseStream() {
 void CRtAudioOut::Close() {
     StopWatch();
     CloseStream();
-    m_mixer.ReleaseAll();
+    GetMixer().ReleaseAll();
     m_open = false;
     m_description.clear();
     m_rate = 0;
@@ -371,34 +373,16 @@ bool CRtAudioOut::IsOpen() const {
 
 void CRtAudioOut::OnStreamError(bool fatal, const std::string& text) {
     if (fatal) {
-        m_mixer.Fail("The sound output has stopped: " + text);
+        Fail("The sound output has stopped: " + text);
         m_failed.store(true, std::memory_order_release);
     }
-}
-
-int CRtAudioOut::CreateBuffer(int channels, int rate, uint32_t bytes) {
-    if (!IsOpen()) {
-        m_mixer.Fail("Can't create a sound buffer: the device is not open");
-        return kNoBuffer;
-    }
-    return m_mixer.CreateBuffer(channels, rate, bytes);
-}
-
-int CRtAudioOut::CreateSharedBuffer(int channels, int rate,
-                                    std::shared_ptr<const std::vector<uint8_t>> data,
-                                    uint32_t bytes) {
-    if (!IsOpen()) {
-        m_mixer.Fail("Can't create a shared sound buffer: the device is not open");
-        return kNoBuffer;
-    }
-    return m_mixer.CreateSharedBuffer(channels, rate, std::move(data), bytes);
 }
 
 // RtAudio's thread: mixing only, no locks, no allocation.
 int CRtAudioOut::OnAudio(void* output, void* /*input*/, unsigned frames, double /*time*/,
                          unsigned status, void* user) {
     auto* self = static_cast<CRtAudioOut*>(user);
-    self->m_mixer.Mix(static_cast<int16_t*>(output), static_cast<int>(frames));
+    self->GetMixer().Mix(static_cast<int16_t*>(output), static_cast<int>(frames));
     self->m_blocks.fetch_add(1, std::memory_order_relaxed);
     if ((status & RTAUDIO_OUTPUT_UNDERFLOW) != 0) {
         self->m_underflows.fetch_add(1, std::memory_order_relaxed);

@@ -8,8 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/AudioOut.h"
-#include "platform/BufferMixer.h"
+#include "platform/MixingAudioOut.h"
 
 class RtAudio;
 
@@ -20,7 +19,7 @@ class RtAudio;
 // device's own rate; RtAudio's callback does nothing but mix. A watcher
 // thread reports the stream as failed when the device stops asking for
 // blocks (a JACK server that ends, an unplugged card).
-class CRtAudioOut : public IAudioOut {
+class CRtAudioOut : public CMixingAudioOut {
 public:
     static constexpr int kPreferredRate = 44100;
     static constexpr unsigned kBlockFrames = 256;
@@ -50,33 +49,6 @@ public:
     // Blocks that reached the device too late since Open.
     int GetUnderflowCount() const { return m_underflows.load(std::memory_order_relaxed); }
 
-    int CreateBuffer(int channels, int rate, uint32_t bytes) override;
-    int CreateSharedBuffer(int channels, int rate, std::shared_ptr<const std::vector<uint8_t>> data,
-                           uint32_t bytes) override;
-    bool ReleaseBuffer(int buffer) override { return m_mixer.ReleaseBuffer(buffer); }
-    bool Lock(int buffer, uint32_t offset, uint32_t bytes, uint8_t*& data,
-              uint32_t& locked) override {
-        return m_mixer.Lock(buffer, offset, bytes, data, locked);
-    }
-    bool Unlock(int buffer) override { return m_mixer.Unlock(buffer); }
-    bool Play(int buffer, bool loop) override { return m_mixer.Play(buffer, loop); }
-    bool Stop(int buffer) override { return m_mixer.Stop(buffer); }
-    bool SetPosition(int buffer, uint32_t offset) override {
-        return m_mixer.SetPosition(buffer, offset);
-    }
-    bool GetPosition(int buffer, uint32_t& offset) override {
-        return m_mixer.GetPosition(buffer, offset);
-    }
-    bool IsPlaying(int buffer) override { return m_mixer.IsPlaying(buffer); }
-    bool SetVolume(int buffer, int32_t hundredthsDb) override {
-        return m_mixer.SetVolume(buffer, hundredthsDb);
-    }
-    bool SetPan(int buffer, int32_t hundredthsDb) override {
-        return m_mixer.SetPan(buffer, hundredthsDb);
-    }
-    void SetTap(IAudioTap* tap) override { m_mixer.SetTap(tap); }
-    const char* GetError() const override { return m_mixer.GetError(); }
-
     // RtAudio's report of a failed stream; any thread.
     void OnStreamError(bool fatal, const std::string& text);
 
@@ -95,7 +67,6 @@ private:
 
     Api m_api;
     std::string m_clientName;
-    CBufferMixer m_mixer;
     std::unique_ptr<RtAudio> m_audio;
     int m_errorSlot = -1;  // which of RtAudio's error callbacks reaches this
     bool m_open = false;
