@@ -7,6 +7,7 @@
 #include "app/Entry.h"
 #include "app/StartOptions.h"
 #include "platform/qt/QtBackend.h"
+#include "platform/rtaudio/RtAudioOut.h"
 #include "platform/rtmidi/RtMidiIn.h"
 
 int main(int argc, char** argv) {
@@ -28,5 +29,6 @@ int main(int argc, char** argv) {
     }
     PLATFORM platform = backend.GetPlatform();
     platform.createMidiIn = [] { return std::make_unique<CRtMidiIn>(); };
+    platform.createAudioOut = [] { return std::make_unique<CRtAudioOut>(); };
     return RunApplication(platform, kNotaraDemoKind, options);
 }

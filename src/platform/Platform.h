@@ -20,7 +20,7 @@ struct PLATFORM {
     std::function<std::unique_ptr<ISettingsStore>()> createSettingsStore;
     // Makes the MIDI input; may be empty (no MIDI).
     std::function<std::unique_ptr<IMidiIn>()> createMidiIn;
-    // Makes the sound output; may be empty (no sound).
+    // Makes the sound output, not yet open; may be empty (no sound).
     std::function<std::unique_ptr<IAudioOut>()> createAudioOut;
     // Makes the silent output that stands in when the sound output can't
     // open, so that everything else works; may be empty.

@@ -5,11 +5,15 @@
 CNullBackend::CNullBackend()
     : m_eventLoop(&m_journal),
       m_windowSystem(m_eventLoop, &m_journal),
-      m_settingsDisk(std::make_shared<NULL_SETTINGS_DISK>()) {
+      m_settingsDisk(std::make_shared<NULL_SETTINGS_DISK>()),
+      m_audioClock(std::make_shared<CNullAudioOut::Clock>(CNullAudioOut::Clock::kStepped)) {
     m_platform.eventLoop = &m_eventLoop;
     m_platform.windowSystem = &m_windowSystem;
     m_platform.createInstanceLock = [] { return std::make_unique<CNullInstanceLock>(); };
     m_platform.createSettingsStore = [disk = m_settingsDisk] {
         return std::make_unique<CNullSettingsStore>(disk);
+    };
+    m_platform.createAudioOut = [clock = m_audioClock]() -> std::unique_ptr<IAudioOut> {
+        return std::make_unique<CNullAudioOut>(*clock);
     };
 }

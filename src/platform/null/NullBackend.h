@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/null/NullAudioOut.h"
 #include "platform/null/NullEventLoop.h"
 #include "platform/null/NullJournal.h"
 #include "platform/null/NullSettingsStore.h"
@@ -8,7 +9,8 @@
 
 // The whole null platform in one object, for tests: a stepped event loop,
 // recorded windows and boxes, in-process instance locks, one journal and
-// settings stores that save to one in-memory disk.
+// settings stores that save to one in-memory disk. Its sound outputs run on
+// the stepped clock unless told otherwise: they play only when stepped.
 class CNullBackend {
 public:
     CNullBackend();
@@ -18,11 +20,14 @@ public:
     CNullEventLoop& GetEventLoop() { return m_eventLoop; }
     CNullWindowSystem& GetWindowSystem() { return m_windowSystem; }
     NULL_SETTINGS_DISK& GetSettingsDisk() { return *m_settingsDisk; }
+    // The clock of the sound outputs made from then on.
+    void SetAudioClock(CNullAudioOut::Clock clock) { *m_audioClock = clock; }
 
 private:
     CNullJournal m_journal;
     CNullEventLoop m_eventLoop;
     CNullWindowSystem m_windowSystem;
     std::shared_ptr<NULL_SETTINGS_DISK> m_settingsDisk;
+    std::shared_ptr<CNullAudioOut::Clock> m_audioClock;
     PLATFORM m_platform;
 };
