@@ -28,7 +28,9 @@ int RunApplication(const PLATFORM& platform, int kind, const START_OPTIONS& opti
     // Logout, a closed terminal and Ctrl+C close the application as its
     // window's close box does, settings saved.
     if (platform.watchEndRequests) {
-        platform.watchEndRequests([&center] {
+        platform.watchEndRequests([&center, &platform] {
+            // A box waiting for an answer would hold the end up.
+            platform.windowSystem->EndMessageBoxes();
             if (CMainWnd* window = center.GetMainWindow()) {
                 window->OnCloseRequest();
             }

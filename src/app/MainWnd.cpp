@@ -48,7 +48,14 @@ void CMainWnd::OnPosted(int message, std::unique_ptr<IPayload> payload) {
             OnStart();
             break;
         case kShutdownMessage:
-            OnShutdown();
+            // A box shown by start-up or a timer runs a loop of its own that
+            // takes this message too: the shutdown waits until that work
+            // has returned, which posts it again.
+            if (m_busy > 0) {
+                m_shutdownDeferred = true;
+            } else {
+                OnShutdown();
+            }
             break;
         case kNoteMessage:
             m_center.OnNote(std::move(payload));
@@ -63,8 +70,21 @@ void CMainWnd::OnPosted(int message, std::unique_ptr<IPayload> payload) {
     }
 }
 
+void CMainWnd::EndBusy() {
+    if (--m_busy == 0 && m_shutdownDeferred) {
+        m_shutdownDeferred = false;
+        PostMessage(kShutdownMessage);
+    }
+}
+
 void CMainWnd::OnStart() {
-    if (!m_center.Startup()) {
+    ++m_busy;
+    const bool started = m_center.Startup();
+    EndBusy();
+    if (m_closing) {
+        return;  // asked to end while starting
+    }
+    if (!started) {
         if (m_center.IsShowingInitErrors()) {
             m_windowSystem.MessageBox(GetWindow(), m_center.GetError(), "Error", BoxIcon::kError,
                                       BoxButtons::kOk);
@@ -108,7 +128,9 @@ void CMainWnd::OnTick(int timerId) {
             }
             break;
         default:
+            ++m_busy;
             m_center.OnTimer(timerId);
+            EndBusy();
             break;
     }
 }

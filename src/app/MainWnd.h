@@ -49,11 +49,16 @@ protected:
 private:
     void OnStart();
     void OnShutdown();
+    // Ends a stretch of start-up or timer work; a shutdown asked for meanwhile
+    // is posted again.
+    void EndBusy();
     void SaveScreenshot();
 
     CCenter& m_center;
     START_OPTIONS m_options;
     bool m_closing = false;
+    int m_busy = 0;  // start-up or a timer's work is running
+    bool m_shutdownDeferred = false;
     bool m_screenshotPending = false;     // --screenshot not yet taken
     bool m_closeAfterScreenshot = false;  // --quit-after ends before it
 };

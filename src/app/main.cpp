@@ -6,6 +6,7 @@
 #include "app/Catalogue.h"
 #include "app/Entry.h"
 #include "app/StartOptions.h"
+#include "platform/null/NullAudioOut.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/rtaudio/RtAudioOut.h"
 #include "platform/rtmidi/RtMidiIn.h"
@@ -30,5 +31,7 @@ int main(int argc, char** argv) {
     PLATFORM platform = backend.GetPlatform();
     platform.createMidiIn = [] { return std::make_unique<CRtMidiIn>(); };
     platform.createAudioOut = [] { return std::make_unique<CRtAudioOut>(); };
+    // Without a sound device the exercise runs on, silent.
+    platform.createSilentAudioOut = [] { return std::make_unique<CNullAudioOut>(); };
     return RunApplication(platform, kNotaraDemoKind, options);
 }

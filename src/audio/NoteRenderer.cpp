@@ -46,8 +46,9 @@ bool CNoteRenderer::FillSegment(uint8_t* buffer, uint32_t size, uint32_t tail, b
                 break;
             }
             ++m_repetition;
-            // What this segment already holds still sounds.
-            if (m_repetition > m_repeatCount || m_notes.GetCount() == 0) {
+            // repeatCount plays in all (repetitions 0 .. repeatCount - 1);
+            // what this segment already holds still sounds.
+            if (m_repetition >= m_repeatCount || m_notes.GetCount() == 0) {
                 break;
             }
             m_cursor = -1;

@@ -75,8 +75,7 @@ bool CSound::Open(const std::string& deviceId) {
         return false;
     }
     if (!m_device->Open(deviceId)) {
-        m_error.Format("Can't open device \"%s\": %s",
-                       deviceId.empty() ? "default" : deviceId.c_str(), m_device->GetError());
+        m_error = m_device->GetError();  // it names the device
         return false;
     }
     CSampleBanks banks(*this, m_noteTable, m_soundFolder);

@@ -27,6 +27,9 @@ public:
     // output so that unattended runs keep it. owner may be null.
     virtual BoxResult MessageBox(IWindow* owner, const char* text, const char* caption,
                                  BoxIcon icon, BoxButtons buttons) = 0;
+    // Ends every message box still open with the answer that changes
+    // nothing, as when the system asks the process to end.
+    virtual void EndMessageBoxes() {}
     // A hidden document dialog owned by owner (may be null) whose window
     // events go to handler and whose list and button events go to
     // documentHandler; null with the reason in error when it cannot be made.

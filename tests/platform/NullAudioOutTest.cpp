@@ -198,6 +198,8 @@ TEST(NullAudioOutTest, BuffersReleasedWhileTheDeviceMixesThemAreSafe) {
 
 TEST(NullAudioOutTest, TheNullBackendMakesSteppedSoundOutputs) {
     CNullBackend backend;
+    EXPECT_FALSE(backend.GetPlatform().createAudioOut);  // no sound unless asked for
+    backend.EnableSound();
     ASSERT_TRUE(backend.GetPlatform().createAudioOut);
     std::unique_ptr<IAudioOut> made = backend.GetPlatform().createAudioOut();
     auto* out = dynamic_cast<CNullAudioOut*>(made.get());
@@ -206,7 +208,7 @@ TEST(NullAudioOutTest, TheNullBackendMakesSteppedSoundOutputs) {
     EXPECT_EQ(out->GetFramesMixed(), 0u);
     EXPECT_TRUE(out->Step(512));
     EXPECT_EQ(out->GetFramesMixed(), 512u);
-    backend.SetAudioClock(CNullAudioOut::Clock::kRealTime);
+    backend.EnableSound(CNullAudioOut::Clock::kRealTime);
     std::unique_ptr<IAudioOut> realTime = backend.GetPlatform().createAudioOut();
     EXPECT_FALSE(dynamic_cast<CNullAudioOut&>(*realTime).Step(256));
 }

@@ -13,6 +13,10 @@ CNullBackend::CNullBackend()
     m_platform.createSettingsStore = [disk = m_settingsDisk] {
         return std::make_unique<CNullSettingsStore>(disk);
     };
+}
+
+void CNullBackend::EnableSound(CNullAudioOut::Clock clock) {
+    *m_audioClock = clock;
     m_platform.createAudioOut = [clock = m_audioClock]() -> std::unique_ptr<IAudioOut> {
         return std::make_unique<CNullAudioOut>(*clock);
     };

@@ -20,8 +20,9 @@ public:
     CNullEventLoop& GetEventLoop() { return m_eventLoop; }
     CNullWindowSystem& GetWindowSystem() { return m_windowSystem; }
     NULL_SETTINGS_DISK& GetSettingsDisk() { return *m_settingsDisk; }
-    // The clock of the sound outputs made from then on.
-    void SetAudioClock(CNullAudioOut::Clock clock) { *m_audioClock = clock; }
+    // Gives the platform sound outputs on this clock from then on; without
+    // it the platform has none, and the application runs without sound.
+    void EnableSound(CNullAudioOut::Clock clock = CNullAudioOut::Clock::kStepped);
 
 private:
     CNullJournal m_journal;

@@ -94,14 +94,28 @@ BoxResult CQtWindowSystem::MessageBox(IWindow* owner, const char* text, const ch
         parent = window->GetWidget();
     }
     QMessageBox box(ToQtIcon(icon), qtCaption, qtText, ToQtButtons(buttons), parent);
+    // The answer that changes nothing.
+    const int answer = buttons == BoxButtons::kYesNo      ? QMessageBox::No
+                       : buttons == BoxButtons::kOkCancel ? QMessageBox::Cancel
+                                                          : QMessageBox::Ok;
+    if (m_ending) {
+        return FromQtButton(answer);  // the process ends: nobody answers now
+    }
     if (m_boxTimeoutMs >= 0) {
-        // An unattended run gives the answer that changes nothing.
-        const int answer = buttons == BoxButtons::kYesNo      ? QMessageBox::No
-                           : buttons == BoxButtons::kOkCancel ? QMessageBox::Cancel
-                                                              : QMessageBox::Ok;
+        // An unattended run gives it.
         QTimer::singleShot(m_boxTimeoutMs, &box, [&box, answer] { box.done(answer); });
     }
-    return FromQtButton(box.exec());
+    m_openBoxes.emplace_back(&box, answer);
+    const int result = box.exec();
+    m_openBoxes.pop_back();
+    return FromQtButton(result);
+}
+
+void CQtWindowSystem::EndMessageBoxes() {
+    m_ending = true;
+    for (auto& [box, answer] : m_openBoxes) {
+        box->done(answer);
+    }
 }
 
 WINDOW_RECT CQtWindowSystem::GetWorkArea() {

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <utility>
+#include <vector>
+
 #include "platform/WindowSystem.h"
 
 class CQtEventLoop;
+class QMessageBox;
 
 // Windows and message boxes on Qt Widgets.
 class CQtWindowSystem : public IWindowSystem {
@@ -21,9 +25,13 @@ public:
     std::vector<WINDOW_RECT> GetScreenAreas() override;
 
     // Boxes close by themselves after ms (< 0: they wait for the user).
+    void EndMessageBoxes() override;
     void SetMessageBoxTimeout(int ms) { m_boxTimeoutMs = ms; }
 
 private:
     CQtEventLoop& m_loop;
     int m_boxTimeoutMs = -1;
+    // The boxes open now, innermost last, with the answer that changes nothing.
+    std::vector<std::pair<QMessageBox*, int>> m_openBoxes;
+    bool m_ending = false;  // boxes are answered at once from then on
 };
