@@ -14,14 +14,20 @@
 
 #include <stdlib.h>
 
+#include <cmath>
+#include <filesystem>
 #include <functional>
 
 #include "../PrivateFolders.h"
 #include "app/Catalogue.h"
 #include "app/Center.h"
 #include "app/MainWnd.h"
+#include "audio/Sound.h"
+#include "audio/SoundFile.h"
+#include "audio/SoundInfo.h"
 #include "midi/MidiKeyboard.h"
 #include "midi/MidiPort.h"
+#include "platform/null/NullAudioOut.h"
 #include "platform/null/NullMidiIn.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/rtmidi/JackServer.h"
@@ -171,6 +177,94 @@ TEST(TrainerFlow, AComputerKeyAndAMidiNoteAreJudgedAndTheNextNoteFollows) {
     static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
     RunUntil([&] { return center.GetMainWindow() == nullptr || !center.GetMainWindow()->Exists(); },
              3000);
+}
+
+// How alike two runs of values are: 1 for the same shape at any level.
+double Likeness(const int16_t* a, const int16_t* b, size_t count, size_t strideA,
+                size_t strideB) {
+    double ab = 0.0;
+    double aa = 0.0;
+    double bb = 0.0;
+    for (size_t i = 0; i < count; ++i) {
+        const double x = a[i * strideA];
+        const double y = b[i * strideB];
+        ab += x * y;
+        aa += x * x;
+        bb += y * y;
+    }
+    return aa > 0.0 && bb > 0.0 ? ab / std::sqrt(aa * bb) : 0.0;
+}
+
+TEST(TrainerFlow, AComputerKeySoundsItsNoteIntoTheSilentDevicesWaveFile) {
+    CQtBackend backend;
+    backend.SetMessageBoxTimeout(100);
+    PLATFORM platform = backend.GetPlatform();
+    std::string wave;
+    platform.createAudioOut = [&wave]() -> std::unique_ptr<IAudioOut> {
+        auto output = std::make_unique<CNullAudioOut>(CNullAudioOut::Clock::kRealTime);
+        output->SetWaveOutput(wave);
+        return output;
+    };
+    CCenter center(kNotaraDemoKind, "", platform);
+    ASSERT_TRUE(center.Init()) << center.GetError();
+    // The rendered samples, linked into this run's own sound folder.
+    const std::string folder = center.GetSettings()->soundFolder.GetText();
+    wave = folder + "played.wav";
+    std::error_code error;
+    std::filesystem::copy(NOTARA_BINARY_DIR "/Sound", folder,
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::create_hard_links |
+                              std::filesystem::copy_options::skip_existing,
+                          error);
+    ASSERT_FALSE(error) << error.message();
+    ASSERT_TRUE(RunUntil([&] { return ShowsNotes(center); }));
+    ASSERT_TRUE(RunUntil([&] { return center.GetSound() != nullptr; }))
+        << "the sound engine never opened";
+    ASSERT_TRUE(center.GetSound()->IsReady()) << center.GetSound()->GetError();
+    QOpenGLWidget* view = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        view = view != nullptr ? view : top->findChild<QOpenGLWidget*>();
+    }
+    ASSERT_NE(view, nullptr);
+    const int midiNote = center.GetTeacher()->GetExpected()->midiNote;
+    const char key = KeyFor(midiNote);
+    ASSERT_NE(key, 0);
+    QTest::keyPress(view, key);
+    QTest::qWait(400);
+    QTest::keyRelease(view, key);
+    QTest::qWait(100);
+    // The sample the key's note plays, as the engine holds it.
+    CNote note;
+    note.thing = THING_KEYBOARD;
+    note.midiNote = static_cast<uint8_t>(CMidiKeyboard::MapKey(key, THING_KEYBOARD));
+    const CSoundInfo* sample = nullptr;
+    ASSERT_TRUE(center.GetSound()->FindSound(note, sample));
+    const CSoundInfo expected = *sample;
+    static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
+    RunUntil([&] { return !center.GetMainWindow()->Exists(); }, 3000);
+    // Closed: the file is complete.
+    CSoundFile file;
+    CSoundInfo played;
+    ASSERT_TRUE(file.ReadInfo(wave.c_str(), played)) << file.GetError();
+    const int16_t* values = played.GetValues();
+    const size_t frames = played.GetSize() / 4;
+    size_t first = 0;
+    while (first < frames && values[2 * first] == 0) {
+        ++first;
+    }
+    ASSERT_LT(first, frames) << "nothing sounded";
+    // A third of a second of the note: the sample itself, at the key's level.
+    const size_t compared = 44100 / 3;
+    ASSERT_GE(frames - first, compared);
+    ASSERT_GE(expected.GetSize() / 2, compared);
+    const int16_t* source = expected.GetValues();
+    size_t lead = 0;
+    while (source[lead] == 0) {
+        ++lead;
+    }
+    EXPECT_GT(Likeness(values + 2 * first, source + lead, compared, 2, 1), 0.99)
+        << "the WAVE file does not hold the sample of note " << int(note.midiNote);
+    EXPECT_GT(Likeness(values + 2 * first + 1, source + lead, compared, 2, 1), 0.99);
 }
 
 TEST(TrainerFlow, ALessonChosenInTheTextDialogRunsAndItsNoteIsPlayedOnTheKeyboard) {
