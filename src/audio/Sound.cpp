@@ -365,12 +365,19 @@ bool CSound::PlayNote(const CNote& note) {
         return false;
     }
     const int buffer = sample->buffer;
+    if (note.eventKind != EVENT_NOTE_START && note.eventKind != EVENT_KEEP) {
+        // A released key dies away quickly, as a damped string does, instead
+        // of being cut off with a click.
+        const auto frames = static_cast<uint32_t>(kReleaseSeconds * m_device->GetRate());
+        if (!m_device->FadeOut(buffer, frames)) {
+            m_error.Format("Can't stop sound buffer: %s", m_device->GetError());
+            return false;
+        }
+        return true;
+    }
     if (!m_device->SetVolume(buffer, IAudioOut::kSilence) || !m_device->Stop(buffer)) {
         m_error.Format("Can't stop sound buffer: %s", m_device->GetError());
         return false;
-    }
-    if (note.eventKind != EVENT_NOTE_START && note.eventKind != EVENT_KEEP) {
-        return true;
     }
     if (!m_device->SetVolume(buffer, ToHundredthsDb(note.volume)) ||
         !m_device->SetPan(buffer, PanToHundredthsDb(note.pan)) ||

@@ -41,6 +41,7 @@ public:
     static constexpr uint32_t kCheckCommand = 2;
     static constexpr double kChordStrum = 0.01;   // seconds between strummed strings
     static constexpr uint32_t kExportRate = 11025;
+    static constexpr double kReleaseSeconds = 0.06;  // a released key's fade
 
     // noteTable gives the pitch of every MIDI note (the engine keeps a
     // copy); log (may be null) must outlive the engine. soundFolder ends

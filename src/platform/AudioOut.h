@@ -80,6 +80,9 @@ public:
     // (its cursor stays there), a looped one wraps to 0.
     virtual bool Play(int buffer, bool loop) = 0;
     virtual bool Stop(int buffer) = 0;
+    // Plays on for frames (of the device) while the level falls to silence,
+    // then stops: an end without a click. A stopped buffer stays stopped.
+    virtual bool FadeOut(int buffer, uint32_t frames) = 0;
     // Moves the play cursor (bytes, rounded down to a frame); it takes
     // effect from the next block mixed.
     virtual bool SetPosition(int buffer, uint32_t offset) = 0;

@@ -323,6 +323,19 @@ bool CBufferMixer::Stop(int buffer) {
     return true;
 }
 
+bool CBufferMixer::FadeOut(int buffer, uint32_t frames) {
+    BUFFER* found = Find(buffer, "fade out");
+    if (found == nullptr) {
+        return false;
+    }
+    found->fadeFrames.store(std::max<uint32_t>(frames, 1), std::memory_order_relaxed);
+    PACKED command = PACKED::Unpack(found->command.load(std::memory_order_relaxed));
+    command.state = kFading;
+    ++command.playSequence;
+    found->command.store(command.Pack(), std::memory_order_release);
+    return true;
+}
+
 bool CBufferMixer::SetPosition(int buffer, uint32_t offset) {
     BUFFER* found = Find(buffer, "set the position of");
     if (found == nullptr) {
@@ -490,7 +503,17 @@ void CBufferMixer::MixBuffer(BUFFER& buffer, int frames) {
         changed = true;
     }
     if (requested.playSequence != buffer.applied.playSequence) {
+        const bool playing = buffer.applied.state != kStopped;
         buffer.applied.state = requested.state;
+        if (requested.state == kFading) {
+            // Only what sounds fades; a fade of a fade goes on from its level.
+            const uint32_t frames = buffer.fadeFrames.load(std::memory_order_relaxed);
+            const bool fading = buffer.fadeLeft > 0 && buffer.fadeTotal > 0;
+            buffer.applied.state = playing ? kFading : kStopped;
+            if (!fading) {
+                buffer.fadeLeft = buffer.fadeTotal = frames;
+            }
+        }
         buffer.applied.playSequence = requested.playSequence;
         changed = true;
     }
@@ -500,14 +523,25 @@ void CBufferMixer::MixBuffer(BUFFER& buffer, int frames) {
         UnpackGains(buffer.gains.load(std::memory_order_acquire), gainLeft, gainRight);
         float* sum = m_sum.data();
         for (int i = 0; i < frames && Advance(buffer); ++i) {
+            float fade = 1.0f;
+            if (buffer.applied.state == kFading) {
+                if (buffer.fadeLeft == 0) {
+                    buffer.applied.state = kStopped;
+                    break;
+                }
+                fade = static_cast<float>(buffer.fadeLeft--) / buffer.fadeTotal;
+            }
             float left = 0.0f;
             float right = 0.0f;
             ReadFrame(buffer, left, right);
-            sum[2 * i] += left * gainLeft;
-            sum[2 * i + 1] += right * gainRight;
+            sum[2 * i] += left * gainLeft * fade;
+            sum[2 * i + 1] += right * gainRight * fade;
             buffer.cursor += buffer.step;
         }
         Advance(buffer);
+        if (buffer.applied.state != kFading) {
+            buffer.fadeLeft = 0;
+        }
         changed = true;
     }
     if (changed) {

@@ -53,6 +53,9 @@ public:
     bool Unlock(int buffer);
     bool Play(int buffer, bool loop);
     bool Stop(int buffer);
+    // A playing buffer goes on for frames while its level falls to silence,
+    // then stops; a stopped one stays stopped.
+    bool FadeOut(int buffer, uint32_t frames);
     bool SetPosition(int buffer, uint32_t offset);
     bool GetPosition(int buffer, uint32_t& offset);
     bool IsPlaying(int buffer);
@@ -78,7 +81,7 @@ public:
     static float GainOf(int32_t hundredthsDb);
 
 private:
-    enum State : uint64_t { kStopped = 0, kOnce = 1, kLoop = 2 };
+    enum State : uint64_t { kStopped = 0, kOnce = 1, kLoop = 2, kFading = 3 };
 
     // A command or a status packed into 64 bits: the position in frames,
     // the play state and two sequence numbers that change with every play
@@ -110,10 +113,13 @@ private:
         std::atomic<uint64_t> command{0};  // written by the controlling thread
         std::atomic<uint64_t> gains{0};    // two floats: left, right
         std::atomic<uint64_t> status{0};   // written by the mixing thread
+        std::atomic<uint32_t> fadeFrames{0};  // of the last FadeOut, stored before its command
 
         // The mixing thread's own.
         uint64_t cursor = 0;  // frames, 32.32 fixed point
         PACKED applied;
+        uint32_t fadeLeft = 0;  // frames of the fade still to play
+        uint32_t fadeTotal = 1;
     };
 
     struct RETIRED {

@@ -23,6 +23,7 @@ public:
     bool Unlock(int buffer) override { return m_mixer.Unlock(buffer); }
     bool Play(int buffer, bool loop) override { return m_mixer.Play(buffer, loop); }
     bool Stop(int buffer) override { return m_mixer.Stop(buffer); }
+    bool FadeOut(int buffer, uint32_t frames) override { return m_mixer.FadeOut(buffer, frames); }
     bool SetPosition(int buffer, uint32_t offset) override {
         return m_mixer.SetPosition(buffer, offset);
     }

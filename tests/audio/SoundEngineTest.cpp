@@ -159,7 +159,7 @@ TEST_F(SoundEngine, TheStreamLastsThreeToFifteenSecondsInThreeSegments) {
     EXPECT_EQ(sound->GetStreamSize(), 15u * 176400u);
 }
 
-TEST_F(SoundEngine, AKeyNoteSoundsFromTheNextBlockWithItsPanAndStopsWhenReleased) {
+TEST_F(SoundEngine, AKeyNoteSoundsFromTheNextBlockWithItsPanAndDiesAwayWhenReleased) {
     auto sound = OpenEngine(CNullAudioOut::Clock::kStepped);
     CNote note = MakeNote(CSampleBanks::kPiano, 60, 0.0);
     note.pan = 1.0f;  // all right
@@ -177,8 +177,17 @@ TEST_F(SoundEngine, AKeyNoteSoundsFromTheNextBlockWithItsPanAndStopsWhenReleased
     EXPECT_EQ(left, 0);
     // The sample's first frame is its first: no delay inside the block.
     EXPECT_LT(FirstSound(block), 8u);
+    // Released: it dies away within the release time, without a jump.
     note.eventKind = EVENT_NOTE_END;
     ASSERT_TRUE(sound->PlayNote(note));
+    const int releaseFrames = static_cast<int>(CSound::kReleaseSeconds * CNullAudioOut::kRate);
+    ASSERT_TRUE(m_device->Step(releaseFrames));
+    block = m_tap.Take();
+    ASSERT_EQ(block.size(), 2u * releaseFrames);
+    for (size_t i = 2; i < block.size(); i += 2) {
+        EXPECT_LT(std::abs(block[i + 1] - block[i - 1]), 3000) << "a click at frame " << i / 2;
+    }
+    EXPECT_LT(std::abs(block[block.size() - 1]), 200);
     ASSERT_TRUE(m_device->Step(kBlock));
     block = m_tap.Take();
     EXPECT_TRUE(std::all_of(block.begin(), block.end(), [](int16_t v) { return v == 0; }));

@@ -136,6 +136,39 @@ TEST(BufferMixerTest, StopSetPositionAndPlayBetweenTwoBlocksRestartFromTheStart)
     EXPECT_EQ(position, 256 * 4u);
 }
 
+TEST(BufferMixerTest, AFadeFallsToSilenceOverItsFramesThenStopsAndPlayRestoresTheLevel) {
+    CBufferMixer mixer;
+    const std::vector<int16_t> values = Constant(4000, 10000);
+    const int buffer = MakeBuffer(mixer, values);
+    ASSERT_TRUE(mixer.Play(buffer, true));
+    MixFrames(mixer, 100);
+    ASSERT_TRUE(mixer.FadeOut(buffer, 200));
+    EXPECT_TRUE(mixer.IsPlaying(buffer));  // until the fade ends
+    std::vector<int16_t> out = MixFrames(mixer, 300);
+    EXPECT_EQ(out[0], 10000);
+    EXPECT_NEAR(out[2 * 100], 5000, 60);  // half way
+    for (int i = 1; i < 200; ++i) {
+        ASSERT_LE(out[2 * i], out[2 * (i - 1)]) << i;  // falling all the way
+    }
+    EXPECT_TRUE(std::all_of(out.begin() + 2 * 200, out.end(), [](int16_t v) { return v == 0; }));
+    EXPECT_FALSE(mixer.IsPlaying(buffer));
+    // A fade of a stopped buffer changes nothing; Play sounds at full level.
+    ASSERT_TRUE(mixer.FadeOut(buffer, 200));
+    out = MixFrames(mixer, 10);
+    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](int16_t v) { return v == 0; }));
+    ASSERT_TRUE(mixer.Play(buffer, false));
+    out = MixFrames(mixer, 10);
+    EXPECT_EQ(out[0], 10000);
+    // A fade cut short by Stop, SetPosition and Play restarts cleanly.
+    ASSERT_TRUE(mixer.FadeOut(buffer, 1000));
+    MixFrames(mixer, 10);
+    ASSERT_TRUE(mixer.Stop(buffer));
+    ASSERT_TRUE(mixer.SetPosition(buffer, 0));
+    ASSERT_TRUE(mixer.Play(buffer, false));
+    out = MixFrames(mixer, 10);
+    EXPECT_EQ(out[18], 10000);
+}
+
 TEST(BufferMixerTest, AStoppedBufferKeepsItsCursorAndAPositionIsRoundedToAFrame) {
     CBufferMixer mixer;
     const std::vector<int16_t> values = Pattern(1000);
