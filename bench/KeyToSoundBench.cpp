@@ -83,8 +83,7 @@ public:
             return false;
         }
         std::error_code failure;
-        fs::create_directory_symlink(NOTARA_BINARY_DIR "/Tutorials", m_root / "Tutorials",
-                                     failure);
+        fs::create_directory_symlink(NOTARA_BINARY_DIR "/Tutorials", m_root / "Tutorials", failure);
         const fs::path sound = m_root / "Sound";
         fs::copy(samples, sound, fs::copy_options::recursive | fs::copy_options::create_hard_links,
                  failure);
@@ -201,8 +200,8 @@ PERCENTILES Summarise(std::vector<double> values) {
 }
 
 void Print(const char* what, const PERCENTILES& ms) {
-    std::printf("  %-34s median %7.3f ms   p99 %7.3f ms   max %7.3f ms\n", what, ms.median,
-                ms.p99, ms.max);
+    std::printf("  %-34s median %7.3f ms   p99 %7.3f ms   max %7.3f ms\n", what, ms.median, ms.p99,
+                ms.max);
 }
 
 // Key down to the first sounding frame in the device callback, in ms, for
@@ -244,10 +243,12 @@ int Measure(CCenter& center) {
         std::fprintf(stderr, "Can't get the sound output on JACK: %s\n", center.GetError());
         return 1;
     }
-    RunUntil([&] {
-        return center.GetSpacePainter() != nullptr &&
-               center.GetSpacePainter()->GetCurrentKind() == CPianoNotes::kKind;
-    }, kStartWaitMs);
+    RunUntil(
+        [&] {
+            return center.GetSpacePainter() != nullptr &&
+                   center.GetSpacePainter()->GetCurrentKind() == CPianoNotes::kKind;
+        },
+        kStartWaitMs);
     CRtAudioOut& device = *FindJackOutput(center);
     CFirstSoundTap tap(device.GetRate());
     device.SetTap(&tap);
@@ -296,8 +297,7 @@ int main(int argc, char** argv) {
     CJackServer server;
     std::string reason;
     if (!server.Start(reason)) {
-        std::printf("Key to sound: skipped, no JACK server could be started: %s\n",
-                    reason.c_str());
+        std::printf("Key to sound: skipped, no JACK server could be started: %s\n", reason.c_str());
         return 0;
     }
     CBenchFolders folders;

@@ -74,8 +74,7 @@ bool FindVoices(CSound& sound, std::vector<const CSoundInfo*>& voices) {
         note.midiNote = static_cast<uint8_t>(kFirstNote + i);
         const CSoundInfo* sample = nullptr;
         if (!sound.FindSound(note, sample)) {
-            std::fprintf(stderr, "Can't find piano note %d: %s\n", note.midiNote,
-                         sound.GetError());
+            std::fprintf(stderr, "Can't find piano note %d: %s\n", note.midiNote, sound.GetError());
             return false;
         }
         voices.push_back(sample);
@@ -189,10 +188,11 @@ int main(int argc, char** argv) {
     const auto [shortest, longest] = std::minmax_element(
         voices.begin(), voices.end(),
         [](const CSoundInfo* a, const CSoundInfo* b) { return a->GetLength() < b->GetLength(); });
-    std::printf("Mixing %d piano notes at once (%u Hz, %u-channel samples of %.2f .. %.2f s), "
-                "CPU per second of audio, %d runs, target under %.0f %% of one core:\n",
-                kVoices, voices.front()->format.samplesPerSecond, voices.front()->format.channels,
-                (*shortest)->GetLength(), (*longest)->GetLength(), kRuns, kTargetPercent);
+    std::printf(
+        "Mixing %d piano notes at once (%u Hz, %u-channel samples of %.2f .. %.2f s), "
+        "CPU per second of audio, %d runs, target under %.0f %% of one core:\n",
+        kVoices, voices.front()->format.samplesPerSecond, voices.front()->format.channels,
+        (*shortest)->GetLength(), (*longest)->GetLength(), kRuns, kTargetPercent);
     Print("device mixer, 256-frame blocks", Summarise(mixer));
     Print("stream renderer, 1 s segment + 1 s tail", Summarise(renderer));
     return 0;
