@@ -157,16 +157,27 @@ bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-// The JACK server's own period and rate, asked by a client of its own.
-bool AskJack(jack_nframes_t& period, jack_nframes_t& rate, bool& realTime) {
+// What the JACK server says of itself, asked by a client of its own: its
+// period and rate, and the playback latency of its first output port.
+struct JACK_FIGURES {
+    jack_nframes_t period = 0;
+    jack_nframes_t rate = 0;
+    bool realTime = false;
+    jack_latency_range_t playback{0, 0};
+};
+
+bool AskJack(JACK_FIGURES& figures) {
     jack_status_t status{};
     jack_client_t* client = jack_client_open("notara-bench-probe", JackNoStartServer, &status);
     if (client == nullptr) {
         return false;
     }
-    period = jack_get_buffer_size(client);
-    rate = jack_get_sample_rate(client);
-    realTime = jack_is_realtime(client) != 0;
+    figures.period = jack_get_buffer_size(client);
+    figures.rate = jack_get_sample_rate(client);
+    figures.realTime = jack_is_realtime(client) != 0;
+    if (jack_port_t* port = jack_port_by_name(client, "system:playback_1")) {
+        jack_port_get_latency_range(port, JackPlaybackLatency, &figures.playback);
+    }
     jack_client_close(client);
     return true;
 }
@@ -260,9 +271,8 @@ int Measure(CCenter& center) {
         std::fprintf(stderr, "Can't hear any note: none reached the device\n");
         return 1;
     }
-    jack_nframes_t period = 0, rate = 0;
-    bool realTime = false;
-    const bool asked = AskJack(period, rate, realTime);
+    JACK_FIGURES jack;
+    const bool asked = AskJack(jack);
     const double reportedMs = device.GetLatencySeconds() * 1000.0;
     std::vector<double> sums = latencies;
     for (double& value : sums) {
@@ -271,8 +281,11 @@ int Measure(CCenter& center) {
     std::printf("Computer key to sound, whole application on %s (%s):\n",
                 device.GetDeviceName().c_str(), center.GetTitle());
     if (asked) {
-        std::printf("  JACK period %u frames at %u Hz (%.3f ms), %s\n", period, rate,
-                    1000.0 * period / rate, realTime ? "real-time" : "not real-time");
+        std::printf(
+            "  JACK period %u frames at %u Hz (%.3f ms), %s; system:playback_1 latency "
+            "%u .. %u frames\n",
+            jack.period, jack.rate, 1000.0 * jack.period / jack.rate,
+            jack.realTime ? "real-time" : "not real-time", jack.playback.min, jack.playback.max);
     }
     std::printf("  stream: %d frames per block at %d Hz, %d underflows while measuring\n",
                 device.GetBlockFrames(), device.GetRate(),
