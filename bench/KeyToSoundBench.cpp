@@ -19,6 +19,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -306,15 +308,26 @@ int Measure(CCenter& center) {
 
 // The application object lives on main's stack, after the JACK server and
 // the folders: Qt's clean-up runs before they go.
+// Options: a sound folder, and --period N for a JACK cycle of N frames
+// instead of 256.
 int main(int argc, char** argv) {
+    int period = CJackServer::kPeriodFrames;
+    const char* soundFolder = NOTARA_BINARY_DIR "/Sound";
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--period") == 0 && i + 1 < argc) {
+            period = std::atoi(argv[++i]);
+        } else {
+            soundFolder = argv[i];
+        }
+    }
     CJackServer server;
     std::string reason;
-    if (!server.Start(reason)) {
+    if (!server.Start(reason, period)) {
         std::printf("Key to sound: skipped, no JACK server could be started: %s\n", reason.c_str());
         return 0;
     }
     CBenchFolders folders;
-    if (!folders.Make(argc > 1 ? argv[1] : NOTARA_BINARY_DIR "/Sound", reason)) {
+    if (!folders.Make(soundFolder, reason)) {
         std::fprintf(stderr,
                      "%s\nRender the samples with: cmake --build build --target notara_samples\n",
                      reason.c_str());

@@ -235,17 +235,23 @@ bool CSampleOps::ResampleUp(const CSoundInfo& source, CSoundInfo& target, CCharS
     std::vector<uint8_t> bytes(static_cast<size_t>(m) * source.format.blockAlign, 0);
     auto* out = reinterpret_cast<int16_t*>(bytes.data());
     const int16_t* in = source.GetValues();
-    for (uint32_t i = 0; i < m; ++i) {
-        const double x = i * r;
-        const auto k = static_cast<uint32_t>(x);
+    // The position in 32.32 fixed point: the banks derive hundreds of notes
+    // at start-up, and this is most of that work.
+    constexpr double kOne = 4294967296.0;
+    const auto step = static_cast<uint64_t>(r * kOne);
+    uint64_t x = 0;
+    for (uint32_t i = 0; i < m; ++i, x += step) {
+        const auto k = static_cast<uint32_t>(x >> 32);
         if (k + 1 >= n) {
             break;  // the rest stays silent
         }
-        const double part = x - k;
+        const auto part = static_cast<int64_t>(x & 0xFFFFFFFFu);
         for (uint32_t c = 0; c < channels; ++c) {
             const int32_t a = in[k * channels + c];
             const int32_t b = in[(k + 1) * channels + c];
-            out[i * channels + c] = Clamp16(a + static_cast<int32_t>(part * (b - a)));
+            // Truncated toward zero, as the interpolated step is.
+            const auto rise = static_cast<int32_t>(part * (b - a) / static_cast<int64_t>(kOne));
+            out[i * channels + c] = Clamp16(a + rise);
         }
     }
     target.format = source.format;

@@ -290,7 +290,9 @@ bool CRtAudioOut::StartStream(FOUND& found, const std::string& prefix) {
     m_rate = static_cast<int>(m_audio->getStreamSampleRate());
     m_rate = m_rate > 0 ? m_rate : static_cast<int>(rate);
     m_blockFrames = frames;
-    m_latencySeconds = static_cast<double>(m_audio->getStreamLatency() + frames) / m_rate;
+    // What the stream reports from a block handed over to the listener; the
+    // wait for the block itself is the caller's to measure.
+    m_latencySeconds = static_cast<double>(m_audio->getStreamLatency()) / m_rate;
     m_description = std::string(found.system->title) + ": " + found.info.name;
     m_open = true;
     StartWatch();

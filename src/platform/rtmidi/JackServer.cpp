@@ -51,7 +51,8 @@ void RemoveSharedMemory(const std::string& server) {
 
 }  // namespace
 
-bool CJackServer::Start(std::string& reason) {
+bool CJackServer::Start(std::string& reason, int periodFrames) {
+    const std::string period = std::to_string(periodFrames);
     RemoveSharedMemory("");
     m_name = kNamePrefix + std::to_string(getpid());
     m_log = "/tmp/" + m_name + ".log";
@@ -77,7 +78,7 @@ bool CJackServer::Start(std::string& reason) {
             dup2(log, 1);
             dup2(log, 2);
         }
-        execlp("jackd", "jackd", "-n", m_name.c_str(), "-d", "dummy", "-r", "44100", "-p", "256",
+        execlp("jackd", "jackd", "-n", m_name.c_str(), "-d", "dummy", "-r", "44100", "-p", period.c_str(),
                static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -15,11 +15,12 @@ public:
     CJackServer& operator=(const CJackServer&) = delete;
     ~CJackServer();
 
-    // Starts jackd and waits up to 5 s for it to answer; false with the
+    // Starts jackd (44100 Hz, periodFrames a cycle) and waits up to 5 s for it to answer; false with the
     // reason (the server's own words) when it does not.
     // Entries left in shared memory by servers of ended processes are
     // removed first.
-    bool Start(std::string& reason);
+    static constexpr int kPeriodFrames = 256;
+    bool Start(std::string& reason, int periodFrames = kPeriodFrames);
     // Ends the server and removes its shared-memory entries.
     void Stop();
     // The end of the server's output, for failure messages.
