@@ -169,6 +169,8 @@ bool CCenter::Startup() {
                                             m_appKind.title, BoxIcon::kExclamation,
                                             BoxButtons::kOk);
     }
+    // The device problem shows over the windows it concerns.
+    ShowSoundProblem();
     m_showInitErrors = false;
     return true;
 }
@@ -306,15 +308,23 @@ void CCenter::TakeSound() {
         return;
     }
     // Told once; the rest of the application works without sound.
-    CCharString text;
-    text.Format("%s\n\nNotes you play are not heard until a sound output device is "
-                "chosen in Audio Settings.",
-                opening.error.GetText());
     ReportError(kSource, __LINE__, "%s", opening.error.GetText());
-    if (m_mainWindow) {
-        m_platform.windowSystem->MessageBox(m_mainWindow->GetWindow(), text, kAudioErrorTitle,
-                                            BoxIcon::kExclamation, BoxButtons::kOk);
+    m_soundProblem.Format("%s\n\nNotes you play are not heard until a sound output device is "
+                          "chosen in Audio Settings.",
+                          opening.error.GetText());
+    if (!m_showInitErrors) {
+        ShowSoundProblem();  // a late answer; during start-up it waits for the windows
     }
+}
+
+void CCenter::ShowSoundProblem() {
+    if (m_soundProblem.IsEmpty() || !m_mainWindow) {
+        return;
+    }
+    const CCharString text = m_soundProblem;
+    m_soundProblem.Empty();
+    m_platform.windowSystem->MessageBox(m_mainWindow->GetWindow(), text, kAudioErrorTitle,
+                                        BoxIcon::kExclamation, BoxButtons::kOk);
 }
 
 void CCenter::StartMidiInput() {

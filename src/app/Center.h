@@ -143,6 +143,8 @@ private:
     void TakeMidiInput();
     void StartSound();
     void TakeSound();
+    // The sound device problem, told once in its box.
+    void ShowSoundProblem();
     // A computer-keyboard note sounds at once.
     void PlayKeyNote(const CNote& note, bool down);
     CCharString GetDefaultMixPath() const;
@@ -168,6 +170,7 @@ private:
     HINTS m_lessonHints;  // the hints in force: the learner's, or a lesson's own
     // Why the settings file could not be read in full; told once at start-up.
     CCharString m_settingsProblem;
+    CCharString m_soundProblem;
     CCrit m_lock;
     PLATFORM m_platform;
     START_OPTIONS m_options;
