@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/AudioIn.h"
 #include "platform/AudioOut.h"
 #include "platform/EventLoop.h"
 #include "platform/InstanceLock.h"
@@ -25,6 +26,8 @@ struct PLATFORM {
     // Makes the silent output that stands in when the sound output can't
     // open, so that everything else works; may be empty.
     std::function<std::unique_ptr<IAudioOut>()> createSilentAudioOut;
+    // Makes the sound input (the microphone); may be empty (no input).
+    std::function<std::unique_ptr<IAudioIn>()> createAudioIn;
     // Calls onEnd on the user-interface thread when the system asks the
     // process to end (logout, a closed terminal, Ctrl+C); may be empty.
     std::function<bool(std::function<void()> onEnd)> watchEndRequests;
