@@ -1,0 +1,21 @@
+#include "capture/DetectorPoster.h"
+
+#include <memory>
+
+#include "platform/Clock.h"
+#include "theory/NoteEvent.h"
+
+void CDetectorPoster::OnNote(const CNote& note) {
+    const bool on = note.eventKind == EVENT_NOTE_START;
+    auto event = std::make_unique<NOTE_EVENT>(NOTE_EVENT::Make(
+        note.midiNote, on, on ? note.volume : 0.0f, SOURCE_SOUND_DETECTOR,
+        Platform::GetClock().GetSeconds()));
+    m_loop.Post(m_window, kNoteMessage, MakePayload(std::move(event)));
+}
+
+void CDetectorPoster::OnLevel(const CNote& level) {
+    auto update = std::make_unique<SOUND_LEVEL>();
+    update->volume = level.volume;
+    update->arrival = Platform::GetClock().GetSeconds();
+    m_loop.Post(m_window, kLevelMessage, MakePayload(std::move(update)));
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "audio/WaveFormat.h"
+#include "capture/PitchDetector.h"
+#include "foundation/CharString.h"
+#include "theory/NoteList.h"
+
+class CLogFile;
+
+// Hears what the sound detector finds, on the thread that feeds it.
+class ISoundDetectorSink {
+public:
+    virtual ~ISoundDetectorSink() = default;
+    // A note event: a start with its pitch (event kind 1, source 5) or an
+    // end (event kind 2), or a pitch change of a sounding note (an end and a
+    // start).
+    virtual void OnNote(const CNote& note) = 0;
+    // A level update (source 6): the sound's volume, no pitch.
+    virtual void OnLevel(const CNote& level) = 0;
+};
+
+// Turns captured audio into played notes: it follows the level frame by
+// frame to find where a note starts and stops, splits a note when the level
+// jumps (a new attack), asks the pitch detector for the frequency of what
+// was gathered since the note began, and maps it to a note of the table.
+//
+// Threads: everything but construction runs on the thread that feeds it;
+// results leave only through the sink.
+class CSoundDetector {
+public:
+    static constexpr int kNoFrame = 0x7FFFFFFF;
+    static constexpr int kPitchSeconds = 60;  // raw bytes gathered at most
+
+    // noteTable (copied) gives the notes by frequency; format is the capture
+    // format (16-bit PCM); triggerLevel (0..1) is the level a note must rise
+    // through; sink (may be null) and log (may be null) must outlive it.
+    CSoundDetector(const CNoteList& noteTable, const WAVE_FORMAT& format, float triggerLevel,
+                   ISoundDetectorSink* sink, CLogFile* log = nullptr);
+    virtual ~CSoundDetector() = default;
+    CSoundDetector(const CSoundDetector&) = delete;
+    CSoundDetector& operator=(const CSoundDetector&) = delete;
+
+    // Resets everything and starts detecting with a pitch method (0: off)
+    // and range; timeOffset is subtracted from every note time.
+    bool Start(double timeOffset, int method, bool lowRange);
+    // A captured block that ends now (the platform clock).
+    bool AddData(const uint8_t* bytes, uint32_t count);
+    // A captured block that ends endSeconds after Start: for files, whose
+    // time is their own.
+    bool AddDataAt(const uint8_t* bytes, uint32_t count, double endSeconds);
+    bool Stop();
+
+    void SetTriggerLevel(float level) { m_triggerFraction = level; }
+    void SetDebug(bool debug) { m_debug = debug; }
+    bool IsRunning() const { return m_running; }
+    int GetStepLength() const { return m_stepLength; }
+    const char* GetError() const { return m_error; }
+
+private:
+    double FrameTime(int frame) const;
+    void NoteStart(int frame);
+    void NoteStop(int frame);
+    void Step(int frame);
+    // Gathers the block's bytes from the save offset up to offset.
+    void SavePitchData(int64_t offset);
+    bool DetectPitch();
+    void Evaluate();
+    void PostNote();
+    void PostLevel();
+    bool FindNote(double frequency, CNote& note) const;
+    void ClearPitch(CNote& note) const;
+    void Trace(const char* format, ...) const NOTARA_PRINTF(2, 3);
+
+    const CNoteList m_noteTable;
+    WAVE_FORMAT m_format;
+    ISoundDetectorSink* m_sink;
+    CLogFile* m_log;
+    CCharString m_error;
+    CPitchDetector m_pitch;
+    std::vector<uint8_t> m_pitchData;
+    uint32_t m_pitchCount = 0;
+    bool m_lowRange = false;
+    CNote m_current;
+    CNote m_reported;
+    int m_method = 0;
+    bool m_pitchOnce = true;
+    double m_startTime = 0.0;
+    float m_triggerFraction;
+    int m_trigger = 0;
+    int m_previousLevel = 0;
+    int m_onset = kNoFrame;
+    int m_release = kNoFrame;
+    int m_framesInStep = 0;
+    int m_instrument = THING_LEAD_GUITAR;
+    int m_stepPeak = 0;
+    int m_previousStepPeak = 0;
+    bool m_pending = false;
+    bool m_running = false;
+    double m_period = 0.0;
+    int m_stepLength = 0;
+    uint32_t m_minimumPitchBytes = 0;
+    double m_blockOffset = 0.0;
+    const uint8_t* m_block = nullptr;  // the block being analysed
+    int64_t m_saveOffset = -1;         // its first byte not yet gathered; -1: no note
+    double m_timeOffset = 0.0;
+    bool m_debug = false;
+};
