@@ -12,6 +12,11 @@ bool AUDIO_INFO::Load(const ISettingsStore& store, const char* subKey) {
         all = false;
     }
     all = ReadInt32(store, subKey, "MIDI input port", midiInputPort) && all;
+    // Newer than the other values: a file without it is complete.
+    int32_t microphone = microphoneInput ? 1 : 0;
+    if (ReadInt32(store, subKey, "Microphone input", microphone)) {
+        microphoneInput = microphone != 0;
+    }
     return all;
 }
 
@@ -22,5 +27,6 @@ bool AUDIO_INFO::Save(ISettingsStore& store, const char* subKey) const {
     all = WriteText(store, subKey, "Audio output name", outputName) && all;
     all = WriteFloat(store, subKey, "Master volume", masterVolume) && all;
     all = WriteInt32(store, subKey, "MIDI input port", midiInputPort) && all;
+    all = WriteInt32(store, subKey, "Microphone input", microphoneInput ? 1 : 0) && all;
     return all;
 }

@@ -24,4 +24,6 @@ struct AUDIO_INFO {
     float captureLevel = 0.2f;
     float masterVolume = 1.0f;
     int32_t midiInputPort = kNoMidiPort;
+    // Notes played or sung into the microphone reach the exercise.
+    bool microphoneInput = true;
 };

@@ -14,6 +14,9 @@
 #include "foundation/LogFile.h"
 #include "audio/Sound.h"
 #include "audio/SoundOpener.h"
+#include "capture/DetectorPoster.h"
+#include "capture/PitchDetector.h"
+#include "capture/SoundCapture.h"
 #include "midi/MidiKeyboard.h"
 #include "midi/MidiOpener.h"
 #include "midi/MidiPort.h"
@@ -129,6 +132,7 @@ bool CCenter::Startup() {
     // rest starts.
     StartMidiInput();
     StartSound();
+    StartCapture();
     if (m_appKind.hasScene) {
         m_spacePainter = std::make_unique<CSpacePainter>();
     }
@@ -145,6 +149,7 @@ bool CCenter::Startup() {
     }
     TakeMidiInput();
     TakeSound();
+    TakeCapture();
     LoadContent();
     if (!m_firstRun) {
         // The lesson of the document the learner left open runs again.
@@ -309,11 +314,112 @@ void CCenter::TakeSound() {
     }
     // Told once; the rest of the application works without sound.
     ReportError(kSource, __LINE__, "%s", opening.error.GetText());
-    m_soundProblem.Format("%s\n\nNotes you play are not heard until a sound output device is "
-                          "chosen in Audio Settings.",
-                          opening.error.GetText());
+    CCharString problem;
+    problem.Format("%s\nNotes you play are not heard.", opening.error.GetText());
+    AddSoundProblem(problem);
     if (!m_showInitErrors) {
         ShowSoundProblem();  // a late answer; during start-up it waits for the windows
+    }
+}
+
+void CCenter::AddSoundProblem(const char* problem) {
+    m_soundProblem.Append(m_soundProblem.IsEmpty() ? "" : "\n\n");
+    m_soundProblem.Append(problem);
+}
+
+bool CCenter::IsMicrophoneOn() const {
+    return m_settings == nullptr || m_settings->audio.microphoneInput;
+}
+
+void CCenter::StartCapture() {
+    if (!m_platform.createAudioIn || !m_mainWindow || !IsMicrophoneOn() || m_captureTask ||
+        m_capture) {
+        return;
+    }
+    auto poster = std::make_shared<CDetectorPoster>(*m_platform.eventLoop, m_mainWindow->GetId());
+    m_detectorPoster = poster;
+    const CNoteList table = m_noteManager->GetNoteTable();
+    const std::string name = m_settings ? m_settings->audio.inputName.GetText() : "";
+    m_captureTask = std::make_unique<CBackgroundTask<CAPTURE_OPENING>>();
+    m_captureTask->Start([factory = m_platform.createAudioIn, poster, table, name] {
+        CAPTURE_OPENING opening;
+        opening.poster = poster;
+        opening.capture = std::make_unique<CSoundCapture>(table, kTriggerLevel, poster.get());
+        CSoundCapture& capture = *opening.capture;
+        capture.SetDevice(factory());
+        std::string id;
+        if (!name.empty() && capture.EnumerateDevices()) {
+            for (const AUDIO_DEVICE& device : capture.GetDevices()) {
+                id = device.description == name ? device.id : id;
+            }
+        }
+        // Live detection from the start, with the live method.
+        if (!capture.Open(id) || !capture.GetReady(nullptr, 0.0, 0.0) ||
+            !capture.Start(CPitchDetector::kFastAutoCorr, false)) {
+            opening.error = capture.GetError();
+            opening.capture.reset();
+        }
+        return opening;
+    });
+}
+
+void CCenter::TakeCapture() {
+    if (!m_captureTask) {
+        return;
+    }
+    if (m_showInitErrors && !m_captureTask->WaitFor(kSoundAnswerSeconds)) {
+        ReportError(kSource, __LINE__,
+                    "Can't open sound input: the sound system did not answer within %.0f s",
+                    kSoundAnswerSeconds);
+        return;
+    }
+    CAPTURE_OPENING opening;
+    if (!m_captureTask->Take(opening)) {
+        return;
+    }
+    m_captureTask.reset();
+    m_capture = std::move(opening.capture);
+    if (opening.error.IsEmpty()) {
+        return;
+    }
+    ReportError(kSource, __LINE__, "%s", opening.error.GetText());
+    CCharString problem;
+    problem.Format("%s\nNotes played or sung into a microphone are not heard.",
+                   opening.error.GetText());
+    AddSoundProblem(problem);
+    if (!m_showInitErrors) {
+        ShowSoundProblem();
+    }
+}
+
+void CCenter::CloseCapture() {
+    if (m_capture) {
+        m_capture->Close();
+    }
+    m_capture.reset();
+    m_captureTask.reset();  // a device that never answered is left to its thread
+    if (m_mainWindow && m_mainWindow->GetWindow()) {
+        m_mainWindow->GetWindow()->SetInputLevel(-1.0f);
+    }
+}
+
+void CCenter::ToggleMicrophone() {
+    if (!m_settings) {
+        return;
+    }
+    m_settings->audio.microphoneInput = !m_settings->audio.microphoneInput;
+    if (m_settings->audio.microphoneInput) {
+        StartCapture();
+    } else {
+        CloseCapture();
+    }
+    ApplyHints();  // the menu shows the new state
+}
+
+void CCenter::OnLevel(std::unique_ptr<IPayload> payload) {
+    const std::unique_ptr<SOUND_LEVEL> level = TakePayload<SOUND_LEVEL>(payload);
+    if (level && m_capture && m_mainWindow && m_mainWindow->GetWindow()) {
+        m_mainWindow->GetWindow()->SetInputLevel(level->volume);
     }
 }
 
@@ -321,7 +427,8 @@ void CCenter::ShowSoundProblem() {
     if (m_soundProblem.IsEmpty() || !m_mainWindow) {
         return;
     }
-    const CCharString text = m_soundProblem;
+    CCharString text = m_soundProblem;
+    text.Append("\n\nChoose the devices in Audio Settings.");
     m_soundProblem.Empty();
     m_platform.windowSystem->MessageBox(m_mainWindow->GetWindow(), text, kAudioErrorTitle,
                                         BoxIcon::kExclamation, BoxButtons::kOk);
@@ -420,6 +527,7 @@ void CCenter::Close() {
     m_midiOpener.reset();  // a device that never answered is left to its thread
     m_sound.reset();
     m_soundOpener.reset();
+    CloseCapture();
     m_spacePainter.reset();
     m_noteRouter.reset();
     m_heldKeys.reset();
@@ -496,9 +604,13 @@ void CCenter::OnTimer(int timerId) {
     }
     if (timerId == CMainWnd::kFrameTimer) {
         m_fade.Step();
+        if (m_capture) {
+            m_capture->OnTimer();
+        }
     } else if (timerId == CMainWnd::kSecondTimer) {
         TakeMidiInput();  // a MIDI system that answered late
         TakeSound();
+        TakeCapture();
         if (m_sound) {
             m_sound->OnTimer();
         }
@@ -670,6 +782,9 @@ bool CCenter::OnCommand(int commandId) {
         case kCommandHintKeyLetters:
             ToggleHint(commandId);
             return true;
+        case kCommandMicrophone:
+            ToggleMicrophone();
+            return true;
         case kCommandResetView:
             // Undoes a drag or a zoom that left the staff hard to read.
             return m_spacePainter == nullptr || m_spacePainter->ResetView();
@@ -704,7 +819,8 @@ void CCenter::ApplyHints() {
     }
     if (m_mainWindow && m_mainWindow->GetWindow() != nullptr) {
         m_mainWindow->GetWindow()->SetMenu(m_appKind.menuId,
-                                           GetMenuBar(m_appKind.menuId, m_lessonHints));
+                                           GetMenuBar(m_appKind.menuId, m_lessonHints,
+                                                      IsMicrophoneOn()));
     }
     if (m_spacePainter) {
         m_spacePainter->RequestFrameIfDirty();

@@ -5,6 +5,7 @@
 #include "app/Catalogue.h"
 #include "app/PictureFade.h"
 #include "app/StartOptions.h"
+#include "foundation/BackgroundTask.h"
 #include "foundation/CharString.h"
 #include "foundation/Crit.h"
 #include "foundation/Heap.h"
@@ -26,7 +27,9 @@ class CMix;
 class CNote;
 class CNoteManager;
 class CNoteRouter;
+class CDetectorPoster;
 class CSound;
+class CSoundCapture;
 class CSoundOpener;
 class CSpacePainter;
 class CTextDlg;
@@ -45,6 +48,8 @@ public:
     // How long start-up waits for the sound engine (device and samples).
     static constexpr double kSoundAnswerSeconds = 3.0;
     static constexpr const char* kAudioErrorTitle = "Audio Device Error";
+    // The level a played or sung note must rise through (about -26 dB).
+    static constexpr float kTriggerLevel = 0.05f;
 
     CCenter(int kind, const char* commandLine, const PLATFORM& platform,
             const START_OPTIONS& options = START_OPTIONS());
@@ -108,6 +113,12 @@ public:
     CMidiPort* GetMidiPort() const;
     CMidiKeyboard* GetMidiKeyboard() const { return m_midiKeyboard.get(); }
     CMix* GetMix() const { return m_mix.get(); }
+    // The microphone's capture once it has opened, null before, without one
+    // and while the microphone input is off.
+    CSoundCapture* GetCapture() const { return m_capture.get(); }
+    // A level the note detector heard (message 1047): the input meter.
+    void OnLevel(std::unique_ptr<IPayload> level);
+    bool IsMicrophoneOn() const;
     // The sound engine once it has opened, null before and without one.
     CSound* GetSound() const { return m_sound.get(); }
     CHeap* GetHeap() const { return m_heap.get(); }
@@ -145,6 +156,11 @@ private:
     void TakeSound();
     // The sound device problem, told once in its box.
     void ShowSoundProblem();
+    void AddSoundProblem(const char* problem);
+    void StartCapture();
+    void TakeCapture();
+    void CloseCapture();
+    void ToggleMicrophone();
     // A computer-keyboard note sounds at once.
     void PlayKeyNote(const CNote& note, bool down);
     CCharString GetDefaultMixPath() const;
@@ -188,6 +204,14 @@ private:
     std::unique_ptr<IMidiIn> m_midiIn;
     std::unique_ptr<CSoundOpener> m_soundOpener;
     std::unique_ptr<CSound> m_sound;
+    struct CAPTURE_OPENING {
+        std::shared_ptr<CDetectorPoster> poster;  // outlives the capture that posts
+        std::unique_ptr<CSoundCapture> capture;
+        CCharString error;
+    };
+    std::unique_ptr<CBackgroundTask<CAPTURE_OPENING>> m_captureTask;
+    std::shared_ptr<CDetectorPoster> m_detectorPoster;
+    std::unique_ptr<CSoundCapture> m_capture;
     std::unique_ptr<CMidiPort> m_midiPort;
     // The exercise outlives the pictures that show it.
     std::unique_ptr<Teacher> m_teacher;

@@ -17,7 +17,8 @@ CMainWnd::CMainWnd(CCenter& center, IWindowSystem& windowSystem, IEventLoop& eve
 bool CMainWnd::CreateMain(const APP_KIND& kind) {
     const APP_SETTINGS* settings = m_center.GetSettings();
     return Create(kind.title, kind.menuId,
-                  GetMenuBar(kind.menuId, settings != nullptr ? settings->hints : HINTS()));
+                  GetMenuBar(kind.menuId, settings != nullptr ? settings->hints : HINTS(),
+                             settings == nullptr || settings->audio.microphoneInput));
 }
 
 bool CMainWnd::OnCreate() {
@@ -59,6 +60,9 @@ void CMainWnd::OnPosted(int message, std::unique_ptr<IPayload> payload) {
             break;
         case kNoteMessage:
             m_center.OnNote(std::move(payload));
+            break;
+        case kLevelMessage:
+            m_center.OnLevel(std::move(payload));
             break;
         case kMidiDeviceLostMessage:
             m_center.OnMidiDeviceLost(std::move(payload));

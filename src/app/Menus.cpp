@@ -25,7 +25,7 @@ MENU_ITEM Toggle(const char* text, int commandId, bool checked) {
     return item;
 }
 
-std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints) {
+std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints, bool microphone) {
     MENU_ITEM file = Popup("&File");
     file.items = {Greyed("New song", kCommandNewSong),
                   Greyed("Open song", kCommandOpenSong),
@@ -55,16 +55,17 @@ std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints) {
                       Toggle("&Mark the expected key", kCommandHintExpectedKey, hints.expectedKey),
                       Toggle("&Letters on the keys", kCommandHintKeyLetters, hints.keyLetters)};
     MENU_ITEM settings = Popup("Settings");
-    settings.items = {Greyed("Audio", kCommandAudioSettings), MENU_ITEM{},
+    settings.items = {Greyed("Audio", kCommandAudioSettings),
+                      Toggle("&Microphone input", kCommandMicrophone, microphone), MENU_ITEM{},
                       Item("About...", kCommandAbout)};
     return {file, show, view, hintMenu, settings};
 }
 
 }  // namespace
 
-std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints) {
+std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints, bool microphone) {
     if (menuId == 1447) {
-        return NotaraDemoMenu(hints);
+        return NotaraDemoMenu(hints, microphone);
     }
     return {};
 }

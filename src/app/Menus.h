@@ -30,8 +30,10 @@ enum MenuCommand : int {
     kCommandHintNoteNames = 1702,
     kCommandHintExpectedKey = 1703,
     kCommandHintKeyLetters = 1704,
+    kCommandMicrophone = 1705,
 };
 
-// The menu bar of a menu id, its Hints ticked as hints says; empty for
-// menus of kinds this build lacks.
-std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints = HINTS());
+// The menu bar of a menu id, its Hints and Microphone input ticked as
+// given; empty for menus of kinds this build lacks.
+std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints = HINTS(),
+                                  bool microphone = true);

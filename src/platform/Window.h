@@ -45,6 +45,9 @@ public:
     // Brings the window to the front with the keyboard focus on its 3D view,
     // where the learner plays.
     virtual void FocusView() { BringToFront(); }
+    // The input meter under the picture: a level 0..1 shows it, below 0
+    // hides it.
+    virtual void SetInputLevel(float level) { (void)level; }
     // Saves what the window shows as a PNG file.
     virtual bool SaveScreenshot(const char* path, std::string& error) = 0;
     // The window's 3D view, filling its client area; made on the first call

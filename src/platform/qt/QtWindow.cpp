@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <QProgressBar>
+#include <algorithm>
 #include <QStatusBar>
 
 #include <QImage>
@@ -99,6 +101,31 @@ void CQtWindow::SetStatusText(const char* text) {
     if (m_widget != nullptr) {
         m_widget->statusBar()->showMessage(QString::fromUtf8(text != nullptr ? text : ""));
     }
+}
+
+void CQtWindow::SetInputLevel(float level) {
+    constexpr int kSteps = 100;
+    constexpr int kMeterWidth = 120;
+    if (m_widget == nullptr) {
+        return;
+    }
+    if (level < 0.0f) {
+        if (m_inputMeter != nullptr) {
+            m_inputMeter->hide();
+        }
+        return;
+    }
+    if (m_inputMeter == nullptr) {
+        m_inputMeter = new QProgressBar();  // the status bar owns it
+        m_inputMeter->setRange(0, kSteps);
+        m_inputMeter->setTextVisible(false);
+        m_inputMeter->setFixedWidth(kMeterWidth);
+        m_inputMeter->setMaximumHeight(m_widget->statusBar()->sizeHint().height() / 2 + 4);
+        m_inputMeter->setToolTip(QStringLiteral("Microphone input level"));
+        m_widget->statusBar()->addPermanentWidget(m_inputMeter);
+    }
+    m_inputMeter->setValue(static_cast<int>(std::min(level, 1.0f) * kSteps));
+    m_inputMeter->show();
 }
 
 void CQtWindow::FocusView() {

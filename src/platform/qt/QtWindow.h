@@ -10,6 +10,8 @@ class CQtGlView;
 class QMenu;
 
 // A top-level window on Qt Widgets.
+class QProgressBar;
+
 class CQtWindow : public IWindow {
 public:
     CQtWindow(CQtEventLoop& loop, IWindowHandler* handler);
@@ -25,6 +27,7 @@ public:
     bool IsVisible() const override;
     void BringToFront() override;
     void SetStatusText(const char* text) override;
+    void SetInputLevel(float level) override;
     void FocusView() override;
     bool SaveScreenshot(const char* path, std::string& error) override;
     IGlDevice* GetGlView(std::string& error) override;
@@ -38,4 +41,5 @@ private:
     WindowId m_id;
     QPointer<CQtFrameWidget> m_widget;
     QPointer<CQtGlView> m_glView;
+    QProgressBar* m_inputMeter = nullptr;  // in the status bar, made when first needed
 };
