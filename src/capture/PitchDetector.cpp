@@ -185,8 +185,9 @@ bool CPitchDetector::RunMethod(double& frequency) {
     }
 }
 
-// Method 4: mean absolute difference between the last L values and the L
-// before them; the first deep dip over the lag range is the period.
+// Method 4: mean absolute difference between the latest values and those a
+// lag L earlier; the first deep dip over the lag range is the period, refined
+// between lags by the tip of a V.
 bool CPitchDetector::FastAutoCorr(const int16_t* values, int count, int rate, double& frequency) {
     frequency = 0.0;
     if (values == nullptr || rate <= 0) {
@@ -202,36 +203,43 @@ bool CPitchDetector::FastAutoCorr(const int16_t* values, int count, int rate, do
     }
     // One lag either side of the range for the refinement.
     const int first = std::max(1, lags.shortest - 1);
-    const int last = std::min(lags.longest + 1, count / 2);
-    if (IsSilent(values + count - 2 * last, 2 * last)) {
+    const int window = std::max(lags.longest, 1);
+    const int last = std::min(lags.longest + 1, count - window);
+    if (IsSilent(values + count - window - last, window + last)) {
         return true;
     }
-    ComputeDifferences(values, count, first, last);
+    ComputeDifferences(values, count, first, last, window);
     const int best = ChooseDifferenceLag(first, lags.shortest, std::min(lags.longest, last));
     if (best <= 0) {
         Platform::WriteDebugOutput(kNoBestLag);
         return true;
     }
+    // Identical windows (a difference of 0) repeat exactly at the lag itself.
     double lag = best;
-    if (best > first && best < last) {
-        const double* d = m_curve.data() + (best - first);
+    const double* d = m_curve.data() + (best - first);
+    if (best > first && best < last && d[0] > 0.0) {
         lag += VertexOffset(d[-1], d[0], d[1]);
     }
     frequency = rate / lag;
     return true;
 }
 
-// m_curve[L - first] = (1 / L) Σ |x[n − 2L + i] − x[n − L + i]|, i < L.
-void CPitchDetector::ComputeDifferences(const int16_t* values, int count, int first, int last) {
+// m_curve[L - first] = (1 / W) Σ |x[n − W − L + i] − x[n − W + i]|, i < W:
+// the last W values against those L earlier. A fixed window of one longest
+// lag spans a whole period of every note in the range, so the curve is smooth;
+// a window of L values would cover only part of a long period at short lags
+// and ripple into false dips there.
+void CPitchDetector::ComputeDifferences(const int16_t* values, int count, int first, int last,
+                                        int window) {
     m_curve.assign(static_cast<size_t>(last - first + 1), 0.0);
+    const int16_t* newer = values + count - window;
     for (int lag = first; lag <= last; ++lag) {
-        const int16_t* older = values + count - 2 * lag;
-        const int16_t* newer = values + count - lag;
+        const int16_t* older = newer - lag;
         int64_t sum = 0;
-        for (int i = 0; i < lag; ++i) {
+        for (int i = 0; i < window; ++i) {
             sum += std::abs(static_cast<int32_t>(older[i]) - newer[i]);
         }
-        m_curve[static_cast<size_t>(lag - first)] = static_cast<double>(sum) / lag;
+        m_curve[static_cast<size_t>(lag - first)] = static_cast<double>(sum) / window;
     }
 }
 

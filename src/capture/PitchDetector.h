@@ -76,7 +76,7 @@ private:
     bool BlockExtremes(const int16_t* values, int count, double& frequency);
     bool ThresholdPeaks(const int16_t* values, int count, int rate, double& frequency);
     bool NormalisedDifference(const int16_t* values, int count, int rate, double& frequency);
-    void ComputeDifferences(const int16_t* values, int count, int first, int last);
+    void ComputeDifferences(const int16_t* values, int count, int first, int last, int window);
     int ChooseDifferenceLag(int first, int shortest, int longest) const;
     void ComputeNsdf(const int16_t* values, int window, int last);
     int ChooseNsdfLag(int shortest, int longest) const;

@@ -64,6 +64,11 @@ Wave Sine(double frequency, double amplitude = kAmplitude) {
     return [=](double t) { return amplitude * std::sin(2.0 * kPi * frequency * t / kRate + 0.3); };
 }
 
+// A sine whose values repeat exactly every period samples.
+Wave PeriodicSine(int period) {
+    return [period](double t) { return Sine(kRate / period)(std::fmod(t, period)); };
+}
+
 struct RESULT {
     bool ok = false;
     double frequency = -1.0;
@@ -214,7 +219,7 @@ TEST(PitchFastAutoCorr, DirectCallNeedsThreeLongestLags) {
     ASSERT_TRUE(detector.SetUp(kMono, CPitchDetector::kFastAutoCorr, false));
     std::vector<int16_t> values(3 * kNormalLongest);
     for (size_t i = 0; i < values.size(); ++i) {
-        values[i] = Clamp16(Sine(441.0)(static_cast<double>(i)));
+        values[i] = Clamp16(PeriodicSine(100)(static_cast<double>(i)));
     }
     double frequency = -1.0;
     EXPECT_FALSE(detector.FastAutoCorr(values.data(), static_cast<int>(values.size()) - 1, 44100,
@@ -249,10 +254,15 @@ TEST(PitchSweeps, ExactlyPeriodicToneGivesItsPeriod) {
             EXPECT_NEAR(result.frequency, f, f * kTolerance) << method;
         }
     }
-    EXPECT_DOUBLE_EQ(DetectWave(CPitchDetector::kFastAutoCorr, false, Sine(441.0)).frequency,
+    // Exactly repeating values: the difference at the period is 0 and wins.
+    EXPECT_DOUBLE_EQ(DetectWave(CPitchDetector::kFastAutoCorr, false, PeriodicSine(100)).frequency,
                      441.0);
-    const RESULT low = DetectWave(CPitchDetector::kFastAutoCorr, true, Sine(44100.0 / 400));
-    EXPECT_DOUBLE_EQ(low.frequency, 110.25);
+    EXPECT_DOUBLE_EQ(DetectWave(CPitchDetector::kFastAutoCorr, false, PeriodicSine(25)).frequency,
+                     1764.0);
+    EXPECT_DOUBLE_EQ(DetectWave(CPitchDetector::kFastAutoCorr, true, PeriodicSine(400)).frequency,
+                     110.25);
+    const RESULT nsdf = DetectWave(CPitchDetector::kNormalisedDifference, false, PeriodicSine(100));
+    EXPECT_NEAR(nsdf.frequency, 441.0, 0.01);
 }
 
 TEST(PitchHarmonics, WeakFundamentalStillGivesTheFundamental) {
@@ -318,13 +328,13 @@ TEST(PitchThresholdPeaks, LargerNegativeSwingUsesNegativePeaks) {
     EXPECT_NEAR(positive.frequency, f, f * kTolerance);
 }
 
-TEST(PitchThresholdPeaks, SilenceHasNoGoodPeaks) {
+TEST(PitchThresholdPeaks, SilenceHasNoPeaks) {
     CPitchDetector detector;
     ASSERT_TRUE(detector.SetUp(kStereo, CPitchDetector::kThresholdPeaks, false));
     const std::vector<uint8_t> block(static_cast<size_t>(BlockFrames(false)) * 4, 0);
     double frequency = -1.0;
     EXPECT_FALSE(detector.Detect(block.data(), static_cast<uint32_t>(block.size()), frequency));
-    EXPECT_STREQ(detector.GetError(), "Can't find any good peaks");
+    EXPECT_STREQ(detector.GetError(), "Can't find any peaks");
     EXPECT_EQ(frequency, 0.0);
 }
 
