@@ -300,11 +300,16 @@ bool CPitchDetector::NormalisedDifference(const int16_t* values, int count, int 
     return true;
 }
 
-// m_curve[τ] for τ from 0 to last over window values.
-void CPitchDetector::ComputeNsdf(const int16_t* x, int window, int last) {
+// m_curve[τ] for τ from 0 to last over window values less their mean, so
+// that an offset does not lift the whole curve above zero.
+void CPitchDetector::ComputeNsdf(const int16_t* values, int window, int last) {
     m_curve.assign(static_cast<size_t>(last + 1), 0.0);
+    const int64_t mean = std::accumulate(values, values + window, int64_t{0}) / window;
+    m_centred.resize(static_cast<size_t>(window));
     int64_t energy = 0;
+    int32_t* x = m_centred.data();
     for (int j = 0; j < window; ++j) {
+        x[j] = static_cast<int32_t>(values[j] - mean);
         energy += static_cast<int64_t>(x[j]) * x[j];
     }
     int64_t m = 2 * energy;

@@ -84,7 +84,8 @@ private:
     CCharString m_error;
     std::vector<PEAK_INFO> m_peaks;
     std::vector<MOVE_INFO> m_moves;
-    std::vector<double> m_curve;  // difference or NSDF values by lag
+    std::vector<double> m_curve;     // difference or NSDF values by lag
+    std::vector<int32_t> m_centred;  // NSDF window less its mean
     bool m_lowRange = false;
     std::vector<int16_t> m_work;
     int m_count = 0;

@@ -276,6 +276,76 @@ TEST(PitchHarmonics, WeakFundamentalStillGivesTheFundamental) {
     }
 }
 
+// Largest error in cents of a wave built for each note; every note within
+// the tolerance.
+double SweepWaves(int method, int firstNote, int lastNote,
+                  const std::function<Wave(double)>& waveOf) {
+    double worst = 0.0;
+    for (int note = firstNote; note <= lastNote; ++note) {
+        const double expected = MidiFrequency(note);
+        const RESULT result = DetectWave(method, false, waveOf(expected));
+        EXPECT_TRUE(result.ok) << "note " << note;
+        EXPECT_NEAR(result.frequency, expected, expected * kTolerance)
+            << "method " << method << " note " << note;
+        if (result.ok && result.frequency > 0.0) {
+            worst = std::max(worst, std::abs(Cents(result.frequency, expected)));
+        }
+    }
+    return worst;
+}
+
+TEST(PitchHarmonics, WeakFundamentalOverTheNotes) {
+    // The second harmonic stays at or below the highest frequency.
+    for (int method : kLagMethods) {
+        const double worst = SweepWaves(method, 36, 83, [](double f) {
+            return [f](double t) { return 0.3 * Sine(f)(t) + 1.0 * Sine(2.0 * f)(t); };
+        });
+        std::printf("method %d, fundamental 0.3 under harmonic 1.0: max error %.2f cents\n", method,
+                    worst);
+    }
+}
+
+TEST(PitchHarmonics, RichToneOverTheNotes) {
+    // Five harmonics falling as 1 / k, like a plucked string.
+    for (int method : kLagMethods) {
+        const double worst = SweepWaves(method, 36, 95, [](double f) {
+            return [f](double t) {
+                double sum = 0.0;
+                for (int k = 1; k <= 5; ++k) {
+                    sum += Sine(k * f, kAmplitude / (k + 1))(t);
+                }
+                return sum;
+            };
+        });
+        std::printf("method %d, five harmonics: max error %.2f cents\n", method, worst);
+    }
+}
+
+TEST(PitchDistortion, NoisySineStillRight) {
+    for (int method : kLagMethods) {
+        uint32_t seed = 12345;
+        const double worst = SweepWaves(method, 36, 95, [&seed](double f) {
+            return [f, &seed](double t) {
+                seed = seed * 1664525u + 1013904223u;
+                const double noise = (static_cast<double>(seed >> 8) / (1u << 24) - 0.5) * 1600.0;
+                return Sine(f)(t) + noise;
+            };
+        });
+        std::printf("method %d, sine with 5 %% noise: max error %.2f cents\n", method, worst);
+    }
+}
+
+TEST(PitchDistortion, OffsetSineStillRight) {
+    for (int method : kLagMethods) {
+        for (double f : {65.4, 220.0, 880.0}) {
+            const Wave wave = [f](double t) { return 8000.0 + Sine(f, 12000.0)(t); };
+            const RESULT result = DetectWave(method, false, wave);
+            ASSERT_TRUE(result.ok);
+            EXPECT_NEAR(result.frequency, f, f * kTolerance) << "method " << method;
+        }
+    }
+}
+
 TEST(PitchDistortion, HalfClippedSineStillRight) {
     for (int method : kLagMethods) {
         for (double f : {98.0, 261.6, 523.3, 1046.5}) {
