@@ -30,7 +30,8 @@ constexpr int kSilentSpan = 2;
 constexpr double kDipTolerance = 0.15;
 // A key maximum of the NSDF counts when it reaches this share of the highest.
 constexpr double kKeyMaximumShare = 0.9;
-constexpr const char* kNoBestLag = "No best samples in CPitchDetector::FastAutoCorr\n";
+// One debug line (the debug output ends lines itself).
+constexpr const char* kNoBestLag = "No best samples in CPitchDetector::FastAutoCorr";
 
 int16_t ValueAt(const uint8_t* bytes, size_t index) {
     int16_t value = 0;
