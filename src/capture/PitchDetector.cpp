@@ -30,6 +30,8 @@ constexpr int kSilentSpan = 2;
 constexpr double kDipTolerance = 0.15;
 // A key maximum of the NSDF counts when it reaches this share of the highest.
 constexpr double kKeyMaximumShare = 0.9;
+// Absolute differences of 16-bit values (at most 65535) summed in 32 bits.
+constexpr int kDifferenceChunk = 0x7FFF;
 // One debug line (the debug output ends lines itself).
 constexpr const char* kNoBestLag = "No best samples in CPitchDetector::FastAutoCorr";
 
@@ -56,6 +58,21 @@ bool IsSilent(const int16_t* values, int count) {
     }
     const auto range = std::minmax_element(values, values + count);
     return *range.second - *range.first <= kSilentSpan;
+}
+
+// Σ |a[i] − b[i]|; 32-bit sums over chunks small enough not to overflow
+// keep the inner loop vectorisable.
+int64_t AbsoluteDifferences(const int16_t* a, const int16_t* b, int count) {
+    int64_t total = 0;
+    for (int start = 0; start < count; start += kDifferenceChunk) {
+        const int end = std::min(count, start + kDifferenceChunk);
+        int32_t sum = 0;
+        for (int i = start; i < end; ++i) {
+            sum += std::abs(static_cast<int32_t>(a[i]) - b[i]);
+        }
+        total += sum;
+    }
+    return total;
 }
 
 // Offset of the bottom of a V through three equally spaced points whose
@@ -236,11 +253,8 @@ void CPitchDetector::ComputeDifferences(const int16_t* values, int count, int fi
     const int16_t* newer = values + count - window;
     for (int lag = first; lag <= last; ++lag) {
         const int16_t* older = newer - lag;
-        int64_t sum = 0;
-        for (int i = 0; i < window; ++i) {
-            sum += std::abs(static_cast<int32_t>(older[i]) - newer[i]);
-        }
-        m_curve[static_cast<size_t>(lag - first)] = static_cast<double>(sum) / window;
+        m_curve[static_cast<size_t>(lag - first)] =
+            static_cast<double>(AbsoluteDifferences(older, newer, window)) / window;
     }
 }
 
