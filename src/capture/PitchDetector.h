@@ -45,10 +45,47 @@ public:
     int GetMethod() const { return m_method; }
     const char* GetError() const { return m_error; }
 
-    // (further members: the implementer's choice)
-
 private:
+    // One extreme of the block-extremes method.
+    struct PEAK_INFO {
+        int32_t index = 0;
+        int32_t value = 0;
+    };
+    // A move between two extremes of the zero-crossing method.
+    struct MOVE_INFO {
+        static constexpr int32_t kNone = 0x7FFFFFFF;
+        int32_t start = kNone;     // index of the previous extreme
+        int32_t end = 0;           // index of this extreme
+        int32_t height = 0;        // value at end minus value at start
+        int32_t crossing = kNone;  // last zero crossing before end
+    };
+    // Shortest and longest lag in samples at a rate.
+    struct LAG_RANGE {
+        int shortest = 0;
+        int longest = 0;
+    };
+
+    LAG_RANGE LagsAt(int rate) const;
+    int FilterWidth() const;
+    bool Filter(const uint8_t* bytes, uint32_t count);
+    bool RunMethod(double& frequency);
+    bool ZeroCrossingMoves(const int16_t* values, int count, int rate, double& frequency);
+    void BuildMoves(const int16_t* values, int count);
+    void MoveIntervals(std::vector<int32_t>& intervals) const;
+    bool EvaluateIntervals(const std::vector<int32_t>& intervals, int rate, double& frequency);
+    bool BlockExtremes(const int16_t* values, int count, double& frequency);
+    bool ThresholdPeaks(const int16_t* values, int count, int rate, double& frequency);
+    bool NormalisedDifference(const int16_t* values, int count, int rate, double& frequency);
+    void ComputeDifferences(const int16_t* values, int count, int first, int last, int window);
+    int ChooseDifferenceLag(int first, int shortest, int longest) const;
+    void ComputeNsdf(const int16_t* values, int window, int last);
+    int ChooseNsdfLag(int shortest, int longest) const;
+
     CCharString m_error;
+    std::vector<PEAK_INFO> m_peaks;
+    std::vector<MOVE_INFO> m_moves;
+    std::vector<double> m_curve;     // difference or NSDF values by lag
+    std::vector<int32_t> m_centred;  // NSDF window less its mean
     bool m_lowRange = false;
     std::vector<int16_t> m_work;
     int m_count = 0;
