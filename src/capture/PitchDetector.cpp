@@ -8,7 +8,7 @@
 #include <numeric>
 #include <vector>
 
-#include "platform/DebugOutput.h"
+#include "foundation/ErrorReport.h"
 
 namespace {
 
@@ -216,7 +216,7 @@ bool CPitchDetector::FastAutoCorr(const int16_t* values, int count, int rate, do
         return false;
     }
     if (lags.shortest > lags.longest || lags.shortest < 1) {
-        Platform::WriteDebugOutput(kNoBestLag);
+        WriteTraceLine(kNoBestLag);  // the log only: it may come many times a second
         return true;
     }
     // One lag either side of the range for the refinement.
@@ -229,7 +229,7 @@ bool CPitchDetector::FastAutoCorr(const int16_t* values, int count, int rate, do
     ComputeDifferences(values, count, first, last, window);
     const int best = ChooseDifferenceLag(first, lags.shortest, std::min(lags.longest, last));
     if (best <= 0) {
-        Platform::WriteDebugOutput(kNoBestLag);
+        WriteTraceLine(kNoBestLag);  // the log only: it may come many times a second
         return true;
     }
     // Identical windows (a difference of 0) repeat exactly at the lag itself.

@@ -239,7 +239,8 @@ TEST(PitchFastAutoCorr, RateBelowTheHighestFrequencyHasNoLagsToSearch) {
     double frequency = -1.0;
     ASSERT_TRUE(detector.FastAutoCorr(values.data(), 100, 1000, frequency));
     EXPECT_EQ(frequency, 0.0);
-    EXPECT_TRUE(debug.Contains("No best samples in CPitchDetector::FastAutoCorr"));
+    // Said in the log only: it may come many times a second.
+    EXPECT_FALSE(debug.Contains("No best samples in CPitchDetector::FastAutoCorr"));
 }
 
 TEST(PitchRates, LowerRateStillRight) {
