@@ -226,6 +226,7 @@ TEST(Center, TheMenusGreyWhatThisBuildLacksAndQuitCloses) {
     EXPECT_EQ(live, (std::vector<std::string>{"&Quit Ctrl+Q", "&Lessons F1", "Arrange all windows",
                                               "&Reset view Ctrl+0", "Note &names on the staff",
                                               "&Mark the expected key", "&Letters on the keys",
+                                              "&Microphone input",
                                               "About..."}));
     window->ChooseCommand(kCommandQuit);
     backend.GetEventLoop().ProcessMessages();
