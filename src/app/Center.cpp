@@ -265,11 +265,7 @@ void CCenter::PlayKeyNote(const CNote& note, bool down) {
     if (!m_sound || !m_sound->IsReady()) {
         return;
     }
-    CNote played = note;
-    if (played.eventKind != EVENT_KEEP) {
-        played.eventKind = down ? EVENT_NOTE_START : EVENT_NOTE_END;
-    }
-    if (!m_sound->PlayNote(played) && down) {
+    if (!m_sound->PlayNote(note) && down) {
         ReportError(kSource, __LINE__, "Can't play note %d: %s", note.midiNote,
                     m_sound->GetError());
     }

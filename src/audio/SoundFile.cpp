@@ -13,9 +13,8 @@
 #include <vector>
 
 #include "audio/SoundInfo.h"
+#include "foundation/DiskFile.h"
 #include "foundation/ErrorText.h"
-#include "foundation/FileInfo.h"
-#include "foundation/Paths.h"
 #include "platform/SafeFiles.h"
 
 namespace {
@@ -83,28 +82,6 @@ std::string SystemText(int code) {
     CCharString text;
     GetErrorText(code, text);
     return text.Str();
-}
-
-// Makes the folder the file path lies in; a relative path is taken from the
-// current folder, as opening it is.
-bool MakeFolderOf(const char* path) {
-    FILE_INFO info;
-    if (!SplitPath(path, info)) {
-        return false;
-    }
-    if (info.folder.IsEmpty()) {
-        return true;
-    }
-    if (info.folder.GetAt(0) == '/') {
-        return MakeDirectory(info.folder);
-    }
-    char current[PATH_MAX];
-    if (getcwd(current, sizeof current) == nullptr) {
-        return false;
-    }
-    CCharString absolute;
-    absolute.Format("%s/%s", current, info.folder.GetText());
-    return MakeDirectory(absolute);
 }
 
 // The header Open writes: RIFF, fmt, fact (unfinished) and an empty data chunk.
@@ -428,7 +405,7 @@ bool CSoundFile::OpenForWriting(const char* path, const WAVE_FORMAT& format) {
     if (!SafeFiles::MayReplace(target, reason)) {
         return FailF("Can't open file: %s", reason.c_str());
     }
-    if (!MakeFolderOf(target.c_str())) {
+    if (!CDiskFile::MakeFolderOf(target.c_str())) {
         return FailF("Can't make file directory (%s)", path);
     }
     SafeFiles::RemoveLeftOvers(target);

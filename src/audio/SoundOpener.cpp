@@ -1,7 +1,5 @@
 #include "audio/SoundOpener.h"
 
-#include <chrono>
-#include <thread>
 #include <vector>
 
 #include "audio/Sound.h"
@@ -58,35 +56,13 @@ SOUND_OPENING CSoundOpener::Open(const REQUEST& request) {
 }
 
 void CSoundOpener::Start(REQUEST request) {
-    m_state = std::make_shared<STATE>();
-    // The thread keeps the state alive: it may outlive the opener.
-    std::thread([state = m_state, request = std::move(request)] {
-        SOUND_OPENING opening = Open(request);
-        std::lock_guard<std::mutex> lock(state->lock);
-        state->opening = std::move(opening);
-        state->done = true;
-        state->answered.notify_all();
-    }).detach();
+    m_task.Start([request = std::move(request)] { return Open(request); });
 }
 
 bool CSoundOpener::WaitFor(double seconds) {
-    if (m_state == nullptr) {
-        return false;
-    }
-    std::unique_lock<std::mutex> lock(m_state->lock);
-    return m_state->answered.wait_for(lock, std::chrono::duration<double>(seconds),
-                                      [this] { return m_state->done; });
+    return m_task.WaitFor(seconds);
 }
 
 bool CSoundOpener::Take(SOUND_OPENING& opening) {
-    if (m_state == nullptr) {
-        return false;
-    }
-    std::lock_guard<std::mutex> lock(m_state->lock);
-    if (!m_state->done) {
-        return false;
-    }
-    opening = std::move(m_state->opening);
-    m_state.reset();
-    return true;
+    return m_task.Take(opening);
 }

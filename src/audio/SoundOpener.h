@@ -1,11 +1,10 @@
 #pragma once
 
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
+#include "foundation/BackgroundTask.h"
 #include "foundation/CharString.h"
 #include "platform/AudioOut.h"
 #include "theory/NoteList.h"
@@ -53,12 +52,5 @@ public:
     static SOUND_OPENING Open(const REQUEST& request);
 
 private:
-    struct STATE {
-        std::mutex lock;
-        std::condition_variable answered;
-        bool done = false;
-        SOUND_OPENING opening;
-    };
-
-    std::shared_ptr<STATE> m_state;
+    CBackgroundTask<SOUND_OPENING> m_task;
 };

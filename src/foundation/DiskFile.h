@@ -81,12 +81,13 @@ public:
     // The path given to Open.
     const char* GetFullName() const { return m_fullName; }
 
-protected:
-    // Lets a derived file report its own failures through GetError.
-    void SetError(const char* text);
     // Makes the folder that the file path lies in; a relative path is taken
     // from the current folder, as opening it does.
     static bool MakeFolderOf(const char* path);
+
+protected:
+    // Lets a derived file report its own failures through GetError.
+    void SetError(const char* text);
 
 private:
     bool Measure();

@@ -162,6 +162,8 @@ bool CMidiKeyboard::MakeNote(char key, float volume, CNote& note) const {
     if (volume == 0.0f) {
         note.volume = 0.0f;
     }
+    // A press starts the note, a release ends it; a drum's hit rings on.
+    note.eventKind = volume == 0.0f ? EVENT_NOTE_END : EVENT_NOTE_START;
     if (m_instrument == THING_DRUM_SET) {
         const char upper = Normalize(key);
         note.duration = kDrumDuration;

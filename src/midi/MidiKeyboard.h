@@ -28,9 +28,11 @@ public:
 
     // key is the character on the key ('A'..'Z' in either case, digits,
     // punctuation, ' ' for the space bar). A repeat of a held key gives no
-    // note. False when the key gives no note for the instrument.
+    // note. The note's event kind is a start (EVENT_KEEP for a drum). False
+    // when the key gives no note for the instrument.
     bool KeyDown(char key, bool repeat, CNote& note) const;
-    // The end of the key's note: the same note with volume 0.
+    // The end of the key's note: the same note with volume 0 and event kind
+    // end (a drum's stays EVENT_KEEP: it rings on).
     bool KeyUp(char key, CNote& note) const;
 
     // The MIDI note of key for an instrument; 0 for none.
