@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "MidiTrackWriter.h"
 #include "audio/SampleOps.h"
 #include "audio/SoundFile.h"
 #include "audio/SoundInfo.h"
 
 namespace {
 
-constexpr int kTicksPerQuarter = 480;
-constexpr int kMicrosecondsPerQuarter = 500000;  // 120 beats a minute
-constexpr double kTicksPerSecond = kTicksPerQuarter * 1e6 / kMicrosecondsPerQuarter;
+// The first note starts this late, so the renderer starts in silence.
+constexpr double kLeadSeconds = 0.5;
 constexpr int kDrumChannel = 9;
 constexpr int kVelocity = 100;
 constexpr uint32_t kRate = 44100;
@@ -112,68 +112,20 @@ bool FindBank(const std::string& name, BANK& bank) {
     return true;
 }
 
-void PutVariable(std::vector<uint8_t>& out, uint32_t value) {
-    uint8_t bytes[4];
-    int count = 0;
-    do {
-        bytes[count++] = static_cast<uint8_t>(value & 0x7F);
-        value >>= 7;
-    } while (value != 0 && count < 4);
-    while (count > 0) {
-        --count;
-        out.push_back(static_cast<uint8_t>(bytes[count] | (count > 0 ? 0x80 : 0)));
-    }
-}
-
-void PutBigEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-    for (int i = bytes - 1; i >= 0; --i) {
-        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-    }
-}
-
 bool WriteMidi(const BANK& bank, const char* path) {
-    struct EVENT {
-        uint32_t tick;
-        uint8_t status, data1, data2;
-    };
-    std::vector<EVENT> events;
-    events.push_back({0, static_cast<uint8_t>(0xC0 | bank.channel), static_cast<uint8_t>(bank.program), 0});
+    CMidiTrackWriter writer;
+    writer.ProgramChange(0.0, bank.channel, bank.program);
     for (size_t i = 0; i < bank.samples.size(); ++i) {
         const SAMPLE& sample = bank.samples[i];
-        const double start = i * bank.slot + 0.5;
-        const auto note = static_cast<uint8_t>(sample.note);
-        events.push_back({static_cast<uint32_t>(start * kTicksPerSecond),
-                          static_cast<uint8_t>(0x90 | bank.channel), note, kVelocity});
-        events.push_back({static_cast<uint32_t>((start + sample.hold) * kTicksPerSecond),
-                          static_cast<uint8_t>(0x80 | bank.channel), note, 0});
+        const double start = i * bank.slot + kLeadSeconds;
+        writer.NoteOn(start, bank.channel, sample.note, kVelocity);
+        writer.NoteOff(start + sample.hold, bank.channel, sample.note);
     }
-    std::vector<uint8_t> track;
-    track.insert(track.end(), {0x00, 0xFF, 0x51, 0x03});
-    PutBigEndian(track, kMicrosecondsPerQuarter, 3);
-    uint32_t last = 0;
-    for (const EVENT& event : events) {
-        PutVariable(track, event.tick - last);
-        last = event.tick;
-        track.push_back(event.status);
-        track.push_back(event.data1);
-        if ((event.status & 0xF0) != 0xC0) {
-            track.push_back(event.data2);
-        }
-    }
-    PutVariable(track, static_cast<uint32_t>(bank.slot * kTicksPerSecond));
-    track.insert(track.end(), {0xFF, 0x2F, 0x00});
-    std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1};
-    PutBigEndian(file, kTicksPerQuarter, 2);
-    file.insert(file.end(), {'M', 'T', 'r', 'k'});
-    PutBigEndian(file, static_cast<uint32_t>(track.size()), 4);
-    file.insert(file.end(), track.begin(), track.end());
-    FILE* out = std::fopen(path, "wb");
-    if (out == nullptr) {
+    if (!writer.Write(path, bank.slot)) {
         std::fprintf(stderr, "sample_maker: can't write %s\n", path);
         return false;
     }
-    const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
-    return std::fclose(out) == 0 && written;
+    return true;
 }
 
 // The slot of one note, in mono, from its attack on.
