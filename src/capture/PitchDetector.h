@@ -41,6 +41,10 @@ public:
     // The live method on filtered values at rate.
     bool FastAutoCorr(const int16_t* values, int count, int rate, double& frequency);
 
+    // Whole frames a block needs for the lag methods to look over every lag
+    // of the range: the filter's width and three longest lags.
+    uint32_t GetMinimumFrames() const;
+
     bool IsLowRange() const { return m_lowRange; }
     int GetMethod() const { return m_method; }
     const char* GetError() const { return m_error; }

@@ -14,7 +14,6 @@ namespace {
 constexpr double kLowestNormal = 82.0;  // periods that size the steps
 constexpr double kLowestLow = 41.0;
 constexpr double kStepPeriods = 1.3;
-constexpr double kPitchPeriods = 4.0;
 constexpr double kBlockLengthNormal = 1.0 / 659;
 constexpr double kBlockLengthLow = 1.0 / 196;
 constexpr double kAttackJump = 1.2;  // a step this much louder is a new attack
@@ -60,8 +59,7 @@ bool CSoundDetector::Start(double timeOffset, int method, bool lowRange) {
     const double rate = m_format.samplesPerSecond;
     m_period = 1.0 / (lowRange ? kLowestLow : kLowestNormal);
     m_stepLength = static_cast<int>(rate * m_period * kStepPeriods);
-    m_minimumPitchBytes =
-        static_cast<uint32_t>(kPitchPeriods * m_period * rate * m_format.blockAlign);
+    m_minimumPitchBytes = method != 0 ? m_pitch.GetMinimumFrames() * m_format.blockAlign : 0;
     m_pitch.SetBlockLength(static_cast<int>(rate * (lowRange ? kBlockLengthLow : kBlockLengthNormal)));
     m_trigger = static_cast<int>(std::clamp(m_triggerFraction, 0.0f, 1.0f) * kFullScale);
     m_blockOffset = 0.0;
