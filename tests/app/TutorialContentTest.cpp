@@ -176,3 +176,36 @@ TEST(TutorialContent, TheLessonNoteCountsAreThoseOfTheirScales) {
     ASSERT_TRUE(CNoteManager::FindScale("Chromatic", scale));
     EXPECT_EQ(CountLessonNotes(notes, scale, 60, 72), 13);
 }
+
+// The review lessons hide the two hints that give the answer away; the
+// others leave the hints as the learner chose them.
+TEST(TutorialContent, TheReviewLessonsTurnTheNoteNamesAndTheKeyMarkOff) {
+    CContentFile content;
+    ASSERT_TRUE(LoadNotaraContent(content)) << content.GetError();
+    int reviews = 0;
+    for (const CONTENT_ENTRY& entry : content.GetEntries()) {
+        const std::string path = entry.path.Str();
+        const bool review = path.find("Review") != std::string::npos ||
+                            path.find("Lines and Spaces") != std::string::npos;
+        reviews += review ? 1 : 0;
+        std::vector<CCharString> lines;
+        CDiskFile file;
+        ASSERT_TRUE(file.ReadLines(entry.path, lines)) << file.GetError();
+        for (const CCharString& text : lines) {
+            DOCUMENT_LINE line;
+            line.Parse(text);
+            if (!line.IsButton()) {
+                continue;
+            }
+            LESSON_SETTINGS lesson;
+            DISPLAY_SETTINGS display;
+            CCharString error;
+            ASSERT_TRUE(ParseActionParameters(line.parameters, lesson, display, error)) << error;
+            const std::string where = path + ": " + text.Str();
+            EXPECT_EQ(lesson.noteNames, review ? 0 : LESSON_SETTINGS::kUnset) << where;
+            EXPECT_EQ(lesson.keyMark, review ? 0 : LESSON_SETTINGS::kUnset) << where;
+            EXPECT_EQ(lesson.keyLetters, LESSON_SETTINGS::kUnset) << where;
+        }
+    }
+    EXPECT_EQ(reviews, 3) << "the treble and bass clef reviews and the final review";
+}
