@@ -103,7 +103,13 @@ TEST(QtDocumentDialog, ScrollsInThirtyPixelStepsAndClosingIsOnlyARequest) {
     dialog->SetDocument(Lesson());
     QApplication::processEvents();
     auto* widget = static_cast<CQtDocumentDialog*>(dialog.get())->GetWidget();
-    ASSERT_GT(widget->GetView()->verticalScrollBar()->maximum(), 3 * IDocumentDialog::kScrollStep);
+    QScrollBar* bar = widget->GetView()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 3 * IDocumentDialog::kScrollStep);
+    // A new document shows its top with the thumb at the top, and the bar
+    // runs the usual way: down the bar is down the text.
+    EXPECT_EQ(bar->value(), bar->minimum());
+    EXPECT_EQ(dialog->GetScrollPosition(), 0);
+    EXPECT_FALSE(bar->invertedAppearance());
     dialog->SetScrollPosition(3);
     EXPECT_EQ(dialog->GetScrollPosition(), 3);
     EXPECT_EQ(widget->GetView()->verticalScrollBar()->value(), 90);
