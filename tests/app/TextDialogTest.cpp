@@ -8,6 +8,7 @@
 #include "app/Catalogue.h"
 #include "app/Center.h"
 #include "app/ContentFile.h"
+#include "app/Menus.h"
 #include "platform/null/NullBackend.h"
 #include "platform/null/NullDocumentDialog.h"
 #include "platform/null/NullWindow.h"
@@ -400,4 +401,38 @@ TEST(MainWindow, TheAboutBoxNamesTheApplicationAndItsVersion) {
     center->OnCommand(1161);
     ASSERT_EQ(backend.GetWindowSystem().GetBoxes().size(), 1u);
     EXPECT_EQ(backend.GetWindowSystem().GetBoxes()[0].text, "Notara Demo\nVersion 0.1");
+}
+
+// Show > Arrange all windows puts the picture and the lessons side by side
+// again and shows the lessons; on a tall work area the lessons go below.
+TEST(TextDialog, ArrangeAllWindowsPutsThePictureAndTheLessonsBackTogether) {
+    CNullBackend backend;
+    backend.GetWindowSystem().SetWorkArea(WINDOW_RECT{0, 0, 1200, 900});
+    auto center = Start(backend, kBuiltTutorials);
+    ASSERT_TRUE(center);
+    CNullWindow* main = backend.GetWindowSystem().GetWindows().at(0);
+    CNullDocumentDialog* dialog = TheDialog(backend);
+    ASSERT_NE(dialog, nullptr);
+    main->SetRect(WINDOW_RECT{30, 40, 900, 700});
+    dialog->SetRect(WINDOW_RECT{50, 60, 520, 610});
+    dialog->Show(false);
+    EXPECT_TRUE(center->OnCommand(kCommandArrangeAll));
+    EXPECT_EQ(main->GetRect().left, 0);
+    EXPECT_EQ(main->GetRect().width, 700);
+    EXPECT_EQ(main->GetRect().height, 900);
+    EXPECT_EQ(dialog->GetRect().left, 700);
+    EXPECT_EQ(dialog->GetRect().width, 500);
+    EXPECT_EQ(dialog->GetRect().height, 900);
+    EXPECT_TRUE(dialog->IsVisible());
+
+    backend.GetWindowSystem().SetWorkArea(WINDOW_RECT{0, 0, 800, 1200});
+    EXPECT_TRUE(center->OnCommand(kCommandArrangeAll));
+    const WINDOW_RECT picture = main->GetRect();
+    const WINDOW_RECT text = dialog->GetRect();
+    EXPECT_EQ(picture.width, 800);
+    EXPECT_EQ(text.width, 800);
+    EXPECT_EQ(text.left, 0);
+    EXPECT_GE(text.top, picture.top + picture.height) << "the lessons lie below the picture";
+    EXPECT_EQ(picture.height + text.height, 1200);
+    EXPECT_GE(text.height, CTextDlg::kMinHeight);
 }
