@@ -159,9 +159,10 @@ TEST(RtAudioInJackTest, CapturesWhatAnotherJackClientPlays) {
 
     CPlayer player(server.GetName());
     ASSERT_TRUE(player.IsReady());
-    ASSERT_TRUE(player.ConnectTo(kInName));
     ASSERT_TRUE(in.Start()) << in.GetError();
     EXPECT_TRUE(in.IsCapturing());
+    // The input's port is there once its stream runs.
+    ASSERT_TRUE(player.ConnectTo(kInName));
 
     uint32_t cursor = 0;
     constexpr uint32_t kWanted = kBufferBytes / 4;  // half a second
