@@ -111,14 +111,16 @@ bool CRtAudioIn::OpenStream(FOUND& found, int channels, int rate, const std::str
     return true;
 }
 
-// Not shared with the output: a failed stream may be closing on RtAudio's
-// own thread, which this waits for before it touches the stream.
+// Not shared with the output: a failed JACK stream is closed by RtAudio on
+// a thread of its own, which still uses the RtAudio object; closing waits
+// for it, and gives the object up rather than touch it when that thread
+// does not finish.
 void CRtAudioIn::CloseStream() {
     m_watch.Stop();
+    if (m_audio != nullptr && m_failed.load(std::memory_order_acquire) && !AwaitOwnClose()) {
+        static_cast<void>(m_audio.release());
+    }
     if (m_audio != nullptr) {
-        if (m_failed.load(std::memory_order_acquire)) {
-            AwaitOwnClose();
-        }
         try {
             if (m_audio->isStreamRunning()) {
                 m_audio->abortStream();
@@ -135,11 +137,15 @@ void CRtAudioIn::CloseStream() {
     m_errorSlot = -1;
 }
 
-void CRtAudioIn::AwaitOwnClose() {
+bool CRtAudioIn::AwaitOwnClose() {
     const auto deadline = std::chrono::steady_clock::now() + kOwnCloseWait;
-    while (m_audio->isStreamOpen() && std::chrono::steady_clock::now() < deadline) {
+    while (m_audio->isStreamOpen()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
         std::this_thread::sleep_for(kOwnClosePoll);
     }
+    return true;
 }
 
 void CRtAudioIn::Close() {

@@ -51,7 +51,7 @@ private:
     void OnStreamError(bool fatal, const std::string& text);
     bool OpenStream(FOUND& found, int channels, int rate, const std::string& prefix);
     void CloseStream();
-    void AwaitOwnClose();
+    bool AwaitOwnClose();
 
     Api m_api;
     std::string m_clientName;

@@ -1,12 +1,16 @@
 #include "platform/rtaudio/RtAudioOut.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace {
 
 constexpr int kChannels = CBufferMixer::kOutputChannels;
 constexpr unsigned kStreamBuffers = 3;  // periods of ALSA and PulseAudio streams
 constexpr auto kOutput = CRtAudioDevices::Direction::kOutput;
+constexpr auto kOwnCloseWait = std::chrono::milliseconds(1000);
+constexpr auto kOwnClosePoll = std::chrono::milliseconds(5);
 
 }  // namespace
 
@@ -96,7 +100,27 @@ bool CRtAudioOut::StartStream(FOUND& found, const std::string& prefix) {
     return true;
 }
 
+// A failed JACK stream is closed by RtAudio on a thread of its own, which
+// still uses the RtAudio object: closing waits for it, and gives the object
+// up rather than touch it when that thread does not finish.
+bool CRtAudioOut::AwaitOwnClose() {
+    const auto deadline = std::chrono::steady_clock::now() + kOwnCloseWait;
+    while (m_audio->isStreamOpen()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            static_cast<void>(m_audio.release());
+            return false;
+        }
+        std::this_thread::sleep_for(kOwnClosePoll);
+    }
+    return true;
+}
+
 void CRtAudioOut::CloseStream() {
+    if (m_audio != nullptr && m_failed.load(std::memory_order_acquire) && !AwaitOwnClose()) {
+        CRtAudioDevices::GiveBackErrorSlot(m_errorSlot);
+        m_errorSlot = -1;
+        return;
+    }
     if (m_audio != nullptr) {
         try {
             if (m_audio->isStreamRunning()) {

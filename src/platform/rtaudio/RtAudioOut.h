@@ -52,6 +52,7 @@ private:
                        void* user);
     bool StartStream(FOUND& found, const std::string& prefix);
     void CloseStream();
+    bool AwaitOwnClose();
 
     Api m_api;
     std::string m_clientName;
