@@ -21,3 +21,11 @@ void CNullBackend::EnableSound(CNullAudioOut::Clock clock) {
         return std::make_unique<CNullAudioOut>(*clock);
     };
 }
+
+void CNullBackend::EnableCapture(const std::string& path, CNullAudioIn::Clock clock) {
+    m_platform.createAudioIn = [path, clock]() -> std::unique_ptr<IAudioIn> {
+        auto in = std::make_unique<CNullAudioIn>(clock);
+        in->SetSource(path);
+        return in;
+    };
+}

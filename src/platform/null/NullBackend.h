@@ -1,6 +1,9 @@
 #pragma once
 
+#include <string>
+
 #include "platform/Platform.h"
+#include "platform/null/NullAudioIn.h"
 #include "platform/null/NullAudioOut.h"
 #include "platform/null/NullEventLoop.h"
 #include "platform/null/NullJournal.h"
@@ -23,6 +26,10 @@ public:
     // Gives the platform sound outputs on this clock from then on; without
     // it the platform has none, and the application runs without sound.
     void EnableSound(CNullAudioOut::Clock clock = CNullAudioOut::Clock::kStepped);
+    // Gives the platform sound inputs that hear the WAVE file at path (an
+    // empty path: silence) on this clock; without it the platform has none.
+    void EnableCapture(const std::string& path,
+                       CNullAudioIn::Clock clock = CNullAudioIn::Clock::kStepped);
 
 private:
     CNullJournal m_journal;

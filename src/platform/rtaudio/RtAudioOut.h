@@ -1,16 +1,13 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/MixingAudioOut.h"
-
-class RtAudio;
+#include "platform/rtaudio/RtAudioDevices.h"
+#include "platform/rtaudio/StreamWatch.h"
 
 // The sound output on RtAudio: JACK, PulseAudio or ALSA, whichever this
 // machine offers. Devices are named "<system>:<device name>" (for example
@@ -23,13 +20,10 @@ class CRtAudioOut : public CMixingAudioOut {
 public:
     static constexpr int kPreferredRate = 44100;
     static constexpr unsigned kBlockFrames = 256;
-    static constexpr int kWatchPeriodMs = 250;
-    // A stream that asks for no block for this long has stopped.
-    static constexpr int kStallLimitMs = 2000;
 
     // The sound systems looked at; kAny tries JACK, PulseAudio and ALSA in
     // that order.
-    enum class Api { kAny, kJack, kPulse, kAlsa };
+    using Api = CRtAudioDevices::Api;
 
     // clientName names the program to the sound system (its JACK client).
     explicit CRtAudioOut(Api api = Api::kAny, const char* clientName = "Notara");
@@ -53,17 +47,12 @@ public:
     void OnStreamError(bool fatal, const std::string& text);
 
 private:
-    struct FOUND;
+    using FOUND = CRtAudioDevices::FOUND;
     static int OnAudio(void* output, void* input, unsigned frames, double time, unsigned status,
                        void* user);
-    std::vector<int> ApisToTry() const;
-    bool FindDevice(const std::string& deviceId, FOUND& found);
-    bool FindDefault(FOUND& found);
     bool StartStream(FOUND& found, const std::string& prefix);
     void CloseStream();
-    void StartWatch();
-    void StopWatch();
-    void Watch();
+    bool AwaitOwnClose();
 
     Api m_api;
     std::string m_clientName;
@@ -74,10 +63,7 @@ private:
     std::atomic<int> m_underflows{0};
     std::atomic<uint64_t> m_blocks{0};  // counted by the callback
 
-    std::mutex m_watchMutex;
-    std::condition_variable m_watchWake;
-    bool m_watchStop = false;
-    std::thread m_watcher;
+    CStreamWatch m_watch;
 
     std::string m_description;
     int m_rate = 0;
