@@ -8,6 +8,7 @@
 #include "app/StartOptions.h"
 #include "platform/null/NullAudioOut.h"
 #include "platform/qt/QtBackend.h"
+#include "platform/rtaudio/RtAudioIn.h"
 #include "platform/rtaudio/RtAudioOut.h"
 #include "platform/rtmidi/RtMidiIn.h"
 
@@ -33,5 +34,7 @@ int main(int argc, char** argv) {
     platform.createAudioOut = [] { return std::make_unique<CRtAudioOut>(); };
     // Without a sound device the exercise runs on, silent.
     platform.createSilentAudioOut = [] { return std::make_unique<CNullAudioOut>(); };
+    // The microphone: the sound input of the settings, else the default one.
+    platform.createAudioIn = [] { return std::make_unique<CRtAudioIn>(); };
     return RunApplication(platform, kNotaraDemoKind, options);
 }

@@ -21,12 +21,14 @@
 #include "../PrivateFolders.h"
 #include "app/Catalogue.h"
 #include "app/Center.h"
+#include "app/Menus.h"
 #include "app/MainWnd.h"
 #include "audio/Sound.h"
 #include "audio/SoundFile.h"
 #include "audio/SoundInfo.h"
 #include "midi/MidiKeyboard.h"
 #include "midi/MidiPort.h"
+#include "platform/null/NullAudioIn.h"
 #include "platform/null/NullAudioOut.h"
 #include "platform/null/NullMidiIn.h"
 #include "platform/qt/QtBackend.h"
@@ -37,6 +39,7 @@
 #include <RtMidi.h>
 #include "app/AppSettings.h"
 #include "trainer/PianoNotes.h"
+#include "theory/NoteManager.h"
 #include "trainer/Teacher.h"
 #include "ui/LessonSettings.h"
 
@@ -349,6 +352,89 @@ TEST(TrainerFlow, ALessonChosenInTheTextDialogRunsAndItsNoteIsPlayedOnTheKeyboar
     EXPECT_TRUE(RunUntil([&] { return CountPixels(*view, Blue) > kMinimumNoteHead; }, 3000))
         << "the rebuilt picture does not show the note on show";
     scene.SetFrameListener(nullptr);
+    static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
+    RunUntil([&] { return !center.GetMainWindow()->Exists(); }, 3000);
+}
+
+// A sound made of a piano sample: lead seconds of silence, then the first
+// hold seconds of the note count times, each followed by gap seconds of
+// silence.
+bool WriteRepeatedNote(const char* samplePath, const std::string& path, double lead,
+                       double hold, double gap, int count) {
+    CSoundFile reader;
+    CSoundInfo sample;
+    if (!reader.ReadInfo(samplePath, sample) || sample.format.channels != 1 ||
+        sample.format.bitsPerSample != 16) {
+        return false;
+    }
+    const double rate = sample.format.samplesPerSecond;
+    const size_t sampleFrames = sample.GetSize() / 2;
+    const auto frames = [rate](double seconds) { return static_cast<size_t>(seconds * rate); };
+    std::vector<int16_t> values(frames(lead), 0);
+    for (int i = 0; i < count; ++i) {
+        const size_t held = std::min(sampleFrames, frames(hold));
+        values.insert(values.end(), sample.GetValues(), sample.GetValues() + held);
+        values.insert(values.end(), frames(gap), 0);
+    }
+    CSoundInfo sound;
+    sound.format = sample.format;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(values.data());
+    sound.SetData(std::vector<uint8_t>(bytes, bytes + values.size() * sizeof(int16_t)));
+    return CSoundFile().Save(path.c_str(), sound);
+}
+
+TEST(TrainerFlow, NotesPlayedIntoTheMicrophoneAreJudgedAndTheNextNotesFollow) {
+    CQtBackend backend;
+    backend.SetMessageBoxTimeout(100);
+    PLATFORM platform = backend.GetPlatform();
+    // The microphone hears a sound file in real time; silence until the
+    // test has written it.
+    std::string heard;
+    platform.createAudioIn = [&heard]() -> std::unique_ptr<IAudioIn> {
+        auto input = std::make_unique<CNullAudioIn>(CNullAudioIn::Clock::kRealTime);
+        input->SetSource(heard);
+        return input;
+    };
+    CCenter center(kNotaraDemoKind, "", platform);
+    ASSERT_TRUE(center.Init()) << center.GetError();
+    ASSERT_TRUE(RunUntil([&] { return ShowsNotes(center); }));
+    if (!center.IsMicrophoneOn()) {
+        center.OnCommand(kCommandMicrophone);  // an earlier test turned it off
+    }
+    ASSERT_TRUE(RunUntil([&] { return center.GetCapture() != nullptr; }))
+        << "the microphone never opened: " << center.GetError();
+    RunUntil([&] { return center.GetLesson() != nullptr; }, 1000);  // a resumed lesson
+    // A lesson of middle C alone: every answer is C, and each right one
+    // draws the next.
+    int scale = 0;
+    ASSERT_TRUE(CNoteManager::FindScale("C maj", scale));
+    Teacher& teacher = *center.GetTeacher();
+    ASSERT_TRUE(teacher.SetLesson(scale, 60, 60)) << teacher.GetError();
+    ASSERT_EQ(teacher.GetExpected()->midiNote, 60);
+    double percent = 0.0, mean = 0.0;
+    int before = 0;
+    teacher.GetSummary(percent, mean, before);
+    const std::string folder = center.GetSettings()->soundFolder.GetText();
+    heard = folder + "heard.wav";
+    constexpr int kPlayed = 3;
+    ASSERT_TRUE(WriteRepeatedNote(NOTARA_BINARY_DIR "/Sound/Piano/Piano-C4.wav", heard, 0.5, 0.7,
+                                  0.6, kPlayed));
+    // The microphone off and on again opens the input anew, on the file.
+    center.OnCommand(kCommandMicrophone);
+    ASSERT_EQ(center.GetCapture(), nullptr);
+    center.OnCommand(kCommandMicrophone);
+    ASSERT_TRUE(RunUntil([&] { return center.GetCapture() != nullptr; }))
+        << "the microphone did not open again: " << center.GetError();
+    int answered = before;
+    EXPECT_TRUE(RunUntil(
+        [&] {
+            teacher.GetSummary(percent, mean, answered);
+            return answered >= before + kPlayed;
+        },
+        15000))
+        << "only " << answered - before << " of " << kPlayed << " notes were judged";
+    EXPECT_EQ(teacher.GetWrongCount(), 0) << "a held note was heard as another one";
+    EXPECT_EQ(teacher.GetExpected()->midiNote, 60);
     static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
     RunUntil([&] { return !center.GetMainWindow()->Exists(); }, 3000);
 }
