@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include <jack/jack.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/rtaudio/JackTestPlayer.h"
 #include "platform/rtaudio/RtAudioIn.h"
 #include "platform/rtmidi/JackServer.h"
 
@@ -23,62 +24,12 @@ constexpr float kLevel = 0.5f;    // of the square wave
 constexpr int kExpected = 16384;  // kLevel in 16-bit samples
 constexpr int kTolerance = 2;     // of the float to 16-bit conversion
 
-// A second program on the server: one output port that plays a square wave
-// of ±kLevel, kHalfPeriod frames each half, from its process callback.
-class CPlayer {
-public:
-    explicit CPlayer(const std::string& server) {
-        jack_status_t status;
-        m_client = jack_client_open(kPlayerName,
-                                    static_cast<jack_options_t>(JackNoStartServer | JackServerName),
-                                    &status, server.c_str());
-        if (m_client == nullptr) {
-            return;
-        }
-        m_port = jack_port_register(m_client, "out", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
-        jack_set_process_callback(m_client, &CPlayer::OnProcess, this);
-        if (m_port == nullptr || jack_activate(m_client) != 0) {
-            jack_client_close(m_client);
-            m_client = nullptr;
-        }
-    }
-    ~CPlayer() {
-        if (m_client != nullptr) {
-            jack_client_close(m_client);
-        }
-    }
-    CPlayer(const CPlayer&) = delete;
-    CPlayer& operator=(const CPlayer&) = delete;
-
-    bool IsReady() const { return m_client != nullptr; }
-    // Connects our port to the first input port of the client named to.
-    bool ConnectTo(const std::string& to) {
-        const std::string pattern = to + ":.*";
-        const char** ports =
-            jack_get_ports(m_client, pattern.c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput);
-        if (ports == nullptr) {
-            return false;
-        }
-        const std::string first = ports[0];
-        jack_free(ports);
-        const std::string from = std::string(kPlayerName) + ":out";
-        return jack_connect(m_client, from.c_str(), first.c_str()) == 0;
-    }
-
-private:
-    static int OnProcess(jack_nframes_t frames, void* user) {
-        auto* self = static_cast<CPlayer*>(user);
-        auto* samples = static_cast<float*>(jack_port_get_buffer(self->m_port, frames));
-        for (jack_nframes_t i = 0; i < frames; ++i, ++self->m_frame) {
-            samples[i] = (self->m_frame / kHalfPeriod) % 2 == 0 ? kLevel : -kLevel;
-        }
-        return 0;
-    }
-
-    jack_client_t* m_client = nullptr;
-    jack_port_t* m_port = nullptr;
-    uint64_t m_frame = 0;  // the process thread's own
-};
+// A square wave of ±kLevel, kHalfPeriod frames each half.
+std::vector<float> SquareWave() {
+    std::vector<float> wave(2 * kHalfPeriod, kLevel);
+    std::fill(wave.begin() + kHalfPeriod, wave.end(), -kLevel);
+    return wave;
+}
 
 template <typename Condition>
 bool WaitFor(Condition condition, std::chrono::milliseconds limit = 10s) {
@@ -157,7 +108,8 @@ TEST(RtAudioInJackTest, CapturesWhatAnotherJackClientPlays) {
     EXPECT_GT(in.GetBlockFrames(), 0);
     EXPECT_LE(in.GetBlockFrames(), 256);
 
-    CPlayer player(server.GetName());
+    CJackTestPlayer player(server.GetName(), kPlayerName, SquareWave(),
+                           CJackTestPlayer::Mode::kLoopNow);
     ASSERT_TRUE(player.IsReady());
     ASSERT_TRUE(in.Start()) << in.GetError();
     EXPECT_TRUE(in.IsCapturing());
