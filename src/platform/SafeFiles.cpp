@@ -6,10 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
 #include <cstring>
 #include <ctime>
 #include <random>
@@ -47,6 +49,22 @@ std::string TemporaryPrefix(const std::string& target) {
 bool EndsWith(const std::string& text, const char* end) {
     const size_t length = std::strlen(end);
     return text.size() >= length && text.compare(text.size() - length, length, end) == 0;
+}
+
+// The file a writer makes beside our temporary file before it renames it
+// over ours: "<temporary>.tmp.XXXXXX", six letters or digits.
+bool IsWritersTemporary(const std::string& name) {
+    constexpr size_t kRandomLength = 6;
+    const size_t dot = name.size() >= kRandomLength + 1 ? name.size() - kRandomLength - 1 : 0;
+    if (dot == 0 || name[dot] != '.' || !EndsWith(name.substr(0, dot), kTemporaryEnd)) {
+        return false;
+    }
+    for (size_t i = dot + 1; i < name.size(); ++i) {
+        if (!std::isalnum(static_cast<unsigned char>(name[i]))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // tail is what follows the prefix: "<pid>-<random>.tmp[.lock]". A file is
@@ -163,9 +181,11 @@ int RemoveLeftOvers(const std::string& target) {
     int removed = 0;
     while (const dirent* entry = readdir(dir)) {
         const std::string name = entry->d_name;
-        // The temporary file itself or the lock file a writer keeps beside it.
+        // The temporary file itself, or the lock file or temporary file a
+        // writer keeps beside it.
         if (name.compare(0, prefix.size(), prefix) != 0 ||
-            (!EndsWith(name, kTemporaryEnd) && !EndsWith(name, kTemporaryLockEnd))) {
+            (!EndsWith(name, kTemporaryEnd) && !EndsWith(name, kTemporaryLockEnd) &&
+             !IsWritersTemporary(name))) {
             continue;
         }
         const std::string path = (folder == "." ? std::string() : folder) + name;

@@ -420,15 +420,20 @@ TEST_F(DiskFile, SaveFileWritesThroughALinkAndLeavesWhatItMayNotReplace) {
 TEST_F(DiskFile, SaveFileRemovesOnlyTheLeftOversOfKilledSaves) {
     const std::string path = Make("Default.mix", "old");
     const std::string killed = Make(".Default.mix.notara-save-12345-0badf00d.tmp", "half");
+    // What a writer puts beside the temporary file before renaming it.
+    const std::string killedWriter =
+        Make(".Default.mix.notara-save-12345-0badf00d.tmp.sTtiuG", "half");
     // The parent of this test is alive and older: its save is running.
     const std::string runningName =
         ".Default.mix.notara-save-" + std::to_string(getppid()) + "-12345678.tmp";
     const std::string running = Make(runningName.c_str(), "running");
     const timespec past[2] = {{0, UTIME_OMIT}, {time(nullptr) - 3600, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, killed.c_str(), past, 0), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, killedWriter.c_str(), past, 0), 0);
     const timespec future[2] = {{0, UTIME_OMIT}, {time(nullptr) + 3600, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, running.c_str(), future, 0), 0);
-    for (const char* name : {"Default.mix.backup", "Default.mix.before", "Default.mix.1.tmp"}) {
+    for (const char* name : {"Default.mix.backup", "Default.mix.before", "Default.mix.1.tmp",
+                             "Default.mix.1.tmp.backup"}) {
         Make(name, "mine");
         ASSERT_EQ(utimensat(AT_FDCWD, m_folder.Path(name).c_str(), past, 0), 0);
     }
@@ -436,6 +441,7 @@ TEST_F(DiskFile, SaveFileRemovesOnlyTheLeftOversOfKilledSaves) {
     ASSERT_TRUE(CDiskFile::SaveFile(path.c_str(), "new", 3, error)) << error.GetText();
     Lines names = FolderEntries(m_folder.Get());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (Lines{runningName, "Default.mix", "Default.mix.1.tmp", "Default.mix.backup",
+    EXPECT_EQ(names, (Lines{runningName, "Default.mix", "Default.mix.1.tmp",
+                            "Default.mix.1.tmp.backup", "Default.mix.backup",
                             "Default.mix.before"}));
 }
