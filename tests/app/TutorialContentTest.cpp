@@ -54,6 +54,46 @@ int CountLessonNotes(CNoteManager& notes, int scale, int low, int high) {
     return count;
 }
 
+// Every action button of the course: its document, its line and the lesson
+// it starts; false when a document or a button can't be read.
+struct BUTTON {
+    std::string path;
+    std::string line;
+    LESSON_SETTINGS lesson;
+};
+
+bool ReadButtons(std::vector<BUTTON>& buttons, std::string& problem) {
+    CContentFile content;
+    if (!LoadNotaraContent(content)) {
+        problem = content.GetError();
+        return false;
+    }
+    for (const CONTENT_ENTRY& entry : content.GetEntries()) {
+        std::vector<CCharString> lines;
+        CDiskFile file;
+        if (!file.ReadLines(entry.path, lines)) {
+            problem = file.GetError();
+            return false;
+        }
+        for (const CCharString& text : lines) {
+            DOCUMENT_LINE line;
+            line.Parse(text);
+            if (!line.IsButton()) {
+                continue;
+            }
+            BUTTON button{entry.path.Str(), text.Str(), {}};
+            DISPLAY_SETTINGS display;
+            CCharString error;
+            if (!ParseActionParameters(line.parameters, button.lesson, display, error)) {
+                problem = button.path + ": " + button.line + ": " + error.Str();
+                return false;
+            }
+            buttons.push_back(button);
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 TEST(TutorialContent, TheBuildTreeHoldsTheShippedTutorials) {
@@ -126,38 +166,26 @@ TEST(TutorialContent, EveryDocumentExplainsItsNotesBeforeItsButtons) {
 TEST(TutorialContent, EveryButtonStartsALessonOnTheKeyboard) {
     CNoteManager notes;
     ASSERT_TRUE(notes.Init()) << notes.GetError();
-    CContentFile content;
-    ASSERT_TRUE(LoadNotaraContent(content)) << content.GetError();
+    std::vector<BUTTON> buttons;
+    std::string problem;
+    ASSERT_TRUE(ReadButtons(buttons, problem)) << problem;
     std::set<std::string> scales;
-    for (const CONTENT_ENTRY& entry : content.GetEntries()) {
-        std::vector<CCharString> lines;
-        CDiskFile file;
-        ASSERT_TRUE(file.ReadLines(entry.path, lines)) << file.GetError();
-        for (const CCharString& text : lines) {
-            DOCUMENT_LINE line;
-            line.Parse(text);
-            if (!line.IsButton()) {
-                continue;
-            }
-            const std::string where = entry.path.Str() + ": " + text.Str();
-            LESSON_SETTINGS lesson;
-            DISPLAY_SETTINGS display;
-            CCharString error;
-            ASSERT_TRUE(ParseActionParameters(line.parameters, lesson, display, error))
-                << where << ": " << error;
-            int scale = 0;
-            EXPECT_TRUE(CNoteManager::FindScale(lesson.scale, scale)) << where;
-            int checked = 0;
-            EXPECT_TRUE(CheckLesson(lesson, checked, error)) << where << ": " << error;
-            ASSERT_NE(lesson.startNote, LESSON_SETTINGS::kUnset) << where;
-            ASSERT_NE(lesson.endNote, LESSON_SETTINGS::kUnset) << where;
-            EXPECT_GE(lesson.startNote, kLowestKey) << where;
-            EXPECT_LE(lesson.endNote, kHighestKey) << where;
-            EXPECT_LT(lesson.startNote, lesson.endNote) << where;
-            // At least two notes, so that a new note follows each right one.
-            EXPECT_GE(CountLessonNotes(notes, scale, lesson.startNote, lesson.endNote), 2) << where;
-            scales.insert(lesson.scale.Str());
-        }
+    for (BUTTON& button : buttons) {
+        const std::string where = button.path + ": " + button.line;
+        LESSON_SETTINGS& lesson = button.lesson;
+        CCharString error;
+        int scale = 0;
+        EXPECT_TRUE(CNoteManager::FindScale(lesson.scale, scale)) << where;
+        int checked = 0;
+        EXPECT_TRUE(CheckLesson(lesson, checked, error)) << where << ": " << error;
+        ASSERT_NE(lesson.startNote, LESSON_SETTINGS::kUnset) << where;
+        ASSERT_NE(lesson.endNote, LESSON_SETTINGS::kUnset) << where;
+        EXPECT_GE(lesson.startNote, kLowestKey) << where;
+        EXPECT_LE(lesson.endNote, kHighestKey) << where;
+        EXPECT_LT(lesson.startNote, lesson.endNote) << where;
+        // At least two notes, so that a new note follows each right one.
+        EXPECT_GE(CountLessonNotes(notes, scale, lesson.startNote, lesson.endNote), 2) << where;
+        scales.insert(lesson.scale.Str());
     }
     // The course reaches the keys it promises.
     for (const char* key : {"C maj", "G maj", "F maj", "D maj", "Bb maj", "Chromatic"}) {
@@ -180,32 +208,20 @@ TEST(TutorialContent, TheLessonNoteCountsAreThoseOfTheirScales) {
 // The review lessons hide the two hints that give the answer away; the
 // others leave the hints as the learner chose them.
 TEST(TutorialContent, TheReviewLessonsTurnTheNoteNamesAndTheKeyMarkOff) {
-    CContentFile content;
-    ASSERT_TRUE(LoadNotaraContent(content)) << content.GetError();
-    int reviews = 0;
-    for (const CONTENT_ENTRY& entry : content.GetEntries()) {
-        const std::string path = entry.path.Str();
-        const bool review = path.find("Review") != std::string::npos ||
-                            path.find("Lines and Spaces") != std::string::npos;
-        reviews += review ? 1 : 0;
-        std::vector<CCharString> lines;
-        CDiskFile file;
-        ASSERT_TRUE(file.ReadLines(entry.path, lines)) << file.GetError();
-        for (const CCharString& text : lines) {
-            DOCUMENT_LINE line;
-            line.Parse(text);
-            if (!line.IsButton()) {
-                continue;
-            }
-            LESSON_SETTINGS lesson;
-            DISPLAY_SETTINGS display;
-            CCharString error;
-            ASSERT_TRUE(ParseActionParameters(line.parameters, lesson, display, error)) << error;
-            const std::string where = path + ": " + text.Str();
-            EXPECT_EQ(lesson.noteNames, review ? 0 : LESSON_SETTINGS::kUnset) << where;
-            EXPECT_EQ(lesson.keyMark, review ? 0 : LESSON_SETTINGS::kUnset) << where;
-            EXPECT_EQ(lesson.keyLetters, LESSON_SETTINGS::kUnset) << where;
+    std::vector<BUTTON> buttons;
+    std::string problem;
+    ASSERT_TRUE(ReadButtons(buttons, problem)) << problem;
+    std::set<std::string> reviews;
+    for (const BUTTON& button : buttons) {
+        const bool review = button.path.find("Review") != std::string::npos ||
+                            button.path.find("Lines and Spaces") != std::string::npos;
+        if (review) {
+            reviews.insert(button.path);
         }
+        const std::string where = button.path + ": " + button.line;
+        EXPECT_EQ(button.lesson.noteNames, review ? 0 : LESSON_SETTINGS::kUnset) << where;
+        EXPECT_EQ(button.lesson.keyMark, review ? 0 : LESSON_SETTINGS::kUnset) << where;
+        EXPECT_EQ(button.lesson.keyLetters, LESSON_SETTINGS::kUnset) << where;
     }
-    EXPECT_EQ(reviews, 3) << "the treble and bass clef reviews and the final review";
+    EXPECT_EQ(reviews.size(), 3u) << "the treble and bass clef reviews and the final review";
 }

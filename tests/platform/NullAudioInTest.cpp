@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "WaitFor.h"
 #include "TempFolder.h"
 #include "platform/null/NullAudioIn.h"
 #include "platform/null/NullBackend.h"
@@ -86,18 +87,6 @@ uint32_t Cursor(IAudioIn& in) {
     uint32_t cursor = 0xFFFFFFFFu;
     EXPECT_TRUE(in.GetPosition(cursor)) << in.GetError();
     return cursor;
-}
-
-template <typename Condition>
-bool WaitFor(Condition condition, std::chrono::milliseconds limit = 10s) {
-    const auto deadline = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
 }
 
 TEST(NullAudioInTest, ListsOneDeviceAndRefusesOthers) {

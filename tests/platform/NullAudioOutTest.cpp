@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "WaitFor.h"
 #include "TempFolder.h"
 #include "platform/null/NullAudioOut.h"
 #include "platform/null/NullBackend.h"
@@ -43,19 +44,6 @@ uint32_t Little(const std::vector<uint8_t>& bytes, size_t at, int count) {
         value = (value << 8) | bytes[at + static_cast<size_t>(i)];
     }
     return value;
-}
-
-// Waits for a condition, up to a deadline.
-template <typename Condition>
-bool WaitFor(Condition condition, std::chrono::milliseconds limit = 10s) {
-    const auto deadline = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
 }
 
 TEST(NullAudioOutTest, ListsOneDeviceAndRefusesOthers) {

@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <chrono>
 
+#include "platform/null/BlockPacer.h"
+
 namespace {
 
 constexpr int kMaxChannels = CWaveReader::kMaxChannels;
-
-// A real-time device that fell this far behind (a stopped debugger, a
-// loaded machine) starts afresh from now instead of catching up in a burst.
-constexpr auto kMaxLag = std::chrono::milliseconds(100);
 
 }  // namespace
 
@@ -225,22 +223,12 @@ void CNullAudioIn::Convert(uint32_t frames) {
 // One block every kBlockFrames / rate seconds against a steady deadline,
 // counted in whole frames from Start, so that the rate does not drift.
 void CNullAudioIn::Run() {
-    using namespace std::chrono;
-    constexpr int64_t kNanosecondsPerSecond = 1000000000;
-    auto start = steady_clock::now();
-    int64_t frames = 0;
+    CBlockPacer pacer(m_rate);
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_stop) {
         lock.unlock();
         CaptureBlock(kBlockFrames);
-        frames += kBlockFrames;
-        auto deadline = start + nanoseconds(frames * kNanosecondsPerSecond / m_rate);
-        const auto now = steady_clock::now();
-        if (now - deadline > kMaxLag) {
-            start = now;
-            frames = 0;
-            deadline = now;
-        }
+        const auto deadline = pacer.Next(kBlockFrames);
         lock.lock();
         m_wake.wait_until(lock, deadline, [this] { return m_stop; });
     }

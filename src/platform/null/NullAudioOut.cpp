@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/null/BlockPacer.h"
+
 namespace {
 
 constexpr int kChannels = CBufferMixer::kOutputChannels;
@@ -15,9 +17,6 @@ constexpr uint32_t kMaxDataBytes = 0xFFFFFFFFu - kRiffOverhead - kFrameBytes;
 constexpr uint16_t kPcm = 1;
 constexpr uint16_t kBitsPerSample = 16;
 
-// A real-time device that fell this far behind (a stopped debugger, a
-// loaded machine) starts afresh from now instead of catching up in a burst.
-constexpr auto kMaxLag = std::chrono::milliseconds(100);
 
 void PutLittle(uint8_t* at, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) {
@@ -178,22 +177,12 @@ void CNullAudioOut::MixBlock(int frames) {
 // counted in whole frames from the start, so that the rate neither drifts
 // nor depends on how long each block takes.
 void CNullAudioOut::Run() {
-    using namespace std::chrono;
-    constexpr int64_t kNanosecondsPerSecond = 1000000000;
-    auto start = steady_clock::now();
-    int64_t frames = 0;
+    CBlockPacer pacer(kRate);
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_stop) {
         lock.unlock();
         MixBlock(kBlockFrames);
-        frames += kBlockFrames;
-        auto deadline = start + nanoseconds(frames * kNanosecondsPerSecond / kRate);
-        const auto now = steady_clock::now();
-        if (now - deadline > kMaxLag) {
-            start = now;
-            frames = 0;
-            deadline = now;
-        }
+        const auto deadline = pacer.Next(kBlockFrames);
         lock.lock();
         m_wake.wait_until(lock, deadline, [this] { return m_stop; });
     }

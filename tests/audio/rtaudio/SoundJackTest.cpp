@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "WaitFor.h"
 #include "audio/Sound.h"
 #include "platform/rtaudio/RtAudioOut.h"
 #include "platform/rtmidi/JackServer.h"
@@ -88,17 +89,6 @@ private:
     std::vector<float> m_kept;
     std::atomic<size_t> m_count{0};
 };
-
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
 
 }  // namespace
 

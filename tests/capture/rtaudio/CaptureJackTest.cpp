@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "WaitFor.h"
 #include "audio/SoundFile.h"
 #include "audio/SoundInfo.h"
 #include "capture/PitchDetector.h"
@@ -67,18 +68,6 @@ bool MakeMelody(const std::vector<std::string>& files, std::vector<float>& melod
         }
         melody.insert(melody.end(), static_cast<size_t>(kGapSeconds * WAVE_FORMAT::kStreamRate),
                       0.0f);
-    }
-    return true;
-}
-
-template <typename Condition>
-bool WaitFor(Condition condition, std::chrono::milliseconds limit = 10s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(5ms);
     }
     return true;
 }

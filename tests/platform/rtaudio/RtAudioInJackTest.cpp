@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "WaitFor.h"
 #include "platform/rtaudio/JackTestPlayer.h"
 #include "platform/rtaudio/RtAudioIn.h"
 #include "platform/rtmidi/JackServer.h"
@@ -29,18 +30,6 @@ std::vector<float> SquareWave() {
     std::vector<float> wave(2 * kHalfPeriod, kLevel);
     std::fill(wave.begin() + kHalfPeriod, wave.end(), -kLevel);
     return wave;
-}
-
-template <typename Condition>
-bool WaitFor(Condition condition, std::chrono::milliseconds limit = 10s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
 }
 
 bool Lists(const std::vector<AUDIO_DEVICE>& devices, const std::string& id) {

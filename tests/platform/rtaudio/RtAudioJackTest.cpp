@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "WaitFor.h"
 #include "platform/rtaudio/RtAudioOut.h"
 #include "platform/rtmidi/JackServer.h"
 
@@ -92,18 +93,6 @@ private:
     std::atomic<int> m_nearOther{0};
     std::atomic<float> m_last{0.0f};
 };
-
-template <typename Condition>
-bool WaitFor(Condition condition, std::chrono::milliseconds limit = 10s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
 
 bool Lists(const std::vector<AUDIO_DEVICE>& devices, const std::string& id,
            const std::string& description) {
