@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/ControlDialog.h"
 #include "platform/DocumentDialog.h"
 #include "platform/Window.h"
 
@@ -40,6 +41,20 @@ public:
         (void)documentHandler;
         (void)owner;
         error = "this platform has no document dialogs";
+        return nullptr;
+    }
+    // A hidden dialog of standard controls made from dialog, owned by owner
+    // (may be null), whose window events go to handler and whose control
+    // events go to controlHandler; null with the reason in error when it
+    // cannot be made.
+    virtual std::unique_ptr<IControlDialog> CreateControlDialog(
+        const DIALOG_TEMPLATE& dialog, IWindowHandler* handler,
+        IControlDialogHandler* controlHandler, IWindow* owner, std::string& error) {
+        (void)dialog;
+        (void)handler;
+        (void)controlHandler;
+        (void)owner;
+        error = "this platform has no control dialogs";
         return nullptr;
     }
     // The desktop area not covered by panels.
