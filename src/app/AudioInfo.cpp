@@ -17,6 +17,10 @@ bool AUDIO_INFO::Load(const ISettingsStore& store, const char* subKey) {
     if (ReadInt32(store, subKey, "Microphone input", microphone)) {
         microphoneInput = microphone != 0;
     }
+    int32_t chosen = midiChosen ? 1 : 0;
+    if (ReadInt32(store, subKey, "MIDI input chosen", chosen)) {
+        midiChosen = chosen != 0;
+    }
     return all;
 }
 
@@ -28,5 +32,6 @@ bool AUDIO_INFO::Save(ISettingsStore& store, const char* subKey) const {
     all = WriteFloat(store, subKey, "Master volume", masterVolume) && all;
     all = WriteInt32(store, subKey, "MIDI input port", midiInputPort) && all;
     all = WriteInt32(store, subKey, "Microphone input", microphoneInput ? 1 : 0) && all;
+    all = WriteInt32(store, subKey, "MIDI input chosen", midiChosen ? 1 : 0) && all;
     return all;
 }

@@ -26,4 +26,7 @@ struct AUDIO_INFO {
     int32_t midiInputPort = kNoMidiPort;
     // Notes played or sung into the microphone reach the exercise.
     bool microphoneInput = true;
+    // The learner chose the MIDI input (also "--- None ---"); until then the
+    // only keyboard plugged in opens by itself.
+    bool midiChosen = false;
 };

@@ -29,6 +29,21 @@ bool OpenOn(CSound& sound, std::unique_ptr<IAudioOut> device, const char* name) 
     return sound.Open(id);
 }
 
+// True when a device of factory's is described as name.
+bool Describes(const CSoundOpener::Factory& factory, const char* name) {
+    std::unique_ptr<IAudioOut> device = factory();
+    std::vector<AUDIO_DEVICE> devices;
+    if (!device || !device->EnumerateDevices(devices)) {
+        return false;
+    }
+    for (const AUDIO_DEVICE& found : devices) {
+        if (found.description == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 CSoundOpener::~CSoundOpener() = default;
@@ -37,6 +52,17 @@ SOUND_OPENING CSoundOpener::Open(const REQUEST& request) {
     SOUND_OPENING opening;
     opening.sound = std::make_unique<CSound>(request.noteTable, request.soundFolder);
     CSound& sound = *opening.sound;
+    // The silent device chosen by its name opens as any other device does.
+    if (request.silentDevice && !request.deviceName.IsEmpty() &&
+        Describes(request.silentDevice, request.deviceName)) {
+        if (OpenOn(sound, request.silentDevice(), "")) {
+            opening.silent = true;
+            opening.deviceName = sound.GetDevice()->GetDeviceName().c_str();
+            return opening;
+        }
+        opening.error = sound.GetError();
+        return opening;
+    }
     if (OpenOn(sound, request.device ? request.device() : nullptr, request.deviceName)) {
         opening.deviceName = sound.GetDevice()->GetDeviceName().c_str();
         return opening;

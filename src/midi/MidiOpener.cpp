@@ -8,38 +8,57 @@
 #include "midi/MidiPort.h"
 
 namespace {
-// The word in the name of the system's pass-through port, which plays
-// nothing by itself.
-constexpr const char* kThroughWord = "Through";
+// Words in the names of ports that no player plays: the system's
+// pass-through and the ports other programs make.
+constexpr const char* kSoftwareWords[] = {"Through", "RtMidi", "Notara"};
 }  // namespace
+
+bool CMidiOpener::IsKeyboardName(const char* name) {
+    for (const char* word : kSoftwareWords) {
+        if (std::strstr(name, word) != nullptr) {
+            return false;
+        }
+    }
+    return true;
+}
 
 CMidiOpener::~CMidiOpener() = default;
 
-void CMidiOpener::Start(Factory factory, int device) {
+void CMidiOpener::Start(Factory factory, int device, bool openSoleKeyboard) {
     m_state = std::make_shared<STATE>();
     // The thread keeps the state alive: it may outlive the opener when the
     // MIDI system never answers.
-    std::thread([state = m_state, factory = std::move(factory), device] {
-        Open(factory, device, *state);
+    std::thread([state = m_state, factory = std::move(factory), device, openSoleKeyboard] {
+        Open(factory, device, openSoleKeyboard, *state);
     }).detach();
 }
 
-void CMidiOpener::Open(const Factory& factory, int device, STATE& state) {
+void CMidiOpener::Open(const Factory& factory, int device, bool openSoleKeyboard,
+                       STATE& state) {
     MIDI_OPENING opening;
     opening.input = factory ? factory() : nullptr;
     if (opening.input != nullptr) {
         opening.port = std::make_unique<CMidiPort>(*opening.input);
         std::vector<CCharString> names;
         opening.port->GetDeviceNames(names);
-        for (size_t i = 0; i < names.size() && device == kNoDevice; ++i) {
-            if (std::strstr(names[i].GetText(), kThroughWord) == nullptr) {
-                device = static_cast<int>(i);
+        if (device == kNoDevice && openSoleKeyboard) {
+            int keyboards = 0;
+            for (size_t i = 0; i < names.size(); ++i) {
+                if (IsKeyboardName(names[i])) {
+                    ++keyboards;
+                    device = static_cast<int>(i);
+                }
             }
+            opening.soleKeyboard = keyboards == 1;
+            device = opening.soleKeyboard ? device : kNoDevice;
         }
         if (device != kNoDevice) {
             opening.opened = opening.port->Open(device);
             if (!opening.opened) {
                 opening.error = opening.port->GetError();  // it names the port
+                opening.soleKeyboard = false;
+            } else if (device >= 0 && device < static_cast<int>(names.size())) {
+                opening.deviceName = names[static_cast<size_t>(device)];
             }
         }
     }

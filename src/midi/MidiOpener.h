@@ -16,7 +16,9 @@ struct MIDI_OPENING {
     std::unique_ptr<IMidiIn> input;
     std::unique_ptr<CMidiPort> port;
     bool opened = false;
-    CCharString error;  // "Can't ..." when a chosen device did not open
+    bool soleKeyboard = false;  // opened because it was the only keyboard
+    CCharString deviceName;     // the name of the device opened
+    CCharString error;          // "Can't ..." when a chosen device did not open
 };
 
 // Makes, lists and opens the MIDI input on a thread of its own, because a
@@ -36,10 +38,15 @@ public:
     ~CMidiOpener();
 
     // Starts the thread: the input is made, its devices listed and device
-    // opened; kNoDevice opens the first device that is not the system's
-    // pass-through, so that a keyboard plugged in plays at once. The port has
-    // no receivers until it is taken: notes before then are dropped.
-    void Start(Factory factory, int device);
+    // opened. kNoDevice opens nothing, unless openSoleKeyboard is set and
+    // exactly one keyboard is plugged in (a device that is no software
+    // port): then it opens that one, so that a keyboard plugged in plays at
+    // once. The port has no receivers until it is taken: notes before then
+    // are dropped.
+    void Start(Factory factory, int device, bool openSoleKeyboard = false);
+    // True for the name of a port that is a player's device rather than a
+    // software port (the system's pass-through, another program's port).
+    static bool IsKeyboardName(const char* name);
     // Waits up to seconds for the thread's answer; true once there is one.
     bool WaitFor(double seconds);
     // Takes the answer once there is one; false while the thread still waits.
@@ -53,7 +60,7 @@ private:
         MIDI_OPENING opening;
     };
 
-    static void Open(const Factory& factory, int device, STATE& state);
+    static void Open(const Factory& factory, int device, bool openSoleKeyboard, STATE& state);
 
     std::shared_ptr<STATE> m_state;
 };

@@ -28,6 +28,9 @@ struct PLATFORM {
     std::function<std::unique_ptr<IAudioOut>()> createSilentAudioOut;
     // Makes the sound input (the microphone); may be empty (no input).
     std::function<std::unique_ptr<IAudioIn>()> createAudioIn;
+    // Makes the stand-in input that the learner may choose in place of a
+    // microphone (a sound file, or silence); may be empty.
+    std::function<std::unique_ptr<IAudioIn>()> createStandInAudioIn;
     // Calls onEnd on the user-interface thread when the system asks the
     // process to end (logout, a closed terminal, Ctrl+C); may be empty.
     std::function<bool(std::function<void()> onEnd)> watchEndRequests;

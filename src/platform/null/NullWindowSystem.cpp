@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/DebugOutput.h"
+#include "platform/null/NullControlDialog.h"
 #include "platform/null/NullDocumentDialog.h"
 #include "platform/null/NullJournal.h"
 #include "platform/null/NullWindow.h"
@@ -58,6 +59,51 @@ std::unique_ptr<IDocumentDialog> CNullWindowSystem::CreateDocumentDialog(
     }
     return std::make_unique<CListedDocumentDialog>(m_loop, handler, documentHandler, m_journal,
                                                    m_dialogs);
+}
+
+namespace {
+
+// Forgets a dialog of the list when it goes.
+class CListedControlDialog : public CNullControlDialog {
+public:
+    CListedControlDialog(const DIALOG_TEMPLATE& dialog, IEventLoop& loop, IWindowHandler* handler,
+                         IControlDialogHandler* controlHandler, CNullJournal* journal,
+                         std::vector<CNullControlDialog*>& list)
+        : CNullControlDialog(dialog, loop, handler, controlHandler, journal), m_list(list) {
+        m_list.push_back(this);
+    }
+    ~CListedControlDialog() override {
+        m_list.erase(std::remove(m_list.begin(), m_list.end(), this), m_list.end());
+    }
+
+private:
+    std::vector<CNullControlDialog*>& m_list;
+};
+
+}  // namespace
+
+std::unique_ptr<IControlDialog> CNullWindowSystem::CreateControlDialog(
+    const DIALOG_TEMPLATE& dialog, IWindowHandler* handler, IControlDialogHandler* controlHandler,
+    IWindow*, std::string& error) {
+    if (!m_creationError.empty()) {
+        error = m_creationError;
+        return nullptr;
+    }
+    if (handler == nullptr || controlHandler == nullptr) {
+        error = "a dialog needs its handlers";
+        return nullptr;
+    }
+    return std::make_unique<CListedControlDialog>(dialog, m_loop, handler, controlHandler,
+                                                  m_journal, m_controlDialogs);
+}
+
+CNullControlDialog* CNullWindowSystem::FindControlDialog(const std::string& title) const {
+    for (CNullControlDialog* dialog : m_controlDialogs) {
+        if (dialog->GetTemplate().title == title) {
+            return dialog;
+        }
+    }
+    return nullptr;
 }
 
 BoxResult CNullWindowSystem::MessageBox(IWindow* owner, const char* text, const char* caption,

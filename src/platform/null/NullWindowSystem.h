@@ -9,6 +9,7 @@
 class CNullJournal;
 class CNullWindow;
 class CNullDocumentDialog;
+class CNullControlDialog;
 
 struct BOX_RECORD {
     std::string text;
@@ -30,6 +31,11 @@ public:
                                                           IDocumentDialogHandler* documentHandler,
                                                           IWindow* owner,
                                                           std::string& error) override;
+    std::unique_ptr<IControlDialog> CreateControlDialog(const DIALOG_TEMPLATE& dialog,
+                                                        IWindowHandler* handler,
+                                                        IControlDialogHandler* controlHandler,
+                                                        IWindow* owner,
+                                                        std::string& error) override;
     BoxResult MessageBox(IWindow* owner, const char* text, const char* caption, BoxIcon icon,
                          BoxButtons buttons) override;
     WINDOW_RECT GetWorkArea() override { return m_workArea; }
@@ -44,6 +50,8 @@ public:
     std::vector<CNullWindow*> GetWindows() const;
     // The document dialogs made so far that still exist, oldest first.
     std::vector<CNullDocumentDialog*> GetDocumentDialogs() const { return m_dialogs; }
+    // The control dialog titled title that still exists, or null.
+    CNullControlDialog* FindControlDialog(const std::string& title) const;
 
 private:
     IEventLoop& m_loop;
@@ -54,4 +62,5 @@ private:
     WINDOW_RECT m_workArea{0, 0, 1280, 800};
     std::vector<CNullWindow*> m_windows;
     std::vector<CNullDocumentDialog*> m_dialogs;
+    std::vector<CNullControlDialog*> m_controlDialogs;
 };

@@ -1,0 +1,222 @@
+#include "platform/null/NullControlDialog.h"
+
+#include <algorithm>
+
+#include "platform/null/NullJournal.h"
+
+CNullControlDialog::CNullControlDialog(const DIALOG_TEMPLATE& dialog, IEventLoop& loop,
+                                       IWindowHandler* handler,
+                                       IControlDialogHandler* controlHandler,
+                                       CNullJournal* journal)
+    // The frame keeps no journal of its own: the journal tells the dialog's
+    // life apart from the top-level windows'.
+    : m_frame(loop, handler, nullptr),
+      m_controlHandler(controlHandler),
+      m_journal(journal),
+      m_template(dialog) {
+    for (const CONTROL_ITEM& control : dialog.items) {
+        if (control.id != 0) {
+            m_items[control.id].control = control;
+        }
+    }
+    m_frame.SetTitle(dialog.title.c_str());
+    m_frame.SetRect(WINDOW_RECT{0, 0, dialog.width, dialog.height});
+    if (m_journal != nullptr) {
+        m_journal->Add("CreateControlDialog " + dialog.title);
+    }
+}
+
+CNullControlDialog::~CNullControlDialog() {
+    if (m_journal != nullptr) {
+        m_journal->Add("DestroyControlDialog " + m_template.title);
+    }
+}
+
+IGlDevice* CNullControlDialog::GetGlView(std::string& error) {
+    error = "a dialog has no 3D view";
+    return nullptr;
+}
+
+const CNullControlDialog::ITEM* CNullControlDialog::FindItem(int id) const {
+    const auto found = m_items.find(id);
+    return found != m_items.end() ? &found->second : nullptr;
+}
+
+CNullControlDialog::ITEM* CNullControlDialog::Find(int id, ControlKind kind) {
+    const auto found = m_items.find(id);
+    return found != m_items.end() && found->second.control.kind == kind ? &found->second
+                                                                         : nullptr;
+}
+
+const CNullControlDialog::ITEM* CNullControlDialog::Find(int id, ControlKind kind) const {
+    const auto found = m_items.find(id);
+    return found != m_items.end() && found->second.control.kind == kind ? &found->second
+                                                                         : nullptr;
+}
+
+bool CNullControlDialog::SetItemText(int id, const char* text) {
+    const auto found = m_items.find(id);
+    if (found == m_items.end()) {
+        return false;
+    }
+    found->second.control.text = text != nullptr ? text : "";
+    return true;
+}
+
+bool CNullControlDialog::EnableItem(int id, bool enabled) {
+    const auto found = m_items.find(id);
+    if (found == m_items.end()) {
+        return false;
+    }
+    found->second.enabled = enabled;
+    return true;
+}
+
+bool CNullControlDialog::SetChecked(int id, bool checked) {
+    ITEM* item = Find(id, ControlKind::kCheckBox);
+    if (item != nullptr) {
+        item->checked = checked;
+    }
+    return item != nullptr;
+}
+
+bool CNullControlDialog::GetChecked(int id, bool& checked) const {
+    const ITEM* item = Find(id, ControlKind::kCheckBox);
+    if (item != nullptr) {
+        checked = item->checked;
+    }
+    return item != nullptr;
+}
+
+bool CNullControlDialog::ClearList(int id) {
+    ITEM* item = Find(id, ControlKind::kComboBox);
+    if (item != nullptr) {
+        item->list.clear();
+        item->selection = -1;
+    }
+    return item != nullptr;
+}
+
+bool CNullControlDialog::AddListItem(int id, const char* text) {
+    ITEM* item = Find(id, ControlKind::kComboBox);
+    if (item != nullptr) {
+        item->list.emplace_back(text != nullptr ? text : "");
+    }
+    return item != nullptr;
+}
+
+bool CNullControlDialog::SelectListItem(int id, int index) {
+    ITEM* item = Find(id, ControlKind::kComboBox);
+    if (item == nullptr) {
+        return false;
+    }
+    item->selection = index >= 0 && index < static_cast<int>(item->list.size()) ? index : -1;
+    return true;
+}
+
+bool CNullControlDialog::GetListSelection(int id, int& index) const {
+    const ITEM* item = Find(id, ControlKind::kComboBox);
+    if (item != nullptr) {
+        index = item->selection;
+    }
+    return item != nullptr;
+}
+
+bool CNullControlDialog::SetSliderRange(int id, int minPosition, int maxPosition, int page) {
+    ITEM* item = Find(id, ControlKind::kTrackBar);
+    if (item == nullptr || minPosition > maxPosition) {
+        return false;
+    }
+    item->minPosition = minPosition;
+    item->maxPosition = maxPosition;
+    item->page = page;
+    item->position = std::clamp(item->position, minPosition, maxPosition);
+    return true;
+}
+
+bool CNullControlDialog::SetSliderPosition(int id, int position) {
+    ITEM* item = Find(id, ControlKind::kTrackBar);
+    if (item != nullptr) {
+        item->position = std::clamp(position, item->minPosition, item->maxPosition);
+    }
+    return item != nullptr;
+}
+
+bool CNullControlDialog::GetSliderPosition(int id, int& position) const {
+    const ITEM* item = Find(id, ControlKind::kTrackBar);
+    if (item != nullptr) {
+        position = item->position;
+    }
+    return item != nullptr;
+}
+
+bool CNullControlDialog::SetSliderTick(int id, int position) {
+    ITEM* item = Find(id, ControlKind::kTrackBar);
+    if (item != nullptr) {
+        item->ticks.push_back(position);
+    }
+    return item != nullptr;
+}
+
+bool CNullControlDialog::SetMeterRange(int id, int minPosition, int maxPosition) {
+    ITEM* item = Find(id, ControlKind::kProgressBar);
+    if (item == nullptr || minPosition > maxPosition) {
+        return false;
+    }
+    item->minPosition = minPosition;
+    item->maxPosition = maxPosition;
+    item->position = std::clamp(item->position, minPosition, maxPosition);
+    return true;
+}
+
+bool CNullControlDialog::SetMeterPosition(int id, int position) {
+    ITEM* item = Find(id, ControlKind::kProgressBar);
+    if (item != nullptr) {
+        item->position = std::clamp(position, item->minPosition, item->maxPosition);
+    }
+    return item != nullptr;
+}
+
+bool CNullControlDialog::SetMeterColor(int id, uint32_t color) {
+    ITEM* item = Find(id, ControlKind::kProgressBar);
+    if (item != nullptr) {
+        item->color = color;
+    }
+    return item != nullptr;
+}
+
+bool CNullControlDialog::Click(int id) {
+    const auto found = m_items.find(id);
+    if (found == m_items.end() || !found->second.enabled) {
+        return false;
+    }
+    ITEM& item = found->second;
+    if (item.control.kind == ControlKind::kCheckBox) {
+        item.checked = !item.checked;
+    } else if (item.control.kind != ControlKind::kButton) {
+        return false;
+    }
+    m_controlHandler->OnControl(id, ControlEvent::kClicked);
+    return true;
+}
+
+bool CNullControlDialog::Choose(int id, int index) {
+    ITEM* item = Find(id, ControlKind::kComboBox);
+    if (item == nullptr || !item->enabled || index < 0 ||
+        index >= static_cast<int>(item->list.size())) {
+        return false;
+    }
+    item->selection = index;
+    m_controlHandler->OnControl(id, ControlEvent::kSelectionChanged);
+    return true;
+}
+
+bool CNullControlDialog::MoveSlider(int id, int position) {
+    ITEM* item = Find(id, ControlKind::kTrackBar);
+    if (item == nullptr || !item->enabled) {
+        return false;
+    }
+    item->position = std::clamp(position, item->minPosition, item->maxPosition);
+    m_controlHandler->OnControl(id, ControlEvent::kMoved);
+    return true;
+}

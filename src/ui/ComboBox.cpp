@@ -1,0 +1,60 @@
+#include "ui/ComboBox.h"
+
+#include <cstring>
+
+bool CComboBox::Clear() {
+    m_items.clear();
+    return m_dialog != nullptr && m_dialog->ClearList(m_id);
+}
+
+bool CComboBox::AddItem(const char* text, const char* data) {
+    if (m_dialog == nullptr || !m_dialog->AddListItem(m_id, text)) {
+        return false;
+    }
+    m_items.push_back(ITEM{text, data});
+    return true;
+}
+
+bool CComboBox::Select(int index) {
+    return m_dialog != nullptr && index < GetCount() && m_dialog->SelectListItem(m_id, index);
+}
+
+bool CComboBox::SelectByData(const char* data) {
+    for (int i = 0; i < GetCount(); ++i) {
+        if (std::strcmp(m_items[static_cast<size_t>(i)].data.GetText(), data) == 0) {
+            return Select(i);
+        }
+    }
+    return false;
+}
+
+int CComboBox::GetSelection() const {
+    int index = -1;
+    if (m_dialog == nullptr || !m_dialog->GetListSelection(m_id, index) || index >= GetCount()) {
+        return -1;
+    }
+    return index;
+}
+
+bool CComboBox::GetSelectionText(CCharString& text) const {
+    const int index = GetSelection();
+    if (index < 0) {
+        return false;
+    }
+    text = m_items[static_cast<size_t>(index)].text;
+    return true;
+}
+
+bool CComboBox::GetSelectionData(CCharString& data) const {
+    const int index = GetSelection();
+    if (index < 0) {
+        return false;
+    }
+    data = m_items[static_cast<size_t>(index)].data;
+    return true;
+}
+
+const char* CComboBox::GetData(int index) const {
+    return index >= 0 && index < GetCount() ? m_items[static_cast<size_t>(index)].data.GetText()
+                                            : "";
+}
