@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "platform/DebugOutput.h"
+#include "platform/qt/QtControlDialog.h"
 #include "platform/qt/QtDocumentDialog.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/QtFrameWidget.h"
@@ -38,6 +39,24 @@ std::unique_ptr<IDocumentDialog> CQtWindowSystem::CreateDocumentDialog(
         parent = window->GetWidget();
     }
     return std::make_unique<CQtDocumentDialog>(m_loop, handler, documentHandler, parent);
+}
+
+std::unique_ptr<IControlDialog> CQtWindowSystem::CreateControlDialog(
+    const DIALOG_TEMPLATE& dialog, IWindowHandler* handler, IControlDialogHandler* controlHandler,
+    IWindow* owner, std::string& error) {
+    if (QGuiApplication::instance() == nullptr) {
+        error = "no application object";
+        return nullptr;
+    }
+    if (handler == nullptr || controlHandler == nullptr) {
+        error = "a dialog needs its handlers";
+        return nullptr;
+    }
+    QWidget* parent = nullptr;
+    if (auto* window = dynamic_cast<CQtWindow*>(owner)) {
+        parent = window->GetWidget();
+    }
+    return std::make_unique<CQtControlDialog>(m_loop, dialog, handler, controlHandler, parent);
 }
 
 namespace {

@@ -19,6 +19,11 @@ public:
                                                           IDocumentDialogHandler* documentHandler,
                                                           IWindow* owner,
                                                           std::string& error) override;
+    std::unique_ptr<IControlDialog> CreateControlDialog(const DIALOG_TEMPLATE& dialog,
+                                                        IWindowHandler* handler,
+                                                        IControlDialogHandler* controlHandler,
+                                                        IWindow* owner,
+                                                        std::string& error) override;
     BoxResult MessageBox(IWindow* owner, const char* text, const char* caption, BoxIcon icon,
                          BoxButtons buttons) override;
     WINDOW_RECT GetWorkArea() override;

@@ -1,0 +1,290 @@
+#include "platform/qt/QtControlDialog.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QColor>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <algorithm>
+#include <numeric>
+
+#include "platform/qt/QtEventLoop.h"
+
+namespace {
+
+constexpr int kByteBits = 8;
+constexpr uint32_t kByteMask = 0xFF;
+
+// The colour of a platform colour value 0x00BBGGRR.
+QColor FromColorRef(uint32_t color) {
+    return QColor(static_cast<int>(color & kByteMask),
+                  static_cast<int>((color >> kByteBits) & kByteMask),
+                  static_cast<int>((color >> (2 * kByteBits)) & kByteMask));
+}
+
+}  // namespace
+
+CQtControlDialog::CQtControlDialog(CQtEventLoop& loop, const DIALOG_TEMPLATE& dialog,
+                                   IWindowHandler* handler, IControlDialogHandler* controlHandler,
+                                   QWidget* owner)
+    : m_loop(loop),
+      m_id(loop.AddWindow(handler)),
+      m_widget(new CQtControlWidget(dialog, owner, handler, controlHandler)) {}
+
+CQtControlDialog::~CQtControlDialog() {
+    m_loop.RemoveWindow(m_id);
+    if (m_widget) {
+        m_widget->Detach();
+        m_widget->hide();
+        m_widget->deleteLater();  // we may be inside one of its events
+    }
+}
+
+void CQtControlDialog::SetTitle(const char* title) {
+    if (m_widget) {
+        m_widget->setWindowTitle(QString::fromUtf8(title != nullptr ? title : ""));
+    }
+}
+
+void CQtControlDialog::SetRect(const WINDOW_RECT& rect) {
+    if (m_widget) {
+        m_widget->move(rect.left, rect.top);
+        m_widget->resize(rect.width, rect.height);
+    }
+}
+
+WINDOW_RECT CQtControlDialog::GetRect() const {
+    if (!m_widget) {
+        return WINDOW_RECT{};
+    }
+    // move() places the frame and resize() sizes the client area: read the
+    // same two back, so that a restored window does not creep by its frame.
+    const QPoint at = m_widget->pos();
+    const QSize size = m_widget->size();
+    return WINDOW_RECT{at.x(), at.y(), size.width(), size.height()};
+}
+
+void CQtControlDialog::SetMinimumSize(int width, int height) {
+    if (m_widget) {
+        m_widget->setMinimumSize(width, height);
+    }
+}
+
+void CQtControlDialog::Show(bool show) {
+    if (m_widget) {
+        m_widget->setVisible(show);  // never exec(): the caller's loop runs on
+    }
+}
+
+bool CQtControlDialog::IsVisible() const {
+    return m_widget && m_widget->isVisible();
+}
+
+void CQtControlDialog::BringToFront() {
+    if (m_widget) {
+        m_widget->raise();
+        m_widget->activateWindow();
+    }
+}
+
+bool CQtControlDialog::SaveScreenshot(const char* path, std::string& error) {
+    if (!m_widget) {
+        error = "the dialog is gone";
+        return false;
+    }
+    if (!m_widget->grab().toImage().save(QString::fromUtf8(path), "PNG")) {
+        error = std::string("can't write ") + path;
+        return false;
+    }
+    return true;
+}
+
+IGlDevice* CQtControlDialog::GetGlView(std::string& error) {
+    error = "a dialog has no 3D view";
+    return nullptr;
+}
+
+bool CQtControlDialog::SetItemText(int id, const char* text) {
+    const QString qtText = QString::fromUtf8(text != nullptr ? text : "");
+    if (auto* button = Find<QAbstractButton>(id)) {
+        button->setText(qtText);
+    } else if (auto* label = Find<QLabel>(id)) {
+        label->setText(qtText);
+    } else if (auto* group = Find<QGroupBox>(id)) {
+        group->setTitle(qtText);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool CQtControlDialog::EnableItem(int id, bool enabled) {
+    QWidget* item = Find<QWidget>(id);
+    if (item == nullptr) {
+        return false;
+    }
+    item->setEnabled(enabled);
+    return true;
+}
+
+bool CQtControlDialog::SetChecked(int id, bool checked) {
+    QCheckBox* box = Find<QCheckBox>(id);
+    if (box == nullptr) {
+        return false;
+    }
+    const QSignalBlocker quiet(box);
+    box->setChecked(checked);
+    return true;
+}
+
+bool CQtControlDialog::GetChecked(int id, bool& checked) const {
+    const QCheckBox* box = Find<QCheckBox>(id);
+    if (box == nullptr) {
+        return false;
+    }
+    checked = box->isChecked();
+    return true;
+}
+
+bool CQtControlDialog::ClearList(int id) {
+    QComboBox* list = Find<QComboBox>(id);
+    if (list == nullptr) {
+        return false;
+    }
+    const QSignalBlocker quiet(list);
+    list->clear();
+    return true;
+}
+
+bool CQtControlDialog::AddListItem(int id, const char* text) {
+    QComboBox* list = Find<QComboBox>(id);
+    if (list == nullptr) {
+        return false;
+    }
+    const QSignalBlocker quiet(list);
+    // A first item would become the selection: the selection stays as it was.
+    const int selected = list->currentIndex();
+    list->addItem(QString::fromUtf8(text != nullptr ? text : ""));
+    list->setCurrentIndex(selected);
+    return true;
+}
+
+bool CQtControlDialog::SelectListItem(int id, int index) {
+    QComboBox* list = Find<QComboBox>(id);
+    if (list == nullptr || index < -1 || index >= list->count()) {
+        return false;
+    }
+    const QSignalBlocker quiet(list);
+    list->setCurrentIndex(index);
+    return true;
+}
+
+bool CQtControlDialog::GetListSelection(int id, int& index) const {
+    const QComboBox* list = Find<QComboBox>(id);
+    if (list == nullptr) {
+        return false;
+    }
+    index = list->currentIndex();
+    return true;
+}
+
+bool CQtControlDialog::SetSliderRange(int id, int minPosition, int maxPosition, int page) {
+    QSlider* slider = Find<QSlider>(id);
+    if (slider == nullptr) {
+        return false;
+    }
+    const QSignalBlocker quiet(slider);  // the range may move the knob
+    slider->setRange(minPosition, maxPosition);
+    slider->setPageStep(page);
+    return true;
+}
+
+bool CQtControlDialog::SetSliderPosition(int id, int position) {
+    QSlider* slider = Find<QSlider>(id);
+    if (slider == nullptr) {
+        return false;
+    }
+    const QSignalBlocker quiet(slider);
+    slider->setValue(position);
+    return true;
+}
+
+bool CQtControlDialog::GetSliderPosition(int id, int& position) const {
+    const QSlider* slider = Find<QSlider>(id);
+    if (slider == nullptr) {
+        return false;
+    }
+    position = slider->value();
+    return true;
+}
+
+bool CQtControlDialog::SetSliderTick(int id, int position) {
+    QSlider* slider = Find<QSlider>(id);
+    if (slider == nullptr) {
+        return false;
+    }
+    // A slider draws ticks at whole steps from its start only: a step that
+    // divides both distances puts a tick at position and at both ends.
+    const int before = position - slider->minimum();
+    const int after = slider->maximum() - position;
+    int interval = before > 0 ? std::gcd(before, std::max(after, 0)) : slider->pageStep();
+    if (interval > 0 && (slider->maximum() - slider->minimum()) / interval > kMostTicks) {
+        interval = before;  // fewer ticks, with one still at position
+    }
+    slider->setTickInterval(interval);
+    return true;
+}
+
+bool CQtControlDialog::SetMeterRange(int id, int minPosition, int maxPosition) {
+    QProgressBar* meter = Find<QProgressBar>(id);
+    if (meter == nullptr) {
+        return false;
+    }
+    const QSignalBlocker quiet(meter);
+    meter->setRange(minPosition, maxPosition);
+    return true;
+}
+
+bool CQtControlDialog::SetMeterPosition(int id, int position) {
+    QProgressBar* meter = Find<QProgressBar>(id);
+    if (meter == nullptr) {
+        return false;
+    }
+    const QSignalBlocker quiet(meter);
+    meter->setValue(position);
+    return true;
+}
+
+bool CQtControlDialog::SetMeterColor(int id, uint32_t color) {
+    QProgressBar* meter = Find<QProgressBar>(id);
+    if (meter == nullptr) {
+        return false;
+    }
+    meter->setStyleSheet(
+        QString("QProgressBar::chunk { background-color: %1; }").arg(FromColorRef(color).name()));
+    return true;
+}
+
+void CQtControlDialog::SetModal(bool modal) {
+    if (m_widget) {
+        // Takes effect when the dialog is next shown.
+        m_widget->setWindowModality(modal ? Qt::ApplicationModal : Qt::NonModal);
+    }
+}
+
+void CQtControlDialog::SetBusy(bool busy) {
+    if (!m_widget) {
+        return;
+    }
+    if (busy) {
+        m_widget->setCursor(Qt::WaitCursor);
+    } else {
+        m_widget->unsetCursor();
+    }
+}
