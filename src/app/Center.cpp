@@ -5,18 +5,21 @@
 #include "app/AppSettings.h"
 #include "app/CommandKeys.h"
 #include "app/ContentFile.h"
+#include "app/DeviceLister.h"
 #include "app/LessonCheck.h"
 #include "app/MainWnd.h"
 #include "app/Menus.h"
 #include "app/WindowPlacement.h"
-#include "foundation/CritLock.h"
-#include "foundation/ErrorReport.h"
-#include "foundation/LogFile.h"
 #include "audio/Sound.h"
 #include "audio/SoundOpener.h"
 #include "capture/DetectorPoster.h"
 #include "capture/PitchDetector.h"
 #include "capture/SoundCapture.h"
+#include "editors/AudioSettingsDlg.h"
+#include "editors/MixerDlg.h"
+#include "foundation/CritLock.h"
+#include "foundation/ErrorReport.h"
+#include "foundation/LogFile.h"
 #include "midi/MidiKeyboard.h"
 #include "midi/MidiOpener.h"
 #include "midi/MidiPort.h"
@@ -139,6 +142,10 @@ bool CCenter::Startup() {
     if (!CreateTextDialog()) {
         return false;
     }
+    if (!CreateMixerDialog()) {
+        // The rest of the application works without its mixer.
+        ReportError(kSource, __LINE__, "%s", m_error.GetText());
+    }
     if (m_spacePainter && !StartScene()) {
         // The rest of the application works without its 3D picture.
         m_spacePainter.reset();
@@ -177,6 +184,7 @@ bool CCenter::Startup() {
     // The device problem shows over the windows it concerns.
     ShowSoundProblem();
     m_showInitErrors = false;
+    ShowMidiNotice();
     return true;
 }
 
@@ -337,12 +345,22 @@ void CCenter::StartCapture() {
     const CNoteList table = m_noteManager->GetNoteTable();
     const std::string name = m_settings ? m_settings->audio.inputName.GetText() : "";
     m_captureTask = std::make_unique<CBackgroundTask<CAPTURE_OPENING>>();
-    m_captureTask->Start([factory = m_platform.createAudioIn, poster, table, name] {
+    m_captureTask->Start([factory = m_platform.createAudioIn,
+                          standIn = m_platform.createStandInAudioIn, poster, table, name] {
         CAPTURE_OPENING opening;
         opening.poster = poster;
         opening.capture = std::make_unique<CSoundCapture>(table, kTriggerLevel, poster.get());
         CSoundCapture& capture = *opening.capture;
         capture.SetDevice(factory());
+        // The stand-in chosen by its name takes the microphone's place.
+        if (standIn && !name.empty()) {
+            std::unique_ptr<IAudioIn> device = standIn();
+            std::vector<AUDIO_DEVICE> devices;
+            if (device && device->EnumerateDevices(devices) && !devices.empty() &&
+                devices.front().description == name) {
+                capture.SetDevice(std::move(device));
+            }
+        }
         std::string id;
         if (!name.empty() && capture.EnumerateDevices()) {
             for (const AUDIO_DEVICE& device : capture.GetDevices()) {
@@ -403,8 +421,18 @@ void CCenter::ToggleMicrophone() {
     if (!m_settings) {
         return;
     }
-    m_settings->audio.microphoneInput = !m_settings->audio.microphoneInput;
-    if (m_settings->audio.microphoneInput) {
+    SetMicrophone(!m_settings->audio.microphoneInput);
+    if (m_audioSettings) {
+        m_audioSettings->SetMicrophoneState(m_settings->audio.microphoneInput);
+    }
+}
+
+void CCenter::SetMicrophone(bool on) {
+    if (!m_settings) {
+        return;
+    }
+    m_settings->audio.microphoneInput = on;
+    if (on) {
         StartCapture();
     } else {
         CloseCapture();
@@ -417,6 +445,9 @@ void CCenter::OnLevel(std::unique_ptr<IPayload> payload) {
     if (level && m_capture && m_mainWindow && m_mainWindow->GetWindow()) {
         m_mainWindow->GetWindow()->SetInputLevel(level->volume);
     }
+    if (level && m_capture && m_audioSettings) {
+        m_audioSettings->SetInputLevel(level->volume);
+    }
 }
 
 void CCenter::ShowSoundProblem() {
@@ -424,7 +455,7 @@ void CCenter::ShowSoundProblem() {
         return;
     }
     CCharString text = m_soundProblem;
-    text.Append("\n\nChoose the devices in Audio Settings.");
+    text.Append("\n\nChoose the devices in Settings > Audio.");
     m_soundProblem.Empty();
     m_platform.windowSystem->MessageBox(m_mainWindow->GetWindow(), text, kAudioErrorTitle,
                                         BoxIcon::kExclamation, BoxButtons::kOk);
@@ -436,8 +467,10 @@ void CCenter::StartMidiInput() {
     }
     const int port = m_settings ? m_settings->audio.midiInputPort : AUDIO_INFO::kNoMidiPort;
     m_midiOpener = std::make_unique<CMidiOpener>();
+    // Until the learner chooses, the only keyboard plugged in plays.
+    const bool chosen = m_settings != nullptr && m_settings->audio.midiChosen;
     m_midiOpener->Start(m_platform.createMidiIn,
-                        port == AUDIO_INFO::kNoMidiPort ? CMidiOpener::kNoDevice : port);
+                        port == AUDIO_INFO::kNoMidiPort ? CMidiOpener::kNoDevice : port, !chosen);
 }
 
 void CCenter::TakeMidiInput() {
@@ -465,6 +498,22 @@ void CCenter::TakeMidiInput() {
         // A device failure never stops start-up.
         ReportError(kSource, __LINE__, "%s", opening.error.GetText());
     }
+    if (opening.soleKeyboard) {
+        m_midiNotice.Format(
+            "MIDI keyboard \"%s\" plays the notes: choose another in Settings > Audio",
+            opening.deviceName.GetText());
+    }
+    if (!m_showInitErrors) {
+        ShowMidiNotice();
+    }
+}
+
+void CCenter::ShowMidiNotice() {
+    if (m_midiNotice.IsEmpty() || !m_mainWindow || m_mainWindow->GetWindow() == nullptr) {
+        return;
+    }
+    m_mainWindow->GetWindow()->SetStatusText(m_midiNotice);
+    m_midiNotice.Empty();
 }
 
 CMidiPort* CCenter::GetMidiPort() const {
@@ -514,6 +563,8 @@ void CCenter::Close() {
         return;
     }
     StoreTextPlacement();
+    StoreMixerPlacement();
+    m_audioSettings.reset();
     CloseAllWindows();
     if (m_midiPort) {
         m_midiPort->Close();
@@ -600,6 +651,9 @@ void CCenter::OnTimer(int timerId) {
     }
     if (timerId == CMainWnd::kFrameTimer) {
         m_fade.Step();
+        if (m_audioSettings && m_audioSettings->IsFinished()) {
+            m_audioSettings.reset();  // never from inside its own handler
+        }
         if (m_capture) {
             m_capture->OnTimer();
         }
@@ -785,8 +839,7 @@ bool CCenter::OnCommand(int commandId) {
             // Undoes a drag or a zoom that left the staff hard to read.
             return m_spacePainter == nullptr || m_spacePainter->ResetView();
         case kCommandAudioSettings:
-            // Its window does not exist in this build; the item is greyed.
-            return true;
+            return ShowAudioSettings();
         case kCommandAbout:
             ShowAbout();
             return true;
@@ -814,9 +867,8 @@ void CCenter::ApplyHints() {
         m_teacher->SetHints(m_lessonHints);
     }
     if (m_mainWindow && m_mainWindow->GetWindow() != nullptr) {
-        m_mainWindow->GetWindow()->SetMenu(m_appKind.menuId,
-                                           GetMenuBar(m_appKind.menuId, m_lessonHints,
-                                                      IsMicrophoneOn()));
+        m_mainWindow->GetWindow()->SetMenu(
+            m_appKind.menuId, GetMenuBar(m_appKind.menuId, m_lessonHints, IsMicrophoneOn()));
     }
     if (m_spacePainter) {
         m_spacePainter->RequestFrameIfDirty();
@@ -890,4 +942,257 @@ bool CCenter::HandleCommandLine() {
     m_platform.windowSystem->MessageBox(m_mainWindow ? m_mainWindow->GetWindow() : nullptr, m_error,
                                         "Error", BoxIcon::kExclamation, BoxButtons::kOk);
     return false;
+}
+
+bool CCenter::CreateMixerDialog() {
+    if (!m_mix || !m_mainWindow || m_mainWindow->GetWindow() == nullptr) {
+        return true;
+    }
+    const WINDOW_INFO& saved = m_settings->mixer;
+    MIXER_PLACEMENT placement;
+    placement.placed = IsPlaced(saved.rect);
+    placement.rect = ToWindowRect(saved.rect);
+    placement.visible = saved.visible != 0;
+    auto dialog =
+        std::make_unique<CMixerDlg>(*m_platform.windowSystem, *m_platform.eventLoop, *m_mix);
+    IWindow* main = m_mainWindow->GetWindow();
+    if (!dialog->CreateDialog(main, main->GetRect(), placement)) {
+        m_error = dialog->GetError();
+        return false;
+    }
+    if (!m_windows->Add(dialog.get())) {
+        m_error = "Can't create Mixer dialog: the window list is full";
+        return false;
+    }
+    dialog.release();  // the window list owns it now
+    return true;
+}
+
+CMixerDlg* CCenter::GetMixerDialog() const {
+    for (int i = 0; m_windows && i < m_windows->GetCount(); ++i) {
+        CBaseWindow* window = *m_windows->GetAt(i);
+        if (window->GetTypeId() == CMixerDlg::kTypeId) {
+            return static_cast<CMixerDlg*>(window);
+        }
+    }
+    return nullptr;
+}
+
+void CCenter::StoreMixerPlacement() {
+    const CMixerDlg* dialog = GetMixerDialog();
+    if (!m_settings || dialog == nullptr) {
+        return;
+    }
+    const MIXER_PLACEMENT placement = dialog->GetPlacement();
+    if (placement.placed) {
+        m_settings->mixer.rect = ToSettingsRect(placement.rect);
+    }
+    m_settings->mixer.visible = placement.visible ? 1 : 0;
+}
+
+CAudioSettingsDlg* CCenter::GetAudioSettings() const {
+    return m_audioSettings && !m_audioSettings->IsFinished() ? m_audioSettings.get() : nullptr;
+}
+
+bool CCenter::ShowAudioSettings() {
+    if (!m_settings || !m_mainWindow || m_mainWindow->GetWindow() == nullptr) {
+        return false;
+    }
+    if (CAudioSettingsDlg* shown = GetAudioSettings()) {
+        shown->Show(true);
+        return true;
+    }
+    m_audioSettings.reset();
+    IWindow* main = m_mainWindow->GetWindow();
+    CDeviceLister lister;
+    lister.Start(m_platform);
+    const DEVICE_LISTS lists = lister.Take(CDeviceLister::kAnswerSeconds);
+    if (!lists.error.IsEmpty()) {
+        m_error = lists.error;
+        ReportError(kSource, __LINE__, "%s", m_error.GetText());
+        m_platform.windowSystem->MessageBox(main, m_error, CAudioSettingsDlg::kTitle,
+                                            BoxIcon::kExclamation, BoxButtons::kOk);
+        return false;
+    }
+    const AUDIO_INFO& audio = m_settings->audio;
+    AUDIO_CHOICE saved;
+    saved.inputKey = CDeviceLister::ToKey(audio.inputGuid);
+    saved.inputName = audio.inputName;
+    saved.outputKey = CDeviceLister::ToKey(audio.outputGuid);
+    saved.outputName = audio.outputName;
+    saved.midiPort = audio.midiInputPort;
+    saved.microphone = audio.microphoneInput;
+    auto dialog =
+        std::make_unique<CAudioSettingsDlg>(*m_platform.windowSystem, *m_platform.eventLoop);
+    dialog->SetApply([this](const AUDIO_CHOICE& choice, CCharString& error) {
+        return ApplyAudioChoice(choice, error);
+    });
+    dialog->SetMicrophone([this](bool on) { SetMicrophone(on); });
+    if (!dialog->Open(main, main->GetRect(), lists.inputs, lists.outputs, lists.midiPorts, saved)) {
+        m_error = dialog->GetError();
+        ReportError(kSource, __LINE__, "%s", m_error.GetText());
+        m_platform.windowSystem->MessageBox(main, m_error, m_appKind.title, BoxIcon::kError,
+                                            BoxButtons::kOk);
+        return false;
+    }
+    m_audioSettings = std::move(dialog);
+    return true;
+}
+
+bool CCenter::ApplyAudioChoice(const AUDIO_CHOICE& choice, CCharString& error) {
+    if (!m_settings) {
+        error = "Can't change the devices: there are no settings";
+        return false;
+    }
+    AUDIO_INFO& audio = m_settings->audio;
+    const AUDIO_INFO before = audio;
+    CCharString problems;
+    const auto note = [&problems](const CCharString& problem) {
+        problems.Append(problems.IsEmpty() ? "" : "\n\n");
+        problems.Append(problem);
+    };
+    CCharString problem;
+    // MIDI: a changed port, or one that is closed or was unplugged.
+    const bool midiOpen = m_midiPort && m_midiPort->IsOpen() && !m_midiPort->IsDeviceLost();
+    if (!choice.midiListed) {
+        // Nothing was listed to choose from: the MIDI input stays as it is.
+    } else if (choice.midiPort != before.midiInputPort ||
+               (!midiOpen && choice.midiPort != AUDIO_INFO::kNoMidiPort) ||
+               (midiOpen && choice.midiPort == AUDIO_INFO::kNoMidiPort)) {
+        if (ReopenMidi(choice.midiPort, problem)) {
+            audio.midiInputPort = choice.midiPort;
+            audio.midiChosen = true;
+        } else {
+            note(problem);
+        }
+    } else {
+        audio.midiChosen = true;
+    }
+    // The sound output.
+    if (choice.outputName != before.outputName || !m_sound || !m_sound->IsReady()) {
+        audio.outputName = choice.outputName;
+        audio.outputGuid = CDeviceLister::ToGuid(choice.outputKey);
+        if (!ReopenSound(problem)) {
+            audio.outputName = before.outputName;
+            audio.outputGuid = before.outputGuid;
+            note(problem);
+        }
+    }
+    // The sound input, while the microphone is on.
+    audio.microphoneInput = choice.microphone;
+    if (choice.inputName != before.inputName || (choice.microphone && !m_capture)) {
+        audio.inputName = choice.inputName;
+        audio.inputGuid = CDeviceLister::ToGuid(choice.inputKey);
+        if (!ReopenCapture(problem)) {
+            note(problem);
+        }
+    } else if (!choice.microphone) {
+        CloseCapture();
+    }
+    ApplyHints();
+    if (problems.IsEmpty()) {
+        return true;
+    }
+    ReportError(kSource, __LINE__, "%s", problems.GetText());
+    m_platform.windowSystem->MessageBox(m_mainWindow ? m_mainWindow->GetWindow() : nullptr,
+                                        problems, kAudioErrorTitle, BoxIcon::kExclamation,
+                                        BoxButtons::kOk);
+    error =
+        "Can't open every chosen device: choose another one, or Cancel to keep the devices "
+        "in use.";
+    m_error = error;
+    return false;
+}
+
+bool CCenter::ReopenMidi(int port, CCharString& problem) {
+    m_midiOpener.reset();  // an answer still due from start-up is not wanted now
+    const auto closeOld = [this] {
+        if (m_midiPort) {
+            m_midiPort->Close();
+        }
+        m_midiPort.reset();
+        m_midiIn.reset();
+    };
+    if (port == AUDIO_INFO::kNoMidiPort || !m_platform.createMidiIn) {
+        closeOld();
+        return true;
+    }
+    // The new port opens before the old one closes: when it can't, the old
+    // one goes on playing.
+    CMidiOpener opener;
+    opener.Start(m_platform.createMidiIn, port);
+    MIDI_OPENING opening;
+    if (!opener.WaitFor(kMidiAnswerSeconds) || !opener.Take(opening)) {
+        problem.Format("Can't open MIDI input: the MIDI system did not answer within %.0f s",
+                       kMidiAnswerSeconds);
+        return false;
+    }
+    if (!opening.opened) {
+        problem = opening.error;
+        return false;
+    }
+    closeOld();
+    m_midiIn = std::move(opening.input);
+    m_midiPort = std::move(opening.port);
+    m_midiPort->PostTo(*m_platform.eventLoop, m_mainWindow->GetId());
+    return true;
+}
+
+bool CCenter::ReopenSound(CCharString& problem) {
+    if (!m_platform.createAudioOut && !m_platform.createSilentAudioOut) {
+        return true;
+    }
+    m_soundOpener.reset();
+    CSoundOpener::REQUEST request;
+    request.device = m_platform.createAudioOut;
+    request.silentDevice = m_platform.createSilentAudioOut;
+    request.noteTable = m_noteManager->GetNoteTable();
+    request.soundFolder = m_settings->soundFolder;
+    request.deviceName = m_settings->audio.outputName;
+    CSoundOpener opener;
+    opener.Start(std::move(request));
+    SOUND_OPENING opening;
+    if (!opener.WaitFor(kSoundAnswerSeconds) || !opener.Take(opening)) {
+        problem.Format("Can't open sound output: the sound system did not answer within %.0f s",
+                       kSoundAnswerSeconds);
+        return false;
+    }
+    if (!opening.error.IsEmpty()) {
+        problem = opening.error;
+        // The engine in use goes on; without one, the stand-in keeps the
+        // rest working.
+        if (!m_sound && opening.sound) {
+            m_sound = std::move(opening.sound);
+        }
+        return false;
+    }
+    m_sound = std::move(opening.sound);
+    if (m_sound && m_sound->IsReady()) {
+        m_sound->SetVolume(m_settings->audio.masterVolume);
+    }
+    return true;
+}
+
+bool CCenter::ReopenCapture(CCharString& problem) {
+    // One device can seldom be opened twice: the old capture closes first.
+    CloseCapture();
+    StartCapture();
+    if (!m_captureTask) {
+        return true;  // no sound input, or the microphone is off
+    }
+    if (!m_captureTask->WaitFor(kSoundAnswerSeconds)) {
+        // A late answer is taken by the second timer.
+        problem.Format("Can't open sound input: the sound system did not answer within %.0f s",
+                       kSoundAnswerSeconds);
+        return false;
+    }
+    CAPTURE_OPENING opening;
+    m_captureTask->Take(opening);
+    m_captureTask.reset();
+    m_capture = std::move(opening.capture);
+    if (!opening.error.IsEmpty()) {
+        problem = opening.error;
+        return false;
+    }
+    return true;
 }

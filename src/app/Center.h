@@ -14,6 +14,9 @@
 #include "trainer/Hints.h"
 
 struct APP_SETTINGS;
+struct AUDIO_CHOICE;
+class CAudioSettingsDlg;
+class CMixerDlg;
 struct LESSON_SETTINGS;
 struct KEY_EVENT;
 class CBaseWindow;
@@ -84,6 +87,17 @@ public:
     bool OnViewKey(const KEY_EVENT& key);
     // A key played as a note; true when it is a note key.
     bool OnKeyAsNote(const KEY_EVENT& key);
+    // Settings > Audio: lists the devices (waiting only a moment for them)
+    // and shows the audio settings; false with the reason in GetError.
+    bool ShowAudioSettings();
+    // The audio settings while they are shown, else null.
+    CAudioSettingsDlg* GetAudioSettings() const;
+    CMixerDlg* GetMixerDialog() const;
+    // Stores choice in the settings and re-opens at once every device whose
+    // choice changed or that is not open. A device that fails is told in
+    // the "Audio Device Error" box; the one in use before stays in use, and
+    // false comes back with what to do in error.
+    bool ApplyAudioChoice(const AUDIO_CHOICE& choice, CCharString& error);
     // The open MIDI input went away: reported once.
     void OnMidiDeviceLost(std::unique_ptr<IPayload> reason);
     // Answers the file the command line names: songs can't be opened yet,
@@ -161,6 +175,15 @@ private:
     void TakeCapture();
     void CloseCapture();
     void ToggleMicrophone();
+    void SetMicrophone(bool on);
+    bool CreateMixerDialog();
+    void StoreMixerPlacement();
+    // Re-open one device for ApplyAudioChoice; false with the problem.
+    bool ReopenMidi(int port, CCharString& problem);
+    bool ReopenSound(CCharString& problem);
+    bool ReopenCapture(CCharString& problem);
+    // The MIDI input opened by itself, told in the status line.
+    void ShowMidiNotice();
     // A computer-keyboard note sounds at once.
     void PlayKeyNote(const CNote& note, bool down);
     CCharString GetDefaultMixPath() const;
@@ -213,6 +236,8 @@ private:
     std::shared_ptr<CDetectorPoster> m_detectorPoster;
     std::unique_ptr<CSoundCapture> m_capture;
     std::unique_ptr<CMidiPort> m_midiPort;
+    CCharString m_midiNotice;
+    std::unique_ptr<CAudioSettingsDlg> m_audioSettings;
     // The exercise outlives the pictures that show it.
     std::unique_ptr<Teacher> m_teacher;
     std::unique_ptr<CHeldKeys> m_heldKeys;

@@ -30,9 +30,8 @@ bool AddDevices(DEVICE& device, DEVICE_LIST& list, CCharString& reason) {
         return false;
     }
     for (const AUDIO_DEVICE& found : devices) {
-        list.items.push_back(
-            DEVICE_ITEM{found.description.c_str(),
-                        CDeviceLister::ToKey(CDeviceLister::MakeGuid(found.id))});
+        list.items.push_back(DEVICE_ITEM{found.description.c_str(),
+                                         CDeviceLister::ToKey(CDeviceLister::MakeGuid(found.id))});
     }
     return true;
 }
@@ -96,8 +95,7 @@ void CDeviceLister::Start(const PLATFORM& platform) {
 }
 
 DEVICE_LISTS CDeviceLister::Take(double seconds) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     for (CBackgroundTask<DEVICE_LIST>* task : {&m_inputs, &m_outputs, &m_midiPorts}) {
         const std::chrono::duration<double> left = deadline - std::chrono::steady_clock::now();
         task->WaitFor(left.count() > 0.0 ? left.count() : 0.0);

@@ -43,7 +43,7 @@ std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints, bool microphone) {
     MENU_ITEM show = Popup("&Show");
     show.items = {Item("&Lessons", kCommandShowText, "F1"),
                   Greyed("Song", kCommandShowSong),
-                  Greyed("Mixer", kCommandShowMixer),
+                  Item("&Mixer", kCommandShowMixer),
                   Greyed("Picture", kCommandShowPicture),
                   Greyed("Colors", kCommandShowColors),
                   MENU_ITEM{},
@@ -55,7 +55,7 @@ std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints, bool microphone) {
                       Toggle("&Mark the expected key", kCommandHintExpectedKey, hints.expectedKey),
                       Toggle("&Letters on the keys", kCommandHintKeyLetters, hints.keyLetters)};
     MENU_ITEM settings = Popup("Settings");
-    settings.items = {Greyed("Audio", kCommandAudioSettings),
+    settings.items = {Item("&Audio...", kCommandAudioSettings),
                       Toggle("&Microphone input", kCommandMicrophone, microphone), MENU_ITEM{},
                       Item("About...", kCommandAbout)};
     return {file, show, view, hintMenu, settings};

@@ -6,6 +6,7 @@
 #include "app/Catalogue.h"
 #include "app/Entry.h"
 #include "app/StartOptions.h"
+#include "platform/null/NullAudioIn.h"
 #include "platform/null/NullAudioOut.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/rtaudio/RtAudioIn.h"
@@ -36,5 +37,7 @@ int main(int argc, char** argv) {
     platform.createSilentAudioOut = [] { return std::make_unique<CNullAudioOut>(); };
     // The microphone: the sound input of the settings, else the default one.
     platform.createAudioIn = [] { return std::make_unique<CRtAudioIn>(); };
+    // In place of a microphone the learner may choose silence.
+    platform.createStandInAudioIn = [] { return std::make_unique<CNullAudioIn>(); };
     return RunApplication(platform, kNotaraDemoKind, options);
 }

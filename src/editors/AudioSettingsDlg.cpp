@@ -23,8 +23,8 @@ constexpr int kNoticeTop = kMidiTop + kGroupCaption + kRowHeight + 14;
 constexpr int kNoticeHeight = 36;
 constexpr int kButtonsTop = kNoticeTop + kNoticeHeight + 8;
 
-CONTROL_ITEM Item(ControlKind kind, int id, const char* text, int x, int y, int width,
-                  int height, const char* toolTip = "") {
+CONTROL_ITEM Item(ControlKind kind, int id, const char* text, int x, int y, int width, int height,
+                  const char* toolTip = "") {
     return CONTROL_ITEM{kind, id, text, WINDOW_RECT{x, y, width, height}, toolTip};
 }
 
@@ -56,8 +56,8 @@ DIALOG_TEMPLATE CAudioSettingsDlg::MakeTemplate() {
                          "Switches the microphone on or off at once"));
     items.push_back(Item(ControlKind::kLabel, 0, "Level", kMargin, RowTop(kSoundTop, 3) + 4,
                          kLabelWidth, kItemHeight - 4));
-    items.push_back(Item(ControlKind::kProgressBar, kLevelId, "", kComboX,
-                         RowTop(kSoundTop, 3) + 4, kComboWidth, kItemHeight - 8,
+    items.push_back(Item(ControlKind::kProgressBar, kLevelId, "", kComboX, RowTop(kSoundTop, 3) + 4,
+                         kComboWidth, kItemHeight - 8,
                          "What the microphone hears now: play or sing to see it move"));
     items.push_back(Item(ControlKind::kGroup, 0, "MIDI", kMargin / 2, kMidiTop, kWidth - kMargin,
                          kGroupCaption + kRowHeight + 6));
@@ -133,14 +133,20 @@ bool CAudioSettingsDlg::Open(IWindow* owner, const WINDOW_RECT& ownerRect,
     return Show(true);
 }
 
-void CAudioSettingsDlg::Fill(CComboBox& combo, const DEVICE_LIST& list,
-                             const CCharString& savedKey, const CCharString& savedName) {
+void CAudioSettingsDlg::Fill(CComboBox& combo, const DEVICE_LIST& list, const CCharString& savedKey,
+                             const CCharString& savedName) {
     combo.Clear();
     if (!list.answered) {
         // Nothing to choose from: OK keeps what was chosen before.
         combo.AddItem(savedName.IsEmpty() ? kNoAnswerText : savedName.GetText(), savedKey);
         combo.Select(0);
         combo.Enable(false);
+        return;
+    }
+    if (list.items.empty()) {
+        // Nothing to choose: OK still works, and changes nothing here.
+        combo.AddItem(kNoDeviceText, savedKey);
+        combo.Select(0);
         return;
     }
     int selection = -1;
@@ -160,7 +166,7 @@ void CAudioSettingsDlg::Fill(CComboBox& combo, const DEVICE_LIST& list,
 
 void CAudioSettingsDlg::FillMidi(const DEVICE_LIST& list, int savedPort) {
     m_midi.Clear();
-    m_midi.AddItem(kNoMidiText, MidiKey(AUDIO_CHOICE::kNoMidiPort));
+    m_midi.AddItem(kNoDeviceText, MidiKey(AUDIO_CHOICE::kNoMidiPort));
     m_midi.Select(0);
     if (!list.answered) {
         if (savedPort != AUDIO_CHOICE::kNoMidiPort) {
@@ -178,20 +184,20 @@ void CAudioSettingsDlg::FillMidi(const DEVICE_LIST& list, int savedPort) {
 
 bool CAudioSettingsDlg::GetChoice(AUDIO_CHOICE& choice) const {
     CCharString midiKey;
-    if (!m_input.GetSelectionData(choice.inputKey) ||
-        !m_input.GetSelectionText(choice.inputName) ||
+    if (!m_input.GetSelectionData(choice.inputKey) || !m_input.GetSelectionText(choice.inputName) ||
         !m_output.GetSelectionData(choice.outputKey) ||
         !m_output.GetSelectionText(choice.outputName) || !m_midi.GetSelectionData(midiKey)) {
         return false;
     }
     // A list that did not answer shows a placeholder: the saved name stays.
-    if (!m_input.IsEnabled()) {
+    if (!m_input.IsEnabled() || m_input.GetCount() == 0 || choice.inputName == kNoDeviceText) {
         choice.inputName = m_saved.inputName;
     }
-    if (!m_output.IsEnabled()) {
+    if (!m_output.IsEnabled() || choice.outputName == kNoDeviceText) {
         choice.outputName = m_saved.outputName;
     }
     choice.midiPort = static_cast<int>(std::strtol(midiKey, nullptr, 10));
+    choice.midiListed = m_midi.IsEnabled();
     choice.microphone = m_microphoneBox.GetCheck();
     return true;
 }

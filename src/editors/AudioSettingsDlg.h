@@ -34,6 +34,7 @@ struct AUDIO_CHOICE {
     CCharString outputKey;
     CCharString outputName;
     int midiPort = kNoMidiPort;
+    bool midiListed = true;  // false: the MIDI system did not answer, leave it as it is
     bool microphone = true;
 };
 
@@ -48,7 +49,7 @@ public:
     static constexpr int kTypeId = 0;
     static constexpr const char* kTitle = "Audio Settings";
     static constexpr const char* kFailureTitle = "Init Audio";
-    static constexpr const char* kNoMidiText = "--- None ---";
+    static constexpr const char* kNoDeviceText = "--- None ---";
     static constexpr const char* kNoAnswerText = "(kept: the system did not answer)";
     static constexpr int kInputId = 1204;
     static constexpr int kOutputId = 1208;

@@ -54,8 +54,8 @@ int RowY(size_t row) {
     return kFirstRowY + static_cast<int>(row) * kRowHeight + gap;
 }
 
-CONTROL_ITEM Item(ControlKind kind, int id, const char* text, int x, int y, int width,
-                  int height, const char* toolTip = "") {
+CONTROL_ITEM Item(ControlKind kind, int id, const char* text, int x, int y, int width, int height,
+                  const char* toolTip = "") {
     return CONTROL_ITEM{kind, id, text, WINDOW_RECT{x, y, width, height}, toolTip};
 }
 
@@ -69,8 +69,8 @@ DIALOG_TEMPLATE CMixerDlg::MakeTemplate() {
     DIALOG_TEMPLATE dialog;
     dialog.title = kTitle;
     dialog.width = kDialogWidth;
-    dialog.items.push_back(Item(ControlKind::kLabel, 0, "Volume", kVolumeX, kHeadY, kVolumeWidth,
-                                kGroupCaption));
+    dialog.items.push_back(
+        Item(ControlKind::kLabel, 0, "Volume", kVolumeX, kHeadY, kVolumeWidth, kGroupCaption));
     dialog.items.push_back(
         Item(ControlKind::kLabel, 0, "Pan", kPanX, kHeadY, kPanWidth, kGroupCaption));
     const int groupTop = RowY(kFirstDrumRow) - kGroupCaption;
@@ -95,8 +95,8 @@ DIALOG_TEMPLATE CMixerDlg::MakeTemplate() {
     dialog.items.push_back(Item(ControlKind::kButton, kResetId, "Reset", kMargin, buttonY,
                                 kButtonWidth, kButtonHeight, "Set the mix to its defaults"));
     dialog.items.push_back(Item(ControlKind::kButton, IControlDialog::kIdOk, "OK",
-                                kDialogWidth - 2 * (kButtonWidth + kMargin), buttonY,
-                                kButtonWidth, kButtonHeight));
+                                kDialogWidth - 2 * (kButtonWidth + kMargin), buttonY, kButtonWidth,
+                                kButtonHeight));
     dialog.items.push_back(Item(ControlKind::kButton, IControlDialog::kIdCancel, "Close",
                                 kDialogWidth - kButtonWidth - kMargin, buttonY, kButtonWidth,
                                 kButtonHeight));

@@ -33,8 +33,7 @@ void CMidiOpener::Start(Factory factory, int device, bool openSoleKeyboard) {
     }).detach();
 }
 
-void CMidiOpener::Open(const Factory& factory, int device, bool openSoleKeyboard,
-                       STATE& state) {
+void CMidiOpener::Open(const Factory& factory, int device, bool openSoleKeyboard, STATE& state) {
     MIDI_OPENING opening;
     opening.input = factory ? factory() : nullptr;
     if (opening.input != nullptr) {

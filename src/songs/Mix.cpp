@@ -45,6 +45,11 @@ const char* ThingNameOf(int thing, CCharString& name) {
         name = "Band";
         return name;
     }
+    // The computer keyboard's piano, whose level the learner sets too.
+    if (thing == THING_KEYBOARD) {
+        name = "Keyboard";
+        return name;
+    }
     return GetThingName(thing, name) ? name.GetText() : nullptr;
 }
 

@@ -298,6 +298,10 @@ bool FindThing(const char* name, int& thing) {
         thing = THING_BAND;
         return true;
     }
+    if (std::strcmp(name, "Keyboard") == 0) {
+        thing = THING_KEYBOARD;
+        return true;
+    }
     return false;
 }
 

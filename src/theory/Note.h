@@ -193,7 +193,7 @@ bool GetAccidentalName(int code, CCharString& name);
 bool FindAccidental(const char* name, int& code);
 
 // Names of the instruments; unlisted codes give "Unknown Thing" and false.
-// The name lookup is exact and also knows "Band".
+// The name lookup is exact and also knows "Band" and "Keyboard".
 bool GetThingName(int thing, CCharString& name);
 bool FindThing(const char* name, int& thing);
 

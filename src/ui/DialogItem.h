@@ -22,7 +22,9 @@ public:
         return m_dialog != nullptr && m_dialog->EnableItem(m_id, enabled);
     }
     bool IsEnabled() const { return m_enabled; }
-    bool SetText(const char* text) { return m_dialog != nullptr && m_dialog->SetItemText(m_id, text); }
+    bool SetText(const char* text) {
+        return m_dialog != nullptr && m_dialog->SetItemText(m_id, text);
+    }
 
 protected:
     IControlDialog* m_dialog = nullptr;

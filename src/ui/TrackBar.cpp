@@ -12,7 +12,8 @@ bool CTrackBar::SetRange(int minPosition, int maxPosition, int pageSize, double 
     m_maxPosition = maxPosition;
     m_minValue = minValue;
     m_maxValue = maxValue;
-    return m_dialog != nullptr && m_dialog->SetSliderRange(m_id, minPosition, maxPosition, pageSize);
+    return m_dialog != nullptr &&
+           m_dialog->SetSliderRange(m_id, minPosition, maxPosition, pageSize);
 }
 
 int CTrackBar::ToPosition(double value) const {

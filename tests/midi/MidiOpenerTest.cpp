@@ -69,10 +69,10 @@ MIDI_OPENING OpenNone(std::vector<std::string> ports, bool openSoleKeyboard) {
 }  // namespace
 
 TEST(MidiOpener, NoChosenPortOpensTheOnlyKeyboardBesideSoftwarePortsWhenAsked) {
-    const MIDI_OPENING opening = OpenNone(
-        {"Midi Through:Midi Through Port-0 14:0", "USB Keys:USB Keys MIDI 1 20:0",
-         "RtMidi Output Client:RtMidi Output 130:0"},
-        true);
+    const MIDI_OPENING opening =
+        OpenNone({"Midi Through:Midi Through Port-0 14:0", "USB Keys:USB Keys MIDI 1 20:0",
+                  "RtMidi Output Client:RtMidi Output 130:0"},
+                 true);
     EXPECT_TRUE(opening.opened);
     EXPECT_TRUE(opening.soleKeyboard);
     EXPECT_EQ(opening.deviceName, "USB Keys:USB Keys MIDI 1 20:0");

@@ -149,6 +149,7 @@ TEST(MixTest, ASavedMixReadsBackTheSame) {
     CMix mix;
     ASSERT_TRUE(mix.SetDefaults());
     ASSERT_TRUE(mix.Set(Thing("Band"), 0.25f, 1.0f));
+    ASSERT_TRUE(mix.Set(Thing("Keyboard"), 0.3f, -0.5f));
     ASSERT_TRUE(mix.SetSoundFile(Thing("Snare drum"), "Snare (soft) = 2.wav"));
     ASSERT_TRUE(mix.SetSoundFile(Thing("Band"), "Bänd.wav"));
     const std::string path = folder.Path("Round.mix");

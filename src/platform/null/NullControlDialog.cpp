@@ -6,8 +6,7 @@
 
 CNullControlDialog::CNullControlDialog(const DIALOG_TEMPLATE& dialog, IEventLoop& loop,
                                        IWindowHandler* handler,
-                                       IControlDialogHandler* controlHandler,
-                                       CNullJournal* journal)
+                                       IControlDialogHandler* controlHandler, CNullJournal* journal)
     // The frame keeps no journal of its own: the journal tells the dialog's
     // life apart from the top-level windows'.
     : m_frame(loop, handler, nullptr),
@@ -44,14 +43,12 @@ const CNullControlDialog::ITEM* CNullControlDialog::FindItem(int id) const {
 
 CNullControlDialog::ITEM* CNullControlDialog::Find(int id, ControlKind kind) {
     const auto found = m_items.find(id);
-    return found != m_items.end() && found->second.control.kind == kind ? &found->second
-                                                                         : nullptr;
+    return found != m_items.end() && found->second.control.kind == kind ? &found->second : nullptr;
 }
 
 const CNullControlDialog::ITEM* CNullControlDialog::Find(int id, ControlKind kind) const {
     const auto found = m_items.find(id);
-    return found != m_items.end() && found->second.control.kind == kind ? &found->second
-                                                                         : nullptr;
+    return found != m_items.end() && found->second.control.kind == kind ? &found->second : nullptr;
 }
 
 bool CNullControlDialog::SetItemText(int id, const char* text) {
