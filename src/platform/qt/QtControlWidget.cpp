@@ -23,6 +23,8 @@ CQtControlWidget::CQtControlWidget(const DIALOG_TEMPLATE& dialog, QWidget* paren
             widget->setToolTip(QString::fromUtf8(item.toolTip.c_str()));
         }
         if (item.id != 0) {
+            // Named by its id, so that tools and tests can find it.
+            widget->setObjectName(QString("item%1").arg(item.id));
             m_items.emplace(item.id, widget);  // the first item of an id keeps it
         }
     }

@@ -7,7 +7,9 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QOpenGLWidget>
+#include <QPushButton>
 #include <QScreen>
+#include <QSlider>
 #include <QTest>
 #include <QTextBrowser>
 #include <QUrl>
@@ -17,12 +19,13 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 #include "../PrivateFolders.h"
 #include "app/Catalogue.h"
 #include "app/Center.h"
-#include "app/Menus.h"
 #include "app/MainWnd.h"
+#include "app/Menus.h"
 #include "audio/Sound.h"
 #include "audio/SoundFile.h"
 #include "audio/SoundInfo.h"
@@ -35,11 +38,13 @@
 #include "platform/rtmidi/JackServer.h"
 #include "platform/rtmidi/RtMidiIn.h"
 #include "scene/SpacePainter.h"
+#include "songs/Mix.h"
+#include "theory/Note.h"
 
 #include <RtMidi.h>
 #include "app/AppSettings.h"
-#include "trainer/PianoNotes.h"
 #include "theory/NoteManager.h"
+#include "trainer/PianoNotes.h"
 #include "trainer/Teacher.h"
 #include "ui/LessonSettings.h"
 
@@ -183,8 +188,7 @@ TEST(TrainerFlow, AComputerKeyAndAMidiNoteAreJudgedAndTheNextNoteFollows) {
 }
 
 // How alike two runs of values are: 1 for the same shape at any level.
-double Likeness(const int16_t* a, const int16_t* b, size_t count, size_t strideA,
-                size_t strideB) {
+double Likeness(const int16_t* a, const int16_t* b, size_t count, size_t strideA, size_t strideB) {
     double ab = 0.0;
     double aa = 0.0;
     double bb = 0.0;
@@ -359,8 +363,8 @@ TEST(TrainerFlow, ALessonChosenInTheTextDialogRunsAndItsNoteIsPlayedOnTheKeyboar
 // A sound made of a piano sample: lead seconds of silence, then the first
 // hold seconds of the note count times, each followed by gap seconds of
 // silence.
-bool WriteRepeatedNote(const char* samplePath, const std::string& path, double lead,
-                       double hold, double gap, int count) {
+bool WriteRepeatedNote(const char* samplePath, const std::string& path, double lead, double hold,
+                       double gap, int count) {
     CSoundFile reader;
     CSoundInfo sample;
     if (!reader.ReadInfo(samplePath, sample) || sample.format.channels != 1 ||
@@ -487,6 +491,88 @@ TEST(TrainerFlow, NotesFromAnotherProgramsJackPortReachTheExercise) {
 // The application object lives on main's stack: Qt's clean-up at exit must
 // run before the libraries it calls are gone. The data folders and the
 // settings are this process's own.
+namespace {
+
+// The shown top-level window titled title, or null.
+QWidget* ShownWindow(const char* title) {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && top->windowTitle() == title) {
+            return top;
+        }
+    }
+    return nullptr;
+}
+
+// Distinct colours of a grabbed widget: a blank or black grab has one.
+int CountColours(QWidget& widget) {
+    const QImage image = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 2) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); x += 2) {
+            colours.insert(line[x]);
+        }
+    }
+    return static_cast<int>(colours.size());
+}
+
+}  // namespace
+
+TEST(TrainerFlow, TheMixerAndTheAudioSettingsOpenFromTheMenuAndAct) {
+    CQtBackend backend;
+    backend.SetMessageBoxTimeout(100);
+    PLATFORM platform = backend.GetPlatform();
+    platform.createMidiIn = [] {
+        auto input = std::make_unique<CNullMidiIn>();
+        input->AddPort("Test keyboard");
+        return input;
+    };
+    platform.createSilentAudioOut = [] {
+        return std::make_unique<CNullAudioOut>(CNullAudioOut::Clock::kRealTime);
+    };
+    CCenter center(kNotaraDemoKind, "", platform);
+    ASSERT_TRUE(center.Init()) << center.GetError();
+    ASSERT_TRUE(RunUntil([&] { return ShowsNotes(center); }));
+
+    ASSERT_TRUE(center.OnCommand(kCommandShowMixer)) << center.GetError();
+    QWidget* mixer = nullptr;
+    ASSERT_TRUE(RunUntil([&] { return (mixer = ShownWindow("Mixer")) != nullptr; }, 3000));
+    auto* bassPan = mixer->findChild<QSlider*>("item1514");
+    ASSERT_NE(bassPan, nullptr);
+    bassPan->setFocus();
+    QTest::keyClick(bassPan, Qt::Key_Home);  // fully left
+    float volume = 0.0f;
+    float pan = 0.0f;
+    center.GetMix()->Get(THING_BASS_GUITAR, volume, pan);
+    EXPECT_FLOAT_EQ(pan, -1.0f);
+    QTest::qWait(200);
+    mixer->grab().save(NOTARA_BINARY_DIR "/tests/mixer.png");
+    EXPECT_GT(CountColours(*mixer), 8) << "the mixer shows nothing";
+
+    ASSERT_TRUE(center.OnCommand(kCommandAudioSettings)) << center.GetError();
+    QWidget* settings = nullptr;
+    ASSERT_TRUE(
+        RunUntil([&] { return (settings = ShownWindow("Audio Settings")) != nullptr; }, 3000));
+    auto* midi = settings->findChild<QComboBox*>("item1211");
+    ASSERT_NE(midi, nullptr);
+    ASSERT_EQ(midi->count(), 2);
+    EXPECT_EQ(midi->itemText(0), "--- None ---");
+    EXPECT_EQ(midi->itemText(1), "Test keyboard");
+    EXPECT_EQ(midi->currentIndex(), 0) << "nothing chosen yet: None is selected";
+    auto* output = settings->findChild<QComboBox*>("item1208");
+    ASSERT_NE(output, nullptr);
+    EXPECT_NE(output->findText("No sound output"), -1);
+    QTest::qWait(200);
+    settings->grab().save(NOTARA_BINARY_DIR "/tests/audio-settings.png");
+    EXPECT_GT(CountColours(*settings), 8) << "the audio settings show nothing";
+    auto* cancel = settings->findChild<QPushButton*>("item2");
+    ASSERT_NE(cancel, nullptr);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_TRUE(RunUntil([&] { return ShownWindow("Audio Settings") == nullptr; }, 3000));
+    static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
+    RunUntil([&] { return !center.GetMainWindow()->Exists(); }, 3000);
+}
+
 int main(int argc, char** argv) {
     CPrivateFolders folders;
     setenv("XDG_CONFIG_HOME", (folders.Get() + "/config").c_str(), 1);
