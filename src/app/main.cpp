@@ -13,7 +13,28 @@
 #include "platform/rtaudio/RtAudioOut.h"
 #include "platform/rtmidi/RtMidiIn.h"
 
+namespace {
+
+// True when the command line asks for the usage text, which needs no display.
+bool AsksForHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--") {
+            return false;
+        }
+        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (AsksForHelp(argc, argv)) {
+        std::fputs(kUsageText, stdout);
+        return 0;
+    }
     QApplication application(argc, argv);  // takes Qt's own options out of argv
     START_OPTIONS options;
     std::string error;
