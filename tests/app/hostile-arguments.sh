@@ -35,6 +35,12 @@ is_png() {
   head -c 8 "$1" 2>/dev/null | od -An -tx1 | grep -q '89 50 4e 47 0d 0a 1a 0a'
 }
 
+# The usage text needs no display.
+DISPLAY= timeout $limit "$app" --help >"$work/out.txt" 2>&1
+code=$?
+[ $code -eq 0 ] || fail "notara --help without a display exited with $code"
+grep -q "^Usage: notara" "$work/out.txt" || fail "notara --help printed no usage"
+
 run --screenshot "$work/no/such/folder/shot.png" --quit-after 1
 [ $code -eq 1 ] || fail "an unwritable screenshot exited with $code, not 1"
 grep -q "Can't save screenshot" "$work/out.txt" || fail "an unwritable screenshot said nothing"
