@@ -124,7 +124,75 @@ bool Teacher::SetLesson(int scale, int low, int high, int root) {
     m_high = high;
     m_lastIndex = -1;
     m_rightHeld = false;
+    m_tune = false;
     return NextNote();
+}
+
+bool Teacher::SetTune(const char* name, const std::vector<int>& melody) {
+    if (m_noteManager == nullptr || melody.empty()) {
+        m_error.Format("Can't play the tune %s: it has no notes", name != nullptr ? name : "");
+        return false;
+    }
+    CNoteList notes(static_cast<int>(melody.size()), true);
+    int low = kHighestWritten;
+    int high = kLowestWritten;
+    for (int played : melody) {
+        int midiNote = std::clamp(played, 0, kHighestNote);
+        while (midiNote < kLowestWritten) {
+            midiNote += kOctave;
+        }
+        while (midiNote > kHighestWritten) {
+            midiNote -= kOctave;
+        }
+        CNote note;
+        if (const CNote* table = m_noteManager->GetNoteTable().GetAt(midiNote)) {
+            note.CopyPitch(*table);
+        }
+        note.midiNote = static_cast<uint8_t>(midiNote);
+        note.thing = THING_KEYBOARD;
+        notes.Add(note);
+        low = std::min(low, midiNote);
+        high = std::max(high, midiNote);
+    }
+    // The list keeps the tune's order: no sorting by time or pitch.
+    m_previousNote = m_expected != nullptr ? m_expected->midiNote : NOTE_NONE;
+    m_expected = nullptr;
+    m_notes.Swap(notes);
+    m_results.assign(static_cast<size_t>(m_notes.GetCount()), NOTE_RESULT());
+    m_scale = kDefaultScale;
+    m_key = CKeySignature();
+    m_low = low;
+    m_high = high;
+    m_lastIndex = -1;
+    m_rightHeld = false;
+    m_tune = true;
+    m_tuneName = name != nullptr ? name : "";
+    m_tuneRuns = 0;
+    m_lastRunLine.Empty();
+    return NextNote();
+}
+
+int Teacher::DrawIndex() {
+    const int count = m_notes.GetCount();
+    if (m_tune) {
+        if (m_lastIndex + 1 < count) {
+            return m_lastIndex + 1;
+        }
+        // Played through: its results are kept for the status line, and
+        // the tune starts again with fresh ones.
+        if (m_lastIndex >= 0) {
+            ++m_tuneRuns;
+            m_lastRunLine = GetSummaryLine();
+            m_results.assign(static_cast<size_t>(count), NOTE_RESULT());
+        }
+        return 0;
+    }
+    // Never the same note twice in a row, unless the lesson has only one.
+    int i = Random(0, count - 1);
+    while (count > 1 && i == m_lastIndex) {
+        i = Random(0, count - 1);
+    }
+    return i;
 }
 
 bool Teacher::NextNote() {
@@ -132,11 +200,7 @@ bool Teacher::NextNote() {
     if (count == 0) {
         return true;
     }
-    // Never the same note twice in a row, unless the lesson has only one.
-    int i = Random(0, count - 1);
-    while (count > 1 && i == m_lastIndex) {
-        i = Random(0, count - 1);
-    }
+    const int i = DrawIndex();
     m_lastIndex = i;
     const int previous = m_expected != nullptr ? m_expected->midiNote : m_previousNote;
     m_previousNote = NOTE_NONE;
@@ -332,14 +396,36 @@ bool Teacher::GetSummary(double& percent, double& meanReaction, int& answered) c
     return true;
 }
 
-CCharString Teacher::GetStatusLine() const {
+CCharString Teacher::GetSummaryLine() const {
     double percent = 0.0, mean = 0.0;
     int answered = 0;
     CCharString line;
-    if (!GetSummary(percent, mean, answered)) {
-        line = "Play the note shown on the staff";
-    } else {
+    if (GetSummary(percent, mean, answered)) {
         line.Format("Right at first try: %.0f%% of %d, mean time %.1f s", percent, answered, mean);
+    }
+    return line;
+}
+
+CCharString Teacher::GetStatusLine() const {
+    CCharString line;
+    if (m_tune) {
+        line.Format("%s: note %d of %d", m_tuneName.GetText(), m_lastIndex + 1, m_notes.GetCount());
+        // At the start of a new run, the results of the run played through.
+        const CCharString results =
+            m_lastIndex == 0 && !m_lastRunLine.IsEmpty() ? m_lastRunLine : GetSummaryLine();
+        if (m_lastIndex == 0 && !m_lastRunLine.IsEmpty()) {
+            line.Append(" (played through; last time: ");
+            line.Append(results);
+            line.Append(")");
+        } else if (!results.IsEmpty()) {
+            line.Append(" - ");
+            line.Append(results);
+        }
+        return line;
+    }
+    line = GetSummaryLine();
+    if (line.IsEmpty()) {
+        line = "Play the note shown on the staff";
     }
     return line;
 }

@@ -55,6 +55,17 @@ public:
     // A new lesson: the notes of the scale between low and high; root 255
     // takes the scale's own root. False keeps the current lesson.
     bool SetLesson(int scale, int low, int high, int root = 255);
+    // A tune as the lesson: its notes shown one after the other in the
+    // order given, each judged as a lesson's note. Notes off the staff are
+    // moved by octaves onto it. After the last one the tune starts again,
+    // and the status line gives the results of the run just played. False
+    // (with the reason) for an empty tune; the current lesson then stays.
+    bool SetTune(const char* name, const std::vector<int>& melody);
+    bool IsTune() const { return m_tune; }
+    // 1 for the tune's first note; 0 when no tune runs.
+    int GetTunePosition() const { return m_tune ? m_lastIndex + 1 : 0; }
+    // How many times the tune was played through.
+    int GetTuneRuns() const { return m_tuneRuns; }
     bool NextNote();
     // Judges a played note; the reaction time runs from the note shown to
     // arrival, the moment the note arrived at its input (now when < 0).
@@ -95,6 +106,9 @@ private:
     // Writes note as the lesson's key spells it; false without a key.
     bool SpellInKey(CNote& note) const;
     void JudgeNote(const CNote& played, bool on, double arrival);
+    // The index of the note to show next.
+    int DrawIndex();
+    CCharString GetSummaryLine() const;
 
     CNoteManager* m_noteManager;
     std::vector<ITeacherView*> m_views;
@@ -113,4 +127,8 @@ private:
     bool m_rightHeld = false;
     std::vector<NOTE_RESULT> m_results;
     HINTS m_hints;
+    bool m_tune = false;
+    CCharString m_tuneName;
+    int m_tuneRuns = 0;
+    CCharString m_lastRunLine;  // the results of the last run played through
 };

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
+#include <vector>
 
 #include "midi/MidiKeyboard.h"
 #include "platform/null/NullClock.h"
@@ -369,3 +371,48 @@ TEST_F(CTeacherTest, ANoteIsTimedFromWhenAViewFirstShowsIt) {
 }
 
 }  // namespace
+
+// A tune as the lesson: its notes in order, judged as a lesson's.
+TEST_F(CTeacherTest, ATuneShowsItsNotesInOrderAndStartsAgainWithTheResultsOfTheRun) {
+    Teacher teacher(&m_manager);
+    const std::vector<int> tune = {64, 62, 60, 62, 64, 64, 64};
+    ASSERT_TRUE(teacher.SetTune("Little tune", tune));
+    EXPECT_TRUE(teacher.IsTune());
+    EXPECT_EQ(std::string(teacher.GetStatusLine().GetText()), "Little tune: note 1 of 7");
+    for (size_t i = 0; i < tune.size(); ++i) {
+        ASSERT_NE(teacher.GetExpected(), nullptr);
+        EXPECT_EQ(teacher.GetExpected()->midiNote, tune[i]) << "note " << i + 1;
+        EXPECT_EQ(teacher.GetTunePosition(), static_cast<int>(i) + 1);
+        if (i == 1) {
+            teacher.InputNote(Played(61, SOURCE_MIDI_INPUT), true);  // one wrong note
+            teacher.InputNote(Played(61, SOURCE_MIDI_INPUT), false);
+        }
+        teacher.InputNote(Played(tune[i], SOURCE_MIDI_INPUT), true);
+        teacher.InputNote(Played(tune[i], SOURCE_MIDI_INPUT), false);
+    }
+    // Played through: the first note again, and the results of the run.
+    EXPECT_EQ(teacher.GetTuneRuns(), 1);
+    EXPECT_EQ(teacher.GetTunePosition(), 1);
+    EXPECT_EQ(teacher.GetExpected()->midiNote, 64);
+    const std::string status = teacher.GetStatusLine().GetText();
+    EXPECT_NE(status.find("Little tune: note 1 of 7 (played through; last time: Right at first "
+                          "try: 86% of 7"),
+              std::string::npos)
+        << status;
+    // A lesson ends the tune.
+    ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 60, 72));
+    EXPECT_FALSE(teacher.IsTune());
+}
+
+TEST_F(CTeacherTest, ATuneOffTheStaffMovesByOctavesAndAnEmptyOneKeepsTheLesson) {
+    Teacher teacher(&m_manager);
+    ASSERT_TRUE(teacher.SetTune("Far", {20, 110, 60}));
+    EXPECT_EQ(teacher.GetExpected()->midiNote, 44);  // 20 up two octaves
+    teacher.InputNote(Played(44, SOURCE_MIDI_INPUT), true);
+    teacher.InputNote(Played(44, SOURCE_MIDI_INPUT), false);
+    EXPECT_EQ(teacher.GetExpected()->midiNote, 86);  // 110 down two octaves
+    EXPECT_FALSE(teacher.SetTune("Empty", {}));
+    EXPECT_NE(std::string(teacher.GetError()).find("Can't play the tune Empty"), std::string::npos);
+    EXPECT_TRUE(teacher.IsTune());
+    EXPECT_EQ(teacher.GetExpected()->midiNote, 86);
+}
