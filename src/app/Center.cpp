@@ -22,7 +22,9 @@
 #include "foundation/LogFile.h"
 #include "midi/MidiKeyboard.h"
 #include "midi/MidiOpener.h"
+#include "midi/Melody.h"
 #include "midi/MidiPort.h"
+#include "midi/SmfReader.h"
 #include "platform/Clock.h"
 #include "platform/GlDevice.h"
 #include "platform/MidiIn.h"
@@ -776,6 +778,10 @@ void CCenter::StoreTextPlacement() {
 }
 
 bool CCenter::OnLesson(const LESSON_SETTINGS& lesson) {
+    if (!lesson.file.IsEmpty()) {
+        // A button that names a tune plays it as the lesson.
+        return OpenTuneLesson(GetLessonFilePath(lesson.file));
+    }
     int scale = 0;
     if (!CheckLesson(lesson, scale, m_error)) {
         return false;
@@ -842,6 +848,9 @@ bool CCenter::OnCommand(int commandId) {
             return ShowAudioSettings();
         case kCommandAbout:
             ShowAbout();
+            return true;
+        case kCommandOpenTune:
+            ChooseTuneLesson();
             return true;
         default:
             return false;
@@ -936,12 +945,92 @@ bool CCenter::HandleCommandLine() {
     if (!FindCommandLineSong(m_commandLine, path)) {
         return false;
     }
-    // The user asked for the file: the answer is told, and the run goes on.
-    m_error = GetSongOpenError(path);
-    ReportError(kSource, __LINE__, "%s", m_error.GetText());
-    m_platform.windowSystem->MessageBox(m_mainWindow ? m_mainWindow->GetWindow() : nullptr, m_error,
-                                        "Error", BoxIcon::kExclamation, BoxButtons::kOk);
-    return false;
+    return OpenTuneLesson(path);
+}
+
+CCharString CCenter::GetLessonFilePath(const char* file) const {
+    if (*file == '/' || !m_settings) {
+        return file;
+    }
+    const char* content = m_appKind.contentFiles[0] != nullptr ? m_appKind.contentFiles[0] : "";
+    std::string folder = CContentFile::MakePath(m_settings->tutorialsFolder, content).Str();
+    folder.erase(folder.find_last_of('/') + 1);
+    CCharString path;
+    path.Format("%s%s", folder.c_str(), file);
+    return path;
+}
+
+bool CCenter::ReadTune(const char* path, std::vector<int>& melody, CCharString& name) {
+    CCharString problem = GetSongOpenError(path);
+    if (!problem.IsEmpty()) {
+        m_error = problem;
+        return false;
+    }
+    CSmfReader reader;
+    SMF_FILE file;
+    CMelody tune;
+    if (!reader.ReadFile(path, file)) {
+        m_error.Format("Can't open song (%s): %s", CutForMessage(path).c_str(), reader.GetError());
+        return false;
+    }
+    if (!tune.Take(file)) {
+        m_error.Format("Can't open song (%s): %s", CutForMessage(path).c_str(), tune.GetError());
+        return false;
+    }
+    melody = tune.GetNotes();
+    name = tune.GetName().c_str();
+    if (name.IsEmpty()) {
+        // The file's name without its folder and ".mid".
+        std::string stem = path;
+        stem.erase(0, stem.find_last_of('/') + 1);
+        stem.erase(stem.find_last_of('.'));
+        name = stem.c_str();
+    }
+    return true;
+}
+
+bool CCenter::OpenTuneLesson(const char* path) {
+    std::vector<int> melody;
+    CCharString name;
+    bool opened = ReadTune(path, melody, name);
+    if (opened && m_teacher && !m_teacher->SetTune(name, melody)) {
+        m_error.Format("Can't open song (%s): %s", CutForMessage(path).c_str(),
+                       m_teacher->GetError());
+        opened = false;
+    }
+    if (!opened) {
+        // The user asked for the file: the answer is told, the lesson stays.
+        ReportError(kSource, __LINE__, "%s", m_error.GetText());
+        m_platform.windowSystem->MessageBox(m_mainWindow ? m_mainWindow->GetWindow() : nullptr,
+                                            m_error, "Error", BoxIcon::kExclamation,
+                                            BoxButtons::kOk);
+        return false;
+    }
+    m_lessonHints = m_settings ? m_settings->hints : HINTS();
+    ApplyHints();
+    if (m_mainWindow && m_mainWindow->GetWindow()) {
+        CCharString status;
+        status.Format("%s: play the notes of the tune in order", name.GetText());
+        m_mainWindow->GetWindow()->SetStatusText(status);
+        m_mainWindow->GetWindow()->FocusView();
+    }
+    if (m_spacePainter) {
+        m_spacePainter->SetDirty();
+    }
+    return true;
+}
+
+void CCenter::ChooseTuneLesson() {
+    if (!m_settings || !m_mainWindow) {
+        return;
+    }
+    const CCharString folder = GetLessonFilePath("Tunes/");
+    std::string path;
+    if (m_platform.windowSystem->ChooseFileToOpen(m_mainWindow->GetWindow(),
+                                                  "Open song as lesson", folder,
+                                                  "MIDI files (*.mid *.midi)", path)) {
+        OpenTuneLesson(path.c_str());
+    }
 }
 
 bool CCenter::CreateMixerDialog() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "app/Catalogue.h"
 #include "app/PictureFade.h"
@@ -104,6 +105,9 @@ public:
     // so the user is told why not (missing, a folder, no song) in a box of
     // the main window, and the run goes on. False with the text in GetError.
     bool HandleCommandLine();
+    // A MIDI file's melody as the lesson (see Teacher::SetTune): false with
+    // the reason in GetError, told in a box, and the running lesson stays.
+    bool OpenTuneLesson(const char* path);
 
     static bool ReportError(const char* source, int line, const char* format, ...)
         NOTARA_PRINTF(3, 4);
@@ -184,6 +188,11 @@ private:
     bool ReopenCapture(CCharString& problem);
     // The MIDI input opened by itself, told in the status line.
     void ShowMidiNotice();
+    // File > Open song as lesson...: asks for a MIDI file in the tunes.
+    void ChooseTuneLesson();
+    // A lesson button's file, found beside the kind's content file.
+    CCharString GetLessonFilePath(const char* file) const;
+    bool ReadTune(const char* path, std::vector<int>& melody, CCharString& name);
     // A computer-keyboard note sounds at once.
     void PlayKeyNote(const CNote& note, bool down);
     CCharString GetDefaultMixPath() const;

@@ -39,6 +39,8 @@ std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints, bool microphone) {
                   Greyed("Save groove", kCommandSaveGroove),
                   Greyed("Save groove as...", kCommandSaveGrooveAs),
                   MENU_ITEM{},
+                  Item("Open song as &lesson...", kCommandOpenTune, "Ctrl+O"),
+                  MENU_ITEM{},
                   Item("&Quit", kCommandQuit, "Ctrl+Q")};
     MENU_ITEM show = Popup("&Show");
     show.items = {Item("&Lessons", kCommandShowText, "F1"),

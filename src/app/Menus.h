@@ -31,6 +31,7 @@ enum MenuCommand : int {
     kCommandHintExpectedKey = 1703,
     kCommandHintKeyLetters = 1704,
     kCommandMicrophone = 1705,
+    kCommandOpenTune = 1706,
 };
 
 // The menu bar of a menu id, its Hints and Microphone input ticked as

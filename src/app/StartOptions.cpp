@@ -212,7 +212,7 @@ bool FindCommandLineSong(const char* commandLine, CCharString& path) {
 }
 
 CCharString GetSongOpenError(const char* path) {
-    const char* reason = "songs can't be opened in this version";
+    const char* reason = nullptr;  // none: a MIDI file to read
     struct stat info {};
     const char* dot = std::strrchr(path, '.');
     const char* slash = std::strrchr(path, '/');
@@ -227,8 +227,13 @@ CCharString GetSongOpenError(const char* path) {
         reason = "it is not a file";  // a FIFO, a device or a socket
     } else if (!songName) {
         reason = "the file is not a song (\".mid\" or \".Song\")";
+    } else if (std::strcmp(dot, ".Song") == 0) {
+        reason = "song documents can't be opened as lessons in this version";
     }
     CCharString error;
+    if (reason == nullptr) {
+        return error;
+    }
     error.Format("Can't open song (%s): %s", CutForMessage(path).c_str(), reason);
     return error;
 }

@@ -36,8 +36,9 @@ std::string CutForMessage(const char* text, size_t maxChars = kMessageQuoteChars
 bool FindCommandLineSong(const char* commandLine, CCharString& path);
 
 // Why the song file at path can't be opened: "Can't open song (path): "
-// and the reason (missing, a folder, not a song, or songs can't be opened
-// yet). Only looks at the file with stat(): a FIFO or device never blocks.
+// and the reason (missing, a folder, not a song, or a song document, which
+// can't be opened yet); empty for a MIDI file to read. Only looks at the
+// file with stat(): a FIFO or device never blocks.
 CCharString GetSongOpenError(const char* path);
 
 extern const char* const kUsageText;

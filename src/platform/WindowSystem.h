@@ -57,6 +57,18 @@ public:
         error = "this platform has no control dialogs";
         return nullptr;
     }
+    // Asks the user for a file to open, starting in folder and showing the
+    // files filter matches ("MIDI files (*.mid)"); false when none was
+    // chosen. owner may be null.
+    virtual bool ChooseFileToOpen(IWindow* owner, const char* title, const char* folder,
+                                  const char* filter, std::string& path) {
+        (void)owner;
+        (void)title;
+        (void)folder;
+        (void)filter;
+        (void)path;
+        return false;
+    }
     // The desktop area not covered by panels.
     virtual WINDOW_RECT GetWorkArea() = 0;
     // The area of every screen not covered by panels; the work area alone

@@ -9,6 +9,8 @@
 #include "app/ContentFile.h"
 #include "app/LessonCheck.h"
 #include "foundation/DiskFile.h"
+#include "midi/Melody.h"
+#include "midi/SmfReader.h"
 #include "theory/NoteManager.h"
 #include "ui/DocumentLine.h"
 #include "ui/LessonSettings.h"
@@ -170,9 +172,27 @@ TEST(TutorialContent, EveryButtonStartsALessonOnTheKeyboard) {
     std::string problem;
     ASSERT_TRUE(ReadButtons(buttons, problem)) << problem;
     std::set<std::string> scales;
+    int tunes = 0;
     for (BUTTON& button : buttons) {
         const std::string where = button.path + ": " + button.line;
         LESSON_SETTINGS& lesson = button.lesson;
+        if (!lesson.file.IsEmpty()) {
+            // A tune: the file the build wrote beside the content file is
+            // a melody of notes to read.
+            const std::string path = kBuiltTutorials + "/Notara/" + lesson.file.Str();
+            CSmfReader reader;
+            SMF_FILE file;
+            CMelody melody;
+            ASSERT_TRUE(reader.ReadFile(path.c_str(), file)) << where << ": " << reader.GetError();
+            ASSERT_TRUE(melody.Take(file)) << where << ": " << melody.GetError();
+            EXPECT_GE(melody.GetNotes().size(), 16u) << where;
+            for (int note : melody.GetNotes()) {
+                EXPECT_GE(note, kLowestKey) << where;
+                EXPECT_LE(note, kHighestKey) << where;
+            }
+            ++tunes;
+            continue;
+        }
         CCharString error;
         int scale = 0;
         EXPECT_TRUE(CNoteManager::FindScale(lesson.scale, scale)) << where;
@@ -187,6 +207,7 @@ TEST(TutorialContent, EveryButtonStartsALessonOnTheKeyboard) {
         EXPECT_GE(CountLessonNotes(notes, scale, lesson.startNote, lesson.endNote), 2) << where;
         scales.insert(lesson.scale.Str());
     }
+    EXPECT_EQ(tunes, 3) << "the tunes of the course";
     // The course reaches the keys it promises.
     for (const char* key : {"C maj", "G maj", "F maj", "D maj", "Bb maj", "Chromatic"}) {
         EXPECT_EQ(scales.count(key), 1u) << key;

@@ -130,3 +130,14 @@ BoxResult CNullWindowSystem::MessageBox(IWindow* owner, const char* text, const 
 std::vector<CNullWindow*> CNullWindowSystem::GetWindows() const {
     return m_windows;
 }
+
+bool CNullWindowSystem::ChooseFileToOpen(IWindow*, const char*, const char* folder, const char*,
+                                         std::string& path) {
+    m_lastFileFolder = folder != nullptr ? folder : "";
+    if (m_files.empty()) {
+        return false;
+    }
+    path = m_files.front();
+    m_files.pop_front();
+    return true;
+}

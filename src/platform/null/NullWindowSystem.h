@@ -39,6 +39,12 @@ public:
     BoxResult MessageBox(IWindow* owner, const char* text, const char* caption, BoxIcon icon,
                          BoxButtons buttons) override;
     WINDOW_RECT GetWorkArea() override { return m_workArea; }
+    // Answers from the files scripted with ScriptFileToOpen (none: cancelled).
+    bool ChooseFileToOpen(IWindow* owner, const char* title, const char* folder,
+                          const char* filter, std::string& path) override;
+    void ScriptFileToOpen(const std::string& path) { m_files.push_back(path); }
+    // The folder the last file question started in.
+    const std::string& GetLastFileFolder() const { return m_lastFileFolder; }
 
     void ScriptAnswer(BoxResult answer) { m_answers.push_back(answer); }
     // Makes the next window creations fail with error.
@@ -58,6 +64,8 @@ private:
     CNullJournal* m_journal;
     std::vector<BOX_RECORD> m_boxes;
     std::deque<BoxResult> m_answers;
+    std::deque<std::string> m_files;
+    std::string m_lastFileFolder;
     std::string m_creationError;
     WINDOW_RECT m_workArea{0, 0, 1280, 800};
     std::vector<CNullWindow*> m_windows;

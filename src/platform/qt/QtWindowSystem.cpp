@@ -1,6 +1,7 @@
 #include "platform/qt/QtWindowSystem.h"
 
 #include <QGuiApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
@@ -153,4 +154,19 @@ std::vector<WINDOW_RECT> CQtWindowSystem::GetScreenAreas() {
         areas.push_back(WINDOW_RECT{area.x(), area.y(), area.width(), area.height()});
     }
     return areas;
+}
+
+bool CQtWindowSystem::ChooseFileToOpen(IWindow* owner, const char* title, const char* folder,
+                                       const char* filter, std::string& path) {
+    QWidget* parent = nullptr;
+    if (auto* window = dynamic_cast<CQtWindow*>(owner)) {
+        parent = window->GetWidget();
+    }
+    const QString chosen = QFileDialog::getOpenFileName(
+        parent, QString::fromUtf8(title), QString::fromUtf8(folder), QString::fromUtf8(filter));
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    path = chosen.toStdString();
+    return true;
 }

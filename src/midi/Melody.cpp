@@ -1,0 +1,77 @@
+#include "midi/Melody.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string TrackName(const SMF_TRACK& track) {
+    for (const SMF_EVENT& event : track.events) {
+        if (event.IsMeta() && event.metaType == Smf::kMetaTrackName) {
+            return std::string(event.data.begin(), event.data.end());
+        }
+    }
+    return std::string();
+}
+
+}  // namespace
+
+bool CMelody::IsLeadName(const std::string& name) {
+    const std::string lower = Lower(name);
+    return lower.find("lead") != std::string::npos || lower.find("melody") != std::string::npos;
+}
+
+std::vector<CMelody::VOICE> CMelody::FindVoices(const SMF_FILE& file) {
+    std::vector<VOICE> voices;
+    for (size_t t = 0; t < file.tracks.size(); ++t) {
+        const SMF_TRACK& track = file.tracks[t];
+        const std::string name = TrackName(track);
+        for (const SMF_EVENT& event : track.events) {
+            if (!event.IsNoteStart() || event.GetChannel() == Smf::kDrumChannel) {
+                continue;
+            }
+            auto voice = std::find_if(voices.begin(), voices.end(), [&](const VOICE& v) {
+                return v.track == t && v.channel == event.GetChannel();
+            });
+            if (voice == voices.end()) {
+                voices.push_back(VOICE{t, event.GetChannel(), name, {}});
+                voice = voices.end() - 1;
+            }
+            voice->starts.push_back(&event);
+        }
+    }
+    return voices;
+}
+
+bool CMelody::Take(const SMF_FILE& file) {
+    m_notes.clear();
+    m_name = file.tracks.empty() ? std::string() : TrackName(file.tracks.front());
+    std::vector<VOICE> voices = FindVoices(file);
+    if (voices.empty()) {
+        m_error = "it has no notes outside the drums";
+        return false;
+    }
+    const auto lead = std::find_if(voices.begin(), voices.end(),
+                                   [](const VOICE& v) { return IsLeadName(v.trackName); });
+    VOICE& voice = lead != voices.end() ? *lead : voices.front();
+    std::stable_sort(voice.starts.begin(), voice.starts.end(),
+                     [](const SMF_EVENT* a, const SMF_EVENT* b) { return a->tick < b->tick; });
+    const auto together = static_cast<uint32_t>(
+        std::max(1.0, kTogetherQuarters * static_cast<double>(std::max(1, file.division))));
+    uint32_t chordTick = 0;
+    for (const SMF_EVENT* start : voice.starts) {
+        if (!m_notes.empty() && start->tick - chordTick < together) {
+            m_notes.back() = std::max(m_notes.back(), static_cast<int>(start->data1));
+            continue;
+        }
+        chordTick = start->tick;
+        m_notes.push_back(start->data1);
+    }
+    return true;
+}
