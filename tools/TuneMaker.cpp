@@ -100,12 +100,13 @@ SMF_FILE MakeFile(const TUNE& tune) {
         MakeSmfTempo(0, static_cast<uint32_t>(std::lround(kMicrosPerMinute / tune.tempo))));
     SMF_TRACK melody;
     const std::string trackName = "Melody";
-    melody.events.push_back(MakeSmfMeta(
-        0, Smf::kMetaTrackName, std::vector<uint8_t>(trackName.begin(), trackName.end())));
+    melody.events.push_back(MakeSmfMeta(0, Smf::kMetaTrackName,
+                                        std::vector<uint8_t>(trackName.begin(), trackName.end())));
     double beat = 0.0;
     for (const auto& [note, beats] : tune.notes) {
         const auto start = static_cast<uint32_t>(std::lround(beat * kDivision));
-        const auto end = static_cast<uint32_t>(std::lround((beat + beats * kPlayedShare) * kDivision));
+        const auto end =
+            static_cast<uint32_t>(std::lround((beat + beats * kPlayedShare) * kDivision));
         melody.events.push_back(
             MakeSmfNote(start, kMelodyChannel, static_cast<uint8_t>(note), kVelocity));
         melody.events.push_back(MakeSmfNote(end, kMelodyChannel, static_cast<uint8_t>(note), 0));

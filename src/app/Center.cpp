@@ -20,9 +20,9 @@
 #include "foundation/CritLock.h"
 #include "foundation/ErrorReport.h"
 #include "foundation/LogFile.h"
+#include "midi/Melody.h"
 #include "midi/MidiKeyboard.h"
 #include "midi/MidiOpener.h"
-#include "midi/Melody.h"
 #include "midi/MidiPort.h"
 #include "midi/SmfReader.h"
 #include "platform/Clock.h"
@@ -970,7 +970,7 @@ bool CCenter::ReadTune(const char* path, std::vector<int>& melody, CCharString& 
     SMF_FILE file;
     CMelody tune;
     if (!reader.ReadFile(path, file)) {
-        m_error.Format("Can't open song (%s): %s", CutForMessage(path).c_str(), reader.GetError());
+        m_error = reader.GetError();  // it names the file and the place
         return false;
     }
     if (!tune.Take(file)) {
@@ -1026,9 +1026,8 @@ void CCenter::ChooseTuneLesson() {
     }
     const CCharString folder = GetLessonFilePath("Tunes/");
     std::string path;
-    if (m_platform.windowSystem->ChooseFileToOpen(m_mainWindow->GetWindow(),
-                                                  "Open song as lesson", folder,
-                                                  "MIDI files (*.mid *.midi)", path)) {
+    if (m_platform.windowSystem->ChooseFileToOpen(m_mainWindow->GetWindow(), "Open song as lesson",
+                                                  folder, "MIDI files (*.mid *.midi)", path)) {
         OpenTuneLesson(path.c_str());
     }
 }

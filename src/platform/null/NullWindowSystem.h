@@ -40,8 +40,8 @@ public:
                          BoxButtons buttons) override;
     WINDOW_RECT GetWorkArea() override { return m_workArea; }
     // Answers from the files scripted with ScriptFileToOpen (none: cancelled).
-    bool ChooseFileToOpen(IWindow* owner, const char* title, const char* folder,
-                          const char* filter, std::string& path) override;
+    bool ChooseFileToOpen(IWindow* owner, const char* title, const char* folder, const char* filter,
+                          std::string& path) override;
     void ScriptFileToOpen(const std::string& path) { m_files.push_back(path); }
     // The folder the last file question started in.
     const std::string& GetLastFileFolder() const { return m_lastFileFolder; }

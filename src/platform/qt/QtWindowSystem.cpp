@@ -1,7 +1,7 @@
 #include "platform/qt/QtWindowSystem.h"
 
-#include <QGuiApplication>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>

@@ -26,8 +26,8 @@ public:
                                                         std::string& error) override;
     BoxResult MessageBox(IWindow* owner, const char* text, const char* caption, BoxIcon icon,
                          BoxButtons buttons) override;
-    bool ChooseFileToOpen(IWindow* owner, const char* title, const char* folder,
-                          const char* filter, std::string& path) override;
+    bool ChooseFileToOpen(IWindow* owner, const char* title, const char* folder, const char* filter,
+                          std::string& path) override;
     WINDOW_RECT GetWorkArea() override;
     std::vector<WINDOW_RECT> GetScreenAreas() override;
 

@@ -491,6 +491,41 @@ TEST(TrainerFlow, NotesFromAnotherProgramsJackPortReachTheExercise) {
 // The application object lives on main's stack: Qt's clean-up at exit must
 // run before the libraries it calls are gone. The data folders and the
 // settings are this process's own.
+TEST(TrainerFlow, ATuneOnTheCommandLineIsPlayedThroughOnTheComputerKeyboard) {
+    CQtBackend backend;
+    backend.SetMessageBoxTimeout(100);
+    const std::string tune = NOTARA_BINARY_DIR "/Tutorials/Notara/Tunes/Ode to Joy.mid";
+    CCenter center(kNotaraDemoKind, tune.c_str(), backend.GetPlatform());
+    ASSERT_TRUE(center.Init()) << center.GetError();
+    ASSERT_TRUE(RunUntil([&] { return ShowsNotes(center); }));
+    ASSERT_TRUE(RunUntil([&] { return center.GetTeacher()->IsTune(); }, 3000))
+        << "the tune was not opened: " << center.GetError();
+    Teacher& teacher = *center.GetTeacher();
+    const int length = static_cast<int>(teacher.GetNotes().GetCount());
+    ASSERT_GE(length, 16);
+    QOpenGLWidget* view = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        view = view != nullptr ? view : top->findChild<QOpenGLWidget*>();
+    }
+    ASSERT_NE(view, nullptr);
+    for (int i = 0; i < length; ++i) {
+        ASSERT_EQ(teacher.GetTunePosition(), i + 1);
+        const char key = KeyFor(teacher.GetExpected()->midiNote);
+        ASSERT_NE(key, 0);
+        QTest::keyPress(view, key);
+        QTest::keyRelease(view, key);
+        ASSERT_TRUE(RunUntil(
+            [&] { return teacher.GetTunePosition() != i + 1 || teacher.GetTuneRuns() > 0; }, 3000))
+            << "note " << i + 1 << " did not advance the tune";
+    }
+    EXPECT_EQ(teacher.GetTuneRuns(), 1) << "played through to the end";
+    EXPECT_NE(std::string(teacher.GetStatusLine().GetText()).find("Right at first try: 100%"),
+              std::string::npos)
+        << teacher.GetStatusLine();
+    static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
+    RunUntil([&] { return !center.GetMainWindow()->Exists(); }, 3000);
+}
+
 namespace {
 
 // The shown top-level window titled title, or null.

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "TempFolder.h"
+#include "app/AppSettings.h"
+#include "app/Catalogue.h"
+#include "app/Center.h"
+#include "app/Menus.h"
+#include "midi/SmfFile.h"
+#include "midi/SmfWriter.h"
+#include "platform/null/NullBackend.h"
+#include "platform/null/NullDocumentDialog.h"
+#include "platform/null/NullWindow.h"
+#include "theory/Note.h"
+#include "theory/NoteEvent.h"
+#include "trainer/Teacher.h"
+
+namespace {
+
+constexpr int kQuarter = 480;
+const std::string kBuiltTutorials = std::string(NOTARA_BINARY_DIR) + "/Tutorials/";
+
+// Writes a two-track file: a named conductor track and the melody.
+std::string WriteTune(const CTempFolder& folder, const std::string& name,
+                      const std::vector<int>& notes) {
+    SMF_FILE file;
+    file.division = kQuarter;
+    SMF_TRACK conductor;
+    conductor.events.push_back(
+        MakeSmfMeta(0, Smf::kMetaTrackName, std::vector<uint8_t>(name.begin(), name.end())));
+    SMF_TRACK melody;
+    uint32_t tick = 0;
+    for (int note : notes) {
+        melody.events.push_back(MakeSmfNote(tick, 0, static_cast<uint8_t>(note), 90));
+        melody.events.push_back(MakeSmfNote(tick + kQuarter / 2, 0, static_cast<uint8_t>(note), 0));
+        tick += kQuarter;
+    }
+    file.tracks = {conductor, melody};
+    const std::string path = folder.Path(name + ".mid");
+    CSmfWriter writer;
+    EXPECT_TRUE(writer.WriteFile(file, path.c_str())) << writer.GetError();
+    return path;
+}
+
+std::unique_ptr<CCenter> Start(CNullBackend& backend, const std::string& commandLine = "") {
+    auto center =
+        std::make_unique<CCenter>(kNotaraDemoKind, commandLine.c_str(), backend.GetPlatform());
+    if (!center->Init()) {
+        return nullptr;
+    }
+    center->GetSettings()->tutorialsFolder = kBuiltTutorials.c_str();
+    backend.GetEventLoop().ProcessMessages();  // the start message
+    return center;
+}
+
+// Plays note on the MIDI input's road: pressed, then released.
+void Play(CCenter& center, int note) {
+    center.OnNote(MakePayload(
+        std::make_unique<NOTE_EVENT>(NOTE_EVENT::Make(note, true, 1.0f, SOURCE_MIDI_INPUT, 0.0))));
+    center.OnNote(MakePayload(
+        std::make_unique<NOTE_EVENT>(NOTE_EVENT::Make(note, false, 0.0f, SOURCE_MIDI_INPUT, 0.0))));
+}
+
+}  // namespace
+
+TEST(TuneLesson, AMidiFileOnTheCommandLineIsPlayedInOrderToItsEnd) {
+    const CTempFolder folder("tune");
+    const std::vector<int> notes = {60, 62, 64, 60, 67};
+    const std::string path = WriteTune(folder, "Five Steps", notes);
+    CNullBackend backend;
+    auto center = Start(backend, path);
+    ASSERT_TRUE(center);
+    EXPECT_TRUE(backend.GetWindowSystem().GetBoxes().empty()) << center->GetError();
+    Teacher& teacher = *center->GetTeacher();
+    ASSERT_TRUE(teacher.IsTune());
+    EXPECT_EQ(backend.GetWindowSystem().GetWindows().at(0)->GetStatusText(),
+              "Five Steps: play the notes of the tune in order");
+    for (size_t i = 0; i < notes.size(); ++i) {
+        ASSERT_EQ(teacher.GetExpected()->midiNote, notes[i]) << "note " << i + 1;
+        EXPECT_EQ(std::string(teacher.GetStatusLine().GetText()).substr(0, 21),
+                  "Five Steps: note " + std::to_string(i + 1) + " of");
+        Play(*center, notes[i]);
+    }
+    EXPECT_EQ(teacher.GetTuneRuns(), 1);
+    EXPECT_NE(std::string(teacher.GetStatusLine().GetText()).find("Right at first try: 100% of 5"),
+              std::string::npos)
+        << teacher.GetStatusLine();
+}
+
+TEST(TuneLesson, ABrokenFileIsToldAndTheLessonThatRunsStays) {
+    const CTempFolder folder("tune-broken");
+    const std::string good = WriteTune(folder, "Good", {60, 64, 67});
+    CNullBackend backend;
+    auto center = Start(backend, good);
+    ASSERT_TRUE(center);
+    const std::string broken = folder.Path("broken.mid");
+    // A header, then a track that claims more bytes than the file holds.
+    std::ofstream(broken, std::ios::binary)
+        << std::string("MThd\0\0\0\6\0\1\0\1\1\xe0MTrk\0\0\1\0\0\x90\x3c\x40", 26);
+    EXPECT_FALSE(center->OpenTuneLesson(broken.c_str()));
+    const auto& boxes = backend.GetWindowSystem().GetBoxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().caption, "Error");
+    EXPECT_EQ(boxes.back().text.rfind("Can't read MIDI file '" + broken + "'", 0), 0u)
+        << boxes.back().text;
+    EXPECT_TRUE(center->GetTeacher()->IsTune());
+    EXPECT_EQ(center->GetTeacher()->GetExpected()->midiNote, 60) << "the tune that ran stays";
+}
+
+TEST(TuneLesson, TheMenuAndTheCoursesButtonsOpenTunes) {
+    const CTempFolder folder("tune-menu");
+    const std::string path = WriteTune(folder, "Chosen", {65, 67});
+    CNullBackend backend;
+    auto center = Start(backend);
+    ASSERT_TRUE(center);
+    backend.GetWindowSystem().ScriptFileToOpen(path);
+    backend.GetWindowSystem().GetWindows().at(0)->ChooseCommand(kCommandOpenTune);
+    ASSERT_TRUE(center->GetTeacher()->IsTune()) << center->GetError();
+    EXPECT_EQ(center->GetTeacher()->GetExpected()->midiNote, 65);
+    EXPECT_EQ(backend.GetWindowSystem().GetLastFileFolder(), kBuiltTutorials + "Notara/Tunes/");
+    // A cancelled question changes nothing.
+    backend.GetWindowSystem().GetWindows().at(0)->ChooseCommand(kCommandOpenTune);
+    EXPECT_EQ(center->GetTeacher()->GetExpected()->midiNote, 65);
+    // The course's tune document: each button opens its tune.
+    CNullDocumentDialog* dialog = backend.GetWindowSystem().GetDocumentDialogs().at(0);
+    const auto& items = dialog->GetListItems();
+    int entry = -1;
+    for (size_t i = 0; i < items.size(); ++i) {
+        entry = items[i] == "Play a Tune" ? static_cast<int>(i) : entry;
+    }
+    ASSERT_GE(entry, 0);
+    ASSERT_TRUE(dialog->ChooseListItem(entry));
+    ASSERT_EQ(dialog->GetButtonCount(), 3);
+    ASSERT_TRUE(dialog->ClickButton(0));
+    backend.GetEventLoop().ProcessMessages();
+    EXPECT_TRUE(backend.GetWindowSystem().GetBoxes().empty() ||
+                backend.GetWindowSystem().GetBoxes().back().caption != "Error");
+    ASSERT_TRUE(center->GetTeacher()->IsTune());
+    EXPECT_EQ(center->GetTeacher()->GetExpected()->midiNote, 60) << "Twinkle starts on C4";
+    EXPECT_EQ(std::string(center->GetTeacher()->GetStatusLine().GetText()).substr(0, 30),
+              "Twinkle Twinkle Little Star: n");
+}
