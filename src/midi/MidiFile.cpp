@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kMaxVelocity = 127;
 constexpr int kMaxDataValue = 127;
-constexpr float kMinVolume = 0.01f;
 constexpr float kVelocityFactor = 0.3322f;  // single precision, as files have been written
 constexpr double kPanCentre = 63.5;
 constexpr double kMicrosPerSecond = 1000000.0;
@@ -99,14 +98,19 @@ struct WRITE_EVENT {
 
 }  // namespace
 
+// Any audible volume gives a velocity of at least 1: velocities 1..42 read
+// as volumes below 0.01, and writing those as 0 would turn quiet notes into
+// note ends, so they are written back as the velocity they were read from.
 int CMidiFile::VolumeToVelocity(float volume) {
-    if (!(volume >= kMinVolume)) {
+    if (!(volume > 0.0f)) {
         return 0;
     }
     if (volume >= 1.0f) {
         return kMaxVelocity;
     }
-    return static_cast<int>((std::log10(volume) * kVelocityFactor + 1.0) * kMaxVelocity + 0.5);
+    const int velocity =
+        static_cast<int>((std::log10(volume) * kVelocityFactor + 1.0) * kMaxVelocity + 0.5);
+    return std::max(velocity, 1);
 }
 
 float CMidiFile::VelocityToVolume(int velocity) {
