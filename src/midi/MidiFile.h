@@ -49,6 +49,7 @@ private:
     // Reading.
     void FindTempo(const SMF_FILE& file, CSong& song);
     bool ReadTrack(const SMF_TRACK& smfTrack, bool conductor, CSong& song, CTrack& track);
+    void ReserveNotes(const SMF_TRACK& smfTrack, CTrack& track);
     bool ReadEvent(const SMF_EVENT& event, double time, CSong& song, CTrack& track);
     bool ReadMeta(const SMF_EVENT& event, double time, CSong& song, CTrack& track);
     bool ReadMarker(const char* text, double time, CSong& song, CTrack& track);
