@@ -12,11 +12,10 @@
 
 // Reads a Standard MIDI File into a song and writes a song as one. The bytes
 // are parsed and written by CSmfReader and CSmfWriter; this class converts
-// SMF_FILE <-> CSong: notes, programs, the volume and pan controllers, the
-// guitar values of controllers 16-19 and the program's own marker meta
-// events (CMidiMarkers). A file written here reads back into the same song;
-// a file from elsewhere reads as plain notes. Failures return false with a
-// "Can't ..." text for GetError.
+// SMF_FILE <-> CSong (writing through CMidiSongWriter): notes, programs, the volume and pan
+// controllers, the guitar values of controllers 16-19 and the program's own marker meta events
+// (CMidiMarkers). A file written here reads back into the same song; a file from elsewhere reads as
+// plain notes. Failures return false with a "Can't ..." text for GetError.
 class CMidiFile {
 public:
     static constexpr int kWriteDivision = 1000;            // ticks per quarter note when writing
@@ -61,16 +60,6 @@ private:
     void CloseNote(int midiNote, double time, bool drum, CTrack& track);
     void FinishTrack(double lastTime, const CSong& song, CTrack& track);
 
-    // Writing.
-    uint32_t ToTicks(double seconds) const;
-    void MakeConductor(const CSong& song, SMF_TRACK& smfTrack, bool& ok);
-    bool MakeTrack(const CTrack& track, int channel, SMF_TRACK& smfTrack);
-    bool MakeNotes(const CTrack& track, int channel, SMF_TRACK& smfTrack);
-    bool MakeNoteStart(const CNote& note, uint8_t midiNote, int channel, uint32_t tick,
-                       SMF_TRACK& smfTrack);
-    bool MakeMarker(const CNote& marker, uint32_t tick, SMF_TRACK& smfTrack);
-    bool GetChannels(const CSong& song, std::vector<int>& channels);
-
     bool SetError(const char* format, ...) NOTARA_PRINTF(2, 3);
 
     // Reading state: the file's tempo map, whether the file is format 1,
@@ -85,9 +74,6 @@ private:
     NOTE_INFO m_noteInfo;
     int m_chordType = 0;
     int m_chordRoot = NOTE_NONE;
-
-    // Writing state: seconds of one tick at the written tempo.
-    double m_secondsPerTick = 0.0;
 
     CCharString m_error;
 };
