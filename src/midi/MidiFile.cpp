@@ -146,6 +146,10 @@ void CMidiFile::FindTempo(const SMF_FILE& file, CSong& song) {
 
 bool CMidiFile::ReadTrack(const SMF_TRACK& smfTrack, bool conductor, CSong& song, CTrack& track) {
     std::fill(m_active.begin(), m_active.end(), false);
+    // Guitar and chord values given in one track do not reach the next.
+    m_noteInfo.Reset();
+    m_chordType = 0;
+    m_chordRoot = NOTE_NONE;
     m_drumTrack = false;
     m_channelSeen = false;
     ReserveNotes(smfTrack, track);

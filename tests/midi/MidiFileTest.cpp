@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -448,4 +449,40 @@ TEST(MidiFile, ThousandsOfOverlappingNotesReadInOrder) {
         ASSERT_NEAR(i * kStep * 0.0005, notes.GetAt(i)->time, 1e-9) << i;
         ASSERT_EQ(40 + i % 40, notes.GetAt(i)->midiNote) << i;
     }
+}
+
+TEST(MidiFile, MissingFileFailsWithItsPath) {
+    CSong song;
+    CMidiFile midi;
+    EXPECT_FALSE(midi.Read("/nonexistent/song.mid", song));
+    EXPECT_EQ(0, std::string(midi.GetError()).rfind("Can't read file '/nonexistent/song.mid': ", 0))
+        << midi.GetError();
+}
+
+TEST(MidiFile, MarkerWithAnUnknownKeyFailsTheRead) {
+    const SMF_FILE file = OneTrackFile({Text(Smf::kMetaMarker, "<Measure>PartMeasure=1|Beat=2|")});
+    CSong song;
+    CMidiFile midi;
+    EXPECT_FALSE(midi.ReadSmf(file, song));
+    EXPECT_NE(nullptr, std::strstr(midi.GetError(), "Beat="));
+}
+
+TEST(MidiFile, ControllerGuitarValuesStayInTheirTrack) {
+    SMF_FILE file;
+    file.format = 1;
+    file.division = kDivision;
+    file.tracks.resize(3);
+    file.tracks[0].events = {MakeSmfTempo(0, kHalfSecondBeat)};
+    file.tracks[1].events = {MakeSmfChannelEvent(0, Smf::kController, 16, 3),
+                             MakeSmfChannelEvent(0, Smf::kController, 17, 5),
+                             MakeSmfNote(0, 0, 60, 100), MakeSmfNote(500, 0, 60, 0)};
+    file.tracks[2].events = {MakeSmfNote(0, 1, 62, 100), MakeSmfNote(500, 1, 62, 0)};
+    CSong song;
+    CMidiFile midi;
+    ASSERT_TRUE(midi.ReadSmf(file, song)) << midi.GetError();
+    ASSERT_EQ(2, song.GetTrackCount());
+    EXPECT_EQ(3, song.GetTrack(0)->m_notes.GetAt(0)->guitarString);
+    EXPECT_EQ(5, song.GetTrack(0)->m_notes.GetAt(0)->fret);
+    EXPECT_EQ(UNSET, song.GetTrack(1)->m_notes.GetAt(0)->guitarString);
+    EXPECT_EQ(UNSET, song.GetTrack(1)->m_notes.GetAt(0)->fret);
 }
