@@ -16,6 +16,7 @@ namespace {
 using namespace MidiCodes;
 
 constexpr uint32_t kTempoMask = 0xFFFFFF;
+constexpr uint32_t kMaxTick = 0x0FFFFFFF;  // the largest delta a file can hold
 
 // The General MIDI programs of the instruments that have one.
 struct THING_PROGRAM {
@@ -116,7 +117,11 @@ uint32_t CMidiSongWriter::ToTicks(double seconds) const {
     if (!(seconds > 0.0) || m_secondsPerTick <= 0.0) {
         return 0;
     }
-    return static_cast<uint32_t>(seconds / m_secondsPerTick + 0.5);
+    const double ticks = seconds / m_secondsPerTick + 0.5;
+    if (ticks >= static_cast<double>(kMaxTick)) {
+        return kMaxTick;  // far past any song; keeps the conversion defined
+    }
+    return static_cast<uint32_t>(ticks);
 }
 
 void CMidiSongWriter::MakeConductor(const CSong& song, SMF_TRACK& smfTrack, bool& ok) {
@@ -190,6 +195,9 @@ bool CMidiSongWriter::MakeNotes(const CTrack& track, int channel, SMF_TRACK& smf
     order.reserve(static_cast<size_t>(track.m_notes.GetCount()) * 2);
     for (int i = 0; i < track.m_notes.GetCount(); ++i) {
         const CNote& note = *track.m_notes.GetAt(i);
+        if (note.time == UNSET_TIME) {
+            continue;  // a note without a time has no place in a file
+        }
         order.push_back({note.time, &note, true});
         if (!note.IsMarker()) {
             const double duration = note.duration == UNSET_TIME ? 0.0 : note.duration;
