@@ -265,6 +265,10 @@ CSongPart* CSong::GetPart(int index) {
     return index >= 0 && index < GetPartCount() ? m_parts[index].get() : nullptr;
 }
 
+const CSongPart* CSong::GetPart(int index) const {
+    return index >= 0 && index < GetPartCount() ? m_parts[index].get() : nullptr;
+}
+
 CSongPart* CSong::FindPart(const char* name) {
     for (const auto& part : m_parts) {
         if (part->m_name == name) {

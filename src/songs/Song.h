@@ -74,6 +74,7 @@ public:
     // Song parts, owned by the song.
     int GetPartCount() const { return static_cast<int>(m_parts.size()); }
     CSongPart* GetPart(int index);
+    const CSongPart* GetPart(int index) const;
     CSongPart* FindPart(const char* name);
     // Adds a copy; refused when a song part of that name exists.
     bool AddPart(const CSongPart& part);

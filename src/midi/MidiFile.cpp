@@ -1,0 +1,452 @@
+#include "midi/MidiFile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <string>
+
+#include "midi/GeneralMidi.h"
+#include "midi/MidiCodes.h"
+#include "midi/MidiSongWriter.h"
+#include "midi/SmfReader.h"
+#include "midi/SmfWriter.h"
+#include "songs/SongPart.h"
+
+namespace {
+
+using namespace MidiCodes;
+
+constexpr float kVelocityFactor = 0.3322f;  // single precision, as files have been written
+
+constexpr double kMicrosPerMinute = 60000000.0;
+constexpr int kByteBits = 8;
+constexpr int kMaxBeatNotePower = 16;
+
+bool IsTempo(const SMF_EVENT& event) {
+    return event.IsMeta() && event.metaType == Smf::kMetaTempo &&
+           event.data.size() >= static_cast<size_t>(Smf::kTempoBytes);
+}
+
+uint32_t MicrosOf(const SMF_EVENT& tempo) {
+    uint32_t micros = 0;
+    for (int i = 0; i < Smf::kTempoBytes; ++i) {
+        micros = (micros << kByteBits) | tempo.data[i];
+    }
+    return micros;
+}
+
+// Notes usually end in the order they start; then no sort is needed.
+bool IsTimeOrdered(const CNoteList& notes) {
+    for (int i = 1; i < notes.GetCount(); ++i) {
+        if (notes.GetAt(i)->time < notes.GetAt(i - 1)->time) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+// Any audible volume gives a velocity of at least 1: velocities 1..42 read
+// as volumes below 0.01, and writing those as 0 would turn quiet notes into
+// note ends, so they are written back as the velocity they were read from.
+int CMidiFile::VolumeToVelocity(float volume) {
+    if (!(volume > 0.0f)) {
+        return 0;
+    }
+    if (volume >= 1.0f) {
+        return kMaxVelocity;
+    }
+    const int velocity =
+        static_cast<int>((std::log10(volume) * kVelocityFactor + 1.0) * kMaxVelocity + 0.5);
+    return std::max(velocity, 1);
+}
+
+float CMidiFile::VelocityToVolume(int velocity) {
+    if (velocity <= 0) {
+        return 0.0f;
+    }
+    if (velocity >= kMaxVelocity) {
+        return 1.0f;
+    }
+    const double power = (static_cast<double>(velocity) / kMaxVelocity - 1.0) / kVelocityFactor;
+    return static_cast<float>(std::pow(10.0, power));
+}
+
+bool CMidiFile::SetError(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    m_error.FormatV(format, args);
+    va_end(args);
+    return false;
+}
+
+bool CMidiFile::Read(const char* path, CSong& song) {
+    song.Clear(true);
+    CSmfReader reader;
+    SMF_FILE file;
+    if (!reader.ReadFile(path, file)) {
+        return SetError("Can't read file '%s': %s", path, reader.GetError());
+    }
+    const bool ok = ReadSmf(file, song);
+    song.m_info.measures = song.CountMeasures();
+    song.CopyInfoToTracks();
+    song.m_info.fileName = path;
+    return ok;
+}
+
+bool CMidiFile::ReadSmf(const SMF_FILE& file, CSong& song) {
+    m_format = file.format;
+    FindTempo(file, song);
+    for (size_t i = 0; i < file.tracks.size(); ++i) {
+        // A format-1 file's first track is the conductor: it feeds the song's
+        // tempo, signatures, info and markers and becomes no track.
+        const bool conductor = m_format == 1 && i == 0;
+        CTrack track;
+        track.m_number = static_cast<int>(i) + 1;
+        if (!ReadTrack(file.tracks[i], conductor, song, track)) {
+            return false;
+        }
+        if (!conductor && !song.AddTrack(track)) {
+            return SetError("Can't add track to the song: %s", song.GetError());
+        }
+    }
+    return true;
+}
+
+// Times come from the tempo map, where every tempo change applies from its
+// own tick on, so files with several tempo changes read as they sound. The
+// first tempo holds from tick 0: events before it are timed at that tempo
+// rather than at the 120 beats per minute a tempo map assumes before its first
+// change. A file without a tempo reads at 120 beats per minute. The song's
+// tempo is the first tempo's.
+void CMidiFile::FindTempo(const SMF_FILE& file, CSong& song) {
+    SMF_FILE tempos;
+    tempos.division = file.division;
+    tempos.tracks.resize(1);
+    std::vector<SMF_EVENT>& events = tempos.tracks[0].events;
+    const SMF_EVENT* first = nullptr;
+    for (const SMF_TRACK& track : file.tracks) {
+        for (const SMF_EVENT& event : track.events) {
+            if (IsTempo(event) && MicrosOf(event) != 0) {
+                events.push_back(event);
+                first = first == nullptr || event.tick < first->tick ? &event : first;
+            }
+        }
+    }
+    uint32_t micros = Smf::kDefaultMicrosPerQuarter;
+    if (first != nullptr) {
+        micros = MicrosOf(*first);
+        events.insert(events.begin(), MakeSmfTempo(0, micros));
+    }
+    m_tempoMap = std::make_unique<CSmfTempoMap>(tempos);
+    song.m_info.tempo = kMicrosPerMinute / micros;
+    song.m_info.secondsPerBeat = micros / kMicrosPerSecond;
+}
+
+bool CMidiFile::ReadTrack(const SMF_TRACK& smfTrack, bool conductor, CSong& song, CTrack& track) {
+    std::fill(m_active.begin(), m_active.end(), false);
+    // Guitar and chord values given in one track do not reach the next.
+    m_noteInfo.Reset();
+    m_chordType = 0;
+    m_chordRoot = NOTE_NONE;
+    m_drumTrack = false;
+    m_channelSeen = false;
+    ReserveNotes(smfTrack, track);
+    double lastTime = 0.0;
+    for (const SMF_EVENT& event : smfTrack.events) {
+        const double time = m_tempoMap->TicksToSeconds(event.tick);
+        const double length = song.m_info.length;
+        if (length != UNSET_TIME && time > length + kLengthSlack) {
+            break;  // past the song's end, as the tail each written track has
+        }
+        lastTime = time;
+        if (!ReadEvent(event, time, song, track)) {
+            return false;
+        }
+    }
+    if (!conductor) {
+        FinishTrack(lastTime, song, track);
+    }
+    return true;
+}
+
+// The note list grows by a fixed step, which costs a relocation every step
+// notes; room for every note start and marker makes the read linear.
+void CMidiFile::ReserveNotes(const SMF_TRACK& smfTrack, CTrack& track) {
+    const auto starts =
+        std::count_if(smfTrack.events.begin(), smfTrack.events.end(), [](const SMF_EVENT& event) {
+            return event.IsNoteStart() || (event.IsMeta() && event.metaType == Smf::kMetaMarker);
+        });
+    track.m_notes.SetCapacity(track.m_notes.GetCount() + static_cast<int>(starts));
+}
+
+bool CMidiFile::ReadEvent(const SMF_EVENT& event, double time, CSong& song, CTrack& track) {
+    if (event.IsMeta()) {
+        return ReadMeta(event, time, song, track);
+    }
+    if (event.IsSysex()) {
+        return true;
+    }
+    if (!event.IsChannel()) {
+        return SetError("Unknown MIDI type %02X", event.status);
+    }
+    return ReadChannelEvent(event, time, track);
+}
+
+bool CMidiFile::ReadMeta(const SMF_EVENT& event, double time, CSong& song, CTrack& track) {
+    const std::string text(event.data.begin(), event.data.end());
+    // Only a format-1 file's first track names the song; a format-0 file's
+    // only track is a song track like any other.
+    const bool songInfo = m_format == 1 && track.m_number == 1;
+    switch (event.metaType) {
+        case Smf::kMetaText:
+            track.m_info.text = text.c_str();
+            if (songInfo)
+                song.m_info.text = text.c_str();
+            return true;
+        case kMetaCopyright:
+            track.m_info.copyright = text.c_str();
+            if (songInfo)
+                song.m_info.copyright = text.c_str();
+            return true;
+        case Smf::kMetaTrackName:
+            track.m_info.name = text.c_str();
+            if (songInfo)
+                song.m_info.name = text.c_str();
+            return true;
+        case kMetaInstrument:
+            track.m_instrumentName = text.c_str();
+            return true;
+        case Smf::kMetaMarker:
+            return ReadMarker(text.c_str(), time, song, track);
+        case Smf::kMetaTimeSignature:
+            if (event.data.size() >= 2 && event.data[1] < kMaxBeatNotePower) {
+                song.m_info.measureBeats = event.data[0];
+                song.m_info.beatNote = 1 << event.data[1];
+            }
+            return true;
+        case kMetaKeySignature:
+            if (event.data.size() >= 2) {
+                song.m_info.keySignature = static_cast<int8_t>(event.data[0]);
+                song.m_info.scale = event.data[1];  // the program writes the scale id here
+            }
+            return true;
+        default:
+            return true;  // tempo is read ahead; the others mean nothing here
+    }
+}
+
+bool CMidiFile::ReadMarker(const char* text, double time, CSong& song, CTrack& track) {
+    CNote marker;
+    bool ok = true;
+    switch (CMidiMarkers::FindTag(text)) {
+        case CMidiMarkers::TAG_SONG_INFO:
+            return CMidiMarkers::ReadSongInfo(text, song.m_info, m_error);
+        case CMidiMarkers::TAG_PART_INFO: {
+            CSongPart part;
+            if (!CMidiMarkers::ReadPartInfo(text, part, m_error)) {
+                return false;
+            }
+            // A part of a name the song has stays as it is.
+            return song.FindPart(part.m_name) != nullptr || song.AddPart(part) ||
+                   SetError("Can't add song part '%s': %s", part.m_name.GetText(), song.GetError());
+        }
+        case CMidiMarkers::TAG_MIX:
+            return CMidiMarkers::ReadMix(text, song.GetMix(), m_error);
+        case CMidiMarkers::TAG_NOTE_INFO:
+            return CMidiMarkers::ReadNoteInfo(text, m_noteInfo, m_error);
+        case CMidiMarkers::TAG_CHORD:
+            ok = CMidiMarkers::ReadChord(text, marker, m_error);
+            break;
+        case CMidiMarkers::TAG_SONG_PART:
+            ok = CMidiMarkers::ReadSongPart(text, marker, m_error);
+            break;
+        case CMidiMarkers::TAG_MEASURE:
+            ok = CMidiMarkers::ReadMeasure(text, marker, m_error);
+            break;
+        case CMidiMarkers::TAG_NONE:
+            return true;  // another program's marker
+    }
+    if (!ok) {
+        return false;
+    }
+    marker.time = time;
+    marker.duration = 0.0;
+    marker.volume = 0.0f;
+    marker.source = SOURCE_MIDI_FILE;
+    marker.thing = track.m_thing;
+    return track.m_notes.Add(marker) || SetError("Can't add a marker at %.3f s", time);
+}
+
+bool CMidiFile::ReadChannelEvent(const SMF_EVENT& event, double time, CTrack& track) {
+    const int channel = event.GetChannel();
+    if (!m_channelSeen) {
+        track.m_channel = channel;
+        m_channelSeen = true;
+    }
+    if (channel == Smf::kDrumChannel) {
+        m_drumTrack = true;
+        track.m_thing = THING_DRUM_SET;
+    }
+    switch (event.GetKind()) {
+        case Smf::kNoteOff:
+        case Smf::kNoteOn:
+            return ReadNote(event, time, track);
+        case Smf::kController:
+            ReadController(event.data1, event.data2, track);
+            return true;
+        case Smf::kProgram:
+            return ReadProgram(event, track);
+        default:
+            return true;  // aftertouch and pitch bend are not kept
+    }
+}
+
+bool CMidiFile::ReadNote(const SMF_EVENT& event, double time, CTrack& track) {
+    const int midiNote = event.data1;
+    const int velocity = event.data2;
+    if (midiNote > kMaxMidiNote && midiNote != NOTE_CODE && midiNote != NOTE_CHORD) {
+        return SetError("Bad MIDI note: %d", midiNote);
+    }
+    if (velocity > kMaxVelocity) {
+        return SetError("Bad note velocity: %d", velocity);
+    }
+    if (m_active[midiNote]) {
+        CloseNote(midiNote, time, event.GetChannel() == Smf::kDrumChannel, track);
+    }
+    // A note-off ends a note whatever its velocity and starts none.
+    if (event.GetKind() == Smf::kNoteOn && velocity > 0) {
+        StartNote(midiNote, velocity, time);
+    }
+    return true;
+}
+
+void CMidiFile::StartNote(int midiNote, int velocity, double time) {
+    CNote& note = m_pending[midiNote];
+    note.Reset();
+    note.eventKind = EVENT_NOTE_START;
+    note.volume = VelocityToVolume(velocity);
+    note.time = time;
+    note.midiNote = static_cast<uint8_t>(midiNote);
+    note.interval = m_noteInfo.interval;
+    note.guitarString = m_noteInfo.guitarString;
+    note.fret = m_noteInfo.fret;
+    note.finger = m_noteInfo.finger;
+    note.mode = m_noteInfo.mode;
+    note.chord.chordType = m_chordType;
+    note.chord.root = static_cast<uint8_t>(m_chordRoot);
+    m_active[midiNote] = true;
+}
+
+// Notes are appended as they end and put in time order once the track is
+// read, so a file of many notes reads in linear time.
+void CMidiFile::CloseNote(int midiNote, double time, bool drum, CTrack& track) {
+    CNote& note = m_pending[midiNote];
+    note.duration = time - note.time;
+    note.thing = track.m_thing;
+    if (drum) {
+        // Reading keeps the General MIDI table, so files of other programs
+        // read as they sound; a note without a piece gets Thing 0.
+        CCharString name;
+        CGeneralMidi::GetDrumNote(midiNote, name, note.thing);
+    }
+    note.source = SOURCE_MIDI_FILE;
+    note.eventKind = EVENT_NONE;
+    track.m_notes.Add(note);
+    m_active[midiNote] = false;
+    m_chordType = 0;
+    m_chordRoot = NOTE_NONE;
+}
+
+void CMidiFile::ReadController(int controller, int value, CTrack& track) {
+    switch (controller) {
+        case kControlVolume:
+            track.m_volume = static_cast<float>(value) / kMaxDataValue;
+            break;
+        case kControlPan:
+            track.m_pan = static_cast<float>((value - kPanCentre) / kPanCentre);
+            break;
+        case kControlString:
+            m_noteInfo.guitarString = value;
+            break;
+        case kControlFret:
+            m_noteInfo.fret = value;
+            break;
+        case kControlFinger:
+            m_noteInfo.finger = value;
+            break;
+        case kControlMode:
+            m_noteInfo.mode = value;
+            break;
+        case kControlChordType:
+            m_chordType = value;
+            break;
+        case kControlChordRoot:
+            m_chordRoot = value;
+            break;
+        default:
+            break;
+    }
+}
+
+bool CMidiFile::ReadProgram(const SMF_EVENT& event, CTrack& track) {
+    const int program = event.data1;
+    if (program >= CGeneralMidi::kProgramCount) {
+        return SetError("Bad program number: %d", program);
+    }
+    track.m_program = program;
+    if (event.GetChannel() == Smf::kDrumChannel) {
+        track.m_thing = THING_DRUM_SET;
+        track.m_instrumentName = "Drum set";
+        return true;
+    }
+    CCharString name;
+    CGeneralMidi::GetProgram(program, name, track.m_thing, m_error);
+    // An "Instrument" event names the track better than the program does.
+    if (track.m_instrumentName.IsEmpty()) {
+        track.m_instrumentName = name;
+    }
+    return true;
+}
+
+void CMidiFile::FinishTrack(double lastTime, const CSong& song, CTrack& track) {
+    if (m_drumTrack) {
+        // Drum hits may lack their ends; they end with the song.
+        const double end = song.m_info.length != UNSET_TIME ? song.m_info.length : lastTime;
+        for (int i = 0; i < kPendingNotes; ++i) {
+            if (m_active[i]) {
+                CloseNote(i, std::max(end, m_pending[i].time), true, track);
+            }
+        }
+    }
+    if (!IsTimeOrdered(track.m_notes)) {
+        track.m_notes.Sort();  // stable: equal times keep their file order
+    }
+    const int count = track.m_notes.GetCount();
+    const CNote* last = track.m_notes.GetAt(count - 1);
+    if (last != nullptr && last->volume <= 0.0f && !last->IsMarker()) {
+        track.m_notes.RemoveAt(count - 1);
+    }
+}
+
+// ---------------------------------------------------------------- writing
+
+bool CMidiFile::Write(const char* path, const CSong& song) {
+    SMF_FILE file;
+    if (!MakeSmf(song, file)) {
+        return false;
+    }
+    CSmfWriter writer;
+    if (!writer.WriteFile(file, path)) {
+        return SetError("Can't write file '%s': %s", path, writer.GetError());
+    }
+    return true;
+}
+bool CMidiFile::MakeSmf(const CSong& song, SMF_FILE& file) {
+    CMidiSongWriter writer;
+    if (!writer.Make(song, file)) {
+        return SetError("%s", writer.GetError());
+    }
+    return true;
+}

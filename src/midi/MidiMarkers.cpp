@@ -1,0 +1,411 @@
+#include "midi/MidiMarkers.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "songs/SongPart.h"
+#include "theory/NoteManager.h"
+
+namespace {
+
+// Indexed by CMidiMarkers::TAG.
+const char* const kTags[] = {"",        "<SongInfo>", "<SongPartInfo>", "<Mix>",
+                             "<Chord>", "<SongPart>", "<Measure>",      "<NoteInfo>"};
+constexpr int kTagCount = sizeof(kTags) / sizeof(kTags[0]);
+constexpr char kPairEnd = '|';
+constexpr char kKeyEnd = '=';
+
+void AddInt(CCharString& text, const char* key, int value) {
+    CCharString pair;
+    pair.Format("%s%d|", key, value);
+    text.Append(pair);
+}
+
+void AddDecimal3(CCharString& text, const char* key, double value) {
+    CCharString pair;
+    pair.Format("%s%0.3f|", key, value);
+    text.Append(pair);
+}
+
+void AddDecimal2(CCharString& text, const char* key, double value) {
+    CCharString pair;
+    pair.Format("%s%0.2f|", key, value);
+    text.Append(pair);
+}
+
+void AddText(CCharString& text, const char* key, const char* value) {
+    CCharString pair;
+    pair.Format("%s%s|", key, value);
+    text.Append(pair);
+}
+
+int ToInt(const std::string& value) {
+    return static_cast<int>(std::strtol(value.c_str(), nullptr, 10));
+}
+
+double ToDouble(const std::string& value) {
+    return std::strtod(value.c_str(), nullptr);
+}
+
+bool NoName(const char* what, int id, CCharString& error) {
+    error.Format("Can't find the name of %s %d", what, id);
+    return false;
+}
+
+bool BadName(const char* what, const std::string& name, CCharString& error) {
+    error.Format("Can't find %s '%s'", what, name.c_str());
+    return false;
+}
+
+}  // namespace
+
+CMidiMarkers::TAG CMidiMarkers::FindTag(const char* text) {
+    for (int tag = TAG_NONE + 1; tag < kTagCount; ++tag) {
+        if (std::strncmp(text, kTags[tag], std::strlen(kTags[tag])) == 0) {
+            return static_cast<TAG>(tag);
+        }
+    }
+    return TAG_NONE;
+}
+
+bool CMidiMarkers::Split(const char* text, TAG tag, PAIRS& pairs, CCharString& error) {
+    pairs.clear();
+    if (FindTag(text) != tag) {
+        error.Format("Can't find the tag %s in marker '%s'", kTags[tag], text);
+        return false;
+    }
+    const std::string rest(text + std::strlen(kTags[tag]));
+    size_t start = 0;
+    while (start < rest.size()) {
+        const size_t end = rest.find(kPairEnd, start);
+        const size_t equals = rest.find(kKeyEnd, start);
+        if (end == std::string::npos || equals == std::string::npos || equals > end) {
+            error.Format("Can't read the pair at '%s' in marker '%s'", rest.c_str() + start, text);
+            return false;
+        }
+        pairs.emplace_back(rest.substr(start, equals + 1 - start),
+                           rest.substr(equals + 1, end - equals - 1));
+        start = end + 1;
+    }
+    return true;
+}
+
+bool CMidiMarkers::UnknownKey(TAG tag, const std::string& key, CCharString& error) {
+    error.Format("Can't read key '%s' of a %s marker", key.c_str(), kTags[tag]);
+    return false;
+}
+
+void CMidiMarkers::MakeSongInfo(const SONG_INFO& info, CCharString& text) {
+    text = kTags[TAG_SONG_INFO];
+    AddText(text, "Description=", info.description);
+    AddInt(text, "Repeat=", info.repeat);
+    if (info.length != UNSET_TIME) {
+        AddDecimal3(text, "SongLength=", info.length);
+    }
+}
+
+bool CMidiMarkers::ReadSongInfo(const char* text, SONG_INFO& info, CCharString& error) {
+    PAIRS pairs;
+    if (!Split(text, TAG_SONG_INFO, pairs, error)) {
+        return false;
+    }
+    for (const auto& [key, value] : pairs) {
+        if (key == "Description=") {
+            info.description = value.c_str();
+        } else if (key == "Repeat=") {
+            info.repeat = ToInt(value);
+        } else if (key == "SongLength=") {
+            info.length = ToDouble(value);
+        } else {
+            return UnknownKey(TAG_SONG_INFO, key, error);
+        }
+    }
+    return true;
+}
+
+bool CMidiMarkers::MakePartInfo(const CSongPart& part, CCharString& text, CCharString& error) {
+    const SONG_INFO& info = part.m_arrangement.m_info;
+    CCharString scale;
+    if (!CNoteManager::GetScaleName(info.scale, scale)) {
+        return NoName("scale", info.scale, error);
+    }
+    text = kTags[TAG_PART_INFO];
+    AddText(text, "Name=", part.m_name);
+    AddText(text, "Description=", part.m_description);
+    AddInt(text, "Repeat=", part.m_repeat);
+    AddText(text, "Style=", part.m_grooveStyle);
+    AddText(text, "GrooveName=", part.m_grooveName);
+    AddText(text, "GrooveFile=", part.m_grooveFile);
+    AddDecimal3(text, "GrooveLength=", part.m_grooveLength);
+    AddDecimal3(text, "PartLength=", info.length == UNSET_TIME ? 0.0 : info.length);
+    AddText(text, "Scale=", scale);
+    AddInt(text, "ScaleRoot=", info.scaleRoot);
+    AddDecimal2(text, "Tempo=", info.tempo);
+    AddDecimal3(text, "BeatTime=", info.secondsPerBeat);
+    AddInt(text, "Measures=", info.measures);
+    AddInt(text, "BeatNotes=", info.beatNote);
+    AddInt(text, "MeasureBeats=", info.measureBeats);
+    return true;
+}
+
+bool CMidiMarkers::ReadPartInfo(const char* text, CSongPart& part, CCharString& error) {
+    PAIRS pairs;
+    if (!Split(text, TAG_PART_INFO, pairs, error)) {
+        return false;
+    }
+    for (const auto& [key, value] : pairs) {
+        if (!ReadPartPair(key, value, part, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CMidiMarkers::ReadPartPair(const std::string& key, const std::string& value, CSongPart& part,
+                                CCharString& error) {
+    SONG_INFO& info = part.m_arrangement.m_info;
+    if (key == "Name=") {
+        part.m_name = value.c_str();
+    } else if (key == "Description=") {
+        part.m_description = value.c_str();
+    } else if (key == "Repeat=") {
+        part.m_repeat = ToInt(value);
+    } else if (key == "Style=") {
+        part.m_grooveStyle = value.c_str();
+    } else if (key == "GrooveName=") {
+        part.m_grooveName = value.c_str();
+    } else if (key == "GrooveFile=") {
+        part.m_grooveFile = value.c_str();
+    } else if (key == "GrooveLength=") {
+        part.m_grooveLength = ToDouble(value);
+    } else if (key == "PartLength=") {
+        info.length = ToDouble(value);
+    } else if (key == "Scale=") {
+        if (!CNoteManager::FindScale(value.c_str(), info.scale)) {
+            return BadName("scale", value, error);
+        }
+    } else if (key == "ScaleRoot=") {
+        info.scaleRoot = ToInt(value);
+    } else if (key == "Tempo=") {
+        info.tempo = ToDouble(value);
+    } else if (key == "BeatTime=") {
+        info.secondsPerBeat = ToDouble(value);
+    } else if (key == "Measures=") {
+        info.measures = ToInt(value);
+    } else if (key == "BeatNotes=") {
+        info.beatNote = ToInt(value);
+    } else if (key == "MeasureBeats=") {
+        info.measureBeats = ToInt(value);
+    } else {
+        return UnknownKey(TAG_PART_INFO, key, error);
+    }
+    return true;
+}
+
+bool CMidiMarkers::MakeMix(const CMix& mix, CCharString& text, CCharString& error) {
+    text = kTags[TAG_MIX];
+    for (const auto& [thing, entry] : mix.GetEntries()) {
+        CCharString name;
+        if (!GetThingName(thing, name)) {
+            return NoName("instrument", thing, error);
+        }
+        AddText(text, "Instrument=", name);
+        AddDecimal2(text, "Volume=", entry.volume);
+        AddDecimal2(text, "Pan=", entry.pan);
+    }
+    return true;
+}
+
+// Each "Instrument=" opens a group; the group enters the map when the next
+// one opens or the text ends, keeping the previous group's volume and pan
+// for a key it lacks.
+bool CMidiMarkers::ReadMix(const char* text, CMix& mix, CCharString& error) {
+    PAIRS pairs;
+    if (!Split(text, TAG_MIX, pairs, error)) {
+        return false;
+    }
+    int thing = THING_NONE;
+    float volume = 1.0f;
+    float pan = 0.0f;
+    auto enter = [&]() {
+        if (thing != THING_NONE && !mix.Set(thing, volume, pan)) {
+            error = "Can't insert into mix map";
+            return false;
+        }
+        return true;
+    };
+    for (const auto& [key, value] : pairs) {
+        if (key == "Instrument=") {
+            if (!enter()) {
+                return false;
+            }
+            if (!FindThing(value.c_str(), thing)) {
+                return BadName("instrument", value, error);
+            }
+        } else if (key == "Volume=") {
+            volume = static_cast<float>(ToDouble(value));
+        } else if (key == "Pan=") {
+            pan = static_cast<float>(ToDouble(value));
+        } else {
+            return UnknownKey(TAG_MIX, key, error);
+        }
+    }
+    return enter();
+}
+
+bool CMidiMarkers::MakeChord(const CNote& marker, CCharString& text, CCharString& error) {
+    const CHORD_INFO& chord = marker.chord;
+    CCharString pitch, type, group, scale;
+    if (!GetAccidentalName(chord.pitch, pitch)) {
+        return NoName("accidental", chord.pitch, error);
+    }
+    if (!CNoteManager::GetChordTypeName(chord.chordType, type)) {
+        return NoName("chord type", chord.chordType, error);
+    }
+    if (!CNoteManager::GetChordGroupName(chord.chordGroup, group)) {
+        return NoName("chord group", chord.chordGroup, error);
+    }
+    if (!CNoteManager::GetScaleName(chord.scale, scale)) {
+        return NoName("scale", chord.scale, error);
+    }
+    text = kTags[TAG_CHORD];
+    AddInt(text, "MidiNote=", chord.root);
+    AddText(text, "Pitch=", pitch);
+    AddText(text, "ChordType=", type);
+    AddText(text, "ChordGroup=", group);
+    AddInt(text, "Number=", chord.number);
+    AddText(text, "Scale=", scale);
+    AddInt(text, "ScaleRoot=", chord.scaleRoot);
+    return true;
+}
+
+bool CMidiMarkers::ReadChord(const char* text, CNote& marker, CCharString& error) {
+    PAIRS pairs;
+    if (!Split(text, TAG_CHORD, pairs, error)) {
+        return false;
+    }
+    marker.eventKind = EVENT_CHORD_MARKER;
+    for (const auto& [key, value] : pairs) {
+        if (!ReadChordPair(key, value, marker.chord, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CMidiMarkers::ReadChordPair(const std::string& key, const std::string& value,
+                                 CHORD_INFO& chord, CCharString& error) {
+    if (key == "MidiNote=") {
+        chord.root = static_cast<uint8_t>(ToInt(value));
+    } else if (key == "Pitch=") {
+        if (!FindAccidental(value.c_str(), chord.pitch)) {
+            return BadName("accidental", value, error);
+        }
+    } else if (key == "ChordType=") {
+        if (!CNoteManager::FindChordType(value.c_str(), chord.chordType)) {
+            return BadName("chord type", value, error);
+        }
+    } else if (key == "ChordGroup=") {
+        if (!CNoteManager::FindChordGroup(value.c_str(), chord.chordGroup)) {
+            return BadName("chord group", value, error);
+        }
+    } else if (key == "Number=") {
+        chord.number = ToInt(value);
+    } else if (key == "Scale=") {
+        if (!CNoteManager::FindScale(value.c_str(), chord.scale)) {
+            return BadName("scale", value, error);
+        }
+    } else if (key == "ScaleRoot=") {
+        chord.scaleRoot = ToInt(value);
+    } else if (key != "Repeat=") {  // accepted, the marker has no field for it
+        return UnknownKey(TAG_CHORD, key, error);
+    }
+    return true;
+}
+
+void CMidiMarkers::MakeSongPart(const CNote& marker, CCharString& text) {
+    text = kTags[TAG_SONG_PART];
+    AddText(text, "Name=", marker.text);
+}
+
+bool CMidiMarkers::ReadSongPart(const char* text, CNote& marker, CCharString& error) {
+    PAIRS pairs;
+    if (!Split(text, TAG_SONG_PART, pairs, error)) {
+        return false;
+    }
+    marker.eventKind = EVENT_PART_MARKER;
+    for (const auto& [key, value] : pairs) {
+        if (key != "Name=") {
+            return UnknownKey(TAG_SONG_PART, key, error);
+        }
+        marker.text = value.c_str();
+    }
+    return true;
+}
+
+void CMidiMarkers::MakeMeasure(const CNote& marker, CCharString& text) {
+    text = kTags[TAG_MEASURE];
+    AddInt(text, "PartMeasure=", marker.partMeasure);
+    AddInt(text, "SongMeasure=", marker.songMeasure);
+}
+
+bool CMidiMarkers::ReadMeasure(const char* text, CNote& marker, CCharString& error) {
+    PAIRS pairs;
+    if (!Split(text, TAG_MEASURE, pairs, error)) {
+        return false;
+    }
+    marker.eventKind = EVENT_MEASURE_MARKER;
+    for (const auto& [key, value] : pairs) {
+        if (key == "PartMeasure=") {
+            marker.partMeasure = ToInt(value);
+        } else if (key == "SongMeasure=") {
+            marker.songMeasure = ToInt(value);
+        } else {
+            return UnknownKey(TAG_MEASURE, key, error);
+        }
+    }
+    return true;
+}
+
+void CMidiMarkers::MakeNoteInfo(const CNote& note, CCharString& text) {
+    text = kTags[TAG_NOTE_INFO];
+    if (note.interval != 0) {
+        AddInt(text, "Interval=", note.interval);
+    }
+    if (note.guitarString != UNSET && note.guitarString != 0) {
+        AddInt(text, "String=", note.guitarString);
+    }
+    if (note.fret != UNSET) {
+        AddInt(text, "Fret=", note.fret);
+    }
+    if (note.finger != UNSET) {
+        AddInt(text, "Finger=", note.finger);
+    }
+    if (note.mode != 0) {
+        AddInt(text, "Mode=", note.mode);
+    }
+}
+
+bool CMidiMarkers::ReadNoteInfo(const char* text, NOTE_INFO& info, CCharString& error) {
+    PAIRS pairs;
+    if (!Split(text, TAG_NOTE_INFO, pairs, error)) {
+        return false;
+    }
+    info.Reset();
+    for (const auto& [key, value] : pairs) {
+        if (key == "Interval=") {
+            info.interval = ToInt(value);
+        } else if (key == "String=") {
+            info.guitarString = ToInt(value);
+        } else if (key == "Fret=") {
+            info.fret = ToInt(value);
+        } else if (key == "Finger=") {
+            info.finger = ToInt(value);
+        } else if (key == "Mode=") {
+            info.mode = ToInt(value);
+        } else {
+            return UnknownKey(TAG_NOTE_INFO, key, error);
+        }
+    }
+    return true;
+}

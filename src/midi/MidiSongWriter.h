@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "foundation/CharString.h"
+#include "midi/SmfFile.h"
+#include "songs/Song.h"
+
+// Turns a song into the SMF_FILE that CMidiFile writes: a format-1 file at
+// 1000 ticks a quarter note, a conductor track with the song's name,
+// signatures, tempo and info markers, and one track per song track with its
+// name, program, volume, pan, guitar values, notes and markers. Failures
+// return false with a "Can't ..." text for GetError.
+class CMidiSongWriter {
+public:
+    bool Make(const CSong& song, SMF_FILE& file);
+    const char* GetError() const { return m_error; }
+
+private:
+    uint32_t ToTicks(double seconds) const;
+    bool GetChannels(const CSong& song, std::vector<int>& channels);
+    void MakeConductor(const CSong& song, SMF_TRACK& smfTrack, bool& ok);
+    bool MakeTrack(const CTrack& track, int channel, SMF_TRACK& smfTrack);
+    bool MakeNotes(const CTrack& track, int channel, SMF_TRACK& smfTrack);
+    bool MakeNoteStart(const CNote& note, uint8_t midiNote, int channel, uint32_t tick,
+                       SMF_TRACK& smfTrack);
+    bool MakeMarker(const CNote& marker, uint32_t tick, SMF_TRACK& smfTrack);
+    bool SetError(const char* format, ...) NOTARA_PRINTF(2, 3);
+
+    double m_secondsPerTick = 0.0;  // one tick at the written tempo
+    CCharString m_error;
+};
