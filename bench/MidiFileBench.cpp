@@ -1,6 +1,8 @@
 // Writing and reading a song of 100,000 notes as a MIDI file with CMidiFile:
 // a lead guitar with guitar values and a drum set. Prints the best of several
 // runs of each, in milliseconds, and the file's size.
+#include "BestTime.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -49,21 +51,6 @@ void MakeSong(CSong& song) {
     song.AddTrack(drums);
 }
 
-template <typename Work>
-double BestMilliseconds(Work work) {
-    double best = 1e300;
-    for (int run = 0; run < kRuns; ++run) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!work()) {
-            return -1.0;
-        }
-        const std::chrono::duration<double, std::milli> took =
-            std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
-
 }  // namespace
 
 int main() {
@@ -72,13 +59,13 @@ int main() {
     CSong song;
     MakeSong(song);
     CMidiFile midi;
-    const double write = BestMilliseconds([&] { return midi.Write(path.c_str(), song); });
+    const double write = BestMilliseconds(kRuns, [&] { return midi.Write(path.c_str(), song); });
     if (write < 0.0) {
         std::fprintf(stderr, "%s\n", midi.GetError());
         return 1;
     }
     int notes = 0;
-    const double read = BestMilliseconds([&] {
+    const double read = BestMilliseconds(kRuns, [&] {
         CSong read;
         const bool ok = midi.Read(path.c_str(), read);
         notes = 0;

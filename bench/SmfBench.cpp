@@ -1,6 +1,8 @@
 // Times reading and writing the bytes of a MIDI file of 100,000 notes, best
 // of several runs, and prints the figures in milliseconds.
 
+#include "BestTime.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -45,35 +47,21 @@ SMF_FILE MakeFile() {
     return file;
 }
 
-template <typename Work>
-double BestMilliseconds(Work work) {
-    double best = 1e30;
-    for (int run = 0; run < kRuns; ++run) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!work()) {
-            return -1.0;
-        }
-        const std::chrono::duration<double, std::milli> took =
-            std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
-
 }  // namespace
 
 int main() {
     const SMF_FILE file = MakeFile();
     CSmfWriter writer;
     std::vector<uint8_t> bytes;
-    const double writeMs = BestMilliseconds([&] { return writer.Write(file, bytes); });
+    const double writeMs = BestMilliseconds(kRuns, [&] { return writer.Write(file, bytes); });
     if (writeMs < 0) {
         std::fprintf(stderr, "%s\n", writer.GetError());
         return 1;
     }
     CSmfReader reader;
     SMF_FILE read;
-    const double readMs = BestMilliseconds([&] { return reader.Read(bytes, read, "bench"); });
+    const double readMs =
+        BestMilliseconds(kRuns, [&] { return reader.Read(bytes, read, "bench"); });
     if (readMs < 0) {
         std::fprintf(stderr, "%s\n", reader.GetError());
         return 1;
