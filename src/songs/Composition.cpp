@@ -1,0 +1,1 @@
+#include "songs/Composition.h"
