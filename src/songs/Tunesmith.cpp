@@ -20,7 +20,7 @@ constexpr int kTonic = 1;
 constexpr int kDominant = 5;
 
 // Step lengths of a fill in grid steps; only eighths and quarters are hit,
-// the longer steps hold the fill's breath.
+// the longer steps rest.
 constexpr int kEighthStep = 1;
 constexpr int kQuarterStep = 2;
 constexpr int kDottedQuarterStep = 3;
@@ -176,11 +176,13 @@ bool CTunesmith::GenerateDegrees(bool random, int count, std::vector<int>& degre
 bool CTunesmith::MakeChords(const TUNESMITH_SETTINGS& settings, CSongPart& part) {
     const SONG_INFO& info = settings.info;
     ClearRows();
-    if (!ComputeGrid(info, m_grid)) {
-        return false;
-    }
     if (!(info.tempo > 0.0)) {
         return SetError("Can't make chords at a tempo of %.2f", info.tempo);
+    }
+    SONG_INFO timed = info;
+    timed.secondsPerBeat = kSecondsPerMinute / info.tempo;
+    if (!ComputeGrid(timed, m_grid)) {
+        return false;
     }
     if (settings.chordCount < 1) {
         return SetError("Can't make %d chords", settings.chordCount);
@@ -199,9 +201,7 @@ bool CTunesmith::MakeChords(const TUNESMITH_SETTINGS& settings, CSongPart& part)
     if (!GetProgressionDegrees(settings.progression, settings.chordCount, degrees)) {
         return false;
     }
-    SONG_INFO& partInfo = part.m_arrangement.m_info;
-    partInfo = info;
-    partInfo.secondsPerBeat = kSecondsPerMinute / info.tempo;
+    part.m_arrangement.m_info = timed;
     for (int i = 0; i < settings.chordCount; ++i) {
         CChord chord;
         if (!BuildChord(settings, chordScale, degrees[i % degrees.size()], chord)) {
