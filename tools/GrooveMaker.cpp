@@ -4,8 +4,8 @@
 // line per instrument: a drum piece by its name ("Snare drum:"), "Bass:" or
 // "Rhythm:". Each token is one grid step (an eighth note): "x" a hit, "X" an
 // accented hit, "." a rest, "-" holds the note before, and on the bass line
-// a note such as "C2" or "G2". "|" separates the measures, "#" starts a
-// comment. Grooves are in C major; the lead-guitar track stays empty.
+// a note such as "C2" or "G2". "|" separates the measures; a word that
+// starts with "#" starts a comment. Grooves are in C major; the lead-guitar track stays empty.
 // Usage: groove_maker GROOVE_FILE... OUTPUT_FOLDER; a file below a folder
 // <Style> is written as OUTPUT_FOLDER/<Style>/<Name>.mid.
 #include <cstdio>
@@ -48,6 +48,17 @@ std::string Trim(const std::string& text) {
     const size_t first = text.find_first_not_of(" \t\r");
     const size_t last = text.find_last_not_of(" \t\r");
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+// A comment starts at a "#" that begins a word; the "#" of a sharp note
+// such as "F#2" is no comment.
+std::string StripComment(const std::string& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '#' && (i == 0 || text[i - 1] == ' ' || text[i - 1] == '\t')) {
+            return text.substr(0, i);
+        }
+    }
+    return text;
 }
 
 bool ParseNote(const std::string& token, int& midiNote) {
@@ -107,7 +118,7 @@ bool ReadGroove(const std::string& path, GROOVE& groove, std::string& error) {
     int lineNumber = 0;
     while (std::getline(in, text)) {
         ++lineNumber;
-        text = Trim(text.substr(0, text.find('#')));
+        text = Trim(StripComment(text));
         if (text.empty()) {
             continue;
         }
