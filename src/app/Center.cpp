@@ -1,5 +1,6 @@
 #include "app/Center.h"
 
+#include <cstring>
 #include <string>
 
 #include "app/AppSettings.h"
@@ -29,6 +30,7 @@
 #include "platform/GlDevice.h"
 #include "platform/MidiIn.h"
 #include "scene/SpacePainter.h"
+#include "songs/Composition.h"
 #include "songs/Mix.h"
 #include "theory/NoteEvent.h"
 #include "theory/NoteManager.h"
@@ -966,9 +968,30 @@ bool CCenter::ReadTune(const char* path, std::vector<int>& melody, CCharString& 
         m_error = problem;
         return false;
     }
+    CMelody tune;
+    const char* dot = std::strrchr(path, '.');
+    if (dot != nullptr && std::strcmp(dot, ".Song") == 0) {
+        if (!ReadSongTune(path, tune)) {
+            return false;
+        }
+    } else if (!ReadMidiTune(path, tune)) {
+        return false;
+    }
+    melody = tune.GetNotes();
+    name = tune.GetName().c_str();
+    if (name.IsEmpty()) {
+        // The file's name without its folder and extension.
+        std::string stem = path;
+        stem.erase(0, stem.find_last_of('/') + 1);
+        stem.erase(stem.find_last_of('.'));
+        name = stem.c_str();
+    }
+    return true;
+}
+
+bool CCenter::ReadMidiTune(const char* path, CMelody& tune) {
     CSmfReader reader;
     SMF_FILE file;
-    CMelody tune;
     if (!reader.ReadFile(path, file)) {
         m_error = reader.GetError();  // it names the file and the place
         return false;
@@ -977,14 +1000,31 @@ bool CCenter::ReadTune(const char* path, std::vector<int>& melody, CCharString& 
         m_error.Format("Can't open song (%s): %s", CutForMessage(path).c_str(), tune.GetError());
         return false;
     }
-    melody = tune.GetNotes();
-    name = tune.GetName().c_str();
-    if (name.IsEmpty()) {
-        // The file's name without its folder and ".mid".
-        std::string stem = path;
-        stem.erase(0, stem.find_last_of('/') + 1);
-        stem.erase(stem.find_last_of('.'));
-        name = stem.c_str();
+    return true;
+}
+
+// A song document plays its parts' grooves under their chords: the tune is
+// the melody of what it renders.
+bool CCenter::ReadSongTune(const char* path, CMelody& tune) {
+    if (!m_noteManager) {
+        m_error.Format("Can't open song (%s): the note table is not ready",
+                       CutForMessage(path).c_str());
+        return false;
+    }
+    CComposition document(*m_noteManager, nullptr);
+    std::string grooves = m_settings ? m_settings->grooveRoot.Str() : std::string();
+    while (grooves.size() > 1 && grooves.back() == '/') {
+        grooves.pop_back();
+    }
+    document.SetGroovesFolder(grooves.c_str());
+    CSong song;
+    if (!document.Open(path) || !document.Render(song, false)) {
+        m_error.Format("%s", document.GetError());
+        return false;
+    }
+    if (!tune.TakeSong(song)) {
+        m_error.Format("Can't open song (%s): %s", CutForMessage(path).c_str(), tune.GetError());
+        return false;
     }
     return true;
 }
@@ -1027,7 +1067,7 @@ void CCenter::ChooseTuneLesson() {
     const CCharString folder = GetLessonFilePath("Tunes/");
     std::string path;
     if (m_platform.windowSystem->ChooseFileToOpen(m_mainWindow->GetWindow(), "Open song as lesson",
-                                                  folder, "MIDI files (*.mid *.midi)", path)) {
+                                                  folder, "Songs (*.mid *.Song)", path)) {
         OpenTuneLesson(path.c_str());
     }
 }

@@ -29,6 +29,7 @@ class CMidiOpener;
 class CMidiPort;
 class CMix;
 class CNote;
+class CMelody;
 class CNoteManager;
 class CNoteRouter;
 class CDetectorPoster;
@@ -193,6 +194,8 @@ private:
     // A lesson button's file, found beside the kind's content file.
     CCharString GetLessonFilePath(const char* file) const;
     bool ReadTune(const char* path, std::vector<int>& melody, CCharString& name);
+    bool ReadMidiTune(const char* path, CMelody& tune);
+    bool ReadSongTune(const char* path, CMelody& tune);
     // A computer-keyboard note sounds at once.
     void PlayKeyNote(const CNote& note, bool down);
     CCharString GetDefaultMixPath() const;

@@ -227,8 +227,6 @@ CCharString GetSongOpenError(const char* path) {
         reason = "it is not a file";  // a FIFO, a device or a socket
     } else if (!songName) {
         reason = "the file is not a song (\".mid\" or \".Song\")";
-    } else if (std::strcmp(dot, ".Song") == 0) {
-        reason = "song documents can't be opened as lessons in this version";
     }
     CCharString error;
     if (reason == nullptr) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "songs/Song.h"
+
 namespace {
 
 std::string Lower(std::string text) {
@@ -72,6 +74,67 @@ bool CMelody::Take(const SMF_FILE& file) {
         }
         chordTick = start->tick;
         m_notes.push_back(start->data1);
+    }
+    return true;
+}
+
+namespace {
+
+bool HasPitchedNotes(const CTrack& track) {
+    for (int i = 0; i < track.m_notes.GetCount(); ++i) {
+        const CNote& note = *track.m_notes.GetAt(i);
+        if (!note.IsMarker() && !note.IsDrum() && note.time != UNSET_TIME &&
+            note.midiNote < NOTE_COUNT) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool CMelody::TakeSong(const CSong& song) {
+    m_notes.clear();
+    m_name = song.m_info.name.Str();
+    const CTrack* lead = nullptr;
+    const CTrack* named = nullptr;
+    const CTrack* first = nullptr;
+    for (int t = 0; t < song.GetTrackCount(); ++t) {
+        const CTrack& track = *song.GetTrack(t);
+        if (track.m_thing == THING_DRUM_SET || !HasPitchedNotes(track)) {
+            continue;
+        }
+        if (lead == nullptr && track.m_thing == THING_LEAD_GUITAR) {
+            lead = &track;
+        }
+        if (named == nullptr && IsLeadName(track.GetName())) {
+            named = &track;
+        }
+        if (first == nullptr) {
+            first = &track;
+        }
+    }
+    const CTrack* voice = lead != nullptr ? lead : named != nullptr ? named : first;
+    if (voice == nullptr) {
+        m_error = "the song has no notes to read";
+        return false;
+    }
+    const double beat =
+        song.m_info.secondsPerBeat > 0.0 ? song.m_info.secondsPerBeat : kDefaultSecondsPerBeat;
+    const double together = kTogetherQuarters * beat;
+    double chordStart = 0.0;
+    for (int i = 0; i < voice->m_notes.GetCount(); ++i) {
+        const CNote& note = *voice->m_notes.GetAt(i);
+        if (note.IsMarker() || note.IsDrum() || note.time == UNSET_TIME ||
+            note.midiNote >= NOTE_COUNT) {
+            continue;
+        }
+        if (!m_notes.empty() && note.time - chordStart < together) {
+            m_notes.back() = std::max<int>(m_notes.back(), note.midiNote);  // a chord's top note
+            continue;
+        }
+        chordStart = note.time;
+        m_notes.push_back(note.midiNote);
     }
     return true;
 }

@@ -6,6 +6,8 @@
 #include "foundation/CharString.h"
 #include "midi/SmfFile.h"
 
+class CSong;
+
 // The melody of a MIDI file, as a tune to read note by note: the notes of
 // its lead track in the order they start. The lead track is the track named
 // as the lead guitar or as a melody, else the first track with notes on a
@@ -15,9 +17,13 @@ class CMelody {
 public:
     // Two notes this close (in quarter notes) start together.
     static constexpr double kTogetherQuarters = 1.0 / 32.0;
+    static constexpr double kDefaultSecondsPerBeat = 0.5;
 
     // False with the reason when the file holds no melody.
     bool Take(const SMF_FILE& file);
+    // The same for a rendered song: its lead-guitar track, a track named as
+    // a lead or a melody, else its first track of pitched notes.
+    bool TakeSong(const CSong& song);
     const std::vector<int>& GetNotes() const { return m_notes; }
     // The name of the first track, empty when it has none.
     const std::string& GetName() const { return m_name; }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <string>
+#include <utility>
 
 #include "midi/GeneralMidi.h"
 #include "midi/MidiCodes.h"
@@ -107,7 +108,7 @@ bool CMidiFile::ReadSmf(const SMF_FILE& file, CSong& song) {
         if (!ReadTrack(file.tracks[i], conductor, song, track)) {
             return false;
         }
-        if (!conductor && !song.AddTrack(track)) {
+        if (!conductor && !song.AddTrack(std::move(track))) {
             return SetError("Can't add track to the song: %s", song.GetError());
         }
     }

@@ -262,7 +262,8 @@ bool CMidiMarkers::MakeChord(const CNote& marker, CCharString& text, CCharString
     if (!CNoteManager::GetChordTypeName(chord.chordType, type)) {
         return NoName("chord type", chord.chordType, error);
     }
-    if (!CNoteManager::GetChordGroupName(chord.chordGroup, group)) {
+    // Group 0 is none: the pair is left out and reads back as none.
+    if (chord.chordGroup != 0 && !CNoteManager::GetChordGroupName(chord.chordGroup, group)) {
         return NoName("chord group", chord.chordGroup, error);
     }
     if (!CNoteManager::GetScaleName(chord.scale, scale)) {
@@ -272,7 +273,9 @@ bool CMidiMarkers::MakeChord(const CNote& marker, CCharString& text, CCharString
     AddInt(text, "MidiNote=", chord.root);
     AddText(text, "Pitch=", pitch);
     AddText(text, "ChordType=", type);
-    AddText(text, "ChordGroup=", group);
+    if (chord.chordGroup != 0) {
+        AddText(text, "ChordGroup=", group);
+    }
     AddInt(text, "Number=", chord.number);
     AddText(text, "Scale=", scale);
     AddInt(text, "ScaleRoot=", chord.scaleRoot);

@@ -1,18 +1,112 @@
 #pragma once
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "songs/Song.h"
+#include "songs/SongPart.h"
+
+class CMix;
+class CNoteManager;
+class CSound;
 
 // The song document: a library of song parts, a play list that orders them
-// and the song info.
+// (a part may play several times) and the song info. It renders itself into
+// a song for playing and export. Songs are saved as MIDI files whose markers
+// carry the info, the parts and the chords; opening also reads the older
+// line-based ".Song" text format. A MIDI file without song parts (one
+// written by another program) opens as a plain song whose rendering is its
+// notes. Failures return false with a "Can't ..." text for GetError.
 class CComposition {
 public:
-    CComposition() = default;
+    static constexpr int kListGrowStep = 50;
+    // Bounds that keep a garbled or hostile document from rendering for ever.
+    static constexpr int kMaxChordRepeat = 256;
+    static constexpr int kMaxPartChords = 4096;
+    static constexpr int kMaxSongRepeat = 100;
+    static constexpr int kMaxRenderedMeasures = 20000;
+    static constexpr double kMinTempo = 10.0;
+    static constexpr double kMaxTempo = 1000.0;
+    static constexpr double kDefaultTempo = 120.0;
+    static constexpr double kSecondsPerMinute = 60.0;
+    static constexpr size_t kMaxTextSongBytes = 64u << 20;
+
+    // sound (may be null) renders "Save as WAVE"; both must outlive this.
+    CComposition(CNoteManager& manager, CSound* sound);
     CComposition(const CComposition&) = delete;
     CComposition& operator=(const CComposition&) = delete;
     virtual ~CComposition() = default;
 
+    // Resets the info, the name and the file name and empties the library
+    // and the play list.
+    void New();
+    // ".mid" opens a MIDI song, ".Song" a text song (the extension compared
+    // exactly). On success the path becomes the file name and the document
+    // is unmodified; a failure leaves it reset or partly filled.
+    bool Open(const char* path);
+    // Where the grooves of text songs are found: "<folder>/<style>/<name>.mid".
+    void SetGroovesFolder(const char* folder) { m_groovesFolder = folder; }
+
+    // Clears song and renders the play list into it, the whole list once per
+    // repeat of the song.
+    bool Render(CSong& song, bool withMarkers);
+    // Writes the rendered song with its markers, parts and the mix applied.
+    bool SaveMidi(const char* path, const CMix& mix);
+    // Renders the enabled tracks, mixed, through the sound engine.
+    bool SaveWave(const char* path, const CMix& mix, bool reduce);
+
+    // The library. AddPart adds a copy and is refused for a name in use.
+    bool AddPart(const CSongPart& part);
+    CSongPart* FindPart(const char* name);
+    int GetPartCount() const { return static_cast<int>(m_parts.size()); }
+    CSongPart* GetPart(int index);
+    // The play list: entries point into the library.
+    bool AppendToPlayList(int partIndex);
+    bool AppendToPlayList(CSongPart* part);
+    int GetPlayListCount() const { return static_cast<int>(m_playList.size()); }
+    CSongPart* GetPlayListEntry(int index);
+
+    // True for a MIDI file without song parts, opened as its notes alone.
+    bool IsPlainSong() const { return m_plain; }
+    bool IsModified() const { return m_modified; }
+    const char* GetFileName() const { return m_fileName; }
     const char* GetError() const { return m_error; }
 
+    CCharString m_name;
+    SONG_INFO m_info;
+
 private:
+    bool SetError(const char* format, ...) NOTARA_PRINTF(2, 3);
+    bool OpenText(const char* path);
+    bool OpenMidi(const char* path);
+    // The lines of a text song and the next one to read.
+    struct TEXT_LINES {
+        std::vector<std::string> lines;
+        size_t next = 0;
+        bool NextPair(std::string& key, std::string& value);
+    };
+    bool ReadInfoSection(TEXT_LINES& text, CCharString& playList);
+    bool ReadPartSection(TEXT_LINES& text);
+    bool ReadPartKey(const char* key, const char* value, CSongPart& part, CCharString& chords);
+    bool ReadChords(const char* value, CSongPart& part);
+    bool ReadChord(const char* text, const CNoteList& scale, CSongPart& part, CCharString& reason);
+    static bool FindDegree(const CNoteList& scale, CHORD_INFO& chord);
+    bool LoadGroove(CSongPart& part, CCharString& reason);
+    bool ResolvePlayList(const char* value);
+    bool Rebuild(CSong& song);
+    bool ClosePart(CSongPart* part, double start, const CSong& song);
+    bool AddChordFromMarker(CSongPart& part, const CNote& marker);
+    bool RenderPart(CSongPart& part, int position, bool withMarkers, CSong& song, double& offset);
+
     CCharString m_error;
+    CNoteManager& m_manager;
+    CSound* m_sound;
+    CCharString m_fileName;
+    CCharString m_groovesFolder;
+    std::vector<std::unique_ptr<CSongPart>> m_parts;
+    std::vector<CSongPart*> m_playList;
+    CSong m_plainSong;  // the notes of a MIDI file without song parts
+    bool m_plain = false;
+    bool m_modified = false;
 };

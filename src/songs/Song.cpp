@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/DebugOutput.h"
 #include "songs/SongPart.h"
@@ -102,6 +103,15 @@ const CTrack* CSong::FindTrack(int thing) const {
 bool CSong::AddTrack(const CTrack& track) {
     try {
         m_tracks.push_back(std::make_unique<CTrack>(track));
+    } catch (const std::bad_alloc&) {
+        return SetError("Can't add a track to the song");
+    }
+    return true;
+}
+
+bool CSong::AddTrack(CTrack&& track) {
+    try {
+        m_tracks.push_back(std::make_unique<CTrack>(std::move(track)));
     } catch (const std::bad_alloc&) {
         return SetError("Can't add a track to the song");
     }

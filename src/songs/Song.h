@@ -39,6 +39,8 @@ public:
     CTrack* FindTrack(int thing);
     const CTrack* FindTrack(int thing) const;
     bool AddTrack(const CTrack& track);
+    // Takes the track over without copying its notes.
+    bool AddTrack(CTrack&& track);
     void EnableTracks(int thing, bool enabled);
     // Clear removes every note of the Thing's track, Strip keeps its markers.
     void ClearNotes(int thing);

@@ -54,6 +54,7 @@ bool CSongPart::CopyFrom(const CSongPart& other) {
     m_grooveName = other.m_grooveName;
     m_grooveFile = other.m_grooveFile;
     m_grooveLength = other.m_grooveLength;
+    m_playPosition = other.m_playPosition;
     if (!m_groove.CopyFrom(other.m_groove)) {
         return SetError("%s", m_groove.GetError());
     }
@@ -130,8 +131,11 @@ bool CSongPart::Build(CNoteManager& manager, bool withMarkers) {
     if (withMarkers) {
         CNote marker = MakeMarker(EVENT_PART_MARKER, 0.0, info.length);
         marker.thing = THING_LEAD_GUITAR;
+        marker.text = m_name;  // the MIDI writer's song-part marker names the part
         marker.markerText = m_name;
-        if (!m_arrangement.FindTrack(THING_LEAD_GUITAR)->AddNote(marker)) {
+        // First in the track: the part's marker opens the markers of its
+        // first measure, which share its time.
+        if (!m_arrangement.FindTrack(THING_LEAD_GUITAR)->m_notes.InsertAt(0, marker)) {
             return SetError("Can't add the marker of the song part %s", m_name.GetText());
         }
     }

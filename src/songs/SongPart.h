@@ -43,6 +43,7 @@ public:
     CCharString m_grooveFile;
     double m_grooveLength = 0.0;
     std::vector<CChord> m_chords;
+    int m_playPosition = 0;  // 1-based place in the song's play list while rendering
 
 private:
     bool SetError(const char* format, ...) NOTARA_PRINTF(2, 3);

@@ -13,6 +13,8 @@ public:
     CTrack() = default;
     CTrack(const CTrack&) = default;
     CTrack& operator=(const CTrack&) = default;
+    CTrack(CTrack&&) = default;
+    CTrack& operator=(CTrack&&) = default;
     virtual ~CTrack() = default;
 
     // Back to a fresh track; the channel, program and enabled flag stay.

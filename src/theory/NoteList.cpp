@@ -9,13 +9,12 @@ CNoteList::CNoteList(int growStep, bool pitchOrdered)
     : CVarList<CNote>(growStep), m_pitchOrdered(pitchOrdered) {}
 
 bool CNoteList::InsertInOrder(const CNote& note, int* outIndex) {
+    // Searched from the end: notes mostly arrive in order, so adding a song's
+    // notes one by one stays linear instead of quadratic.
     const double key = KeyOf(note);
     int at = GetCount();
-    for (int i = 0; i < GetCount(); ++i) {
-        if (KeyOf(*GetAt(i)) > key) {
-            at = i;
-            break;
-        }
+    while (at > 0 && KeyOf(*GetAt(at - 1)) > key) {
+        --at;
     }
     if (!InsertAt(at, note)) {
         return false;

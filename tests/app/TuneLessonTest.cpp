@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "app/Catalogue.h"
 #include "app/Center.h"
 #include "app/Menus.h"
+#include "midi/MidiFile.h"
 #include "midi/SmfFile.h"
 #include "midi/SmfWriter.h"
 #include "platform/null/NullBackend.h"
@@ -64,7 +66,67 @@ void Play(CCenter& center, int note) {
         std::make_unique<NOTE_EVENT>(NOTE_EVENT::Make(note, false, 0.0f, SOURCE_MIDI_INPUT, 0.0))));
 }
 
+// A one-measure groove whose rhythm guitar climbs C E G C on the beats.
+bool WriteGroove(const std::string& path, const std::vector<int>& beats) {
+    CSong groove;
+    if (!groove.AddNewSongTracks()) {
+        return false;
+    }
+    groove.m_info.secondsPerBeat = 0.5;
+    groove.m_info.tempo = 120.0;
+    groove.m_info.measureBeats = 4;
+    groove.m_info.beatNote = 4;
+    groove.m_info.measures = 1;
+    for (size_t i = 0; i < beats.size(); ++i) {
+        CNote note;
+        note.thing = THING_RHYTHM_GUITAR;
+        note.midiNote = static_cast<uint8_t>(beats[i]);
+        note.time = 0.5 * i;
+        note.duration = 0.4;
+        note.eventKind = EVENT_NOTE_START;
+        groove.FindTrack(THING_RHYTHM_GUITAR)->AddNote(note);
+    }
+    CMidiFile writer;
+    return writer.Write(path.c_str(), groove);
+}
+
 }  // namespace
+
+TEST(TuneLesson, ASongDocumentPlaysTheMelodyOfItsParts) {
+    const CTempFolder folder("tune-song");
+    const std::vector<int> beats = {48, 52, 55, 60};
+    std::filesystem::create_directories(folder.Path("Grooves/Easy"));
+    ASSERT_TRUE(WriteGroove(folder.Path("Grooves/Easy/Climb.mid"), beats));
+    const std::string song = folder.Path("Climbing.Song");
+    std::ofstream(song, std::ios::binary)
+        << "Start of Song Info= \r\nName=Climbing\r\nTempo=100\r\nParts=Verse~1\r\n"
+           "End of Song Info= \r\nStart of Song Part= \r\nName=Verse\r\n"
+           "Groove style=Easy\r\nGroove name=Climb\r\nChords=48/0/1,55/0/1\r\n"
+           "End of Song Part= \r\n\r\n";
+    CNullBackend backend;
+    auto center = Start(backend);
+    ASSERT_TRUE(center);
+    center->GetSettings()->grooveRoot = (folder.Path("Grooves") + "/").c_str();
+    ASSERT_TRUE(center->OpenTuneLesson(song.c_str())) << center->GetError();
+    Teacher& teacher = *center->GetTeacher();
+    ASSERT_TRUE(teacher.IsTune());
+    for (int measure = 0; measure < 2; ++measure) {
+        for (size_t i = 0; i < beats.size(); ++i) {
+            ASSERT_EQ(teacher.GetExpected()->midiNote, beats[i]) << "measure " << measure + 1;
+            Play(*center, beats[i]);
+        }
+    }
+    EXPECT_EQ(teacher.GetTuneRuns(), 1);
+    // A song whose groove is gone says so and the tune stays.
+    std::filesystem::remove(folder.Path("Grooves/Easy/Climb.mid"));
+    EXPECT_FALSE(center->OpenTuneLesson(song.c_str()));
+    const auto& boxes = backend.GetWindowSystem().GetBoxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_NE(boxes.back().text.find("Can't load part: Can't load groove from ("),
+              std::string::npos)
+        << boxes.back().text;
+    EXPECT_TRUE(teacher.IsTune());
+}
 
 TEST(TuneLesson, AMidiFileOnTheCommandLineIsPlayedInOrderToItsEnd) {
     const CTempFolder folder("tune");
