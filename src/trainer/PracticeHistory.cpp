@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -173,19 +174,35 @@ bool CPracticeHistory::Open(const char* path) {
         return false;
     }
     CCharString reason;
-    if (CheckExisting(reason) == FILE_STATE::kUnreadable && !SetAside(reason)) {
+    const FILE_STATE state = CheckExisting(reason);
+    if (state == FILE_STATE::kUnreadable && !SetAside(reason)) {
         return false;
     }
     if (!Create() || !OpenReader()) {
         CloseConnections();
-        return false;
+        // A file that looked right but cannot be written is kept aside too.
+        const CCharString failure = m_error;
+        if (state != FILE_STATE::kUsable || !SetAside(failure) || !Create() || !OpenReader()) {
+            CloseConnections();
+            return false;
+        }
     }
+    return StartWriter();
+}
+
+bool CPracticeHistory::StartWriter() {
     m_queued = 0;
     m_done = 0;
     m_writeFailed = false;
     m_stop = false;
     m_committed = 0;
-    m_writer = std::thread([this] { WriterLoop(); });
+    try {
+        m_writer = std::thread([this] { WriterLoop(); });
+    } catch (const std::system_error& error) {
+        m_error.Format("Can't start the writer of the practice history: %s", error.what());
+        CloseConnections();
+        return false;
+    }
     return true;
 }
 
@@ -193,6 +210,11 @@ CPracticeHistory::FILE_STATE CPracticeHistory::CheckExisting(CCharString& reason
     std::error_code error;
     if (!fs::exists(m_path.GetText(), error)) {
         return FILE_STATE::kMissing;
+    }
+    // A folder or a pipe in its place would fail or block every read.
+    if (!fs::is_regular_file(m_path.GetText(), error)) {
+        reason = "it is not a file";
+        return FILE_STATE::kUnreadable;
     }
     sqlite3* opened = nullptr;
     const int status = sqlite3_open_v2(m_path, &opened, SQLITE_OPEN_READWRITE, nullptr);
@@ -333,10 +355,13 @@ bool CPracticeHistory::Add(const PRACTICE_ROW& row) {
         m_error = "Can't add to the practice history: it is not open";
         return false;
     }
-    {
+    try {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_queue.push_back(row);
         ++m_queued;
+    } catch (const std::bad_alloc&) {
+        m_error = "Can't add to the practice history: out of memory";
+        return false;
     }
     m_wake.notify_one();
     return true;
@@ -426,6 +451,17 @@ bool CPracticeHistory::GetNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats) {
         m_error = "Can't read the practice history: it is not open";
         return false;
     }
+    // One read transaction: the counts and the latest results see the
+    // same rows, however many the writer commits meanwhile.
+    if (!Execute(m_read.get(), "BEGIN", "read the statistics of")) {
+        return false;
+    }
+    const bool read = ReadNoteStats(stats);
+    sqlite3_exec(m_read.get(), "COMMIT", nullptr, nullptr, nullptr);
+    return read;
+}
+
+bool CPracticeHistory::ReadNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats) {
     STATEMENT query =
         Prepare(m_read.get(),
                 "SELECT expected, COUNT(*), SUM(right_first), AVG(reaction), MAX(time)"
@@ -446,7 +482,7 @@ bool CPracticeHistory::GetNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats) {
     if (status != SQLITE_DONE) {
         return Fail("read the statistics of", m_read.get());
     }
-    query.reset();  // its read ends here, before the latest results are read
+    query.reset();
     for (PRACTICE_NOTE_STATS& note : stats) {
         if (!AddRecent(note)) {
             return false;

@@ -130,7 +130,9 @@ private:
     // Opens the writer's connection, making the database and its tables.
     bool Create();
     bool OpenReader();
+    bool StartWriter();
     void CloseConnections();
+    bool ReadNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats);
     bool AddRecent(PRACTICE_NOTE_STATS& stats);
     void WriterLoop();
     // Inserts batch in one transaction; false with the reason in error.

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -354,6 +355,22 @@ TEST(CPracticeHistoryTest, AForeignDatabaseIsKeptAside) {
               SQLITE_OK);
     sqlite3_close(db);
     ExpectKeptAsideAndFresh(folder, path);
+}
+
+TEST(CPracticeHistoryTest, APipeInPlaceOfTheFileIsKeptAsideWithoutBlocking) {
+    CTempFolder folder("history-fifo");
+    const std::string path = folder.Path("history.db");
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    CPracticeHistory history;
+    ASSERT_TRUE(history.Open(path.c_str())) << history.GetError();
+    EXPECT_NE(std::string(history.GetNotice()).find("it is not a file"), std::string::npos)
+        << history.GetNotice();
+    const std::vector<std::string> aside = FilesStartingWith(folder.Get(), "history.db.damaged-");
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_TRUE(fs::is_fifo(folder.Path(aside[0])));
+    ASSERT_TRUE(history.Add(MakeRow(2)));
+    ASSERT_TRUE(history.Flush()) << history.GetError();
+    EXPECT_EQ(ReadAll(history), std::vector<PRACTICE_ROW>{MakeRow(2)});
 }
 
 TEST(CPracticeHistoryTest, AnotherDamagedFileIsKeptUnderAnotherName) {
