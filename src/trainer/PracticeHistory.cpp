@@ -1,0 +1,588 @@
+#include "trainer/PracticeHistory.h"
+
+#include <sqlite3.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <new>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// How long a connection waits for another one that holds the file.
+constexpr int kBusyTimeoutMs = 5000;
+constexpr double kPercent = 100.0;
+constexpr int kStampLength = 32;
+// Other processes never write this file, so a commit need only survive the
+// program's death: the write-ahead log is synced at checkpoints, not at
+// every commit.
+constexpr const char* kSetupSql =
+    "PRAGMA journal_mode=WAL;"
+    "PRAGMA synchronous=NORMAL;";
+// The note index covers the statistics, so they are read from it alone.
+constexpr const char* kSchemaSql =
+    "CREATE TABLE IF NOT EXISTS practice("
+    " id INTEGER PRIMARY KEY,"
+    " time REAL NOT NULL,"
+    " lesson TEXT NOT NULL,"
+    " expected INTEGER NOT NULL,"
+    " spelling TEXT NOT NULL,"
+    " clef INTEGER NOT NULL,"
+    " played INTEGER NOT NULL,"
+    " source INTEGER NOT NULL,"
+    " right_first INTEGER NOT NULL,"
+    " wrong INTEGER NOT NULL,"
+    " reaction REAL NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS practice_by_note"
+    " ON practice(expected, time, right_first, reaction);"
+    "CREATE INDEX IF NOT EXISTS practice_by_time ON practice(time);";
+constexpr const char* kRowColumns =
+    "time, lesson, expected, spelling, clef, played, source, right_first, wrong, reaction";
+
+// The columns of kRowColumns in their order.
+enum ROW_COLUMN {
+    COLUMN_TIME,
+    COLUMN_LESSON,
+    COLUMN_EXPECTED,
+    COLUMN_SPELLING,
+    COLUMN_CLEF,
+    COLUMN_PLAYED,
+    COLUMN_SOURCE,
+    COLUMN_RIGHT_FIRST,
+    COLUMN_WRONG,
+    COLUMN_REACTION,
+};
+
+// The columns of the statistics query in their order.
+enum STATS_COLUMN {
+    STATS_EXPECTED,
+    STATS_SHOWN,
+    STATS_RIGHT_FIRST,
+    STATS_REACTION,
+    STATS_LAST_SEEN,
+};
+
+// The columns of the day summary query in their order.
+enum DAY_COLUMN {
+    DAY_DAY,
+    DAY_NOTES,
+    DAY_PERCENT,
+    DAY_REACTION,
+};
+
+std::string ColumnText(sqlite3_stmt* statement, int column) {
+    const unsigned char* text = sqlite3_column_text(statement, column);
+    return text != nullptr ? reinterpret_cast<const char*>(text) : "";
+}
+
+// Binds text so that SQLite copies it: the row may be gone before the step.
+bool BindText(sqlite3_stmt* statement, int index, const std::string& text) {
+    return sqlite3_bind_text(statement, index, text.c_str(), static_cast<int>(text.size()),
+                             SQLITE_TRANSIENT) == SQLITE_OK;
+}
+
+PRACTICE_ROW ReadRow(sqlite3_stmt* statement) {
+    PRACTICE_ROW row;
+    row.time = sqlite3_column_double(statement, COLUMN_TIME);
+    row.lesson = ColumnText(statement, COLUMN_LESSON);
+    row.expected = sqlite3_column_int(statement, COLUMN_EXPECTED);
+    row.spelling = ColumnText(statement, COLUMN_SPELLING);
+    row.clef = sqlite3_column_int(statement, COLUMN_CLEF);
+    row.played = sqlite3_column_int(statement, COLUMN_PLAYED);
+    row.source = sqlite3_column_int(statement, COLUMN_SOURCE);
+    row.rightFirstTry = sqlite3_column_int(statement, COLUMN_RIGHT_FIRST) != 0;
+    row.wrongPresses = sqlite3_column_int(statement, COLUMN_WRONG);
+    row.reaction = sqlite3_column_double(statement, COLUMN_REACTION);
+    return row;
+}
+
+// The start of the local day that lies dayOffset days after the one of time.
+double LocalDayStart(double time, int dayOffset) {
+    const auto seconds = static_cast<time_t>(time);
+    struct tm local = {};
+    localtime_r(&seconds, &local);
+    local.tm_hour = 0;
+    local.tm_min = 0;
+    local.tm_sec = 0;
+    local.tm_mday += dayOffset;
+    local.tm_isdst = -1;
+    return static_cast<double>(mktime(&local));
+}
+
+CCharString LocalStamp() {
+    const time_t now = time(nullptr);
+    struct tm local = {};
+    localtime_r(&now, &local);
+    char stamp[kStampLength] = {};
+    strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    return stamp;
+}
+
+// Moves a companion file (the write-ahead log) along with its database, or
+// removes it: left behind, it would be replayed into the fresh database.
+void MoveCompanion(const CCharString& from, const CCharString& to, const char* suffix) {
+    const fs::path source = std::string(from.GetText()) + suffix;
+    std::error_code error;
+    if (!fs::exists(source, error)) {
+        return;
+    }
+    fs::rename(source, std::string(to.GetText()) + suffix, error);
+    if (error) {
+        fs::remove(source, error);
+    }
+}
+
+}  // namespace
+
+bool PRACTICE_ROW::operator==(const PRACTICE_ROW& other) const {
+    return time == other.time && lesson == other.lesson && expected == other.expected &&
+           spelling == other.spelling && clef == other.clef && played == other.played &&
+           source == other.source && rightFirstTry == other.rightFirstTry &&
+           wrongPresses == other.wrongPresses && reaction == other.reaction;
+}
+
+void CPracticeHistory::DB_CLOSER::operator()(sqlite3* db) const {
+    sqlite3_close(db);
+}
+
+void CPracticeHistory::STATEMENT_FINALIZER::operator()(sqlite3_stmt* statement) const {
+    sqlite3_finalize(statement);
+}
+
+CPracticeHistory::~CPracticeHistory() {
+    Close();
+}
+
+bool CPracticeHistory::Open(const char* path) {
+    Close();
+    m_notice.Empty();
+    m_error.Empty();
+    if (path == nullptr || *path == 0) {
+        m_error = "Can't open the practice history: no path given";
+        return false;
+    }
+    m_path = path;
+    std::error_code error;
+    const fs::path folder = fs::path(path).parent_path();
+    if (!folder.empty() && !fs::create_directories(folder, error) && error) {
+        m_error.Format("Can't make the folder of the practice history %s: %s", path,
+                       error.message().c_str());
+        return false;
+    }
+    CCharString reason;
+    const FILE_STATE state = CheckExisting(reason);
+    if (state == FILE_STATE::kUnreadable && !SetAside(reason)) {
+        return false;
+    }
+    if (!Create() || !OpenReader()) {
+        CloseConnections();
+        // A file that looked right but cannot be written is kept aside too.
+        const CCharString failure = m_error;
+        if (state != FILE_STATE::kUsable || !SetAside(failure) || !Create() || !OpenReader()) {
+            CloseConnections();
+            return false;
+        }
+    }
+    return StartWriter();
+}
+
+bool CPracticeHistory::StartWriter() {
+    m_queued = 0;
+    m_done = 0;
+    m_writeFailed = false;
+    m_stop = false;
+    m_committed = 0;
+    try {
+        m_writer = std::thread([this] { WriterLoop(); });
+    } catch (const std::system_error& error) {
+        m_error.Format("Can't start the writer of the practice history: %s", error.what());
+        CloseConnections();
+        return false;
+    }
+    return true;
+}
+
+CPracticeHistory::FILE_STATE CPracticeHistory::CheckExisting(CCharString& reason) {
+    std::error_code error;
+    if (!fs::exists(m_path.GetText(), error)) {
+        return FILE_STATE::kMissing;
+    }
+    // A folder or a pipe in its place would fail or block every read.
+    if (!fs::is_regular_file(m_path.GetText(), error)) {
+        reason = "it is not a file";
+        return FILE_STATE::kUnreadable;
+    }
+    sqlite3* opened = nullptr;
+    const int status = sqlite3_open_v2(m_path, &opened, SQLITE_OPEN_READWRITE, nullptr);
+    DB db(opened);
+    if (status != SQLITE_OK) {
+        reason = db != nullptr ? sqlite3_errmsg(db.get()) : sqlite3_errstr(status);
+        return FILE_STATE::kUnreadable;
+    }
+    int applicationId = 0, version = 0, objects = 0;
+    if (!QueryInt(db.get(), "PRAGMA application_id", applicationId) ||
+        !QueryInt(db.get(), "PRAGMA user_version", version) ||
+        !QueryInt(db.get(), "SELECT COUNT(*) FROM sqlite_master", objects)) {
+        reason = sqlite3_errmsg(db.get());
+        return FILE_STATE::kUnreadable;
+    }
+    if (applicationId == 0 && version == 0 && objects == 0) {
+        return FILE_STATE::kUsable;  // an empty database: the schema is made in it
+    }
+    if (applicationId != kApplicationId) {
+        reason = "it is not a practice history";
+        return FILE_STATE::kUnreadable;
+    }
+    if (version != kSchemaVersion) {
+        reason.Format("its layout %d is unknown", version);
+        return FILE_STATE::kUnreadable;
+    }
+    return CheckIntegrity(db.get(), reason) ? FILE_STATE::kUsable : FILE_STATE::kUnreadable;
+}
+
+bool CPracticeHistory::CheckIntegrity(sqlite3* db, CCharString& reason) {
+    STATEMENT check = Prepare(db, "PRAGMA quick_check(1)");
+    if (check == nullptr || sqlite3_step(check.get()) != SQLITE_ROW) {
+        reason = sqlite3_errmsg(db);
+        return false;
+    }
+    const std::string verdict = ColumnText(check.get(), 0);
+    if (verdict != "ok") {
+        reason = verdict.c_str();
+        return false;
+    }
+    // The rows must read with the columns this version writes.
+    const std::string columns = std::string("SELECT ") + kRowColumns + " FROM practice LIMIT 0";
+    if (Prepare(db, columns.c_str()) == nullptr) {
+        reason = sqlite3_errmsg(db);
+        return false;
+    }
+    return true;
+}
+
+bool CPracticeHistory::SetAside(const char* reason) {
+    CCharString base;
+    base.Format("%s.damaged-%s", m_path.GetText(), LocalStamp().GetText());
+    CCharString aside = base;
+    std::error_code error;
+    for (int copy = 2; fs::exists(aside.GetText(), error); ++copy) {
+        aside.Format("%s-%d", base.GetText(), copy);
+    }
+    fs::rename(m_path.GetText(), aside.GetText(), error);
+    if (error) {
+        m_error.Format("Can't keep the unreadable practice history %s aside: %s", m_path.GetText(),
+                       error.message().c_str());
+        return false;
+    }
+    MoveCompanion(m_path, aside, "-wal");
+    MoveCompanion(m_path, aside, "-journal");
+    fs::remove(std::string(m_path.GetText()) + "-shm", error);
+    m_notice.Format(
+        "The practice history (%s) could not be read (%s) and was kept as %s; a new history was "
+        "started.",
+        m_path.GetText(), reason, aside.GetText());
+    return true;
+}
+
+bool CPracticeHistory::Create() {
+    sqlite3* opened = nullptr;
+    const int status =
+        sqlite3_open_v2(m_path, &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    m_write.reset(opened);
+    if (status != SQLITE_OK) {
+        m_error.Format("Can't create the practice history %s: %s", m_path.GetText(),
+                       m_write != nullptr ? sqlite3_errmsg(m_write.get()) : sqlite3_errstr(status));
+        return false;
+    }
+    sqlite3_busy_timeout(m_write.get(), kBusyTimeoutMs);
+    CCharString schema;
+    schema.Format("BEGIN IMMEDIATE;%sPRAGMA application_id=%d;PRAGMA user_version=%d;COMMIT;",
+                  kSchemaSql, kApplicationId, kSchemaVersion);
+    if (!Execute(m_write.get(), kSetupSql, "set up") ||
+        !Execute(m_write.get(), schema, "create the tables of")) {
+        return false;
+    }
+    const std::string insert = std::string("INSERT INTO practice(") + kRowColumns +
+                               ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
+    m_insert = Prepare(m_write.get(), insert.c_str());
+    return m_insert != nullptr || Fail("prepare the writing of", m_write.get());
+}
+
+bool CPracticeHistory::OpenReader() {
+    sqlite3* opened = nullptr;
+    const int status = sqlite3_open_v2(m_path, &opened, SQLITE_OPEN_READWRITE, nullptr);
+    m_read.reset(opened);
+    if (status != SQLITE_OK) {
+        return Fail("open a reading connection to", m_read.get());
+    }
+    sqlite3_busy_timeout(m_read.get(), kBusyTimeoutMs);
+    if (!Execute(m_read.get(), "PRAGMA query_only=1", "set up the reading of")) {
+        return false;
+    }
+    m_recent = Prepare(m_read.get(),
+                       "SELECT right_first, reaction FROM practice WHERE expected = ?1"
+                       " ORDER BY time DESC LIMIT ?2");
+    return m_recent != nullptr || Fail("prepare the reading of", m_read.get());
+}
+
+void CPracticeHistory::Close() {
+    if (m_writer.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        m_writer.join();
+    }
+    CloseConnections();
+}
+
+void CPracticeHistory::CloseConnections() {
+    m_recent.reset();
+    m_insert.reset();
+    // The writer's connection goes last: closing the last connection moves
+    // the write-ahead log into the database.
+    m_read.reset();
+    m_write.reset();
+}
+
+bool CPracticeHistory::Add(const PRACTICE_ROW& row) {
+    if (!m_writer.joinable()) {
+        m_error = "Can't add to the practice history: it is not open";
+        return false;
+    }
+    try {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_queue.push_back(row);
+        ++m_queued;
+    } catch (const std::bad_alloc&) {
+        m_error = "Can't add to the practice history: out of memory";
+        return false;
+    }
+    m_wake.notify_one();
+    return true;
+}
+
+bool CPracticeHistory::Flush() {
+    if (!m_writer.joinable()) {
+        m_error = "Can't flush the practice history: it is not open";
+        return false;
+    }
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const uint64_t target = m_queued;
+    m_written.wait(lock, [&] { return m_done >= target; });
+    if (m_writeFailed) {
+        m_error = m_writeError;
+        m_writeFailed = false;
+        return false;
+    }
+    return true;
+}
+
+void CPracticeHistory::WriterLoop() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [&] { return m_stop || !m_queue.empty(); });
+        if (m_queue.empty()) {
+            return;  // asked to stop with everything written
+        }
+        std::deque<PRACTICE_ROW> batch;
+        batch.swap(m_queue);
+        lock.unlock();
+        CCharString error;
+        const bool written = WriteBatch(batch, error);
+        lock.lock();
+        m_done += batch.size();
+        if (written) {
+            m_committed += batch.size();
+        } else {
+            m_writeFailed = true;
+            m_writeError = error;
+        }
+        m_written.notify_all();
+    }
+}
+
+bool CPracticeHistory::WriteBatch(const std::deque<PRACTICE_ROW>& batch, CCharString& error) {
+    sqlite3* db = m_write.get();
+    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        error.Format("Can't write to the practice history: %s", sqlite3_errmsg(db));
+        return false;
+    }
+    for (const PRACTICE_ROW& row : batch) {
+        if (!InsertRow(row)) {
+            error.Format("Can't write to the practice history: %s", sqlite3_errmsg(db));
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            return false;
+        }
+    }
+    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        error.Format("Can't commit to the practice history: %s", sqlite3_errmsg(db));
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    }
+    return true;
+}
+
+bool CPracticeHistory::InsertRow(const PRACTICE_ROW& row) {
+    sqlite3_stmt* insert = m_insert.get();
+    sqlite3_reset(insert);
+    const bool bound =
+        sqlite3_bind_double(insert, COLUMN_TIME + 1, row.time) == SQLITE_OK &&
+        BindText(insert, COLUMN_LESSON + 1, row.lesson) &&
+        sqlite3_bind_int(insert, COLUMN_EXPECTED + 1, row.expected) == SQLITE_OK &&
+        BindText(insert, COLUMN_SPELLING + 1, row.spelling) &&
+        sqlite3_bind_int(insert, COLUMN_CLEF + 1, row.clef) == SQLITE_OK &&
+        sqlite3_bind_int(insert, COLUMN_PLAYED + 1, row.played) == SQLITE_OK &&
+        sqlite3_bind_int(insert, COLUMN_SOURCE + 1, row.source) == SQLITE_OK &&
+        sqlite3_bind_int(insert, COLUMN_RIGHT_FIRST + 1, row.rightFirstTry ? 1 : 0) == SQLITE_OK &&
+        sqlite3_bind_int(insert, COLUMN_WRONG + 1, row.wrongPresses) == SQLITE_OK &&
+        sqlite3_bind_double(insert, COLUMN_REACTION + 1, row.reaction) == SQLITE_OK;
+    return bound && sqlite3_step(insert) == SQLITE_DONE;
+}
+
+bool CPracticeHistory::GetNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats) {
+    stats.clear();
+    if (!IsOpen()) {
+        m_error = "Can't read the practice history: it is not open";
+        return false;
+    }
+    // One read transaction: the counts and the latest results see the
+    // same rows, however many the writer commits meanwhile.
+    if (!Execute(m_read.get(), "BEGIN", "read the statistics of")) {
+        return false;
+    }
+    const bool read = ReadNoteStats(stats);
+    sqlite3_exec(m_read.get(), "COMMIT", nullptr, nullptr, nullptr);
+    return read;
+}
+
+bool CPracticeHistory::ReadNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats) {
+    STATEMENT query =
+        Prepare(m_read.get(),
+                "SELECT expected, COUNT(*), SUM(right_first), AVG(reaction), MAX(time)"
+                " FROM practice GROUP BY expected ORDER BY expected");
+    if (query == nullptr) {
+        return Fail("read the statistics of", m_read.get());
+    }
+    int status = SQLITE_ROW;
+    while ((status = sqlite3_step(query.get())) == SQLITE_ROW) {
+        PRACTICE_NOTE_STATS note;
+        note.midiNote = sqlite3_column_int(query.get(), STATS_EXPECTED);
+        note.shown = sqlite3_column_int(query.get(), STATS_SHOWN);
+        note.rightFirstTry = sqlite3_column_int(query.get(), STATS_RIGHT_FIRST);
+        note.meanReaction = sqlite3_column_double(query.get(), STATS_REACTION);
+        note.lastSeen = sqlite3_column_double(query.get(), STATS_LAST_SEEN);
+        stats.push_back(std::move(note));
+    }
+    if (status != SQLITE_DONE) {
+        return Fail("read the statistics of", m_read.get());
+    }
+    query.reset();
+    for (PRACTICE_NOTE_STATS& note : stats) {
+        if (!AddRecent(note)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CPracticeHistory::AddRecent(PRACTICE_NOTE_STATS& stats) {
+    sqlite3_stmt* recent = m_recent.get();
+    sqlite3_reset(recent);
+    sqlite3_bind_int(recent, 1, stats.midiNote);
+    sqlite3_bind_int(recent, 2, kRecentResults);
+    int status = SQLITE_ROW;
+    while ((status = sqlite3_step(recent)) == SQLITE_ROW) {
+        PRACTICE_RESULT result;
+        result.rightFirstTry = sqlite3_column_int(recent, 0) != 0;
+        result.reaction = sqlite3_column_double(recent, 1);
+        stats.recent.push_back(result);
+    }
+    sqlite3_reset(recent);
+    if (status != SQLITE_DONE) {
+        return Fail("read the latest results of", m_read.get());
+    }
+    std::reverse(stats.recent.begin(), stats.recent.end());
+    return true;
+}
+
+bool CPracticeHistory::GetDays(int days, double now, std::vector<PRACTICE_DAY>& summary) {
+    summary.clear();
+    if (!IsOpen() || days < 1) {
+        m_error.Format("Can't read %d days of the practice history", days);
+        return false;
+    }
+    STATEMENT query = Prepare(m_read.get(),
+                              "SELECT date(time, 'unixepoch', 'localtime') AS day, COUNT(*),"
+                              " SUM(right_first) * ?3 / COUNT(*), AVG(reaction) FROM practice"
+                              " WHERE time >= ?1 AND time < ?2 GROUP BY day ORDER BY day");
+    if (query == nullptr) {
+        return Fail("read the days of", m_read.get());
+    }
+    sqlite3_bind_double(query.get(), 1, LocalDayStart(now, 1 - days));
+    sqlite3_bind_double(query.get(), 2, LocalDayStart(now, 1));
+    sqlite3_bind_double(query.get(), 3, kPercent);
+    int status = SQLITE_ROW;
+    while ((status = sqlite3_step(query.get())) == SQLITE_ROW) {
+        PRACTICE_DAY day;
+        day.day = ColumnText(query.get(), DAY_DAY);
+        day.notes = sqlite3_column_int(query.get(), DAY_NOTES);
+        day.rightFirstTryPercent = sqlite3_column_double(query.get(), DAY_PERCENT);
+        day.meanReaction = sqlite3_column_double(query.get(), DAY_REACTION);
+        summary.push_back(std::move(day));
+    }
+    return status == SQLITE_DONE || Fail("read the days of", m_read.get());
+}
+
+bool CPracticeHistory::GetRowsSince(double since, std::vector<PRACTICE_ROW>& rows) {
+    rows.clear();
+    if (!IsOpen()) {
+        m_error = "Can't read the practice history: it is not open";
+        return false;
+    }
+    const std::string sql =
+        std::string("SELECT ") + kRowColumns + " FROM practice WHERE time >= ?1 ORDER BY time, id";
+    STATEMENT query = Prepare(m_read.get(), sql.c_str());
+    if (query == nullptr) {
+        return Fail("read the rows of", m_read.get());
+    }
+    sqlite3_bind_double(query.get(), 1, since);
+    int status = SQLITE_ROW;
+    while ((status = sqlite3_step(query.get())) == SQLITE_ROW) {
+        rows.push_back(ReadRow(query.get()));
+    }
+    return status == SQLITE_DONE || Fail("read the rows of", m_read.get());
+}
+
+CPracticeHistory::STATEMENT CPracticeHistory::Prepare(sqlite3* db, const char* sql) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return nullptr;
+    }
+    return STATEMENT(statement);
+}
+
+bool CPracticeHistory::QueryInt(sqlite3* db, const char* sql, int& value) {
+    STATEMENT query = Prepare(db, sql);
+    if (query == nullptr || sqlite3_step(query.get()) != SQLITE_ROW) {
+        return false;
+    }
+    value = sqlite3_column_int(query.get(), 0);
+    return true;
+}
+
+bool CPracticeHistory::Execute(sqlite3* db, const char* sql, const char* what) {
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK || Fail(what, db);
+}
+
+bool CPracticeHistory::Fail(const char* what, sqlite3* db) {
+    m_error.Format("Can't %s the practice history %s: %s", what, m_path.GetText(),
+                   db != nullptr ? sqlite3_errmsg(db) : "out of memory");
+    return false;
+}

@@ -1,0 +1,166 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "foundation/CharString.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The clef a note was written in.
+enum PRACTICE_CLEF {
+    PRACTICE_CLEF_BASS = 0,
+    PRACTICE_CLEF_TREBLE = 1,
+};
+
+// One judged note of a drill. The source is one of the NOTE_SOURCE values of
+// theory/Note.h (computer keyboard, file, microphone, MIDI input).
+struct PRACTICE_ROW {
+    double time = 0.0;  // Unix seconds when the note was judged
+    std::string lesson;
+    int expected = 0;      // MIDI note shown
+    std::string spelling;  // how it was written, e.g. "F#4"
+    int clef = PRACTICE_CLEF_TREBLE;
+    int played = 0;  // MIDI note played
+    int source = 0;
+    bool rightFirstTry = false;
+    int wrongPresses = 0;
+    double reaction = 0.0;  // seconds from the note shown to the right key
+
+    bool operator==(const PRACTICE_ROW& other) const;
+};
+
+// One result of a note, as the drill schedule replays it.
+struct PRACTICE_RESULT {
+    bool rightFirstTry = false;
+    double reaction = 0.0;
+};
+
+// What the whole history holds about one expected note.
+struct PRACTICE_NOTE_STATS {
+    int midiNote = 0;
+    int shown = 0;
+    int rightFirstTry = 0;
+    double meanReaction = 0.0;
+    double lastSeen = 0.0;  // Unix seconds
+    // The latest results, oldest first, at most kRecentResults of them.
+    std::vector<PRACTICE_RESULT> recent;
+};
+
+// One day of practice in local time.
+struct PRACTICE_DAY {
+    std::string day;  // "YYYY-MM-DD"
+    int notes = 0;
+    double rightFirstTryPercent = 0.0;
+    double meanReaction = 0.0;
+};
+
+// The learner's practice history: one row per judged note in an SQLite
+// database. Add never waits for the disk: rows go to a writer thread that
+// inserts and commits them as soon as they arrive, so a crash loses at most
+// the rows being written. A file that cannot be read as a history is renamed
+// aside and a fresh history started; GetNotice tells what happened so the
+// caller can tell the learner once. The queries run on the caller's thread
+// on a connection of their own and see every row committed so far; they are
+// not meant to be called from several threads at once.
+class CPracticeHistory {
+public:
+    static constexpr int kRecentResults = 8;
+    static constexpr int kSchemaVersion = 1;
+    // Written into the file header so that a foreign database is told apart.
+    static constexpr int32_t kApplicationId = 0x4E6F4869;
+
+    CPracticeHistory() = default;
+    CPracticeHistory(const CPracticeHistory&) = delete;
+    CPracticeHistory& operator=(const CPracticeHistory&) = delete;
+    ~CPracticeHistory();
+
+    // Opens the history at path, making its folder and the database when
+    // missing. False only when no database can be made at all.
+    bool Open(const char* path);
+    // Writes what is queued, ends the writer and closes the database.
+    void Close();
+    bool IsOpen() const { return m_read != nullptr; }
+
+    // Queues row for the writer; false when the history is not open.
+    bool Add(const PRACTICE_ROW& row);
+    // Waits until every row queued so far is committed; false when one of
+    // them could not be written.
+    bool Flush();
+    // Rows committed since Open.
+    uint64_t GetCommittedCount() const { return m_committed; }
+
+    // The statistics of every note ever shown, lowest MIDI note first.
+    bool GetNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats);
+    // The last days of practice up to the day of now (Unix seconds), oldest
+    // first; days without practice are left out.
+    bool GetDays(int days, double now, std::vector<PRACTICE_DAY>& summary);
+    // Rows judged at or after since, oldest first.
+    bool GetRowsSince(double since, std::vector<PRACTICE_ROW>& rows);
+
+    const char* GetPath() const { return m_path; }
+    // What Open had to do with an unreadable file; empty when nothing.
+    const char* GetNotice() const { return m_notice; }
+    const char* GetError() const { return m_error; }
+
+private:
+    enum class FILE_STATE { kMissing, kUsable, kUnreadable };
+    struct DB_CLOSER {
+        void operator()(sqlite3* db) const;
+    };
+    struct STATEMENT_FINALIZER {
+        void operator()(sqlite3_stmt* statement) const;
+    };
+    using DB = std::unique_ptr<sqlite3, DB_CLOSER>;
+    using STATEMENT = std::unique_ptr<sqlite3_stmt, STATEMENT_FINALIZER>;
+
+    // Whether the file at the path can be used, and if not, why.
+    FILE_STATE CheckExisting(CCharString& reason);
+    static bool CheckIntegrity(sqlite3* db, CCharString& reason);
+    // Renames the unreadable file to a new name beside it and sets the notice.
+    bool SetAside(const char* reason);
+    // Opens the writer's connection, making the database and its tables.
+    bool Create();
+    bool OpenReader();
+    bool StartWriter();
+    void CloseConnections();
+    bool ReadNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats);
+    bool AddRecent(PRACTICE_NOTE_STATS& stats);
+    void WriterLoop();
+    // Inserts batch in one transaction; false with the reason in error.
+    bool WriteBatch(const std::deque<PRACTICE_ROW>& batch, CCharString& error);
+    bool InsertRow(const PRACTICE_ROW& row);
+    static STATEMENT Prepare(sqlite3* db, const char* sql);
+    static bool QueryInt(sqlite3* db, const char* sql, int& value);
+    bool Execute(sqlite3* db, const char* sql, const char* what);
+    // Sets the error text from db's last error; always false.
+    bool Fail(const char* what, sqlite3* db);
+
+    CCharString m_path;
+    CCharString m_notice;
+    CCharString m_error;
+    DB m_write;  // used by the writer thread only once it runs
+    DB m_read;   // used by the caller's thread only
+    STATEMENT m_insert;
+    STATEMENT m_recent;
+
+    std::thread m_writer;
+    mutable std::mutex m_mutex;  // guards everything below
+    CCharString m_writeError;
+    std::condition_variable m_wake;
+    std::condition_variable m_written;
+    std::deque<PRACTICE_ROW> m_queue;
+    uint64_t m_queued = 0;
+    uint64_t m_done = 0;  // rows committed or failed
+    bool m_writeFailed = false;
+    bool m_stop = false;
+    std::atomic<uint64_t> m_committed{0};
+};
