@@ -1,5 +1,7 @@
 #include "app/Center.h"
 
+#include <strings.h>
+
 #include <cstring>
 #include <string>
 
@@ -10,6 +12,7 @@
 #include "app/LessonCheck.h"
 #include "app/MainWnd.h"
 #include "app/Menus.h"
+#include "app/PracticeKeeper.h"
 #include "app/WindowPlacement.h"
 #include "audio/Sound.h"
 #include "audio/SoundOpener.h"
@@ -17,6 +20,7 @@
 #include "capture/PitchDetector.h"
 #include "capture/SoundCapture.h"
 #include "editors/AudioSettingsDlg.h"
+#include "editors/LessonDoneDlg.h"
 #include "editors/MixerDlg.h"
 #include "foundation/CritLock.h"
 #include "foundation/ErrorReport.h"
@@ -35,6 +39,7 @@
 #include "theory/NoteEvent.h"
 #include "theory/NoteManager.h"
 #include "trainer/HeldKeys.h"
+#include "trainer/LessonReport.h"
 #include "trainer/NoteRouter.h"
 #include "trainer/PianoNotes.h"
 #include "trainer/Teacher.h"
@@ -189,6 +194,7 @@ bool CCenter::Startup() {
     ShowSoundProblem();
     m_showInitErrors = false;
     ShowMidiNotice();
+    ShowPracticeNotice();
     return true;
 }
 
@@ -200,6 +206,7 @@ void CCenter::StartExercise() {
     }
     m_heldKeys = std::make_unique<CHeldKeys>();
     m_noteRouter = std::make_unique<CNoteRouter>(*m_heldKeys, *m_teacher);
+    OpenPractice();
     if (m_lesson) {
         OnLesson(LESSON_SETTINGS(*m_lesson));  // a copy: OnLesson replaces m_lesson
     }
@@ -582,6 +589,7 @@ void CCenter::Close() {
     m_spacePainter.reset();
     m_noteRouter.reset();
     m_heldKeys.reset();
+    m_practice.reset();
     m_teacher.reset();
     m_noteManager.reset();
     SaveAtClose();
@@ -785,7 +793,7 @@ bool CCenter::OnLesson(const LESSON_SETTINGS& lesson) {
         return OpenTuneLesson(GetLessonFilePath(lesson.file));
     }
     int scale = 0;
-    if (!CheckLesson(lesson, scale, m_error)) {
+    if (!CheckLesson(lesson, scale, m_error) || !ApplyLessonGoal(lesson)) {
         return false;
     }
     if (m_teacher && !m_teacher->SetLesson(scale, lesson.startNote, lesson.endNote)) {
@@ -800,6 +808,122 @@ bool CCenter::OnLesson(const LESSON_SETTINGS& lesson) {
         m_spacePainter->RequestFrameIfDirty();
     }
     return true;
+}
+
+void CCenter::OpenPractice() {
+    m_practice = std::make_unique<CPracticeKeeper>(*m_teacher);
+    std::string folder = m_settingsStore ? m_settingsStore->GetFolder() : std::string();
+    if (folder.empty() && m_settings) {
+        folder = m_settings->dataFolder.Str();  // a store kept nowhere: the data folder
+    }
+    if (folder.empty() || !m_practice->Open(folder)) {
+        // The lessons run without a history; the log says why.
+        ReportError(kSource, __LINE__, "Can't keep the practice history: %s",
+                    folder.empty() ? "no folder for it" : m_practice->GetError());
+    }
+    m_practice->SetFinishedHandler([this] { OnLessonFinished(); });
+}
+
+void CCenter::ShowPracticeNotice() {
+    if (!m_practice || *m_practice->GetNotice() == '\0' || !m_mainWindow) {
+        return;
+    }
+    m_platform.windowSystem->MessageBox(m_mainWindow->GetWindow(), m_practice->GetNotice(),
+                                        "Practice history", BoxIcon::kInformation, BoxButtons::kOk);
+}
+
+// The lesson's length and way of drawing, set before its notes are.
+bool CCenter::ApplyLessonGoal(const LESSON_SETTINGS& lesson) {
+    const bool drill = strcasecmp(lesson.mode, "Drill") == 0;
+    if (!lesson.mode.IsEmpty() && !drill) {
+        m_error.Format("the mode \"%s\" is unknown (\"Drill\" is known)",
+                       CutForMessage(lesson.mode).c_str());
+        return false;
+    }
+    const int notes =
+        lesson.notes == LESSON_SETTINGS::kUnset ? CPracticeKeeper::kDefaultGoal : lesson.notes;
+    if (notes < 0 || notes > CPracticeKeeper::kMaxGoal) {
+        m_error.Format("a lesson runs for 0 to %d notes, not %d", CPracticeKeeper::kMaxGoal, notes);
+        return false;
+    }
+    if (m_teacher) {
+        m_teacher->SetGoal(notes);
+    }
+    if (m_practice) {
+        const CTextDlg* dialog = GetTextDialog();
+        m_practice->SetLessonName(drill && dialog == nullptr ? "Drill"
+                                  : dialog != nullptr        ? dialog->GetShownTitle()
+                                                             : "");
+        m_practice->SetDrill(drill);
+    }
+    return true;
+}
+
+void CCenter::StartDrill() {
+    LESSON_SETTINGS lesson;
+    if (m_lesson) {
+        lesson = *m_lesson;
+    } else {
+        lesson.scale = "Chromatic";  // both staves' notes
+        lesson.startNote = kDrillLowNote;
+        lesson.endNote = kDrillHighNote;
+    }
+    lesson.file.Empty();
+    lesson.mode = "Drill";
+    if (!OnLesson(lesson)) {
+        m_platform.windowSystem->MessageBox(
+            m_mainWindow ? m_mainWindow->GetWindow() : nullptr,
+            CCharString().Format("Can't start the drill: %s", m_error.GetText()), "Error",
+            BoxIcon::kExclamation, BoxButtons::kOk);
+        return;
+    }
+    if (m_mainWindow && m_mainWindow->GetWindow()) {
+        m_mainWindow->GetWindow()->SetStatusText(
+            "Practise your weakest notes: play the note shown");
+        m_mainWindow->GetWindow()->FocusView();
+    }
+}
+
+void CCenter::OnLessonFinished() {
+    if (!m_teacher || !m_mainWindow || m_mainWindow->GetWindow() == nullptr) {
+        return;
+    }
+    CLessonReport report;
+    report.Make(m_teacher->GetNotes(), m_teacher->GetResults());
+    CBaseWindow* found = nullptr;
+    CLessonDoneDlg* dialog = nullptr;
+    if (FindWindow(CLessonDoneDlg::kTypeId, found)) {
+        dialog = static_cast<CLessonDoneDlg*>(found);
+    } else {
+        auto made =
+            std::make_unique<CLessonDoneDlg>(*m_platform.windowSystem, *m_platform.eventLoop);
+        made->SetChoiceReceiver(
+            [this](CLessonDoneDlg::CHOICE choice) { OnLessonChoice(static_cast<int>(choice)); });
+        if (!m_windows->Add(made.get())) {
+            return;
+        }
+        dialog = made.release();  // the window list owns it now
+    }
+    const CTextDlg* text = GetTextDialog();
+    const bool hasNext = text != nullptr && text->GetShownIndex() >= 0 &&
+                         text->GetShownIndex() + 1 < text->GetEntryCount();
+    IWindow* main = m_mainWindow->GetWindow();
+    if (!dialog->ShowReport(main, main->GetRect(), report.GetText(), hasNext)) {
+        ReportError(kSource, __LINE__, "%s", dialog->GetError());
+    }
+    main->SetStatusText(m_teacher->GetStatusLine());
+}
+
+void CCenter::OnLessonChoice(int choice) {
+    CTextDlg* text = GetTextDialog();
+    if (choice == static_cast<int>(CLessonDoneDlg::CHOICE::kNext) && text != nullptr &&
+        text->ChooseEntry(text->GetShownIndex() + 1)) {
+        text->StartShownLesson();
+        return;
+    }
+    if (m_lesson && OnLesson(LESSON_SETTINGS(*m_lesson))) {
+        ConfirmLesson();
+    }
 }
 
 bool CCenter::OnCommand(int commandId) {
@@ -853,6 +977,9 @@ bool CCenter::OnCommand(int commandId) {
             return true;
         case kCommandOpenTune:
             ChooseTuneLesson();
+            return true;
+        case kCommandDrill:
+            StartDrill();
             return true;
         default:
             return false;
@@ -1033,6 +1160,10 @@ bool CCenter::OpenTuneLesson(const char* path) {
     std::vector<int> melody;
     CCharString name;
     bool opened = ReadTune(path, melody, name);
+    if (opened && m_practice) {
+        m_practice->SetDrill(false);  // a tune keeps its own order
+        m_practice->SetLessonName(name);
+    }
     if (opened && m_teacher && !m_teacher->SetTune(name, melody)) {
         m_error.Format("Can't open song (%s): %s", CutForMessage(path).c_str(),
                        m_teacher->GetError());

@@ -30,6 +30,7 @@ class CMidiPort;
 class CMix;
 class CNote;
 class CMelody;
+class CPracticeKeeper;
 class CNoteManager;
 class CNoteRouter;
 class CDetectorPoster;
@@ -47,6 +48,9 @@ enum class VIEW_COMMAND;
 // sequences and passes timers and commands on. One per process.
 class CCenter {
 public:
+    // The drill of the weakest notes without a lesson: both staves.
+    static constexpr int kDrillLowNote = 43;   // G2
+    static constexpr int kDrillHighNote = 79;  // G5
     static constexpr const char* kSource = "Center";
     // How long start-up waits for the MIDI system before it goes on without.
     static constexpr double kMidiAnswerSeconds = 2.0;
@@ -127,6 +131,7 @@ public:
     // The exercise, its held keys and the road that feeds them; null before
     // Startup.
     Teacher* GetTeacher() const { return m_teacher.get(); }
+    CPracticeKeeper* GetPractice() const { return m_practice.get(); }
     CHeldKeys* GetHeldKeys() const { return m_heldKeys.get(); }
     CNoteRouter* GetNoteRouter() const { return m_noteRouter.get(); }
     CMidiPort* GetMidiPort() const;
@@ -195,6 +200,15 @@ private:
     CCharString GetLessonFilePath(const char* file) const;
     bool ReadTune(const char* path, std::vector<int>& melody, CCharString& name);
     bool ReadMidiTune(const char* path, CMelody& tune);
+    // The practice history beside the settings (or in the data folder).
+    void OpenPractice();
+    void ShowPracticeNotice();
+    // A lesson reached its goal: its report and what comes next.
+    void OnLessonFinished();
+    void OnLessonChoice(int choice);
+    // Practise my weakest notes: the current lesson's notes as a drill.
+    void StartDrill();
+    bool ApplyLessonGoal(const LESSON_SETTINGS& lesson);
     bool ReadSongTune(const char* path, CMelody& tune);
     // A computer-keyboard note sounds at once.
     void PlayKeyNote(const CNote& note, bool down);
@@ -256,4 +270,6 @@ private:
     std::unique_ptr<CNoteRouter> m_noteRouter;
     std::unique_ptr<CSpacePainter> m_spacePainter;
     std::unique_ptr<LESSON_SETTINGS> m_lesson;
+    // After the exercise: it leaves the teacher's views before the teacher goes.
+    std::unique_ptr<CPracticeKeeper> m_practice;
 };

@@ -40,6 +40,7 @@ std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints, bool microphone) {
                   Greyed("Save groove as...", kCommandSaveGrooveAs),
                   MENU_ITEM{},
                   Item("Open song as &lesson...", kCommandOpenTune, "Ctrl+O"),
+                  Item("Practise my &weakest notes", kCommandDrill, "Ctrl+D"),
                   MENU_ITEM{},
                   Item("&Quit", kCommandQuit, "Ctrl+Q")};
     MENU_ITEM show = Popup("&Show");

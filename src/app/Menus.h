@@ -32,6 +32,7 @@ enum MenuCommand : int {
     kCommandHintKeyLetters = 1704,
     kCommandMicrophone = 1705,
     kCommandOpenTune = 1706,
+    kCommandDrill = 1707,
 };
 
 // The menu bar of a menu id, its Hints and Microphone input ticked as

@@ -43,6 +43,9 @@ public:
     // Why the open store could not read all of its file ("Can't read ..."),
     // empty when it could or when there was none. Worth telling the user once.
     virtual std::string GetReadProblem() const { return std::string(); }
+    // The folder that holds the stored settings, where the product's other
+    // per-user files belong; empty for a store kept in no folder.
+    virtual std::string GetFolder() const { return std::string(); }
 };
 
 // True when every "/"-separated part of key (which may be "") and name is

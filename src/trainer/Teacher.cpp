@@ -6,6 +6,7 @@
 #include "foundation/Random.h"
 #include "platform/Clock.h"
 #include "theory/NoteManager.h"
+#include "trainer/DrillSchedule.h"
 #include "trainer/TeacherView.h"
 
 namespace {
@@ -125,7 +126,43 @@ bool Teacher::SetLesson(int scale, int low, int high, int root) {
     m_lastIndex = -1;
     m_rightHeld = false;
     m_tune = false;
+    StartCount();
     return NextNote();
+}
+
+void Teacher::StartCount() {
+    m_answered = 0;
+    m_finished = false;
+    if (m_drill == nullptr) {
+        return;
+    }
+    std::vector<int> candidates;
+    for (int i = 0; i < m_notes.GetCount(); ++i) {
+        candidates.push_back(m_notes.GetAt(i)->midiNote);
+    }
+    m_drill->SetCandidates(candidates);
+}
+
+void Teacher::SetDrill(CDrillSchedule* drill) {
+    m_drill = drill;
+    if (m_notes.GetCount() > 0 && !m_tune) {
+        StartCount();
+    }
+}
+
+// The drill names a MIDI note; the first of the lesson's notes with it is
+// shown. -1 when the drill gives none.
+int Teacher::DrawFromDrill() {
+    int midiNote = NOTE_NONE;
+    if (m_drill == nullptr || !m_drill->Next(midiNote)) {
+        return -1;
+    }
+    for (int i = 0; i < m_notes.GetCount(); ++i) {
+        if (m_notes.GetAt(i)->midiNote == midiNote) {
+            return i;
+        }
+    }
+    return -1;
 }
 
 bool Teacher::SetTune(const char* name, const std::vector<int>& melody) {
@@ -169,6 +206,8 @@ bool Teacher::SetTune(const char* name, const std::vector<int>& melody) {
     m_tuneName = name != nullptr ? name : "";
     m_tuneRuns = 0;
     m_lastRunLine.Empty();
+    m_answered = 0;
+    m_finished = false;
     return NextNote();
 }
 
@@ -186,6 +225,9 @@ int Teacher::DrawIndex() {
             m_results.assign(static_cast<size_t>(count), NOTE_RESULT());
         }
         return 0;
+    }
+    if (const int drawn = DrawFromDrill(); drawn >= 0) {
+        return drawn;
     }
     // Never the same note twice in a row, unless the lesson has only one.
     int i = Random(0, count - 1);
@@ -358,9 +400,7 @@ void Teacher::JudgeNote(const CNote& played, bool on, double arrival) {
     }
     if (on) {
         if (!m_rightHeld) {
-            NOTE_RESULT& result = m_results[static_cast<size_t>(m_lastIndex)];
-            result.rightFirstTry += m_wrongCount == 0 ? 1 : 0;
-            result.reactionSum += std::max(0.0, arrival - m_shownAt);
+            Answer(played, arrival);
         }
         m_rightHeld = true;
         m_verdict = NOTE_VERDICT::kRight;
@@ -370,8 +410,38 @@ void Teacher::JudgeNote(const CNote& played, bool on, double arrival) {
         return;
     }
     if (m_rightHeld) {
-        NextNote();
         m_verdict = NOTE_VERDICT::kReleased;
+        if (!m_tune && m_goal > 0 && m_answered >= m_goal) {
+            // The goal is reached: the results stay, no further note comes.
+            m_finished = true;
+            m_expected = nullptr;
+            m_rightHeld = false;
+            for (ITeacherView* view : m_views) {
+                view->OnLessonFinished();
+            }
+            return;
+        }
+        NextNote();
+    }
+}
+
+void Teacher::Answer(const CNote& played, double arrival) {
+    NOTE_RESULT& result = m_results[static_cast<size_t>(m_lastIndex)];
+    NOTE_JUDGEMENT judgement;
+    judgement.expected = m_expected;
+    judgement.played = played.midiNote;
+    judgement.source = played.source;
+    judgement.rightFirstTry = m_wrongCount == 0;
+    judgement.wrongPresses = m_wrongCount;
+    judgement.reaction = std::max(0.0, arrival - m_shownAt);
+    result.rightFirstTry += judgement.rightFirstTry ? 1 : 0;
+    result.reactionSum += judgement.reaction;
+    ++m_answered;
+    if (m_drill != nullptr) {
+        m_drill->Record(m_expected->midiNote, judgement.rightFirstTry, judgement.reaction);
+    }
+    for (ITeacherView* view : m_views) {
+        view->OnNoteJudged(judgement);
     }
 }
 
@@ -381,7 +451,7 @@ bool Teacher::GetSummary(double& percent, double& meanReaction, int& answered) c
     for (size_t i = 0; i < m_results.size(); ++i) {
         const NOTE_RESULT& r = m_results[i];
         // The note on show now has not been answered unless it is held.
-        const int open = static_cast<int>(i) == m_lastIndex && !m_rightHeld ? 1 : 0;
+        const int open = !m_finished && static_cast<int>(i) == m_lastIndex && !m_rightHeld ? 1 : 0;
         right += r.shown - open;
         firstTry += r.rightFirstTry;
         reaction += r.reactionSum;
@@ -426,6 +496,12 @@ CCharString Teacher::GetStatusLine() const {
     line = GetSummaryLine();
     if (line.IsEmpty()) {
         line = "Play the note shown on the staff";
+    }
+    if (m_goal > 0) {
+        CCharString count;
+        count.Format(m_finished ? " - lesson done (%d of %d)" : " - note %d of %d",
+                     m_finished ? m_answered : std::min(m_answered + 1, m_goal), m_goal);
+        line.Append(count);
     }
     return line;
 }

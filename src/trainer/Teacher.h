@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "theory/NoteList.h"
 #include "trainer/Hints.h"
 
+class CDrillSchedule;
 class CNoteManager;
 class ITeacherView;
 
@@ -67,6 +69,17 @@ public:
     // How many times the tune was played through.
     int GetTuneRuns() const { return m_tuneRuns; }
     bool NextNote();
+    // A lesson of goal notes ends once that many are answered; 0 never ends.
+    // A tune ends with its last note whatever the goal. Takes effect from
+    // the next lesson on, as a new lesson starts the count.
+    void SetGoal(int notes) { m_goal = std::max(0, notes); }
+    int GetGoal() const { return m_goal; }
+    int GetAnsweredCount() const { return m_answered; }
+    bool IsFinished() const { return m_finished; }
+    // With a drill the lessons' notes are drawn by need; null draws them at
+    // random. The drill is told every answer; it must outlive its use here.
+    void SetDrill(CDrillSchedule* drill);
+    bool IsDrill() const { return m_drill != nullptr; }
     // Judges a played note; the reaction time runs from the note shown to
     // arrival, the moment the note arrived at its input (now when < 0).
     bool InputNote(const CNote& note, bool on, double arrival = -1.0);
@@ -108,6 +121,9 @@ private:
     void JudgeNote(const CNote& played, bool on, double arrival);
     // The index of the note to show next.
     int DrawIndex();
+    int DrawFromDrill();
+    void StartCount();
+    void Answer(const CNote& played, double arrival);
     CCharString GetSummaryLine() const;
 
     CNoteManager* m_noteManager;
@@ -131,4 +147,8 @@ private:
     CCharString m_tuneName;
     int m_tuneRuns = 0;
     CCharString m_lastRunLine;  // the results of the last run played through
+    int m_goal = 0;
+    int m_answered = 0;
+    bool m_finished = false;
+    CDrillSchedule* m_drill = nullptr;
 };

@@ -19,10 +19,10 @@ constexpr unsigned char kUtf8FollowMask = 0xC0;
 constexpr unsigned char kUtf8Follow = 0x80;
 
 constexpr const char* kKeyNames[] = {
-    "Scale",      "Octaves",   "StartNote", "EndNote",   "File",        "Root",
-    "Position",   "FromNote",  "ToNote",    "Style",     "Groove",      "Tempo",
-    "NoteLength", "ChordProg", "Walk",      "Play",      "ChordNumber", "ChordGroup",
-    "LookAt",     "ShowNotes", "Show",      "NoteNames", "KeyMark",     "KeyLetters",
+    "Scale",     "Octaves", "StartNote",   "EndNote",    "File",   "Root",       "Position",
+    "FromNote",  "ToNote",  "Style",       "Groove",     "Tempo",  "NoteLength", "ChordProg",
+    "Walk",      "Play",    "ChordNumber", "ChordGroup", "LookAt", "ShowNotes",  "Show",
+    "NoteNames", "KeyMark", "KeyLetters",  "Notes",      "Mode",
 };
 
 std::string Trimmed(const std::string& text) {
@@ -101,6 +101,7 @@ bool Store(const char* name, const std::string& value, LESSON_SETTINGS& lesson,
                         : is("ChordGroup") ? &display.chordGroup
                         : is("LookAt")     ? &display.lookAt
                         : is("Show")       ? &display.show
+                        : is("Mode")       ? &lesson.mode
                                            : nullptr;
     if (text != nullptr) {
         return text->Assign(value.c_str());
@@ -116,6 +117,7 @@ bool Store(const char* name, const std::string& value, LESSON_SETTINGS& lesson,
                   : is("NoteNames")   ? &lesson.noteNames
                   : is("KeyMark")     ? &lesson.keyMark
                   : is("KeyLetters")  ? &lesson.keyLetters
+                  : is("Notes")       ? &lesson.notes
                                       : nullptr;
     if (number != nullptr) {
         return ParseInteger(value, *number);

@@ -33,6 +33,11 @@ struct LESSON_SETTINGS {
     int noteNames = kUnset;
     int keyMark = kUnset;
     int keyLetters = kUnset;
+    // "Notes": how many notes the lesson runs for (0: it never ends);
+    // kUnset takes the default.
+    int notes = kUnset;
+    // "Mode": "Drill" draws the notes the learner misses most often.
+    CCharString mode;
 
     LESSON_SETTINGS();
 };

@@ -62,6 +62,7 @@ public:
     // The placement to keep: rectangle, visibility, entry and scroll.
     TEXT_PLACEMENT GetPlacement() const;
     int GetShownIndex() const { return m_shownIndex; }
+    int GetEntryCount() const { return static_cast<int>(m_entries.size()); }
     // Starts the first lesson of the document shown, as its first button does.
     void StartShownLesson() { OnDocumentButton(0); }
     // The title of the document shown, empty when none is.

@@ -305,3 +305,7 @@ bool CQtSettingsStore::WriteTo(const QString& temporary) const {
     ::unlink((Local(temporary) + ".lock").c_str());
     return written;
 }
+
+std::string CQtSettingsStore::GetFolder() const {
+    return m_path.isEmpty() ? std::string() : Local(QFileInfo(m_path).absolutePath());
+}

@@ -32,6 +32,7 @@ public:
     bool Save() override;
     const char* GetError() const override { return m_error.c_str(); }
     std::string GetReadProblem() const override { return m_readProblem; }
+    std::string GetFolder() const override;
 
     // Where the settings of product by maker are kept.
     static QString GetSettingsPath(const char* maker, const char* product);

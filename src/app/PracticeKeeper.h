@@ -1,0 +1,61 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "foundation/CharString.h"
+#include "trainer/DrillSchedule.h"
+#include "trainer/PracticeHistory.h"
+#include "trainer/TeacherView.h"
+
+class Teacher;
+
+// Keeps the learner's practice across runs: every note the exercise judges
+// becomes a row of the practice history, a drill draws the lesson's notes
+// by what the history says is weakest, and a lesson that reaches its goal
+// is handed on to be reported. Without a history (none could be made) the
+// lessons run as before and the drill starts from nothing.
+class CPracticeKeeper : public ITeacherView {
+public:
+    static constexpr const char* kFileName = "Practice History.db";
+    static constexpr int kDefaultGoal = 20;  // notes in a lesson
+    static constexpr int kMaxGoal = 10000;
+
+    // teacher must outlive the keeper.
+    explicit CPracticeKeeper(Teacher& teacher);
+    ~CPracticeKeeper() override;
+    CPracticeKeeper(const CPracticeKeeper&) = delete;
+    CPracticeKeeper& operator=(const CPracticeKeeper&) = delete;
+
+    // Opens (or starts) the history in folder. False when none can be kept;
+    // GetNotice tells of a damaged file that was kept aside.
+    bool Open(const std::string& folder);
+    bool IsOpen() const { return m_history.IsOpen(); }
+    CPracticeHistory& GetHistory() { return m_history; }
+    const char* GetNotice() const { return m_history.GetNotice(); }
+    const char* GetError() const { return m_error; }
+
+    // The lesson the next rows belong to.
+    void SetLessonName(const char* name) { m_lesson = name != nullptr ? name : ""; }
+    // On: the teacher draws by need, the boxes filled from the history.
+    void SetDrill(bool on);
+    bool IsDrill() const { return m_drillOn; }
+    CDrillSchedule& GetDrill() { return m_drill; }
+    // Called when a lesson reaches its goal.
+    void SetFinishedHandler(std::function<void()> handler) { m_finished = std::move(handler); }
+
+    void OnNoteShown(const CNote&, int) override {}
+    void OnWrongNote(const CNote&, bool) override {}
+    void OnRightNote(const CNote&) override {}
+    void OnNoteJudged(const NOTE_JUDGEMENT& judgement) override;
+    void OnLessonFinished() override;
+
+private:
+    Teacher& m_teacher;
+    CPracticeHistory m_history;
+    CDrillSchedule m_drill;
+    bool m_drillOn = false;
+    std::string m_lesson;
+    std::function<void()> m_finished;
+    CCharString m_error;
+};

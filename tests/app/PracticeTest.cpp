@@ -1,0 +1,166 @@
+// The learner's practice in the running application: lessons that end after
+// their notes with a report, the history every answer is written to, kept
+// across restarts, and the drill of the weakest notes.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/AppSettings.h"
+#include "app/Catalogue.h"
+#include "app/Center.h"
+#include "app/Menus.h"
+#include "app/PracticeKeeper.h"
+#include "editors/LessonDoneDlg.h"
+#include "platform/null/NullBackend.h"
+#include "platform/null/NullControlDialog.h"
+#include "platform/null/NullWindow.h"
+#include "theory/NoteEvent.h"
+#include "trainer/Teacher.h"
+#include "ui/LessonSettings.h"
+
+namespace {
+
+const std::string kBuiltTutorials = std::string(NOTARA_BINARY_DIR) + "/Tutorials/";
+
+std::unique_ptr<CCenter> Start(CNullBackend& backend) {
+    auto center = std::make_unique<CCenter>(kNotaraDemoKind, "", backend.GetPlatform());
+    if (!center->Init()) {
+        return nullptr;
+    }
+    center->GetSettings()->tutorialsFolder = kBuiltTutorials.c_str();
+    backend.GetEventLoop().ProcessMessages();
+    return center;
+}
+
+void Press(CCenter& center, int note, bool down) {
+    center.OnNote(MakePayload(std::make_unique<NOTE_EVENT>(
+        NOTE_EVENT::Make(note, down, down ? 1.0f : 0.0f, SOURCE_MIDI_INPUT, 0.0))));
+}
+
+void Play(CCenter& center, int note) {
+    Press(center, note, true);
+    Press(center, note, false);
+}
+
+bool StartLesson(CCenter& center, const char* parameters) {
+    LESSON_SETTINGS lesson;
+    DISPLAY_SETTINGS display;
+    CCharString error;
+    return ParseActionParameters(parameters, lesson, display, error) && center.OnLesson(lesson);
+}
+
+// Answers the note on show, first with a wrong key when asked.
+void Answer(CCenter& center, bool missFirst) {
+    const int expected = center.GetTeacher()->GetExpected()->midiNote;
+    if (missFirst) {
+        Play(center, expected == 60 ? 61 : 60);
+    }
+    Play(center, expected);
+}
+
+std::vector<PRACTICE_ROW> Rows(CCenter& center) {
+    std::vector<PRACTICE_ROW> rows;
+    CPracticeHistory& history = center.GetPractice()->GetHistory();
+    EXPECT_TRUE(history.Flush()) << history.GetError();
+    EXPECT_TRUE(history.GetRowsSince(0.0, rows)) << history.GetError();
+    return rows;
+}
+
+}  // namespace
+
+TEST(Practice, ALessonOfFiveNotesEndsWithItsReportAndCanBePlayedAgain) {
+    CNullBackend backend;
+    auto center = Start(backend);
+    ASSERT_TRUE(center);
+    ASSERT_TRUE(center->GetPractice()->IsOpen()) << center->GetPractice()->GetError();
+    ASSERT_TRUE(StartLesson(*center, "Scale=Chromatic|StartNote=60|EndNote=67|Notes=5"))
+        << center->GetError();
+    Teacher& teacher = *center->GetTeacher();
+    EXPECT_EQ(teacher.GetGoal(), 5);
+    const size_t before = Rows(*center).size();
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_FALSE(teacher.IsFinished()) << "note " << i + 1;
+        Answer(*center, i == 2);
+    }
+    EXPECT_TRUE(teacher.IsFinished());
+    EXPECT_EQ(teacher.GetExpected(), nullptr);
+    CNullControlDialog* done = backend.GetWindowSystem().FindControlDialog("Lesson done");
+    ASSERT_NE(done, nullptr);
+    EXPECT_TRUE(done->IsVisible());
+    const std::string report = done->FindItem(CLessonDoneDlg::kReportId)->control.text;
+    EXPECT_NE(report.find("Right at first try: 4 of 5 (80%)"), std::string::npos) << report;
+    EXPECT_NE(report.find("Slowest: "), std::string::npos) << report;
+    EXPECT_NE(report.find("Most missed: "), std::string::npos) << report;
+    EXPECT_NE(report.find("(1 wrong key)"), std::string::npos) << report;
+    // Keys after the end are not answers.
+    Play(*center, 60);
+    EXPECT_EQ(teacher.GetAnsweredCount(), 5);
+    // Each answer is a row of the history.
+    const std::vector<PRACTICE_ROW> rows = Rows(*center);
+    ASSERT_EQ(rows.size(), before + 5);
+    int firstTry = 0;
+    for (size_t i = before; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].played, rows[i].expected);
+        EXPECT_EQ(rows[i].source, SOURCE_MIDI_INPUT);
+        firstTry += rows[i].rightFirstTry ? 1 : 0;
+    }
+    EXPECT_EQ(firstTry, 4);
+    EXPECT_EQ(rows[before + 2].wrongPresses, 1);
+    // Again: the same lesson from its first note.
+    ASSERT_TRUE(done->Click(CLessonDoneDlg::kAgainId));
+    EXPECT_FALSE(done->IsVisible());
+    EXPECT_FALSE(teacher.IsFinished());
+    EXPECT_EQ(teacher.GetAnsweredCount(), 0);
+    EXPECT_NE(teacher.GetExpected(), nullptr);
+}
+
+TEST(Practice, TheHistoryIsThereAfterARestart) {
+    CNullBackend backend;
+    size_t written = 0;
+    {
+        auto center = Start(backend);
+        ASSERT_TRUE(center);
+        ASSERT_TRUE(StartLesson(*center, "Scale=Chromatic|StartNote=48|EndNote=72|Notes=0"));
+        for (int i = 0; i < 12; ++i) {
+            Answer(*center, i % 4 == 0);
+        }
+        EXPECT_FALSE(center->GetTeacher()->IsFinished()) << "Notes=0 never ends";
+        written = Rows(*center).size();
+        ASSERT_GE(written, 12u);
+        center->Close();
+    }
+    CNullBackend again;
+    auto center = Start(again);
+    ASSERT_TRUE(center);
+    EXPECT_EQ(Rows(*center).size(), written);
+}
+
+TEST(Practice, TheDrillOfTheWeakestNotesRunsOnTheLessonsNotes) {
+    CNullBackend backend;
+    auto center = Start(backend);
+    ASSERT_TRUE(center);
+    ASSERT_TRUE(StartLesson(*center, "Scale=Chromatic|StartNote=60|EndNote=72"));
+    EXPECT_EQ(center->GetTeacher()->GetGoal(), CPracticeKeeper::kDefaultGoal);
+    EXPECT_FALSE(center->GetTeacher()->IsDrill());
+    ASSERT_TRUE(center->OnCommand(kCommandDrill));
+    Teacher& teacher = *center->GetTeacher();
+    EXPECT_TRUE(teacher.IsDrill());
+    EXPECT_EQ(teacher.GetLow(), 60);
+    EXPECT_EQ(teacher.GetHigh(), 72);
+    int previous = -1;
+    for (int i = 0; i < 10; ++i) {
+        const int shown = teacher.GetExpected()->midiNote;
+        EXPECT_NE(shown, previous) << "never the same note twice in a row";
+        previous = shown;
+        Answer(*center, false);
+    }
+    // A button's drill and a mode nobody knows.
+    ASSERT_TRUE(StartLesson(*center, "Scale=Chromatic|StartNote=48|EndNote=60|Mode=drill"));
+    EXPECT_TRUE(center->GetTeacher()->IsDrill());
+    EXPECT_FALSE(StartLesson(*center, "Scale=Chromatic|StartNote=48|EndNote=60|Mode=Fast"));
+    EXPECT_NE(std::string(center->GetError()).find("the mode \"Fast\" is unknown"),
+              std::string::npos);
+    EXPECT_FALSE(StartLesson(*center, "Scale=Chromatic|StartNote=48|EndNote=60|Notes=-3"));
+}
