@@ -7,6 +7,11 @@
 
 CCharString::CCharString(int initialCapacity, int growStep)
     : m_capacity(std::max(initialCapacity, 1)), m_growStep(std::max(growStep, 0)) {
+    // A short capacity fits the string's own buffer: nothing to reserve,
+    // which keeps the many empty texts of a note cheap to make.
+    if (static_cast<size_t>(m_capacity) <= m_text.capacity()) {
+        return;
+    }
     try {
         m_text.reserve(static_cast<size_t>(m_capacity));
     } catch (const std::bad_alloc&) {
