@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QOpenGLWidget>
 #include <QPushButton>
 #include <QScreen>
@@ -604,6 +605,50 @@ TEST(TrainerFlow, TheMixerAndTheAudioSettingsOpenFromTheMenuAndAct) {
     ASSERT_NE(cancel, nullptr);
     QTest::mouseClick(cancel, Qt::LeftButton);
     EXPECT_TRUE(RunUntil([&] { return ShownWindow("Audio Settings") == nullptr; }, 3000));
+    static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
+    RunUntil([&] { return !center.GetMainWindow()->Exists(); }, 3000);
+}
+
+TEST(TrainerFlow, ALessonOfThreeNotesEndsWithItsReportAndTheNextLessonFollows) {
+    CQtBackend backend;
+    backend.SetMessageBoxTimeout(100);
+    CCenter center(kNotaraDemoKind, "", backend.GetPlatform());
+    ASSERT_TRUE(center.Init()) << center.GetError();
+    ASSERT_TRUE(RunUntil([&] { return ShowsNotes(center); }));
+    LESSON_SETTINGS lesson;
+    DISPLAY_SETTINGS display;
+    CCharString error;
+    ASSERT_TRUE(ParseActionParameters("Scale=C maj|StartNote=60|EndNote=72|Notes=3", lesson,
+                                      display, error));
+    ASSERT_TRUE(center.OnLesson(lesson)) << center.GetError();
+    QOpenGLWidget* view = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        view = view != nullptr ? view : top->findChild<QOpenGLWidget*>();
+    }
+    ASSERT_NE(view, nullptr);
+    Teacher& teacher = *center.GetTeacher();
+    for (int i = 0; i < 3; ++i) {
+        const char key = KeyFor(teacher.GetExpected()->midiNote);
+        ASSERT_NE(key, 0);
+        QTest::keyPress(view, key);
+        QTest::keyRelease(view, key);
+        ASSERT_TRUE(RunUntil([&] { return teacher.GetAnsweredCount() == i + 1; }, 3000));
+    }
+    QWidget* done = nullptr;
+    ASSERT_TRUE(RunUntil([&] { return (done = ShownWindow("Lesson done")) != nullptr; }, 3000));
+    QTest::qWait(200);
+    done->grab().save(NOTARA_BINARY_DIR "/tests/lesson-done.png");
+    EXPECT_GT(CountColours(*done), 8) << "the report shows nothing";
+    auto* report = done->findChild<QLabel*>("item1901");
+    ASSERT_NE(report, nullptr);
+    EXPECT_TRUE(report->text().startsWith("Right at first try: 3 of 3 (100%)"))
+        << report->text().toStdString();
+    auto* again = done->findChild<QPushButton*>("item1903");
+    ASSERT_NE(again, nullptr);
+    QTest::mouseClick(again, Qt::LeftButton);
+    EXPECT_TRUE(RunUntil([&] { return ShownWindow("Lesson done") == nullptr; }, 3000));
+    EXPECT_FALSE(teacher.IsFinished());
+    EXPECT_NE(teacher.GetExpected(), nullptr);
     static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
     RunUntil([&] { return !center.GetMainWindow()->Exists(); }, 3000);
 }
