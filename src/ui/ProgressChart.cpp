@@ -38,10 +38,13 @@ constexpr int kLetterOfPitch[kNotesPerOctave] = {0, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5
 constexpr bool kBlackPitch[kNotesPerOctave] = {false, true,  false, true,  false, false,
                                                true,  false, true,  false, true,  false};
 constexpr float kStepPixels = 4.0f;
-constexpr float kStaffTop = 40.0f;                    // where the highest note's step lies
+constexpr int kMiddleCStep = 35;
+constexpr float kStaffTop = 36.0f;  // where the highest note's step lies
+// The treble staff, from middle C up, stands this far above the bass staff,
+// so that the two read as two staves.
+constexpr float kStaffGap = 20.0f;
 constexpr int kTrebleLines[] = {37, 39, 41, 43, 45};  // E4 G4 B4 D5 F5
 constexpr int kBassLines[] = {25, 27, 29, 31, 33};    // G2 B2 D3 F3 A3
-constexpr int kMiddleCStep = 35;
 // A sharp's head lies half a white key beside its natural's, on the same
 // step: heads this narrow keep clear of each other.
 constexpr float kHeadRx = 3.0f;
@@ -56,7 +59,9 @@ int Step(int midiNote) {
 }
 
 float StepY(int step) {
-    return kStaffTop + static_cast<float>(Step(CProgressChart::kHighestNote) - step) * kStepPixels;
+    const float gap = step < kMiddleCStep ? kStaffGap : 0.0f;
+    return kStaffTop + static_cast<float>(Step(CProgressChart::kHighestNote) - step) * kStepPixels +
+           gap;
 }
 
 // The grid step of the reaction axis: the least whole or half second that

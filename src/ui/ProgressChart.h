@@ -28,7 +28,7 @@ public:
     static constexpr int kDays = 28;
     static constexpr int kWidth = 760;
     static constexpr int kDaysHeight = 250;
-    static constexpr int kNotesHeight = 390;
+    static constexpr int kNotesHeight = 410;
     // The plot area of the per-day chart, in its pixels.
     static constexpr int kPlotLeft = 56;
     static constexpr int kPlotTop = 44;
@@ -38,7 +38,7 @@ public:
     static constexpr int kLowestNote = 21;
     static constexpr int kHighestNote = 108;
     static constexpr int kKeysLeft = 62;
-    static constexpr int kKeysTop = 262;
+    static constexpr int kKeysTop = 282;
     static constexpr int kWhiteKeyWidth = 13;
     static constexpr int kWhiteKeyHeight = 70;
     static constexpr uint32_t kNeverWhite = 0xFFD4D4D4;  // keys never practised
