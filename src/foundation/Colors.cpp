@@ -1,6 +1,7 @@
 #include "foundation/Colors.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -91,4 +92,32 @@ bool FillColorRamp(CVarList<COLOR_RGB>& ramp, const COLOR_RGB& start, int count,
         }
     }
     return true;
+}
+
+namespace {
+
+// The stops of the accuracy scale, from none right to all right.
+constexpr COLOR_RGB kMissedColor{0xD0, 0x34, 0x2C};
+constexpr COLOR_RGB kHalfColor{0xF0, 0xC4, 0x30};
+constexpr COLOR_RGB kMasteredColor{0x34, 0xA8, 0x4C};
+
+uint8_t Mix(uint8_t from, uint8_t to, double share) {
+    return static_cast<uint8_t>(std::lround(from + (to - from) * share));
+}
+
+COLOR_RGB MixColor(const COLOR_RGB& from, const COLOR_RGB& to, double share) {
+    return COLOR_RGB{Mix(from.red, to.red, share), Mix(from.green, to.green, share),
+                     Mix(from.blue, to.blue, share)};
+}
+
+}  // namespace
+
+uint32_t AccuracyArgb(double rightFraction) {
+    // NaN compares false everywhere and counts as none right.
+    const double share = rightFraction > 0.0 ? std::min(rightFraction, 1.0) : 0.0;
+    constexpr double kHalf = 0.5;
+    const COLOR_RGB color = share < kHalf
+                                ? MixColor(kMissedColor, kHalfColor, share / kHalf)
+                                : MixColor(kHalfColor, kMasteredColor, (share - kHalf) / kHalf);
+    return ToArgb(color);
 }

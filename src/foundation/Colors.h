@@ -39,6 +39,10 @@ COLOR_RGB LightenColor(const COLOR_RGB& color, int percent);
 // 0..255): 0 keeps the colour, 255 gives the grey of the largest component.
 COLOR_RGB PullTowardsMax(const COLOR_RGB& color, int level);
 
+// The colour of a share of right answers (clamped to 0..1), as opaque ARGB:
+// red for none, yellow for half, green for all.
+uint32_t AccuracyArgb(double rightFraction);
+
 // Replaces ramp with count colours: entry i is start plus i times the step of
 // each component, clamped to 0..255. False for a negative count or when
 // memory runs out.

@@ -15,6 +15,7 @@ enum class ControlKind {
     kComboBox,     // a drop-down list
     kTrackBar,     // a horizontal slider
     kProgressBar,  // a horizontal meter
+    kPicture,      // a picture the owner paints, shown at its natural size
 };
 
 // One item of a dialog: where it goes in the dialog's client area, in pixels.
@@ -82,6 +83,11 @@ public:
     virtual bool SetMeterRange(int id, int minPosition, int maxPosition) = 0;
     virtual bool SetMeterPosition(int id, int position) = 0;
     virtual bool SetMeterColor(int id, uint32_t color) = 0;
+
+    // Pictures: width x height ARGB pixels, top row first, with straight
+    // alpha, as IImagePainter::End gives them. False for a size that does
+    // not match the pixels.
+    virtual bool SetPicture(int id, int width, int height, const std::vector<uint32_t>& argb) = 0;
 
     // A modal dialog keeps the user off its owner while it is shown; Show
     // returns at once either way.

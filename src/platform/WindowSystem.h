@@ -1,12 +1,12 @@
 #pragma once
 
-#include <vector>
-
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/ControlDialog.h"
 #include "platform/DocumentDialog.h"
+#include "platform/ImagePainter.h"
 #include "platform/Window.h"
 
 class IEventLoop;
@@ -69,6 +69,9 @@ public:
         (void)path;
         return false;
     }
+    // A painter of pictures in memory that needs no 3D device, for the
+    // pictures of dialogs; null where the platform has none.
+    virtual std::unique_ptr<IImagePainter> CreateImagePainter() { return nullptr; }
     // The desktop area not covered by panels.
     virtual WINDOW_RECT GetWorkArea() = 0;
     // The area of every screen not covered by panels; the work area alone

@@ -1,5 +1,6 @@
 #include "trainer/Piano.h"
 
+#include "foundation/Colors.h"
 #include "midi/MidiKeyboard.h"
 #include "scene/Shapes.h"
 #include "theory/NoteManager.h"
@@ -67,6 +68,27 @@ bool CPiano::MarkKey(int midiNote, bool on) {
 bool CPiano::PressKey(int midiNote, bool on) {
     CPianoKey* key = GetKey(midiNote);
     return key != nullptr && key->ShowHighlight(on) && key->ShowPressed(on);
+}
+
+bool CPiano::ShowAccuracy(const std::vector<PRACTICE_NOTE_STATS>& stats, bool on) {
+    bool done = true;
+    for (CPianoKey* key : m_keys) {
+        if (key->IsAccuracyShown()) {
+            done = key->ShowAccuracy(0, false) && done;
+        }
+    }
+    if (!on) {
+        return done;
+    }
+    for (const PRACTICE_NOTE_STATS& note : stats) {
+        CPianoKey* key = GetKey(note.midiNote);
+        if (key == nullptr || note.shown <= 0) {
+            continue;
+        }
+        const double right = static_cast<double>(note.rightFirstTry) / note.shown;
+        done = key->ShowAccuracy(AccuracyArgb(right), true) && done;
+    }
+    return done;
 }
 
 bool CPiano::ShowNames(bool on) {

@@ -5,6 +5,7 @@
 
 #include "foundation/CharString.h"
 #include "trainer/PianoKey.h"
+#include "trainer/PracticeHistory.h"
 
 class CNoteManager;
 class CTextLabels;
@@ -27,6 +28,10 @@ public:
     bool MarkKey(int midiNote, bool on);
     bool PressKey(int midiNote, bool on);
     bool ShowNames(bool on);
+    // Colours each key whose note stats holds by its share of right answers
+    // at the first try, red through yellow to green; keys never practised
+    // keep their colour. Off gives every key its own colour back.
+    bool ShowAccuracy(const std::vector<PRACTICE_NOTE_STATS>& stats, bool on);
     // Shows the letters on the keys that the computer keys play when their
     // notes move by keyShift semitones, and hides the others.
     bool ShowLetters(int keyShift);

@@ -2,6 +2,7 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "foundation/Colors.h"
 #include "scene/Shapes.h"
 #include "scene/TextLabels.h"
 
@@ -40,6 +41,8 @@ constexpr float kFrontGap = 0.03f;  // in front of the face, never inside it
 constexpr float kBlackLetterHeight = 1.6f;
 constexpr float kBlackLetterStretch = 2.4f;
 constexpr float kBlackLetterFrontZ = kBlackFrontZ + 0.1f;
+// How bright a black key's accuracy colour is, of the full colour (of 255).
+constexpr int kBlackAccuracyLevel = 150;
 
 }  // namespace
 
@@ -141,6 +144,18 @@ bool CPianoKey::ShowPressed(bool on) {
         part->SetChannel(0, onFace ? squash : sink, on);
     }
     return true;
+}
+
+bool CPianoKey::ShowAccuracy(uint32_t argb, bool on) {
+    if (m_box == nullptr) {
+        return false;
+    }
+    m_accuracyShown = on;
+    if (!on) {
+        return m_box->RestoreColours(false);
+    }
+    const uint32_t color = m_black ? ToArgb(ScaleColor(FromArgb(argb), kBlackAccuracyLevel)) : argb;
+    return m_box->SetColour(color, false, false);
 }
 
 glm::mat4 CPianoKey::GetSquash() const {

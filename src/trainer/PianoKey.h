@@ -50,6 +50,11 @@ public:
     // False when the key has no letter.
     bool ShowLetter(bool on);
     bool ShowPressed(bool on);
+    // Colours the key by how well its note is known (opaque ARGB), or puts
+    // its own colour back; a black key takes a darker shade so that it
+    // still reads as one.
+    bool ShowAccuracy(uint32_t argb, bool on);
+    bool IsAccuracyShown() const { return m_accuracyShown; }
     bool IsMarked() const { return m_mark != nullptr && m_mark->IsVisible(); }
     bool IsHighlighted() const { return m_highlight != nullptr && m_highlight->IsVisible(); }
     bool IsLetterShown() const { return m_letter != nullptr && m_letter->IsVisible(); }
@@ -71,6 +76,7 @@ private:
     CNote m_note;
     bool m_black;
     bool m_pressed = false;
+    bool m_accuracyShown = false;
     glm::vec3 m_pressDrop{0.0f, -kPressDepth, 0.0f};
     CPrimitive* m_box = nullptr;
     CPrimitive* m_mark = nullptr;

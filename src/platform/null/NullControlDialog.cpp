@@ -182,6 +182,31 @@ bool CNullControlDialog::SetMeterColor(int id, uint32_t color) {
     return item != nullptr;
 }
 
+bool CNullControlDialog::SetPicture(int id, int width, int height,
+                                    const std::vector<uint32_t>& argb) {
+    ITEM* item = Find(id, ControlKind::kPicture);
+    if (item == nullptr || width <= 0 || height <= 0 ||
+        argb.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) {
+        return false;
+    }
+    item->pictureWidth = width;
+    item->pictureHeight = height;
+    item->picture = argb;
+    return true;
+}
+
+bool CNullControlDialog::GetPicture(int id, int& width, int& height,
+                                    std::vector<uint32_t>& argb) const {
+    const ITEM* item = Find(id, ControlKind::kPicture);
+    if (item == nullptr || item->picture.empty()) {
+        return false;
+    }
+    width = item->pictureWidth;
+    height = item->pictureHeight;
+    argb = item->picture;
+    return true;
+}
+
 bool CNullControlDialog::Click(int id) {
     const auto found = m_items.find(id);
     if (found == m_items.end() || !found->second.enabled) {

@@ -24,6 +24,9 @@ public:
         int position = 0;
         std::vector<int> ticks;
         uint32_t color = 0;
+        int pictureWidth = 0;  // the last picture set, none at first
+        int pictureHeight = 0;
+        std::vector<uint32_t> picture;
     };
 
     CNullControlDialog(const DIALOG_TEMPLATE& dialog, IEventLoop& loop, IWindowHandler* handler,
@@ -61,6 +64,7 @@ public:
     bool SetMeterRange(int id, int minPosition, int maxPosition) override;
     bool SetMeterPosition(int id, int position) override;
     bool SetMeterColor(int id, uint32_t color) override;
+    bool SetPicture(int id, int width, int height, const std::vector<uint32_t>& argb) override;
     void SetModal(bool modal) override { m_modal = modal; }
     void SetBusy(bool busy) override { m_busyCount += busy ? 1 : 0; }
 
@@ -71,6 +75,9 @@ public:
     bool MoveSlider(int id, int position);
     void RequestClose() { m_frame.RequestClose(); }
 
+    // The last picture set on the picture item id; false when there is no
+    // such item or nothing was set yet.
+    bool GetPicture(int id, int& width, int& height, std::vector<uint32_t>& argb) const;
     // The item with id, or null.
     const ITEM* FindItem(int id) const;
     const DIALOG_TEMPLATE& GetTemplate() const { return m_template; }

@@ -5,6 +5,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/null/NullControlDialog.h"
 #include "platform/null/NullDocumentDialog.h"
+#include "platform/null/NullImagePainter.h"
 #include "platform/null/NullJournal.h"
 #include "platform/null/NullWindow.h"
 
@@ -125,6 +126,10 @@ BoxResult CNullWindowSystem::MessageBox(IWindow* owner, const char* text, const 
         return answer;
     }
     return buttons == BoxButtons::kYesNo ? BoxResult::kYes : BoxResult::kOk;
+}
+
+std::unique_ptr<IImagePainter> CNullWindowSystem::CreateImagePainter() {
+    return std::make_unique<CNullImagePainter>();
 }
 
 std::vector<CNullWindow*> CNullWindowSystem::GetWindows() const {

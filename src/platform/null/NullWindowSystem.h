@@ -38,6 +38,8 @@ public:
                                                         std::string& error) override;
     BoxResult MessageBox(IWindow* owner, const char* text, const char* caption, BoxIcon icon,
                          BoxButtons buttons) override;
+    // A software painter of shapes; its text is measured, never drawn.
+    std::unique_ptr<IImagePainter> CreateImagePainter() override;
     WINDOW_RECT GetWorkArea() override { return m_workArea; }
     // Answers from the files scripted with ScriptFileToOpen (none: cancelled).
     bool ChooseFileToOpen(IWindow* owner, const char* title, const char* folder, const char* filter,

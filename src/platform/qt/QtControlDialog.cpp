@@ -114,7 +114,8 @@ bool CQtControlDialog::SetItemText(int id, const char* text) {
     const QString qtText = QString::fromUtf8(text != nullptr ? text : "");
     if (auto* button = Find<QAbstractButton>(id)) {
         button->setText(qtText);
-    } else if (auto* label = Find<QLabel>(id)) {
+    } else if (auto* label = Find<QLabel>(id);
+               label != nullptr && !CQtControlWidget::IsPicture(label)) {
         label->setText(qtText);
     } else if (auto* group = Find<QGroupBox>(id)) {
         group->setTitle(qtText);
@@ -268,6 +269,25 @@ bool CQtControlDialog::SetMeterColor(int id, uint32_t color) {
     }
     meter->setStyleSheet(
         QString("QProgressBar::chunk { background-color: %1; }").arg(FromColorRef(color).name()));
+    return true;
+}
+
+bool CQtControlDialog::SetPicture(int id, int width, int height,
+                                  const std::vector<uint32_t>& argb) {
+    QLabel* picture = m_widget ? m_widget->FindPicture(id) : nullptr;
+    if (picture == nullptr || width <= 0 || height <= 0 ||
+        argb.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) {
+        return false;
+    }
+    QImage image(width, height, QImage::Format_ARGB32);
+    if (image.isNull()) {
+        return false;
+    }
+    for (int y = 0; y < height; ++y) {
+        const uint32_t* row = argb.data() + static_cast<size_t>(y) * width;
+        std::copy(row, row + width, reinterpret_cast<uint32_t*>(image.scanLine(y)));
+    }
+    picture->setPixmap(QPixmap::fromImage(image));
     return true;
 }
 

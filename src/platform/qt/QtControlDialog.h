@@ -42,6 +42,7 @@ public:
     bool SetMeterRange(int id, int minPosition, int maxPosition) override;
     bool SetMeterPosition(int id, int position) override;
     bool SetMeterColor(int id, uint32_t color) override;
+    bool SetPicture(int id, int width, int height, const std::vector<uint32_t>& argb) override;
     void SetModal(bool modal) override;
     void SetBusy(bool busy) override;
 

@@ -11,6 +11,13 @@
 
 #include "platform/WindowHandler.h"
 
+namespace {
+
+// The property that tells a picture item from a text label.
+constexpr const char* kPictureProperty = "notaraPicture";
+
+}  // namespace
+
 CQtControlWidget::CQtControlWidget(const DIALOG_TEMPLATE& dialog, QWidget* parent,
                                    IWindowHandler* handler, IControlDialogHandler* controlHandler)
     : QDialog(parent, Qt::Dialog), m_handler(handler), m_controlHandler(controlHandler) {
@@ -63,6 +70,8 @@ QWidget* CQtControlWidget::MakeItem(const CONTROL_ITEM& item) {
             return MakeTrackBar(item);
         case ControlKind::kProgressBar:
             return MakeProgressBar();
+        case ControlKind::kPicture:
+            return MakePicture();
         default:
             return new QLabel(text, this);
     }
@@ -108,6 +117,22 @@ QWidget* CQtControlWidget::MakeProgressBar() {
     auto* meter = new QProgressBar(this);
     meter->setTextVisible(false);
     return meter;
+}
+
+QWidget* CQtControlWidget::MakePicture() {
+    auto* picture = new QLabel(this);
+    picture->setProperty(kPictureProperty, true);
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return picture;
+}
+
+bool CQtControlWidget::IsPicture(const QWidget* item) {
+    return item != nullptr && item->property(kPictureProperty).toBool();
+}
+
+QLabel* CQtControlWidget::FindPicture(int id) const {
+    QLabel* label = Find<QLabel>(id);
+    return IsPicture(label) ? label : nullptr;
 }
 
 void CQtControlWidget::Report(int id, ControlEvent event) {

@@ -6,6 +6,7 @@
 #include "platform/ControlDialog.h"
 
 class IWindowHandler;
+class QLabel;
 
 // The widget of a control dialog: one child widget per item of a template,
 // each at its own place. A title-bar close and Esc become close requests
@@ -25,6 +26,10 @@ public:
         const auto found = m_items.find(id);
         return found != m_items.end() ? qobject_cast<T*>(found->second) : nullptr;
     }
+    // The picture item with id, else null; a picture is a label that keeps
+    // its pixels and takes no text.
+    QLabel* FindPicture(int id) const;
+    static bool IsPicture(const QWidget* item);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -37,6 +42,7 @@ private:
     QWidget* MakeComboBox(const CONTROL_ITEM& item);
     QWidget* MakeTrackBar(const CONTROL_ITEM& item);
     QWidget* MakeProgressBar();
+    QWidget* MakePicture();
     void Report(int id, ControlEvent event);
 
     IWindowHandler* m_handler;

@@ -11,6 +11,7 @@
 #include "platform/qt/QtDocumentDialog.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/QtFrameWidget.h"
+#include "platform/qt/QtImagePainter.h"
 #include "platform/qt/QtWindow.h"
 
 CQtWindowSystem::CQtWindowSystem(CQtEventLoop& loop) : m_loop(loop) {}
@@ -136,6 +137,10 @@ void CQtWindowSystem::EndMessageBoxes() {
     for (auto& [box, answer] : m_openBoxes) {
         box->done(answer);
     }
+}
+
+std::unique_ptr<IImagePainter> CQtWindowSystem::CreateImagePainter() {
+    return std::make_unique<CQtImagePainter>();
 }
 
 WINDOW_RECT CQtWindowSystem::GetWorkArea() {

@@ -471,6 +471,59 @@ TEST(QtControlDialog, AScreenshotShowsTheMeterInItsColourWhereTheMeterIs) {
     EXPECT_FALSE(error.empty());
 }
 
+TEST(QtControlDialog, APictureItemShowsThePixmapItWasGivenAtItsSize) {
+    App();
+    CQtBackend backend;
+    CRecordingControlHandler handler;
+    constexpr int kPicture = 30;
+    constexpr int kWidth = 24;
+    constexpr int kHeight = 10;
+    constexpr uint32_t kGreen = 0xFF20C040;
+    constexpr uint32_t kHalfRed = 0x80FF0000;
+    DIALOG_TEMPLATE dialog = TempoDialog();
+    dialog.items.push_back({ControlKind::kPicture, kPicture, "", {15, 135, 60, 20}, ""});
+    std::string error;
+    auto made = backend.GetPlatform().windowSystem->CreateControlDialog(dialog, &handler, &handler,
+                                                                        nullptr, error);
+    ASSERT_TRUE(made) << error;
+    std::vector<uint32_t> pixels(kWidth * kHeight, kGreen);
+    pixels[0] = kHalfRed;
+    ASSERT_TRUE(made->SetPicture(kPicture, kWidth, kHeight, pixels));
+    EXPECT_FALSE(made->SetPicture(kPicture, kWidth + 1, kHeight, pixels));
+    EXPECT_FALSE(made->SetPicture(kTempoLabel, kWidth, kHeight, pixels)) << "a text label";
+    EXPECT_FALSE(made->SetItemText(kPicture, "text")) << "a picture takes no text";
+
+    auto* label = WidgetOf(made)->findChild<QLabel*>(QString("item%1").arg(kPicture));
+    ASSERT_NE(label, nullptr);
+    const QPixmap shown = label->pixmap();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.size(), QSize(kWidth, kHeight));
+    const QImage image = shown.toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(image.pixel(5, 5), kGreen);
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0x80) << "straight alpha kept";
+    EXPECT_EQ(qRed(image.pixel(0, 0)), 0xFF);
+
+    ShowAndSettle(*made);
+    const QImage shot = WidgetOf(made)->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(15 + 5, 135 + 5), QColor(kGreen)) << "drawn at the item's corner";
+}
+
+TEST(QtControlDialog, TheWindowSystemPaintsPicturesWithoutA3DView) {
+    App();
+    CQtBackend backend;
+    std::unique_ptr<IImagePainter> painter =
+        backend.GetPlatform().windowSystem->CreateImagePainter();
+    ASSERT_TRUE(painter);
+    std::string error;
+    ASSERT_TRUE(painter->Begin(20, 20, error)) << error;
+    painter->FillRect(0, 0, 20, 20, 0xFF0000FF);
+    EXPECT_GT(painter->MeasureText("Sans", 12, "Progress"), 10.0f);
+    std::vector<uint32_t> argb;
+    ASSERT_TRUE(painter->End(argb, error)) << error;
+    ASSERT_EQ(argb.size(), 400u);
+    EXPECT_EQ(argb[210], 0xFF0000FFu);
+}
+
 TEST(QtControlDialog, ModalBusyRectAndNoGlView) {
     App();
     CQtBackend backend;

@@ -791,6 +791,57 @@ TEST_F(CPianoNotesPixels, MovesAPressedKeyDownUntilItIsReleased) {
     EXPECT_NEAR(backY, upY, 0.5) << "the released key did not come back up";
 }
 
+TEST_F(CPianoNotesPixels, ColoursKeysByTheirAccuracyAndPutsTheirColoursBack) {
+    Expect(72);
+    CPiano& piano = *m_picture->GetPiano();
+    std::vector<PRACTICE_NOTE_STATS> stats(2);
+    stats[0].midiNote = 60;  // mastered
+    stats[0].shown = 10;
+    stats[0].rightFirstTry = 10;
+    stats[1].midiNote = 64;  // missed
+    stats[1].shown = 10;
+    // The average colour of the front strip of a key's top, where its
+    // mark would lie.
+    const auto strip = [this, &piano](int midiNote, int& r, int& g, int& b) {
+        double x = 0, y = 0;
+        Project(piano.GetKey(midiNote)->Find("Note mark")->GetOrigin(), x, y);
+        int n = 0;
+        r = g = b = 0;
+        for (int py = static_cast<int>(y) - 1; py <= static_cast<int>(y) + 1; ++py) {
+            for (int px = static_cast<int>(x) - 2; px <= static_cast<int>(x) + 2; ++px) {
+                const uint8_t* c = At(px, py);
+                r += c[0];
+                g += c[1];
+                b += c[2];
+                ++n;
+            }
+        }
+        r /= n;
+        g /= n;
+        b /= n;
+    };
+    int r = 0, g = 0, b = 0;
+    ASSERT_TRUE(piano.ShowAccuracy(stats, true));
+    EXPECT_TRUE(piano.GetKey(60)->IsAccuracyShown());
+    EXPECT_FALSE(piano.GetKey(62)->IsAccuracyShown()) << "never practised";
+    Draw();
+    SaveShots("piano-accuracy");
+    strip(60, r, g, b);
+    EXPECT_TRUE(g > r + 40 && g > b + 40) << "mastered key " << r << "," << g << "," << b;
+    strip(64, r, g, b);
+    EXPECT_TRUE(r > g + 60 && r > b + 60) << "missed key " << r << "," << g << "," << b;
+    strip(62, r, g, b);
+    EXPECT_TRUE(Light(r, g, b)) << "a key never practised stays white " << r << "," << g << ","
+                                << b;
+    ASSERT_TRUE(piano.ShowAccuracy(stats, false));
+    EXPECT_FALSE(piano.GetKey(60)->IsAccuracyShown());
+    Draw();
+    strip(60, r, g, b);
+    EXPECT_TRUE(Light(r, g, b)) << "off restores the white key " << r << "," << g << "," << b;
+    strip(64, r, g, b);
+    EXPECT_TRUE(Light(r, g, b)) << r << "," << g << "," << b;
+}
+
 TEST_F(CPianoNotesPixels, ShowsTheLowestStaffLabelLightAboveTheKeyboard) {
     // The lowest name of the staff, the C of its lowest ledger line.
     CPrimitive* lowest = nullptr;
