@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -22,6 +23,8 @@
 #include "editors/AudioSettingsDlg.h"
 #include "editors/LessonDoneDlg.h"
 #include "editors/MixerDlg.h"
+#include "editors/ProgressDlg.h"
+#include "foundation/CrashReport.h"
 #include "foundation/CritLock.h"
 #include "foundation/ErrorReport.h"
 #include "foundation/LogFile.h"
@@ -41,6 +44,7 @@
 #include "trainer/HeldKeys.h"
 #include "trainer/LessonReport.h"
 #include "trainer/NoteRouter.h"
+#include "trainer/Piano.h"
 #include "trainer/PianoNotes.h"
 #include "trainer/Teacher.h"
 #include "ui/LessonSettings.h"
@@ -195,6 +199,7 @@ bool CCenter::Startup() {
     m_showInitErrors = false;
     ShowMidiNotice();
     ShowPracticeNotice();
+    ShowCrashNotice();
     return true;
 }
 
@@ -555,7 +560,9 @@ bool CCenter::StartScene() {
     // exercise, which the application keeps.
     m_spacePainter->SetPictureFactory(
         CPianoNotes::kKind, [this](CSpacePainter& scene, CVertexBuffer& list) {
-            return CPianoNotes::Make(scene, list, *m_noteManager, *m_teacher, *m_heldKeys);
+            m_pianoNotes = CPianoNotes::Make(scene, list, *m_noteManager, *m_teacher, *m_heldKeys);
+            ApplyKeyAccuracy();  // a rebuilt picture keeps the learner's choice
+            return m_pianoNotes;
         });
     if (!m_spacePainter->CreatePicture(m_appKind.pictureKind)) {
         ReportError(kSource, __LINE__, "Can't create new picture in Space Painter: %s",
@@ -824,6 +831,19 @@ void CCenter::OpenPractice() {
     m_practice->SetFinishedHandler([this] { OnLessonFinished(); });
 }
 
+// Once after a crash: where its report is.
+void CCenter::ShowCrashNotice() {
+    std::string report;
+    if (!m_mainWindow || !CCrashReport::TakeNewReport(report)) {
+        return;
+    }
+    CCharString text;
+    text.Format("%s ended unexpectedly last time. A crash report was written to\n%s",
+                m_appKind.title, report.c_str());
+    m_platform.windowSystem->MessageBox(m_mainWindow->GetWindow(), text, m_appKind.title,
+                                        BoxIcon::kInformation, BoxButtons::kOk);
+}
+
 void CCenter::ShowPracticeNotice() {
     if (!m_practice || *m_practice->GetNotice() == '\0' || !m_mainWindow) {
         return;
@@ -857,6 +877,52 @@ bool CCenter::ApplyLessonGoal(const LESSON_SETTINGS& lesson) {
         m_practice->SetDrill(drill);
     }
     return true;
+}
+
+bool CCenter::ShowProgress() {
+    if (!m_mainWindow || m_mainWindow->GetWindow() == nullptr) {
+        return false;
+    }
+    CBaseWindow* found = nullptr;
+    CProgressDlg* dialog = nullptr;
+    IWindow* main = m_mainWindow->GetWindow();
+    if (FindWindow(CProgressDlg::kTypeId, found)) {
+        dialog = static_cast<CProgressDlg*>(found);
+    } else {
+        auto made = std::make_unique<CProgressDlg>(*m_platform.windowSystem, *m_platform.eventLoop);
+        if (!made->CreateDialog(main, main->GetRect(), PROGRESS_PLACEMENT()) ||
+            !m_windows->Add(made.get())) {
+            m_error.Format("Can't create Progress dialog: %s", made->GetError());
+            return false;
+        }
+        dialog = made.release();  // the window list owns it now
+    }
+    const double now =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    const bool painted = m_practice && m_practice->IsOpen()
+                             ? dialog->Refresh(m_practice->GetHistory(), now)
+                             : dialog->Paint({}, {}, now);
+    if (!painted) {
+        ReportError(kSource, __LINE__, "%s", dialog->GetError());
+    }
+    return dialog->Show(true);
+}
+
+// Each key of the picture coloured by how well its note is read, from the
+// whole history.
+void CCenter::ApplyKeyAccuracy() {
+    if (m_pianoNotes == nullptr || !m_spacePainter ||
+        m_spacePainter->GetPicture() != m_pianoNotes || m_pianoNotes->GetPiano() == nullptr) {
+        return;
+    }
+    std::vector<PRACTICE_NOTE_STATS> stats;
+    if (m_keyAccuracy && m_practice && m_practice->IsOpen() &&
+        !m_practice->GetHistory().GetNoteStats(stats)) {
+        ReportError(kSource, __LINE__, "%s", m_practice->GetHistory().GetError());
+    }
+    m_pianoNotes->GetPiano()->ShowAccuracy(stats, m_keyAccuracy);
+    m_spacePainter->SetDirty();
+    m_spacePainter->RequestFrameIfDirty();
 }
 
 void CCenter::StartDrill() {
@@ -981,6 +1047,13 @@ bool CCenter::OnCommand(int commandId) {
         case kCommandDrill:
             StartDrill();
             return true;
+        case kCommandShowProgress:
+            return ShowProgress();
+        case kCommandKeyAccuracy:
+            m_keyAccuracy = !m_keyAccuracy;
+            ApplyKeyAccuracy();
+            ApplyHints();  // the menu's tick
+            return true;
         default:
             return false;
     }
@@ -1006,7 +1079,8 @@ void CCenter::ApplyHints() {
     }
     if (m_mainWindow && m_mainWindow->GetWindow() != nullptr) {
         m_mainWindow->GetWindow()->SetMenu(
-            m_appKind.menuId, GetMenuBar(m_appKind.menuId, m_lessonHints, IsMicrophoneOn()));
+            m_appKind.menuId,
+            GetMenuBar(m_appKind.menuId, m_lessonHints, IsMicrophoneOn(), m_keyAccuracy));
     }
     if (m_spacePainter) {
         m_spacePainter->RequestFrameIfDirty();

@@ -30,6 +30,7 @@ class CMidiPort;
 class CMix;
 class CNote;
 class CMelody;
+class CPianoNotes;
 class CPracticeKeeper;
 class CNoteManager;
 class CNoteRouter;
@@ -203,11 +204,15 @@ private:
     // The practice history beside the settings (or in the data folder).
     void OpenPractice();
     void ShowPracticeNotice();
+    void ShowCrashNotice();
     // A lesson reached its goal: its report and what comes next.
     void OnLessonFinished();
     void OnLessonChoice(int choice);
     // Practise my weakest notes: the current lesson's notes as a drill.
     void StartDrill();
+    // Show > Progress: the history's days and notes.
+    bool ShowProgress();
+    void ApplyKeyAccuracy();
     bool ApplyLessonGoal(const LESSON_SETTINGS& lesson);
     bool ReadSongTune(const char* path, CMelody& tune);
     // A computer-keyboard note sounds at once.
@@ -272,4 +277,6 @@ private:
     std::unique_ptr<LESSON_SETTINGS> m_lesson;
     // After the exercise: it leaves the teacher's views before the teacher goes.
     std::unique_ptr<CPracticeKeeper> m_practice;
+    CPianoNotes* m_pianoNotes = nullptr;  // the picture, while it is the painter's
+    bool m_keyAccuracy = false;           // keys coloured by accuracy
 };

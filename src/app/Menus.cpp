@@ -25,7 +25,7 @@ MENU_ITEM Toggle(const char* text, int commandId, bool checked) {
     return item;
 }
 
-std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints, bool microphone) {
+std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints, bool microphone, bool keyAccuracy) {
     MENU_ITEM file = Popup("&File");
     file.items = {Greyed("New song", kCommandNewSong),
                   Greyed("Open song", kCommandOpenSong),
@@ -47,12 +47,14 @@ std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints, bool microphone) {
     show.items = {Item("&Lessons", kCommandShowText, "F1"),
                   Greyed("Song", kCommandShowSong),
                   Item("&Mixer", kCommandShowMixer),
+                  Item("&Progress", kCommandShowProgress, "Ctrl+P"),
                   Greyed("Picture", kCommandShowPicture),
                   Greyed("Colors", kCommandShowColors),
                   MENU_ITEM{},
                   Item("Arrange all windows", kCommandArrangeAll)};
     MENU_ITEM view = Popup("&View");
-    view.items = {Item("&Reset view", kCommandResetView, "Ctrl+0")};
+    view.items = {Item("&Reset view", kCommandResetView, "Ctrl+0"),
+                  Toggle("Colour keys by &accuracy", kCommandKeyAccuracy, keyAccuracy)};
     MENU_ITEM hintMenu = Popup("&Hints");
     hintMenu.items = {Toggle("Note &names on the staff", kCommandHintNoteNames, hints.noteNames),
                       Toggle("&Mark the expected key", kCommandHintExpectedKey, hints.expectedKey),
@@ -66,9 +68,10 @@ std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints, bool microphone) {
 
 }  // namespace
 
-std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints, bool microphone) {
+std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints, bool microphone,
+                                  bool keyAccuracy) {
     if (menuId == 1447) {
-        return NotaraDemoMenu(hints, microphone);
+        return NotaraDemoMenu(hints, microphone, keyAccuracy);
     }
     return {};
 }

@@ -33,9 +33,11 @@ enum MenuCommand : int {
     kCommandMicrophone = 1705,
     kCommandOpenTune = 1706,
     kCommandDrill = 1707,
+    kCommandShowProgress = 1708,
+    kCommandKeyAccuracy = 1709,
 };
 
 // The menu bar of a menu id, its Hints and Microphone input ticked as
 // given; empty for menus of kinds this build lacks.
-std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints = HINTS(),
-                                  bool microphone = true);
+std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints = HINTS(), bool microphone = true,
+                                  bool keyAccuracy = false);

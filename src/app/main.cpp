@@ -1,11 +1,15 @@
 #include <QApplication>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/Catalogue.h"
 #include "app/Entry.h"
 #include "app/StartOptions.h"
+#include "foundation/CrashReport.h"
 #include "platform/null/NullAudioIn.h"
 #include "platform/null/NullAudioOut.h"
 #include "platform/qt/QtBackend.h"
@@ -28,9 +32,27 @@ bool AsksForHelp(int argc, char** argv) {
     return false;
 }
 
+// The crash report goes beside the executable, or into the per-user data
+// folder; the reporter program is installed beside the executable.
+void InstallCrashReport() {
+    char exe[4096] = {};
+    if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) {
+        return;
+    }
+    std::string folder = exe;
+    folder.erase(folder.find_last_of('/') + 1);
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    const std::string fallback = data != nullptr && *data != '\0' ? std::string(data) + "/notara"
+                                 : home != nullptr ? std::string(home) + "/.local/share/notara"
+                                                   : std::string();
+    CCrashReport::Install(exe, (folder + "notara-crash").c_str(), fallback.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    InstallCrashReport();
     if (AsksForHelp(argc, argv)) {
         std::fputs(kUsageText, stdout);
         return 0;
@@ -60,5 +82,7 @@ int main(int argc, char** argv) {
     platform.createAudioIn = [] { return std::make_unique<CRtAudioIn>(); };
     // In place of a microphone the learner may choose silence.
     platform.createStandInAudioIn = [] { return std::make_unique<CNullAudioIn>(); };
-    return RunApplication(platform, kNotaraDemoKind, options);
+    const int code = RunApplication(platform, kNotaraDemoKind, options);
+    CCrashReport::Uninstall();
+    return code;
 }

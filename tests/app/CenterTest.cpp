@@ -223,8 +223,9 @@ TEST(Center, TheMenusGreyWhatThisBuildLacksAndQuitCloses) {
     }
     EXPECT_EQ(live, (std::vector<std::string>{
                         "Open song as &lesson... Ctrl+O", "Practise my &weakest notes Ctrl+D",
-                        "&Quit Ctrl+Q", "&Lessons F1", "&Mixer", "Arrange all windows",
-                        "&Reset view Ctrl+0", "Note &names on the staff", "&Mark the expected key",
+                        "&Quit Ctrl+Q", "&Lessons F1", "&Mixer", "&Progress Ctrl+P",
+                        "Arrange all windows", "&Reset view Ctrl+0", "Colour keys by &accuracy",
+                        "Note &names on the staff", "&Mark the expected key",
                         "&Letters on the keys", "&Audio...", "&Microphone input", "About..."}));
     window->ChooseCommand(kCommandQuit);
     backend.GetEventLoop().ProcessMessages();

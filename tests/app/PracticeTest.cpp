@@ -164,3 +164,41 @@ TEST(Practice, TheDrillOfTheWeakestNotesRunsOnTheLessonsNotes) {
               std::string::npos);
     EXPECT_FALSE(StartLesson(*center, "Scale=Chromatic|StartNote=48|EndNote=60|Notes=-3"));
 }
+
+TEST(Practice, TheProgressWindowAndTheKeyColoursOpenFromTheMenus) {
+    CNullBackend backend;
+    auto center = Start(backend);
+    ASSERT_TRUE(center);
+    ASSERT_TRUE(StartLesson(*center, "Scale=Chromatic|StartNote=60|EndNote=64|Notes=0"));
+    for (int i = 0; i < 6; ++i) {
+        Answer(*center, i == 0);
+    }
+    Rows(*center);  // on disk
+    ASSERT_TRUE(center->OnCommand(kCommandShowProgress)) << center->GetError();
+    CNullControlDialog* progress = backend.GetWindowSystem().FindControlDialog("Progress");
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(progress->IsVisible());
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    EXPECT_TRUE(progress->GetPicture(1601, width, height, pixels));
+    EXPECT_GT(width, 0);
+    EXPECT_EQ(pixels.size(), static_cast<size_t>(width) * height);
+    // Shown again, it is the same window.
+    ASSERT_TRUE(center->OnCommand(kCommandShowProgress));
+    EXPECT_EQ(backend.GetWindowSystem().FindControlDialog("Progress"), progress);
+    // The key colours are a toggle of the View menu.
+    ASSERT_TRUE(center->OnCommand(kCommandKeyAccuracy));
+    auto ticked = [&] {
+        for (const MENU_ITEM& popup : backend.GetWindowSystem().GetWindows().at(0)->GetMenu()) {
+            for (const MENU_ITEM& item : popup.items) {
+                if (item.commandId == kCommandKeyAccuracy) {
+                    return item.checked;
+                }
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(ticked());
+    ASSERT_TRUE(center->OnCommand(kCommandKeyAccuracy));
+    EXPECT_FALSE(ticked());
+}
