@@ -5,8 +5,11 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 ARGS ?=
+# make fuzz: seconds each harness runs, and where the fuzzing build goes.
+FUZZ_TIME ?= 600
+FUZZ_DIR ?= build-fuzz
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test bench fuzz format clean
 
 all: build
 
@@ -32,6 +35,12 @@ bench: configure
 	@for b in $(BUILD_DIR)/bench/bench_*; do \
 	  if [ -f "$$b" ] && [ -x "$$b" ]; then echo "== $$b"; tools/run-app "$$b" || exit 1; fi; \
 	done
+
+# Builds the libFuzzer harnesses with clang and the sanitizers and runs each
+# for FUZZ_TIME seconds on a copy of its seed corpus; new inputs stay in
+# $(FUZZ_DIR)/work, crash inputs go to $(FUZZ_DIR)/crashes.
+fuzz: deps
+	@tools/run-fuzzers $(FUZZ_DIR) $(FUZZ_TIME) $(JOBS)
 
 format:
 	@clang-format -i $$(git ls-files '*.h' '*.cpp')

@@ -12,8 +12,11 @@ CHeap::CHeap(size_t initialBytes, size_t limitBytes)
     : m_initialBytes(initialBytes), m_limitBytes(limitBytes) {}
 
 CHeap& CHeap::Process() {
-    static CHeap heap;
-    return heap;
+    // Never destroyed: a list with static storage that first used the heap
+    // after it was made is destroyed after it at exit, and still frees
+    // its block into it then.
+    static CHeap* const heap = new CHeap;
+    return *heap;
 }
 
 void* CHeap::Allocate(size_t size) {

@@ -13,7 +13,8 @@ public:
     CHeap& operator=(const CHeap&) = delete;
     virtual ~CHeap() = default;
 
-    // The heap of the process, used by lists that are given none.
+    // The heap of the process, used by lists that are given none; it lives
+    // until the process ends, past every static object.
     static CHeap& Process();
 
     // Null when the heap cannot give size bytes.
