@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -39,7 +40,7 @@ public:
     // busy user-interface thread never starves the stream.
     static constexpr int kCheckPeriodMs = 100;
     static constexpr uint32_t kCheckCommand = 2;
-    static constexpr double kChordStrum = 0.01;   // seconds between strummed strings
+    static constexpr double kChordStrum = 0.01;  // seconds between strummed strings
     static constexpr uint32_t kExportRate = 11025;
     static constexpr double kReleaseSeconds = 0.06;  // a released key's fade
 
@@ -129,7 +130,9 @@ private:
     int m_chordBuffer = IAudioOut::kNoBuffer;
     uint32_t m_streamSize = 0;
     bool m_streaming = false;
-    bool m_ready = false;
+    // Read by the worker under the lock and cleared by Close before it stops the
+    // worker, outside the lock.
+    std::atomic<bool> m_ready{false};
     std::vector<uint8_t> m_mixBuffer;
     uint32_t m_segmentSize = 0;
     uint32_t m_chordBufferSize = 0;

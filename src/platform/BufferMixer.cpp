@@ -296,6 +296,7 @@ bool CBufferMixer::Unlock(int buffer) {
         return Fail(Named("unlock", buffer) + "it is not locked");
     }
     found->locked = false;
+    found->written.fetch_add(1, std::memory_order_release);
     return true;
 }
 
@@ -495,6 +496,7 @@ void CBufferMixer::ReadFrame(const BUFFER& buffer, float& left, float& right) co
 }
 
 void CBufferMixer::MixBuffer(BUFFER& buffer, int frames) {
+    buffer.written.load(std::memory_order_acquire);  // the samples of every unlock so far
     const PACKED requested = PACKED::Unpack(buffer.command.load(std::memory_order_acquire));
     bool changed = false;
     if (requested.positionSequence != buffer.applied.positionSequence) {

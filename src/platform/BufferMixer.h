@@ -110,10 +110,13 @@ private:
         int32_t volume = 0;   // controlling thread only
         int32_t pan = 0;      // controlling thread only
 
-        std::atomic<uint64_t> command{0};  // written by the controlling thread
-        std::atomic<uint64_t> gains{0};    // two floats: left, right
-        std::atomic<uint64_t> status{0};   // written by the mixing thread
+        std::atomic<uint64_t> command{0};     // written by the controlling thread
+        std::atomic<uint64_t> gains{0};       // two floats: left, right
+        std::atomic<uint64_t> status{0};      // written by the mixing thread
         std::atomic<uint32_t> fadeFrames{0};  // of the last FadeOut, stored before its command
+        // Counts the unlocks: the samples written before one are seen by
+        // the mixing thread once it has read the count after it.
+        std::atomic<uint64_t> written{0};
 
         // The mixing thread's own.
         uint64_t cursor = 0;  // frames, 32.32 fixed point
