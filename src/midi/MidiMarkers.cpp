@@ -1,7 +1,10 @@
 #include "midi/MidiMarkers.h"
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "songs/SongPart.h"
 #include "theory/NoteManager.h"
@@ -13,6 +16,7 @@ const char* const kTags[] = {"",        "<SongInfo>", "<SongPartInfo>", "<Mix>",
                              "<Chord>", "<SongPart>", "<Measure>",      "<NoteInfo>"};
 constexpr int kTagCount = sizeof(kTags) / sizeof(kTags[0]);
 constexpr char kPairEnd = '|';
+constexpr char kPairEndStandIn = '/';  // written in place of a bar inside a value
 constexpr char kKeyEnd = '=';
 
 void AddInt(CCharString& text, const char* key, int value) {
@@ -33,9 +37,13 @@ void AddDecimal2(CCharString& text, const char* key, double value) {
     text.Append(pair);
 }
 
+// A "|" inside a value would end its pair early and leave the whole marker
+// unreadable, so it is written as "/".
 void AddText(CCharString& text, const char* key, const char* value) {
+    std::string safe = value != nullptr ? value : "";
+    std::replace(safe.begin(), safe.end(), kPairEnd, kPairEndStandIn);
     CCharString pair;
-    pair.Format("%s%s|", key, value);
+    pair.Format("%s%s|", key, safe.c_str());
     text.Append(pair);
 }
 

@@ -486,3 +486,22 @@ TEST(MidiFile, ControllerGuitarValuesStayInTheirTrack) {
     EXPECT_EQ(UNSET, song.GetTrack(1)->m_notes.GetAt(0)->guitarString);
     EXPECT_EQ(UNSET, song.GetTrack(1)->m_notes.GetAt(0)->fret);
 }
+
+TEST(MidiFile, ABarInANameIsWrittenSoThatTheSongStillReads) {
+    CTempFolder folder("midifile-bar");
+    const std::string path = folder.Path("bar.mid");
+    CSong song;
+    MakeSong(song);
+    song.GetPart(0)->m_name = "Verse|2";
+    song.GetPart(0)->m_description = "loud|soft";
+    song.m_info.description = "a|b";
+    CMidiFile writer;
+    ASSERT_TRUE(writer.Write(path.c_str(), song)) << writer.GetError();
+    CSong read;
+    CMidiFile reader;
+    ASSERT_TRUE(reader.Read(path.c_str(), read)) << reader.GetError();
+    ASSERT_EQ(read.GetPartCount(), 1);
+    EXPECT_STREQ(read.GetPart(0)->m_name, "Verse/2");
+    EXPECT_STREQ(read.GetPart(0)->m_description, "loud/soft");
+    EXPECT_STREQ(read.m_info.description, "a/b");
+}
