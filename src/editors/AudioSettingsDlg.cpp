@@ -93,18 +93,10 @@ bool CAudioSettingsDlg::Open(IWindow* owner, const WINDOW_RECT& ownerRect,
                              const DEVICE_LIST& inputs, const DEVICE_LIST& outputs,
                              const DEVICE_LIST& midiPorts, const AUDIO_CHOICE& saved) {
     const DIALOG_TEMPLATE dialog = MakeTemplate();
-    std::string reason;
-    std::unique_ptr<IControlDialog> made =
-        m_windowSystem.CreateControlDialog(dialog, this, this, owner, reason);
-    if (!made) {
-        m_error.Format("Can't create Audio Settings dialog: %s", reason.c_str());
+    m_dialog = AdoptControlDialog(dialog, this, owner);
+    if (m_dialog == nullptr) {
         return false;
     }
-    IControlDialog* window = made.get();
-    if (!Adopt(std::move(made), kTitle)) {
-        return false;
-    }
-    m_dialog = window;
     m_saved = saved;
     m_input.Attach(m_dialog, kInputId);
     m_output.Attach(m_dialog, kOutputId);

@@ -54,18 +54,10 @@ bool CLessonDoneDlg::ShowReport(IWindow* owner, const WINDOW_RECT& ownerRect,
                                 const std::string& report, bool hasNext) {
     if (m_dialog == nullptr) {
         const DIALOG_TEMPLATE dialog = MakeTemplate();
-        std::string reason;
-        std::unique_ptr<IControlDialog> made =
-            m_windowSystem.CreateControlDialog(dialog, this, this, owner, reason);
-        if (!made) {
-            m_error.Format("Can't create Lesson done dialog: %s", reason.c_str());
+        m_dialog = AdoptControlDialog(dialog, this, owner);
+        if (m_dialog == nullptr) {
             return false;
         }
-        IControlDialog* window = made.get();
-        if (!Adopt(std::move(made), kTitle)) {
-            return false;
-        }
-        m_dialog = window;
         WINDOW_RECT rect = m_dialog->GetRect();
         rect.width = kWidth;
         rect.height = kHeight;

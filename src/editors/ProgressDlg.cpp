@@ -48,18 +48,10 @@ CProgressDlg::~CProgressDlg() {
 bool CProgressDlg::CreateDialog(IWindow* owner, const WINDOW_RECT& ownerRect,
                                 const PROGRESS_PLACEMENT& placement) {
     const DIALOG_TEMPLATE dialog = MakeTemplate();
-    std::string reason;
-    std::unique_ptr<IControlDialog> made =
-        m_windowSystem.CreateControlDialog(dialog, this, this, owner, reason);
-    if (!made) {
-        m_error.Format("Can't create Progress dialog: %s", reason.c_str());
+    m_dialog = AdoptControlDialog(dialog, this, owner);
+    if (m_dialog == nullptr) {
         return false;
     }
-    IControlDialog* window = made.get();
-    if (!Adopt(std::move(made), kTitle)) {
-        return false;
-    }
-    m_dialog = window;
     m_placement = placement;
     // Moved, not resized: the dialog keeps the size of its pictures.
     WINDOW_RECT rect = m_dialog->GetRect();

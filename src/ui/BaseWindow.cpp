@@ -29,6 +29,19 @@ bool CBaseWindow::Create(const char* title, int menuId, const std::vector<MENU_I
     return true;
 }
 
+IControlDialog* CBaseWindow::AdoptControlDialog(const DIALOG_TEMPLATE& dialog,
+                                                IControlDialogHandler* handler, IWindow* owner) {
+    std::string reason;
+    std::unique_ptr<IControlDialog> made =
+        m_windowSystem.CreateControlDialog(dialog, this, handler, owner, reason);
+    if (!made) {
+        m_error.Format("Can't create %s dialog: %s", dialog.title.c_str(), reason.c_str());
+        return nullptr;
+    }
+    IControlDialog* window = made.get();
+    return Adopt(std::move(made), dialog.title.c_str()) ? window : nullptr;
+}
+
 bool CBaseWindow::Adopt(std::unique_ptr<IWindow> window, const char* title) {
     if (m_window) {
         m_error = "Window already exists";

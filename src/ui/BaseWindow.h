@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "foundation/CharString.h"
+#include "platform/ControlDialog.h"
 #include "platform/EventLoop.h"
 #include "platform/Window.h"
 #include "platform/WindowSystem.h"
@@ -47,6 +48,11 @@ protected:
     // Takes a platform window that the derived class made (a dialog, say),
     // sets its title and runs OnCreate, as Create does.
     bool Adopt(std::unique_ptr<IWindow> window, const char* title);
+    // Makes the control dialog of dialog, owned by owner, telling its items
+    // to handler, and adopts it under the dialog's title. Null with
+    // "Can't create <title> dialog: <reason>" in the error text.
+    IControlDialog* AdoptControlDialog(const DIALOG_TEMPLATE& dialog,
+                                       IControlDialogHandler* handler, IWindow* owner);
 
     virtual bool OnCreate() { return true; }
     virtual void OnDestroy(int code) { (void)code; }
