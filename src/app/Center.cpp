@@ -9,6 +9,7 @@
 #include "app/AppSettings.h"
 #include "app/CommandKeys.h"
 #include "app/ContentFile.h"
+#include "app/DeviceKeeper.h"
 #include "app/DeviceLister.h"
 #include "app/LessonCheck.h"
 #include "app/MainWnd.h"
@@ -146,9 +147,9 @@ bool CCenter::Startup() {
     StartExercise();
     // The MIDI and sound systems are asked on threads of their own while the
     // rest starts.
-    StartMidiInput();
-    StartSound();
-    StartCapture();
+    m_devices = std::make_unique<CDeviceKeeper>(m_platform, *m_mainWindow, *m_noteManager,
+                                                m_settings.get());
+    m_devices->Start();
     if (m_appKind.hasScene) {
         m_spacePainter = std::make_unique<CSpacePainter>();
     }
@@ -167,9 +168,7 @@ bool CCenter::Startup() {
         m_spacePainter->SetKeyHandler([this](const KEY_EVENT& key) { return OnViewKey(key); });
         m_noteRouter->SetFrameRequest([this] { m_spacePainter->RequestFrameIfDirty(); });
     }
-    TakeMidiInput();
-    TakeSound();
-    TakeCapture();
+    m_devices->WaitForStart();
     LoadContent();
     if (!m_firstRun) {
         // The lesson of the document the learner left open runs again.
@@ -195,9 +194,8 @@ bool CCenter::Startup() {
                                             BoxButtons::kOk);
     }
     // The device problem shows over the windows it concerns.
-    ShowSoundProblem();
+    m_devices->ShowProblems();
     m_showInitErrors = false;
-    ShowMidiNotice();
     ShowPracticeNotice();
     ShowCrashNotice();
     return true;
@@ -286,151 +284,18 @@ bool CCenter::OnKeyAsNote(const KEY_EVENT& key) {
 }
 
 void CCenter::PlayKeyNote(const CNote& note, bool down) {
-    if (!m_sound || !m_sound->IsReady()) {
+    CSound* sound = GetSound();
+    if (sound == nullptr || !sound->IsReady()) {
         return;
     }
-    if (!m_sound->PlayNote(note) && down) {
-        ReportError(kSource, __LINE__, "Can't play note %d: %s", note.midiNote,
-                    m_sound->GetError());
+    if (!sound->PlayNote(note) && down) {
+        ReportError(kSource, __LINE__, "Can't play note %d: %s", note.midiNote, sound->GetError());
     }
-}
-
-void CCenter::StartSound() {
-    if (!m_platform.createAudioOut && !m_platform.createSilentAudioOut) {
-        return;
-    }
-    CSoundOpener::REQUEST request;
-    request.device = m_platform.createAudioOut;
-    request.silentDevice = m_platform.createSilentAudioOut;
-    request.noteTable = m_noteManager->GetNoteTable();
-    request.soundFolder = m_settings ? m_settings->soundFolder : CCharString();
-    request.deviceName = m_settings ? m_settings->audio.outputName : CCharString();
-    m_soundOpener = std::make_unique<CSoundOpener>();
-    m_soundOpener->Start(std::move(request));
-}
-
-void CCenter::TakeSound() {
-    if (!m_soundOpener) {
-        return;
-    }
-    if (m_showInitErrors && !m_soundOpener->WaitFor(kSoundAnswerSeconds)) {
-        // A late answer is still taken by the second timer.
-        ReportError(kSource, __LINE__,
-                    "Can't open sound output: the sound system did not answer within %.0f s",
-                    kSoundAnswerSeconds);
-        return;
-    }
-    SOUND_OPENING opening;
-    if (!m_soundOpener->Take(opening)) {
-        return;
-    }
-    m_soundOpener.reset();
-    m_sound = std::move(opening.sound);
-    if (m_sound && m_sound->IsReady()) {
-        m_sound->SetVolume(m_settings ? m_settings->audio.masterVolume : 1.0f);
-    }
-    if (opening.error.IsEmpty()) {
-        return;
-    }
-    // Told once; the rest of the application works without sound.
-    ReportError(kSource, __LINE__, "%s", opening.error.GetText());
-    CCharString problem;
-    problem.Format("%s\nNotes you play are not heard.", opening.error.GetText());
-    AddSoundProblem(problem);
-    if (!m_showInitErrors) {
-        ShowSoundProblem();  // a late answer; during start-up it waits for the windows
-    }
-}
-
-void CCenter::AddSoundProblem(const char* problem) {
-    m_soundProblem.Append(m_soundProblem.IsEmpty() ? "" : "\n\n");
-    m_soundProblem.Append(problem);
 }
 
 bool CCenter::IsMicrophoneOn() const {
-    return m_settings == nullptr || m_settings->audio.microphoneInput;
-}
-
-void CCenter::StartCapture() {
-    if (!m_platform.createAudioIn || !m_mainWindow || !IsMicrophoneOn() || m_captureTask ||
-        m_capture) {
-        return;
-    }
-    auto poster = std::make_shared<CDetectorPoster>(*m_platform.eventLoop, m_mainWindow->GetId());
-    m_detectorPoster = poster;
-    const CNoteList table = m_noteManager->GetNoteTable();
-    const std::string name = m_settings ? m_settings->audio.inputName.GetText() : "";
-    m_captureTask = std::make_unique<CBackgroundTask<CAPTURE_OPENING>>();
-    m_captureTask->Start([factory = m_platform.createAudioIn,
-                          standIn = m_platform.createStandInAudioIn, poster, table, name] {
-        CAPTURE_OPENING opening;
-        opening.poster = poster;
-        opening.capture = std::make_unique<CSoundCapture>(table, kTriggerLevel, poster.get());
-        CSoundCapture& capture = *opening.capture;
-        capture.SetDevice(factory());
-        // The stand-in chosen by its name takes the microphone's place.
-        if (standIn && !name.empty()) {
-            std::unique_ptr<IAudioIn> device = standIn();
-            std::vector<AUDIO_DEVICE> devices;
-            if (device && device->EnumerateDevices(devices) && !devices.empty() &&
-                devices.front().description == name) {
-                capture.SetDevice(std::move(device));
-            }
-        }
-        std::string id;
-        if (!name.empty() && capture.EnumerateDevices()) {
-            for (const AUDIO_DEVICE& device : capture.GetDevices()) {
-                id = device.description == name ? device.id : id;
-            }
-        }
-        // Live detection from the start, with the live method.
-        if (!capture.Open(id) || !capture.GetReady(nullptr, 0.0, 0.0) ||
-            !capture.Start(CPitchDetector::kFastAutoCorr, false)) {
-            opening.error = capture.GetError();
-            opening.capture.reset();
-        }
-        return opening;
-    });
-}
-
-void CCenter::TakeCapture() {
-    if (!m_captureTask) {
-        return;
-    }
-    if (m_showInitErrors && !m_captureTask->WaitFor(kSoundAnswerSeconds)) {
-        ReportError(kSource, __LINE__,
-                    "Can't open sound input: the sound system did not answer within %.0f s",
-                    kSoundAnswerSeconds);
-        return;
-    }
-    CAPTURE_OPENING opening;
-    if (!m_captureTask->Take(opening)) {
-        return;
-    }
-    m_captureTask.reset();
-    m_capture = std::move(opening.capture);
-    if (opening.error.IsEmpty()) {
-        return;
-    }
-    ReportError(kSource, __LINE__, "%s", opening.error.GetText());
-    CCharString problem;
-    problem.Format("%s\nNotes played or sung into a microphone are not heard.",
-                   opening.error.GetText());
-    AddSoundProblem(problem);
-    if (!m_showInitErrors) {
-        ShowSoundProblem();
-    }
-}
-
-void CCenter::CloseCapture() {
-    if (m_capture) {
-        m_capture->Close();
-    }
-    m_capture.reset();
-    m_captureTask.reset();  // a device that never answered is left to its thread
-    if (m_mainWindow && m_mainWindow->GetWindow()) {
-        m_mainWindow->GetWindow()->SetInputLevel(-1.0f);
-    }
+    return m_devices ? m_devices->IsMicrophoneOn()
+                     : m_settings == nullptr || m_settings->audio.microphoneInput;
 }
 
 void CCenter::ToggleMicrophone() {
@@ -444,96 +309,34 @@ void CCenter::ToggleMicrophone() {
 }
 
 void CCenter::SetMicrophone(bool on) {
-    if (!m_settings) {
+    if (!m_devices) {
         return;
     }
-    m_settings->audio.microphoneInput = on;
-    if (on) {
-        StartCapture();
-    } else {
-        CloseCapture();
-    }
+    m_devices->SetMicrophone(on);
     ApplyHints();  // the menu shows the new state
 }
 
 void CCenter::OnLevel(std::unique_ptr<IPayload> payload) {
     const std::unique_ptr<SOUND_LEVEL> level = TakePayload<SOUND_LEVEL>(payload);
-    if (level && m_capture && m_mainWindow && m_mainWindow->GetWindow()) {
-        m_mainWindow->GetWindow()->SetInputLevel(level->volume);
+    if (!level || !m_devices || !m_devices->GetCapture()) {
+        return;
     }
-    if (level && m_capture && m_audioSettings) {
+    m_devices->ShowInputLevel(level->volume);
+    if (m_audioSettings) {
         m_audioSettings->SetInputLevel(level->volume);
     }
 }
 
-void CCenter::ShowSoundProblem() {
-    if (m_soundProblem.IsEmpty() || !m_mainWindow) {
-        return;
-    }
-    CCharString text = m_soundProblem;
-    text.Append("\n\nChoose the devices in Settings > Audio.");
-    m_soundProblem.Empty();
-    m_platform.windowSystem->MessageBox(m_mainWindow->GetWindow(), text, kAudioErrorTitle,
-                                        BoxIcon::kExclamation, BoxButtons::kOk);
-}
-
-void CCenter::StartMidiInput() {
-    if (!m_platform.createMidiIn || !m_mainWindow) {
-        return;
-    }
-    const int port = m_settings ? m_settings->audio.midiInputPort : AUDIO_INFO::kNoMidiPort;
-    m_midiOpener = std::make_unique<CMidiOpener>();
-    // Until the learner chooses, the only keyboard plugged in plays.
-    const bool chosen = m_settings != nullptr && m_settings->audio.midiChosen;
-    m_midiOpener->Start(m_platform.createMidiIn,
-                        port == AUDIO_INFO::kNoMidiPort ? CMidiOpener::kNoDevice : port, !chosen);
-}
-
-void CCenter::TakeMidiInput() {
-    if (!m_midiOpener) {
-        return;
-    }
-    if (m_showInitErrors && !m_midiOpener->WaitFor(kMidiAnswerSeconds)) {
-        // Reported once; a late answer is still taken by the second timer.
-        ReportError(kSource, __LINE__,
-                    "Can't open MIDI input: the MIDI system did not answer within %.0f s",
-                    kMidiAnswerSeconds);
-        return;
-    }
-    MIDI_OPENING opening;
-    if (!m_midiOpener->Take(opening)) {
-        return;
-    }
-    m_midiOpener.reset();
-    m_midiIn = std::move(opening.input);
-    m_midiPort = std::move(opening.port);
-    if (m_midiPort) {
-        m_midiPort->PostTo(*m_platform.eventLoop, m_mainWindow->GetId());
-    }
-    if (!opening.error.IsEmpty()) {
-        // A device failure never stops start-up.
-        ReportError(kSource, __LINE__, "%s", opening.error.GetText());
-    }
-    if (opening.soleKeyboard) {
-        m_midiNotice.Format(
-            "MIDI keyboard \"%s\" plays the notes: choose another in Settings > Audio",
-            opening.deviceName.GetText());
-    }
-    if (!m_showInitErrors) {
-        ShowMidiNotice();
-    }
-}
-
-void CCenter::ShowMidiNotice() {
-    if (m_midiNotice.IsEmpty() || !m_mainWindow || m_mainWindow->GetWindow() == nullptr) {
-        return;
-    }
-    m_mainWindow->GetWindow()->SetStatusText(m_midiNotice);
-    m_midiNotice.Empty();
-}
-
 CMidiPort* CCenter::GetMidiPort() const {
-    return m_midiPort.get();
+    return m_devices ? m_devices->GetMidiPort() : nullptr;
+}
+
+CSound* CCenter::GetSound() const {
+    return m_devices ? m_devices->GetSound() : nullptr;
+}
+
+CSoundCapture* CCenter::GetCapture() const {
+    return m_devices ? m_devices->GetCapture() : nullptr;
 }
 
 void CCenter::OnMidiDeviceLost(std::unique_ptr<IPayload> payload) {
@@ -584,15 +387,7 @@ void CCenter::Close() {
     StoreMixerPlacement();
     m_audioSettings.reset();
     CloseAllWindows();
-    if (m_midiPort) {
-        m_midiPort->Close();
-    }
-    m_midiPort.reset();
-    m_midiIn.reset();
-    m_midiOpener.reset();  // a device that never answered is left to its thread
-    m_sound.reset();
-    m_soundOpener.reset();
-    CloseCapture();
+    m_devices.reset();  // a device that never answered is left to its thread
     m_spacePainter.reset();
     m_noteRouter.reset();
     m_heldKeys.reset();
@@ -673,15 +468,12 @@ void CCenter::OnTimer(int timerId) {
         if (m_audioSettings && m_audioSettings->IsFinished()) {
             m_audioSettings.reset();  // never from inside its own handler
         }
-        if (m_capture) {
-            m_capture->OnTimer();
+        if (CSoundCapture* capture = GetCapture()) {
+            capture->OnTimer();
         }
     } else if (timerId == CMainWnd::kSecondTimer) {
-        TakeMidiInput();  // a MIDI system that answered late
-        TakeSound();
-        TakeCapture();
-        if (m_sound) {
-            m_sound->OnTimer();
+        if (m_devices) {
+            m_devices->OnSecond();  // late answers, and devices given up
         }
         if (m_logFile) {
             m_logFile->Flush();
@@ -1373,159 +1165,23 @@ bool CCenter::ShowAudioSettings() {
 }
 
 bool CCenter::ApplyAudioChoice(const AUDIO_CHOICE& choice, CCharString& error) {
-    if (!m_settings) {
+    if (!m_settings || !m_devices) {
         error = "Can't change the devices: there are no settings";
         return false;
     }
-    AUDIO_INFO& audio = m_settings->audio;
-    const AUDIO_INFO before = audio;
     CCharString problems;
-    const auto note = [&problems](const CCharString& problem) {
-        problems.Append(problems.IsEmpty() ? "" : "\n\n");
-        problems.Append(problem);
-    };
-    CCharString problem;
-    // MIDI: a changed port, or one that is closed or was unplugged.
-    const bool midiOpen = m_midiPort && m_midiPort->IsOpen() && !m_midiPort->IsDeviceLost();
-    if (!choice.midiListed) {
-        // Nothing was listed to choose from: the MIDI input stays as it is.
-    } else if (choice.midiPort != before.midiInputPort ||
-               (!midiOpen && choice.midiPort != AUDIO_INFO::kNoMidiPort) ||
-               (midiOpen && choice.midiPort == AUDIO_INFO::kNoMidiPort)) {
-        if (ReopenMidi(choice.midiPort, problem)) {
-            audio.midiInputPort = choice.midiPort;
-            audio.midiChosen = true;
-        } else {
-            note(problem);
-        }
-    } else {
-        audio.midiChosen = true;
-    }
-    // The sound output.
-    if (choice.outputName != before.outputName || !m_sound || !m_sound->IsReady()) {
-        audio.outputName = choice.outputName;
-        audio.outputGuid = CDeviceLister::ToGuid(choice.outputKey);
-        if (!ReopenSound(problem)) {
-            audio.outputName = before.outputName;
-            audio.outputGuid = before.outputGuid;
-            note(problem);
-        }
-    }
-    // The sound input, while the microphone is on.
-    audio.microphoneInput = choice.microphone;
-    if (choice.inputName != before.inputName || (choice.microphone && !m_capture)) {
-        audio.inputName = choice.inputName;
-        audio.inputGuid = CDeviceLister::ToGuid(choice.inputKey);
-        if (!ReopenCapture(problem)) {
-            note(problem);
-        }
-    } else if (!choice.microphone) {
-        CloseCapture();
-    }
+    const bool applied = m_devices->Apply(choice, problems);
     ApplyHints();
-    if (problems.IsEmpty()) {
+    if (applied) {
         return true;
     }
     ReportError(kSource, __LINE__, "%s", problems.GetText());
     m_platform.windowSystem->MessageBox(m_mainWindow ? m_mainWindow->GetWindow() : nullptr,
-                                        problems, kAudioErrorTitle, BoxIcon::kExclamation,
-                                        BoxButtons::kOk);
+                                        problems, CDeviceKeeper::kAudioErrorTitle,
+                                        BoxIcon::kExclamation, BoxButtons::kOk);
     error =
         "Can't open every chosen device: choose another one, or Cancel to keep the devices "
         "in use.";
     m_error = error;
     return false;
-}
-
-bool CCenter::ReopenMidi(int port, CCharString& problem) {
-    m_midiOpener.reset();  // an answer still due from start-up is not wanted now
-    const auto closeOld = [this] {
-        if (m_midiPort) {
-            m_midiPort->Close();
-        }
-        m_midiPort.reset();
-        m_midiIn.reset();
-    };
-    if (port == AUDIO_INFO::kNoMidiPort || !m_platform.createMidiIn) {
-        closeOld();
-        return true;
-    }
-    // The new port opens before the old one closes: when it can't, the old
-    // one goes on playing.
-    CMidiOpener opener;
-    opener.Start(m_platform.createMidiIn, port);
-    MIDI_OPENING opening;
-    if (!opener.WaitFor(kMidiAnswerSeconds) || !opener.Take(opening)) {
-        problem.Format("Can't open MIDI input: the MIDI system did not answer within %.0f s",
-                       kMidiAnswerSeconds);
-        return false;
-    }
-    if (!opening.opened) {
-        problem = opening.error;
-        return false;
-    }
-    closeOld();
-    m_midiIn = std::move(opening.input);
-    m_midiPort = std::move(opening.port);
-    m_midiPort->PostTo(*m_platform.eventLoop, m_mainWindow->GetId());
-    return true;
-}
-
-bool CCenter::ReopenSound(CCharString& problem) {
-    if (!m_platform.createAudioOut && !m_platform.createSilentAudioOut) {
-        return true;
-    }
-    m_soundOpener.reset();
-    CSoundOpener::REQUEST request;
-    request.device = m_platform.createAudioOut;
-    request.silentDevice = m_platform.createSilentAudioOut;
-    request.noteTable = m_noteManager->GetNoteTable();
-    request.soundFolder = m_settings->soundFolder;
-    request.deviceName = m_settings->audio.outputName;
-    CSoundOpener opener;
-    opener.Start(std::move(request));
-    SOUND_OPENING opening;
-    if (!opener.WaitFor(kSoundAnswerSeconds) || !opener.Take(opening)) {
-        problem.Format("Can't open sound output: the sound system did not answer within %.0f s",
-                       kSoundAnswerSeconds);
-        return false;
-    }
-    if (!opening.error.IsEmpty()) {
-        problem = opening.error;
-        // The engine in use goes on; without one, the stand-in keeps the
-        // rest working.
-        if (!m_sound && opening.sound) {
-            m_sound = std::move(opening.sound);
-        }
-        return false;
-    }
-    m_sound = std::move(opening.sound);
-    if (m_sound && m_sound->IsReady()) {
-        m_sound->SetVolume(m_settings->audio.masterVolume);
-    }
-    return true;
-}
-
-bool CCenter::ReopenCapture(CCharString& problem) {
-    // One device can seldom be opened twice: the old capture closes first.
-    CloseCapture();
-    StartCapture();
-    if (!m_captureTask) {
-        return true;  // no sound input, or the microphone is off
-    }
-    if (!m_captureTask->WaitFor(kSoundAnswerSeconds)) {
-        // A late answer is taken by the second timer.
-        problem.Format("Can't open sound input: the sound system did not answer within %.0f s",
-                       kSoundAnswerSeconds);
-        return false;
-    }
-    CAPTURE_OPENING opening;
-    m_captureTask->Take(opening);
-    m_captureTask.reset();
-    m_capture = std::move(opening.capture);
-    if (!opening.error.IsEmpty()) {
-        problem = opening.error;
-        return false;
-    }
-    return true;
 }

@@ -6,7 +6,6 @@
 #include "app/Catalogue.h"
 #include "app/PictureFade.h"
 #include "app/StartOptions.h"
-#include "foundation/BackgroundTask.h"
 #include "foundation/CharString.h"
 #include "foundation/Crit.h"
 #include "foundation/Heap.h"
@@ -21,11 +20,11 @@ class CMixerDlg;
 struct LESSON_SETTINGS;
 struct KEY_EVENT;
 class CBaseWindow;
+class CDeviceKeeper;
 class CHeldKeys;
 class CLogFile;
 class CMainWnd;
 class CMidiKeyboard;
-class CMidiOpener;
 class CMidiPort;
 class CMix;
 class CNote;
@@ -34,13 +33,10 @@ class CPianoNotes;
 class CPracticeKeeper;
 class CNoteManager;
 class CNoteRouter;
-class CDetectorPoster;
 class CSound;
 class CSoundCapture;
-class CSoundOpener;
 class CSpacePainter;
 class CTextDlg;
-class IMidiIn;
 class Teacher;
 enum class VIEW_COMMAND;
 
@@ -53,13 +49,6 @@ public:
     static constexpr int kDrillLowNote = 43;   // G2
     static constexpr int kDrillHighNote = 79;  // G5
     static constexpr const char* kSource = "Center";
-    // How long start-up waits for the MIDI system before it goes on without.
-    static constexpr double kMidiAnswerSeconds = 2.0;
-    // How long start-up waits for the sound engine (device and samples).
-    static constexpr double kSoundAnswerSeconds = 3.0;
-    static constexpr const char* kAudioErrorTitle = "Audio Device Error";
-    // The level a played or sung note must rise through (about -26 dB).
-    static constexpr float kTriggerLevel = 0.05f;
 
     CCenter(int kind, const char* commandLine, const PLATFORM& platform,
             const START_OPTIONS& options = START_OPTIONS());
@@ -140,12 +129,12 @@ public:
     CMix* GetMix() const { return m_mix.get(); }
     // The microphone's capture once it has opened, null before, without one
     // and while the microphone input is off.
-    CSoundCapture* GetCapture() const { return m_capture.get(); }
+    CSoundCapture* GetCapture() const;
     // A level the note detector heard (message 1047): the input meter.
     void OnLevel(std::unique_ptr<IPayload> level);
     bool IsMicrophoneOn() const;
     // The sound engine once it has opened, null before and without one.
-    CSound* GetSound() const { return m_sound.get(); }
+    CSound* GetSound() const;
     CHeap* GetHeap() const { return m_heap.get(); }
     APP_SETTINGS* GetSettings() const { return m_settings.get(); }
     const PLATFORM& GetPlatform() const { return m_platform; }
@@ -175,26 +164,10 @@ private:
     HINTS HintsFor(const LESSON_SETTINGS& lesson) const;
     bool StartScene();
     void RunViewCommand(VIEW_COMMAND command);
-    void StartMidiInput();
-    void TakeMidiInput();
-    void StartSound();
-    void TakeSound();
-    // The sound device problem, told once in its box.
-    void ShowSoundProblem();
-    void AddSoundProblem(const char* problem);
-    void StartCapture();
-    void TakeCapture();
-    void CloseCapture();
     void ToggleMicrophone();
     void SetMicrophone(bool on);
     bool CreateMixerDialog();
     void StoreMixerPlacement();
-    // Re-open one device for ApplyAudioChoice; false with the problem.
-    bool ReopenMidi(int port, CCharString& problem);
-    bool ReopenSound(CCharString& problem);
-    bool ReopenCapture(CCharString& problem);
-    // The MIDI input opened by itself, told in the status line.
-    void ShowMidiNotice();
     // File > Open song as lesson...: asks for a MIDI file in the tunes.
     void ChooseTuneLesson();
     // A lesson button's file, found beside the kind's content file.
@@ -240,7 +213,6 @@ private:
     HINTS m_lessonHints;  // the hints in force: the learner's, or a lesson's own
     // Why the settings file could not be read in full; told once at start-up.
     CCharString m_settingsProblem;
-    CCharString m_soundProblem;
     CCrit m_lock;
     PLATFORM m_platform;
     START_OPTIONS m_options;
@@ -254,20 +226,8 @@ private:
     std::unique_ptr<CNoteManager> m_noteManager;
     std::unique_ptr<CMix> m_mix;
     std::unique_ptr<CMidiKeyboard> m_midiKeyboard;
-    std::unique_ptr<CMidiOpener> m_midiOpener;
-    std::unique_ptr<IMidiIn> m_midiIn;
-    std::unique_ptr<CSoundOpener> m_soundOpener;
-    std::unique_ptr<CSound> m_sound;
-    struct CAPTURE_OPENING {
-        std::shared_ptr<CDetectorPoster> poster;  // outlives the capture that posts
-        std::unique_ptr<CSoundCapture> capture;
-        CCharString error;
-    };
-    std::unique_ptr<CBackgroundTask<CAPTURE_OPENING>> m_captureTask;
-    std::shared_ptr<CDetectorPoster> m_detectorPoster;
-    std::unique_ptr<CSoundCapture> m_capture;
-    std::unique_ptr<CMidiPort> m_midiPort;
-    CCharString m_midiNotice;
+    // The MIDI input, the sound engine and the microphone's capture.
+    std::unique_ptr<CDeviceKeeper> m_devices;
     std::unique_ptr<CAudioSettingsDlg> m_audioSettings;
     // The exercise outlives the pictures that show it.
     std::unique_ptr<Teacher> m_teacher;

@@ -1,0 +1,475 @@
+#include "app/DeviceKeeper.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/AppSettings.h"
+#include "app/DeviceLister.h"
+#include "app/MainWnd.h"
+#include "audio/Sound.h"
+#include "audio/SoundOpener.h"
+#include "capture/DetectorPoster.h"
+#include "capture/PitchDetector.h"
+#include "capture/SoundCapture.h"
+#include "editors/AudioSettingsDlg.h"
+#include "foundation/ErrorReport.h"
+#include "midi/MidiOpener.h"
+#include "midi/MidiPort.h"
+#include "platform/Clock.h"
+#include "platform/MidiIn.h"
+#include "theory/NoteManager.h"
+
+namespace {
+// What each device's silence costs the learner, told with its problem.
+constexpr const char* kMidiLoss = "Notes played on a MIDI keyboard are not heard.";
+constexpr const char* kSoundLoss = "Notes you play are not heard.";
+constexpr const char* kCaptureLoss = "Notes played or sung into a microphone are not heard.";
+
+CCharString WithLoss(const char* problem, const char* loss) {
+    CCharString text;
+    text.Format("%s\n%s", problem, loss);
+    return text;
+}
+}  // namespace
+
+CDeviceKeeper::CDeviceKeeper(const PLATFORM& platform, CMainWnd& mainWindow,
+                             const CNoteManager& notes, APP_SETTINGS* settings)
+    : m_platform(platform), m_mainWindow(mainWindow), m_notes(notes), m_settings(settings) {}
+
+CDeviceKeeper::~CDeviceKeeper() {
+    if (m_midiPort) {
+        m_midiPort->Close();
+    }
+    m_midiPort.reset();
+    m_midiIn.reset();
+    m_midiOpener.reset();  // a device that never answered is left to its thread
+    m_sound.reset();
+    m_soundOpener.reset();
+    if (m_capture) {
+        m_capture->Close();
+    }
+    m_capture.reset();
+    m_captureTask.reset();
+}
+
+double CDeviceKeeper::Now() const {
+    return Platform::GetClock().GetSeconds();
+}
+
+void CDeviceKeeper::Start() {
+    m_startSeconds = Now();
+    StartMidiInput();
+    StartSound();
+    StartCapture();
+}
+
+void CDeviceKeeper::WaitForStart() {
+    const auto remaining = [this] {
+        return std::max(0.0, kStartWaitSeconds - (Now() - m_startSeconds));
+    };
+    if (m_midiOpener) {
+        m_midiOpener->WaitFor(remaining());
+    }
+    if (m_soundOpener) {
+        m_soundOpener->WaitFor(remaining());
+    }
+    if (m_captureTask) {
+        m_captureTask->WaitFor(remaining());
+    }
+    TakeMidiInput();
+    TakeSound();
+    TakeCapture();
+}
+
+void CDeviceKeeper::OnSecond() {
+    TakeMidiInput();
+    TakeSound();
+    TakeCapture();
+    GiveUpLateDevices();
+    if (m_sound) {
+        m_sound->OnTimer();
+    }
+}
+
+bool CDeviceKeeper::IsLate(WAIT& wait) {
+    if (wait.givenUp || Now() - wait.since < kLateAnswerSeconds) {
+        return false;
+    }
+    wait.givenUp = true;
+    return true;
+}
+
+void CDeviceKeeper::GiveUpLateDevices() {
+    CCharString problem;
+    // Each is told in the one box; a late answer is still taken.
+    if (m_soundOpener && IsLate(m_soundWait)) {
+        problem.Format("Can't open sound output: the sound system did not answer within %.0f s",
+                       kLateAnswerSeconds);
+        ReportError(kSource, __LINE__, "%s", problem.GetText());
+        AddProblem(WithLoss(problem, kSoundLoss));
+    }
+    if (m_captureTask && IsLate(m_captureWait)) {
+        problem.Format("Can't open sound input: the sound system did not answer within %.0f s",
+                       kLateAnswerSeconds);
+        ReportError(kSource, __LINE__, "%s", problem.GetText());
+        AddProblem(WithLoss(problem, kCaptureLoss));
+    }
+    if (m_midiOpener && IsLate(m_midiWait)) {
+        problem.Format("Can't open MIDI input: the MIDI system did not answer within %.0f s",
+                       kLateAnswerSeconds);
+        ReportError(kSource, __LINE__, "%s", problem.GetText());
+        AddProblem(WithLoss(problem, kMidiLoss));
+    }
+    if (m_showing) {
+        ShowProblems();
+    }
+}
+
+void CDeviceKeeper::AddProblem(const char* problem) {
+    m_problem.Append(m_problem.IsEmpty() ? "" : "\n\n");
+    m_problem.Append(problem);
+}
+
+void CDeviceKeeper::ShowProblems() {
+    m_showing = true;
+    ShowMidiNotice();
+    if (m_problem.IsEmpty()) {
+        return;
+    }
+    CCharString text = m_problem;
+    text.Append("\n\nChoose the devices in Settings > Audio.");
+    m_problem.Empty();
+    m_platform.windowSystem->MessageBox(m_mainWindow.GetWindow(), text, kAudioErrorTitle,
+                                        BoxIcon::kExclamation, BoxButtons::kOk);
+}
+
+void CDeviceKeeper::ShowMidiNotice() {
+    if (m_midiNotice.IsEmpty() || m_mainWindow.GetWindow() == nullptr) {
+        return;
+    }
+    m_mainWindow.GetWindow()->SetStatusText(m_midiNotice);
+    m_midiNotice.Empty();
+}
+
+// --- MIDI input ---------------------------------------------------------
+
+void CDeviceKeeper::StartMidiInput() {
+    if (!m_platform.createMidiIn) {
+        return;
+    }
+    const int port = m_settings ? m_settings->audio.midiInputPort : AUDIO_INFO::kNoMidiPort;
+    m_midiOpener = std::make_unique<CMidiOpener>();
+    m_midiWait = WAIT{Now(), false};
+    // Until the learner chooses, the only keyboard plugged in plays.
+    const bool chosen = m_settings != nullptr && m_settings->audio.midiChosen;
+    m_midiOpener->Start(m_platform.createMidiIn,
+                        port == AUDIO_INFO::kNoMidiPort ? CMidiOpener::kNoDevice : port, !chosen);
+}
+
+void CDeviceKeeper::TakeMidiInput() {
+    MIDI_OPENING opening;
+    if (!m_midiOpener || !m_midiOpener->Take(opening)) {
+        return;
+    }
+    m_midiOpener.reset();
+    m_midiIn = std::move(opening.input);
+    m_midiPort = std::move(opening.port);
+    if (m_midiPort) {
+        m_midiPort->PostTo(*m_platform.eventLoop, m_mainWindow.GetId());
+    }
+    if (!opening.error.IsEmpty()) {
+        // A device failure never stops start-up: a keyboard is seldom
+        // plugged in, so it is only logged.
+        ReportError(kSource, __LINE__, "%s", opening.error.GetText());
+    }
+    if (opening.soleKeyboard) {
+        m_midiNotice.Format(
+            "MIDI keyboard \"%s\" plays the notes: choose another in Settings > Audio",
+            opening.deviceName.GetText());
+    }
+    if (m_showing) {
+        ShowMidiNotice();
+    }
+}
+
+bool CDeviceKeeper::ReopenMidi(int port, CCharString& problem) {
+    m_midiOpener.reset();  // an answer still due from start-up is not wanted now
+    const auto closeOld = [this] {
+        if (m_midiPort) {
+            m_midiPort->Close();
+        }
+        m_midiPort.reset();
+        m_midiIn.reset();
+    };
+    if (port == AUDIO_INFO::kNoMidiPort || !m_platform.createMidiIn) {
+        closeOld();
+        return true;
+    }
+    // The new port opens before the old one closes: when it can't, the old
+    // one goes on playing.
+    CMidiOpener opener;
+    opener.Start(m_platform.createMidiIn, port);
+    MIDI_OPENING opening;
+    if (!opener.WaitFor(kMidiAnswerSeconds) || !opener.Take(opening)) {
+        problem.Format("Can't open MIDI input: the MIDI system did not answer within %.0f s",
+                       kMidiAnswerSeconds);
+        return false;
+    }
+    if (!opening.opened) {
+        problem = opening.error;
+        return false;
+    }
+    closeOld();
+    m_midiIn = std::move(opening.input);
+    m_midiPort = std::move(opening.port);
+    m_midiPort->PostTo(*m_platform.eventLoop, m_mainWindow.GetId());
+    return true;
+}
+
+// --- Sound output -------------------------------------------------------
+
+void CDeviceKeeper::StartSound() {
+    if (!m_platform.createAudioOut && !m_platform.createSilentAudioOut) {
+        return;
+    }
+    CSoundOpener::REQUEST request;
+    request.device = m_platform.createAudioOut;
+    request.silentDevice = m_platform.createSilentAudioOut;
+    request.noteTable = m_notes.GetNoteTable();
+    request.soundFolder = m_settings ? m_settings->soundFolder : CCharString();
+    request.deviceName = m_settings ? m_settings->audio.outputName : CCharString();
+    m_soundOpener = std::make_unique<CSoundOpener>();
+    m_soundWait = WAIT{Now(), false};
+    m_soundOpener->Start(std::move(request));
+}
+
+void CDeviceKeeper::TakeSound() {
+    SOUND_OPENING opening;
+    if (!m_soundOpener || !m_soundOpener->Take(opening)) {
+        return;
+    }
+    m_soundOpener.reset();
+    m_sound = std::move(opening.sound);
+    if (m_sound && m_sound->IsReady()) {
+        m_sound->SetVolume(m_settings ? m_settings->audio.masterVolume : 1.0f);
+    }
+    if (opening.error.IsEmpty()) {
+        return;
+    }
+    ReportError(kSource, __LINE__, "%s", opening.error.GetText());
+    if (m_soundWait.givenUp) {
+        return;  // its silence was told already
+    }
+    // Told once; the rest of the application works without sound.
+    AddProblem(WithLoss(opening.error, kSoundLoss));
+    if (m_showing) {
+        ShowProblems();
+    }
+}
+
+bool CDeviceKeeper::ReopenSound(CCharString& problem) {
+    if (!m_platform.createAudioOut && !m_platform.createSilentAudioOut) {
+        return true;
+    }
+    m_soundOpener.reset();
+    CSoundOpener::REQUEST request;
+    request.device = m_platform.createAudioOut;
+    request.silentDevice = m_platform.createSilentAudioOut;
+    request.noteTable = m_notes.GetNoteTable();
+    request.soundFolder = m_settings->soundFolder;
+    request.deviceName = m_settings->audio.outputName;
+    CSoundOpener opener;
+    opener.Start(std::move(request));
+    SOUND_OPENING opening;
+    if (!opener.WaitFor(kSoundAnswerSeconds) || !opener.Take(opening)) {
+        problem.Format("Can't open sound output: the sound system did not answer within %.0f s",
+                       kSoundAnswerSeconds);
+        return false;
+    }
+    if (!opening.error.IsEmpty()) {
+        problem = opening.error;
+        // The engine in use goes on; without one, the stand-in keeps the
+        // rest working.
+        if (!m_sound && opening.sound) {
+            m_sound = std::move(opening.sound);
+        }
+        return false;
+    }
+    m_sound = std::move(opening.sound);
+    if (m_sound && m_sound->IsReady()) {
+        m_sound->SetVolume(m_settings->audio.masterVolume);
+    }
+    return true;
+}
+
+// --- Sound input --------------------------------------------------------
+
+bool CDeviceKeeper::IsMicrophoneOn() const {
+    return m_settings == nullptr || m_settings->audio.microphoneInput;
+}
+
+void CDeviceKeeper::SetMicrophone(bool on) {
+    if (!m_settings) {
+        return;
+    }
+    m_settings->audio.microphoneInput = on;
+    if (on) {
+        StartCapture();
+    } else {
+        CloseCapture();
+    }
+}
+
+void CDeviceKeeper::ShowInputLevel(float volume) {
+    if (m_capture && m_mainWindow.GetWindow()) {
+        m_mainWindow.GetWindow()->SetInputLevel(volume);
+    }
+}
+
+void CDeviceKeeper::StartCapture() {
+    if (!m_platform.createAudioIn || !IsMicrophoneOn() || m_captureTask || m_capture) {
+        return;
+    }
+    auto poster = std::make_shared<CDetectorPoster>(*m_platform.eventLoop, m_mainWindow.GetId());
+    m_detectorPoster = poster;
+    const CNoteList table = m_notes.GetNoteTable();
+    const std::string name = m_settings ? m_settings->audio.inputName.GetText() : "";
+    m_captureTask = std::make_unique<CBackgroundTask<CAPTURE_OPENING>>();
+    m_captureWait = WAIT{Now(), false};
+    m_captureTask->Start([factory = m_platform.createAudioIn,
+                          standIn = m_platform.createStandInAudioIn, poster, table, name] {
+        CAPTURE_OPENING opening;
+        opening.poster = poster;
+        opening.capture = std::make_unique<CSoundCapture>(table, kTriggerLevel, poster.get());
+        CSoundCapture& capture = *opening.capture;
+        capture.SetDevice(factory());
+        // The stand-in chosen by its name takes the microphone's place.
+        if (standIn && !name.empty()) {
+            std::unique_ptr<IAudioIn> device = standIn();
+            std::vector<AUDIO_DEVICE> devices;
+            if (device && device->EnumerateDevices(devices) && !devices.empty() &&
+                devices.front().description == name) {
+                capture.SetDevice(std::move(device));
+            }
+        }
+        std::string id;
+        if (!name.empty() && capture.EnumerateDevices()) {
+            for (const AUDIO_DEVICE& device : capture.GetDevices()) {
+                id = device.description == name ? device.id : id;
+            }
+        }
+        // Live detection from the start, with the live method.
+        if (!capture.Open(id) || !capture.GetReady(nullptr, 0.0, 0.0) ||
+            !capture.Start(CPitchDetector::kFastAutoCorr, false)) {
+            opening.error = capture.GetError();
+            opening.capture.reset();
+        }
+        return opening;
+    });
+}
+
+void CDeviceKeeper::TakeCapture() {
+    CAPTURE_OPENING opening;
+    if (!m_captureTask || !m_captureTask->Take(opening)) {
+        return;
+    }
+    m_captureTask.reset();
+    m_capture = std::move(opening.capture);
+    if (opening.error.IsEmpty()) {
+        return;
+    }
+    ReportError(kSource, __LINE__, "%s", opening.error.GetText());
+    if (m_captureWait.givenUp) {
+        return;  // its silence was told already
+    }
+    AddProblem(WithLoss(opening.error, kCaptureLoss));
+    if (m_showing) {
+        ShowProblems();
+    }
+}
+
+void CDeviceKeeper::CloseCapture() {
+    if (m_capture) {
+        m_capture->Close();
+    }
+    m_capture.reset();
+    m_captureTask.reset();  // a device that never answered is left to its thread
+    if (m_mainWindow.GetWindow()) {
+        m_mainWindow.GetWindow()->SetInputLevel(-1.0f);
+    }
+}
+
+bool CDeviceKeeper::ReopenCapture(CCharString& problem) {
+    // One device can seldom be opened twice: the old capture closes first.
+    CloseCapture();
+    StartCapture();
+    if (!m_captureTask) {
+        return true;  // no sound input, or the microphone is off
+    }
+    if (!m_captureTask->WaitFor(kSoundAnswerSeconds)) {
+        // A late answer is taken by the second timer.
+        problem.Format("Can't open sound input: the sound system did not answer within %.0f s",
+                       kSoundAnswerSeconds);
+        return false;
+    }
+    CAPTURE_OPENING opening;
+    m_captureTask->Take(opening);
+    m_captureTask.reset();
+    m_capture = std::move(opening.capture);
+    if (!opening.error.IsEmpty()) {
+        problem = opening.error;
+        return false;
+    }
+    return true;
+}
+
+// --- A new choice -------------------------------------------------------
+
+bool CDeviceKeeper::Apply(const AUDIO_CHOICE& choice, CCharString& problems) {
+    AUDIO_INFO& audio = m_settings->audio;
+    const AUDIO_INFO before = audio;
+    const auto note = [&problems](const CCharString& problem) {
+        problems.Append(problems.IsEmpty() ? "" : "\n\n");
+        problems.Append(problem);
+    };
+    CCharString problem;
+    // MIDI: a changed port, or one that is closed or was unplugged.
+    const bool midiOpen = m_midiPort && m_midiPort->IsOpen() && !m_midiPort->IsDeviceLost();
+    if (!choice.midiListed) {
+        // Nothing was listed to choose from: the MIDI input stays as it is.
+    } else if (choice.midiPort != before.midiInputPort ||
+               (!midiOpen && choice.midiPort != AUDIO_INFO::kNoMidiPort) ||
+               (midiOpen && choice.midiPort == AUDIO_INFO::kNoMidiPort)) {
+        if (ReopenMidi(choice.midiPort, problem)) {
+            audio.midiInputPort = choice.midiPort;
+            audio.midiChosen = true;
+        } else {
+            note(problem);
+        }
+    } else {
+        audio.midiChosen = true;
+    }
+    // The sound output.
+    if (choice.outputName != before.outputName || !m_sound || !m_sound->IsReady()) {
+        audio.outputName = choice.outputName;
+        audio.outputGuid = CDeviceLister::ToGuid(choice.outputKey);
+        if (!ReopenSound(problem)) {
+            audio.outputName = before.outputName;
+            audio.outputGuid = before.outputGuid;
+            note(problem);
+        }
+    }
+    // The sound input, while the microphone is on.
+    audio.microphoneInput = choice.microphone;
+    if (choice.inputName != before.inputName || (choice.microphone && !m_capture)) {
+        audio.inputName = choice.inputName;
+        audio.inputGuid = CDeviceLister::ToGuid(choice.inputKey);
+        if (!ReopenCapture(problem)) {
+            note(problem);
+        }
+    } else if (!choice.microphone) {
+        CloseCapture();
+    }
+    return problems.IsEmpty();
+}

@@ -1,0 +1,132 @@
+#pragma once
+
+#include <memory>
+
+#include "foundation/BackgroundTask.h"
+#include "foundation/CharString.h"
+#include "platform/Platform.h"
+
+struct APP_SETTINGS;
+struct AUDIO_CHOICE;
+class CDetectorPoster;
+class CMainWnd;
+class CMidiOpener;
+class CMidiPort;
+class CNoteManager;
+class CSound;
+class CSoundCapture;
+class CSoundOpener;
+class IMidiIn;
+
+// Opens and keeps the application's devices: the MIDI input, the sound
+// engine and the microphone's capture. Each opens on a thread of its own,
+// because a sound or MIDI system can take long to answer or never answer (a
+// sound server that hangs on a stale entry). Start-up waits for them only a
+// moment; a late answer is taken by the second timer, and a system that
+// still has not answered when its time is up is given up, told once.
+class CDeviceKeeper {
+public:
+    // How long a re-opened MIDI input is waited for.
+    static constexpr double kMidiAnswerSeconds = 2.0;
+    // How long a re-opened sound engine (device and samples) or capture is
+    // waited for.
+    static constexpr double kSoundAnswerSeconds = 3.0;
+    // How long a device opened in the background has before it is given up.
+    static constexpr double kLateAnswerSeconds = 3.0;
+    // How long start-up holds the windows back for the devices' answers, so
+    // that their problems show over the windows: well under two seconds.
+    static constexpr double kStartWaitSeconds = 1.2;
+    static constexpr const char* kAudioErrorTitle = "Audio Device Error";
+    // The level a played or sung note must rise through (about -26 dB).
+    static constexpr float kTriggerLevel = 0.05f;
+    static constexpr const char* kSource = "Devices";
+
+    // settings may be null: then every device opens with its defaults.
+    CDeviceKeeper(const PLATFORM& platform, CMainWnd& mainWindow, const CNoteManager& notes,
+                  APP_SETTINGS* settings);
+    CDeviceKeeper(const CDeviceKeeper&) = delete;
+    CDeviceKeeper& operator=(const CDeviceKeeper&) = delete;
+    // Closes the devices; one that never answered is left to its thread.
+    ~CDeviceKeeper();
+
+    // Asks the MIDI system, the sound engine and (while the microphone is
+    // on) the capture to open, each on its own thread.
+    void Start();
+    // Waits until every device has answered or kStartWaitSeconds have passed
+    // since Start, and takes the answers there are. Problems wait for
+    // ShowProblems.
+    void WaitForStart();
+    // The second timer: takes late answers and gives up, told once, the
+    // devices whose time is up.
+    void OnSecond();
+    // Shows the problems gathered so far (the windows are up); from now on
+    // problems show as they come.
+    void ShowProblems();
+
+    // Stores nothing: re-opens at once every device whose choice changed or
+    // that is not open, as choice says. The device in use before stays in
+    // use when its replacement fails; false with the problems, joined.
+    bool Apply(const AUDIO_CHOICE& choice, CCharString& problems);
+    bool IsMicrophoneOn() const;
+    // Switches the microphone input, kept in the settings.
+    void SetMicrophone(bool on);
+    // A level the note detector heard: the input meter.
+    void ShowInputLevel(float volume);
+
+    CSound* GetSound() const { return m_sound.get(); }
+    CSoundCapture* GetCapture() const { return m_capture.get(); }
+    CMidiPort* GetMidiPort() const { return m_midiPort.get(); }
+
+private:
+    struct CAPTURE_OPENING {
+        std::shared_ptr<CDetectorPoster> poster;  // outlives the capture that posts
+        std::unique_ptr<CSoundCapture> capture;
+        CCharString error;
+    };
+
+    void StartMidiInput();
+    void TakeMidiInput();
+    void StartSound();
+    void TakeSound();
+    void StartCapture();
+    void TakeCapture();
+    void CloseCapture();
+    // A device opening in the background: since when, and whether its
+    // silence was told.
+    struct WAIT {
+        double since = 0.0;
+        bool givenUp = false;
+    };
+    // Gives up, told in one box, the devices whose time is up.
+    void GiveUpLateDevices();
+    // True once, when wait's time is up.
+    bool IsLate(WAIT& wait);
+    void AddProblem(const char* problem);
+    // The MIDI input opened by itself, told in the status line.
+    void ShowMidiNotice();
+    bool ReopenMidi(int port, CCharString& problem);
+    bool ReopenSound(CCharString& problem);
+    bool ReopenCapture(CCharString& problem);
+    double Now() const;
+
+    PLATFORM m_platform;
+    CMainWnd& m_mainWindow;
+    const CNoteManager& m_notes;
+    APP_SETTINGS* m_settings;
+    double m_startSeconds = 0.0;  // when Start asked, on the platform clock
+    bool m_showing = false;       // problems show as they come
+    WAIT m_midiWait;
+    WAIT m_soundWait;
+    WAIT m_captureWait;
+    CCharString m_problem;
+    CCharString m_midiNotice;
+
+    std::unique_ptr<CMidiOpener> m_midiOpener;
+    std::unique_ptr<IMidiIn> m_midiIn;
+    std::unique_ptr<CMidiPort> m_midiPort;
+    std::unique_ptr<CSoundOpener> m_soundOpener;
+    std::unique_ptr<CSound> m_sound;
+    std::unique_ptr<CBackgroundTask<CAPTURE_OPENING>> m_captureTask;
+    std::shared_ptr<CDetectorPoster> m_detectorPoster;
+    std::unique_ptr<CSoundCapture> m_capture;
+};
