@@ -77,7 +77,8 @@ bool CSoundCapture::Open(const std::string& deviceId, uint32_t rate, uint16_t bi
         return false;
     }
     m_local.assign(m_bufferSize, 0);
-    m_detector = std::make_unique<CSoundDetector>(m_noteTable, m_format, m_triggerLevel, m_sink, m_log);
+    m_detector =
+        std::make_unique<CSoundDetector>(m_noteTable, m_format, m_triggerLevel, m_sink, m_log);
     m_thread = std::make_unique<CSoundCaptureThread>(*this, m_log);
     m_readPosition = 0;
     m_localCount = 0;
@@ -167,7 +168,8 @@ bool CSoundCapture::CheckBuffer(bool final) {
     }
     const auto count = static_cast<uint32_t>(available - available % m_format.blockAlign);
     if (count == 0) {
-        return true;
+        // The last check still writes what earlier ones kept back.
+        return !final || WriteKept();
     }
     if (m_localCount + count > m_local.size()) {
         return Fail(__LINE__, "Can't keep the captured sound: %u bytes wait", m_localCount + count);
@@ -193,7 +195,11 @@ bool CSoundCapture::Deliver(uint32_t count, bool final) {
     if (m_localCount <= m_format.averageBytesPerSecond && !final) {
         return true;  // the record file is written about once a second
     }
-    if (m_recording) {
+    return WriteKept();
+}
+
+bool CSoundCapture::WriteKept() {
+    if (m_recording && m_localCount > 0) {
         CorrectRate();
         if (!m_recordFile.Write(m_localCount, m_local.data())) {
             return Fail(__LINE__, "Can't record: %s", m_recordFile.GetError());
@@ -210,8 +216,8 @@ void CSoundCapture::CorrectRate() {
     if (!(elapsed > 0.0)) {
         return;
     }
-    m_measuredRate =
-        static_cast<int>(static_cast<double>(m_totalCaptured) / m_format.blockAlign / elapsed + 0.5);
+    m_measuredRate = static_cast<int>(
+        static_cast<double>(m_totalCaptured) / m_format.blockAlign / elapsed + 0.5);
     const auto nominal = static_cast<int>(m_format.samplesPerSecond);
     if (m_measuredRate <= nominal) {
         return;  // the stretch ratio nominal / measured is 1 above half the rate
@@ -319,9 +325,9 @@ void CSoundCapture::FeedFile() {
     if (!m_capturing || !m_detector) {
         return;
     }
-    const uint32_t wanted = std::min<uint32_t>(
-        CSampleOps::SecondsToBytes(m_format, Now() - m_startTime),
-        static_cast<uint32_t>(m_testData.size()));
+    const uint32_t wanted =
+        std::min<uint32_t>(CSampleOps::SecondsToBytes(m_format, Now() - m_startTime),
+                           static_cast<uint32_t>(m_testData.size()));
     if (wanted > m_testPosition) {
         m_detector->AddData(m_testData.data() + m_testPosition, wanted - m_testPosition);
         m_testPosition = wanted;

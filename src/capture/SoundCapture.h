@@ -79,6 +79,9 @@ public:
 private:
     bool Fail(int line, const char* format, ...) NOTARA_PRINTF(3, 4);
     bool Deliver(uint32_t count, bool final);
+    // Writes the sound kept since the last write to the take, if one is
+    // recorded.
+    bool WriteKept();
     void CorrectRate();
     void FeedFile();
 

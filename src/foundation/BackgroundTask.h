@@ -43,11 +43,13 @@ public:
         if (m_state == nullptr) {
             return false;
         }
-        std::lock_guard<std::mutex> lock(m_state->lock);
-        if (!m_state->done) {
+        // The state may die with m_state below: it must outlive the lock.
+        const std::shared_ptr<STATE> state = m_state;
+        std::lock_guard<std::mutex> lock(state->lock);
+        if (!state->done) {
             return false;
         }
-        answer = std::move(m_state->answer);
+        answer = std::move(state->answer);
         m_state.reset();
         return true;
     }

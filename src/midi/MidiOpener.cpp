@@ -80,11 +80,13 @@ bool CMidiOpener::Take(MIDI_OPENING& opening) {
     if (m_state == nullptr) {
         return false;
     }
-    std::lock_guard<std::mutex> lock(m_state->lock);
-    if (!m_state->done) {
+    // The state may die with m_state below: it must outlive the lock.
+    const std::shared_ptr<STATE> state = m_state;
+    std::lock_guard<std::mutex> lock(state->lock);
+    if (!state->done) {
         return false;
     }
-    opening = std::move(m_state->opening);
+    opening = std::move(state->opening);
     m_state.reset();
     return true;
 }

@@ -178,6 +178,24 @@ TEST_F(SoundCapture, ATakeIsWrittenToItsFileAsCaptured) {
     EXPECT_EQ(std::memcmp(read.GetData(), sound.data(), read.GetSize()), 0);
 }
 
+TEST_F(SoundCapture, ATakeUnderASecondThatWasReadBeforeTheStopIsStillWritten) {
+    auto capture = Make();
+    ASSERT_TRUE(capture->Open(""));
+    const std::string take = m_temp.Path("short.wav");
+    ASSERT_TRUE(capture->GetReady(take.c_str(), 0.0, 0.0));
+    ASSERT_TRUE(capture->Start(CPitchDetector::kFastAutoCorr, false));
+    const std::vector<int16_t> sound = Tone(440.0, 0.3, 0.1);
+    m_input->Capture(sound);
+    // Everything is read, as the worker would, but kept back: under a second.
+    ASSERT_TRUE(capture->CheckBuffer(false)) << capture->GetError();
+    ASSERT_TRUE(capture->Stop()) << capture->GetError();
+    CSoundFile file;
+    CSoundInfo read;
+    ASSERT_TRUE(file.ReadInfo(take.c_str(), read)) << file.GetError();
+    ASSERT_EQ(read.GetSize(), sound.size() * 2);
+    EXPECT_EQ(std::memcmp(read.GetData(), sound.data(), read.GetSize()), 0);
+}
+
 TEST_F(SoundCapture, AFileOfAnotherFormatIsNotPlayed) {
     auto capture = Make();
     ASSERT_TRUE(capture->Open(""));
