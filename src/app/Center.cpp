@@ -15,6 +15,7 @@
 #include "app/MainWnd.h"
 #include "app/Menus.h"
 #include "app/PracticeKeeper.h"
+#include "app/TuneReader.h"
 #include "app/WindowPlacement.h"
 #include "audio/Sound.h"
 #include "audio/SoundOpener.h"
@@ -29,16 +30,13 @@
 #include "foundation/CritLock.h"
 #include "foundation/ErrorReport.h"
 #include "foundation/LogFile.h"
-#include "midi/Melody.h"
 #include "midi/MidiKeyboard.h"
 #include "midi/MidiOpener.h"
 #include "midi/MidiPort.h"
-#include "midi/SmfReader.h"
 #include "platform/Clock.h"
 #include "platform/GlDevice.h"
 #include "platform/MidiIn.h"
 #include "scene/SpacePainter.h"
-#include "songs/Composition.h"
 #include "songs/Mix.h"
 #include "theory/NoteEvent.h"
 #include "theory/NoteManager.h"
@@ -955,77 +953,14 @@ CCharString CCenter::GetLessonFilePath(const char* file) const {
     return path;
 }
 
-bool CCenter::ReadTune(const char* path, std::vector<int>& melody, CCharString& name) {
-    CCharString problem = GetSongOpenError(path);
-    if (!problem.IsEmpty()) {
-        m_error = problem;
-        return false;
-    }
-    CMelody tune;
-    const char* dot = std::strrchr(path, '.');
-    if (dot != nullptr && std::strcmp(dot, ".Song") == 0) {
-        if (!ReadSongTune(path, tune)) {
-            return false;
-        }
-    } else if (!ReadMidiTune(path, tune)) {
-        return false;
-    }
-    melody = tune.GetNotes();
-    name = tune.GetName().c_str();
-    if (name.IsEmpty()) {
-        // The file's name without its folder and extension.
-        std::string stem = path;
-        stem.erase(0, stem.find_last_of('/') + 1);
-        stem.erase(stem.find_last_of('.'));
-        name = stem.c_str();
-    }
-    return true;
-}
-
-bool CCenter::ReadMidiTune(const char* path, CMelody& tune) {
-    CSmfReader reader;
-    SMF_FILE file;
-    if (!reader.ReadFile(path, file)) {
-        m_error = reader.GetError();  // it names the file and the place
-        return false;
-    }
-    if (!tune.Take(file)) {
-        m_error.Format("Can't open song (%s): %s", CutForMessage(path).c_str(), tune.GetError());
-        return false;
-    }
-    return true;
-}
-
-// A song document plays its parts' grooves under their chords: the tune is
-// the melody of what it renders.
-bool CCenter::ReadSongTune(const char* path, CMelody& tune) {
-    if (!m_noteManager) {
-        m_error.Format("Can't open song (%s): the note table is not ready",
-                       CutForMessage(path).c_str());
-        return false;
-    }
-    CComposition document(*m_noteManager, nullptr);
-    std::string grooves = m_settings ? m_settings->grooveRoot.Str() : std::string();
-    while (grooves.size() > 1 && grooves.back() == '/') {
-        grooves.pop_back();
-    }
-    document.SetGroovesFolder(grooves.c_str());
-    CSong song;
-    if (!document.Open(path) || !document.Render(song, false)) {
-        m_error.Format("%s", document.GetError());
-        return false;
-    }
-    if (!tune.TakeSong(song)) {
-        m_error.Format("Can't open song (%s): %s", CutForMessage(path).c_str(), tune.GetError());
-        return false;
-    }
-    return true;
-}
-
 bool CCenter::OpenTuneLesson(const char* path) {
     std::vector<int> melody;
     CCharString name;
-    bool opened = ReadTune(path, melody, name);
+    CTuneReader reader(*m_noteManager, m_settings ? m_settings->grooveRoot : CCharString());
+    bool opened = reader.Read(path, melody, name);
+    if (!opened) {
+        m_error = reader.GetError();
+    }
     if (opened && m_practice) {
         m_practice->SetDrill(false);  // a tune keeps its own order
         m_practice->SetLessonName(name);

@@ -28,7 +28,6 @@ class CMidiKeyboard;
 class CMidiPort;
 class CMix;
 class CNote;
-class CMelody;
 class CPianoNotes;
 class CPracticeKeeper;
 class CNoteManager;
@@ -172,8 +171,6 @@ private:
     void ChooseTuneLesson();
     // A lesson button's file, found beside the kind's content file.
     CCharString GetLessonFilePath(const char* file) const;
-    bool ReadTune(const char* path, std::vector<int>& melody, CCharString& name);
-    bool ReadMidiTune(const char* path, CMelody& tune);
     // The practice history beside the settings (or in the data folder).
     void OpenPractice();
     void ShowPracticeNotice();
@@ -187,7 +184,6 @@ private:
     bool ShowProgress();
     void ApplyKeyAccuracy();
     bool ApplyLessonGoal(const LESSON_SETTINGS& lesson);
-    bool ReadSongTune(const char* path, CMelody& tune);
     // A computer-keyboard note sounds at once.
     void PlayKeyNote(const CNote& note, bool down);
     CCharString GetDefaultMixPath() const;
