@@ -429,16 +429,22 @@ void CCenter::SaveAtClose() {
 }
 
 bool CCenter::FindWindow(int typeId, CBaseWindow*& window) {
-    window = nullptr;
+    window = FindOpenWindow(typeId);
+    if (window == nullptr) {
+        m_error.Format("Can't find open window %d", typeId);
+        return false;
+    }
+    return true;
+}
+
+CBaseWindow* CCenter::FindOpenWindow(int typeId) const {
     for (int i = 0; m_windows && i < m_windows->GetCount(); ++i) {
         CBaseWindow* candidate = *m_windows->GetAt(i);
         if (candidate->GetTypeId() == typeId) {
-            window = candidate;
-            return true;
+            return candidate;
         }
     }
-    m_error.Format("Can't find open window %d", typeId);
-    return false;
+    return nullptr;
 }
 
 void CCenter::CloseAllWindows() {
@@ -519,13 +525,7 @@ bool CCenter::CreateTextDialog() {
 }
 
 CTextDlg* CCenter::GetTextDialog() const {
-    for (int i = 0; m_windows && i < m_windows->GetCount(); ++i) {
-        CBaseWindow* window = *m_windows->GetAt(i);
-        if (window->GetTypeId() == CTextDlg::kTypeId) {
-            return static_cast<CTextDlg*>(window);
-        }
-    }
-    return nullptr;
+    return FindDialog<CTextDlg>();
 }
 
 void CCenter::LoadContent() {
@@ -673,12 +673,9 @@ bool CCenter::ShowProgress() {
     if (!m_mainWindow || m_mainWindow->GetWindow() == nullptr) {
         return false;
     }
-    CBaseWindow* found = nullptr;
-    CProgressDlg* dialog = nullptr;
     IWindow* main = m_mainWindow->GetWindow();
-    if (FindWindow(CProgressDlg::kTypeId, found)) {
-        dialog = static_cast<CProgressDlg*>(found);
-    } else {
+    CProgressDlg* dialog = FindDialog<CProgressDlg>();
+    if (dialog == nullptr) {
         auto made = std::make_unique<CProgressDlg>(*m_platform.windowSystem, *m_platform.eventLoop);
         if (!made->CreateDialog(main, main->GetRect(), PROGRESS_PLACEMENT()) ||
             !m_windows->Add(made.get())) {
@@ -746,11 +743,8 @@ void CCenter::OnLessonFinished() {
     }
     CLessonReport report;
     report.Make(m_teacher->GetNotes(), m_teacher->GetResults());
-    CBaseWindow* found = nullptr;
-    CLessonDoneDlg* dialog = nullptr;
-    if (FindWindow(CLessonDoneDlg::kTypeId, found)) {
-        dialog = static_cast<CLessonDoneDlg*>(found);
-    } else {
+    CLessonDoneDlg* dialog = FindDialog<CLessonDoneDlg>();
+    if (dialog == nullptr) {
         auto made =
             std::make_unique<CLessonDoneDlg>(*m_platform.windowSystem, *m_platform.eventLoop);
         made->SetChoiceReceiver(
@@ -1029,13 +1023,7 @@ bool CCenter::CreateMixerDialog() {
 }
 
 CMixerDlg* CCenter::GetMixerDialog() const {
-    for (int i = 0; m_windows && i < m_windows->GetCount(); ++i) {
-        CBaseWindow* window = *m_windows->GetAt(i);
-        if (window->GetTypeId() == CMixerDlg::kTypeId) {
-            return static_cast<CMixerDlg*>(window);
-        }
-    }
-    return nullptr;
+    return FindDialog<CMixerDlg>();
 }
 
 void CCenter::StoreMixerPlacement() {

@@ -64,6 +64,13 @@ public:
     void Close();
 
     bool FindWindow(int typeId, CBaseWindow*& window);
+    // The open window of typeId, or null.
+    CBaseWindow* FindOpenWindow(int typeId) const;
+    // The open dialog of type T (by its kTypeId), or null.
+    template <class T>
+    T* FindDialog() const {
+        return static_cast<T*>(FindOpenWindow(T::kTypeId));
+    }
     void CloseAllWindows();
     void OnTimer(int timerId);
     bool OnCommand(int commandId);
@@ -95,9 +102,9 @@ public:
     bool ApplyAudioChoice(const AUDIO_CHOICE& choice, CCharString& error);
     // The open MIDI input went away: reported once.
     void OnMidiDeviceLost(std::unique_ptr<IPayload> reason);
-    // Answers the file the command line names: songs can't be opened yet,
-    // so the user is told why not (missing, a folder, no song) in a box of
-    // the main window, and the run goes on. False with the text in GetError.
+    // Opens the song the command line names as a tune lesson; a file that
+    // is missing, a folder or no song is told in a box of the main window,
+    // and the run goes on. False with the text in GetError.
     bool HandleCommandLine();
     // A MIDI file's melody as the lesson (see Teacher::SetTune): false with
     // the reason in GetError, told in a box, and the running lesson stays.
