@@ -29,43 +29,49 @@ constexpr double kWindowLimitSeconds = 2.0;
 constexpr double kPatienceSeconds = 15.0;
 
 // A sound server that hangs (as one does on a stale entry): every device
-// made through it waits until the test lets it go.
+// made through it waits until the test lets it go. The devices' threads
+// share its gate, so they may outlive the server.
 class CHangingServer {
 public:
     ~CHangingServer() { Release(); }
 
-    PLATFORM Attach(PLATFORM platform) {
-        platform.createAudioOut = [this]() -> std::unique_ptr<IAudioOut> {
-            Hold();
+    PLATFORM Attach(PLATFORM platform) const {
+        platform.createAudioOut = [gate = m_gate]() -> std::unique_ptr<IAudioOut> {
+            gate->Hold();
             return std::make_unique<CNullAudioOut>(CNullAudioOut::Clock::kRealTime);
         };
-        platform.createAudioIn = [this]() -> std::unique_ptr<IAudioIn> {
-            Hold();
+        platform.createAudioIn = [gate = m_gate]() -> std::unique_ptr<IAudioIn> {
+            gate->Hold();
             return std::make_unique<CNullAudioIn>(CNullAudioIn::Clock::kRealTime);
         };
-        platform.createMidiIn = [this]() -> std::unique_ptr<IMidiIn> {
-            Hold();
+        platform.createMidiIn = [gate = m_gate]() -> std::unique_ptr<IMidiIn> {
+            gate->Hold();
             auto input = std::make_unique<CNullMidiIn>();
             input->AddPort("Keys");
             return input;
         };
         return platform;
     }
-    void Release() {
-        std::lock_guard<std::mutex> held(m_lock);
-        m_hang = false;
-        m_released.notify_all();
-    }
+    void Release() { m_gate->Open(); }
 
 private:
-    void Hold() {
-        std::unique_lock<std::mutex> held(m_lock);
-        m_released.wait(held, [this] { return !m_hang; });
-    }
+    struct GATE {
+        std::mutex lock;
+        std::condition_variable opened;
+        bool open = false;
 
-    std::mutex m_lock;
-    std::condition_variable m_released;
-    bool m_hang = true;
+        void Hold() {
+            std::unique_lock<std::mutex> held(lock);
+            opened.wait(held, [this] { return open; });
+        }
+        void Open() {
+            std::lock_guard<std::mutex> held(lock);
+            open = true;
+            opened.notify_all();
+        }
+    };
+
+    std::shared_ptr<GATE> m_gate = std::make_shared<GATE>();
 };
 
 double SecondsSince(Clock::time_point start) {
@@ -107,47 +113,50 @@ bool Has(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
 }
 
-// Starts the center and measures how long the window took to show.
-std::unique_ptr<CCenter> StartTimed(CNullBackend& backend, const PLATFORM& platform,
-                                    double& seconds) {
-    const Clock::time_point start = Clock::now();
-    auto center = std::make_unique<CCenter>(kNotaraDemoKind, "", platform);
-    if (!center->Init()) {
-        return nullptr;
+// Starts the application on a hanging server: the window must show in time
+// all the same.
+class HangingDevices : public ::testing::Test {
+protected:
+    void StartApp() {
+        const Clock::time_point start = Clock::now();
+        m_center = std::make_unique<CCenter>(kNotaraDemoKind, "",
+                                             m_server.Attach(m_backend.GetPlatform()));
+        ASSERT_TRUE(m_center->Init()) << m_center->GetError();
+        // The rendered samples, linked once into this run's own sound folder.
+        const std::filesystem::path folder = m_center->GetSettings()->soundFolder.Str();
+        if (!std::filesystem::exists(folder / "Piano")) {
+            std::error_code error;
+            std::filesystem::copy(NOTARA_BINARY_DIR "/Sound", folder,
+                                  std::filesystem::copy_options::recursive |
+                                      std::filesystem::copy_options::create_hard_links,
+                                  error);
+            ASSERT_FALSE(error) << error.message();
+        }
+        m_backend.GetEventLoop().ProcessMessages();  // the start message
+        EXPECT_LT(SecondsSince(start), kWindowLimitSeconds);
+        ASSERT_FALSE(m_backend.GetWindowSystem().GetWindows().empty());
+        EXPECT_TRUE(m_backend.GetWindowSystem().GetWindows().at(0)->IsVisible());
     }
-    // The rendered samples, linked into this run's own sound folder.
-    std::error_code error;
-    std::filesystem::copy(NOTARA_BINARY_DIR "/Sound", center->GetSettings()->soundFolder.Str(),
-                          std::filesystem::copy_options::recursive |
-                              std::filesystem::copy_options::create_hard_links |
-                              std::filesystem::copy_options::skip_existing,
-                          error);
-    if (error) {
-        ADD_FAILURE() << error.message();
-        return nullptr;
+    bool AllTaken() const {
+        return m_center->GetSound() != nullptr && m_center->GetCapture() != nullptr &&
+               m_center->GetMidiPort() != nullptr;
     }
-    backend.GetEventLoop().ProcessMessages();  // the start message
-    seconds = SecondsSince(start);
-    return center;
-}
+
+    CNullBackend m_backend;
+    CHangingServer m_server;
+    std::unique_ptr<CCenter> m_center;
+};
 
 }  // namespace
 
-TEST(HangingDevices, AServerThatNeverAnswersHoldsTheWindowBackLessThanTwoSecondsAndIsToldOnce) {
-    CNullBackend backend;
-    CHangingServer server;
-    double seconds = 0.0;
-    auto center = StartTimed(backend, server.Attach(backend.GetPlatform()), seconds);
-    ASSERT_TRUE(center);
-    EXPECT_LT(seconds, kWindowLimitSeconds);
-    ASSERT_FALSE(backend.GetWindowSystem().GetWindows().empty());
-    EXPECT_TRUE(backend.GetWindowSystem().GetWindows().at(0)->IsVisible());
-    EXPECT_EQ(CountAudioBoxes(backend), 0u) << "nothing is given up before its time";
-    EXPECT_EQ(center->GetSound(), nullptr);
+TEST_F(HangingDevices, AServerThatNeverAnswersHoldsTheWindowBackLessThanTwoSecondsAndIsToldOnce) {
+    ASSERT_NO_FATAL_FAILURE(StartApp());
+    EXPECT_EQ(CountAudioBoxes(m_backend), 0u) << "nothing is given up before its time";
+    EXPECT_EQ(m_center->GetSound(), nullptr);
 
     // Given up when their time is up: one box names every silent device.
-    ASSERT_TRUE(RunSecondsUntil(backend, [&] { return CountAudioBoxes(backend) > 0; }));
-    const BOX_RECORD* box = FindAudioBox(backend);
+    ASSERT_TRUE(RunSecondsUntil(m_backend, [&] { return CountAudioBoxes(m_backend) > 0; }));
+    const BOX_RECORD* box = FindAudioBox(m_backend);
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(
         Has(box->text, "Can't open sound output: the sound system did not answer within 3 s"))
@@ -159,36 +168,25 @@ TEST(HangingDevices, AServerThatNeverAnswersHoldsTheWindowBackLessThanTwoSeconds
     EXPECT_TRUE(Has(box->text, "Choose the devices in Settings > Audio.")) << box->text;
     // The application goes on: another second brings no second box.
     const Clock::time_point told = Clock::now();
-    RunSecondsUntil(backend, [&] { return SecondsSince(told) > 1.0; });
-    EXPECT_EQ(CountAudioBoxes(backend), 1u);
+    RunSecondsUntil(m_backend, [&] { return SecondsSince(told) > 1.0; });
+    EXPECT_EQ(CountAudioBoxes(m_backend), 1u);
 
     // A server that comes back after all is used, quietly.
-    server.Release();
-    ASSERT_TRUE(RunSecondsUntil(backend, [&] {
-        return center->GetSound() != nullptr && center->GetCapture() != nullptr &&
-               center->GetMidiPort() != nullptr;
-    }));
-    EXPECT_TRUE(center->GetSound()->IsReady()) << center->GetSound()->GetError();
-    EXPECT_EQ(CountAudioBoxes(backend), 1u);
+    m_server.Release();
+    ASSERT_TRUE(RunSecondsUntil(m_backend, [&] { return AllTaken(); }));
+    EXPECT_TRUE(m_center->GetSound()->IsReady()) << m_center->GetSound()->GetError();
+    EXPECT_EQ(CountAudioBoxes(m_backend), 1u);
 }
 
-TEST(HangingDevices, AServerThatAnswersAfterTheWindowShowsIsTakenWithoutAMessage) {
-    CNullBackend backend;
-    CHangingServer server;
-    double seconds = 0.0;
-    auto center = StartTimed(backend, server.Attach(backend.GetPlatform()), seconds);
-    ASSERT_TRUE(center);
-    EXPECT_LT(seconds, kWindowLimitSeconds);
-    server.Release();
-    ASSERT_TRUE(RunSecondsUntil(backend, [&] {
-        return center->GetSound() != nullptr && center->GetCapture() != nullptr &&
-               center->GetMidiPort() != nullptr;
-    }));
-    EXPECT_TRUE(center->GetSound()->IsReady()) << center->GetSound()->GetError();
-    EXPECT_TRUE(center->GetMidiPort()->IsOpen()) << "the only keyboard opens by itself";
+TEST_F(HangingDevices, AServerThatAnswersAfterTheWindowShowsIsTakenWithoutAMessage) {
+    ASSERT_NO_FATAL_FAILURE(StartApp());
+    m_server.Release();
+    ASSERT_TRUE(RunSecondsUntil(m_backend, [&] { return AllTaken(); }));
+    EXPECT_TRUE(m_center->GetSound()->IsReady()) << m_center->GetSound()->GetError();
+    EXPECT_TRUE(m_center->GetMidiPort()->IsOpen()) << "the only keyboard opens by itself";
     // Past the time a silent device would have been given up.
     const Clock::time_point taken = Clock::now();
-    RunSecondsUntil(backend,
+    RunSecondsUntil(m_backend,
                     [&] { return SecondsSince(taken) > CDeviceKeeper::kLateAnswerSeconds; });
-    EXPECT_EQ(CountAudioBoxes(backend), 0u);
+    EXPECT_EQ(CountAudioBoxes(m_backend), 0u);
 }
