@@ -1,6 +1,7 @@
 #include "app/DeviceKeeper.h"
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -58,15 +59,17 @@ double CDeviceKeeper::Now() const {
 }
 
 void CDeviceKeeper::Start() {
-    m_startSeconds = Now();
+    m_started = std::chrono::steady_clock::now();
     StartMidiInput();
     StartSound();
     StartCapture();
 }
 
 void CDeviceKeeper::WaitForStart() {
+    // A real wait: it counts on the steady clock whatever clock is installed.
     const auto remaining = [this] {
-        return std::max(0.0, kStartWaitSeconds - (Now() - m_startSeconds));
+        const std::chrono::duration<double> waited = std::chrono::steady_clock::now() - m_started;
+        return std::max(0.0, kStartWaitSeconds - waited.count());
     };
     if (m_midiOpener) {
         m_midiOpener->WaitFor(remaining());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 
 #include "foundation/BackgroundTask.h"
@@ -113,8 +114,8 @@ private:
     CMainWnd& m_mainWindow;
     const CNoteManager& m_notes;
     APP_SETTINGS* m_settings;
-    double m_startSeconds = 0.0;  // when Start asked, on the platform clock
-    bool m_showing = false;       // problems show as they come
+    std::chrono::steady_clock::time_point m_started;  // when Start asked
+    bool m_showing = false;                           // problems show as they come
     WAIT m_midiWait;
     WAIT m_soundWait;
     WAIT m_captureWait;
