@@ -236,13 +236,7 @@ void CMixerDlg::OnControl(int id, ControlEvent event) {
 }
 
 MIXER_PLACEMENT CMixerDlg::GetPlacement() const {
-    MIXER_PLACEMENT placement = m_placement;
-    if (m_dialog != nullptr) {
-        placement.placed = true;
-        placement.rect = m_dialog->GetRect();
-        placement.visible = m_dialog->IsVisible();
-    }
-    return placement;
+    return PlacementOf(m_dialog, m_placement);
 }
 
 void CMixerDlg::OnClose() {

@@ -10,11 +10,7 @@
 class CMix;
 
 // Where the mixer stands, as it is kept between runs.
-struct MIXER_PLACEMENT {
-    bool placed = false;  // false: the mixer takes its first-run place
-    WINDOW_RECT rect;
-    bool visible = false;
-};
+using MIXER_PLACEMENT = DIALOG_PLACEMENT;
 
 // The mixer: a volume and a pan slider for each instrument of the mix.
 // Every movement goes straight into the mix, which the next note played

@@ -108,13 +108,7 @@ void CProgressDlg::OnControl(int id, ControlEvent event) {
 }
 
 PROGRESS_PLACEMENT CProgressDlg::GetPlacement() const {
-    PROGRESS_PLACEMENT placement = m_placement;
-    if (m_dialog != nullptr) {
-        placement.placed = true;
-        placement.rect = m_dialog->GetRect();
-        placement.visible = m_dialog->IsVisible();
-    }
-    return placement;
+    return PlacementOf(m_dialog, m_placement);
 }
 
 void CProgressDlg::OnClose() {

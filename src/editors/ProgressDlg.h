@@ -8,11 +8,7 @@
 #include "ui/ProgressChart.h"
 
 // Where the progress window stands, as it is kept between runs.
-struct PROGRESS_PLACEMENT {
-    bool placed = false;  // false: the window takes its first-run place
-    WINDOW_RECT rect;
-    bool visible = false;
-};
+using PROGRESS_PLACEMENT = DIALOG_PLACEMENT;
 
 // The learner's progress: the last four weeks and the map of the notes,
 // painted from the practice history when asked. A modeless dialog, hidden

@@ -29,6 +29,15 @@ bool CBaseWindow::Create(const char* title, int menuId, const std::vector<MENU_I
     return true;
 }
 
+DIALOG_PLACEMENT CBaseWindow::PlacementOf(const IWindow* window, DIALOG_PLACEMENT kept) {
+    if (window != nullptr) {
+        kept.placed = true;
+        kept.rect = window->GetRect();
+        kept.visible = window->IsVisible();
+    }
+    return kept;
+}
+
 IControlDialog* CBaseWindow::AdoptControlDialog(const DIALOG_TEMPLATE& dialog,
                                                 IControlDialogHandler* handler, IWindow* owner) {
     std::string reason;

@@ -9,6 +9,13 @@
 #include "platform/Window.h"
 #include "platform/WindowSystem.h"
 
+// Where a modeless dialog stands and whether it shows, kept across runs.
+struct DIALOG_PLACEMENT {
+    bool placed = false;  // false: the dialog takes its first-run place
+    WINDOW_RECT rect;
+    bool visible = false;
+};
+
 // Base of every window of the system: it owns the platform window, knows its
 // window type id (which the central object finds windows by) and turns the
 // platform's events into its virtual operations.
@@ -45,6 +52,8 @@ public:
     void OnCloseRequest() override { OnClose(); }
 
 protected:
+    // kept, with the place and state of window while it exists.
+    static DIALOG_PLACEMENT PlacementOf(const IWindow* window, DIALOG_PLACEMENT kept);
     // Takes a platform window that the derived class made (a dialog, say),
     // sets its title and runs OnCreate, as Create does.
     bool Adopt(std::unique_ptr<IWindow> window, const char* title);

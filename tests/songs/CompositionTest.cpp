@@ -326,6 +326,22 @@ TEST_F(Composition, HugeLinesAndEndlessRepeatsAreBounded) {
     EXPECT_EQ(m_song.GetPartCount(), 2);
 }
 
+TEST_F(Composition, ASongCutOffAnywhereOpensOrSaysWhyNot) {
+    std::string text;
+    for (const std::string& line : TwoPartSong()) {
+        text += line + "\r\n";
+    }
+    const std::string path = m_temp.Path("cut.Song");
+    for (size_t length = 0; length < text.size(); ++length) {
+        SCOPED_TRACE(testing::Message() << "cut after " << length << " bytes");
+        std::ofstream(path, std::ios::binary | std::ios::trunc).write(text.data(), length);
+        CComposition song(m_manager, nullptr);
+        if (!song.Open(path.c_str())) {
+            EXPECT_EQ(std::string(song.GetError()).rfind("Can't ", 0), 0u) << song.GetError();
+        }
+    }
+}
+
 TEST_F(Composition, SavedAsMidiItOpensAgainAsTheSameSong) {
     ASSERT_TRUE(OpenText(TwoPartSong())) << m_song.GetError();
     CSong before;

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "LocalNoon.h"
 #include "TempFolder.h"
 #include "foundation/Random.h"
 #include "theory/Note.h"
@@ -44,19 +45,6 @@ PRACTICE_ROW MakeRow(int i) {
     row.wrongPresses = i % 3 == 0 ? 2 : 0;
     row.reaction = 0.25 + (i % 7) * 0.125;
     return row;
-}
-
-// Noon of the local day of time.
-double LocalNoon(double time) {
-    constexpr int kNoon = 12;
-    const auto seconds = static_cast<time_t>(time);
-    struct tm local = {};
-    localtime_r(&seconds, &local);
-    local.tm_hour = kNoon;
-    local.tm_min = 0;
-    local.tm_sec = 0;
-    local.tm_isdst = -1;
-    return static_cast<double>(mktime(&local));
 }
 
 std::vector<PRACTICE_ROW> ReadAll(CPracticeHistory& history) {

@@ -4,22 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "LocalNoon.h"
 #include "platform/null/NullImagePainter.h"
 #include "ui/ProgressChart.h"
 
 namespace {
-
-// Noon of a day in local time, so that whole days back stay whole days.
-double LocalNoon() {
-    const time_t now = time(nullptr);
-    tm local{};
-    localtime_r(&now, &local);
-    local.tm_hour = 12;
-    local.tm_min = 0;
-    local.tm_sec = 0;
-    local.tm_isdst = -1;
-    return static_cast<double>(mktime(&local));
-}
 
 std::string DayBefore(double now, int back) {
     const time_t when = static_cast<time_t>(now);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "LocalNoon.h"
 #include "TempFolder.h"
 #include "editors/ProgressDlg.h"
 #include "platform/null/NullBackend.h"
@@ -33,18 +34,6 @@ QApplication& App() {
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);  // NOLINT: lives to the end
     return *app;
-}
-
-// Noon today in local time.
-double LocalNoon() {
-    const time_t now = time(nullptr);
-    tm local{};
-    localtime_r(&now, &local);
-    local.tm_hour = 12;
-    local.tm_min = 0;
-    local.tm_sec = 0;
-    local.tm_isdst = -1;
-    return static_cast<double>(mktime(&local));
 }
 
 // A year of drills, getting better over the year: the bass notes stay
