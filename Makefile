@@ -27,7 +27,10 @@ build: configure
 run: build
 	@tools/run-app $(BUILD_DIR)/notara $(ARGS)
 
+# The default build holds what the application needs; the tests and the
+# benchmarks come on top of it.
 test: build
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target notara_tests
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 bench: configure

@@ -30,8 +30,8 @@
 #include "platform/rtmidi/RtMidiIn.h"
 #include "scene/SpacePainter.h"
 #include "theory/NoteManager.h"
+#include "theory/NoteRouter.h"
 #include "trainer/HeldKeys.h"
-#include "trainer/NoteRouter.h"
 #include "trainer/PianoNotes.h"
 #include "trainer/Teacher.h"
 
@@ -47,7 +47,7 @@ class CMainWindowStandIn : public IWindowHandler {
 public:
     explicit CMainWindowStandIn(CNoteRouter& router) : m_router(router) {}
     void OnMessage(int message, std::unique_ptr<IPayload> payload) override {
-        if (message == CNoteRouter::kNoteMessage) {
+        if (message == kNoteMessage) {
             m_router.Route(std::move(payload));
         }
     }
@@ -75,6 +75,19 @@ struct LATENCIES {
         }
         pending.clear();
     }
+};
+
+// A stop after the exercise: the time each note was judged.
+class CJudgedTimes : public INoteSubscriber {
+public:
+    explicit CJudgedTimes(LATENCIES& latencies) : m_latencies(latencies) {}
+    bool OnNote(ROUTED_NOTE& note) override {
+        m_latencies.OnJudged(note.event.arrival, Platform::GetClock().GetSeconds());
+        return true;
+    }
+
+private:
+    LATENCIES& m_latencies;
 };
 
 void PrintFigures(const char* what, std::vector<double> values) {
@@ -132,7 +145,9 @@ int main(int argc, char** argv) {
     // The application's exercise, note road and picture.
     Teacher teacher(&noteManager);
     CHeldKeys heldKeys;
-    CNoteRouter router(heldKeys, teacher);
+    CNoteRouter router;
+    router.Subscribe(ROAD_STAGE::kHeldKeys, heldKeys);
+    router.Subscribe(ROAD_STAGE::kExercise, teacher);
     CSpacePainter scene;
     scene.Init(&device);
     scene.SetPictureFactory(CPianoNotes::kKind, [&](CSpacePainter& s, CVertexBuffer& list) {
@@ -143,9 +158,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     LATENCIES latencies;
-    router.SetJudgedListener([&](const NOTE_EVENT& event, NOTE_VERDICT, double judgedAt) {
-        latencies.OnJudged(event.arrival, judgedAt);
-    });
+    CJudgedTimes judged(latencies);
+    router.Subscribe(ROAD_STAGE::kHistory, judged);
     // The application's view coalesces the frames asked for until it paints
     // (a widget update); the offscreen device would draw at once, so the
     // request is posted the same way.

@@ -11,9 +11,11 @@
 #include "app/ContentFile.h"
 #include "app/DeviceKeeper.h"
 #include "app/DeviceLister.h"
+#include "app/KeyInput.h"
 #include "app/LessonCheck.h"
 #include "app/MainWnd.h"
 #include "app/Menus.h"
+#include "app/NoteSounder.h"
 #include "app/PracticeKeeper.h"
 #include "app/TuneReader.h"
 #include "app/WindowPlacement.h"
@@ -31,6 +33,7 @@
 #include "foundation/ErrorReport.h"
 #include "foundation/LogFile.h"
 #include "midi/MidiKeyboard.h"
+#include "midi/MidiMapper.h"
 #include "midi/MidiOpener.h"
 #include "midi/MidiPort.h"
 #include "platform/Clock.h"
@@ -40,9 +43,9 @@
 #include "songs/Mix.h"
 #include "theory/NoteEvent.h"
 #include "theory/NoteManager.h"
+#include "theory/NoteRouter.h"
 #include "trainer/HeldKeys.h"
 #include "trainer/LessonReport.h"
-#include "trainer/NoteRouter.h"
 #include "trainer/Piano.h"
 #include "trainer/PianoNotes.h"
 #include "trainer/Teacher.h"
@@ -145,8 +148,8 @@ bool CCenter::Startup() {
     StartExercise();
     // The MIDI and sound systems are asked on threads of their own while the
     // rest starts.
-    m_devices = std::make_unique<CDeviceKeeper>(m_platform, *m_mainWindow, *m_noteManager,
-                                                m_settings.get());
+    m_devices = std::make_unique<CDeviceKeeper>(m_platform, *m_mainWindow->GetWindow(),
+                                                *m_noteManager, m_settings.get());
     m_devices->Start();
     if (m_appKind.hasScene) {
         m_spacePainter = std::make_unique<CSpacePainter>();
@@ -206,8 +209,19 @@ void CCenter::StartExercise() {
         m_teacher->SetHints(m_lessonHints);
     }
     m_heldKeys = std::make_unique<CHeldKeys>();
-    m_noteRouter = std::make_unique<CNoteRouter>(*m_heldKeys, *m_teacher);
+    m_midiMapper = std::make_unique<CMidiMapper>(*m_noteManager);
+    m_sounder = std::make_unique<CNoteSounder>(*m_midiKeyboard, [this] { return GetSound(); });
+    m_noteRouter = std::make_unique<CNoteRouter>();
+    m_keyInput = std::make_unique<CKeyInput>(*m_midiKeyboard, *m_noteRouter,
+                                             [this] { return m_teacher->GetKeyShift(); });
     OpenPractice();
+    // The road's stops in their order; each hears every note the ones
+    // before it let through.
+    m_noteRouter->Subscribe(ROAD_STAGE::kFilter, *m_midiMapper);
+    m_noteRouter->Subscribe(ROAD_STAGE::kHeldKeys, *m_heldKeys);
+    m_noteRouter->Subscribe(ROAD_STAGE::kExercise, *m_teacher);
+    m_noteRouter->Subscribe(ROAD_STAGE::kSounder, *m_sounder);
+    m_noteRouter->Subscribe(ROAD_STAGE::kHistory, *m_practice);
     if (m_lesson) {
         OnLesson(LESSON_SETTINGS(*m_lesson));  // a copy: OnLesson replaces m_lesson
     }
@@ -259,36 +273,7 @@ void CCenter::RunViewCommand(VIEW_COMMAND command) {
 }
 
 bool CCenter::OnKeyAsNote(const KEY_EVENT& key) {
-    if (!m_midiKeyboard || !m_noteRouter || key.character == 0 ||
-        (key.flags & (kFlagControl | kFlagAlt)) != 0) {
-        return false;
-    }
-    if (CMidiKeyboard::MapKey(key.character, m_midiKeyboard->GetInstrument()) == 0) {
-        return false;
-    }
-    const double arrival = Platform::GetClock().GetSeconds();
-    CNote note;
-    // A held key repeats its press and release; only the first press and the
-    // real release are notes.
-    if (key.repeat || !(key.down ? m_midiKeyboard->KeyDown(key.character, false, note)
-                                 : m_midiKeyboard->KeyUp(key.character, note))) {
-        return true;
-    }
-    // Heard first, then judged: the verdict's frame may take a while.
-    PlayKeyNote(note, key.down);
-    m_noteRouter->Route(
-        NOTE_EVENT::Make(note.midiNote, key.down, note.volume, SOURCE_COMPUTER_KEYBOARD, arrival));
-    return true;
-}
-
-void CCenter::PlayKeyNote(const CNote& note, bool down) {
-    CSound* sound = GetSound();
-    if (sound == nullptr || !sound->IsReady()) {
-        return;
-    }
-    if (!sound->PlayNote(note) && down) {
-        ReportError(kSource, __LINE__, "Can't play note %d: %s", note.midiNote, sound->GetError());
-    }
+    return m_keyInput && m_keyInput->OnKey(key);
 }
 
 bool CCenter::IsMicrophoneOn() const {
@@ -387,7 +372,10 @@ void CCenter::Close() {
     CloseAllWindows();
     m_devices.reset();  // a device that never answered is left to its thread
     m_spacePainter.reset();
+    m_keyInput.reset();
     m_noteRouter.reset();
+    m_sounder.reset();
+    m_midiMapper.reset();
     m_heldKeys.reset();
     m_practice.reset();
     m_teacher.reset();

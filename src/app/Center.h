@@ -22,6 +22,9 @@ struct KEY_EVENT;
 class CBaseWindow;
 class CDeviceKeeper;
 class CHeldKeys;
+class CKeyInput;
+class CMidiMapper;
+class CNoteSounder;
 class CLogFile;
 class CMainWnd;
 class CMidiKeyboard;
@@ -191,8 +194,6 @@ private:
     bool ShowProgress();
     void ApplyKeyAccuracy();
     bool ApplyLessonGoal(const LESSON_SETTINGS& lesson);
-    // A computer-keyboard note sounds at once.
-    void PlayKeyNote(const CNote& note, bool down);
     CCharString GetDefaultMixPath() const;
     void ShowAbout();
     bool CreateTextDialog();
@@ -235,7 +236,10 @@ private:
     // The exercise outlives the pictures that show it.
     std::unique_ptr<Teacher> m_teacher;
     std::unique_ptr<CHeldKeys> m_heldKeys;
+    std::unique_ptr<CMidiMapper> m_midiMapper;
+    std::unique_ptr<CNoteSounder> m_sounder;
     std::unique_ptr<CNoteRouter> m_noteRouter;
+    std::unique_ptr<CKeyInput> m_keyInput;
     std::unique_ptr<CSpacePainter> m_spacePainter;
     std::unique_ptr<LESSON_SETTINGS> m_lesson;
     // After the exercise: it leaves the teacher's views before the teacher goes.

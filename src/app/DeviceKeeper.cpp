@@ -7,7 +7,6 @@
 
 #include "app/AppSettings.h"
 #include "app/DeviceLister.h"
-#include "app/MainWnd.h"
 #include "audio/Sound.h"
 #include "audio/SoundOpener.h"
 #include "capture/DetectorPoster.h"
@@ -19,6 +18,7 @@
 #include "midi/MidiPort.h"
 #include "platform/Clock.h"
 #include "platform/MidiIn.h"
+#include "platform/Window.h"
 #include "theory/NoteManager.h"
 
 namespace {
@@ -34,9 +34,9 @@ CCharString WithLoss(const char* problem, const char* loss) {
 }
 }  // namespace
 
-CDeviceKeeper::CDeviceKeeper(const PLATFORM& platform, CMainWnd& mainWindow,
-                             const CNoteManager& notes, APP_SETTINGS* settings)
-    : m_platform(platform), m_mainWindow(mainWindow), m_notes(notes), m_settings(settings) {}
+CDeviceKeeper::CDeviceKeeper(const PLATFORM& platform, IWindow& window, const CNoteManager& notes,
+                             APP_SETTINGS* settings)
+    : m_platform(platform), m_window(window), m_notes(notes), m_settings(settings) {}
 
 CDeviceKeeper::~CDeviceKeeper() {
     if (m_midiPort) {
@@ -143,15 +143,15 @@ void CDeviceKeeper::ShowProblems() {
     CCharString text = m_problem;
     text.Append("\n\nChoose the devices in Settings > Audio.");
     m_problem.Empty();
-    m_platform.windowSystem->MessageBox(m_mainWindow.GetWindow(), text, kAudioErrorTitle,
-                                        BoxIcon::kExclamation, BoxButtons::kOk);
+    m_platform.windowSystem->MessageBox(&m_window, text, kAudioErrorTitle, BoxIcon::kExclamation,
+                                        BoxButtons::kOk);
 }
 
 void CDeviceKeeper::ShowMidiNotice() {
-    if (m_midiNotice.IsEmpty() || m_mainWindow.GetWindow() == nullptr) {
+    if (m_midiNotice.IsEmpty()) {
         return;
     }
-    m_mainWindow.GetWindow()->SetStatusText(m_midiNotice);
+    m_window.SetStatusText(m_midiNotice);
     m_midiNotice.Empty();
 }
 
@@ -179,7 +179,7 @@ void CDeviceKeeper::TakeMidiInput() {
     m_midiIn = std::move(opening.input);
     m_midiPort = std::move(opening.port);
     if (m_midiPort) {
-        m_midiPort->PostTo(*m_platform.eventLoop, m_mainWindow.GetId());
+        m_midiPort->PostTo(*m_platform.eventLoop, m_window.GetId());
     }
     if (!opening.error.IsEmpty()) {
         // A device failure never stops start-up: a keyboard is seldom
@@ -226,7 +226,7 @@ bool CDeviceKeeper::ReopenMidi(int port, CCharString& problem) {
     closeOld();
     m_midiIn = std::move(opening.input);
     m_midiPort = std::move(opening.port);
-    m_midiPort->PostTo(*m_platform.eventLoop, m_mainWindow.GetId());
+    m_midiPort->PostTo(*m_platform.eventLoop, m_window.GetId());
     return true;
 }
 
@@ -325,8 +325,8 @@ void CDeviceKeeper::SetMicrophone(bool on) {
 }
 
 void CDeviceKeeper::ShowInputLevel(float volume) {
-    if (m_capture && m_mainWindow.GetWindow()) {
-        m_mainWindow.GetWindow()->SetInputLevel(volume);
+    if (m_capture) {
+        m_window.SetInputLevel(volume);
     }
 }
 
@@ -334,7 +334,7 @@ void CDeviceKeeper::StartCapture() {
     if (!m_platform.createAudioIn || !IsMicrophoneOn() || m_captureTask || m_capture) {
         return;
     }
-    auto poster = std::make_shared<CDetectorPoster>(*m_platform.eventLoop, m_mainWindow.GetId());
+    auto poster = std::make_shared<CDetectorPoster>(*m_platform.eventLoop, m_window.GetId());
     m_detectorPoster = poster;
     const CNoteList table = m_notes.GetNoteTable();
     const std::string name = m_settings ? m_settings->audio.inputName.GetText() : "";
@@ -398,9 +398,7 @@ void CDeviceKeeper::CloseCapture() {
     }
     m_capture.reset();
     m_captureTask.reset();  // a device that never answered is left to its thread
-    if (m_mainWindow.GetWindow()) {
-        m_mainWindow.GetWindow()->SetInputLevel(-1.0f);
-    }
+    m_window.SetInputLevel(-1.0f);
 }
 
 bool CDeviceKeeper::ReopenCapture(CCharString& problem) {

@@ -10,7 +10,7 @@
 struct APP_SETTINGS;
 struct AUDIO_CHOICE;
 class CDetectorPoster;
-class CMainWnd;
+class IWindow;
 class CMidiOpener;
 class CMidiPort;
 class CNoteManager;
@@ -42,8 +42,11 @@ public:
     static constexpr float kTriggerLevel = 0.05f;
     static constexpr const char* kSource = "Devices";
 
-    // settings may be null: then every device opens with its defaults.
-    CDeviceKeeper(const PLATFORM& platform, CMainWnd& mainWindow, const CNoteManager& notes,
+    // window is the main window: it owns the boxes, shows the input level
+    // and the status line, and receives the devices' posted notes. It and
+    // notes must outlive the keeper; settings may be null: then every device
+    // opens with its defaults.
+    CDeviceKeeper(const PLATFORM& platform, IWindow& window, const CNoteManager& notes,
                   APP_SETTINGS* settings);
     CDeviceKeeper(const CDeviceKeeper&) = delete;
     CDeviceKeeper& operator=(const CDeviceKeeper&) = delete;
@@ -111,7 +114,7 @@ private:
     double Now() const;
 
     PLATFORM m_platform;
-    CMainWnd& m_mainWindow;
+    IWindow& m_window;
     const CNoteManager& m_notes;
     APP_SETTINGS* m_settings;
     std::chrono::steady_clock::time_point m_started;  // when Start asked

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/StartOptions.h"
+#include "foundation/MessageIds.h"
 #include "ui/BaseWindow.h"
 
 class CCenter;
@@ -12,15 +13,6 @@ class CMainWnd : public CBaseWindow {
 public:
     static constexpr int kTypeId = 1;
 
-    enum Message : int {
-        kNotifyIconMessage = 1025,
-        kStartMessage = 1027,
-        kShutdownMessage = 1028,
-        kPlaybackMessage = 1041,
-        kNoteMessage = 1046,
-        kLevelMessage = 1047,
-        kMidiDeviceLostMessage = 1048,
-    };
     enum Timer : int {
         kFrameTimer = 1,        // every 33 ms
         kTenthTimer = 2,        // every 100 ms

@@ -45,7 +45,15 @@ void CPracticeKeeper::SetDrill(bool on) {
     m_teacher.SetDrill(on ? &m_drill : nullptr);
 }
 
-void CPracticeKeeper::OnNoteJudged(const NOTE_JUDGEMENT& judgement) {
+bool CPracticeKeeper::OnNote(ROUTED_NOTE& note) {
+    const NOTE_JUDGEMENT* answer = m_teacher.GetAnswer();
+    if (note.verdict == NOTE_VERDICT::kRight && answer != nullptr) {
+        Keep(*answer);
+    }
+    return true;
+}
+
+void CPracticeKeeper::Keep(const NOTE_JUDGEMENT& judgement) {
     if (!m_history.IsOpen() || judgement.expected == nullptr) {
         return;
     }

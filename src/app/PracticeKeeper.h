@@ -4,18 +4,19 @@
 #include <string>
 
 #include "foundation/CharString.h"
+#include "theory/NoteSubscriber.h"
 #include "trainer/DrillSchedule.h"
 #include "trainer/PracticeHistory.h"
 #include "trainer/TeacherView.h"
 
 class Teacher;
 
-// Keeps the learner's practice across runs: every note the exercise judges
-// becomes a row of the practice history, a drill draws the lesson's notes
-// by what the history says is weakest, and a lesson that reaches its goal
-// is handed on to be reported. Without a history (none could be made) the
-// lessons run as before and the drill starts from nothing.
-class CPracticeKeeper : public ITeacherView {
+// Keeps the learner's practice across runs: on the note road, after the
+// exercise, every answer the exercise gave becomes a row of the history, a drill draws the lesson's
+// notes by what the history says is weakest, and a lesson that reaches its goal is handed on to be
+// reported. Without a history (none could be made) the lessons run as before and the drill starts
+// from nothing.
+class CPracticeKeeper : public ITeacherView, public INoteSubscriber {
 public:
     static constexpr const char* kFileName = "Practice History.db";
     static constexpr int kDefaultGoal = 20;  // notes in a lesson
@@ -47,10 +48,13 @@ public:
     void OnNoteShown(const CNote&, int) override {}
     void OnWrongNote(const CNote&, bool) override {}
     void OnRightNote(const CNote&) override {}
-    void OnNoteJudged(const NOTE_JUDGEMENT& judgement) override;
     void OnLessonFinished() override;
+    // The road's history stage: the exercise's answer to the note, if any,
+    // is kept. Every note goes on.
+    bool OnNote(ROUTED_NOTE& note) override;
 
 private:
+    void Keep(const NOTE_JUDGEMENT& judgement);
     Teacher& m_teacher;
     CPracticeHistory m_history;
     CDrillSchedule m_drill;

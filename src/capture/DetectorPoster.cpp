@@ -5,11 +5,12 @@
 #include "platform/Clock.h"
 #include "theory/NoteEvent.h"
 
-void CDetectorPoster::OnNote(const CNote& note) {
+void CDetectorPoster::OnNote(const CNote& note, double clockTime) {
     const bool on = note.eventKind == EVENT_NOTE_START;
+    // Stamped with when the sound began, not when it was recognised: the
+    // learner's reaction ends when they played.
     auto event = std::make_unique<NOTE_EVENT>(NOTE_EVENT::Make(
-        note.midiNote, on, on ? note.volume : 0.0f, SOURCE_SOUND_DETECTOR,
-        Platform::GetClock().GetSeconds()));
+        note.midiNote, on, on ? note.volume : 0.0f, SOURCE_SOUND_DETECTOR, clockTime));
     m_loop.Post(m_window, kNoteMessage, MakePayload(std::move(event)));
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "capture/SoundDetector.h"
+#include "foundation/MessageIds.h"
 #include "platform/EventLoop.h"
 
 // The input level the detector heard, posted to the main window.
 struct SOUND_LEVEL {
-    float volume = 0.0f;  // 0..1
+    float volume = 0.0f;   // 0..1
     double arrival = 0.0;  // seconds on the platform clock
 };
 
@@ -14,13 +15,10 @@ struct SOUND_LEVEL {
 // every other input's notes, and a level update as a SOUND_LEVEL in 1047.
 class CDetectorPoster : public ISoundDetectorSink {
 public:
-    static constexpr int kNoteMessage = 1046;
-    static constexpr int kLevelMessage = 1047;
-
     // loop must outlive the poster.
     CDetectorPoster(IEventLoop& loop, WindowId window) : m_loop(loop), m_window(window) {}
 
-    void OnNote(const CNote& note) override;
+    void OnNote(const CNote& note, double clockTime) override;
     void OnLevel(const CNote& level) override;
 
 private:

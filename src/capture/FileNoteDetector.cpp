@@ -16,7 +16,7 @@ public:
     explicit CCollector(std::vector<DETECTED_NOTE>& notes) : m_notes(notes) {}
     void SetNow(double seconds) { m_now = seconds; }
 
-    void OnNote(const CNote& note) override {
+    void OnNote(const CNote& note, double) override {
         if (note.eventKind == EVENT_NOTE_START) {
             m_notes.push_back({note.time, -1.0, note.midiNote, note.measuredFrequency, m_now});
             return;

@@ -63,7 +63,8 @@ bool CSoundDetector::Start(double timeOffset, int method, bool lowRange) {
     m_period = 1.0 / (lowRange ? kLowestLow : kLowestNormal);
     m_stepLength = static_cast<int>(rate * m_period * kStepPeriods);
     m_minimumPitchBytes = method != 0 ? m_pitch.GetMinimumFrames() * m_format.blockAlign : 0;
-    m_pitch.SetBlockLength(static_cast<int>(rate * (lowRange ? kBlockLengthLow : kBlockLengthNormal)));
+    m_pitch.SetBlockLength(
+        static_cast<int>(rate * (lowRange ? kBlockLengthLow : kBlockLengthNormal)));
     m_trigger = static_cast<int>(std::clamp(m_triggerFraction, 0.0f, 1.0f) * kFullScale);
     m_blockOffset = 0.0;
     m_instrument = lowRange ? THING_BASS_GUITAR : THING_LEAD_GUITAR;
@@ -145,6 +146,14 @@ bool CSoundDetector::AddDataAt(const uint8_t* bytes, uint32_t count, double endS
 
 double CSoundDetector::FrameTime(int frame) const {
     return static_cast<double>(frame) / m_format.samplesPerSecond + m_blockOffset;
+}
+
+double CSoundDetector::ClockTimeOf(const CNote& note) const {
+    double t = note.time;
+    if (note.eventKind == EVENT_NOTE_END && note.duration != UNSET_TIME) {
+        t += note.duration;
+    }
+    return m_startTime + m_timeOffset + t;
 }
 
 void CSoundDetector::ClearPitch(CNote& note) const {
@@ -322,7 +331,7 @@ void CSoundDetector::PostNote() {
     note.source = SOURCE_SOUND_DETECTOR;
     Trace("MIDI: %s, %d at %.3f", note.name.GetText(), note.midiNote, note.time);
     if (m_sink != nullptr) {
-        m_sink->OnNote(note);
+        m_sink->OnNote(note, ClockTimeOf(note));
     }
 }
 

@@ -17,8 +17,10 @@ public:
     virtual ~ISoundDetectorSink() = default;
     // A note event: a start with its pitch (event kind 1, source 5) or an
     // end (event kind 2), or a pitch change of a sounding note (an end and a
-    // start).
-    virtual void OnNote(const CNote& note) = 0;
+    // start). clockTime is when the note's sound began (a start) or ended
+    // (an end), in seconds on the platform clock, so that what is measured
+    // from it leaves out the detection's own delay.
+    virtual void OnNote(const CNote& note, double clockTime) = 0;
     // A level update (source 6): the sound's volume, no pitch.
     virtual void OnLevel(const CNote& level) = 0;
 };
@@ -62,6 +64,8 @@ public:
 
 private:
     double FrameTime(int frame) const;
+    // When a posted note began (a start) or ended, on the platform clock.
+    double ClockTimeOf(const CNote& note) const;
     void NoteStart(int frame);
     void NoteStop(int frame);
     void Step(int frame);

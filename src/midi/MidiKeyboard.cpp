@@ -150,6 +150,15 @@ bool CMidiKeyboard::MakeNote(char key, float volume, CNote& note) const {
     if (midiNote == 0) {
         return false;
     }
+    MakeSoundingNote(midiNote, volume != 0.0f, note);
+    if (m_instrument == THING_DRUM_SET) {
+        const char upper = Normalize(key);
+        note.hand = HandOf(upper, DrumPieceOf(upper));
+    }
+    return true;
+}
+
+void CMidiKeyboard::MakeSoundingNote(int midiNote, bool on, CNote& note) const {
     note = CNote();
     note.midiNote = static_cast<uint8_t>(midiNote);
     note.source = SOURCE_COMPUTER_KEYBOARD;
@@ -159,18 +168,15 @@ bool CMidiKeyboard::MakeNote(char key, float volume, CNote& note) const {
     if (m_mix != nullptr && m_mix->GetEntries().count(m_instrument) != 0) {
         m_mix->Get(m_instrument, note.volume, note.pan);
     }
-    if (volume == 0.0f) {
+    if (!on) {
         note.volume = 0.0f;
     }
     // A press starts the note, a release ends it; a drum's hit rings on.
-    note.eventKind = volume == 0.0f ? EVENT_NOTE_END : EVENT_NOTE_START;
+    note.eventKind = on ? EVENT_NOTE_START : EVENT_NOTE_END;
     if (m_instrument == THING_DRUM_SET) {
-        const char upper = Normalize(key);
         note.duration = kDrumDuration;
         note.eventKind = EVENT_KEEP;
-        note.hand = HandOf(upper, DrumPieceOf(upper));
     }
-    return true;
 }
 
 bool CMidiKeyboard::KeyDown(char key, bool repeat, CNote& note) const {

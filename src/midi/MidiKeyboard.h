@@ -35,6 +35,10 @@ public:
     // end (a drum's stays EVENT_KEEP: it rings on).
     bool KeyUp(char key, CNote& note) const;
 
+    // The note the instrument sounds for a computer key's midiNote: its
+    // volume and pan from the mix, a start (volume above 0) or an end.
+    void MakeSoundingNote(int midiNote, bool on, CNote& note) const;
+
     // The MIDI note of key for an instrument; 0 for none.
     static int MapKey(char key, int instrument);
     // The character of the first key of the four rows that plays midiNote

@@ -37,6 +37,24 @@ bool CMidiMapper::IsHeld(int midiNote, bool rightHand) const {
     return held.eventKind != EVENT_NONE;
 }
 
+bool CMidiMapper::OnNote(ROUTED_NOTE& routed) {
+    const NOTE_EVENT& event = routed.event;
+    if (!event.IsValid()) {
+        return false;
+    }
+    CNote& note = m_lastTracked;
+    note = CNote();
+    note.midiNote = static_cast<uint8_t>(event.note);
+    note.source = event.source;
+    note.volume = event.GetVolume();
+    if (event.IsOn()) {
+        // The time of the song that the sound began at; Track takes a time
+        // before the start as 0.
+        note.time = event.arrival - m_clockOrigin - m_startTime;
+    }
+    return Track(note);
+}
+
 CNote& CMidiMapper::SlotOf(const CNote& note) {
     return note.hand == THING_RIGHT_HAND ? m_rightHand[note.midiNote] : m_others[note.midiNote];
 }

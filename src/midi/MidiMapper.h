@@ -4,6 +4,7 @@
 
 #include "foundation/CharString.h"
 #include "theory/Note.h"
+#include "theory/NoteSubscriber.h"
 
 class CNoteManager;
 class IClock;
@@ -11,7 +12,9 @@ class IClock;
 // The held-note tracker: turns the starts and ends of played notes into notes
 // with a time and a duration. Right-hand notes and all others are held apart,
 // so that the same key may sound in both hands. Used on one thread only.
-class CMidiMapper {
+// On the note road it is the filter: it takes every played note and stops
+// one it cannot place.
+class CMidiMapper : public INoteSubscriber {
 public:
     static constexpr int kSlots = 256;
 
@@ -20,7 +23,7 @@ public:
     explicit CMidiMapper(CNoteManager& manager, IClock* clock = nullptr);
     CMidiMapper(const CMidiMapper&) = delete;
     CMidiMapper& operator=(const CMidiMapper&) = delete;
-    virtual ~CMidiMapper();
+    ~CMidiMapper() override;
 
     // Forgets every held note, restarts the clock and stores the time that
     // Track subtracts from the clock's reading.
@@ -33,6 +36,11 @@ public:
     // time as its duration when the held note has none. An end with nothing
     // held leaves the note as it is and sets *ended false.
     bool Track(CNote& note, bool* ended = nullptr);
+    // The road's filter: the event tracked as a note that starts or ends at
+    // its arrival on the clock; false (the note stops) when it can't be.
+    bool OnNote(ROUTED_NOTE& note) override;
+    // The last note the road's filter tracked.
+    const CNote& GetLastTracked() const { return m_lastTracked; }
 
     // Seconds since Reset minus the start time, never below 0.
     double GetCurrentTime() const;
@@ -46,6 +54,7 @@ private:
     IClock* m_clock;
     std::unique_ptr<CNote[]> m_rightHand;
     std::unique_ptr<CNote[]> m_others;
+    CNote m_lastTracked;
     double m_clockOrigin = 0.0;
     double m_startTime = 0.0;
     CCharString m_error;

@@ -31,7 +31,7 @@ void CMidiPort::PostTo(IEventLoop& loop, WindowId window) {
             target->Post(window, kNoteMessage, MakePayload(std::make_unique<NOTE_EVENT>(note)));
         },
         [target, window](const CCharString& text) {
-            target->Post(window, kDeviceLostMessage,
+            target->Post(window, kMidiDeviceLostMessage,
                          MakePayload(std::make_unique<CCharString>(text)));
         });
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/CharString.h"
+#include "foundation/MessageIds.h"
 #include "foundation/Crit.h"
 #include "midi/MidiDecoder.h"
 #include "platform/EventLoop.h"
@@ -21,9 +22,6 @@
 class CMidiPort : public IMidiInSink {
 public:
     static constexpr int kNoDevice = 0x7FFFFFFF;
-    static constexpr int kNoteMessage = 1046;
-    // Posted with a CCharString payload holding the "Can't ..." text.
-    static constexpr int kDeviceLostMessage = 1048;
 
     using NoteReceiver = std::function<void(const NOTE_EVENT& note)>;
     using LostReceiver = std::function<void(const CCharString& text)>;
@@ -36,7 +34,8 @@ public:
 
     // Where notes and the lost notice go; both are called on the input's
     // thread. PostTo sends them to window as kNoteMessage (a NOTE_EVENT payload)
-    // and kDeviceLostMessage. Without a receiver the notes are dropped.
+    // and kMidiDeviceLostMessage (a CCharString payload holding the
+    // "Can't ..." text). Without a receiver the notes are dropped.
     void SetReceivers(NoteReceiver notes, LostReceiver lost);
     void PostTo(IEventLoop& loop, WindowId window);
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "theory/NoteEvent.h"
+#include "theory/NoteSubscriber.h"
 
 // What a view of the held keys hears: a key went down or came up.
 class IHeldKeysView {
@@ -16,8 +17,13 @@ public:
 // The keys held now, per input source, fed by every input through the note
 // road and observed by the views. A press of a held key and a release of a
 // key that is up change nothing and are not passed on.
-class CHeldKeys {
+class CHeldKeys : public INoteSubscriber {
 public:
+    // The road's stage: every note goes on.
+    bool OnNote(ROUTED_NOTE& note) override {
+        Apply(note.event);
+        return true;
+    }
     // True when the event changed what is held.
     bool Apply(const NOTE_EVENT& event);
     bool IsHeld(int note) const;

@@ -107,11 +107,11 @@ void CPianoNotes::GrowLabels(CPrimitive& staff) {
 }
 
 void CPianoNotes::ShowHeldKeys() {
-    // A computer key is drawn on the piano key it plays in this lesson.
-    const int shift = m_piano->GetKeyShift();
+    // Every input's notes arrive in the octave they sound: a computer key
+    // sinks the piano key it plays in this lesson.
     for (int n = m_piano->GetFirstNote(); n < m_piano->GetEndNote(); ++n) {
         const bool held = m_heldKeys.IsHeld(n, SOURCE_MIDI_INPUT) ||
-                          m_heldKeys.IsHeld(n - shift, SOURCE_COMPUTER_KEYBOARD);
+                          m_heldKeys.IsHeld(n, SOURCE_COMPUTER_KEYBOARD);
         if (held != m_piano->GetKey(n)->IsPressed()) {
             m_piano->PressKey(n, held);
         }

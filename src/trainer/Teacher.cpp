@@ -274,27 +274,26 @@ int Teacher::GetKeyShift() const {
     return (distance + kOctave / 2) / kOctave * kOctave - kShiftBias;
 }
 
-bool Teacher::Matches(const CNote& note) const {
-    if (m_expected == nullptr || note.midiNote == NOTE_NONE) {
+bool Teacher::Matches(const NOTE_EVENT& event) const {
+    if (m_expected == nullptr) {
         return false;
     }
     const int expected = m_expected->midiNote;
-    switch (note.source) {
+    switch (event.source) {
         case SOURCE_COMPUTER_KEYBOARD: {
-            // Keys move by whole octaves towards the lesson, so that a key
-            // always plays the same note name; any octave of the right note
-            // inside the lesson counts. Worked out on whole numbers, so that
-            // a low key never wraps round to a high one.
-            const int moved = note.midiNote + GetKeyShift();
-            if (moved == expected) {
+            // The computer keys play one octave, moved towards the lesson;
+            // any octave of the right note inside the lesson counts. Worked
+            // out on whole numbers, so that a low key never wraps round to a
+            // high one.
+            if (event.note == expected) {
                 return true;
             }
-            for (int n = moved - kOctave; n >= m_low; n -= kOctave) {
+            for (int n = event.note - kOctave; n >= m_low; n -= kOctave) {
                 if (n == expected) {
                     return true;
                 }
             }
-            for (int n = moved + kOctave; n <= m_high; n += kOctave) {
+            for (int n = event.note + kOctave; n <= m_high; n += kOctave) {
                 if (n == expected) {
                     return true;
                 }
@@ -303,38 +302,75 @@ bool Teacher::Matches(const CNote& note) const {
         }
         case SOURCE_MIDI_INPUT:
         case SOURCE_SOUND_DETECTOR:
-            return note.midiNote == expected;
+            return event.note == expected;
         default:
             return false;
     }
 }
 
 NOTE_VERDICT Teacher::Judge(const NOTE_EVENT& event) {
-    if (!event.IsValid()) {
+    m_hasAnswer = false;
+    // Level updates of the detector and notes of a MIDI file are not answers.
+    if (!event.IsValid() ||
+        (event.source != SOURCE_COMPUTER_KEYBOARD && event.source != SOURCE_MIDI_INPUT &&
+         event.source != SOURCE_SOUND_DETECTOR)) {
         return NOTE_VERDICT::kIgnored;
     }
-    CNote played;
-    if (const CNote* table = m_noteManager->GetNoteTable().GetAt(event.note)) {
-        played.CopyPitch(*table);
+    if (event.IsOn()) {
+        CCharString line;
+        line.Format("Input note: %d, velocity %d, source %d", event.note, event.velocity,
+                    event.source);
+        WriteTraceLine(line);
     }
-    played.midiNote = static_cast<uint8_t>(event.note);
-    played.volume = event.GetVolume();
-    played.source = event.source;
-    JudgeNote(played, event.IsOn(), event.arrival);
-    return m_verdict;
+    if (m_expected == nullptr) {
+        return NOTE_VERDICT::kIgnored;
+    }
+    if (!Matches(event)) {
+        const CNote wrong = WrittenWrongNote(event.note);
+        if (event.IsOn()) {
+            ++m_wrongCount;
+            ++m_results[static_cast<size_t>(m_lastIndex)].wrong;
+        }
+        for (ITeacherView* view : m_views) {
+            view->OnWrongNote(wrong, event.IsOn());
+        }
+        return NOTE_VERDICT::kWrong;
+    }
+    if (event.IsOn()) {
+        if (!m_rightHeld) {
+            Answer(event);
+        }
+        m_rightHeld = true;
+        for (ITeacherView* view : m_views) {
+            view->OnRightNote(*m_expected);
+        }
+        return NOTE_VERDICT::kRight;
+    }
+    if (!m_rightHeld) {
+        return NOTE_VERDICT::kIgnored;
+    }
+    if (!m_tune && m_goal > 0 && m_answered >= m_goal) {
+        // The goal is reached: the results stay, no further note comes.
+        m_finished = true;
+        m_expected = nullptr;
+        m_rightHeld = false;
+        for (ITeacherView* view : m_views) {
+            view->OnLessonFinished();
+        }
+        return NOTE_VERDICT::kReleased;
+    }
+    NextNote();
+    return NOTE_VERDICT::kReleased;
 }
 
-bool Teacher::InputNote(const CNote& played, bool on, double arrival) {
-    JudgeNote(played, on, arrival < 0.0 ? Platform::GetClock().GetSeconds() : arrival);
+bool Teacher::OnNote(ROUTED_NOTE& note) {
+    note.verdict = Judge(note.event);
     return true;
 }
 
-CNote Teacher::WrittenWrongNote(const CNote& played) const {
-    CNote wrong = played;
-    int shownNote = played.midiNote;
-    if (played.source == SOURCE_COMPUTER_KEYBOARD) {
-        shownNote += GetKeyShift();  // where the key plays in this lesson
-    }
+CNote Teacher::WrittenWrongNote(int played) const {
+    CNote wrong;
+    int shownNote = played;
     while (shownNote < kLowestWritten) {
         shownNote += kOctave;
     }
@@ -371,77 +407,22 @@ bool Teacher::SpellInKey(CNote& note) const {
     return true;
 }
 
-void Teacher::JudgeNote(const CNote& played, bool on, double arrival) {
-    m_verdict = NOTE_VERDICT::kIgnored;
-    // Level updates of the detector and notes of a MIDI file are not answers.
-    if (played.source != SOURCE_COMPUTER_KEYBOARD && played.source != SOURCE_MIDI_INPUT &&
-        played.source != SOURCE_SOUND_DETECTOR) {
-        return;
-    }
-    if (on) {
-        CCharString line("Input note: ");
-        line.Append(played.GetDebugLine());
-        WriteTraceLine(line);
-    }
-    if (m_expected == nullptr || played.midiNote == NOTE_NONE) {
-        return;
-    }
-    if (!Matches(played)) {
-        const CNote wrong = WrittenWrongNote(played);
-        if (on) {
-            ++m_wrongCount;
-            ++m_results[static_cast<size_t>(m_lastIndex)].wrong;
-        }
-        m_verdict = NOTE_VERDICT::kWrong;
-        for (ITeacherView* view : m_views) {
-            view->OnWrongNote(wrong, on);
-        }
-        return;
-    }
-    if (on) {
-        if (!m_rightHeld) {
-            Answer(played, arrival);
-        }
-        m_rightHeld = true;
-        m_verdict = NOTE_VERDICT::kRight;
-        for (ITeacherView* view : m_views) {
-            view->OnRightNote(*m_expected);
-        }
-        return;
-    }
-    if (m_rightHeld) {
-        m_verdict = NOTE_VERDICT::kReleased;
-        if (!m_tune && m_goal > 0 && m_answered >= m_goal) {
-            // The goal is reached: the results stay, no further note comes.
-            m_finished = true;
-            m_expected = nullptr;
-            m_rightHeld = false;
-            for (ITeacherView* view : m_views) {
-                view->OnLessonFinished();
-            }
-            return;
-        }
-        NextNote();
-    }
-}
-
-void Teacher::Answer(const CNote& played, double arrival) {
+void Teacher::Answer(const NOTE_EVENT& played) {
     NOTE_RESULT& result = m_results[static_cast<size_t>(m_lastIndex)];
-    NOTE_JUDGEMENT judgement;
+    NOTE_JUDGEMENT& judgement = m_answer;
+    judgement = NOTE_JUDGEMENT();
     judgement.expected = m_expected;
-    judgement.played = played.midiNote;
+    judgement.played = played.note;
     judgement.source = played.source;
     judgement.rightFirstTry = m_wrongCount == 0;
     judgement.wrongPresses = m_wrongCount;
-    judgement.reaction = std::max(0.0, arrival - m_shownAt);
+    judgement.reaction = std::max(0.0, played.arrival - m_shownAt);
+    m_hasAnswer = true;
     result.rightFirstTry += judgement.rightFirstTry ? 1 : 0;
     result.reactionSum += judgement.reaction;
     ++m_answered;
     if (m_drill != nullptr) {
         m_drill->Record(m_expected->midiNote, judgement.rightFirstTry, judgement.reaction);
-    }
-    for (ITeacherView* view : m_views) {
-        view->OnNoteJudged(judgement);
     }
 }
 

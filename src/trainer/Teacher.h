@@ -8,7 +8,9 @@
 #include "theory/KeySignature.h"
 #include "theory/NoteEvent.h"
 #include "theory/NoteList.h"
+#include "theory/NoteSubscriber.h"
 #include "trainer/Hints.h"
+#include "trainer/TeacherView.h"
 
 class CDrillSchedule;
 class CNoteManager;
@@ -22,22 +24,15 @@ struct NOTE_RESULT {
     double reactionSum = 0.0;  // seconds from shown to the right key, summed
 };
 
-// How the exercise took a routed note.
-enum class NOTE_VERDICT {
-    kIgnored,   // not an answer: a detector level, a song's note, no lesson
-    kRight,     // the expected note, pressed
-    kWrong,     // another note, pressed or released
-    kReleased,  // the expected note let go: the next note is on show
-};
-
 // The note-reading exercise: draws one note of the lesson at random and
 // judges every played note. A lesson in a key (a major or minor scale)
 // spells every note as its key does; other lessons spell a black key as a
 // sharp or a flat at random. A right note is told to the views, and the next
 // note follows when it is released; a wrong note is told and counted. The
 // exercise belongs to the application and outlives the pictures that show
-// it: a view attached late is shown the note on show with ShowTo.
-class Teacher {
+// it: a view attached late is shown the note on show with ShowTo. On the
+// note road it is the stage that judges.
+class Teacher : public INoteSubscriber {
 public:
     static constexpr int kDefaultScale = 31;  // "Chromatic"
     // Wrong notes are written inside the staff's range.
@@ -47,7 +42,7 @@ public:
     explicit Teacher(CNoteManager* noteManager);
     Teacher(const Teacher&) = delete;
     Teacher& operator=(const Teacher&) = delete;
-    virtual ~Teacher() = default;
+    ~Teacher() override = default;
 
     void AddView(ITeacherView* view);
     void RemoveView(ITeacherView* view);
@@ -80,11 +75,15 @@ public:
     // random. The drill is told every answer; it must outlive its use here.
     void SetDrill(CDrillSchedule* drill);
     bool IsDrill() const { return m_drill != nullptr; }
-    // Judges a played note; the reaction time runs from the note shown to
-    // arrival, the moment the note arrived at its input (now when < 0).
-    bool InputNote(const CNote& note, bool on, double arrival = -1.0);
-    // The note road's entry: the event judged as a played note.
+    // Judges a played note, already in the octave it sounds; the reaction
+    // time runs from the note shown to the event's arrival, the moment its
+    // sound began at its input.
     NOTE_VERDICT Judge(const NOTE_EVENT& event);
+    // The road's stage: the note judged, the verdict left on it.
+    bool OnNote(ROUTED_NOTE& note) override;
+    // The answer the last judged note gave (the first right key for the
+    // note on show), or null when it gave none.
+    const NOTE_JUDGEMENT* GetAnswer() const { return m_hasAnswer ? &m_answer : nullptr; }
 
     const CNoteList& GetNotes() const { return m_notes; }
     const CNote* GetExpected() const { return m_expected; }
@@ -114,21 +113,21 @@ public:
     CCharString GetStatusLine() const;
 
 private:
-    bool Matches(const CNote& note) const;
-    CNote WrittenWrongNote(const CNote& played) const;
+    bool Matches(const NOTE_EVENT& event) const;
+    CNote WrittenWrongNote(int played) const;
     // Writes note as the lesson's key spells it; false without a key.
     bool SpellInKey(CNote& note) const;
-    void JudgeNote(const CNote& played, bool on, double arrival);
     // The index of the note to show next.
     int DrawIndex();
     int DrawFromDrill();
     void StartCount();
-    void Answer(const CNote& played, double arrival);
+    void Answer(const NOTE_EVENT& played);
     CCharString GetSummaryLine() const;
 
     CNoteManager* m_noteManager;
     std::vector<ITeacherView*> m_views;
-    NOTE_VERDICT m_verdict = NOTE_VERDICT::kIgnored;
+    NOTE_JUDGEMENT m_answer;
+    bool m_hasAnswer = false;
     CCharString m_error;
     CNoteList m_notes{16, true};
     int m_lastIndex = -1;

@@ -2,9 +2,6 @@
 
 #include "theory/Note.h"
 
-// What a view of the exercise hears of it (the staff, the keyboard, later a
-// practice history). Called on the user-interface thread; a view shows, it
-// never judges.
 // One answered note: the first right key for the note on show.
 struct NOTE_JUDGEMENT {
     const CNote* expected = nullptr;  // the note as it was written
@@ -15,6 +12,8 @@ struct NOTE_JUDGEMENT {
     double reaction = 0.0;  // seconds from the note shown to the right key
 };
 
+// What a view of the exercise hears of it (the staff, the keyboard). Called
+// on the user-interface thread; a view shows, it never judges.
 class ITeacherView {
 public:
     virtual ~ITeacherView() = default;
@@ -27,8 +26,6 @@ public:
     virtual void OnRightNote(const CNote& expected) = 0;
     // What the picture shows beside the note changed (Teacher::GetHints).
     virtual void OnHintsChanged() {}
-    // The note on show was answered (told once, when its right key goes down).
-    virtual void OnNoteJudged(const NOTE_JUDGEMENT&) {}
     // The lesson reached its goal: no further note is shown.
     virtual void OnLessonFinished() {}
 };

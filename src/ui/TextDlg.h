@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "foundation/CharString.h"
+#include "foundation/MessageIds.h"
 #include "platform/DocumentDialog.h"
 #include "ui/BaseWindow.h"
 #include "ui/LessonSettings.h"
@@ -32,7 +33,6 @@ class CTextDlg : public CBaseWindow, private IDocumentDialogHandler {
 public:
     static constexpr int kTypeId = 9;
     static constexpr const char* kTitle = "Lessons";
-    static constexpr int kActionMessage = 1030;
     static constexpr int kMinWidth = 500;
     static constexpr int kMinHeight = 300;
     static constexpr WINDOW_RECT kFirstRect{0, 0, 400, 500};

@@ -79,7 +79,7 @@ private:
 
 class CNotes : public ISoundDetectorSink {
 public:
-    void OnNote(const CNote& note) override {
+    void OnNote(const CNote& note, double) override {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (note.eventKind == EVENT_NOTE_START) {
             m_starts.push_back(note.midiNote);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "capture/SoundDetector.h"
+#include "platform/Clock.h"
 #include "theory/NoteManager.h"
 
 namespace {
@@ -25,8 +26,8 @@ std::vector<int16_t> Render(const std::vector<TONE>& tones, double seconds) {
         const auto count = static_cast<size_t>(tone.length * kRate);
         for (size_t i = 0; i < count && first + i < values.size() / 2; ++i) {
             const double ramp = std::min({1.0, i / 200.0, (count - i) / 200.0});
-            const double v = tone.level * ramp * 32767.0 *
-                             std::sin(2.0 * M_PI * tone.frequency * i / kRate);
+            const double v =
+                tone.level * ramp * 32767.0 * std::sin(2.0 * M_PI * tone.frequency * i / kRate);
             values[2 * (first + i)] = static_cast<int16_t>(v);
             values[2 * (first + i) + 1] = static_cast<int16_t>(v);
         }
@@ -36,7 +37,10 @@ std::vector<int16_t> Render(const std::vector<TONE>& tones, double seconds) {
 
 class CRecorder : public ISoundDetectorSink {
 public:
-    void OnNote(const CNote& note) override { notes.push_back(note); }
+    void OnNote(const CNote& note, double clockTime) override {
+        notes.push_back(note);
+        clockTimes.push_back(clockTime);
+    }
     void OnLevel(const CNote& level) override { levels.push_back(level); }
     std::vector<CNote> Starts() const {
         std::vector<CNote> starts;
@@ -48,6 +52,7 @@ public:
         return starts;
     }
     std::vector<CNote> notes;
+    std::vector<double> clockTimes;
     std::vector<CNote> levels;
 };
 
@@ -78,7 +83,8 @@ double Frequency(int midi) {
 TEST_F(SoundDetector, TonesBecomeNotesWithTheirPitchOnsetAndRelease) {
     CSoundDetector detector(m_manager.GetNoteTable(), m_format, 0.05f, &m_recorder);
     ASSERT_TRUE(detector.Start(0.0, CPitchDetector::kFastAutoCorr, false));
-    Feed(detector, Render({{0.5, 0.6, Frequency(69), 0.5}, {1.6, 0.6, Frequency(57), 0.5},
+    Feed(detector, Render({{0.5, 0.6, Frequency(69), 0.5},
+                           {1.6, 0.6, Frequency(57), 0.5},
                            {2.7, 0.6, Frequency(81), 0.4}},
                           4.0));
     const std::vector<CNote> starts = m_recorder.Starts();
@@ -90,7 +96,8 @@ TEST_F(SoundDetector, TonesBecomeNotesWithTheirPitchOnsetAndRelease) {
         EXPECT_NEAR(starts[i].time, onsets[i], 0.02) << i;
         EXPECT_EQ(starts[i].source, SOURCE_SOUND_DETECTOR);
         EXPECT_EQ(starts[i].thing, THING_LEAD_GUITAR);
-        EXPECT_NEAR(starts[i].measuredFrequency, Frequency(expected[i]), Frequency(expected[i]) * 0.01);
+        EXPECT_NEAR(starts[i].measuredFrequency, Frequency(expected[i]),
+                    Frequency(expected[i]) * 0.01);
     }
     // Every start has its end, the release about where the tone stopped.
     int ends = 0;
@@ -103,6 +110,24 @@ TEST_F(SoundDetector, TonesBecomeNotesWithTheirPitchOnsetAndRelease) {
     EXPECT_EQ(ends, 3);
     // The input meter heard every step, loud while the tones sound.
     EXPECT_GT(m_recorder.levels.size(), 4.0 * kRate / detector.GetStepLength() - 10);
+}
+
+TEST_F(SoundDetector, EachNoteCarriesTheClockTimeItsSoundBeganOrEnded) {
+    CSoundDetector detector(m_manager.GetNoteTable(), m_format, 0.05f, &m_recorder);
+    const double before = Platform::GetClock().GetSeconds();
+    ASSERT_TRUE(detector.Start(0.0, CPitchDetector::kFastAutoCorr, false));
+    const double after = Platform::GetClock().GetSeconds();
+    Feed(detector, Render({{0.5, 0.6, Frequency(69), 0.5}, {1.6, 0.6, Frequency(57), 0.5}}, 2.5));
+    ASSERT_EQ(m_recorder.notes.size(), 4u);
+    for (size_t i = 0; i < m_recorder.notes.size(); ++i) {
+        const CNote& note = m_recorder.notes[i];
+        // The detector's start on the clock, whenever the note was found.
+        const double began =
+            note.eventKind == EVENT_NOTE_END ? note.time + note.duration : note.time;
+        const double origin = m_recorder.clockTimes[i] - began;
+        EXPECT_GE(origin, before - 1e-9) << i;
+        EXPECT_LE(origin, after + 1e-9) << i;
+    }
 }
 
 TEST_F(SoundDetector, SilenceAndQuietNoiseGiveNoNotes) {

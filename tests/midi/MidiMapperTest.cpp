@@ -146,3 +146,25 @@ TEST_F(MidiMapperTest, BadIndicesAreNotHeld) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MidiMapperTest, OnTheRoadItTracksEveryNoteFromTheTimeItsSoundBegan) {
+    clock.Advance(4.0);  // the note was detected late: its sound began at 2.5
+    ROUTED_NOTE routed;
+    routed.event = NOTE_EVENT{69, 100, SOURCE_SOUND_DETECTOR, clock.GetSeconds() - 1.5};
+    ASSERT_TRUE(mapper.OnNote(routed)) << mapper.GetError();
+    EXPECT_DOUBLE_EQ(mapper.GetLastTracked().time, 2.5);
+    EXPECT_EQ(mapper.GetLastTracked().eventKind, EVENT_NOTE_START);
+    EXPECT_EQ(mapper.GetLastTracked().source, SOURCE_SOUND_DETECTOR);
+    EXPECT_TRUE(mapper.IsHeld(69, false));
+    routed.event = NOTE_EVENT{69, 0, SOURCE_SOUND_DETECTOR, clock.GetSeconds()};
+    ASSERT_TRUE(mapper.OnNote(routed));
+    EXPECT_EQ(mapper.GetLastTracked().eventKind, EVENT_NOTE_END);
+    EXPECT_DOUBLE_EQ(mapper.GetLastTracked().duration, 1.5);
+    EXPECT_FALSE(mapper.IsHeld(69, false));
+    routed.event = NOTE_EVENT{128, 100, SOURCE_MIDI_INPUT, 0.0};
+    EXPECT_FALSE(mapper.OnNote(routed)) << "no note: the road stops it";
+}
+
+}  // namespace

@@ -16,11 +16,11 @@ namespace {
 class CCollector : public IWindowHandler {
 public:
     void OnMessage(int message, std::unique_ptr<IPayload> payload) override {
-        if (message == CMidiPort::kNoteMessage) {
+        if (message == kNoteMessage) {
             std::unique_ptr<NOTE_EVENT> note = TakePayload<NOTE_EVENT>(payload);
             ASSERT_NE(note, nullptr);
             notes.push_back(*note);
-        } else if (message == CMidiPort::kDeviceLostMessage) {
+        } else if (message == kMidiDeviceLostMessage) {
             std::unique_ptr<CCharString> text = TakePayload<CCharString>(payload);
             ASSERT_NE(text, nullptr);
             lost.push_back(text->GetText());

@@ -7,8 +7,8 @@
 
 #include "platform/null/NullClock.h"
 #include "theory/NoteManager.h"
+#include "theory/NoteRouter.h"
 #include "trainer/HeldKeys.h"
-#include "trainer/NoteRouter.h"
 #include "trainer/Teacher.h"
 #include "trainer/TeacherView.h"
 
@@ -32,18 +32,34 @@ public:
     std::vector<int> shown, previousNotes, wrong, right, keys;
 };
 
+// A stop after the exercise: what the road's verdicts were, and how long
+// each note waited since its arrival.
+class CVerdictRecorder : public INoteSubscriber {
+public:
+    explicit CVerdictRecorder(CNullClock& clock) : m_clock(clock) {}
+    bool OnNote(ROUTED_NOTE& note) override {
+        verdicts.push_back(note.verdict);
+        waits.push_back(m_clock.GetSeconds() - note.event.arrival);
+        return true;
+    }
+
+    std::vector<NOTE_VERDICT> verdicts;
+    std::vector<double> waits;
+
+private:
+    CNullClock& m_clock;
+};
+
 class CNoteRouterTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_manager.Init());
         m_teacher = std::make_unique<Teacher>(&m_manager);
-        m_router = std::make_unique<CNoteRouter>(m_keys, *m_teacher);
+        m_router = std::make_unique<CNoteRouter>();
+        m_router->Subscribe(ROAD_STAGE::kHistory, m_recorder);
+        m_router->Subscribe(ROAD_STAGE::kExercise, *m_teacher);
+        m_router->Subscribe(ROAD_STAGE::kHeldKeys, m_keys);
         m_router->SetFrameRequest([this] { ++m_frames; });
-        m_router->SetJudgedListener(
-            [this](const NOTE_EVENT& event, NOTE_VERDICT verdict, double judgedAt) {
-                m_verdicts.push_back(verdict);
-                m_waits.push_back(judgedAt - event.arrival);
-            });
         m_teacher->AddView(&m_view);
         m_keys.AddView(&m_view);
         // A lesson of one note, so that it is the one on show.
@@ -61,8 +77,9 @@ protected:
     std::unique_ptr<CNoteRouter> m_router;
     CRecordingView m_view;
     int m_frames = 0;
-    std::vector<NOTE_VERDICT> m_verdicts;
-    std::vector<double> m_waits;
+    CVerdictRecorder m_recorder{m_clock};
+    std::vector<NOTE_VERDICT>& m_verdicts = m_recorder.verdicts;
+    std::vector<double>& m_waits = m_recorder.waits;
 };
 
 TEST_F(CNoteRouterTest, AWrongThenTheRightMidiNoteIsJudgedAndTheViewsHearIt) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "midi/MidiKeyboard.h"
+#include "platform/Clock.h"
 #include "platform/null/NullClock.h"
 #include "theory/NoteManager.h"
 #include "trainer/Teacher.h"
@@ -29,11 +30,13 @@ protected:
         FAIL() << "note " << midiNote << " never drawn";
     }
 
-    static CNote Played(int midiNote, int source) {
-        CNote note;
-        note.midiNote = static_cast<uint8_t>(midiNote);
-        note.source = source;
-        return note;
+    // A note played now on an input.
+    static NOTE_EVENT Played(int midiNote, int source, bool on) {
+        return NOTE_EVENT::Make(midiNote, on, 0.7f, source, Platform::GetClock().GetSeconds());
+    }
+    // A computer key's note as the key input sends it: moved to the lesson.
+    static NOTE_EVENT Key(const Teacher& teacher, int midiNote, bool on) {
+        return Played(midiNote + teacher.GetKeyShift(), SOURCE_COMPUTER_KEYBOARD, on);
     }
 
     CNoteManager m_manager;
@@ -146,13 +149,13 @@ TEST_F(CTeacherTest, WritesWrongNotesAsTheLessonsKeyDoes) {
     teacher.AddView(&wrong);
     ASSERT_TRUE(teacher.SetLesson(gMajor, 67, 67));
     for (int played : {66, 70}) {
-        teacher.InputNote(Played(played, SOURCE_MIDI_INPUT), true);
-        teacher.InputNote(Played(played, SOURCE_MIDI_INPUT), false);
+        teacher.Judge(Played(played, SOURCE_MIDI_INPUT, true));
+        teacher.Judge(Played(played, SOURCE_MIDI_INPUT, false));
     }
     ASSERT_TRUE(teacher.SetLesson(bFlatMajor, 70, 70));
     for (int played : {70 - 12, 63, 66, 71}) {
-        teacher.InputNote(Played(played, SOURCE_MIDI_INPUT), true);
-        teacher.InputNote(Played(played, SOURCE_MIDI_INPUT), false);
+        teacher.Judge(Played(played, SOURCE_MIDI_INPUT, true));
+        teacher.Judge(Played(played, SOURCE_MIDI_INPUT, false));
     }
     ASSERT_EQ(wrong.notes.size(), 6u);
     const int written[6] = {65, 69, 59, 64, 67, 71};  // F#, A#; Bb, Eb, Gb, B
@@ -193,20 +196,20 @@ TEST_F(CTeacherTest, MovesComputerKeysToTheLessonAndMatchesAnyOctaveInsideIt) {
     Teacher teacher(&m_manager);
     ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 48, 59, 60));
     ShowNote(teacher, 48);
-    teacher.InputNote(Played(60, SOURCE_COMPUTER_KEYBOARD), true);
+    teacher.Judge(Key(teacher, 60, true));
     EXPECT_TRUE(teacher.IsRightHeld());
-    teacher.InputNote(Played(60, SOURCE_COMPUTER_KEYBOARD), false);
+    teacher.Judge(Key(teacher, 60, false));
     ShowNote(teacher, 55);
-    teacher.InputNote(Played(60, SOURCE_COMPUTER_KEYBOARD), true);
+    teacher.Judge(Key(teacher, 60, true));
     EXPECT_FALSE(teacher.IsRightHeld());
     EXPECT_EQ(teacher.GetWrongCount(), 1);
 
     ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 60, 84, 60));
     ShowNote(teacher, 60);
-    teacher.InputNote(Played(72, SOURCE_MIDI_INPUT), true);
+    teacher.Judge(Played(72, SOURCE_MIDI_INPUT, true));
     EXPECT_FALSE(teacher.IsRightHeld()) << "MIDI notes match exactly";
-    teacher.InputNote(Played(72, SOURCE_MIDI_INPUT), false);
-    teacher.InputNote(Played(72, SOURCE_COMPUTER_KEYBOARD), true);
+    teacher.Judge(Played(72, SOURCE_MIDI_INPUT, false));
+    teacher.Judge(Key(teacher, 72, true));
     EXPECT_TRUE(teacher.IsRightHeld()) << "one octave down stays inside the lesson";
 }
 
@@ -232,15 +235,15 @@ TEST_F(CTeacherTest, ComputerKeysKeepTheirNoteNamesInEveryLesson) {
     Teacher teacher(&m_manager);
     ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 64, 76, 60));
     ShowNote(teacher, 64);
-    teacher.InputNote(Played(eKey, SOURCE_COMPUTER_KEYBOARD), true);
+    teacher.Judge(Key(teacher, eKey, true));
     EXPECT_TRUE(teacher.IsRightHeld()) << "F plays the E at the bottom of the lesson";
-    teacher.InputNote(Played(eKey, SOURCE_COMPUTER_KEYBOARD), false);
+    teacher.Judge(Key(teacher, eKey, false));
     ShowNote(teacher, 76);
-    teacher.InputNote(Played(eKey, SOURCE_COMPUTER_KEYBOARD), true);
+    teacher.Judge(Key(teacher, eKey, true));
     EXPECT_TRUE(teacher.IsRightHeld()) << "and the E an octave up inside the lesson";
-    teacher.InputNote(Played(eKey, SOURCE_COMPUTER_KEYBOARD), false);
+    teacher.Judge(Key(teacher, eKey, false));
     ShowNote(teacher, 68);
-    teacher.InputNote(Played(eKey, SOURCE_COMPUTER_KEYBOARD), true);
+    teacher.Judge(Key(teacher, eKey, true));
     EXPECT_FALSE(teacher.IsRightHeld()) << "but never a G sharp";
     for (int low = 0; low <= 116; low += 7) {
         ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, low, low + 11, 60));
@@ -254,40 +257,37 @@ TEST_F(CTeacherTest, WritesAWrongComputerKeyWhereItPlaysInTheLesson) {
     teacher.AddView(&view);
     ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 64, 76, 60));
     ShowNote(teacher, 64);
-    teacher.InputNote(Played(CMidiKeyboard::MapKey('J', THING_KEYBOARD), SOURCE_COMPUTER_KEYBOARD),
-                      true);
+    teacher.Judge(Key(teacher, CMidiKeyboard::MapKey('J', THING_KEYBOARD), true));
     ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 43, 55, 60));
     ShowNote(teacher, 43);
-    teacher.InputNote(Played(CMidiKeyboard::MapKey('L', THING_KEYBOARD), SOURCE_COMPUTER_KEYBOARD),
-                      true);
+    teacher.Judge(Key(teacher, CMidiKeyboard::MapKey('L', THING_KEYBOARD), true));
     EXPECT_EQ(view.written_, (std::vector<int>{65, 57})) << "F4 and A3";
     teacher.RemoveView(&view);
 }
 
-TEST_F(CTeacherTest, KeepsALowKeyFromWrappingRoundToAnotherNote) {
+TEST_F(CTeacherTest, ANoteBelowTheMidiRangeIsNoAnswer) {
     // Key 5 moved down by 24 is below every note; as a byte it would wrap
     // round to 237, whose octaves reach an A.
     Teacher teacher(&m_manager);
     ASSERT_TRUE(teacher.SetLesson(Teacher::kDefaultScale, 36, 59, 60));
     ShowNote(teacher, 57);  // an A
-    teacher.InputNote(Played(5, SOURCE_COMPUTER_KEYBOARD), true);
+    EXPECT_EQ(teacher.Judge(Key(teacher, 5, true)), NOTE_VERDICT::kIgnored);
     EXPECT_FALSE(teacher.IsRightHeld());
-    teacher.InputNote(Played(5, SOURCE_COMPUTER_KEYBOARD), false);
+    EXPECT_EQ(teacher.GetWrongCount(), 0);
     ShowNote(teacher, 53);  // an F: the same pitch class as key 5
-    teacher.InputNote(Played(5, SOURCE_COMPUTER_KEYBOARD), true);
-    EXPECT_TRUE(teacher.IsRightHeld());
+    EXPECT_EQ(teacher.Judge(Key(teacher, 5 + 48, true)), NOTE_VERDICT::kRight);
 }
 
 TEST_F(CTeacherTest, DrawsTheNextNoteOnlyWhenTheRightKeyIsReleased) {
     Teacher teacher(&m_manager);
     const int expected = teacher.GetExpected()->midiNote;
     const int index = teacher.GetLastIndex();
-    teacher.InputNote(Played(expected, SOURCE_MIDI_INPUT), true);
+    teacher.Judge(Played(expected, SOURCE_MIDI_INPUT, true));
     EXPECT_TRUE(teacher.IsRightHeld());
     EXPECT_EQ(teacher.GetLastIndex(), index);
-    teacher.InputNote(Played(expected == 60 ? 61 : 60, SOURCE_MIDI_INPUT), true);
+    teacher.Judge(Played(expected == 60 ? 61 : 60, SOURCE_MIDI_INPUT, true));
     EXPECT_EQ(teacher.GetWrongCount(), 1) << "a wrong note while the right one is held counts";
-    teacher.InputNote(Played(expected, SOURCE_MIDI_INPUT), false);
+    teacher.Judge(Played(expected, SOURCE_MIDI_INPUT, false));
     EXPECT_FALSE(teacher.IsRightHeld());
     EXPECT_NE(teacher.GetLastIndex(), index);
     EXPECT_EQ(teacher.GetWrongCount(), 0);
@@ -297,13 +297,13 @@ TEST_F(CTeacherTest, CountsWrongPressesButNotTheirReleases) {
     Teacher teacher(&m_manager);
     ShowNote(teacher, 64);
     for (int i = 0; i < 3; ++i) {
-        teacher.InputNote(Played(65, SOURCE_MIDI_INPUT), true);
-        teacher.InputNote(Played(65, SOURCE_MIDI_INPUT), false);
+        teacher.Judge(Played(65, SOURCE_MIDI_INPUT, true));
+        teacher.Judge(Played(65, SOURCE_MIDI_INPUT, false));
     }
     EXPECT_EQ(teacher.GetWrongCount(), 3);
-    teacher.InputNote(Played(64, SOURCE_SOUND_DETECTOR), true);
+    teacher.Judge(Played(64, SOURCE_SOUND_DETECTOR, true));
     EXPECT_TRUE(teacher.IsRightHeld());
-    teacher.InputNote(Played(40, SOURCE_DETECTOR_LEVEL), true);
+    teacher.Judge(Played(40, SOURCE_DETECTOR_LEVEL, true));
     EXPECT_EQ(teacher.GetWrongCount(), 3) << "level updates are no answers";
 }
 
@@ -334,11 +334,11 @@ TEST_F(CTeacherTest, KeepsTheShareRightAtFirstTryAndTheMeanReactionTime) {
         const int expected = teacher.GetExpected()->midiNote;
         clock.Advance(1.0 + i);  // 1, 2, 3 and 4 seconds
         if (i == 3) {
-            teacher.InputNote(Played(expected == 60 ? 61 : 60, SOURCE_MIDI_INPUT), true);
-            teacher.InputNote(Played(expected == 60 ? 61 : 60, SOURCE_MIDI_INPUT), false);
+            teacher.Judge(Played(expected == 60 ? 61 : 60, SOURCE_MIDI_INPUT, true));
+            teacher.Judge(Played(expected == 60 ? 61 : 60, SOURCE_MIDI_INPUT, false));
         }
-        teacher.InputNote(Played(expected, SOURCE_MIDI_INPUT), true);
-        teacher.InputNote(Played(expected, SOURCE_MIDI_INPUT), false);
+        teacher.Judge(Played(expected, SOURCE_MIDI_INPUT, true));
+        teacher.Judge(Played(expected, SOURCE_MIDI_INPUT, false));
     }
     ASSERT_TRUE(teacher.GetSummary(percent, mean, answered));
     EXPECT_EQ(answered, 4);
@@ -361,8 +361,8 @@ TEST_F(CTeacherTest, ANoteIsTimedFromWhenAViewFirstShowsIt) {
     teacher.AddView(&view);
     clock.Advance(2.0);
     const int expected = teacher.GetExpected()->midiNote;
-    teacher.InputNote(Played(expected, SOURCE_MIDI_INPUT), true);
-    teacher.InputNote(Played(expected, SOURCE_MIDI_INPUT), false);
+    teacher.Judge(Played(expected, SOURCE_MIDI_INPUT, true));
+    teacher.Judge(Played(expected, SOURCE_MIDI_INPUT, false));
     double percent = 0, mean = 0;
     int answered = 0;
     ASSERT_TRUE(teacher.GetSummary(percent, mean, answered));
@@ -384,11 +384,11 @@ TEST_F(CTeacherTest, ATuneShowsItsNotesInOrderAndStartsAgainWithTheResultsOfTheR
         EXPECT_EQ(teacher.GetExpected()->midiNote, tune[i]) << "note " << i + 1;
         EXPECT_EQ(teacher.GetTunePosition(), static_cast<int>(i) + 1);
         if (i == 1) {
-            teacher.InputNote(Played(61, SOURCE_MIDI_INPUT), true);  // one wrong note
-            teacher.InputNote(Played(61, SOURCE_MIDI_INPUT), false);
+            teacher.Judge(Played(61, SOURCE_MIDI_INPUT, true));  // one wrong note
+            teacher.Judge(Played(61, SOURCE_MIDI_INPUT, false));
         }
-        teacher.InputNote(Played(tune[i], SOURCE_MIDI_INPUT), true);
-        teacher.InputNote(Played(tune[i], SOURCE_MIDI_INPUT), false);
+        teacher.Judge(Played(tune[i], SOURCE_MIDI_INPUT, true));
+        teacher.Judge(Played(tune[i], SOURCE_MIDI_INPUT, false));
     }
     // Played through: the first note again, and the results of the run.
     EXPECT_EQ(teacher.GetTuneRuns(), 1);
@@ -408,8 +408,8 @@ TEST_F(CTeacherTest, ATuneOffTheStaffMovesByOctavesAndAnEmptyOneKeepsTheLesson) 
     Teacher teacher(&m_manager);
     ASSERT_TRUE(teacher.SetTune("Far", {20, 110, 60}));
     EXPECT_EQ(teacher.GetExpected()->midiNote, 44);  // 20 up two octaves
-    teacher.InputNote(Played(44, SOURCE_MIDI_INPUT), true);
-    teacher.InputNote(Played(44, SOURCE_MIDI_INPUT), false);
+    teacher.Judge(Played(44, SOURCE_MIDI_INPUT, true));
+    teacher.Judge(Played(44, SOURCE_MIDI_INPUT, false));
     EXPECT_EQ(teacher.GetExpected()->midiNote, 86);  // 110 down two octaves
     EXPECT_FALSE(teacher.SetTune("Empty", {}));
     EXPECT_NE(std::string(teacher.GetError()).find("Can't play the tune Empty"), std::string::npos);

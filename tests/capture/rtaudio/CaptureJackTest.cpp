@@ -33,7 +33,7 @@ constexpr float kTriggerLevel = 0.05f;
 // The notes started, as the capture's worker tells them.
 class CNotes : public ISoundDetectorSink {
 public:
-    void OnNote(const CNote& note) override {
+    void OnNote(const CNote& note, double) override {
         if (note.eventKind == EVENT_NOTE_START) {
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_started.push_back(note.midiNote);
