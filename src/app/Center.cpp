@@ -1,53 +1,36 @@
 #include "app/Center.h"
 
-#include <strings.h>
-
-#include <chrono>
-#include <cstring>
 #include <string>
 
 #include "app/AppSettings.h"
+#include "app/AudioSettingsKeeper.h"
 #include "app/CommandKeys.h"
 #include "app/ContentFile.h"
 #include "app/DeviceKeeper.h"
-#include "app/DeviceLister.h"
+#include "app/DialogKeeper.h"
 #include "app/KeyInput.h"
-#include "app/LessonCheck.h"
+#include "app/LessonController.h"
+#include "app/LessonWindows.h"
 #include "app/MainWnd.h"
 #include "app/Menus.h"
 #include "app/NoteSounder.h"
+#include "app/PictureKeeper.h"
 #include "app/PracticeKeeper.h"
-#include "app/TuneReader.h"
-#include "app/WindowPlacement.h"
-#include "audio/Sound.h"
-#include "audio/SoundOpener.h"
+#include "app/WindowRegistry.h"
 #include "capture/DetectorPoster.h"
-#include "capture/PitchDetector.h"
 #include "capture/SoundCapture.h"
-#include "editors/AudioSettingsDlg.h"
-#include "editors/LessonDoneDlg.h"
-#include "editors/MixerDlg.h"
-#include "editors/ProgressDlg.h"
 #include "foundation/CrashReport.h"
 #include "foundation/CritLock.h"
 #include "foundation/ErrorReport.h"
 #include "foundation/LogFile.h"
 #include "midi/MidiKeyboard.h"
 #include "midi/MidiMapper.h"
-#include "midi/MidiOpener.h"
-#include "midi/MidiPort.h"
-#include "platform/Clock.h"
 #include "platform/GlDevice.h"
-#include "platform/MidiIn.h"
 #include "scene/SpacePainter.h"
 #include "songs/Mix.h"
-#include "theory/NoteEvent.h"
 #include "theory/NoteManager.h"
 #include "theory/NoteRouter.h"
 #include "trainer/HeldKeys.h"
-#include "trainer/LessonReport.h"
-#include "trainer/Piano.h"
-#include "trainer/PianoNotes.h"
 #include "trainer/Teacher.h"
 #include "ui/LessonSettings.h"
 #include "ui/TextDlg.h"
@@ -57,17 +40,12 @@
 #define NOTARA_VERSION_MINOR 1
 #endif
 
-namespace {
-constexpr size_t kHeapBytes = 0x100000;
-constexpr int kListGrowStep = 50;
-}  // namespace
-
 CCenter::CCenter(int kind, const char* commandLine, const PLATFORM& platform,
                  const START_OPTIONS& options)
     : m_commandLine(commandLine), m_kind(kind), m_platform(platform), m_options(options) {}
 
 CCenter::~CCenter() {
-    if (m_heap) {
+    if (m_windows) {
         Close();
     }
     m_mainWindow.reset();
@@ -83,8 +61,7 @@ bool CCenter::ReportError(const char* source, int line, const char* format, ...)
 }
 
 bool CCenter::Init() {
-    m_heap = std::make_unique<CHeap>(kHeapBytes);
-    m_windows = std::make_unique<CVarList<CBaseWindow*>>(kListGrowStep, m_heap.get());
+    m_windows = std::make_unique<CWindowRegistry>();
     m_noteManager = std::make_unique<CNoteManager>();
     if (!FindApplicationKind(m_kind, m_appKind, m_error)) {
         return false;
@@ -108,7 +85,33 @@ bool CCenter::Init() {
         m_mainWindow.reset();
         return false;
     }
+    m_dialogs =
+        std::make_unique<CDialogKeeper>(m_platform, *m_windows, *m_settings, *GetMainIWindow());
+    StartLessons();
+    FillCommands();
     return true;
+}
+
+// The lesson flow exists from the start: a lesson chosen before start-up
+// waits for the exercise.
+void CCenter::StartLessons() {
+    m_lessonWindows = std::make_unique<CLessonWindows>(
+        *m_platform.windowSystem, *m_platform.eventLoop, *m_windows, GetMainIWindow());
+    m_lessons =
+        std::make_unique<CLessonController>(*m_noteManager, *m_lessonWindows, m_settings->hints);
+    m_lessonWindows->SetHintsShower([this](const HINTS&) { ShowMenu(); });
+    m_lessonWindows->SetFrameRequest([this] { RequestFrame(); });
+    m_lessonWindows->SetChoiceReceiver([this](bool next) {
+        m_lessons->OnLessonChoice(next ? CLessonController::CHOICE::kNext
+                                       : CLessonController::CHOICE::kAgain);
+    });
+    m_lessons->SetFolders(
+        [this] {
+            const char* content = m_appKind.contentFiles[0] ? m_appKind.contentFiles[0] : "";
+            std::string folder = CContentFile::MakePath(m_settings->tutorialsFolder, content).Str();
+            return folder.erase(folder.find_last_of('/') + 1);
+        },
+        [this] { return m_settings->grooveRoot.Str(); });
 }
 
 bool CCenter::OpenLog() {
@@ -134,46 +137,54 @@ bool CCenter::Startup() {
         ReportError(kSource, __LINE__, "%s", m_error.GetText());
         return false;
     }
-    // A damaged "Default.mix" is reported, the defaults are used, and the
-    // file is kept as it is until the user saves a mix.
-    m_mix = std::make_unique<CMix>();
-    const CCharString mixPath = GetDefaultMixPath();
-    if (!m_mix->LoadOrDefaults(mixPath) && m_mix->IsDamaged(mixPath)) {
-        // A missing mix is the normal first start: the defaults, quietly.
-        ReportError(kSource, __LINE__, "%s", m_mix->GetError());
-    }
+    LoadMix();
     m_midiKeyboard = std::make_unique<CMidiKeyboard>();
     m_midiKeyboard->SetMix(m_mix.get());
     m_midiKeyboard->SetInstrument(m_appKind.instrument);
-    StartExercise();
     // The MIDI and sound systems are asked on threads of their own while the
     // rest starts.
-    m_devices = std::make_unique<CDeviceKeeper>(m_platform, *m_mainWindow->GetWindow(),
-                                                *m_noteManager, m_settings.get());
+    m_devices = std::make_unique<CDeviceKeeper>(m_platform, *GetMainIWindow(), *m_noteManager,
+                                                m_settings.get());
     m_devices->Start();
+    m_audioSettings = std::make_unique<CAudioSettingsKeeper>(m_platform, *m_devices, *m_settings,
+                                                             *GetMainIWindow(), m_appKind.title);
+    m_audioSettings->SetChangeListener([this] { ShowMenu(); });
+    m_audioSettings->SetMicrophoneSwitch([this](bool on) { SetMicrophone(on); });
+    StartExercise();
     if (m_appKind.hasScene) {
-        m_spacePainter = std::make_unique<CSpacePainter>();
+        m_picture = std::make_unique<CPictureKeeper>(CPictureKeeper::EXERCISE{
+            m_noteManager.get(), m_teacher.get(), m_heldKeys.get(), m_practice.get()});
     }
-    if (!CreateTextDialog()) {
+    if (!m_dialogs->CreateTextDialog([this](const LESSON_SETTINGS& lesson, CCharString& reason) {
+            const bool started = m_lessons->StartLesson(lesson);
+            reason = m_lessons->GetError();
+            if (started) {
+                m_lessons->ConfirmLesson();
+            }
+            return started;
+        })) {
+        m_error = m_dialogs->GetError();
         return false;
     }
-    if (!CreateMixerDialog()) {
+    if (!m_dialogs->CreateMixerDialog(*m_mix)) {
         // The rest of the application works without its mixer.
-        ReportError(kSource, __LINE__, "%s", m_error.GetText());
+        ReportError(kSource, __LINE__, "%s", m_dialogs->GetError());
     }
-    if (m_spacePainter && !StartScene()) {
+    if (m_picture && !m_picture->Start(*GetMainIWindow(), m_appKind.pictureKind)) {
         // The rest of the application works without its 3D picture.
-        m_spacePainter.reset();
+        m_error = m_picture->GetError();
+        m_picture.reset();
     }
-    if (m_spacePainter) {
-        m_spacePainter->SetKeyHandler([this](const KEY_EVENT& key) { return OnViewKey(key); });
-        m_noteRouter->SetFrameRequest([this] { m_spacePainter->RequestFrameIfDirty(); });
+    if (m_picture) {
+        m_picture->GetPainter().SetKeyHandler(
+            [this](const KEY_EVENT& key) { return OnViewKey(key); });
+        m_noteRouter->SetFrameRequest([this] { m_picture->RequestFrameIfDirty(); });
     }
     m_devices->WaitForStart();
-    LoadContent();
+    m_dialogs->LoadContent(m_appKind);
     if (!m_firstRun) {
         // The lesson of the document the learner left open runs again.
-        if (CTextDlg* dialog = GetTextDialog()) {
+        if (CTextDlg* dialog = m_dialogs->GetTextDialog()) {
             dialog->StartShownLesson();
         }
     }
@@ -182,32 +193,25 @@ bool CCenter::Startup() {
     }
     if (m_firstRun) {
         // A first start shows the picture with the lessons beside it, on top.
-        ArrangeWindows();
+        m_dialogs->Arrange();
     }
-    for (int i = 0; i < m_windows->GetCount(); ++i) {
-        (*m_windows->GetAt(i))->Update();
-    }
-    if (!m_settingsProblem.IsEmpty()) {
-        // Told once; the settings that could be read are in use.
-        ReportError(kSource, __LINE__, "%s", m_settingsProblem.GetText());
-        m_platform.windowSystem->MessageBox(m_mainWindow->GetWindow(), m_settingsProblem,
-                                            m_appKind.title, BoxIcon::kExclamation,
-                                            BoxButtons::kOk);
-    }
-    // The device problem shows over the windows it concerns.
-    m_devices->ShowProblems();
-    m_showInitErrors = false;
-    ShowPracticeNotice();
-    ShowCrashNotice();
+    m_windows->ForEach([](CBaseWindow& window) { window.Update(); });
+    ShowNotices();
     return true;
+}
+
+void CCenter::LoadMix() {
+    // A damaged "Default.mix" is reported, the defaults are used, and the
+    // file is kept as it is until the user saves a mix.
+    m_mix = std::make_unique<CMix>();
+    const CCharString mixPath = GetDefaultMixPath();
+    if (!m_mix->LoadOrDefaults(mixPath) && m_mix->IsDamaged(mixPath)) {
+        ReportError(kSource, __LINE__, "%s", m_mix->GetError());
+    }
 }
 
 void CCenter::StartExercise() {
     m_teacher = std::make_unique<Teacher>(m_noteManager.get());
-    if (m_settings) {
-        m_lessonHints = m_settings->hints;
-        m_teacher->SetHints(m_lessonHints);
-    }
     m_heldKeys = std::make_unique<CHeldKeys>();
     m_midiMapper = std::make_unique<CMidiMapper>(*m_noteManager);
     m_sounder = std::make_unique<CNoteSounder>(*m_midiKeyboard, [this] { return GetSound(); });
@@ -222,156 +226,61 @@ void CCenter::StartExercise() {
     m_noteRouter->Subscribe(ROAD_STAGE::kExercise, *m_teacher);
     m_noteRouter->Subscribe(ROAD_STAGE::kSounder, *m_sounder);
     m_noteRouter->Subscribe(ROAD_STAGE::kHistory, *m_practice);
-    if (m_lesson) {
-        OnLesson(LESSON_SETTINGS(*m_lesson));  // a copy: OnLesson replaces m_lesson
+    m_lessons->Attach(m_teacher.get(), m_practice.get());
+}
+
+void CCenter::OpenPractice() {
+    m_practice = std::make_unique<CPracticeKeeper>(*m_teacher);
+    std::string folder = m_settingsStore ? m_settingsStore->GetFolder() : std::string();
+    if (folder.empty()) {
+        folder = m_settings->dataFolder.Str();  // a store kept nowhere: the data folder
+    }
+    if (folder.empty() || !m_practice->Open(folder)) {
+        // The lessons run without a history; the log says why.
+        ReportError(kSource, __LINE__, "Can't keep the practice history: %s",
+                    folder.empty() ? "no folder for it" : m_practice->GetError());
     }
 }
 
-CCharString CCenter::GetDefaultMixPath() const {
-    CCharString path;
-    path.Format("%sDefault.mix", m_settings ? m_settings->soundFolder.GetText() : "");
-    return path;
-}
-
-bool CCenter::OnViewKey(const KEY_EVENT& key) {
-    if (OnKeyAsNote(key)) {
-        return true;
-    }
-    const VIEW_COMMAND command =
-        CCommandKeys::Find(key, m_spacePainter && m_spacePainter->IsFullScreen());
-    if (command == VIEW_COMMAND::kNone) {
-        return false;  // on to the scene's own keys
-    }
-    RunViewCommand(command);
-    return true;
-}
-
-void CCenter::RunViewCommand(VIEW_COMMAND command) {
-    if (command == VIEW_COMMAND::kShowLessons) {
-        OnCommand(kCommandShowText);
-        return;
-    }
-    if (!m_spacePainter) {
-        return;
-    }
-    switch (command) {
-        case VIEW_COMMAND::kToggleFullScreen:
-        case VIEW_COMMAND::kLeaveFullScreen:
-            if (!m_spacePainter->ToggleFullScreen()) {
-                m_error = m_spacePainter->GetError();
-            }
-            break;
-        case VIEW_COMMAND::kRedraw:
-            m_spacePainter->SetDirty();
-            break;
-        case VIEW_COMMAND::kNewPicture:
-            m_spacePainter->CreatePicture(kPictureNone);
-            break;
-        default:
-            break;
-    }
-}
-
-bool CCenter::OnKeyAsNote(const KEY_EVENT& key) {
-    return m_keyInput && m_keyInput->OnKey(key);
-}
-
-bool CCenter::IsMicrophoneOn() const {
-    return m_devices ? m_devices->IsMicrophoneOn()
-                     : m_settings == nullptr || m_settings->audio.microphoneInput;
-}
-
-void CCenter::ToggleMicrophone() {
-    if (!m_settings) {
-        return;
-    }
-    SetMicrophone(!m_settings->audio.microphoneInput);
-    if (m_audioSettings) {
-        m_audioSettings->SetMicrophoneState(m_settings->audio.microphoneInput);
-    }
-}
-
-void CCenter::SetMicrophone(bool on) {
-    if (!m_devices) {
-        return;
-    }
-    m_devices->SetMicrophone(on);
-    ApplyHints();  // the menu shows the new state
-}
-
-void CCenter::OnLevel(std::unique_ptr<IPayload> payload) {
-    const std::unique_ptr<SOUND_LEVEL> level = TakePayload<SOUND_LEVEL>(payload);
-    if (!level || !m_devices || !m_devices->GetCapture()) {
-        return;
-    }
-    m_devices->ShowInputLevel(level->volume);
-    if (m_audioSettings) {
-        m_audioSettings->SetInputLevel(level->volume);
-    }
-}
-
-CMidiPort* CCenter::GetMidiPort() const {
-    return m_devices ? m_devices->GetMidiPort() : nullptr;
-}
-
-CSound* CCenter::GetSound() const {
-    return m_devices ? m_devices->GetSound() : nullptr;
-}
-
-CSoundCapture* CCenter::GetCapture() const {
-    return m_devices ? m_devices->GetCapture() : nullptr;
-}
-
-void CCenter::OnMidiDeviceLost(std::unique_ptr<IPayload> payload) {
-    const std::unique_ptr<CCharString> reason = TakePayload<CCharString>(payload);
-    CCharString text;
-    text.Format("The MIDI input device is gone: %s", reason ? reason->GetText() : "");
-    ReportError(kSource, __LINE__, "%s", text.GetText());
-    if (m_mainWindow) {
-        m_platform.windowSystem->MessageBox(m_mainWindow->GetWindow(), text, "Audio Device Error",
+// Told once each, over the windows they concern: the settings that could
+// not be read in full, the devices, a damaged history, a crash last time.
+void CCenter::ShowNotices() {
+    IWindow* main = GetMainIWindow();
+    if (!m_settingsProblem.IsEmpty()) {
+        ReportError(kSource, __LINE__, "%s", m_settingsProblem.GetText());
+        m_platform.windowSystem->MessageBox(main, m_settingsProblem, m_appKind.title,
                                             BoxIcon::kExclamation, BoxButtons::kOk);
     }
-}
-
-bool CCenter::StartScene() {
-    std::string reason;
-    IGlDevice* view = m_mainWindow->GetWindow()->GetGlView(reason);
-    if (view == nullptr || !m_spacePainter->Init(view)) {
-        m_error.Format("Can't initialize SpacePainter: %s",
-                       view == nullptr ? reason.c_str() : m_spacePainter->GetError());
-        ReportError(kSource, __LINE__, "%s", m_error.GetText());
-        return false;
+    m_devices->ShowProblems();
+    m_showInitErrors = false;
+    if (m_practice && *m_practice->GetNotice() != '\0') {
+        m_platform.windowSystem->MessageBox(main, m_practice->GetNotice(), "Practice history",
+                                            BoxIcon::kInformation, BoxButtons::kOk);
     }
-    // A rebuilt picture shows the running lesson: it attaches itself to the
-    // exercise, which the application keeps.
-    m_spacePainter->SetPictureFactory(
-        CPianoNotes::kKind, [this](CSpacePainter& scene, CVertexBuffer& list) {
-            m_pianoNotes = CPianoNotes::Make(scene, list, *m_noteManager, *m_teacher, *m_heldKeys);
-            ApplyKeyAccuracy();  // a rebuilt picture keeps the learner's choice
-            return m_pianoNotes;
-        });
-    if (!m_spacePainter->CreatePicture(m_appKind.pictureKind)) {
-        ReportError(kSource, __LINE__, "Can't create new picture in Space Painter: %s",
-                    m_spacePainter->GetError());
-        // Until the kind's picture exists the view shows the empty scene
-        // with its statistics, so that it still tells what the device does.
-        if (m_spacePainter->CreatePicture(kPictureEmpty)) {
-            m_spacePainter->ShowInfo(true);
-        }
+    std::string report;
+    if (CCrashReport::TakeNewReport(report)) {
+        CCharString text;
+        text.Format("%s ended unexpectedly last time. A crash report was written to\n%s",
+                    m_appKind.title, report.c_str());
+        m_platform.windowSystem->MessageBox(main, text, m_appKind.title, BoxIcon::kInformation,
+                                            BoxButtons::kOk);
     }
-    return true;
 }
 
 void CCenter::Close() {
-    if (!m_heap) {
+    if (!m_windows) {
         return;
     }
-    StoreTextPlacement();
-    StoreMixerPlacement();
+    if (m_dialogs) {
+        m_dialogs->StorePlacements();
+    }
     m_audioSettings.reset();
-    CloseAllWindows();
+    m_windows->CloseAll();
+    if (m_lessons) {
+        m_lessons->Attach(nullptr, nullptr);
+    }
     m_devices.reset();  // a device that never answered is left to its thread
-    m_spacePainter.reset();
+    m_picture.reset();
     m_keyInput.reset();
     m_noteRouter.reset();
     m_sounder.reset();
@@ -387,10 +296,12 @@ void CCenter::Close() {
         m_logFile->Close();
         m_logFile.reset();
     }
+    m_lessons.reset();
+    m_lessonWindows.reset();
+    m_dialogs.reset();
     m_settings.reset();
     m_settingsStore.reset();
     m_windows.reset();
-    m_heap.reset();
 }
 
 void CCenter::SaveAtClose() {
@@ -410,55 +321,38 @@ void CCenter::SaveAtClose() {
     // What could not be saved is lost when the process ends: told once, and
     // the exit status says so too.
     ReportError(kSource, __LINE__, "%s", failures.GetText());
-    m_platform.windowSystem->MessageBox(m_mainWindow ? m_mainWindow->GetWindow() : nullptr,
-                                        failures, m_appKind.title, BoxIcon::kError,
-                                        BoxButtons::kOk);
+    m_platform.windowSystem->MessageBox(GetMainIWindow(), failures, m_appKind.title,
+                                        BoxIcon::kError, BoxButtons::kOk);
     SetExitFailure();
 }
 
+CCharString CCenter::GetDefaultMixPath() const {
+    CCharString path;
+    path.Format("%sDefault.mix", m_settings ? m_settings->soundFolder.GetText() : "");
+    return path;
+}
+
+IWindow* CCenter::GetMainIWindow() const {
+    return m_mainWindow ? m_mainWindow->GetWindow() : nullptr;
+}
+
 bool CCenter::FindWindow(int typeId, CBaseWindow*& window) {
-    window = FindOpenWindow(typeId);
-    if (window == nullptr) {
-        m_error.Format("Can't find open window %d", typeId);
-        return false;
-    }
-    return true;
-}
-
-CBaseWindow* CCenter::FindOpenWindow(int typeId) const {
-    for (int i = 0; m_windows && i < m_windows->GetCount(); ++i) {
-        CBaseWindow* candidate = *m_windows->GetAt(i);
-        if (candidate->GetTypeId() == typeId) {
-            return candidate;
-        }
-    }
-    return nullptr;
-}
-
-void CCenter::CloseAllWindows() {
-    if (!m_windows) {
-        return;
-    }
-    for (int i = 0; i < m_windows->GetCount(); ++i) {
-        CBaseWindow* window = *m_windows->GetAt(i);
-        window->Destroy(2);
-        delete window;
-    }
-    m_windows->RemoveAll();
+    window = nullptr;
+    return m_windows && m_windows->Find(typeId, window, m_error);
 }
 
 void CCenter::OnTimer(int timerId) {
     CCritLock lock(m_lock, "CCenter::OnTimer");
     if (timerId == CMainWnd::kSceneTimer) {
-        if (m_spacePainter) {
-            m_spacePainter->Step();
+        if (m_picture) {
+            m_picture->GetPainter().Step();
         }
         return;
     }
     if (timerId == CMainWnd::kFrameTimer) {
         m_fade.Step();
-        if (m_audioSettings && m_audioSettings->IsFinished()) {
-            m_audioSettings.reset();  // never from inside its own handler
+        if (m_audioSettings) {
+            m_audioSettings->OnFrame();
         }
         if (CSoundCapture* capture = GetCapture()) {
             capture->OnTimer();
@@ -471,8 +365,8 @@ void CCenter::OnTimer(int timerId) {
             m_logFile->Flush();
         }
     }
-    for (int i = 0; m_windows && i < m_windows->GetCount(); ++i) {
-        (*m_windows->GetAt(i))->OnTimer(timerId);
+    if (m_windows) {
+        m_windows->ForEach([timerId](CBaseWindow& window) { window.OnTimer(timerId); });
     }
 }
 
@@ -482,617 +376,216 @@ void CCenter::OnNote(std::unique_ptr<IPayload> payload) {
     }
 }
 
-bool CCenter::CreateTextDialog() {
-    const TEXT_INFO& saved = m_settings->text;
-    TEXT_PLACEMENT placement;
-    placement.placed = IsPlaced(saved.rect);
-    placement.rect = ToWindowRect(saved.rect);
-    placement.visible = saved.visible != 0;
-    placement.contentIndex = saved.contentIndex;
-    placement.scrollPosition = saved.scrollPosition;
-    auto dialog = std::make_unique<CTextDlg>(*m_platform.windowSystem, *m_platform.eventLoop);
-    if (!dialog->CreateDialog(m_mainWindow->GetWindow(), placement)) {
-        m_error.Format("Can't create Text dialog: %s", dialog->GetError());
-        return false;
-    }
-    dialog->SetLessonReceiver(
-        [this](const LESSON_SETTINGS& lesson, const DISPLAY_SETTINGS&, CCharString& reason) {
-            const bool started = OnLesson(lesson);
-            reason = m_error;
-            if (started) {
-                ConfirmLesson();
-            }
-            return started;
-        });
-    if (!m_windows->Add(dialog.get())) {
-        m_error = "Can't create Text dialog: the window list is full";
-        return false;
-    }
-    dialog.release();  // the window list owns it now
-    return true;
-}
-
-CTextDlg* CCenter::GetTextDialog() const {
-    return FindDialog<CTextDlg>();
-}
-
-void CCenter::LoadContent() {
-    CTextDlg* dialog = GetTextDialog();
-    if (dialog == nullptr) {
+void CCenter::OnLevel(std::unique_ptr<IPayload> payload) {
+    const std::unique_ptr<SOUND_LEVEL> level = TakePayload<SOUND_LEVEL>(payload);
+    if (!level || !m_devices || !m_devices->GetCapture()) {
         return;
     }
-    std::vector<TEXT_ENTRY> entries;
-    for (const char* name : m_appKind.contentFiles) {
-        if (name == nullptr) {
-            continue;
-        }
-        CContentFile content;
-        if (!content.Load(CContentFile::MakePath(m_settings->tutorialsFolder, name))) {
-            // Without its lessons the rest of the application still works;
-            // the dialog says what is missing.
-            ReportError(kSource, __LINE__, "%s", content.GetError());
-            dialog->SetEntries({});
-            dialog->ShowMessage(content.GetError());
-            return;
-        }
-        for (const CONTENT_ENTRY& entry : content.GetEntries()) {
-            entries.push_back(TEXT_ENTRY{entry.title, entry.path});
-        }
+    m_devices->ShowInputLevel(level->volume);
+    if (m_audioSettings) {
+        m_audioSettings->ShowInputLevel(level->volume);
     }
-    dialog->SetEntries(entries);
 }
 
-void CCenter::ConfirmLesson() {
-    IWindow* main = m_mainWindow ? m_mainWindow->GetWindow() : nullptr;
-    if (main == nullptr) {
-        return;
-    }
-    // The learner's keys go back to the picture, and the status line says
-    // what was started.
-    const CTextDlg* dialog = GetTextDialog();
-    const char* title = dialog != nullptr ? dialog->GetShownTitle() : "";
-    CCharString status;
-    status.Format("%s%splay the note shown", title, *title != '\0' ? ": " : "");
-    main->SetStatusText(status);
-    main->FocusView();
-}
-
-void CCenter::StoreTextPlacement() {
-    const CTextDlg* dialog = GetTextDialog();
-    if (!m_settings || dialog == nullptr) {
-        return;
-    }
-    const TEXT_PLACEMENT placement = dialog->GetPlacement();
-    TEXT_INFO& saved = m_settings->text;
-    if (placement.placed) {
-        saved.rect = ToSettingsRect(placement.rect);
-    }
-    saved.visible = placement.visible ? 1 : 0;
-    saved.contentIndex = placement.contentIndex;
-    saved.scrollPosition = placement.scrollPosition;
-}
-
-bool CCenter::OnLesson(const LESSON_SETTINGS& lesson) {
-    if (!lesson.file.IsEmpty()) {
-        // A button that names a tune plays it as the lesson.
-        return OpenTuneLesson(GetLessonFilePath(lesson.file));
-    }
-    int scale = 0;
-    if (!CheckLesson(lesson, scale, m_error) || !ApplyLessonGoal(lesson)) {
-        return false;
-    }
-    if (m_teacher && !m_teacher->SetLesson(scale, lesson.startNote, lesson.endNote)) {
-        m_error = m_teacher->GetError();
-        return false;
-    }
-    // Before start-up the lesson is kept and started with the exercise.
-    m_lesson = std::make_unique<LESSON_SETTINGS>(lesson);
-    m_lessonHints = HintsFor(lesson);
-    ApplyHints();
-    if (m_spacePainter) {
-        m_spacePainter->RequestFrameIfDirty();
-    }
-    return true;
-}
-
-void CCenter::OpenPractice() {
-    m_practice = std::make_unique<CPracticeKeeper>(*m_teacher);
-    std::string folder = m_settingsStore ? m_settingsStore->GetFolder() : std::string();
-    if (folder.empty() && m_settings) {
-        folder = m_settings->dataFolder.Str();  // a store kept nowhere: the data folder
-    }
-    if (folder.empty() || !m_practice->Open(folder)) {
-        // The lessons run without a history; the log says why.
-        ReportError(kSource, __LINE__, "Can't keep the practice history: %s",
-                    folder.empty() ? "no folder for it" : m_practice->GetError());
-    }
-    m_practice->SetFinishedHandler([this] { OnLessonFinished(); });
-}
-
-// Once after a crash: where its report is.
-void CCenter::ShowCrashNotice() {
-    std::string report;
-    if (!m_mainWindow || !CCrashReport::TakeNewReport(report)) {
-        return;
-    }
+void CCenter::OnMidiDeviceLost(std::unique_ptr<IPayload> payload) {
+    const std::unique_ptr<CCharString> reason = TakePayload<CCharString>(payload);
     CCharString text;
-    text.Format("%s ended unexpectedly last time. A crash report was written to\n%s",
-                m_appKind.title, report.c_str());
-    m_platform.windowSystem->MessageBox(m_mainWindow->GetWindow(), text, m_appKind.title,
-                                        BoxIcon::kInformation, BoxButtons::kOk);
+    text.Format("The MIDI input device is gone: %s", reason ? reason->GetText() : "");
+    ReportError(kSource, __LINE__, "%s", text.GetText());
+    if (m_mainWindow) {
+        m_platform.windowSystem->MessageBox(GetMainIWindow(), text, "Audio Device Error",
+                                            BoxIcon::kExclamation, BoxButtons::kOk);
+    }
 }
 
-void CCenter::ShowPracticeNotice() {
-    if (!m_practice || *m_practice->GetNotice() == '\0' || !m_mainWindow) {
-        return;
+bool CCenter::OnViewKey(const KEY_EVENT& key) {
+    if (OnKeyAsNote(key)) {
+        return true;
     }
-    m_platform.windowSystem->MessageBox(m_mainWindow->GetWindow(), m_practice->GetNotice(),
-                                        "Practice history", BoxIcon::kInformation, BoxButtons::kOk);
-}
-
-// The lesson's length and way of drawing, set before its notes are.
-bool CCenter::ApplyLessonGoal(const LESSON_SETTINGS& lesson) {
-    const bool drill = strcasecmp(lesson.mode, "Drill") == 0;
-    if (!lesson.mode.IsEmpty() && !drill) {
-        m_error.Format("the mode \"%s\" is unknown (\"Drill\" is known)",
-                       CutForMessage(lesson.mode).c_str());
-        return false;
+    const VIEW_COMMAND command = CCommandKeys::Find(key, m_picture && m_picture->IsFullScreen());
+    if (command == VIEW_COMMAND::kNone) {
+        return false;  // on to the scene's own keys
     }
-    const int notes =
-        lesson.notes == LESSON_SETTINGS::kUnset ? CPracticeKeeper::kDefaultGoal : lesson.notes;
-    if (notes < 0 || notes > CPracticeKeeper::kMaxGoal) {
-        m_error.Format("a lesson runs for 0 to %d notes, not %d", CPracticeKeeper::kMaxGoal, notes);
-        return false;
-    }
-    if (m_teacher) {
-        m_teacher->SetGoal(notes);
-    }
-    if (m_practice) {
-        const CTextDlg* dialog = GetTextDialog();
-        m_practice->SetLessonName(drill && dialog == nullptr ? "Drill"
-                                  : dialog != nullptr        ? dialog->GetShownTitle()
-                                                             : "");
-        m_practice->SetDrill(drill);
-    }
+    RunViewCommand(command);
     return true;
 }
 
-bool CCenter::ShowProgress() {
-    if (!m_mainWindow || m_mainWindow->GetWindow() == nullptr) {
-        return false;
+bool CCenter::OnKeyAsNote(const KEY_EVENT& key) {
+    return m_keyInput && m_keyInput->OnKey(key);
+}
+
+void CCenter::RunViewCommand(VIEW_COMMAND command) {
+    if (command == VIEW_COMMAND::kShowLessons) {
+        OnCommand(kCommandShowText);
+        return;
     }
-    IWindow* main = m_mainWindow->GetWindow();
-    CProgressDlg* dialog = FindDialog<CProgressDlg>();
-    if (dialog == nullptr) {
-        auto made = std::make_unique<CProgressDlg>(*m_platform.windowSystem, *m_platform.eventLoop);
-        if (!made->CreateDialog(main, main->GetRect(), PROGRESS_PLACEMENT()) ||
-            !m_windows->Add(made.get())) {
-            m_error.Format("Can't create Progress dialog: %s", made->GetError());
-            return false;
+    if (m_picture) {
+        m_picture->RunViewCommand(command);
+    }
+}
+
+// The kind's menu commands and what each does.
+void CCenter::FillCommands() {
+    // Every song and groove command needs the Song Editor first.
+    m_commands.Add({kCommandNewSong, kCommandOpenSong, kCommandSaveSong, kCommandSaveSongAs,
+                    kCommandSaveSongToMidi, kCommandSaveSongToWave, kCommandNewGroove,
+                    kCommandOpenGroove, kCommandSaveGroove, kCommandSaveGrooveAs},
+                   [this] {
+                       CBaseWindow* editor = nullptr;
+                       return FindWindow(kWindowSongEditor, editor);
+                   });
+    const auto show = [this](int typeId) {
+        return [this, typeId] {
+            const bool shown = m_dialogs->ShowWindowOfType(typeId);
+            m_error = shown ? m_error : CCharString(m_dialogs->GetError());
+            return shown;
+        };
+    };
+    m_commands.Add(kCommandShowSong, show(kWindowSongEditor));
+    m_commands.Add(kCommandShowMixer, show(kWindowMixer));
+    m_commands.Add(kCommandShowPicture, show(kWindowPicture));
+    m_commands.Add(kCommandShowColors, show(kWindowColors));
+    m_commands.Add(kCommandShowText, show(kWindowText));
+    m_commands.Add(kCommandArrangeAll, [this] { return m_dialogs->Arrange(), true; });
+    m_commands.Add(kCommandQuit, [this] {
+        m_mainWindow->OnCloseRequest();  // the close box's way: settings saved
+        return true;
+    });
+    const auto hint = [this](bool HINTS::*which) {
+        return [this, which] { return m_lessons->ToggleHint(which), true; };
+    };
+    m_commands.Add(kCommandHintNoteNames, hint(&HINTS::noteNames));
+    m_commands.Add(kCommandHintExpectedKey, hint(&HINTS::expectedKey));
+    m_commands.Add(kCommandHintKeyLetters, hint(&HINTS::keyLetters));
+    m_commands.Add(kCommandMicrophone, [this] {
+        SetMicrophone(!m_settings->audio.microphoneInput);
+        if (m_audioSettings) {
+            m_audioSettings->ShowMicrophoneState(m_settings->audio.microphoneInput);
         }
-        dialog = made.release();  // the window list owns it now
-    }
-    const double now =
-        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    const bool painted = m_practice && m_practice->IsOpen()
-                             ? dialog->Refresh(m_practice->GetHistory(), now)
-                             : dialog->Paint({}, {}, now);
-    if (!painted) {
-        ReportError(kSource, __LINE__, "%s", dialog->GetError());
-    }
-    return dialog->Show(true);
-}
-
-// Each key of the picture coloured by how well its note is read, from the
-// whole history.
-void CCenter::ApplyKeyAccuracy() {
-    if (m_pianoNotes == nullptr || !m_spacePainter ||
-        m_spacePainter->GetPicture() != m_pianoNotes || m_pianoNotes->GetPiano() == nullptr) {
-        return;
-    }
-    std::vector<PRACTICE_NOTE_STATS> stats;
-    if (m_keyAccuracy && m_practice && m_practice->IsOpen() &&
-        !m_practice->GetHistory().GetNoteStats(stats)) {
-        ReportError(kSource, __LINE__, "%s", m_practice->GetHistory().GetError());
-    }
-    m_pianoNotes->GetPiano()->ShowAccuracy(stats, m_keyAccuracy);
-    m_spacePainter->SetDirty();
-    m_spacePainter->RequestFrameIfDirty();
-}
-
-void CCenter::StartDrill() {
-    LESSON_SETTINGS lesson;
-    if (m_lesson) {
-        lesson = *m_lesson;
-    } else {
-        lesson.scale = "Chromatic";  // both staves' notes
-        lesson.startNote = kDrillLowNote;
-        lesson.endNote = kDrillHighNote;
-    }
-    lesson.file.Empty();
-    lesson.mode = "Drill";
-    if (!OnLesson(lesson)) {
-        m_platform.windowSystem->MessageBox(
-            m_mainWindow ? m_mainWindow->GetWindow() : nullptr,
-            CCharString().Format("Can't start the drill: %s", m_error.GetText()), "Error",
-            BoxIcon::kExclamation, BoxButtons::kOk);
-        return;
-    }
-    if (m_mainWindow && m_mainWindow->GetWindow()) {
-        m_mainWindow->GetWindow()->SetStatusText(
-            "Practise your weakest notes: play the note shown");
-        m_mainWindow->GetWindow()->FocusView();
-    }
-}
-
-void CCenter::OnLessonFinished() {
-    if (!m_teacher || !m_mainWindow || m_mainWindow->GetWindow() == nullptr) {
-        return;
-    }
-    CLessonReport report;
-    report.Make(m_teacher->GetNotes(), m_teacher->GetResults());
-    CLessonDoneDlg* dialog = FindDialog<CLessonDoneDlg>();
-    if (dialog == nullptr) {
-        auto made =
-            std::make_unique<CLessonDoneDlg>(*m_platform.windowSystem, *m_platform.eventLoop);
-        made->SetChoiceReceiver(
-            [this](CLessonDoneDlg::CHOICE choice) { OnLessonChoice(static_cast<int>(choice)); });
-        if (!m_windows->Add(made.get())) {
-            return;
-        }
-        dialog = made.release();  // the window list owns it now
-    }
-    const CTextDlg* text = GetTextDialog();
-    const bool hasNext = text != nullptr && text->GetShownIndex() >= 0 &&
-                         text->GetShownIndex() + 1 < text->GetEntryCount();
-    IWindow* main = m_mainWindow->GetWindow();
-    if (!dialog->ShowReport(main, main->GetRect(), report.GetText(), hasNext)) {
-        ReportError(kSource, __LINE__, "%s", dialog->GetError());
-    }
-    main->SetStatusText(m_teacher->GetStatusLine());
-}
-
-void CCenter::OnLessonChoice(int choice) {
-    CTextDlg* text = GetTextDialog();
-    if (choice == static_cast<int>(CLessonDoneDlg::CHOICE::kNext) && text != nullptr &&
-        text->ChooseEntry(text->GetShownIndex() + 1)) {
-        text->StartShownLesson();
-        return;
-    }
-    if (m_lesson && OnLesson(LESSON_SETTINGS(*m_lesson))) {
-        ConfirmLesson();
-    }
+        return true;
+    });
+    // Undoes a drag or a zoom that left the staff hard to read.
+    m_commands.Add(kCommandResetView,
+                   [this] { return m_picture == nullptr || m_picture->ResetView(); });
+    m_commands.Add(kCommandAudioSettings, [this] {
+        const bool shown = m_audioSettings && m_audioSettings->Show();
+        m_error = shown || !m_audioSettings ? m_error : CCharString(m_audioSettings->GetError());
+        return shown;
+    });
+    m_commands.Add(kCommandAbout, [this] { return ShowAbout(), true; });
+    m_commands.Add(kCommandOpenTune, [this] { return ChooseTuneLesson(), true; });
+    m_commands.Add(kCommandDrill, [this] { return m_lessons->StartDrill(), true; });
+    m_commands.Add(kCommandShowProgress, [this] {
+        const bool shown = m_dialogs->ShowProgress(
+            m_practice && m_practice->IsOpen() ? &m_practice->GetHistory() : nullptr);
+        m_error = shown ? m_error : CCharString(m_dialogs->GetError());
+        return shown;
+    });
+    m_commands.Add(kCommandKeyAccuracy, [this] { return ToggleKeyAccuracy(), true; });
 }
 
 bool CCenter::OnCommand(int commandId) {
-    CBaseWindow* window = nullptr;
-    switch (commandId) {
-        case kCommandNewSong:
-        case kCommandOpenSong:
-        case kCommandSaveSong:
-        case kCommandSaveSongAs:
-        case kCommandSaveSongToMidi:
-        case kCommandSaveSongToWave:
-        case kCommandNewGroove:
-        case kCommandOpenGroove:
-        case kCommandSaveGroove:
-        case kCommandSaveGrooveAs:
-            // Every song and groove command needs the Song Editor first.
-            return FindWindow(kWindowSongEditor, window);
-        case kCommandShowSong:
-            return ShowWindowOfType(kWindowSongEditor);
-        case kCommandShowMixer:
-            return ShowWindowOfType(kWindowMixer);
-        case kCommandShowPicture:
-            return ShowWindowOfType(kWindowPicture);
-        case kCommandShowColors:
-            return ShowWindowOfType(kWindowColors);
-        case kCommandShowText:
-            return ShowWindowOfType(kWindowText);
-        case kCommandArrangeAll:
-            ArrangeWindows();
-            return true;
-        case kCommandQuit:
-            if (m_mainWindow) {
-                m_mainWindow->OnCloseRequest();  // the close box's way: settings saved
-            }
-            return true;
-        case kCommandHintNoteNames:
-        case kCommandHintExpectedKey:
-        case kCommandHintKeyLetters:
-            ToggleHint(commandId);
-            return true;
-        case kCommandMicrophone:
-            ToggleMicrophone();
-            return true;
-        case kCommandResetView:
-            // Undoes a drag or a zoom that left the staff hard to read.
-            return m_spacePainter == nullptr || m_spacePainter->ResetView();
-        case kCommandAudioSettings:
-            return ShowAudioSettings();
-        case kCommandAbout:
-            ShowAbout();
-            return true;
-        case kCommandOpenTune:
-            ChooseTuneLesson();
-            return true;
-        case kCommandDrill:
-            StartDrill();
-            return true;
-        case kCommandShowProgress:
-            return ShowProgress();
-        case kCommandKeyAccuracy:
-            m_keyAccuracy = !m_keyAccuracy;
-            ApplyKeyAccuracy();
-            ApplyHints();  // the menu's tick
-            return true;
-        default:
-            return false;
-    }
+    return m_commands.Run(commandId);
 }
 
-void CCenter::ToggleHint(int commandId) {
-    if (!m_settings) {
+bool CCenter::IsMicrophoneOn() const {
+    return m_devices ? m_devices->IsMicrophoneOn()
+                     : m_settings == nullptr || m_settings->audio.microphoneInput;
+}
+
+void CCenter::SetMicrophone(bool on) {
+    if (!m_devices) {
         return;
     }
-    HINTS& hints = m_settings->hints;
-    bool& flag = commandId == kCommandHintNoteNames     ? hints.noteNames
-                 : commandId == kCommandHintExpectedKey ? hints.expectedKey
-                                                        : hints.keyLetters;
-    flag = !flag;
-    // The learner's choice holds from now on, also over the lesson's own.
-    m_lessonHints = hints;
-    ApplyHints();
+    m_devices->SetMicrophone(on);
+    ShowMenu();  // the menu shows the new state
 }
 
-void CCenter::ApplyHints() {
-    if (m_teacher) {
-        m_teacher->SetHints(m_lessonHints);
+void CCenter::ShowMenu() {
+    if (IWindow* main = GetMainIWindow()) {
+        main->SetMenu(m_appKind.menuId,
+                      GetMenuBar(m_appKind.menuId, m_lessons->GetHints(), IsMicrophoneOn(),
+                                 m_picture && m_picture->IsShowingKeyAccuracy()));
     }
-    if (m_mainWindow && m_mainWindow->GetWindow() != nullptr) {
-        m_mainWindow->GetWindow()->SetMenu(
-            m_appKind.menuId,
-            GetMenuBar(m_appKind.menuId, m_lessonHints, IsMicrophoneOn(), m_keyAccuracy));
-    }
-    if (m_spacePainter) {
-        m_spacePainter->RequestFrameIfDirty();
+    if (m_picture) {
+        m_picture->RequestFrameIfDirty();
     }
 }
 
-HINTS CCenter::HintsFor(const LESSON_SETTINGS& lesson) const {
-    HINTS hints = m_settings ? m_settings->hints : HINTS();
-    constexpr int kUnset = LESSON_SETTINGS::kUnset;
-    if (lesson.noteNames != kUnset) {
-        hints.noteNames = lesson.noteNames != 0;
+void CCenter::RequestFrame() {
+    if (m_picture) {
+        m_picture->RequestFrame();
     }
-    if (lesson.keyMark != kUnset) {
-        hints.expectedKey = lesson.keyMark != 0;
-    }
-    if (lesson.keyLetters != kUnset) {
-        hints.keyLetters = lesson.keyLetters != 0;
-    }
-    return hints;
 }
 
-void CCenter::ArrangeWindows() {
-    CTextDlg* lessons = GetTextDialog();
-    if (!m_mainWindow || m_mainWindow->GetWindow() == nullptr || lessons == nullptr ||
-        lessons->GetWindow() == nullptr) {
-        return;
+void CCenter::ToggleKeyAccuracy() {
+    if (m_picture) {
+        m_picture->ToggleKeyAccuracy();
     }
-    WINDOW_RECT picture;
-    WINDOW_RECT text;
-    const WINDOW_RECT area = m_platform.windowSystem->GetWorkArea();
-    const int side = area.height > area.width ? CTextDlg::kMinHeight : CTextDlg::kMinWidth;
-    CWindowPlacement::Arrange(area, side, picture, text);
-    m_mainWindow->GetWindow()->SetRect(picture);
-    lessons->GetWindow()->SetRect(text);
-    lessons->Show(true);
-    lessons->GetWindow()->BringToFront();
-}
-
-bool CCenter::ShowWindowOfType(int typeId) {
-    CBaseWindow* window = nullptr;
-    if (!FindWindow(typeId, window)) {
-        m_error.Format("Can't find window %d to show", typeId);
-        return false;
-    }
-    if (!window->Show(true)) {
-        m_error.Format("Can't show window %d", typeId);
-        return false;
-    }
-    IWindow* shown = window->GetWindow();
-    if (m_mainWindow && m_mainWindow->GetWindow() && shown != nullptr) {
-        CWindowPlacement::BringBack(*shown, m_mainWindow->GetWindow()->GetRect());
-    }
-    return true;
+    ShowMenu();  // the menu's tick
 }
 
 void CCenter::ShowAbout() {
     CCharString text;
     text.Format("%s\nVersion %d.%d", m_appKind.title, NOTARA_VERSION_MAJOR, NOTARA_VERSION_MINOR);
-    m_platform.windowSystem->MessageBox(m_mainWindow ? m_mainWindow->GetWindow() : nullptr, text,
-                                        "About", BoxIcon::kInformation, BoxButtons::kOk);
+    m_platform.windowSystem->MessageBox(GetMainIWindow(), text, "About", BoxIcon::kInformation,
+                                        BoxButtons::kOk);
+}
+
+bool CCenter::OnLesson(const LESSON_SETTINGS& lesson) {
+    const bool started = m_lessons && m_lessons->StartLesson(lesson);
+    if (!started && m_lessons) {
+        m_error = m_lessons->GetError();
+    }
+    return started;
+}
+
+const LESSON_SETTINGS* CCenter::GetLesson() const {
+    return m_lessons ? m_lessons->GetLesson() : nullptr;
+}
+
+bool CCenter::OpenTuneLesson(const char* path) {
+    const bool opened = m_lessons && m_lessons->OpenTune(path);
+    if (!opened && m_lessons) {
+        m_error = m_lessons->GetError();
+    }
+    return opened;
 }
 
 bool CCenter::HandleCommandLine() {
     CCharString path;
-    if (!FindCommandLineSong(m_commandLine, path)) {
-        return false;
-    }
-    return OpenTuneLesson(path);
-}
-
-CCharString CCenter::GetLessonFilePath(const char* file) const {
-    if (*file == '/' || !m_settings) {
-        return file;
-    }
-    const char* content = m_appKind.contentFiles[0] != nullptr ? m_appKind.contentFiles[0] : "";
-    std::string folder = CContentFile::MakePath(m_settings->tutorialsFolder, content).Str();
-    folder.erase(folder.find_last_of('/') + 1);
-    CCharString path;
-    path.Format("%s%s", folder.c_str(), file);
-    return path;
-}
-
-bool CCenter::OpenTuneLesson(const char* path) {
-    std::vector<int> melody;
-    CCharString name;
-    CTuneReader reader(*m_noteManager, m_settings ? m_settings->grooveRoot : CCharString());
-    bool opened = reader.Read(path, melody, name);
-    if (!opened) {
-        m_error = reader.GetError();
-    }
-    if (opened && m_practice) {
-        m_practice->SetDrill(false);  // a tune keeps its own order
-        m_practice->SetLessonName(name);
-    }
-    if (opened && m_teacher && !m_teacher->SetTune(name, melody)) {
-        m_error.Format("Can't open song (%s): %s", CutForMessage(path).c_str(),
-                       m_teacher->GetError());
-        opened = false;
-    }
-    if (!opened) {
-        // The user asked for the file: the answer is told, the lesson stays.
-        ReportError(kSource, __LINE__, "%s", m_error.GetText());
-        m_platform.windowSystem->MessageBox(m_mainWindow ? m_mainWindow->GetWindow() : nullptr,
-                                            m_error, "Error", BoxIcon::kExclamation,
-                                            BoxButtons::kOk);
-        return false;
-    }
-    m_lessonHints = m_settings ? m_settings->hints : HINTS();
-    ApplyHints();
-    if (m_mainWindow && m_mainWindow->GetWindow()) {
-        CCharString status;
-        status.Format("%s: play the notes of the tune in order", name.GetText());
-        m_mainWindow->GetWindow()->SetStatusText(status);
-        m_mainWindow->GetWindow()->FocusView();
-    }
-    if (m_spacePainter) {
-        m_spacePainter->SetDirty();
-    }
-    return true;
+    return FindCommandLineSong(m_commandLine, path) && OpenTuneLesson(path);
 }
 
 void CCenter::ChooseTuneLesson() {
-    if (!m_settings || !m_mainWindow) {
-        return;
-    }
-    const CCharString folder = GetLessonFilePath("Tunes/");
+    const CCharString folder = m_lessons->GetLessonFilePath("Tunes/");
     std::string path;
-    if (m_platform.windowSystem->ChooseFileToOpen(m_mainWindow->GetWindow(), "Open song as lesson",
-                                                  folder, "Songs (*.mid *.Song)", path)) {
+    if (m_platform.windowSystem->ChooseFileToOpen(GetMainIWindow(), "Open song as lesson", folder,
+                                                  "Songs (*.mid *.Song)", path)) {
         OpenTuneLesson(path.c_str());
     }
 }
 
-bool CCenter::CreateMixerDialog() {
-    if (!m_mix || !m_mainWindow || m_mainWindow->GetWindow() == nullptr) {
-        return true;
-    }
-    const WINDOW_INFO& saved = m_settings->mixer;
-    MIXER_PLACEMENT placement;
-    placement.placed = IsPlaced(saved.rect);
-    placement.rect = ToWindowRect(saved.rect);
-    placement.visible = saved.visible != 0;
-    auto dialog =
-        std::make_unique<CMixerDlg>(*m_platform.windowSystem, *m_platform.eventLoop, *m_mix);
-    IWindow* main = m_mainWindow->GetWindow();
-    if (!dialog->CreateDialog(main, main->GetRect(), placement)) {
-        m_error = dialog->GetError();
-        return false;
-    }
-    if (!m_windows->Add(dialog.get())) {
-        m_error = "Can't create Mixer dialog: the window list is full";
-        return false;
-    }
-    dialog.release();  // the window list owns it now
-    return true;
+CAudioSettingsDlg* CCenter::GetAudioSettings() const {
+    return m_audioSettings ? m_audioSettings->GetDialog() : nullptr;
 }
 
 CMixerDlg* CCenter::GetMixerDialog() const {
-    return FindDialog<CMixerDlg>();
+    return m_dialogs ? m_dialogs->GetMixerDialog() : nullptr;
 }
 
-void CCenter::StoreMixerPlacement() {
-    const CMixerDlg* dialog = GetMixerDialog();
-    if (!m_settings || dialog == nullptr) {
-        return;
-    }
-    const MIXER_PLACEMENT placement = dialog->GetPlacement();
-    if (placement.placed) {
-        m_settings->mixer.rect = ToSettingsRect(placement.rect);
-    }
-    m_settings->mixer.visible = placement.visible ? 1 : 0;
+CSpacePainter* CCenter::GetSpacePainter() const {
+    return m_picture ? &m_picture->GetPainter() : nullptr;
 }
 
-CAudioSettingsDlg* CCenter::GetAudioSettings() const {
-    return m_audioSettings && !m_audioSettings->IsFinished() ? m_audioSettings.get() : nullptr;
+CMidiPort* CCenter::GetMidiPort() const {
+    return m_devices ? m_devices->GetMidiPort() : nullptr;
 }
 
-bool CCenter::ShowAudioSettings() {
-    if (!m_settings || !m_mainWindow || m_mainWindow->GetWindow() == nullptr) {
-        return false;
-    }
-    if (CAudioSettingsDlg* shown = GetAudioSettings()) {
-        shown->Show(true);
-        return true;
-    }
-    m_audioSettings.reset();
-    IWindow* main = m_mainWindow->GetWindow();
-    CDeviceLister lister;
-    lister.Start(m_platform);
-    const DEVICE_LISTS lists = lister.Take(CDeviceLister::kAnswerSeconds);
-    if (!lists.error.IsEmpty()) {
-        m_error = lists.error;
-        ReportError(kSource, __LINE__, "%s", m_error.GetText());
-        m_platform.windowSystem->MessageBox(main, m_error, CAudioSettingsDlg::kTitle,
-                                            BoxIcon::kExclamation, BoxButtons::kOk);
-        return false;
-    }
-    const AUDIO_INFO& audio = m_settings->audio;
-    AUDIO_CHOICE saved;
-    saved.inputKey = CDeviceLister::ToKey(audio.inputGuid);
-    saved.inputName = audio.inputName;
-    saved.outputKey = CDeviceLister::ToKey(audio.outputGuid);
-    saved.outputName = audio.outputName;
-    saved.midiPort = audio.midiInputPort;
-    saved.microphone = audio.microphoneInput;
-    auto dialog =
-        std::make_unique<CAudioSettingsDlg>(*m_platform.windowSystem, *m_platform.eventLoop);
-    dialog->SetApply([this](const AUDIO_CHOICE& choice, CCharString& error) {
-        return ApplyAudioChoice(choice, error);
-    });
-    dialog->SetMicrophone([this](bool on) { SetMicrophone(on); });
-    if (!dialog->Open(main, main->GetRect(), lists.inputs, lists.outputs, lists.midiPorts, saved)) {
-        m_error = dialog->GetError();
-        ReportError(kSource, __LINE__, "%s", m_error.GetText());
-        m_platform.windowSystem->MessageBox(main, m_error, m_appKind.title, BoxIcon::kError,
-                                            BoxButtons::kOk);
-        return false;
-    }
-    m_audioSettings = std::move(dialog);
-    return true;
+CSound* CCenter::GetSound() const {
+    return m_devices ? m_devices->GetSound() : nullptr;
 }
 
-bool CCenter::ApplyAudioChoice(const AUDIO_CHOICE& choice, CCharString& error) {
-    if (!m_settings || !m_devices) {
-        error = "Can't change the devices: there are no settings";
-        return false;
-    }
-    CCharString problems;
-    const bool applied = m_devices->Apply(choice, problems);
-    ApplyHints();
-    if (applied) {
-        return true;
-    }
-    ReportError(kSource, __LINE__, "%s", problems.GetText());
-    m_platform.windowSystem->MessageBox(m_mainWindow ? m_mainWindow->GetWindow() : nullptr,
-                                        problems, CDeviceKeeper::kAudioErrorTitle,
-                                        BoxIcon::kExclamation, BoxButtons::kOk);
-    error =
-        "Can't open every chosen device: choose another one, or Cancel to keep the devices "
-        "in use.";
-    m_error = error;
-    return false;
+CSoundCapture* CCenter::GetCapture() const {
+    return m_devices ? m_devices->GetCapture() : nullptr;
 }

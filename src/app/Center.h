@@ -1,55 +1,51 @@
 #pragma once
 
 #include <memory>
-#include <vector>
 
 #include "app/Catalogue.h"
+#include "app/CommandTable.h"
 #include "app/PictureFade.h"
 #include "app/StartOptions.h"
 #include "foundation/CharString.h"
 #include "foundation/Crit.h"
-#include "foundation/Heap.h"
-#include "foundation/VarList.h"
 #include "platform/Platform.h"
-#include "trainer/Hints.h"
 
 struct APP_SETTINGS;
-struct AUDIO_CHOICE;
-class CAudioSettingsDlg;
-class CMixerDlg;
-struct LESSON_SETTINGS;
 struct KEY_EVENT;
+struct LESSON_SETTINGS;
+class CAudioSettingsDlg;
+class CAudioSettingsKeeper;
 class CBaseWindow;
 class CDeviceKeeper;
+class CDialogKeeper;
 class CHeldKeys;
 class CKeyInput;
-class CMidiMapper;
-class CNoteSounder;
+class CLessonController;
+class CLessonWindows;
 class CLogFile;
 class CMainWnd;
 class CMidiKeyboard;
+class CMidiMapper;
 class CMidiPort;
 class CMix;
-class CNote;
-class CPianoNotes;
-class CPracticeKeeper;
+class CMixerDlg;
 class CNoteManager;
 class CNoteRouter;
+class CNoteSounder;
+class CPictureKeeper;
+class CPracticeKeeper;
 class CSound;
 class CSoundCapture;
 class CSpacePainter;
-class CTextDlg;
+class CWindowRegistry;
 class Teacher;
 enum class VIEW_COMMAND;
 
-// The central object: owns every long-lived part of the application (the
-// exercise and its note road among them), runs its start-up and shutdown
-// sequences and passes timers and commands on. One per process.
+// The central object: owns every long-lived part of the application, runs
+// its start-up and shutdown in their order and passes timers, posted
+// messages and commands on to the parts that handle them. One per process.
 class CCenter {
 public:
-    // The drill of the weakest notes without a lesson: both staves.
-    static constexpr int kDrillLowNote = 43;   // G2
-    static constexpr int kDrillHighNote = 79;  // G5
     static constexpr const char* kSource = "Center";
 
     CCenter(int kind, const char* commandLine, const PLATFORM& platform,
@@ -66,52 +62,38 @@ public:
     // Run by the main window after its timers are stopped.
     void Close();
 
+    // The open window of typeId; false with "Can't find open window %d".
     bool FindWindow(int typeId, CBaseWindow*& window);
-    // The open window of typeId, or null.
-    CBaseWindow* FindOpenWindow(int typeId) const;
-    // The open dialog of type T (by its kTypeId), or null.
-    template <class T>
-    T* FindDialog() const {
-        return static_cast<T*>(FindOpenWindow(T::kTypeId));
-    }
-    void CloseAllWindows();
     void OnTimer(int timerId);
+    // Runs a menu command of the kind; false for one it lacks or that failed.
     bool OnCommand(int commandId);
     // A played note posted to the main window (message 1046): it takes the
     // note road. The payload is deleted when handled, also when it is dropped.
     void OnNote(std::unique_ptr<IPayload> note);
-    // A lesson chosen with an action button of the Text dialog. A lesson
-    // without a known scale or with a note range that is empty or off the
-    // keyboard is refused with the reason in GetError, and the lesson that
-    // runs stays.
-    bool OnLesson(const LESSON_SETTINGS& lesson);
-    // The lesson that runs, or null before the first one.
-    const LESSON_SETTINGS* GetLesson() const { return m_lesson.get(); }
+    // A level the note detector heard (message 1047): the input meters.
+    void OnLevel(std::unique_ptr<IPayload> level);
+    // The open MIDI input went away: reported once.
+    void OnMidiDeviceLost(std::unique_ptr<IPayload> reason);
     // A key of the 3D view: played as a note, or one of the window's
     // command keys (Alt+Enter full screen, Esc, F1 lessons, Ctrl+A, Ctrl+N).
     bool OnViewKey(const KEY_EVENT& key);
     // A key played as a note; true when it is a note key.
     bool OnKeyAsNote(const KEY_EVENT& key);
-    // Settings > Audio: lists the devices (waiting only a moment for them)
-    // and shows the audio settings; false with the reason in GetError.
-    bool ShowAudioSettings();
+
+    // A lesson chosen with an action button (see
+    // CLessonController::StartLesson); false with the reason in GetError.
+    bool OnLesson(const LESSON_SETTINGS& lesson);
+    // The lesson that runs, or null before the first one.
+    const LESSON_SETTINGS* GetLesson() const;
+    // A song file's melody as the lesson; a file that can't be played is
+    // told in a box and the running lesson stays. False with the reason.
+    bool OpenTuneLesson(const char* path);
+    // Opens the song the command line names as a tune lesson.
+    bool HandleCommandLine();
+
     // The audio settings while they are shown, else null.
     CAudioSettingsDlg* GetAudioSettings() const;
     CMixerDlg* GetMixerDialog() const;
-    // Stores choice in the settings and re-opens at once every device whose
-    // choice changed or that is not open. A device that fails is told in
-    // the "Audio Device Error" box; the one in use before stays in use, and
-    // false comes back with what to do in error.
-    bool ApplyAudioChoice(const AUDIO_CHOICE& choice, CCharString& error);
-    // The open MIDI input went away: reported once.
-    void OnMidiDeviceLost(std::unique_ptr<IPayload> reason);
-    // Opens the song the command line names as a tune lesson; a file that
-    // is missing, a folder or no song is told in a box of the main window,
-    // and the run goes on. False with the text in GetError.
-    bool HandleCommandLine();
-    // A MIDI file's melody as the lesson (see Teacher::SetTune): false with
-    // the reason in GetError, told in a box, and the running lesson stays.
-    bool OpenTuneLesson(const char* path);
 
     static bool ReportError(const char* source, int line, const char* format, ...)
         NOTARA_PRINTF(3, 4);
@@ -125,26 +107,24 @@ public:
     bool IsStartedInTray() const { return m_appKind.startInTray; }
     CMainWnd* GetMainWindow() const { return m_mainWindow.get(); }
     CLogFile* GetLogFile() const { return m_logFile.get(); }
-    CSpacePainter* GetSpacePainter() const { return m_spacePainter.get(); }
+    CSpacePainter* GetSpacePainter() const;
     CNoteManager* GetNoteManager() const { return m_noteManager.get(); }
-    // The exercise, its held keys and the road that feeds them; null before
-    // Startup.
+    // The exercise, its held keys, the history and the road that feeds
+    // them; null before Startup.
     Teacher* GetTeacher() const { return m_teacher.get(); }
     CPracticeKeeper* GetPractice() const { return m_practice.get(); }
     CHeldKeys* GetHeldKeys() const { return m_heldKeys.get(); }
     CNoteRouter* GetNoteRouter() const { return m_noteRouter.get(); }
+    CLessonController* GetLessons() const { return m_lessons.get(); }
     CMidiPort* GetMidiPort() const;
     CMidiKeyboard* GetMidiKeyboard() const { return m_midiKeyboard.get(); }
     CMix* GetMix() const { return m_mix.get(); }
     // The microphone's capture once it has opened, null before, without one
     // and while the microphone input is off.
     CSoundCapture* GetCapture() const;
-    // A level the note detector heard (message 1047): the input meter.
-    void OnLevel(std::unique_ptr<IPayload> level);
     bool IsMicrophoneOn() const;
     // The sound engine once it has opened, null before and without one.
     CSound* GetSound() const;
-    CHeap* GetHeap() const { return m_heap.get(); }
     APP_SETTINGS* GetSettings() const { return m_settings.get(); }
     const PLATFORM& GetPlatform() const { return m_platform; }
     const CPictureFade& GetFade() const { return m_fade; }
@@ -161,50 +141,26 @@ public:
 
 private:
     bool OpenLog();
+    void LoadMix();
     void StartExercise();
-    bool ShowWindowOfType(int typeId);
-    // The picture and the lessons side by side on the work area.
-    void ArrangeWindows();
-    // A Hints menu command: the learner's hint turned over and kept.
-    void ToggleHint(int commandId);
-    // The hints in force to the exercise, its views and the menu.
-    void ApplyHints();
-    // The learner's hints with what lesson sets for itself.
-    HINTS HintsFor(const LESSON_SETTINGS& lesson) const;
-    bool StartScene();
+    void StartLessons();
+    void FillCommands();
     void RunViewCommand(VIEW_COMMAND command);
-    void ToggleMicrophone();
     void SetMicrophone(bool on);
-    bool CreateMixerDialog();
-    void StoreMixerPlacement();
+    // The hints in force, the microphone and the key colours to the menu.
+    void ShowMenu();
+    void RequestFrame();
     // File > Open song as lesson...: asks for a MIDI file in the tunes.
     void ChooseTuneLesson();
-    // A lesson button's file, found beside the kind's content file.
-    CCharString GetLessonFilePath(const char* file) const;
     // The practice history beside the settings (or in the data folder).
     void OpenPractice();
-    void ShowPracticeNotice();
-    void ShowCrashNotice();
-    // A lesson reached its goal: its report and what comes next.
-    void OnLessonFinished();
-    void OnLessonChoice(int choice);
-    // Practise my weakest notes: the current lesson's notes as a drill.
-    void StartDrill();
-    // Show > Progress: the history's days and notes.
-    bool ShowProgress();
-    void ApplyKeyAccuracy();
-    bool ApplyLessonGoal(const LESSON_SETTINGS& lesson);
+    void ShowNotices();
+    void ToggleKeyAccuracy();
     CCharString GetDefaultMixPath() const;
     void ShowAbout();
-    bool CreateTextDialog();
-    CTextDlg* GetTextDialog() const;
-    void LoadContent();
-    void StoreTextPlacement();
-    // A lesson started from a button: focus back on the picture, confirmed
-    // in the status line.
-    void ConfirmLesson();
     // Saves the mix and the settings; a failure is told once and fails the run.
     void SaveAtClose();
+    IWindow* GetMainIWindow() const;
 
     CCharString m_error;
     CCharString m_commandLine;
@@ -214,15 +170,14 @@ private:
     bool m_showInitErrors = true;
     bool m_firstRun = false;
     int m_exitCode = 0;
-    HINTS m_lessonHints;  // the hints in force: the learner's, or a lesson's own
     // Why the settings file could not be read in full; told once at start-up.
     CCharString m_settingsProblem;
     CCrit m_lock;
     PLATFORM m_platform;
     START_OPTIONS m_options;
+    CCommandTable m_commands;
 
-    std::unique_ptr<CHeap> m_heap;
-    std::unique_ptr<CVarList<CBaseWindow*>> m_windows;
+    std::unique_ptr<CWindowRegistry> m_windows;
     std::unique_ptr<ISettingsStore> m_settingsStore;
     std::unique_ptr<APP_SETTINGS> m_settings;
     std::unique_ptr<CMainWnd> m_mainWindow;
@@ -230,9 +185,12 @@ private:
     std::unique_ptr<CNoteManager> m_noteManager;
     std::unique_ptr<CMix> m_mix;
     std::unique_ptr<CMidiKeyboard> m_midiKeyboard;
+    std::unique_ptr<CDialogKeeper> m_dialogs;
+    std::unique_ptr<CLessonWindows> m_lessonWindows;
+    std::unique_ptr<CLessonController> m_lessons;
     // The MIDI input, the sound engine and the microphone's capture.
     std::unique_ptr<CDeviceKeeper> m_devices;
-    std::unique_ptr<CAudioSettingsDlg> m_audioSettings;
+    std::unique_ptr<CAudioSettingsKeeper> m_audioSettings;
     // The exercise outlives the pictures that show it.
     std::unique_ptr<Teacher> m_teacher;
     std::unique_ptr<CHeldKeys> m_heldKeys;
@@ -240,10 +198,7 @@ private:
     std::unique_ptr<CNoteSounder> m_sounder;
     std::unique_ptr<CNoteRouter> m_noteRouter;
     std::unique_ptr<CKeyInput> m_keyInput;
-    std::unique_ptr<CSpacePainter> m_spacePainter;
-    std::unique_ptr<LESSON_SETTINGS> m_lesson;
+    std::unique_ptr<CPictureKeeper> m_picture;
     // After the exercise: it leaves the teacher's views before the teacher goes.
     std::unique_ptr<CPracticeKeeper> m_practice;
-    CPianoNotes* m_pianoNotes = nullptr;  // the picture, while it is the painter's
-    bool m_keyAccuracy = false;           // keys coloured by accuracy
 };

@@ -1,0 +1,216 @@
+#include "app/LessonController.h"
+
+#include <strings.h>
+
+#include <vector>
+
+#include "app/LessonCheck.h"
+#include "app/LessonHost.h"
+#include "app/PracticeKeeper.h"
+#include "app/StartOptions.h"
+#include "app/TuneReader.h"
+#include "foundation/ErrorReport.h"
+#include "trainer/LessonReport.h"
+#include "trainer/Teacher.h"
+#include "ui/LessonSettings.h"
+
+namespace {
+constexpr const char* kSource = "Lessons";
+constexpr const char* kDrillMode = "Drill";
+}  // namespace
+
+CLessonController::CLessonController(CNoteManager& notes, ILessonHost& host, HINTS& learnerHints)
+    : m_notes(notes), m_host(host), m_learnerHints(learnerHints), m_hints(learnerHints) {}
+
+CLessonController::~CLessonController() {
+    Attach(nullptr, nullptr);
+}
+
+void CLessonController::Attach(Teacher* teacher, CPracticeKeeper* practice) {
+    if (m_practice != nullptr) {
+        m_practice->SetFinishedHandler(nullptr);
+    }
+    m_teacher = teacher;
+    m_practice = practice;
+    if (m_practice != nullptr) {
+        m_practice->SetFinishedHandler([this] { OnLessonFinished(); });
+    }
+    if (m_teacher != nullptr) {
+        m_teacher->SetHints(m_hints);
+        if (m_lesson) {
+            StartLesson(LESSON_SETTINGS(*m_lesson));  // a copy: StartLesson replaces m_lesson
+        }
+    }
+}
+
+void CLessonController::SetFolders(FolderSource lessonFolder, FolderSource grooveFolder) {
+    m_lessonFolder = std::move(lessonFolder);
+    m_grooveFolder = std::move(grooveFolder);
+}
+
+bool CLessonController::StartLesson(const LESSON_SETTINGS& lesson) {
+    if (!lesson.file.IsEmpty()) {
+        // A button that names a tune plays it as the lesson.
+        return OpenTune(GetLessonFilePath(lesson.file));
+    }
+    int scale = 0;
+    if (!CheckLesson(lesson, scale, m_error) || !ApplyGoal(lesson)) {
+        return false;
+    }
+    if (m_teacher != nullptr && !m_teacher->SetLesson(scale, lesson.startNote, lesson.endNote)) {
+        m_error = m_teacher->GetError();
+        return false;
+    }
+    m_lesson = std::make_unique<LESSON_SETTINGS>(lesson);
+    m_hints = HintsFor(lesson);
+    ApplyHints();
+    return true;
+}
+
+void CLessonController::ConfirmLesson() {
+    const char* title = m_host.GetShownLessonTitle();
+    title = title != nullptr ? title : "";
+    CCharString status;
+    status.Format("%s%splay the note shown", title, *title != '\0' ? ": " : "");
+    m_host.SetStatus(status);
+    m_host.FocusPicture();
+}
+
+bool CLessonController::ApplyGoal(const LESSON_SETTINGS& lesson) {
+    const bool drill = strcasecmp(lesson.mode, kDrillMode) == 0;
+    if (!lesson.mode.IsEmpty() && !drill) {
+        m_error.Format("the mode \"%s\" is unknown (\"Drill\" is known)",
+                       CutForMessage(lesson.mode).c_str());
+        return false;
+    }
+    const int notes =
+        lesson.notes == LESSON_SETTINGS::kUnset ? CPracticeKeeper::kDefaultGoal : lesson.notes;
+    if (notes < 0 || notes > CPracticeKeeper::kMaxGoal) {
+        m_error.Format("a lesson runs for 0 to %d notes, not %d", CPracticeKeeper::kMaxGoal, notes);
+        return false;
+    }
+    if (m_teacher != nullptr) {
+        m_teacher->SetGoal(notes);
+    }
+    if (m_practice != nullptr) {
+        const char* title = m_host.GetShownLessonTitle();
+        m_practice->SetLessonName(drill && title == nullptr ? "Drill"
+                                  : title != nullptr        ? title
+                                                            : "");
+        m_practice->SetDrill(drill);
+    }
+    return true;
+}
+
+bool CLessonController::OpenTune(const char* path) {
+    std::vector<int> melody;
+    CCharString name;
+    CTuneReader reader(m_notes, m_grooveFolder ? m_grooveFolder().c_str() : "");
+    bool opened = reader.Read(path, melody, name);
+    if (!opened) {
+        m_error = reader.GetError();
+    }
+    if (opened && m_practice != nullptr) {
+        m_practice->SetDrill(false);  // a tune keeps its own order
+        m_practice->SetLessonName(name);
+    }
+    if (opened && m_teacher != nullptr && !m_teacher->SetTune(name, melody)) {
+        m_error.Format("Can't open song (%s): %s", CutForMessage(path).c_str(),
+                       m_teacher->GetError());
+        opened = false;
+    }
+    if (!opened) {
+        // The user asked for the file: the answer is told, the lesson stays.
+        ReportError(kSource, __LINE__, "%s", m_error.GetText());
+        m_host.TellError(m_error);
+        return false;
+    }
+    m_hints = m_learnerHints;
+    ApplyHints();
+    CCharString status;
+    status.Format("%s: play the notes of the tune in order", name.GetText());
+    m_host.SetStatus(status);
+    m_host.FocusPicture();
+    return true;
+}
+
+void CLessonController::StartDrill() {
+    LESSON_SETTINGS lesson;
+    if (m_lesson) {
+        lesson = *m_lesson;
+    } else {
+        lesson.scale = "Chromatic";  // both staves' notes
+        lesson.startNote = kDrillLowNote;
+        lesson.endNote = kDrillHighNote;
+    }
+    lesson.file.Empty();
+    lesson.mode = kDrillMode;
+    if (!StartLesson(lesson)) {
+        m_host.TellError(CCharString().Format("Can't start the drill: %s", m_error.GetText()));
+        return;
+    }
+    m_host.SetStatus("Practise your weakest notes: play the note shown");
+    m_host.FocusPicture();
+}
+
+void CLessonController::OnLessonFinished() {
+    if (m_teacher == nullptr) {
+        return;
+    }
+    CLessonReport report;
+    report.Make(m_teacher->GetNotes(), m_teacher->GetResults());
+    m_host.ShowReport(report.GetText().c_str(), m_host.HasNextLesson());
+    m_host.SetStatus(m_teacher->GetStatusLine());
+}
+
+void CLessonController::OnLessonChoice(CHOICE choice) {
+    if (choice == CHOICE::kNext && m_host.StartNextLesson()) {
+        return;
+    }
+    if (m_lesson && StartLesson(LESSON_SETTINGS(*m_lesson))) {
+        ConfirmLesson();
+    }
+}
+
+void CLessonController::ToggleHint(bool HINTS::*hint) {
+    m_learnerHints.*hint = !(m_learnerHints.*hint);
+    // The learner's choice holds from now on, also over the lesson's own.
+    m_hints = m_learnerHints;
+    ApplyHints();
+}
+
+void CLessonController::ApplyHints() {
+    if (m_teacher != nullptr) {
+        m_teacher->SetHints(m_hints);
+    }
+    m_host.ShowHints(m_hints);
+    m_host.RequestFrame();
+}
+
+HINTS CLessonController::HintsFor(const LESSON_SETTINGS& lesson) const {
+    HINTS hints = m_learnerHints;
+    constexpr int kUnset = LESSON_SETTINGS::kUnset;
+    if (lesson.noteNames != kUnset) {
+        hints.noteNames = lesson.noteNames != 0;
+    }
+    if (lesson.keyMark != kUnset) {
+        hints.expectedKey = lesson.keyMark != 0;
+    }
+    if (lesson.keyLetters != kUnset) {
+        hints.keyLetters = lesson.keyLetters != 0;
+    }
+    return hints;
+}
+
+CCharString CLessonController::GetLessonFilePath(const char* file) const {
+    if (*file == '/') {
+        return file;
+    }
+    std::string folder = m_lessonFolder ? m_lessonFolder() : std::string();
+    if (!folder.empty() && folder.back() != '/') {
+        folder += '/';
+    }
+    CCharString path;
+    path.Format("%s%s", folder.c_str(), file);
+    return path;
+}

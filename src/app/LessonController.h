@@ -1,0 +1,89 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "foundation/CharString.h"
+#include "trainer/Hints.h"
+
+class CNoteManager;
+class CPracticeKeeper;
+class ILessonHost;
+class Teacher;
+struct LESSON_SETTINGS;
+
+// The lesson flow: starts the lessons the learner chooses (a scale and a
+// note range, a tune from a song file, a drill of the weakest notes), sets
+// their goal and their hints, and when a lesson reaches its goal shows its
+// report and goes on as the learner chooses. It knows the windows only
+// through its host, so a test drives it without any.
+class CLessonController {
+public:
+    // The drill of the weakest notes without a lesson: both staves.
+    static constexpr int kDrillLowNote = 43;   // G2
+    static constexpr int kDrillHighNote = 79;  // G5
+    // The choices of the lesson report.
+    enum class CHOICE { kNext, kAgain };
+
+    // learnerHints are the learner's own (kept in the settings); notes,
+    // host and learnerHints must outlive the controller.
+    CLessonController(CNoteManager& notes, ILessonHost& host, HINTS& learnerHints);
+    ~CLessonController();
+    CLessonController(const CLessonController&) = delete;
+    CLessonController& operator=(const CLessonController&) = delete;
+
+    // The exercise and the history the lessons run on, both outliving their
+    // use here (null detaches). A lesson chosen before runs on them at once.
+    void Attach(Teacher* teacher, CPracticeKeeper* practice);
+    // A folder, asked for whenever it is needed: the settings may move it.
+    using FolderSource = std::function<std::string()>;
+    // Where a lesson button's files are found (the folder of the content
+    // file) and the grooves that song documents play over.
+    void SetFolders(FolderSource lessonFolder, FolderSource grooveFolder);
+
+    // A lesson of an action button. A lesson without a known scale or with
+    // a note range that is empty or off the keyboard is refused with the
+    // reason in GetError, and the lesson that runs stays. Before an exercise
+    // is attached the lesson is kept for it.
+    bool StartLesson(const LESSON_SETTINGS& lesson);
+    // A lesson started from a button: confirmed in the status line, the
+    // keys back on the picture.
+    void ConfirmLesson();
+    // A song file's melody as the lesson; a file that can't be played is
+    // told in a box and the running lesson stays.
+    bool OpenTune(const char* path);
+    // Practise my weakest notes: the current lesson's notes as a drill.
+    void StartDrill();
+    // The lesson reached its goal: its report, and what comes next.
+    void OnLessonFinished();
+    void OnLessonChoice(CHOICE choice);
+
+    // Turns one of the learner's hints over (noteNames, expectedKey or
+    // keyLetters); the choice holds over a lesson's own from now on.
+    void ToggleHint(bool HINTS::*hint);
+    // The hints in force: the learner's, or the running lesson's own.
+    const HINTS& GetHints() const { return m_hints; }
+    // The lesson that runs (or waits for the exercise), or null.
+    const LESSON_SETTINGS* GetLesson() const { return m_lesson.get(); }
+    // A lesson button's file: absolute, or below the lesson folder.
+    CCharString GetLessonFilePath(const char* file) const;
+    const char* GetError() const { return m_error; }
+
+private:
+    // The lesson's length and way of drawing, set before its notes are.
+    bool ApplyGoal(const LESSON_SETTINGS& lesson);
+    HINTS HintsFor(const LESSON_SETTINGS& lesson) const;
+    void ApplyHints();
+
+    CNoteManager& m_notes;
+    ILessonHost& m_host;
+    HINTS& m_learnerHints;
+    HINTS m_hints;
+    Teacher* m_teacher = nullptr;
+    CPracticeKeeper* m_practice = nullptr;
+    std::unique_ptr<LESSON_SETTINGS> m_lesson;
+    FolderSource m_lessonFolder;
+    FolderSource m_grooveFolder;
+    CCharString m_error;
+};
