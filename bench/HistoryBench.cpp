@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "BestTime.h"
+#include "exercise/DrillSchedule.h"
 #include "foundation/Random.h"
+#include "history/PracticeHistory.h"
 #include "theory/Note.h"
-#include "trainer/DrillSchedule.h"
-#include "trainer/PracticeHistory.h"
 
 namespace {
 
@@ -77,10 +77,13 @@ bool TimeDraws(CPracticeHistory& history) {
         keys.push_back(key);
     }
     const auto loadStart = Clock::now();
-    if (!schedule.SetCandidates(keys) || !schedule.LoadFrom(history)) {
-        std::fprintf(stderr, "%s\n", schedule.GetError());
+    std::vector<PRACTICE_NOTE_STATS> stats;
+    if (!schedule.SetCandidates(keys) || !history.GetNoteStats(stats)) {
+        std::fprintf(stderr, "%s\n",
+                     *schedule.GetError() ? schedule.GetError() : history.GetError());
         return false;
     }
+    schedule.LoadFrom(stats);
     std::printf("drill schedule loaded from the history: %.2f ms\n",
                 Microseconds(Clock::now() - loadStart) / 1000.0);
     std::vector<double> timings;

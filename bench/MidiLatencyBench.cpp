@@ -31,9 +31,9 @@
 #include "scene/SpacePainter.h"
 #include "theory/NoteManager.h"
 #include "theory/NoteRouter.h"
-#include "trainer/HeldKeys.h"
+#include "exercise/HeldKeys.h"
 #include "trainer/PianoNotes.h"
-#include "trainer/Teacher.h"
+#include "exercise/Teacher.h"
 
 namespace {
 

@@ -19,9 +19,9 @@
 #include "scene/SpacePainter.h"
 #include "scene/VertexBuffer.h"
 #include "theory/NoteManager.h"
-#include "trainer/HeldKeys.h"
+#include "exercise/HeldKeys.h"
 #include "trainer/PianoNotes.h"
-#include "trainer/Teacher.h"
+#include "exercise/Teacher.h"
 
 namespace {
 

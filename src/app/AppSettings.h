@@ -1,6 +1,6 @@
 #pragma once
 
-#include "trainer/Hints.h"
+#include "exercise/Hints.h"
 
 #include "app/AudioInfo.h"
 #include "app/WindowInfo.h"

@@ -30,8 +30,8 @@
 #include "songs/Mix.h"
 #include "theory/NoteManager.h"
 #include "theory/NoteRouter.h"
-#include "trainer/HeldKeys.h"
-#include "trainer/Teacher.h"
+#include "exercise/HeldKeys.h"
+#include "exercise/Teacher.h"
 #include "ui/LessonSettings.h"
 #include "ui/TextDlg.h"
 

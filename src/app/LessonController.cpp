@@ -10,8 +10,8 @@
 #include "app/StartOptions.h"
 #include "app/TuneReader.h"
 #include "foundation/ErrorReport.h"
-#include "trainer/LessonReport.h"
-#include "trainer/Teacher.h"
+#include "exercise/LessonReport.h"
+#include "exercise/Teacher.h"
 #include "ui/LessonSettings.h"
 
 namespace {

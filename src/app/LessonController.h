@@ -5,7 +5,7 @@
 #include <string>
 
 #include "foundation/CharString.h"
-#include "trainer/Hints.h"
+#include "exercise/Hints.h"
 
 class CNoteManager;
 class CPracticeKeeper;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "trainer/Hints.h"
+#include "exercise/Hints.h"
 
 // What the lesson controller asks of the windows around it: the status
 // line, the picture's focus, boxes, the lesson list and the lesson report.

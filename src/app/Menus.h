@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/Window.h"
-#include "trainer/Hints.h"
+#include "exercise/Hints.h"
 
 // Command ids of the menus and of the keys that send menu commands.
 enum MenuCommand : int {

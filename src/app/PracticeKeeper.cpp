@@ -2,8 +2,8 @@
 
 #include <chrono>
 
-#include "trainer/LessonReport.h"
-#include "trainer/Teacher.h"
+#include "exercise/LessonReport.h"
+#include "exercise/Teacher.h"
 
 namespace {
 
@@ -39,8 +39,12 @@ bool CPracticeKeeper::Open(const std::string& folder) {
 
 void CPracticeKeeper::SetDrill(bool on) {
     m_drillOn = on;
-    if (on && m_history.IsOpen() && !m_drill.LoadFrom(m_history)) {
-        m_error = m_drill.GetError();  // the drill still runs, from what it knows
+    std::vector<PRACTICE_NOTE_STATS> stats;
+    if (on && m_history.IsOpen()) {
+        if (!m_history.GetNoteStats(stats)) {
+            m_error = m_history.GetError();  // the drill still runs, from what it knows
+        }
+        m_drill.LoadFrom(stats);
     }
     m_teacher.SetDrill(on ? &m_drill : nullptr);
 }

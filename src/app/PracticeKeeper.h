@@ -5,9 +5,9 @@
 
 #include "foundation/CharString.h"
 #include "theory/NoteSubscriber.h"
-#include "trainer/DrillSchedule.h"
-#include "trainer/PracticeHistory.h"
-#include "trainer/TeacherView.h"
+#include "exercise/DrillSchedule.h"
+#include "history/PracticeHistory.h"
+#include "exercise/TeacherView.h"
 
 class Teacher;
 

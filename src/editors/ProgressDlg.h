@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/ControlDialog.h"
-#include "trainer/PracticeHistory.h"
+#include "history/PracticeHistory.h"
 #include "ui/BaseWindow.h"
 #include "ui/ProgressChart.h"
 

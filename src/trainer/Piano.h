@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "exercise/PracticeRecords.h"
 #include "foundation/CharString.h"
 #include "trainer/PianoKey.h"
-#include "trainer/PracticeHistory.h"
 
 class CNoteManager;
 class CTextLabels;

@@ -6,7 +6,7 @@
 #include "scene/VertexBuffer.h"
 #include "theory/NoteManager.h"
 #include "trainer/Piano.h"
-#include "trainer/Teacher.h"
+#include "exercise/Teacher.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 
 #include <memory>
 
+#include "exercise/HeldKeys.h"
+#include "exercise/TeacherView.h"
 #include "scene/AbstractShapes.h"
 #include "scene/TextLabels.h"
-#include "trainer/HeldKeys.h"
 #include "trainer/NoteStaff.h"
 #include "trainer/PianoKey.h"
-#include "trainer/TeacherView.h"
 
 class CNoteManager;
 class CPiano;

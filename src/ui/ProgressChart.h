@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "exercise/PracticeRecords.h"
 #include "foundation/CharString.h"
-#include "trainer/PracticeHistory.h"
 
 class IImagePainter;
 

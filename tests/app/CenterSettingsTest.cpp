@@ -8,7 +8,7 @@
 #include "foundation/Paths.h"
 #include "platform/null/NullBackend.h"
 #include "platform/null/NullWindow.h"
-#include "trainer/Teacher.h"
+#include "exercise/Teacher.h"
 #include "ui/LessonSettings.h"
 
 TEST(CenterSettings, AFirstStartUsesDefaultsAndTheCloseSavesThem) {

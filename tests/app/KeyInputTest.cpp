@@ -24,8 +24,8 @@
 #include "platform/GlDevice.h"
 #include "platform/null/NullBackend.h"
 #include "theory/NoteRouter.h"
-#include "trainer/HeldKeys.h"
-#include "trainer/Teacher.h"
+#include "exercise/HeldKeys.h"
+#include "exercise/Teacher.h"
 #include "ui/LessonSettings.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "midi/SmfWriter.h"
 #include "platform/Clock.h"
 #include "theory/NoteManager.h"
-#include "trainer/Teacher.h"
+#include "exercise/Teacher.h"
 #include "ui/LessonSettings.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "platform/null/NullControlDialog.h"
 #include "platform/null/NullWindow.h"
 #include "theory/NoteEvent.h"
-#include "trainer/Teacher.h"
+#include "exercise/Teacher.h"
 #include "ui/LessonSettings.h"
 
 namespace {

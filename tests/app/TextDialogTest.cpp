@@ -12,7 +12,7 @@
 #include "platform/null/NullBackend.h"
 #include "platform/null/NullDocumentDialog.h"
 #include "platform/null/NullWindow.h"
-#include "trainer/Teacher.h"
+#include "exercise/Teacher.h"
 #include "ui/LessonSettings.h"
 #include "ui/TextDlg.h"
 

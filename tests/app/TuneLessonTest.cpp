@@ -18,7 +18,7 @@
 #include "platform/null/NullWindow.h"
 #include "theory/Note.h"
 #include "theory/NoteEvent.h"
-#include "trainer/Teacher.h"
+#include "exercise/Teacher.h"
 
 namespace {
 

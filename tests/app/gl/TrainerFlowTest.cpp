@@ -46,7 +46,7 @@
 #include "app/AppSettings.h"
 #include "theory/NoteManager.h"
 #include "trainer/PianoNotes.h"
-#include "trainer/Teacher.h"
+#include "exercise/Teacher.h"
 #include "ui/LessonSettings.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include "platform/null/NullControlDialog.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/QtControlDialog.h"
-#include "trainer/PracticeHistory.h"
+#include "history/PracticeHistory.h"
 #include "ui/ProgressChart.h"
 
 namespace {

@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "exercise/HeldKeys.h"
+#include "exercise/Teacher.h"
 #include "platform/qt/QtOffscreenGl.h"
 #include "scene/SpacePainter.h"
 #include "theory/NoteManager.h"
-#include "trainer/HeldKeys.h"
-#include "trainer/NoteRouter.h"
+#include "theory/NoteRouter.h"
 #include "trainer/NoteShapes.h"
 #include "trainer/Piano.h"
 #include "trainer/PianoNotes.h"
-#include "trainer/Teacher.h"
 
 namespace {
 
@@ -51,7 +51,9 @@ protected:
         m_scene = std::make_unique<CSpacePainter>();
         ASSERT_TRUE(m_scene->Init(m_device.get()));
         m_teacher = std::make_unique<Teacher>(&m_manager);
-        m_router = std::make_unique<CNoteRouter>(m_keys, *m_teacher);
+        m_router = std::make_unique<CNoteRouter>();
+        m_router->Subscribe(ROAD_STAGE::kHeldKeys, m_keys);
+        m_router->Subscribe(ROAD_STAGE::kExercise, *m_teacher);
         m_scene->SetPictureFactory(CPianoNotes::kKind, [this](CSpacePainter& s, CVertexBuffer& l) {
             m_picture = CPianoNotes::Make(s, l, m_manager, *m_teacher, m_keys);
             return m_picture;
@@ -747,11 +749,13 @@ TEST_F(CPianoNotesPixels, MovesTheLettersToTheOctaveTheKeysPlayInTheLesson) {
     Draw();
     EXPECT_GT(CountNear(LetterPlace(52), 4, 5, Dark), 6) << "no F on E3";
     EXPECT_LE(CountNear(LetterPlace(64), 4, 5, Dark), 2) << "the F stayed on E4";
-    // The computer key of middle C plays and presses the C of the lesson.
-    Play(60, 100, SOURCE_COMPUTER_KEYBOARD);
+    // The computer key of middle C plays the C of the lesson: the key input
+    // sends it moved, and the piano presses the key it sounds.
+    const int lessonC = 60 + piano.GetKeyShift();
+    Play(lessonC, 100, SOURCE_COMPUTER_KEYBOARD);
     EXPECT_TRUE(piano.GetKey(48)->IsPressed());
     EXPECT_FALSE(piano.GetKey(60)->IsPressed());
-    Play(60, 0, SOURCE_COMPUTER_KEYBOARD);
+    Play(lessonC, 0, SOURCE_COMPUTER_KEYBOARD);
     EXPECT_FALSE(piano.GetKey(48)->IsPressed());
 }
 

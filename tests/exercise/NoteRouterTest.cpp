@@ -5,12 +5,12 @@
 
 #include <vector>
 
+#include "exercise/HeldKeys.h"
+#include "exercise/Teacher.h"
+#include "exercise/TeacherView.h"
 #include "platform/null/NullClock.h"
 #include "theory/NoteManager.h"
 #include "theory/NoteRouter.h"
-#include "trainer/HeldKeys.h"
-#include "trainer/Teacher.h"
-#include "trainer/TeacherView.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "trainer/DrillSchedule.h"
+#include "exercise/DrillSchedule.h"
 
 #include <algorithm>
 
@@ -8,7 +8,7 @@ namespace {
 
 constexpr double kFirstBoxWeight = 16.0;  // halved for every box above
 
-static_assert(CPracticeHistory::kRecentResults >= CDrillSchedule::kBoxes - 1,
+static_assert(kPracticeRecentResults >= CDrillSchedule::kBoxes - 1,
               "the latest results must be enough to climb to the top box");
 
 double BoxWeight(int box) {
@@ -39,16 +39,6 @@ bool CDrillSchedule::SetCandidates(const std::vector<int>& midiNotes) {
     }
     m_candidates.swap(candidates);
     m_weights.assign(m_candidates.size(), 0.0);
-    return true;
-}
-
-bool CDrillSchedule::LoadFrom(CPracticeHistory& history) {
-    std::vector<PRACTICE_NOTE_STATS> stats;
-    if (!history.GetNoteStats(stats)) {
-        m_error = history.GetError();
-        return false;
-    }
-    LoadFrom(stats);
     return true;
 }
 

@@ -1,4 +1,4 @@
-#include "trainer/PracticeHistory.h"
+#include "history/PracticeHistory.h"
 
 #include <sqlite3.h>
 #include <time.h>
@@ -137,13 +137,6 @@ void MoveCompanion(const CCharString& from, const CCharString& to, const char* s
 }
 
 }  // namespace
-
-bool PRACTICE_ROW::operator==(const PRACTICE_ROW& other) const {
-    return time == other.time && lesson == other.lesson && expected == other.expected &&
-           spelling == other.spelling && clef == other.clef && played == other.played &&
-           source == other.source && rightFirstTry == other.rightFirstTry &&
-           wrongPresses == other.wrongPresses && reaction == other.reaction;
-}
 
 void CPracticeHistory::DB_CLOSER::operator()(sqlite3* db) const {
     sqlite3_close(db);

@@ -1,4 +1,4 @@
-#include "trainer/LessonReport.h"
+#include "exercise/LessonReport.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "exercise/PracticeRecords.h"
 #include "foundation/CharString.h"
-#include "trainer/PracticeHistory.h"
 
 // Chooses the next note of a drill by need, with Leitner boxes.
 //
@@ -35,8 +35,8 @@ public:
     bool SetCandidates(const std::vector<int>& midiNotes);
     const std::vector<int>& GetCandidates() const { return m_candidates; }
 
-    // Puts every note in the box its latest results in the history earn.
-    bool LoadFrom(CPracticeHistory& history);
+    // Puts every note in the box its latest results in the history earn
+    // (CPracticeHistory::GetNoteStats).
     void LoadFrom(const std::vector<PRACTICE_NOTE_STATS>& stats);
     // Replays rows in their order, as if each was recorded live.
     void LoadFrom(const std::vector<PRACTICE_ROW>& rows);

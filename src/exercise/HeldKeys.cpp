@@ -1,4 +1,4 @@
-#include "trainer/HeldKeys.h"
+#include "exercise/HeldKeys.h"
 
 #include <algorithm>
 

@@ -8,9 +8,8 @@
 #include <vector>
 
 #include "TempFolder.h"
+#include "exercise/DrillSchedule.h"
 #include "foundation/Random.h"
-#include "trainer/DrillSchedule.h"
-#include "trainer/PracticeHistory.h"
 
 namespace {
 
@@ -123,37 +122,6 @@ TEST(CDrillScheduleTest, ASeededRunRepeats) {
         }
     }
     EXPECT_EQ(runs[0], runs[1]);
-}
-
-TEST(CDrillScheduleTest, StartsFromTheRowsOfAHistory) {
-    CTempFolder folder("drill-history");
-    CPracticeHistory history;
-    ASSERT_TRUE(history.Open(folder.Path("history.db").c_str())) << history.GetError();
-    std::vector<PRACTICE_ROW> rows;
-    for (int round = 0; round < 20; ++round) {
-        for (int note : kOctaveLesson) {
-            PRACTICE_ROW row;
-            row.time = 1700000000.0 + static_cast<double>(rows.size());
-            row.lesson = "F major";
-            row.expected = note;
-            row.played = note;
-            row.rightFirstTry = note != kF4;
-            row.reaction = note == 67 ? kSlow : kQuick;
-            rows.push_back(row);
-            ASSERT_TRUE(history.Add(row));
-        }
-    }
-    ASSERT_TRUE(history.Flush()) << history.GetError();
-
-    CDrillSchedule fromRows;
-    fromRows.LoadFrom(rows);
-    CDrillSchedule fromHistory;
-    ASSERT_TRUE(fromHistory.LoadFrom(history)) << fromHistory.GetError();
-    for (int note : kOctaveLesson) {
-        const int expected = note == kF4 || note == 67 ? 1 : CDrillSchedule::kBoxes;
-        EXPECT_EQ(fromRows.GetBox(note), expected) << note;
-        EXPECT_EQ(fromHistory.GetBox(note), expected) << note;
-    }
 }
 
 TEST(CDrillScheduleTest, RefusesWhatIsNoLesson) {

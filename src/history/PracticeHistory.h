@@ -10,58 +10,11 @@
 #include <thread>
 #include <vector>
 
+#include "exercise/PracticeRecords.h"
 #include "foundation/CharString.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
-
-// The clef a note was written in.
-enum PRACTICE_CLEF {
-    PRACTICE_CLEF_BASS = 0,
-    PRACTICE_CLEF_TREBLE = 1,
-};
-
-// One judged note of a drill. The source is one of the NOTE_SOURCE values of
-// theory/Note.h (computer keyboard, file, microphone, MIDI input).
-struct PRACTICE_ROW {
-    double time = 0.0;  // Unix seconds when the note was judged
-    std::string lesson;
-    int expected = 0;      // MIDI note shown
-    std::string spelling;  // how it was written, e.g. "F#4"
-    int clef = PRACTICE_CLEF_TREBLE;
-    int played = 0;  // MIDI note played
-    int source = 0;
-    bool rightFirstTry = false;
-    int wrongPresses = 0;
-    double reaction = 0.0;  // seconds from the note shown to the right key
-
-    bool operator==(const PRACTICE_ROW& other) const;
-};
-
-// One result of a note, as the drill schedule replays it.
-struct PRACTICE_RESULT {
-    bool rightFirstTry = false;
-    double reaction = 0.0;
-};
-
-// What the whole history holds about one expected note.
-struct PRACTICE_NOTE_STATS {
-    int midiNote = 0;
-    int shown = 0;
-    int rightFirstTry = 0;
-    double meanReaction = 0.0;
-    double lastSeen = 0.0;  // Unix seconds
-    // The latest results, oldest first, at most kRecentResults of them.
-    std::vector<PRACTICE_RESULT> recent;
-};
-
-// One day of practice in local time.
-struct PRACTICE_DAY {
-    std::string day;  // "YYYY-MM-DD"
-    int notes = 0;
-    double rightFirstTryPercent = 0.0;
-    double meanReaction = 0.0;
-};
 
 // The learner's practice history: one row per judged note in an SQLite
 // database. Add never waits for the disk: rows go to a writer thread that
@@ -73,7 +26,7 @@ struct PRACTICE_DAY {
 // not meant to be called from several threads at once.
 class CPracticeHistory {
 public:
-    static constexpr int kRecentResults = 8;
+    static constexpr int kRecentResults = kPracticeRecentResults;
     static constexpr int kSchemaVersion = 1;
     // Written into the file header so that a foreign database is told apart.
     static constexpr int32_t kApplicationId = 0x4E6F4869;

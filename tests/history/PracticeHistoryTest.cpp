@@ -20,8 +20,8 @@
 #include "LocalNoon.h"
 #include "TempFolder.h"
 #include "foundation/Random.h"
+#include "history/PracticeHistory.h"
 #include "theory/Note.h"
-#include "trainer/PracticeHistory.h"
 
 namespace fs = std::filesystem;
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "exercise/Teacher.h"
 #include "theory/NoteList.h"
-#include "trainer/Teacher.h"
 
 // The summary of a lesson run: how many notes were answered and how well,
 // the slowest notes and the most missed ones, as the learner reads it when

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "exercise/Teacher.h"
+#include "exercise/TeacherView.h"
 #include "midi/MidiKeyboard.h"
 #include "platform/Clock.h"
 #include "platform/null/NullClock.h"
 #include "theory/NoteManager.h"
-#include "trainer/Teacher.h"
-#include "trainer/TeacherView.h"
 
 namespace {
 

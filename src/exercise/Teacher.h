@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "exercise/Hints.h"
+#include "exercise/TeacherView.h"
 #include "foundation/CharString.h"
 #include "theory/KeySignature.h"
 #include "theory/NoteEvent.h"
 #include "theory/NoteList.h"
 #include "theory/NoteSubscriber.h"
-#include "trainer/Hints.h"
-#include "trainer/TeacherView.h"
 
 class CDrillSchedule;
 class CNoteManager;

@@ -1,13 +1,13 @@
-#include "trainer/Teacher.h"
+#include "exercise/Teacher.h"
 
 #include <algorithm>
 
+#include "exercise/DrillSchedule.h"
+#include "exercise/TeacherView.h"
 #include "foundation/ErrorReport.h"
 #include "foundation/Random.h"
 #include "platform/Clock.h"
 #include "theory/NoteManager.h"
-#include "trainer/DrillSchedule.h"
-#include "trainer/TeacherView.h"
 
 namespace {
 constexpr int kMiddleC = 60;
