@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "midi/MidiFile.h"
+#include "songio/MidiFile.h"
 #include "songs/Song.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "midi/MidiFile.h"
+#include "songio/MidiFile.h"
 #include "songs/Song.h"
 
 namespace {

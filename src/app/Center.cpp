@@ -16,9 +16,12 @@
 #include "app/NoteSounder.h"
 #include "app/PictureKeeper.h"
 #include "app/PracticeKeeper.h"
+#include "app/SettingsKeeper.h"
 #include "app/WindowRegistry.h"
 #include "capture/DetectorPoster.h"
 #include "capture/SoundCapture.h"
+#include "exercise/HeldKeys.h"
+#include "exercise/Teacher.h"
 #include "foundation/CrashReport.h"
 #include "foundation/CritLock.h"
 #include "foundation/ErrorReport.h"
@@ -30,8 +33,6 @@
 #include "songs/Mix.h"
 #include "theory/NoteManager.h"
 #include "theory/NoteRouter.h"
-#include "exercise/HeldKeys.h"
-#include "exercise/Teacher.h"
 #include "ui/LessonSettings.h"
 #include "ui/TextDlg.h"
 
@@ -67,15 +68,8 @@ bool CCenter::Init() {
         return false;
     }
 
-    // A false load only means that some settings keep their defaults.
-    m_settings = std::make_unique<APP_SETTINGS>();
-    m_settingsStore = m_platform.createSettingsStore ? m_platform.createSettingsStore() : nullptr;
-    if (m_settingsStore) {
-        m_settings->Load(*m_settingsStore, m_appKind.title, m_kind);
-        m_settingsProblem = m_settingsStore->GetReadProblem().c_str();
-    } else {
-        m_settings->SetProgramFolders();
-    }
+    m_settingsKeeper = std::make_unique<CSettingsKeeper>(m_platform, m_appKind.title, m_kind);
+    m_settings = &m_settingsKeeper->Get();
     m_firstRun = m_settings->mainWindow.rect.left == -1;
 
     m_mainWindow = std::make_unique<CMainWnd>(*this, *m_platform.windowSystem,
@@ -143,8 +137,8 @@ bool CCenter::Startup() {
     m_midiKeyboard->SetInstrument(m_appKind.instrument);
     // The MIDI and sound systems are asked on threads of their own while the
     // rest starts.
-    m_devices = std::make_unique<CDeviceKeeper>(m_platform, *GetMainIWindow(), *m_noteManager,
-                                                m_settings.get());
+    m_devices =
+        std::make_unique<CDeviceKeeper>(m_platform, *GetMainIWindow(), *m_noteManager, m_settings);
     m_devices->Start();
     m_audioSettings = std::make_unique<CAudioSettingsKeeper>(m_platform, *m_devices, *m_settings,
                                                              *GetMainIWindow(), m_appKind.title);
@@ -231,7 +225,7 @@ void CCenter::StartExercise() {
 
 void CCenter::OpenPractice() {
     m_practice = std::make_unique<CPracticeKeeper>(*m_teacher);
-    std::string folder = m_settingsStore ? m_settingsStore->GetFolder() : std::string();
+    std::string folder = m_settingsKeeper->GetFolder();
     if (folder.empty()) {
         folder = m_settings->dataFolder.Str();  // a store kept nowhere: the data folder
     }
@@ -246,9 +240,10 @@ void CCenter::OpenPractice() {
 // not be read in full, the devices, a damaged history, a crash last time.
 void CCenter::ShowNotices() {
     IWindow* main = GetMainIWindow();
-    if (!m_settingsProblem.IsEmpty()) {
-        ReportError(kSource, __LINE__, "%s", m_settingsProblem.GetText());
-        m_platform.windowSystem->MessageBox(main, m_settingsProblem, m_appKind.title,
+    const char* settingsProblem = m_settingsKeeper->GetReadProblem();
+    if (*settingsProblem != '\0') {
+        ReportError(kSource, __LINE__, "%s", settingsProblem);
+        m_platform.windowSystem->MessageBox(main, settingsProblem, m_appKind.title,
                                             BoxIcon::kExclamation, BoxButtons::kOk);
     }
     m_devices->ShowProblems();
@@ -299,8 +294,8 @@ void CCenter::Close() {
     m_lessons.reset();
     m_lessonWindows.reset();
     m_dialogs.reset();
-    m_settings.reset();
-    m_settingsStore.reset();
+    m_settings = nullptr;
+    m_settingsKeeper.reset();
     m_windows.reset();
 }
 
@@ -309,11 +304,10 @@ void CCenter::SaveAtClose() {
     if (m_mix && !m_mix->SaveUnlessDamaged(GetDefaultMixPath())) {
         failures.Append(m_mix->GetError());
     }
-    if (m_settingsStore && m_settings &&
-        !m_settings->Save(*m_settingsStore, m_appKind.title, m_kind)) {
-        const char* reason = m_settingsStore->GetError();
+    CCharString reason;
+    if (m_settingsKeeper && !m_settingsKeeper->Save(reason)) {
         failures.Append(failures.IsEmpty() ? "" : "\n");
-        failures.Append(*reason != '\0' ? reason : "Can't save settings");
+        failures.Append(reason);
     }
     if (failures.IsEmpty()) {
         return;

@@ -33,6 +33,7 @@ class CNoteManager;
 class CNoteRouter;
 class CNoteSounder;
 class CPictureKeeper;
+class CSettingsKeeper;
 class CPracticeKeeper;
 class CSound;
 class CSoundCapture;
@@ -125,7 +126,7 @@ public:
     bool IsMicrophoneOn() const;
     // The sound engine once it has opened, null before and without one.
     CSound* GetSound() const;
-    APP_SETTINGS* GetSettings() const { return m_settings.get(); }
+    APP_SETTINGS* GetSettings() const { return m_settings; }
     const PLATFORM& GetPlatform() const { return m_platform; }
     const CPictureFade& GetFade() const { return m_fade; }
 
@@ -170,16 +171,14 @@ private:
     bool m_showInitErrors = true;
     bool m_firstRun = false;
     int m_exitCode = 0;
-    // Why the settings file could not be read in full; told once at start-up.
-    CCharString m_settingsProblem;
     CCrit m_lock;
     PLATFORM m_platform;
     START_OPTIONS m_options;
     CCommandTable m_commands;
 
     std::unique_ptr<CWindowRegistry> m_windows;
-    std::unique_ptr<ISettingsStore> m_settingsStore;
-    std::unique_ptr<APP_SETTINGS> m_settings;
+    std::unique_ptr<CSettingsKeeper> m_settingsKeeper;
+    APP_SETTINGS* m_settings = nullptr;  // the keeper's
     std::unique_ptr<CMainWnd> m_mainWindow;
     std::unique_ptr<CLogFile> m_logFile;
     std::unique_ptr<CNoteManager> m_noteManager;

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "app/StartOptions.h"
-#include "midi/Melody.h"
+#include "songio/Melody.h"
 #include "midi/SmfReader.h"
-#include "songs/Composition.h"
+#include "songio/Composition.h"
 #include "songs/Song.h"
 
 CTuneReader::CTuneReader(CNoteManager& notes, const char* groovesFolder)

@@ -10,7 +10,7 @@
 #include "app/Catalogue.h"
 #include "app/Center.h"
 #include "app/Menus.h"
-#include "midi/MidiFile.h"
+#include "songio/MidiFile.h"
 #include "midi/SmfFile.h"
 #include "midi/SmfWriter.h"
 #include "platform/null/NullBackend.h"

@@ -9,7 +9,7 @@
 #include "app/ContentFile.h"
 #include "app/LessonCheck.h"
 #include "foundation/DiskFile.h"
-#include "midi/Melody.h"
+#include "songio/Melody.h"
 #include "midi/SmfReader.h"
 #include "theory/NoteManager.h"
 #include "ui/DocumentLine.h"

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "midi/Melody.h"
-#include "midi/MidiFile.h"
+#include "songio/Melody.h"
+#include "songio/MidiFile.h"
 #include "midi/SmfReader.h"
 #include "songs/Song.h"
 

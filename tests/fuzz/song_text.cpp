@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FuzzFile.h"
-#include "songs/Composition.h"
+#include "songio/Composition.h"
 #include "songs/Song.h"
 #include "theory/NoteManager.h"
 

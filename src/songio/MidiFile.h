@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "foundation/CharString.h"
-#include "midi/MidiMarkers.h"
+#include "songio/MidiMarkers.h"
 #include "midi/SmfFile.h"
 #include "midi/SmfTempoMap.h"
 #include "songs/Song.h"

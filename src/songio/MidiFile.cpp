@@ -1,4 +1,4 @@
-#include "midi/MidiFile.h"
+#include "songio/MidiFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 
 #include "midi/GeneralMidi.h"
 #include "midi/MidiCodes.h"
-#include "midi/MidiSongWriter.h"
+#include "songio/MidiSongWriter.h"
 #include "midi/SmfReader.h"
 #include "midi/SmfWriter.h"
 #include "songs/SongPart.h"

@@ -1,4 +1,4 @@
-#include "midi/MidiMarkers.h"
+#include "songio/MidiMarkers.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "songs/Composition.h"
+#include "songio/Composition.h"
 
 #include <sys/stat.h>
 
@@ -11,7 +11,7 @@
 #include "audio/Sound.h"
 #include "foundation/DiskFile.h"
 #include "foundation/TextLines.h"
-#include "midi/MidiFile.h"
+#include "songio/MidiFile.h"
 #include "theory/NoteManager.h"
 
 namespace {

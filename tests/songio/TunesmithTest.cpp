@@ -10,7 +10,7 @@
 #include "midi/GeneralMidi.h"
 #include "platform/DebugOutput.h"
 #include "songs/SongPart.h"
-#include "songs/Tunesmith.h"
+#include "songio/Tunesmith.h"
 #include "theory/NoteManager.h"
 
 namespace {

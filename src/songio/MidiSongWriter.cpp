@@ -1,4 +1,4 @@
-#include "midi/MidiSongWriter.h"
+#include "songio/MidiSongWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,8 +7,8 @@
 
 #include "midi/GeneralMidi.h"
 #include "midi/MidiCodes.h"
-#include "midi/MidiFile.h"
-#include "midi/MidiMarkers.h"
+#include "songio/MidiFile.h"
+#include "songio/MidiMarkers.h"
 #include "songs/SongPart.h"
 
 namespace {

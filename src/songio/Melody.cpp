@@ -1,4 +1,4 @@
-#include "midi/Melody.h"
+#include "songio/Melody.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,9 +1,9 @@
-#include "songs/Tunesmith.h"
+#include "songio/Tunesmith.h"
 
 #include <cstdarg>
 
 #include "midi/GeneralMidi.h"
-#include "midi/MidiFile.h"
+#include "songio/MidiFile.h"
 #include "platform/DebugOutput.h"
 #include "songs/SongPart.h"
 #include "theory/NoteManager.h"

@@ -18,9 +18,9 @@
 #include "audio/BankFolder.h"
 #include "audio/Sound.h"
 #include "audio/SoundFile.h"
-#include "midi/MidiFile.h"
+#include "songio/MidiFile.h"
 #include "platform/null/NullAudioOut.h"
-#include "songs/Composition.h"
+#include "songio/Composition.h"
 #include "theory/NoteManager.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "midi/Melody.h"
+#include "songio/Melody.h"
 #include "midi/SmfFile.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "../TempFolder.h"
-#include "midi/MidiFile.h"
+#include "songio/MidiFile.h"
 #include "midi/SmfFile.h"
 #include "songs/Song.h"
 #include "songs/SongPart.h"
