@@ -335,8 +335,12 @@ void CMidiFile::StartNote(int midiNote, int velocity, double time) {
     note.fret = m_noteInfo.fret;
     note.finger = m_noteInfo.finger;
     note.mode = m_noteInfo.mode;
-    note.chord.chordType = m_chordType;
-    note.chord.root = static_cast<uint8_t>(m_chordRoot);
+    if (m_chordType != 0 || m_chordRoot != NOTE_NONE) {
+        note.EditChord([this](CHORD_INFO& chord) {
+            chord.chordType = m_chordType;
+            chord.root = static_cast<uint8_t>(m_chordRoot);
+        });
+    }
     m_active[midiNote] = true;
 }
 
@@ -350,7 +354,9 @@ void CMidiFile::CloseNote(int midiNote, double time, bool drum, CTrack& track) {
         // Reading keeps the General MIDI table, so files of other programs
         // read as they sound; a note without a piece gets Thing 0.
         CCharString name;
-        CGeneralMidi::GetDrumNote(midiNote, name, note.thing);
+        int thing = note.thing;
+        CGeneralMidi::GetDrumNote(midiNote, name, thing);
+        note.thing = static_cast<int16_t>(thing);
     }
     note.source = SOURCE_MIDI_FILE;
     note.eventKind = EVENT_NONE;

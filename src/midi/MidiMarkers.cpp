@@ -262,7 +262,7 @@ bool CMidiMarkers::ReadMix(const char* text, CMix& mix, CCharString& error) {
 }
 
 bool CMidiMarkers::MakeChord(const CNote& marker, CCharString& text, CCharString& error) {
-    const CHORD_INFO& chord = marker.chord;
+    const CHORD_INFO& chord = marker.GetChord();
     CCharString pitch, type, group, scale;
     if (!GetAccidentalName(chord.pitch, pitch)) {
         return NoName("accidental", chord.pitch, error);
@@ -296,12 +296,16 @@ bool CMidiMarkers::ReadChord(const char* text, CNote& marker, CCharString& error
         return false;
     }
     marker.eventKind = EVENT_CHORD_MARKER;
-    for (const auto& [key, value] : pairs) {
-        if (!ReadChordPair(key, value, marker.chord, error)) {
-            return false;
+    bool ok = true;
+    marker.EditChord([&](CHORD_INFO& chord) {
+        for (const auto& [key, value] : pairs) {
+            if (!ReadChordPair(key, value, chord, error)) {
+                ok = false;
+                return;
+            }
         }
-    }
-    return true;
+    });
+    return ok;
 }
 
 bool CMidiMarkers::ReadChordPair(const std::string& key, const std::string& value,
@@ -336,7 +340,7 @@ bool CMidiMarkers::ReadChordPair(const std::string& key, const std::string& valu
 
 void CMidiMarkers::MakeSongPart(const CNote& marker, CCharString& text) {
     text = kTags[TAG_SONG_PART];
-    AddText(text, "Name=", marker.text);
+    AddText(text, "Name=", marker.GetText());
 }
 
 bool CMidiMarkers::ReadSongPart(const char* text, CNote& marker, CCharString& error) {
@@ -349,7 +353,7 @@ bool CMidiMarkers::ReadSongPart(const char* text, CNote& marker, CCharString& er
         if (key != "Name=") {
             return UnknownKey(TAG_SONG_PART, key, error);
         }
-        marker.text = value.c_str();
+        marker.SetText(value.c_str());
     }
     return true;
 }
