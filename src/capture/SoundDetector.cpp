@@ -63,7 +63,8 @@ bool CSoundDetector::Start(double timeOffset, int method, bool lowRange) {
     m_period = 1.0 / (lowRange ? kLowestLow : kLowestNormal);
     m_stepLength = static_cast<int>(rate * m_period * kStepPeriods);
     m_minimumPitchBytes = method != 0 ? m_pitch.GetMinimumFrames() * m_format.blockAlign : 0;
-    m_pitch.SetBlockLength(static_cast<int>(rate * (lowRange ? kBlockLengthLow : kBlockLengthNormal)));
+    m_pitch.SetBlockLength(
+        static_cast<int>(rate * (lowRange ? kBlockLengthLow : kBlockLengthNormal)));
     m_trigger = static_cast<int>(std::clamp(m_triggerFraction, 0.0f, 1.0f) * kFullScale);
     m_blockOffset = 0.0;
     m_instrument = lowRange ? THING_BASS_GUITAR : THING_LEAD_GUITAR;
