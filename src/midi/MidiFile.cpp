@@ -41,6 +41,19 @@ bool IsOpen(const CNote& entry) {
     return entry.eventKind == EVENT_NOTE_START;
 }
 
+// A marker the track's list keeps.
+bool MakesEntry(const SMF_EVENT& marker) {
+    const auto text = reinterpret_cast<const char*>(marker.data.data());
+    switch (CMidiMarkers::FindTag(text, marker.data.size())) {
+        case CMidiMarkers::TAG_CHORD:
+        case CMidiMarkers::TAG_SONG_PART:
+        case CMidiMarkers::TAG_MEASURE:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 // Any audible volume gives a velocity of at least 1: velocities 1..42 read
@@ -169,14 +182,16 @@ bool CMidiFile::ReadTrack(const SMF_TRACK& smfTrack, bool conductor, CSong& song
     return true;
 }
 
-// The note list grows by a fixed step, which costs a relocation every step
-// notes; room for every note start and marker makes the read linear.
+// Room for every note start and every marker that becomes a list entry, so
+// the list is allocated once and holds no spare slots. The "<NoteInfo>"
+// marker before each note of the program's files makes no entry.
 void CMidiFile::ReserveNotes(const SMF_TRACK& smfTrack, CTrack& track) {
-    const auto starts =
+    const auto entries =
         std::count_if(smfTrack.events.begin(), smfTrack.events.end(), [](const SMF_EVENT& event) {
-            return event.IsNoteStart() || (event.IsMeta() && event.metaType == Smf::kMetaMarker);
+            return event.IsNoteStart() ||
+                   (event.IsMeta() && event.metaType == Smf::kMetaMarker && MakesEntry(event));
         });
-    track.m_notes.SetCapacity(track.m_notes.GetCount() + static_cast<int>(starts));
+    track.m_notes.SetCapacity(track.m_notes.GetCount() + static_cast<int>(entries));
 }
 
 bool CMidiFile::ReadEvent(const SMF_EVENT& event, double time, CSong& song, CTrack& track) {
@@ -193,7 +208,9 @@ bool CMidiFile::ReadEvent(const SMF_EVENT& event, double time, CSong& song, CTra
 }
 
 bool CMidiFile::ReadMeta(const SMF_EVENT& event, double time, CSong& song, CTrack& track) {
-    const std::string text(event.data.begin(), event.data.end());
+    // One buffer serves every event's text, so its capacity is allocated once.
+    std::string& text = m_text;
+    text.assign(event.data.begin(), event.data.end());
     // Only a format-1 file's first track names the song; a format-0 file's
     // only track is a song track like any other.
     const bool songInfo = m_format == 1 && track.m_number == 1;
@@ -236,9 +253,8 @@ bool CMidiFile::ReadMeta(const SMF_EVENT& event, double time, CSong& song, CTrac
 }
 
 bool CMidiFile::ReadMarker(const char* text, double time, CSong& song, CTrack& track) {
-    CNote marker;
-    bool ok = true;
-    switch (CMidiMarkers::FindTag(text)) {
+    const CMidiMarkers::TAG tag = CMidiMarkers::FindTag(text);
+    switch (tag) {
         case CMidiMarkers::TAG_SONG_INFO:
             return CMidiMarkers::ReadSongInfo(text, song.m_info, m_error);
         case CMidiMarkers::TAG_PART_INFO: {
@@ -254,17 +270,24 @@ bool CMidiFile::ReadMarker(const char* text, double time, CSong& song, CTrack& t
             return CMidiMarkers::ReadMix(text, song.GetMix(), m_error);
         case CMidiMarkers::TAG_NOTE_INFO:
             return CMidiMarkers::ReadNoteInfo(text, m_noteInfo, m_error);
-        case CMidiMarkers::TAG_CHORD:
-            ok = CMidiMarkers::ReadChord(text, marker, m_error);
-            break;
-        case CMidiMarkers::TAG_SONG_PART:
-            ok = CMidiMarkers::ReadSongPart(text, marker, m_error);
-            break;
-        case CMidiMarkers::TAG_MEASURE:
-            ok = CMidiMarkers::ReadMeasure(text, marker, m_error);
-            break;
         case CMidiMarkers::TAG_NONE:
             return true;  // another program's marker
+        default:
+            return ReadEntryMarker(tag, text, time, track);
+    }
+}
+
+// A chord, song part or measure marker, kept in the list among the notes.
+bool CMidiFile::ReadEntryMarker(CMidiMarkers::TAG tag, const char* text, double time,
+                                CTrack& track) {
+    CNote marker;
+    bool ok = false;
+    if (tag == CMidiMarkers::TAG_CHORD) {
+        ok = CMidiMarkers::ReadChord(text, marker, m_error);
+    } else if (tag == CMidiMarkers::TAG_SONG_PART) {
+        ok = CMidiMarkers::ReadSongPart(text, marker, m_error);
+    } else {
+        ok = CMidiMarkers::ReadMeasure(text, marker, m_error);
     }
     if (!ok) {
         return false;
@@ -273,7 +296,7 @@ bool CMidiFile::ReadMarker(const char* text, double time, CSong& song, CTrack& t
     marker.duration = 0.0;
     marker.volume = 0.0f;
     marker.source = SOURCE_MIDI_FILE;
-    marker.thing = track.m_thing;
+    marker.thing = static_cast<int16_t>(track.m_thing);
     int slot = kNoSlot;
     if (!AddEntry(marker, track, slot)) {
         return false;

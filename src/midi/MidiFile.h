@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "foundation/CharString.h"
@@ -54,6 +55,7 @@ private:
     bool ReadEvent(const SMF_EVENT& event, double time, CSong& song, CTrack& track);
     bool ReadMeta(const SMF_EVENT& event, double time, CSong& song, CTrack& track);
     bool ReadMarker(const char* text, double time, CSong& song, CTrack& track);
+    bool ReadEntryMarker(CMidiMarkers::TAG tag, const char* text, double time, CTrack& track);
     bool ReadChannelEvent(const SMF_EVENT& event, double time, CTrack& track);
     bool ReadNote(const SMF_EVENT& event, double time, CTrack& track);
     bool AddEntry(const CNote& entry, CTrack& track, int& slot);
@@ -80,6 +82,7 @@ private:
     NOTE_INFO m_noteInfo;
     int m_chordType = 0;
     int m_chordRoot = NOTE_NONE;
+    std::string m_text;  // the text of the meta event being read
 
     CCharString m_error;
 };

@@ -1,7 +1,7 @@
 #include "midi/MidiMarkers.h"
 
 #include <algorithm>
-
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -19,10 +19,15 @@ constexpr char kPairEnd = '|';
 constexpr char kPairEndStandIn = '/';  // written in place of a bar inside a value
 constexpr char kKeyEnd = '=';
 
+constexpr int kIntChars = 16;  // room for any int and its sign
+
 void AddInt(CCharString& text, const char* key, int value) {
-    CCharString pair;
-    pair.Format("%s%d|", key, value);
-    text.Append(pair);
+    char digits[kIntChars];
+    const std::to_chars_result end = std::to_chars(digits, digits + kIntChars - 1, value);
+    *end.ptr = '\0';
+    text.Append(key);
+    text.Append(digits);
+    text.AppendChar(kPairEnd);
 }
 
 void AddDecimal3(CCharString& text, const char* key, double value) {
@@ -51,6 +56,17 @@ int ToInt(const std::string& value) {
     return static_cast<int>(std::strtol(value.c_str(), nullptr, 10));
 }
 
+// As ToInt; a short value is copied to the stack, not the heap.
+int ToInt(std::string_view value) {
+    char digits[kIntChars];
+    if (value.size() >= sizeof(digits)) {
+        return ToInt(std::string(value));
+    }
+    std::memcpy(digits, value.data(), value.size());
+    digits[value.size()] = '\0';
+    return static_cast<int>(std::strtol(digits, nullptr, 10));
+}
+
 double ToDouble(const std::string& value) {
     return std::strtod(value.c_str(), nullptr);
 }
@@ -68,12 +84,34 @@ bool BadName(const char* what, const std::string& name, CCharString& error) {
 }  // namespace
 
 CMidiMarkers::TAG CMidiMarkers::FindTag(const char* text) {
+    return FindTag(text, std::strlen(text));
+}
+
+CMidiMarkers::TAG CMidiMarkers::FindTag(const char* text, size_t length) {
+    if (length == 0 || text[0] != kTags[TAG_SONG_INFO][0]) {
+        return TAG_NONE;  // every tag opens with the same bracket
+    }
+    const std::string_view start(text, length);
     for (int tag = TAG_NONE + 1; tag < kTagCount; ++tag) {
-        if (std::strncmp(text, kTags[tag], std::strlen(kTags[tag])) == 0) {
+        if (start.compare(0, std::strlen(kTags[tag]), kTags[tag]) == 0) {
             return static_cast<TAG>(tag);
         }
     }
     return TAG_NONE;
+}
+
+bool CMidiMarkers::NextPair(const char* text, const char*& at, std::string_view& key,
+                            std::string_view& value, CCharString& error) {
+    const char* end = std::strchr(at, kPairEnd);
+    const char* equals = std::strchr(at, kKeyEnd);
+    if (end == nullptr || equals == nullptr || equals > end) {
+        error.Format("Can't read the pair at '%s' in marker '%s'", at, text);
+        return false;
+    }
+    key = std::string_view(at, static_cast<size_t>(equals + 1 - at));
+    value = std::string_view(equals + 1, static_cast<size_t>(end - equals - 1));
+    at = end + 1;
+    return true;
 }
 
 bool CMidiMarkers::Split(const char* text, TAG tag, PAIRS& pairs, CCharString& error) {
@@ -82,18 +120,12 @@ bool CMidiMarkers::Split(const char* text, TAG tag, PAIRS& pairs, CCharString& e
         error.Format("Can't find the tag %s in marker '%s'", kTags[tag], text);
         return false;
     }
-    const std::string rest(text + std::strlen(kTags[tag]));
-    size_t start = 0;
-    while (start < rest.size()) {
-        const size_t end = rest.find(kPairEnd, start);
-        const size_t equals = rest.find(kKeyEnd, start);
-        if (end == std::string::npos || equals == std::string::npos || equals > end) {
-            error.Format("Can't read the pair at '%s' in marker '%s'", rest.c_str() + start, text);
+    std::string_view key, value;
+    for (const char* at = text + std::strlen(kTags[tag]); *at != '\0';) {
+        if (!NextPair(text, at, key, value, error)) {
             return false;
         }
-        pairs.emplace_back(rest.substr(start, equals + 1 - start),
-                           rest.substr(equals + 1, end - equals - 1));
-        start = end + 1;
+        pairs.emplace_back(key, value);
     }
     return true;
 }
@@ -401,13 +433,19 @@ void CMidiMarkers::MakeNoteInfo(const CNote& note, CCharString& text) {
     }
 }
 
+// Read for every note a file of the program holds, so its pairs are taken
+// as views into the text, without copies.
 bool CMidiMarkers::ReadNoteInfo(const char* text, NOTE_INFO& info, CCharString& error) {
-    PAIRS pairs;
-    if (!Split(text, TAG_NOTE_INFO, pairs, error)) {
+    if (FindTag(text) != TAG_NOTE_INFO) {
+        error.Format("Can't find the tag %s in marker '%s'", kTags[TAG_NOTE_INFO], text);
         return false;
     }
     info.Reset();
-    for (const auto& [key, value] : pairs) {
+    std::string_view key, value;
+    for (const char* at = text + std::strlen(kTags[TAG_NOTE_INFO]); *at != '\0';) {
+        if (!NextPair(text, at, key, value, error)) {
+            return false;
+        }
         if (key == "Interval=") {
             info.interval = ToInt(value);
         } else if (key == "String=") {
@@ -419,7 +457,7 @@ bool CMidiMarkers::ReadNoteInfo(const char* text, NOTE_INFO& info, CCharString& 
         } else if (key == "Mode=") {
             info.mode = ToInt(value);
         } else {
-            return UnknownKey(TAG_NOTE_INFO, key, error);
+            return UnknownKey(TAG_NOTE_INFO, std::string(key), error);
         }
     }
     return true;
