@@ -87,13 +87,17 @@ CMidiMarkers::TAG CMidiMarkers::FindTag(const char* text) {
     return FindTag(text, std::strlen(text));
 }
 
+// No tag starts another, so at most one matches. Most marker texts are
+// "<NoteInfo>"; the second character rules out the other tags cheaply.
 CMidiMarkers::TAG CMidiMarkers::FindTag(const char* text, size_t length) {
-    if (length == 0 || text[0] != kTags[TAG_SONG_INFO][0]) {
+    constexpr size_t kMinTagLength = 3;
+    if (length < kMinTagLength || text[0] != kTags[TAG_SONG_INFO][0]) {
         return TAG_NONE;  // every tag opens with the same bracket
     }
-    const std::string_view start(text, length);
     for (int tag = TAG_NONE + 1; tag < kTagCount; ++tag) {
-        if (start.compare(0, std::strlen(kTags[tag]), kTags[tag]) == 0) {
+        const size_t tagLength = std::strlen(kTags[tag]);
+        if (text[1] == kTags[tag][1] && length >= tagLength &&
+            std::memcmp(text, kTags[tag], tagLength) == 0) {
             return static_cast<TAG>(tag);
         }
     }

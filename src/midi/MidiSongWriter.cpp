@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
+#include <cstring>
 #include <string>
 
 #include "midi/GeneralMidi.h"
@@ -38,9 +39,10 @@ bool GetThingProgram(int thing, int& program) {
     return false;
 }
 
-std::vector<uint8_t> Bytes(const char* text) {
-    const std::string value(text);
-    return std::vector<uint8_t>(value.begin(), value.end());
+// The text up to its first zero, as a text meta event holds it.
+std::vector<uint8_t> Bytes(const CCharString& text) {
+    const auto bytes = reinterpret_cast<const uint8_t*>(text.GetText());
+    return std::vector<uint8_t>(bytes, bytes + std::strlen(text.GetText()));
 }
 
 uint8_t LowByte(int value) {
@@ -175,6 +177,7 @@ bool CMidiSongWriter::MakeTrack(const CTrack& track, int channel, SMF_TRACK& smf
     if (GetThingProgram(track.m_thing, program) || program != 0) {
         events.push_back(MakeSmfChannelEvent(0, status(Smf::kProgram), LowByte(program)));
     }
+    events.reserve(events.size() + CountEvents(track));
     events.push_back(MakeSmfChannelEvent(0, status(Smf::kController), kControlVolume,
                                          ClampData(track.m_volume * kMaxDataValue)));
     events.push_back(MakeSmfChannelEvent(0, status(Smf::kController), kControlPan,
@@ -188,6 +191,24 @@ bool CMidiSongWriter::MakeTrack(const CTrack& track, int channel, SMF_TRACK& smf
     events.push_back(MakeSmfNote(last + ToTicks(CMidiFile::kTailSeconds), channel, 0, 0));
     events.push_back(MakeSmfMeta(last + ToTicks(CMidiFile::kTailSeconds), Smf::kMetaEndOfTrack));
     return true;
+}
+
+// The events MakeTrack writes: the heading ones and the tail at most, a start
+// and an end for each note, a "<NoteInfo>" marker and up to four guitar
+// controllers before each sounding note, a marker event for each marker.
+size_t CMidiSongWriter::CountEvents(const CTrack& track) {
+    constexpr size_t kTrackEvents = 9;
+    constexpr size_t kGuitarControllers = 4;
+    size_t count = kTrackEvents;
+    for (int i = 0; i < track.m_notes.GetCount(); ++i) {
+        const CNote& note = *track.m_notes.GetAt(i);
+        if (note.IsMarker()) {
+            ++count;
+        } else {
+            count += 2 + (note.volume > 0.0f ? 1 + kGuitarControllers : 0);
+        }
+    }
+    return count;
 }
 
 bool CMidiSongWriter::MakeNotes(const CTrack& track, int channel, SMF_TRACK& smfTrack) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -22,6 +23,7 @@ private:
     bool GetChannels(const CSong& song, std::vector<int>& channels);
     void MakeConductor(const CSong& song, SMF_TRACK& smfTrack, bool& ok);
     bool MakeTrack(const CTrack& track, int channel, SMF_TRACK& smfTrack);
+    static size_t CountEvents(const CTrack& track);
     bool MakeNotes(const CTrack& track, int channel, SMF_TRACK& smfTrack);
     bool MakeNoteStart(const CNote& note, uint8_t midiNote, int channel, uint32_t tick,
                        SMF_TRACK& smfTrack);
