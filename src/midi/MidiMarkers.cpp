@@ -1,6 +1,7 @@
 #include "midi/MidiMarkers.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,14 @@ namespace {
 const char* const kTags[] = {"",        "<SongInfo>", "<SongPartInfo>", "<Mix>",
                              "<Chord>", "<SongPart>", "<Measure>",      "<NoteInfo>"};
 constexpr int kTagCount = sizeof(kTags) / sizeof(kTags[0]);
+// The tags' lengths, counted once.
+const std::array<size_t, kTagCount> kTagLengths = [] {
+    std::array<size_t, kTagCount> lengths{};
+    for (int tag = 0; tag < kTagCount; ++tag) {
+        lengths[tag] = std::strlen(kTags[tag]);
+    }
+    return lengths;
+}();
 constexpr char kPairEnd = '|';
 constexpr char kPairEndStandIn = '/';  // written in place of a bar inside a value
 constexpr char kKeyEnd = '=';
@@ -95,7 +104,7 @@ CMidiMarkers::TAG CMidiMarkers::FindTag(const char* text, size_t length) {
         return TAG_NONE;  // every tag opens with the same bracket
     }
     for (int tag = TAG_NONE + 1; tag < kTagCount; ++tag) {
-        const size_t tagLength = std::strlen(kTags[tag]);
+        const size_t tagLength = kTagLengths[tag];
         if (text[1] == kTags[tag][1] && length >= tagLength &&
             std::memcmp(text, kTags[tag], tagLength) == 0) {
             return static_cast<TAG>(tag);
@@ -440,13 +449,15 @@ void CMidiMarkers::MakeNoteInfo(const CNote& note, CCharString& text) {
 // Read for every note a file of the program holds, so its pairs are taken
 // as views into the text, without copies.
 bool CMidiMarkers::ReadNoteInfo(const char* text, NOTE_INFO& info, CCharString& error) {
-    if (FindTag(text) != TAG_NOTE_INFO) {
+    // No tag starts another: starting with this one is being of this tag.
+    const size_t tagLength = kTagLengths[TAG_NOTE_INFO];
+    if (std::strncmp(text, kTags[TAG_NOTE_INFO], tagLength) != 0) {
         error.Format("Can't find the tag %s in marker '%s'", kTags[TAG_NOTE_INFO], text);
         return false;
     }
     info.Reset();
     std::string_view key, value;
-    for (const char* at = text + std::strlen(kTags[TAG_NOTE_INFO]); *at != '\0';) {
+    for (const char* at = text + tagLength; *at != '\0';) {
         if (!NextPair(text, at, key, value, error)) {
             return false;
         }

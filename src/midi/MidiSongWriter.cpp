@@ -264,9 +264,8 @@ bool CMidiSongWriter::MakeNoteStart(const CNote& note, uint8_t midiNote, int cha
     std::vector<SMF_EVENT>& events = smfTrack.events;
     const int velocity = CMidiFile::VolumeToVelocity(note.volume);
     if (note.volume > 0.0f) {
-        CCharString text;
-        CMidiMarkers::MakeNoteInfo(note, text);
-        events.push_back(MakeSmfMeta(tick, Smf::kMetaMarker, Bytes(text)));
+        CMidiMarkers::MakeNoteInfo(note, m_noteText);
+        events.push_back(MakeSmfMeta(tick, Smf::kMetaMarker, Bytes(m_noteText)));
         const auto control = static_cast<uint8_t>(Smf::kController | channel);
         const auto add = [&](int controller, int value) {
             const auto data = static_cast<uint8_t>(LowByte(value) & kMaxDataValue);

@@ -31,5 +31,6 @@ private:
     bool SetError(const char* format, ...) NOTARA_PRINTF(2, 3);
 
     double m_secondsPerTick = 0.0;  // one tick at the written tempo
+    CCharString m_noteText;         // each note's "<NoteInfo>" text, its room kept
     CCharString m_error;
 };
