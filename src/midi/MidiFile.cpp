@@ -1,6 +1,7 @@
 #include "midi/MidiFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdarg>
 #include <string>
@@ -72,14 +73,17 @@ int CMidiFile::VolumeToVelocity(float volume) {
 }
 
 float CMidiFile::VelocityToVolume(int velocity) {
-    if (velocity <= 0) {
-        return 0.0f;
-    }
-    if (velocity >= kMaxVelocity) {
-        return 1.0f;
-    }
-    const double power = (static_cast<double>(velocity) / kMaxVelocity - 1.0) / kVelocityFactor;
-    return static_cast<float>(std::pow(10.0, power));
+    // Every note read needs one; the 128 volumes are computed once.
+    static const std::array<float, kMaxVelocity + 1> volumes = [] {
+        std::array<float, kMaxVelocity + 1> table{};
+        for (int v = 1; v < kMaxVelocity; ++v) {
+            const double power = (static_cast<double>(v) / kMaxVelocity - 1.0) / kVelocityFactor;
+            table[v] = static_cast<float>(std::pow(10.0, power));
+        }
+        table[kMaxVelocity] = 1.0f;
+        return table;
+    }();
+    return volumes[std::clamp(velocity, 0, kMaxVelocity)];
 }
 
 bool CMidiFile::SetError(const char* format, ...) {
@@ -164,8 +168,14 @@ bool CMidiFile::ReadTrack(const SMF_TRACK& smfTrack, bool conductor, CSong& song
     m_channelSeen = false;
     ReserveNotes(smfTrack, track);
     double lastTime = 0.0;
+    // A note's events mostly share one tick; its time is looked up once.
+    uint32_t tick = 0;
+    double time = m_tempoMap->TicksToSeconds(tick);
     for (const SMF_EVENT& event : smfTrack.events) {
-        const double time = m_tempoMap->TicksToSeconds(event.tick);
+        if (event.tick != tick) {
+            tick = event.tick;
+            time = m_tempoMap->TicksToSeconds(tick);
+        }
         const double length = song.m_info.length;
         if (length != UNSET_TIME && time > length + kLengthSlack) {
             break;  // past the song's end, as the tail each written track has
