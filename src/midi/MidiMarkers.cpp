@@ -29,6 +29,10 @@ constexpr char kPairEndStandIn = '/';  // written in place of a bar inside a val
 constexpr char kKeyEnd = '=';
 
 constexpr int kIntChars = 16;  // room for any int and its sign
+constexpr int kKeyChars = 16;  // room for any key of an integer pair
+constexpr int kPairChars = kKeyChars + kIntChars + 1;
+// A "<NoteInfo>" text: the tag, five integer pairs and the terminating zero.
+constexpr int kNoteInfoChars = 16 + 5 * kPairChars + 1;
 
 void AddInt(CCharString& text, const char* key, int value) {
     char digits[kIntChars];
@@ -37,6 +41,16 @@ void AddInt(CCharString& text, const char* key, int value) {
     text.Append(key);
     text.Append(digits);
     text.AppendChar(kPairEnd);
+}
+
+// Puts key, value and the pair's end at at, returning the end of the pair.
+// The caller leaves room for kPairChars.
+char* PutInt(char* at, const char* key, int value) {
+    const size_t keyLength = std::strlen(key);
+    std::memcpy(at, key, keyLength);
+    at = std::to_chars(at + keyLength, at + keyLength + kIntChars, value).ptr;
+    *at++ = kPairEnd;
+    return at;
 }
 
 void AddDecimal3(CCharString& text, const char* key, double value) {
@@ -427,23 +441,29 @@ bool CMidiMarkers::ReadMeasure(const char* text, CNote& marker, CCharString& err
     return true;
 }
 
+// Written for every sounding note, so the text is put together on the stack
+// and copied into text once.
 void CMidiMarkers::MakeNoteInfo(const CNote& note, CCharString& text) {
-    text = kTags[TAG_NOTE_INFO];
+    char buffer[kNoteInfoChars];
+    char* at = buffer + kTagLengths[TAG_NOTE_INFO];
+    std::memcpy(buffer, kTags[TAG_NOTE_INFO], kTagLengths[TAG_NOTE_INFO]);
     if (note.interval != 0) {
-        AddInt(text, "Interval=", note.interval);
+        at = PutInt(at, "Interval=", note.interval);
     }
     if (note.guitarString != UNSET && note.guitarString != 0) {
-        AddInt(text, "String=", note.guitarString);
+        at = PutInt(at, "String=", note.guitarString);
     }
     if (note.fret != UNSET) {
-        AddInt(text, "Fret=", note.fret);
+        at = PutInt(at, "Fret=", note.fret);
     }
     if (note.finger != UNSET) {
-        AddInt(text, "Finger=", note.finger);
+        at = PutInt(at, "Finger=", note.finger);
     }
     if (note.mode != 0) {
-        AddInt(text, "Mode=", note.mode);
+        at = PutInt(at, "Mode=", note.mode);
     }
+    *at = '\0';
+    text = buffer;
 }
 
 // Read for every note a file of the program holds, so its pairs are taken
