@@ -1,6 +1,7 @@
 #include "midi/MidiSongWriter.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
@@ -66,6 +67,25 @@ struct WRITE_EVENT {
     const CNote* note;
     bool start;
 };
+
+// The percussion keys of the drum pieces, each looked up once: known holds
+// a piece's key once found, kUnknownNote before.
+constexpr int kUnknownNote = -1;
+using DRUM_NOTES = std::array<int, THING_COUNT>;
+
+bool FindDrumNote(int thing, DRUM_NOTES& known, int& note) {
+    if (thing < 0 || thing >= THING_COUNT) {
+        return CGeneralMidi::GetDrumNoteOf(thing, note);
+    }
+    if (known[thing] == kUnknownNote) {
+        if (!CGeneralMidi::GetDrumNoteOf(thing, note)) {
+            return false;
+        }
+        known[thing] = note;
+    }
+    note = known[thing];
+    return true;
+}
 
 }  // namespace
 
@@ -226,10 +246,15 @@ bool CMidiSongWriter::MakeNotes(const CTrack& track, int channel, SMF_TRACK& smf
         }
     }
     // Among equal times the earlier event stays first: a note's end comes
-    // before the start of the note that follows it.
-    std::stable_sort(order.begin(), order.end(),
-                     [](const WRITE_EVENT& a, const WRITE_EVENT& b) { return a.time < b.time; });
+    // before the start of the note that follows it. Notes that each end
+    // where the next starts are in order already.
+    const auto earlier = [](const WRITE_EVENT& a, const WRITE_EVENT& b) { return a.time < b.time; };
+    if (!std::is_sorted(order.begin(), order.end(), earlier)) {
+        std::stable_sort(order.begin(), order.end(), earlier);
+    }
     const bool drum = track.m_thing == THING_DRUM_SET;
+    DRUM_NOTES drumNotes;
+    drumNotes.fill(kUnknownNote);
     for (const WRITE_EVENT& event : order) {
         // Ticks are rounded from each event's own time, so they never drift.
         const uint32_t tick = ToTicks(event.time);
@@ -242,7 +267,7 @@ bool CMidiSongWriter::MakeNotes(const CTrack& track, int channel, SMF_TRACK& smf
         }
         int midiNote = note.midiNote;
         // A drum piece is written as the note it is read back from.
-        if (drum && !CGeneralMidi::GetDrumNoteOf(note.thing, midiNote)) {
+        if (drum && !FindDrumNote(note.thing, drumNotes, midiNote)) {
             return SetError("Can't get drum note for instrument %d", note.thing);
         }
         if (midiNote > kMaxDataValue) {
