@@ -316,7 +316,8 @@ bool CMidiFile::ReadEntryMarker(CMidiMarkers::TAG tag, const char* text, double 
 }
 
 bool CMidiFile::AddEntry(const CNote& entry, CTrack& track, int& slot) {
-    return track.m_notes.Add(entry, &slot) || SetError("Can't add a note at %.3f s", entry.time);
+    return track.m_notes.Add(entry, &slot) ||
+           SetError("Can't add %s at %.3f s", entry.IsMarker() ? "a marker" : "a note", entry.time);
 }
 
 bool CMidiFile::ReadChannelEvent(const SMF_EVENT& event, double time, CTrack& track) {
