@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
@@ -61,17 +62,11 @@ uint32_t MicrosPerQuarter(const SONG_INFO& info) {
     return static_cast<uint32_t>(secondsPerBeat * kMicrosPerSecond + 0.5) & kTempoMask;
 }
 
-// A note start or end, or a marker, to be written at time.
-struct WRITE_EVENT {
-    double time;
-    const CNote* note;
-    bool start;
-};
-
 // The percussion keys of the drum pieces, each looked up once: known holds
 // a piece's key once found, kUnknownNote before.
 constexpr int kUnknownNote = -1;
-using DRUM_NOTES = std::array<int, THING_COUNT>;
+using DRUM_NOTES = CMidiSongWriter::DRUM_NOTES;
+using WRITE_EVENT = CMidiSongWriter::WRITE_EVENT;
 
 bool FindDrumNote(int thing, DRUM_NOTES& known, int& note) {
     if (thing < 0 || thing >= THING_COUNT) {
@@ -85,6 +80,53 @@ bool FindDrumNote(int thing, DRUM_NOTES& known, int& note) {
     }
     note = known[thing];
     return true;
+}
+
+// The start and end of every timed note and every timed marker, as written.
+template <typename Visit>
+bool ForEachEvent(const CNoteList& notes, Visit visit) {
+    for (int i = 0; i < notes.GetCount(); ++i) {
+        const CNote& note = *notes.GetAt(i);
+        if (note.time == UNSET_TIME) {
+            continue;  // a note without a time has no place in a file
+        }
+        if (!visit({note.time, &note, true})) {
+            return false;
+        }
+        if (!note.IsMarker()) {
+            const double duration = note.duration == UNSET_TIME ? 0.0 : note.duration;
+            if (!visit({note.time + duration, &note, false})) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Visits the events in time order; among equal times the earlier event stays
+// first: a note's end comes before the start of the note that follows it.
+// A list whose notes each end by the next one's start is in that order
+// already and is visited as it stands; any other is sorted first.
+template <typename Visit>
+bool VisitInTimeOrder(const CNoteList& notes, Visit visit) {
+    double last = -DBL_MAX;
+    const bool ordered = ForEachEvent(notes, [&last](const WRITE_EVENT& event) {
+        const bool inOrder = event.time >= last;
+        last = event.time;
+        return inOrder;
+    });
+    if (ordered) {
+        return ForEachEvent(notes, visit);
+    }
+    std::vector<WRITE_EVENT> order;
+    order.reserve(static_cast<size_t>(notes.GetCount()) * 2);
+    ForEachEvent(notes, [&order](const WRITE_EVENT& event) {
+        order.push_back(event);
+        return true;
+    });
+    std::stable_sort(order.begin(), order.end(),
+                     [](const WRITE_EVENT& a, const WRITE_EVENT& b) { return a.time < b.time; });
+    return std::all_of(order.begin(), order.end(), visit);
 }
 
 }  // namespace
@@ -232,54 +274,35 @@ size_t CMidiSongWriter::CountEvents(const CTrack& track) {
 }
 
 bool CMidiSongWriter::MakeNotes(const CTrack& track, int channel, SMF_TRACK& smfTrack) {
-    std::vector<WRITE_EVENT> order;
-    order.reserve(static_cast<size_t>(track.m_notes.GetCount()) * 2);
-    for (int i = 0; i < track.m_notes.GetCount(); ++i) {
-        const CNote& note = *track.m_notes.GetAt(i);
-        if (note.time == UNSET_TIME) {
-            continue;  // a note without a time has no place in a file
-        }
-        order.push_back({note.time, &note, true});
-        if (!note.IsMarker()) {
-            const double duration = note.duration == UNSET_TIME ? 0.0 : note.duration;
-            order.push_back({note.time + duration, &note, false});
-        }
-    }
-    // Among equal times the earlier event stays first: a note's end comes
-    // before the start of the note that follows it. Notes that each end
-    // where the next starts are in order already.
-    const auto earlier = [](const WRITE_EVENT& a, const WRITE_EVENT& b) { return a.time < b.time; };
-    if (!std::is_sorted(order.begin(), order.end(), earlier)) {
-        std::stable_sort(order.begin(), order.end(), earlier);
-    }
     const bool drum = track.m_thing == THING_DRUM_SET;
     DRUM_NOTES drumNotes;
     drumNotes.fill(kUnknownNote);
-    for (const WRITE_EVENT& event : order) {
-        // Ticks are rounded from each event's own time, so they never drift.
-        const uint32_t tick = ToTicks(event.time);
-        const CNote& note = *event.note;
-        if (note.IsMarker()) {
-            if (!MakeMarker(note, tick, smfTrack)) {
-                return false;
-            }
-            continue;
-        }
-        int midiNote = note.midiNote;
-        // A drum piece is written as the note it is read back from.
-        if (drum && !FindDrumNote(note.thing, drumNotes, midiNote)) {
-            return SetError("Can't get drum note for instrument %d", note.thing);
-        }
-        if (midiNote > kMaxDataValue) {
-            return SetError("Can't write MIDI note %d: a file holds notes 0 to 127", midiNote);
-        }
-        if (!event.start) {
-            smfTrack.events.push_back(MakeSmfNote(tick, channel, LowByte(midiNote), 0));
-        } else if (!MakeNoteStart(note, LowByte(midiNote), channel, tick, smfTrack)) {
-            return false;
-        }
+    return VisitInTimeOrder(track.m_notes, [&](const WRITE_EVENT& event) {
+        return MakeEvent(event, channel, drum, drumNotes, smfTrack);
+    });
+}
+
+bool CMidiSongWriter::MakeEvent(const WRITE_EVENT& event, int channel, bool drum,
+                                DRUM_NOTES& drumNotes, SMF_TRACK& smfTrack) {
+    // Ticks are rounded from each event's own time, so they never drift.
+    const uint32_t tick = ToTicks(event.time);
+    const CNote& note = *event.note;
+    if (note.IsMarker()) {
+        return MakeMarker(note, tick, smfTrack);
     }
-    return true;
+    int midiNote = note.midiNote;
+    // A drum piece is written as the note it is read back from.
+    if (drum && !FindDrumNote(note.thing, drumNotes, midiNote)) {
+        return SetError("Can't get drum note for instrument %d", note.thing);
+    }
+    if (midiNote > kMaxDataValue) {
+        return SetError("Can't write MIDI note %d: a file holds notes 0 to 127", midiNote);
+    }
+    if (!event.start) {
+        smfTrack.events.push_back(MakeSmfNote(tick, channel, LowByte(midiNote), 0));
+        return true;
+    }
+    return MakeNoteStart(note, LowByte(midiNote), channel, tick, smfTrack);
 }
 
 // A sounding note is preceded by its guitar values: a "<NoteInfo>" marker
@@ -287,7 +310,12 @@ bool CMidiSongWriter::MakeNotes(const CTrack& track, int channel, SMF_TRACK& smf
 bool CMidiSongWriter::MakeNoteStart(const CNote& note, uint8_t midiNote, int channel, uint32_t tick,
                                     SMF_TRACK& smfTrack) {
     std::vector<SMF_EVENT>& events = smfTrack.events;
-    const int velocity = CMidiFile::VolumeToVelocity(note.volume);
+    // Most notes share their volume with the note before.
+    if (!(note.volume == m_volume)) {
+        m_volume = note.volume;
+        m_velocity = CMidiFile::VolumeToVelocity(note.volume);
+    }
+    const int velocity = m_velocity;
     if (note.volume > 0.0f) {
         CMidiMarkers::MakeNoteInfo(note, m_noteText);
         events.push_back(MakeSmfMeta(tick, Smf::kMetaMarker, Bytes(m_noteText)));

@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "../TempFolder.h"
 #include "midi/MidiFile.h"
+#include "midi/SmfFile.h"
 #include "songs/Song.h"
 
 // A song of 100,000 notes written as a MIDI file and read back: a lead
@@ -116,4 +118,40 @@ TEST(MidiFileLarge, HundredThousandNotesReadBackFieldForField) {
         }
     }
     EXPECT_EQ(kNotes, compared);
+}
+
+// Notes that sound over later ones make a track whose events must be put in
+// time order before they are written.
+TEST(MidiFileLarge, OverlappingNotesAreWrittenInTimeOrderAndReadBack) {
+    CSong song;
+    song.m_info.secondsPerBeat = 0.5;
+    CTrack keys;
+    keys.m_thing = THING_KEYBOARD;
+    const double starts[] = {0.0, 0.5, 1.0, 1.0, 3.0};
+    const double durations[] = {2.0, 0.5, 0.25, 2.5, 0.5};
+    for (int i = 0; i < 5; ++i) {
+        CNote note;
+        note.time = starts[i];
+        note.duration = durations[i];
+        note.midiNote = static_cast<uint8_t>(60 + i);
+        keys.m_notes.Add(note);
+    }
+    song.AddTrack(std::move(keys));
+    CMidiFile midi;
+    SMF_FILE file;
+    ASSERT_TRUE(midi.MakeSmf(song, file)) << midi.GetError();
+    ASSERT_EQ(2u, file.tracks.size());
+    const std::vector<SMF_EVENT>& events = file.tracks[1].events;
+    for (size_t i = 1; i < events.size(); ++i) {
+        ASSERT_LE(events[i - 1].tick, events[i].tick) << i;
+    }
+    CSong read;
+    ASSERT_TRUE(midi.ReadSmf(file, read)) << midi.GetError();
+    const CNoteList& notes = read.GetTrack(0)->m_notes;
+    ASSERT_EQ(5, notes.GetCount());
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_NEAR(starts[i], notes.GetAt(i)->time, kTimeTolerance) << i;
+        EXPECT_NEAR(durations[i], notes.GetAt(i)->duration, kTimeTolerance) << i;
+        EXPECT_EQ(60 + i, notes.GetAt(i)->midiNote) << i;
+    }
 }
