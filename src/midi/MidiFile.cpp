@@ -220,7 +220,7 @@ bool CMidiFile::ReadEvent(const SMF_EVENT& event, double time, CSong& song, CTra
 bool CMidiFile::ReadMeta(const SMF_EVENT& event, double time, CSong& song, CTrack& track) {
     // One buffer serves every event's text, so its capacity is allocated once.
     std::string& text = m_text;
-    text.assign(event.data.begin(), event.data.end());
+    text.assign(reinterpret_cast<const char*>(event.data.data()), event.data.size());
     // Only a format-1 file's first track names the song; a format-0 file's
     // only track is a song track like any other.
     const bool songInfo = m_format == 1 && track.m_number == 1;

@@ -79,8 +79,20 @@ int ToInt(const std::string& value) {
     return static_cast<int>(std::strtol(value.c_str(), nullptr, 10));
 }
 
-// As ToInt; a short value is copied to the stack, not the heap.
+// As ToInt. Up to nine digits, as the program writes them, are added up
+// directly; any other value is copied to the stack, not the heap.
 int ToInt(std::string_view value) {
+    constexpr size_t kPlainDigits = 9;  // never more than an int holds
+    const bool negative = !value.empty() && value[0] == '-';
+    const std::string_view number = value.substr(negative ? 1 : 0);
+    if (!number.empty() && number.size() <= kPlainDigits &&
+        std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        int result = 0;
+        for (const char c : number) {
+            result = result * 10 + (c - '0');
+        }
+        return negative ? -result : result;
+    }
     char digits[kIntChars];
     if (value.size() >= sizeof(digits)) {
         return ToInt(std::string(value));
