@@ -454,8 +454,8 @@ bool CMidiMarkers::ReadMeasure(const char* text, CNote& marker, CCharString& err
 }
 
 // Written for every sounding note, so the text is put together on the stack
-// and copied into text once.
-void CMidiMarkers::MakeNoteInfo(const CNote& note, CCharString& text) {
+// and copied out once.
+void CMidiMarkers::MakeNoteInfo(const CNote& note, std::vector<uint8_t>& bytes) {
     char buffer[kNoteInfoChars];
     char* at = buffer + kTagLengths[TAG_NOTE_INFO];
     std::memcpy(buffer, kTags[TAG_NOTE_INFO], kTagLengths[TAG_NOTE_INFO]);
@@ -474,8 +474,13 @@ void CMidiMarkers::MakeNoteInfo(const CNote& note, CCharString& text) {
     if (note.mode != 0) {
         at = PutInt(at, "Mode=", note.mode);
     }
-    *at = '\0';
-    text = buffer;
+    bytes.assign(buffer, at);
+}
+
+void CMidiMarkers::MakeNoteInfo(const CNote& note, CCharString& text) {
+    std::vector<uint8_t> bytes;
+    MakeNoteInfo(note, bytes);
+    text = std::string(bytes.begin(), bytes.end()).c_str();
 }
 
 // Read for every note a file of the program holds, so its pairs are taken

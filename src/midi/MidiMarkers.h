@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -55,6 +56,8 @@ public:
     static void MakeSongPart(const CNote& marker, CCharString& text);
     static void MakeMeasure(const CNote& marker, CCharString& text);
     static void MakeNoteInfo(const CNote& note, CCharString& text);
+    // The same text as the bytes of a meta event.
+    static void MakeNoteInfo(const CNote& note, std::vector<uint8_t>& bytes);
 
     static bool ReadSongInfo(const char* text, SONG_INFO& info, CCharString& error);
     static bool ReadPartInfo(const char* text, CSongPart& part, CCharString& error);

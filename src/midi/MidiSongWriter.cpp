@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "midi/GeneralMidi.h"
 #include "midi/MidiCodes.h"
@@ -317,8 +318,9 @@ bool CMidiSongWriter::MakeNoteStart(const CNote& note, uint8_t midiNote, int cha
     }
     const int velocity = m_velocity;
     if (note.volume > 0.0f) {
-        CMidiMarkers::MakeNoteInfo(note, m_noteText);
-        events.push_back(MakeSmfMeta(tick, Smf::kMetaMarker, Bytes(m_noteText)));
+        std::vector<uint8_t> text;
+        CMidiMarkers::MakeNoteInfo(note, text);
+        events.push_back(MakeSmfMeta(tick, Smf::kMetaMarker, std::move(text)));
         const auto control = static_cast<uint8_t>(Smf::kController | channel);
         const auto add = [&](int controller, int value) {
             const auto data = static_cast<uint8_t>(LowByte(value) & kMaxDataValue);

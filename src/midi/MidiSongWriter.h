@@ -43,8 +43,8 @@ private:
     bool SetError(const char* format, ...) NOTARA_PRINTF(2, 3);
 
     double m_secondsPerTick = 0.0;  // one tick at the written tempo
-    float m_volume = -1.0f;         // the volume last turned into a velocity, and that velocity
+    // The volume last turned into a velocity, and that velocity.
+    float m_volume = -1.0f;
     int m_velocity = 0;
-    CCharString m_noteText;  // each note's "<NoteInfo>" text, its room kept
     CCharString m_error;
 };
