@@ -66,7 +66,7 @@ void CPracticeKeeper::Keep(const NOTE_JUDGEMENT& judgement) {
     row.lesson = m_lesson;
     row.expected = judgement.expected->midiNote;
     row.spelling = CLessonReport::NameOf(*judgement.expected);
-    row.clef = judgement.expected->staff != 0 ? PRACTICE_CLEF_TREBLE : PRACTICE_CLEF_BASS;
+    row.clef = judgement.expected->GetStaff() != 0 ? PRACTICE_CLEF_TREBLE : PRACTICE_CLEF_BASS;
     row.played = judgement.played;
     row.source = judgement.source;
     row.rightFirstTry = judgement.rightFirstTry;

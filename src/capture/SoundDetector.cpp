@@ -158,8 +158,7 @@ double CSoundDetector::ClockTimeOf(const CNote& note) const {
 
 void CSoundDetector::ClearPitch(CNote& note) const {
     note.midiNote = NOTE_NONE;
-    note.name.Empty();
-    note.flatName.Empty();
+    note.SetNames(NOTE_NONE);
     note.frequency = 0.0;
     note.measuredFrequency = 0.0;
 }
@@ -279,7 +278,7 @@ bool CSoundDetector::DetectPitch() {
 bool CSoundDetector::FindNote(double frequency, CNote& note) const {
     for (int i = 0; i < m_noteTable.GetCount(); ++i) {
         const CNote& entry = *m_noteTable.GetAt(i);
-        if (entry.bandLow <= frequency && frequency <= entry.bandHigh) {
+        if (entry.GetBandLow() <= frequency && frequency <= entry.GetBandHigh()) {
             note = entry;
             return true;
         }
@@ -329,7 +328,7 @@ void CSoundDetector::PostNote() {
     CNote note = m_reported;
     note.thing = m_instrument;
     note.source = SOURCE_SOUND_DETECTOR;
-    Trace("MIDI: %s, %d at %.3f", note.name.GetText(), note.midiNote, note.time);
+    Trace("MIDI: %s, %d at %.3f", note.GetName().GetText(), note.midiNote, note.time);
     if (m_sink != nullptr) {
         m_sink->OnNote(note, ClockTimeOf(note));
     }

@@ -13,10 +13,12 @@
 
 // The growable array of the system, for values and for pointers. Its element
 // block lives on a heap the owner chooses (the process heap when none is
-// given) and grows by a fixed step, not by doubling. Every slot up to the
-// capacity holds a constructed element: RemoveAll only forgets the count, and
-// later appends reuse the existing elements by assignment. A pointer to an
-// element stays valid until the next growth or the list's destruction.
+// given). Only the elements the list holds are constructed: the slots past
+// the count are raw storage, an append constructs its element in place and a
+// removal destroys one. When full, the list grows by half its capacity, and
+// by at least the grow step, so appending n elements relocates each element a
+// bounded number of times. A pointer to an element stays valid until the next
+// growth, a removal at or before it, RemoveAll, or the list's destruction.
 //
 // A list of pointers owns only the pointers; the pointed-to objects belong to
 // whoever put them in.
@@ -72,47 +74,37 @@ public:
     // Ordering of two elements for derived lists; all elements are equal here.
     virtual int Compare(const T& /*a*/, const T& /*b*/) const { return 0; }
 
+    // Destroys every element; the capacity stays for later appends.
     virtual bool RemoveAll() {
-        m_count = 0;
+        DestroyFrom(0);
         return true;
     }
 
-    // Grows to n elements on heap (else the list's heap, else the process
-    // heap). n not above the capacity succeeds without change. The old block
-    // is kept until the new one is complete, so a failure changes nothing.
+    // Grows to room for n elements on heap (else the list's heap, else the
+    // process heap). n not above the capacity succeeds without change. The
+    // old block is kept until the new one is complete, so a failure changes
+    // nothing.
     bool SetCapacity(int n, CHeap* heap = nullptr) {
         if (n <= m_capacity) {
             return true;
         }
-        CHeap* target = heap ? heap : (m_heap ? m_heap : &CHeap::Process());
-        T* block = nullptr;
-        try {
-            block = BuildBlock(n, *target);
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-        if (block == nullptr) {
-            return false;
-        }
-        FreeBlock();
-        m_elements = block;
-        m_capacity = n;
-        m_heap = target;
-        return true;
+        return Reallocate(n, heap, nullptr);
     }
 
-    // Appends a copy of item (assigned into the next element), growing by the
-    // grow step first when the list is full.
+    // Appends a copy of item, constructed in place; a full list grows first.
+    // item may be an element of this list.
     bool Add(const T& item, int* outIndex = nullptr) {
         if (m_count >= m_capacity) {
-            if (m_capacity > INT_MAX - m_growStep || !SetCapacity(m_capacity + m_growStep)) {
+            const int grown = GrownCapacity();
+            if (grown <= m_capacity || !Reallocate(grown, nullptr, &item)) {
                 return false;
             }
-        }
-        try {
-            m_elements[m_count] = item;
-        } catch (const std::bad_alloc&) {
-            return false;
+        } else {
+            try {
+                ::new (static_cast<void*>(m_elements + m_count)) T(item);
+            } catch (const std::bad_alloc&) {
+                return false;
+            }
         }
         if (outIndex != nullptr) {
             *outIndex = m_count;
@@ -134,8 +126,8 @@ public:
         return true;
     }
 
-    // Removes element i and moves the later ones down by one; the capacity
-    // stays and the freed last element is reused by a later append.
+    // Removes element i: the later ones move down by one and the last slot's
+    // element is destroyed. The capacity stays.
     bool RemoveAt(int i) {
         if (i < 0 || i >= m_count) {
             return false;
@@ -147,9 +139,13 @@ public:
         } catch (const std::bad_alloc&) {
             return false;
         }
-        --m_count;
+        DestroyFrom(m_count - 1);
         return true;
     }
+
+    // Destroys the elements from index count on; a count not below the
+    // current one changes nothing.
+    void Truncate(int count) { DestroyFrom(count < 0 ? 0 : count); }
 
     // Element i, or null when i is outside 0..count-1.
     T* GetAt(int i) { return i >= 0 && i < m_count ? &m_elements[i] : nullptr; }
@@ -211,46 +207,79 @@ public:
     CHeap* GetHeap() const { return m_heap; }
 
 private:
-    // A complete block of n elements on heap: the current elements relocated
-    // into its front (moved when that cannot throw, else copied, so a failure
-    // leaves them untouched), the rest default-constructed. Null when the
-    // block cannot be had; an element's exception is passed on after the
-    // block is released.
-    T* BuildBlock(int n, CHeap& heap) {
+    // The next capacity: half as much again, at least the grow step more,
+    // at most INT_MAX.
+    int GrownCapacity() const {
+        const int64_t half = m_capacity / 2;
+        const int64_t grown = m_capacity + std::max<int64_t>(half, m_growStep);
+        return static_cast<int>(std::min<int64_t>(grown, INT_MAX));
+    }
+
+    // Moves the elements into a new block of n slots on heap (else the
+    // list's heap, else the process heap), constructing a copy of appended
+    // after them first when given. Nothing changes on failure.
+    bool Reallocate(int n, CHeap* heap, const T* appended) {
         static_assert(alignof(T) <= alignof(std::max_align_t), "over-aligned elements");
         if (static_cast<size_t>(n) > SIZE_MAX / sizeof(T)) {
-            return nullptr;
+            return false;
         }
-        T* block = static_cast<T*>(heap.Allocate(static_cast<size_t>(n) * sizeof(T)));
+        CHeap& target = heap ? *heap : (m_heap ? *m_heap : CHeap::Process());
+        T* block = static_cast<T*>(target.Allocate(static_cast<size_t>(n) * sizeof(T)));
         if (block == nullptr) {
-            return nullptr;
+            return false;
         }
-        // The new elements first: their construction may fail, and the old
-        // ones must not have been moved from by then.
-        int fresh = m_capacity;
+        try {
+            Relocate(block, appended);
+        } catch (const std::bad_alloc&) {
+            target.Free(block);
+            return false;
+        } catch (...) {
+            target.Free(block);
+            throw;
+        }
+        FreeBlock();
+        m_elements = block;
+        m_capacity = n;
+        m_heap = &target;
+        return true;
+    }
+
+    // Constructs the appended copy (first, while its source is still in
+    // place) and the current elements in block: moved when that cannot
+    // throw, else copied, so an exception leaves them untouched and block
+    // without live elements.
+    void Relocate(T* block, const T* appended) {
+        bool appendedBuilt = false;
         int relocated = 0;
         try {
-            for (; fresh < n; ++fresh) {
-                ::new (static_cast<void*>(block + fresh)) T();
+            if (appended != nullptr) {
+                ::new (static_cast<void*>(block + m_count)) T(*appended);
+                appendedBuilt = true;
             }
-            for (; relocated < m_capacity; ++relocated) {
+            for (; relocated < m_count; ++relocated) {
                 ::new (static_cast<void*>(block + relocated))
                     T(std::move_if_noexcept(m_elements[relocated]));
             }
         } catch (...) {
             std::destroy(block, block + relocated);
-            std::destroy(block + m_capacity, block + fresh);
-            heap.Free(block);
+            if (appendedBuilt) {
+                std::destroy_at(block + m_count);
+            }
             throw;
         }
-        return block;
     }
 
-    // Destroys every element up to the capacity and frees the block on the
-    // heap it came from.
+    void DestroyFrom(int count) noexcept {
+        if (count < m_count) {
+            std::destroy(m_elements + count, m_elements + m_count);
+            m_count = count;
+        }
+    }
+
+    // Destroys the elements and frees the block on the heap it came from.
     void FreeBlock() noexcept {
         if (m_elements != nullptr) {
-            std::destroy(m_elements, m_elements + m_capacity);
+            std::destroy(m_elements, m_elements + m_count);
             m_heap->Free(m_elements);
         }
     }

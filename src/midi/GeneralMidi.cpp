@@ -382,6 +382,13 @@ bool CGeneralMidi::GetDrumNote(int note, CCharString& name, int& thing) {
     return thing != THING_NONE;
 }
 
+int CGeneralMidi::GetDrumThing(int note) {
+    if (note < kFirstDrumNote || note > kLastDrumNote) {
+        return THING_NONE;
+    }
+    return kDrumKeys[note - kFirstDrumNote].thing;
+}
+
 bool CGeneralMidi::GetDrumNoteOf(int thing, int& note) {
     note = kNoDrumNote;
     if (thing == THING_NONE) {

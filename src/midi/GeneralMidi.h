@@ -27,6 +27,8 @@ public:
     // piece; a note of the key map without one gives its name and Thing 0,
     // a note outside 27..87 an empty name.
     static bool GetDrumNote(int note, CCharString& name, int& thing);
+    // The drum piece of a percussion key alone; THING_NONE when it has none.
+    static int GetDrumThing(int note);
 
     // The percussion key that plays a drum piece; kNoDrumNote and false for a
     // Thing that is no drum piece with a key. It is the exact reverse of

@@ -369,7 +369,7 @@ bool CComposition::ReadChord(const char* text, const CNoteList& scale, CSongPart
             text, part.m_name.GetText());
         return false;
     }
-    CHORD_INFO& info = chord.m_root.chord;
+    CHORD_INFO info = chord.m_root.GetChord();
     info.root = static_cast<uint8_t>(values[0]);
     info.pitch = values[1];
     info.chordType = values[2];
@@ -378,7 +378,7 @@ bool CComposition::ReadChord(const char* text, const CNoteList& scale, CSongPart
     info.scale = part.m_arrangement.m_info.scale;
     info.scaleRoot = part.m_arrangement.m_info.scaleRoot;
     chord.m_root.midiNote = info.root;
-    chord.m_root.accidental = values[1];
+    chord.m_root.accidental = static_cast<uint8_t>(values[1]);
     chord.m_repeat = values[3];
     if (info.number == 0 && !FindDegree(scale, info)) {
         reason.Format(
@@ -387,7 +387,8 @@ bool CComposition::ReadChord(const char* text, const CNoteList& scale, CSongPart
             text, part.m_name.GetText());
         return false;
     }
-    CNoteManager::GetChordName(info.chordType, info.root, info.names[0]);
+    CNoteManager::GetChordName(info.chordType, info.root, info.name);
+    chord.m_root.SetChord(info);
     part.m_chords.push_back(chord);
     return true;
 }
@@ -503,9 +504,9 @@ bool CComposition::Rebuild(CSong& song) {
             if (!close()) {
                 return false;
             }
-            current = FindPart(marker.text);
+            current = FindPart(marker.GetText());
             if (current == nullptr) {
-                return SetError("Can't find song part (%s)", marker.text.GetText());
+                return SetError("Can't find song part (%s)", marker.GetText().GetText());
             }
             start = marker.time == UNSET_TIME ? 0.0 : marker.time;
             if (!AppendToPlayList(current)) {
@@ -547,14 +548,15 @@ bool CComposition::ClosePart(CSongPart* part, double start, const CSong& song) {
 
 bool CComposition::AddChordFromMarker(CSongPart& part, const CNote& marker) {
     CChord chord;
-    if (!m_manager.GetChordFromType(marker.chord.chordType, chord)) {
+    const CHORD_INFO& markerChord = marker.GetChord();
+    if (!m_manager.GetChordFromType(markerChord.chordType, chord)) {
         return SetError("Can't load part: %s", m_manager.GetError());
     }
-    chord.m_root.chord = marker.chord;
-    chord.m_root.midiNote = marker.chord.root;
-    chord.m_root.accidental = marker.chord.pitch;
-    CNoteManager::GetChordName(marker.chord.chordType, marker.chord.root,
-                               chord.m_root.chord.names[0]);
+    CHORD_INFO info = markerChord;
+    chord.m_root.midiNote = markerChord.root;
+    chord.m_root.accidental = static_cast<uint8_t>(markerChord.pitch);
+    CNoteManager::GetChordName(markerChord.chordType, markerChord.root, info.name);
+    chord.m_root.SetChord(info);
     try {
         part.m_chords.push_back(chord);
     } catch (const std::bad_alloc&) {

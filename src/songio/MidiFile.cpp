@@ -1,6 +1,7 @@
 #include "songio/MidiFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdarg>
 #include <string>
@@ -36,14 +37,22 @@ uint32_t MicrosOf(const SMF_EVENT& tempo) {
     return micros;
 }
 
-// Notes usually end in the order they start; then no sort is needed.
-bool IsTimeOrdered(const CNoteList& notes) {
-    for (int i = 1; i < notes.GetCount(); ++i) {
-        if (notes.GetAt(i)->time < notes.GetAt(i - 1)->time) {
+// A note begun and not yet ended: its slot holds what its start gave.
+bool IsOpen(const CNote& entry) {
+    return entry.eventKind == EVENT_NOTE_START;
+}
+
+// A marker the track's list keeps.
+bool MakesEntry(const SMF_EVENT& marker) {
+    const auto text = reinterpret_cast<const char*>(marker.data.data());
+    switch (CMidiMarkers::FindTag(text, marker.data.size())) {
+        case CMidiMarkers::TAG_CHORD:
+        case CMidiMarkers::TAG_SONG_PART:
+        case CMidiMarkers::TAG_MEASURE:
+            return true;
+        default:
             return false;
-        }
     }
-    return true;
 }
 
 }  // namespace
@@ -64,14 +73,17 @@ int CMidiFile::VolumeToVelocity(float volume) {
 }
 
 float CMidiFile::VelocityToVolume(int velocity) {
-    if (velocity <= 0) {
-        return 0.0f;
-    }
-    if (velocity >= kMaxVelocity) {
-        return 1.0f;
-    }
-    const double power = (static_cast<double>(velocity) / kMaxVelocity - 1.0) / kVelocityFactor;
-    return static_cast<float>(std::pow(10.0, power));
+    // Every note read needs one; the 128 volumes are computed once.
+    static const std::array<float, kMaxVelocity + 1> volumes = [] {
+        std::array<float, kMaxVelocity + 1> table{};
+        for (int v = 1; v < kMaxVelocity; ++v) {
+            const double power = (static_cast<double>(v) / kMaxVelocity - 1.0) / kVelocityFactor;
+            table[v] = static_cast<float>(std::pow(10.0, power));
+        }
+        table[kMaxVelocity] = 1.0f;
+        return table;
+    }();
+    return volumes[std::clamp(velocity, 0, kMaxVelocity)];
 }
 
 bool CMidiFile::SetError(const char* format, ...) {
@@ -146,7 +158,8 @@ void CMidiFile::FindTempo(const SMF_FILE& file, CSong& song) {
 }
 
 bool CMidiFile::ReadTrack(const SMF_TRACK& smfTrack, bool conductor, CSong& song, CTrack& track) {
-    std::fill(m_active.begin(), m_active.end(), false);
+    m_slots.fill(kNoSlot);
+    m_outOfOrder = false;
     // Guitar and chord values given in one track do not reach the next.
     m_noteInfo.Reset();
     m_chordType = 0;
@@ -155,12 +168,19 @@ bool CMidiFile::ReadTrack(const SMF_TRACK& smfTrack, bool conductor, CSong& song
     m_channelSeen = false;
     ReserveNotes(smfTrack, track);
     double lastTime = 0.0;
+    // A note's events mostly share one tick; its time is looked up once.
+    uint32_t tick = 0;
+    double time = m_tempoMap->TicksToSeconds(tick);
     for (const SMF_EVENT& event : smfTrack.events) {
-        const double time = m_tempoMap->TicksToSeconds(event.tick);
+        if (event.tick != tick) {
+            tick = event.tick;
+            time = m_tempoMap->TicksToSeconds(tick);
+        }
         const double length = song.m_info.length;
         if (length != UNSET_TIME && time > length + kLengthSlack) {
             break;  // past the song's end, as the tail each written track has
         }
+        m_outOfOrder = m_outOfOrder || time < lastTime;
         lastTime = time;
         if (!ReadEvent(event, time, song, track)) {
             return false;
@@ -172,14 +192,16 @@ bool CMidiFile::ReadTrack(const SMF_TRACK& smfTrack, bool conductor, CSong& song
     return true;
 }
 
-// The note list grows by a fixed step, which costs a relocation every step
-// notes; room for every note start and marker makes the read linear.
+// Room for every note start and every marker that becomes a list entry, so
+// the list is allocated once and holds no spare slots. The "<NoteInfo>"
+// marker before each note of the program's files makes no entry.
 void CMidiFile::ReserveNotes(const SMF_TRACK& smfTrack, CTrack& track) {
-    const auto starts =
+    const auto entries =
         std::count_if(smfTrack.events.begin(), smfTrack.events.end(), [](const SMF_EVENT& event) {
-            return event.IsNoteStart() || (event.IsMeta() && event.metaType == Smf::kMetaMarker);
+            return event.IsNoteStart() ||
+                   (event.IsMeta() && event.metaType == Smf::kMetaMarker && MakesEntry(event));
         });
-    track.m_notes.SetCapacity(track.m_notes.GetCount() + static_cast<int>(starts));
+    track.m_notes.SetCapacity(track.m_notes.GetCount() + static_cast<int>(entries));
 }
 
 bool CMidiFile::ReadEvent(const SMF_EVENT& event, double time, CSong& song, CTrack& track) {
@@ -196,7 +218,9 @@ bool CMidiFile::ReadEvent(const SMF_EVENT& event, double time, CSong& song, CTra
 }
 
 bool CMidiFile::ReadMeta(const SMF_EVENT& event, double time, CSong& song, CTrack& track) {
-    const std::string text(event.data.begin(), event.data.end());
+    // One buffer serves every event's text, so its capacity is allocated once.
+    std::string& text = m_text;
+    text.assign(reinterpret_cast<const char*>(event.data.data()), event.data.size());
     // Only a format-1 file's first track names the song; a format-0 file's
     // only track is a song track like any other.
     const bool songInfo = m_format == 1 && track.m_number == 1;
@@ -239,9 +263,8 @@ bool CMidiFile::ReadMeta(const SMF_EVENT& event, double time, CSong& song, CTrac
 }
 
 bool CMidiFile::ReadMarker(const char* text, double time, CSong& song, CTrack& track) {
-    CNote marker;
-    bool ok = true;
-    switch (CMidiMarkers::FindTag(text)) {
+    const CMidiMarkers::TAG tag = CMidiMarkers::FindTag(text);
+    switch (tag) {
         case CMidiMarkers::TAG_SONG_INFO:
             return CMidiMarkers::ReadSongInfo(text, song.m_info, m_error);
         case CMidiMarkers::TAG_PART_INFO: {
@@ -257,17 +280,24 @@ bool CMidiFile::ReadMarker(const char* text, double time, CSong& song, CTrack& t
             return CMidiMarkers::ReadMix(text, song.GetMix(), m_error);
         case CMidiMarkers::TAG_NOTE_INFO:
             return CMidiMarkers::ReadNoteInfo(text, m_noteInfo, m_error);
-        case CMidiMarkers::TAG_CHORD:
-            ok = CMidiMarkers::ReadChord(text, marker, m_error);
-            break;
-        case CMidiMarkers::TAG_SONG_PART:
-            ok = CMidiMarkers::ReadSongPart(text, marker, m_error);
-            break;
-        case CMidiMarkers::TAG_MEASURE:
-            ok = CMidiMarkers::ReadMeasure(text, marker, m_error);
-            break;
         case CMidiMarkers::TAG_NONE:
             return true;  // another program's marker
+        default:
+            return ReadEntryMarker(tag, text, time, track);
+    }
+}
+
+// A chord, song part or measure marker, kept in the list among the notes.
+bool CMidiFile::ReadEntryMarker(CMidiMarkers::TAG tag, const char* text, double time,
+                                CTrack& track) {
+    CNote marker;
+    bool ok = false;
+    if (tag == CMidiMarkers::TAG_CHORD) {
+        ok = CMidiMarkers::ReadChord(text, marker, m_error);
+    } else if (tag == CMidiMarkers::TAG_SONG_PART) {
+        ok = CMidiMarkers::ReadSongPart(text, marker, m_error);
+    } else {
+        ok = CMidiMarkers::ReadMeasure(text, marker, m_error);
     }
     if (!ok) {
         return false;
@@ -276,8 +306,18 @@ bool CMidiFile::ReadMarker(const char* text, double time, CSong& song, CTrack& t
     marker.duration = 0.0;
     marker.volume = 0.0f;
     marker.source = SOURCE_MIDI_FILE;
-    marker.thing = track.m_thing;
-    return track.m_notes.Add(marker) || SetError("Can't add a marker at %.3f s", time);
+    marker.thing = static_cast<int16_t>(track.m_thing);
+    int slot = kNoSlot;
+    if (!AddEntry(marker, track, slot)) {
+        return false;
+    }
+    MoveBeforeOpenNotes(slot, track.m_notes);
+    return true;
+}
+
+bool CMidiFile::AddEntry(const CNote& entry, CTrack& track, int& slot) {
+    return track.m_notes.Add(entry, &slot) ||
+           SetError("Can't add %s at %.3f s", entry.IsMarker() ? "a marker" : "a note", entry.time);
 }
 
 bool CMidiFile::ReadChannelEvent(const SMF_EVENT& event, double time, CTrack& track) {
@@ -313,51 +353,89 @@ bool CMidiFile::ReadNote(const SMF_EVENT& event, double time, CTrack& track) {
     if (velocity > kMaxVelocity) {
         return SetError("Bad note velocity: %d", velocity);
     }
-    if (m_active[midiNote]) {
+    if (m_slots[midiNote] != kNoSlot) {
         CloseNote(midiNote, time, event.GetChannel() == Smf::kDrumChannel, track);
     }
     // A note-off ends a note whatever its velocity and starts none.
     if (event.GetKind() == Smf::kNoteOn && velocity > 0) {
-        StartNote(midiNote, velocity, time);
+        return StartNote(midiNote, velocity, time, track);
     }
     return true;
 }
 
-void CMidiFile::StartNote(int midiNote, int velocity, double time) {
-    CNote& note = m_pending[midiNote];
-    note.Reset();
+// A note takes its slot in the list when it starts, so the list stays in
+// time order as it is read; its end completes it there.
+bool CMidiFile::StartNote(int midiNote, int velocity, double time, CTrack& track) {
+    CNote note;
     note.eventKind = EVENT_NOTE_START;
     note.volume = VelocityToVolume(velocity);
     note.time = time;
     note.midiNote = static_cast<uint8_t>(midiNote);
-    note.interval = m_noteInfo.interval;
+    note.interval = static_cast<int16_t>(m_noteInfo.interval);
     note.guitarString = m_noteInfo.guitarString;
     note.fret = m_noteInfo.fret;
     note.finger = m_noteInfo.finger;
-    note.mode = m_noteInfo.mode;
-    note.chord.chordType = m_chordType;
-    note.chord.root = static_cast<uint8_t>(m_chordRoot);
-    m_active[midiNote] = true;
+    note.mode = static_cast<uint8_t>(m_noteInfo.mode);
+    if (m_chordType != 0 || m_chordRoot != NOTE_NONE) {
+        note.EditChord([this](CHORD_INFO& chord) {
+            chord.chordType = m_chordType;
+            chord.root = static_cast<uint8_t>(m_chordRoot);
+        });
+    }
+    return AddEntry(note, track, m_slots[midiNote]);
 }
 
-// Notes are appended as they end and put in time order once the track is
-// read, so a file of many notes reads in linear time.
 void CMidiFile::CloseNote(int midiNote, double time, bool drum, CTrack& track) {
-    CNote& note = m_pending[midiNote];
+    const int slot = m_slots[midiNote];
+    CNote& note = *track.m_notes.GetAt(slot);
     note.duration = time - note.time;
-    note.thing = track.m_thing;
+    note.thing = static_cast<int16_t>(track.m_thing);
     if (drum) {
         // Reading keeps the General MIDI table, so files of other programs
         // read as they sound; a note without a piece gets Thing 0.
-        CCharString name;
-        CGeneralMidi::GetDrumNote(midiNote, name, note.thing);
+        note.thing = static_cast<int16_t>(CGeneralMidi::GetDrumThing(midiNote));
     }
     note.source = SOURCE_MIDI_FILE;
     note.eventKind = EVENT_NONE;
-    track.m_notes.Add(note);
-    m_active[midiNote] = false;
+    m_slots[midiNote] = kNoSlot;
+    MoveBeforeOpenNotes(slot, track.m_notes);
     m_chordType = 0;
     m_chordRoot = NOTE_NONE;
+}
+
+// The entries of one time stand in the order they were completed (notes at
+// their end, markers when read), followed by the notes of that time still
+// open. A completed entry therefore trades places with the first open note
+// of its time, whose slot follows it.
+void CMidiFile::MoveBeforeOpenNotes(int slot, CNoteList& notes) {
+    const double time = notes.GetAt(slot)->time;
+    int first = slot;
+    while (first > 0 && IsOpen(*notes.GetAt(first - 1)) && notes.GetAt(first - 1)->time == time) {
+        --first;
+    }
+    if (first == slot) {
+        return;
+    }
+    CNote& open = *notes.GetAt(first);
+    std::swap(open, *notes.GetAt(slot));
+    m_slots[notes.GetAt(slot)->midiNote] = slot;
+}
+
+// Notes that never end are no notes: the entries after them close up.
+void CMidiFile::RemoveOpenNotes(CNoteList& notes) {
+    int kept = 0;
+    for (int i = 0; i < notes.GetCount(); ++i) {
+        CNote& entry = *notes.GetAt(i);
+        if (IsOpen(entry)) {
+            continue;
+        }
+        if (kept != i) {
+            *notes.GetAt(kept) = std::move(entry);
+        }
+        ++kept;
+    }
+    notes.Truncate(kept);
+    m_slots.fill(kNoSlot);
 }
 
 void CMidiFile::ReadController(int controller, int value, CTrack& track) {
@@ -416,13 +494,21 @@ void CMidiFile::FinishTrack(double lastTime, const CSong& song, CTrack& track) {
         // Drum hits may lack their ends; they end with the song.
         const double end = song.m_info.length != UNSET_TIME ? song.m_info.length : lastTime;
         for (int i = 0; i < kPendingNotes; ++i) {
-            if (m_active[i]) {
-                CloseNote(i, std::max(end, m_pending[i].time), true, track);
+            if (m_slots[i] != kNoSlot) {
+                const double start = track.m_notes.GetAt(m_slots[i])->time;
+                CloseNote(i, std::max(end, start), true, track);
             }
         }
     }
-    if (!IsTimeOrdered(track.m_notes)) {
-        track.m_notes.Sort();  // stable: equal times keep their file order
+    const bool open =
+        std::any_of(m_slots.begin(), m_slots.end(), [](int slot) { return slot != kNoSlot; });
+    if (open) {
+        RemoveOpenNotes(track.m_notes);
+    }
+    if (m_outOfOrder) {
+        // Only events out of tick order, which no file read from bytes
+        // holds unless its ticks overflow, leave the list out of time order.
+        track.m_notes.Sort();  // stable: equal times keep their order
     }
     const int count = track.m_notes.GetCount();
     const CNote* last = track.m_notes.GetAt(count - 1);

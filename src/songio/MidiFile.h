@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "foundation/CharString.h"
@@ -23,6 +25,7 @@ public:
     static constexpr double kTailSeconds = 0.5;            // silence written after each track
     static constexpr double kDefaultSecondsPerBeat = 0.5;  // 120 beats per minute
     static constexpr int kPendingNotes = 256;
+    static constexpr int kNoSlot = -1;
     static constexpr int kMaxMidiNote = 200;
     static constexpr int kChannelCount = 16;
 
@@ -52,28 +55,34 @@ private:
     bool ReadEvent(const SMF_EVENT& event, double time, CSong& song, CTrack& track);
     bool ReadMeta(const SMF_EVENT& event, double time, CSong& song, CTrack& track);
     bool ReadMarker(const char* text, double time, CSong& song, CTrack& track);
+    bool ReadEntryMarker(CMidiMarkers::TAG tag, const char* text, double time, CTrack& track);
     bool ReadChannelEvent(const SMF_EVENT& event, double time, CTrack& track);
     bool ReadNote(const SMF_EVENT& event, double time, CTrack& track);
+    bool AddEntry(const CNote& entry, CTrack& track, int& slot);
     void ReadController(int controller, int value, CTrack& track);
     bool ReadProgram(const SMF_EVENT& event, CTrack& track);
-    void StartNote(int midiNote, int velocity, double time);
+    bool StartNote(int midiNote, int velocity, double time, CTrack& track);
     void CloseNote(int midiNote, double time, bool drum, CTrack& track);
+    void MoveBeforeOpenNotes(int slot, CNoteList& notes);
+    void RemoveOpenNotes(CNoteList& notes);
     void FinishTrack(double lastTime, const CSong& song, CTrack& track);
 
     bool SetError(const char* format, ...) NOTARA_PRINTF(2, 3);
 
     // Reading state: the file's tempo map, whether the file is format 1,
-    // the notes begun and not yet ended, and the pending guitar and chord
-    // values for the next note.
+    // the list slot of each MIDI note begun and not yet ended (kNoSlot for
+    // none), whether an event came before the time of the one read before it,
+    // and the pending guitar and chord values for the next note.
     std::unique_ptr<CSmfTempoMap> m_tempoMap;
     int m_format = 1;
     bool m_drumTrack = false;
     bool m_channelSeen = false;
-    std::vector<CNote> m_pending = std::vector<CNote>(kPendingNotes);
-    std::vector<bool> m_active = std::vector<bool>(kPendingNotes);
+    std::array<int, kPendingNotes> m_slots{};
+    bool m_outOfOrder = false;
     NOTE_INFO m_noteInfo;
     int m_chordType = 0;
     int m_chordRoot = NOTE_NONE;
+    std::string m_text;  // the text of the meta event being read
 
     CCharString m_error;
 };

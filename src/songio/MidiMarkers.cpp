@@ -1,7 +1,8 @@
 #include "songio/MidiMarkers.h"
 
 #include <algorithm>
-
+#include <array>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -15,14 +16,41 @@ namespace {
 const char* const kTags[] = {"",        "<SongInfo>", "<SongPartInfo>", "<Mix>",
                              "<Chord>", "<SongPart>", "<Measure>",      "<NoteInfo>"};
 constexpr int kTagCount = sizeof(kTags) / sizeof(kTags[0]);
+// The tags' lengths, counted once.
+const std::array<size_t, kTagCount> kTagLengths = [] {
+    std::array<size_t, kTagCount> lengths{};
+    for (int tag = 0; tag < kTagCount; ++tag) {
+        lengths[tag] = std::strlen(kTags[tag]);
+    }
+    return lengths;
+}();
 constexpr char kPairEnd = '|';
 constexpr char kPairEndStandIn = '/';  // written in place of a bar inside a value
 constexpr char kKeyEnd = '=';
 
+constexpr int kIntChars = 16;  // room for any int and its sign
+constexpr int kKeyChars = 16;  // room for any key of an integer pair
+constexpr int kPairChars = kKeyChars + kIntChars + 1;
+// A "<NoteInfo>" text: the tag, five integer pairs and the terminating zero.
+constexpr int kNoteInfoChars = 16 + 5 * kPairChars + 1;
+
 void AddInt(CCharString& text, const char* key, int value) {
-    CCharString pair;
-    pair.Format("%s%d|", key, value);
-    text.Append(pair);
+    char digits[kIntChars];
+    const std::to_chars_result end = std::to_chars(digits, digits + kIntChars - 1, value);
+    *end.ptr = '\0';
+    text.Append(key);
+    text.Append(digits);
+    text.AppendChar(kPairEnd);
+}
+
+// Puts key, value and the pair's end at at, returning the end of the pair.
+// The caller leaves room for kPairChars.
+char* PutInt(char* at, const char* key, int value) {
+    const size_t keyLength = std::strlen(key);
+    std::memcpy(at, key, keyLength);
+    at = std::to_chars(at + keyLength, at + keyLength + kIntChars, value).ptr;
+    *at++ = kPairEnd;
+    return at;
 }
 
 void AddDecimal3(CCharString& text, const char* key, double value) {
@@ -51,6 +79,29 @@ int ToInt(const std::string& value) {
     return static_cast<int>(std::strtol(value.c_str(), nullptr, 10));
 }
 
+// As ToInt. Up to nine digits, as the program writes them, are added up
+// directly; any other value is copied to the stack, not the heap.
+int ToInt(std::string_view value) {
+    constexpr size_t kPlainDigits = 9;  // never more than an int holds
+    const bool negative = !value.empty() && value[0] == '-';
+    const std::string_view number = value.substr(negative ? 1 : 0);
+    if (!number.empty() && number.size() <= kPlainDigits &&
+        std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        int result = 0;
+        for (const char c : number) {
+            result = result * 10 + (c - '0');
+        }
+        return negative ? -result : result;
+    }
+    char digits[kIntChars];
+    if (value.size() >= sizeof(digits)) {
+        return ToInt(std::string(value));
+    }
+    std::memcpy(digits, value.data(), value.size());
+    digits[value.size()] = '\0';
+    return static_cast<int>(std::strtol(digits, nullptr, 10));
+}
+
 double ToDouble(const std::string& value) {
     return std::strtod(value.c_str(), nullptr);
 }
@@ -68,12 +119,38 @@ bool BadName(const char* what, const std::string& name, CCharString& error) {
 }  // namespace
 
 CMidiMarkers::TAG CMidiMarkers::FindTag(const char* text) {
+    return FindTag(text, std::strlen(text));
+}
+
+// No tag starts another, so at most one matches. Most marker texts are
+// "<NoteInfo>"; the second character rules out the other tags cheaply.
+CMidiMarkers::TAG CMidiMarkers::FindTag(const char* text, size_t length) {
+    constexpr size_t kMinTagLength = 3;
+    if (length < kMinTagLength || text[0] != kTags[TAG_SONG_INFO][0]) {
+        return TAG_NONE;  // every tag opens with the same bracket
+    }
     for (int tag = TAG_NONE + 1; tag < kTagCount; ++tag) {
-        if (std::strncmp(text, kTags[tag], std::strlen(kTags[tag])) == 0) {
+        const size_t tagLength = kTagLengths[tag];
+        if (text[1] == kTags[tag][1] && length >= tagLength &&
+            std::memcmp(text, kTags[tag], tagLength) == 0) {
             return static_cast<TAG>(tag);
         }
     }
     return TAG_NONE;
+}
+
+bool CMidiMarkers::NextPair(const char* text, const char*& at, std::string_view& key,
+                            std::string_view& value, CCharString& error) {
+    const char* end = std::strchr(at, kPairEnd);
+    const char* equals = std::strchr(at, kKeyEnd);
+    if (end == nullptr || equals == nullptr || equals > end) {
+        error.Format("Can't read the pair at '%s' in marker '%s'", at, text);
+        return false;
+    }
+    key = std::string_view(at, static_cast<size_t>(equals + 1 - at));
+    value = std::string_view(equals + 1, static_cast<size_t>(end - equals - 1));
+    at = end + 1;
+    return true;
 }
 
 bool CMidiMarkers::Split(const char* text, TAG tag, PAIRS& pairs, CCharString& error) {
@@ -82,18 +159,12 @@ bool CMidiMarkers::Split(const char* text, TAG tag, PAIRS& pairs, CCharString& e
         error.Format("Can't find the tag %s in marker '%s'", kTags[tag], text);
         return false;
     }
-    const std::string rest(text + std::strlen(kTags[tag]));
-    size_t start = 0;
-    while (start < rest.size()) {
-        const size_t end = rest.find(kPairEnd, start);
-        const size_t equals = rest.find(kKeyEnd, start);
-        if (end == std::string::npos || equals == std::string::npos || equals > end) {
-            error.Format("Can't read the pair at '%s' in marker '%s'", rest.c_str() + start, text);
+    std::string_view key, value;
+    for (const char* at = text + std::strlen(kTags[tag]); *at != '\0';) {
+        if (!NextPair(text, at, key, value, error)) {
             return false;
         }
-        pairs.emplace_back(rest.substr(start, equals + 1 - start),
-                           rest.substr(equals + 1, end - equals - 1));
-        start = end + 1;
+        pairs.emplace_back(key, value);
     }
     return true;
 }
@@ -262,7 +333,7 @@ bool CMidiMarkers::ReadMix(const char* text, CMix& mix, CCharString& error) {
 }
 
 bool CMidiMarkers::MakeChord(const CNote& marker, CCharString& text, CCharString& error) {
-    const CHORD_INFO& chord = marker.chord;
+    const CHORD_INFO& chord = marker.GetChord();
     CCharString pitch, type, group, scale;
     if (!GetAccidentalName(chord.pitch, pitch)) {
         return NoName("accidental", chord.pitch, error);
@@ -296,12 +367,16 @@ bool CMidiMarkers::ReadChord(const char* text, CNote& marker, CCharString& error
         return false;
     }
     marker.eventKind = EVENT_CHORD_MARKER;
-    for (const auto& [key, value] : pairs) {
-        if (!ReadChordPair(key, value, marker.chord, error)) {
-            return false;
+    bool ok = true;
+    marker.EditChord([&](CHORD_INFO& chord) {
+        for (const auto& [key, value] : pairs) {
+            if (!ReadChordPair(key, value, chord, error)) {
+                ok = false;
+                return;
+            }
         }
-    }
-    return true;
+    });
+    return ok;
 }
 
 bool CMidiMarkers::ReadChordPair(const std::string& key, const std::string& value,
@@ -336,7 +411,7 @@ bool CMidiMarkers::ReadChordPair(const std::string& key, const std::string& valu
 
 void CMidiMarkers::MakeSongPart(const CNote& marker, CCharString& text) {
     text = kTags[TAG_SONG_PART];
-    AddText(text, "Name=", marker.text);
+    AddText(text, "Name=", marker.GetText());
 }
 
 bool CMidiMarkers::ReadSongPart(const char* text, CNote& marker, CCharString& error) {
@@ -349,7 +424,7 @@ bool CMidiMarkers::ReadSongPart(const char* text, CNote& marker, CCharString& er
         if (key != "Name=") {
             return UnknownKey(TAG_SONG_PART, key, error);
         }
-        marker.text = value.c_str();
+        marker.SetText(value.c_str());
     }
     return true;
 }
@@ -378,32 +453,51 @@ bool CMidiMarkers::ReadMeasure(const char* text, CNote& marker, CCharString& err
     return true;
 }
 
-void CMidiMarkers::MakeNoteInfo(const CNote& note, CCharString& text) {
-    text = kTags[TAG_NOTE_INFO];
+// Written for every sounding note, so the text is put together on the stack
+// and copied out once.
+void CMidiMarkers::MakeNoteInfo(const CNote& note, std::vector<uint8_t>& bytes) {
+    char buffer[kNoteInfoChars];
+    char* at = buffer + kTagLengths[TAG_NOTE_INFO];
+    std::memcpy(buffer, kTags[TAG_NOTE_INFO], kTagLengths[TAG_NOTE_INFO]);
     if (note.interval != 0) {
-        AddInt(text, "Interval=", note.interval);
+        at = PutInt(at, "Interval=", note.interval);
     }
     if (note.guitarString != UNSET && note.guitarString != 0) {
-        AddInt(text, "String=", note.guitarString);
+        at = PutInt(at, "String=", note.guitarString);
     }
     if (note.fret != UNSET) {
-        AddInt(text, "Fret=", note.fret);
+        at = PutInt(at, "Fret=", note.fret);
     }
     if (note.finger != UNSET) {
-        AddInt(text, "Finger=", note.finger);
+        at = PutInt(at, "Finger=", note.finger);
     }
     if (note.mode != 0) {
-        AddInt(text, "Mode=", note.mode);
+        at = PutInt(at, "Mode=", note.mode);
     }
+    bytes.assign(buffer, at);
 }
 
+void CMidiMarkers::MakeNoteInfo(const CNote& note, CCharString& text) {
+    std::vector<uint8_t> bytes;
+    MakeNoteInfo(note, bytes);
+    text = std::string(bytes.begin(), bytes.end()).c_str();
+}
+
+// Read for every note a file of the program holds, so its pairs are taken
+// as views into the text, without copies.
 bool CMidiMarkers::ReadNoteInfo(const char* text, NOTE_INFO& info, CCharString& error) {
-    PAIRS pairs;
-    if (!Split(text, TAG_NOTE_INFO, pairs, error)) {
+    // No tag starts another: starting with this one is being of this tag.
+    const size_t tagLength = kTagLengths[TAG_NOTE_INFO];
+    if (std::strncmp(text, kTags[TAG_NOTE_INFO], tagLength) != 0) {
+        error.Format("Can't find the tag %s in marker '%s'", kTags[TAG_NOTE_INFO], text);
         return false;
     }
     info.Reset();
-    for (const auto& [key, value] : pairs) {
+    std::string_view key, value;
+    for (const char* at = text + tagLength; *at != '\0';) {
+        if (!NextPair(text, at, key, value, error)) {
+            return false;
+        }
         if (key == "Interval=") {
             info.interval = ToInt(value);
         } else if (key == "String=") {
@@ -415,7 +509,7 @@ bool CMidiMarkers::ReadNoteInfo(const char* text, NOTE_INFO& info, CCharString& 
         } else if (key == "Mode=") {
             info.mode = ToInt(value);
         } else {
-            return UnknownKey(TAG_NOTE_INFO, key, error);
+            return UnknownKey(TAG_NOTE_INFO, std::string(key), error);
         }
     }
     return true;

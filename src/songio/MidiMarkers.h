@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -41,8 +44,10 @@ public:
         TAG_NOTE_INFO,
     };
 
-    // The tag a marker text starts with; TAG_NONE for any other text.
+    // The tag a marker text starts with; TAG_NONE for any other text. The
+    // second form reads length bytes, which need no terminating zero.
     static TAG FindTag(const char* text);
+    static TAG FindTag(const char* text, size_t length);
 
     static void MakeSongInfo(const SONG_INFO& info, CCharString& text);
     static bool MakePartInfo(const CSongPart& part, CCharString& text, CCharString& error);
@@ -51,6 +56,8 @@ public:
     static void MakeSongPart(const CNote& marker, CCharString& text);
     static void MakeMeasure(const CNote& marker, CCharString& text);
     static void MakeNoteInfo(const CNote& note, CCharString& text);
+    // The same text as the bytes of a meta event.
+    static void MakeNoteInfo(const CNote& note, std::vector<uint8_t>& bytes);
 
     static bool ReadSongInfo(const char* text, SONG_INFO& info, CCharString& error);
     static bool ReadPartInfo(const char* text, CSongPart& part, CCharString& error);
@@ -66,6 +73,10 @@ private:
 
     // The pairs after the tag; the key keeps its "=".
     static bool Split(const char* text, TAG tag, PAIRS& pairs, CCharString& error);
+    // The pair at at (in text, after its tag) as views into the text; at
+    // moves past it. False with the error text on a malformed pair.
+    static bool NextPair(const char* text, const char*& at, std::string_view& key,
+                         std::string_view& value, CCharString& error);
     static bool UnknownKey(TAG tag, const std::string& key, CCharString& error);
     static bool ReadPartPair(const std::string& key, const std::string& value, CSongPart& part,
                              CCharString& error);

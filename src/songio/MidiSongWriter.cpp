@@ -1,9 +1,13 @@
 #include "songio/MidiSongWriter.h"
 
 #include <algorithm>
+#include <array>
+#include <cfloat>
 #include <cmath>
 #include <cstdarg>
+#include <cstring>
 #include <string>
+#include <utility>
 
 #include "midi/GeneralMidi.h"
 #include "midi/MidiCodes.h"
@@ -38,9 +42,10 @@ bool GetThingProgram(int thing, int& program) {
     return false;
 }
 
-std::vector<uint8_t> Bytes(const char* text) {
-    const std::string value(text);
-    return std::vector<uint8_t>(value.begin(), value.end());
+// The text up to its first zero, as a text meta event holds it.
+std::vector<uint8_t> Bytes(const CCharString& text) {
+    const auto bytes = reinterpret_cast<const uint8_t*>(text.GetText());
+    return std::vector<uint8_t>(bytes, bytes + std::strlen(text.GetText()));
 }
 
 uint8_t LowByte(int value) {
@@ -58,12 +63,72 @@ uint32_t MicrosPerQuarter(const SONG_INFO& info) {
     return static_cast<uint32_t>(secondsPerBeat * kMicrosPerSecond + 0.5) & kTempoMask;
 }
 
-// A note start or end, or a marker, to be written at time.
-struct WRITE_EVENT {
-    double time;
-    const CNote* note;
-    bool start;
-};
+// The percussion keys of the drum pieces, each looked up once: known holds
+// a piece's key once found, kUnknownNote before.
+constexpr int kUnknownNote = -1;
+using DRUM_NOTES = CMidiSongWriter::DRUM_NOTES;
+using WRITE_EVENT = CMidiSongWriter::WRITE_EVENT;
+
+bool FindDrumNote(int thing, DRUM_NOTES& known, int& note) {
+    if (thing < 0 || thing >= THING_COUNT) {
+        return CGeneralMidi::GetDrumNoteOf(thing, note);
+    }
+    if (known[thing] == kUnknownNote) {
+        if (!CGeneralMidi::GetDrumNoteOf(thing, note)) {
+            return false;
+        }
+        known[thing] = note;
+    }
+    note = known[thing];
+    return true;
+}
+
+// The start and end of every timed note and every timed marker, as written.
+template <typename Visit>
+bool ForEachEvent(const CNoteList& notes, Visit visit) {
+    for (int i = 0; i < notes.GetCount(); ++i) {
+        const CNote& note = *notes.GetAt(i);
+        if (note.time == UNSET_TIME) {
+            continue;  // a note without a time has no place in a file
+        }
+        if (!visit({note.time, &note, true})) {
+            return false;
+        }
+        if (!note.IsMarker()) {
+            const double duration = note.duration == UNSET_TIME ? 0.0 : note.duration;
+            if (!visit({note.time + duration, &note, false})) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Visits the events in time order; among equal times the earlier event stays
+// first: a note's end comes before the start of the note that follows it.
+// A list whose notes each end by the next one's start is in that order
+// already and is visited as it stands; any other is sorted first.
+template <typename Visit>
+bool VisitInTimeOrder(const CNoteList& notes, Visit visit) {
+    double last = -DBL_MAX;
+    const bool ordered = ForEachEvent(notes, [&last](const WRITE_EVENT& event) {
+        const bool inOrder = event.time >= last;
+        last = event.time;
+        return inOrder;
+    });
+    if (ordered) {
+        return ForEachEvent(notes, visit);
+    }
+    std::vector<WRITE_EVENT> order;
+    order.reserve(static_cast<size_t>(notes.GetCount()) * 2);
+    ForEachEvent(notes, [&order](const WRITE_EVENT& event) {
+        order.push_back(event);
+        return true;
+    });
+    std::stable_sort(order.begin(), order.end(),
+                     [](const WRITE_EVENT& a, const WRITE_EVENT& b) { return a.time < b.time; });
+    return std::all_of(order.begin(), order.end(), visit);
+}
 
 }  // namespace
 
@@ -175,6 +240,7 @@ bool CMidiSongWriter::MakeTrack(const CTrack& track, int channel, SMF_TRACK& smf
     if (GetThingProgram(track.m_thing, program) || program != 0) {
         events.push_back(MakeSmfChannelEvent(0, status(Smf::kProgram), LowByte(program)));
     }
+    events.reserve(events.size() + CountEvents(track));
     events.push_back(MakeSmfChannelEvent(0, status(Smf::kController), kControlVolume,
                                          ClampData(track.m_volume * kMaxDataValue)));
     events.push_back(MakeSmfChannelEvent(0, status(Smf::kController), kControlPan,
@@ -190,50 +256,54 @@ bool CMidiSongWriter::MakeTrack(const CTrack& track, int channel, SMF_TRACK& smf
     return true;
 }
 
-bool CMidiSongWriter::MakeNotes(const CTrack& track, int channel, SMF_TRACK& smfTrack) {
-    std::vector<WRITE_EVENT> order;
-    order.reserve(static_cast<size_t>(track.m_notes.GetCount()) * 2);
+// The events MakeTrack writes: the heading ones and the tail at most, a start
+// and an end for each note, a "<NoteInfo>" marker and up to four guitar
+// controllers before each sounding note, a marker event for each marker.
+size_t CMidiSongWriter::CountEvents(const CTrack& track) {
+    constexpr size_t kTrackEvents = 9;
+    constexpr size_t kGuitarControllers = 4;
+    size_t count = kTrackEvents;
     for (int i = 0; i < track.m_notes.GetCount(); ++i) {
         const CNote& note = *track.m_notes.GetAt(i);
-        if (note.time == UNSET_TIME) {
-            continue;  // a note without a time has no place in a file
-        }
-        order.push_back({note.time, &note, true});
-        if (!note.IsMarker()) {
-            const double duration = note.duration == UNSET_TIME ? 0.0 : note.duration;
-            order.push_back({note.time + duration, &note, false});
-        }
-    }
-    // Among equal times the earlier event stays first: a note's end comes
-    // before the start of the note that follows it.
-    std::stable_sort(order.begin(), order.end(),
-                     [](const WRITE_EVENT& a, const WRITE_EVENT& b) { return a.time < b.time; });
-    const bool drum = track.m_thing == THING_DRUM_SET;
-    for (const WRITE_EVENT& event : order) {
-        // Ticks are rounded from each event's own time, so they never drift.
-        const uint32_t tick = ToTicks(event.time);
-        const CNote& note = *event.note;
         if (note.IsMarker()) {
-            if (!MakeMarker(note, tick, smfTrack)) {
-                return false;
-            }
-            continue;
-        }
-        int midiNote = note.midiNote;
-        // A drum piece is written as the note it is read back from.
-        if (drum && !CGeneralMidi::GetDrumNoteOf(note.thing, midiNote)) {
-            return SetError("Can't get drum note for instrument %d", note.thing);
-        }
-        if (midiNote > kMaxDataValue) {
-            return SetError("Can't write MIDI note %d: a file holds notes 0 to 127", midiNote);
-        }
-        if (!event.start) {
-            smfTrack.events.push_back(MakeSmfNote(tick, channel, LowByte(midiNote), 0));
-        } else if (!MakeNoteStart(note, LowByte(midiNote), channel, tick, smfTrack)) {
-            return false;
+            ++count;
+        } else {
+            count += 2 + (note.volume > 0.0f ? 1 + kGuitarControllers : 0);
         }
     }
-    return true;
+    return count;
+}
+
+bool CMidiSongWriter::MakeNotes(const CTrack& track, int channel, SMF_TRACK& smfTrack) {
+    const bool drum = track.m_thing == THING_DRUM_SET;
+    DRUM_NOTES drumNotes;
+    drumNotes.fill(kUnknownNote);
+    return VisitInTimeOrder(track.m_notes, [&](const WRITE_EVENT& event) {
+        return MakeEvent(event, channel, drum, drumNotes, smfTrack);
+    });
+}
+
+bool CMidiSongWriter::MakeEvent(const WRITE_EVENT& event, int channel, bool drum,
+                                DRUM_NOTES& drumNotes, SMF_TRACK& smfTrack) {
+    // Ticks are rounded from each event's own time, so they never drift.
+    const uint32_t tick = ToTicks(event.time);
+    const CNote& note = *event.note;
+    if (note.IsMarker()) {
+        return MakeMarker(note, tick, smfTrack);
+    }
+    int midiNote = note.midiNote;
+    // A drum piece is written as the note it is read back from.
+    if (drum && !FindDrumNote(note.thing, drumNotes, midiNote)) {
+        return SetError("Can't get drum note for instrument %d", note.thing);
+    }
+    if (midiNote > kMaxDataValue) {
+        return SetError("Can't write MIDI note %d: a file holds notes 0 to 127", midiNote);
+    }
+    if (!event.start) {
+        smfTrack.events.push_back(MakeSmfNote(tick, channel, LowByte(midiNote), 0));
+        return true;
+    }
+    return MakeNoteStart(note, LowByte(midiNote), channel, tick, smfTrack);
 }
 
 // A sounding note is preceded by its guitar values: a "<NoteInfo>" marker
@@ -241,11 +311,16 @@ bool CMidiSongWriter::MakeNotes(const CTrack& track, int channel, SMF_TRACK& smf
 bool CMidiSongWriter::MakeNoteStart(const CNote& note, uint8_t midiNote, int channel, uint32_t tick,
                                     SMF_TRACK& smfTrack) {
     std::vector<SMF_EVENT>& events = smfTrack.events;
-    const int velocity = CMidiFile::VolumeToVelocity(note.volume);
+    // Most notes share their volume with the note before.
+    if (!(note.volume == m_volume)) {
+        m_volume = note.volume;
+        m_velocity = CMidiFile::VolumeToVelocity(note.volume);
+    }
+    const int velocity = m_velocity;
     if (note.volume > 0.0f) {
-        CCharString text;
+        std::vector<uint8_t> text;
         CMidiMarkers::MakeNoteInfo(note, text);
-        events.push_back(MakeSmfMeta(tick, Smf::kMetaMarker, Bytes(text)));
+        events.push_back(MakeSmfMeta(tick, Smf::kMetaMarker, std::move(text)));
         const auto control = static_cast<uint8_t>(Smf::kController | channel);
         const auto add = [&](int controller, int value) {
             const auto data = static_cast<uint8_t>(LowByte(value) & kMaxDataValue);

@@ -252,7 +252,7 @@ bool CTunesmith::BuildChord(const TUNESMITH_SETTINGS& settings, const CNoteList&
         chord.m_notes = stacked;
     }
     chord.m_root = root;
-    CHORD_INFO& info = chord.m_root.chord;
+    CHORD_INFO info = chord.m_root.GetChord();
     info.root = root.midiNote;
     info.pitch = root.accidental;
     info.chordType = chordType;
@@ -260,7 +260,8 @@ bool CTunesmith::BuildChord(const TUNESMITH_SETTINGS& settings, const CNoteList&
     info.scaleRoot = scaleRoot;
     info.chordGroup = settings.chordGroup;
     info.number = degree;
-    CNoteManager::GetChordName(chordType, root.midiNote, info.names[0]);
+    CNoteManager::GetChordName(chordType, root.midiNote, info.name);
+    chord.m_root.SetChord(info);
     return true;
 }
 
@@ -293,7 +294,7 @@ bool CTunesmith::FinishPart(CSongPart& part) {
     int counter = 0;
     for (size_t c = 0; c < part.m_chords.size(); ++c) {
         CChord& chord = part.m_chords[c];
-        chord.m_root.chord.position = static_cast<int>(c) + 1;
+        chord.m_root.EditChord([c](CHORD_INFO& info) { info.position = static_cast<int>(c) + 1; });
         for (int r = 0; r < chord.m_repeat; ++r, ++counter) {
             const double start = counter * measure;
             if (!CSongPart::AddChordMarker(*lead, chord, start, measure) ||
@@ -311,7 +312,7 @@ bool CTunesmith::FinishPart(CSongPart& part) {
     marker.time = 0.0;
     marker.duration = info.length;
     marker.thing = THING_LEAD_GUITAR;
-    marker.markerText = part.m_name;
+    marker.SetMarkerText(part.m_name);
     if (!lead->AddNote(marker)) {
         return SetError("Can't add the marker of the song part %s", part.m_name.GetText());
     }

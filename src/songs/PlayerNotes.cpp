@@ -141,7 +141,7 @@ void CPlayerNotes::SetPicking(CNoteList& notes) {
     bool previousUp = true;
     for (int i = 0; i < notes.GetCount(); ++i) {
         CNote& note = *notes.GetAt(i);
-        if (!IsPitched(note) || note.chord.chordType != 0) {
+        if (!IsPitched(note) || note.GetChord().chordType != 0) {
             continue;
         }
         const bool up = !previousUp;

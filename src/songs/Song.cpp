@@ -326,7 +326,9 @@ void CSong::SetChordNames() {
     for (int i = 0; i < lead->m_notes.GetCount(); ++i) {
         CNote& note = *lead->m_notes.GetAt(i);
         if (note.eventKind == EVENT_CHORD_MARKER) {
-            CNoteManager::GetChordName(note.chord.chordType, note.chord.root, note.chord.names[0]);
+            note.EditChord([](CHORD_INFO& chord) {
+                CNoteManager::GetChordName(chord.chordType, chord.root, chord.name);
+            });
         }
     }
 }

@@ -83,7 +83,7 @@ bool CSongPart::CopyToSong(CSong& song) const {
 bool CSongPart::AddChordMarker(CTrack& track, const CChord& chord, double start, double duration) {
     CNote marker = MakeMarker(EVENT_CHORD_MARKER, start, duration);
     marker.thing = track.m_thing;
-    marker.chord = chord.m_root.chord;
+    marker.SetChord(chord.m_root.GetChord());
     return track.AddNote(marker);
 }
 
@@ -114,7 +114,7 @@ bool CSongPart::Build(CNoteManager& manager, bool withMarkers) {
     int counter = 0;
     for (size_t c = 0; c < m_chords.size(); ++c) {
         CChord chord = m_chords[c];
-        chord.m_root.chord.position = static_cast<int>(c) + 1;
+        chord.m_root.EditChord([c](CHORD_INFO& info) { info.position = static_cast<int>(c) + 1; });
         for (int r = 0; r < chord.m_repeat; ++r, ++counter) {
             if (!BuildMeasure(manager, scale, chord, counter, grooveMeasures, withMarkers)) {
                 return false;
@@ -131,8 +131,8 @@ bool CSongPart::Build(CNoteManager& manager, bool withMarkers) {
     if (withMarkers) {
         CNote marker = MakeMarker(EVENT_PART_MARKER, 0.0, info.length);
         marker.thing = THING_LEAD_GUITAR;
-        marker.text = m_name;  // the MIDI writer's song-part marker names the part
-        marker.markerText = m_name;
+        marker.SetText(m_name);  // the MIDI writer's song-part marker names the part
+        marker.SetMarkerText(m_name);
         // First in the track: the part's marker opens the markers of its
         // first measure, which share its time.
         if (!m_arrangement.FindTrack(THING_LEAD_GUITAR)->m_notes.InsertAt(0, marker)) {
@@ -226,14 +226,14 @@ bool CSongPart::FitBassLine(CNoteManager& manager, const CNoteList& scale, const
         return SetError("%s", manager.GetError());
     }
     const int root =
-        chord.m_root.midiNote != NOTE_NONE ? chord.m_root.midiNote : chord.m_root.chord.root;
+        chord.m_root.midiNote != NOTE_NONE ? chord.m_root.midiNote : chord.m_root.GetChord().root;
     for (int i = 0; i < bass->m_notes.GetCount(); ++i) {
         CNote& note = *bass->m_notes.GetAt(i);
         if (note.IsMarker() || note.midiNote >= NOTE_COUNT) {
             continue;
         }
         CNote fitted;
-        const int degree = chord.m_root.chord.number + note.interval - 1;
+        const int degree = chord.m_root.GetChord().number + note.interval - 1;
         if (!manager.GetNoteAtDegree(scale, root, degree, note.intervalFrets, fitted)) {
             return SetError("%s", manager.GetError());
         }

@@ -163,8 +163,10 @@ bool CGuitarFingering::PlaceInterval(const CNote& interval, int root, int base, 
         candidate.intervalFrets = interval.intervalFrets;
         candidate.rootFrets = interval.rootFrets;
         candidate.thing = thing;
-        candidate.chord.chordType = chord.m_root.chord.chordType;
-        candidate.chord.root = static_cast<uint8_t>(root);
+        candidate.EditChord([&](CHORD_INFO& info) {
+            info.chordType = chord.m_root.GetChord().chordType;
+            info.root = static_cast<uint8_t>(root);
+        });
         used[string] = true;
         if (interval.rootFrets == 0) {
             rootString = string;
@@ -175,8 +177,9 @@ bool CGuitarFingering::PlaceInterval(const CNote& interval, int root, int base, 
 }
 
 bool CGuitarFingering::MakeChordFingering(CChord& chord) {
-    CHORD_INFO& info = chord.m_root.chord;
-    CNoteManager::GetChordName(info.chordType, chord.m_root.midiNote, info.names[0]);
+    CHORD_INFO info = chord.m_root.GetChord();
+    CNoteManager::GetChordName(info.chordType, chord.m_root.midiNote, info.name);
+    chord.m_root.SetChord(info);
     const int tuning = GetTuningFor(chord.m_thing);
     if (tuning == 0 || chord.m_root.midiNote >= NOTE_COUNT) {
         chord.SetError("Can't finger a chord for this instrument");
@@ -243,8 +246,10 @@ bool CGuitarFingering::BuildShape(int chordType, int shape, const CChord& chord,
             note.mode |= MODE_ROOT_STRING;
         }
         note.thing = chord.m_thing;
-        note.chord.chordType = chordType;
-        note.chord.root = chord.m_root.midiNote;
+        note.EditChord([&](CHORD_INFO& info) {
+            info.chordType = chordType;
+            info.root = chord.m_root.midiNote;
+        });
         if (!notes.Add(note)) {
             return false;
         }
@@ -260,8 +265,7 @@ bool CGuitarFingering::BuildShape(int chordType, int shape, const CChord& chord,
 }
 
 bool CGuitarFingering::MakeBarreChord(CChord& chord) {
-    CHORD_INFO& info = chord.m_root.chord;
-    const int chordType = info.chordType;
+    const int chordType = chord.m_root.GetChord().chordType;
     if (chord.m_root.midiNote >= NOTE_COUNT) {
         chord.SetError("Can't place a barre chord without a root");
         return false;
@@ -290,7 +294,7 @@ bool CGuitarFingering::MakeBarreChord(CChord& chord) {
         chord.SetError("Can't place the barre shapes between frets 3 and 9");
         return false;
     }
-    info.baseFret = bestBase;
+    chord.m_root.EditChord([&](CHORD_INFO& edited) { edited.baseFret = bestBase; });
     int rootString = 0;
     int rootOffset = 0;
     if (!BuildShape(chordType, bestShape, chord, notes, rootString, rootOffset)) {
@@ -317,7 +321,7 @@ bool CGuitarFingering::MakeBarreChord(CChord& chord) {
 }
 
 bool CGuitarFingering::GetChordDescription(const CChord& chord, CCharString& text) const {
-    const CHORD_INFO& info = chord.m_root.chord;
+    const CHORD_INFO& info = chord.m_root.GetChord();
     CCharString name;
     CNoteManager::GetChordName(info.chordType, chord.m_root.midiNote, name);
     text.Format("(%d/%d) %s (%s) %s", chord.m_root.midiNote, info.chordType, name.GetText(),
@@ -326,7 +330,8 @@ bool CGuitarFingering::GetChordDescription(const CChord& chord, CCharString& tex
     text.Append(",  Notes:");
     for (int i = 0; i < chord.m_notes.GetCount(); ++i) {
         const CNote& note = *chord.m_notes.GetAt(i);
-        part.Format(" %s%d", note.name.GetText(), note.octave == UNSET ? 0 : note.octave);
+        part.Format(" %s%d", note.GetName().GetText(),
+                    note.GetOctave() == UNSET ? 0 : note.GetOctave());
         text.Append(part);
     }
     text.Append(",  Tabs:");

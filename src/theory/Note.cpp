@@ -1,8 +1,12 @@
 #include "theory/Note.h"
 
 #include <cstring>
+#include <optional>
+#include <type_traits>
 
 #include "platform/DebugOutput.h"
+#include "theory/ChordPool.h"
+#include "theory/PitchTable.h"
 
 namespace {
 
@@ -93,18 +97,79 @@ bool CHORD_INFO::operator==(const CHORD_INFO& other) const {
            scale == other.scale && scaleRoot == other.scaleRoot;
 }
 
+// The rare values of a note, allocated only when one of them is set.
+struct CNote::EXTRA {
+    CCharString text;
+    CCharString markerText;
+    FINGERING_SLOT fingering[FINGERING_SLOTS];
+    std::optional<CHORD_INFO> chord;  // when the chord pool is full
+};
+
+static_assert(!std::is_polymorphic_v<CNote>, "a note has no virtual functions");
+
 CNote::CNote() = default;
+CNote::~CNote() = default;
+CNote::CNote(CNote&& other) noexcept = default;
+CNote& CNote::operator=(CNote&& other) noexcept = default;
+
+CNote::CNote(const CNote& other)
+    : time(other.time),
+      duration(other.duration),
+      frequency(other.frequency),
+      measuredFrequency(other.measuredFrequency),
+      pan(other.pan),
+      volume(other.volume),
+      guitarString(other.guitarString),
+      fret(other.fret),
+      finger(other.finger),
+      length(other.length),
+      songMeasure(other.songMeasure),
+      partMeasure(other.partMeasure),
+      thing(other.thing),
+      hand(other.hand),
+      interval(other.interval),
+      intervalFrets(other.intervalFrets),
+      rootFrets(other.rootFrets),
+      shapeValue(other.shapeValue),
+      source(other.source),
+      eventKind(other.eventKind),
+      accidental(other.accidental),
+      mode(other.mode),
+      midiNote(other.midiNote),
+      writtenNote(other.writtenNote),
+      m_bandNote(other.m_bandNote),
+      m_nameNote(other.m_nameNote),
+      m_octaveNote(other.m_octaveNote),
+      m_staffNote(other.m_staffNote),
+      m_chord(other.m_chord) {
+    if (other.m_extra) {
+        m_extra = std::make_unique<EXTRA>(*other.m_extra);
+    }
+}
+
+CNote& CNote::operator=(const CNote& other) {
+    if (this != &other) {
+        CNote copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+CNote::EXTRA& CNote::Extra() {
+    if (!m_extra) {
+        m_extra = std::make_unique<EXTRA>();
+    }
+    return *m_extra;
+}
 
 void CNote::Reset() {
     time = UNSET_TIME;
     duration = UNSET_TIME;
     volume = 1.0f;
     frequency = 0.0;
-    bandLow = 0.0;
-    bandHigh = 0.0;
-    name.Empty();
-    flatName.Empty();
-    octave = UNSET;
+    m_bandNote = NOTE_NONE;
+    m_nameNote = NOTE_NONE;
+    m_octaveNote = NOTE_NONE;
     midiNote = NOTE_NONE;
     writtenNote = NOTE_NONE;
     interval = 0;
@@ -116,19 +181,20 @@ void CNote::Reset() {
     fret = UNSET;
     shapeValue = 0;
     finger = UNSET;
-    chord.Reset();
+    m_chord = CChordPool::kEmpty;
+    if (m_extra) {
+        m_extra->chord.reset();
+    }
     length = 0;
-    markerText.Empty();
+    SetMarkerText("");
 }
 
 void CNote::CopyPitch(const CNote& tableNote, bool withIntervals) {
     midiNote = tableNote.midiNote;
-    name = tableNote.name;
-    flatName = tableNote.flatName;
+    m_nameNote = tableNote.m_nameNote;
     frequency = tableNote.frequency;
-    bandLow = tableNote.bandLow;
-    bandHigh = tableNote.bandHigh;
-    octave = tableNote.octave;
+    m_bandNote = tableNote.m_bandNote;
+    m_octaveNote = tableNote.m_octaveNote;
     accidental = tableNote.accidental;
     if (withIntervals) {
         interval = tableNote.interval;
@@ -136,6 +202,101 @@ void CNote::CopyPitch(const CNote& tableNote, bool withIntervals) {
         rootFrets = tableNote.rootFrets;
     }
     ComputeWrittenNote();
+}
+
+void CNote::SetTablePitch(int tableNote) {
+    const CPitchTable::ENTRY* entry = CPitchTable::Get(tableNote);
+    const auto code = static_cast<uint8_t>(entry != nullptr ? tableNote : NOTE_NONE);
+    frequency = entry != nullptr ? entry->frequency : 0.0;
+    m_bandNote = code;
+    m_nameNote = code;
+    m_octaveNote = code;
+    m_staffNote = code;
+}
+
+double CNote::GetBandLow() const {
+    const CPitchTable::ENTRY* entry = CPitchTable::Get(m_bandNote);
+    return entry != nullptr ? entry->bandLow : 0.0;
+}
+
+double CNote::GetBandHigh() const {
+    const CPitchTable::ENTRY* entry = CPitchTable::Get(m_bandNote);
+    return entry != nullptr ? entry->bandHigh : 0.0;
+}
+
+const CCharString& CNote::GetName() const {
+    return CPitchTable::GetName(m_nameNote);
+}
+
+const CCharString& CNote::GetFlatName() const {
+    return CPitchTable::GetFlatName(m_nameNote);
+}
+
+int CNote::GetOctave() const {
+    const CPitchTable::ENTRY* entry = CPitchTable::Get(m_octaveNote);
+    return entry != nullptr ? entry->octave : UNSET;
+}
+
+int CNote::GetStaff() const {
+    const CPitchTable::ENTRY* entry = CPitchTable::Get(m_staffNote);
+    return entry != nullptr ? entry->staff : 0;
+}
+
+float CNote::GetStaffPosition() const {
+    const CPitchTable::ENTRY* entry = CPitchTable::Get(m_staffNote);
+    return entry != nullptr ? entry->staffPosition : 0.0f;
+}
+
+const CHORD_INFO& CNote::GetChord() const {
+    if (m_chord == CChordPool::kFull && m_extra && m_extra->chord) {
+        return *m_extra->chord;
+    }
+    return CChordPool::Get(m_chord);
+}
+
+void CNote::SetChord(const CHORD_INFO& chord) {
+    m_chord = CChordPool::Add(chord);
+    if (m_chord == CChordPool::kFull) {
+        Extra().chord = chord;
+    } else if (m_extra) {
+        m_extra->chord.reset();
+    }
+}
+
+const CCharString& CNote::GetText() const {
+    static const CCharString empty;
+    return m_extra ? m_extra->text : empty;
+}
+
+void CNote::SetText(const char* text) {
+    if (m_extra || (text != nullptr && *text != '\0')) {
+        Extra().text = text;
+    }
+}
+
+const CCharString& CNote::GetMarkerText() const {
+    static const CCharString empty;
+    return m_extra ? m_extra->markerText : empty;
+}
+
+void CNote::SetMarkerText(const char* text) {
+    if (m_extra || (text != nullptr && *text != '\0')) {
+        Extra().markerText = text;
+    }
+}
+
+const FINGERING_SLOT& CNote::GetFingering(int i) const {
+    static const FINGERING_SLOT unset;
+    if (i < 0 || i >= FINGERING_SLOTS || !m_extra) {
+        return unset;
+    }
+    return m_extra->fingering[i];
+}
+
+void CNote::SetFingering(int i, const FINGERING_SLOT& slot) {
+    if (i >= 0 && i < FINGERING_SLOTS) {
+        Extra().fingering[i] = slot;
+    }
 }
 
 void CNote::ComputeWrittenNote() {
@@ -203,8 +364,9 @@ CCharString CNote::GetDebugLine() const {
     line.Format(
         "note=%3s%2d (%3d), time=%7.3f, dur=%7.3f, len=%2d, vol=%0.2f, freq=%8.2f, "
         "staff=%s %4.1f",
-        name.GetText(), octave == UNSET ? 0 : octave, midiNote, TimeOrZero(time),
-        TimeOrZero(duration), length, volume, frequency, staff ? "Treble" : "Bass", staffPosition);
+        GetName().GetText(), GetOctave() == UNSET ? 0 : GetOctave(), midiNote, TimeOrZero(time),
+        TimeOrZero(duration), length, volume, frequency, GetStaff() ? "Treble" : "Bass",
+        GetStaffPosition());
     return line;
 }
 
@@ -230,7 +392,7 @@ CCharString CNote::GetFullLine(bool tablature) const {
             IntOrEmpty(guitarString, "%d").GetText(),
             fret == UNSET ? "  " : IntOrEmpty(fret, "%2d").GetText(),
             IntOrEmpty(finger, "%d").GetText(), interval, intervalFrets, rootFrets,
-            chord.names[0].GetText());
+            GetChord().name.GetText());
     }
     line.Append(extra);
     CCharString thingName;

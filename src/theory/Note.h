@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cstdint>
+#include <memory>
 
 #include "foundation/CharString.h"
 
@@ -103,7 +104,7 @@ struct CHORD_INFO {
     int baseFret = 0;           // hand position on the neck, 0 open position
     int number = 0;             // degree of the chord in the scale, 1 = I
     int position = 0;           // 1-based place of the chord in its part
-    CCharString names[4];       // names[0]: the full chord name
+    CCharString name;           // the full chord name
 
     void Reset() { *this = CHORD_INFO(); }
     bool operator==(const CHORD_INFO& other) const;
@@ -121,22 +122,68 @@ constexpr int FINGERING_SLOTS = 14;
 
 // Every musical event: a pitched note, a rest, a drum hit, a fretted note or
 // a marker travelling in the same lists as the notes.
+//
+// A note takes at most 96 bytes. The values that follow from a table note
+// (band, names, octave, staff) are one-byte indexes into CPitchTable, the
+// chord info a two-byte index into CChordPool, and the rare texts and
+// fingering slots live in a side block allocated only for the notes that have
+// them. Copies are deep: a copy owns its own side block.
 class CNote {
 public:
     CNote();
-    virtual ~CNote() = default;
-    CNote(const CNote&) = default;
-    CNote(CNote&&) noexcept = default;
-    CNote& operator=(const CNote&) = default;
-    CNote& operator=(CNote&&) noexcept = default;
+    ~CNote();
+    CNote(const CNote& other);
+    CNote(CNote&& other) noexcept;
+    CNote& operator=(const CNote& other);
+    CNote& operator=(CNote&& other) noexcept;
 
     void Reset();
-    // Copies the pitch fields of a table note (and its interval fields when
+    // Copies the pitch values of a table note (and its interval fields when
     // asked), then recomputes the written note.
     void CopyPitch(const CNote& tableNote, bool withIntervals = false);
+    // All table values of table note midiNote (frequency, band, names,
+    // octave, staff), as the note table's own notes have them.
+    void SetTablePitch(int midiNote);
     void ComputeWrittenNote();
     // The sounding note of the written note under the accidental.
     int GetSoundingNote() const;
+
+    // Band of frequencies that count as the note; 0 when not set.
+    double GetBandLow() const;
+    double GetBandHigh() const;
+    // Sharp and flat names; empty when not set.
+    const CCharString& GetName() const;
+    const CCharString& GetFlatName() const;
+    // The names of note code: a table note's, "Chord" for NOTE_CHORD, else
+    // empty.
+    void SetNames(int code) { m_nameNote = static_cast<uint8_t>(code); }
+    void CopyNames(const CNote& other) { m_nameNote = other.m_nameNote; }
+    // UNSET when not set.
+    int GetOctave() const;
+    void ClearOctave() { m_octaveNote = NOTE_NONE; }
+    // 0 bass, non-zero treble; both 0 unless taken from a table note.
+    int GetStaff() const;
+    float GetStaffPosition() const;
+
+    const CHORD_INFO& GetChord() const;
+    void SetChord(const CHORD_INFO& chord);
+    // Changes the chord info through edit(CHORD_INFO&).
+    template <typename Edit>
+    void EditChord(Edit edit) {
+        CHORD_INFO chord = GetChord();
+        edit(chord);
+        SetChord(chord);
+    }
+
+    // Free text and the marker's text; empty when not set.
+    const CCharString& GetText() const;
+    void SetText(const char* text);
+    const CCharString& GetMarkerText() const;
+    void SetMarkerText(const char* text);
+    // Further fingering triple i (0..FINGERING_SLOTS-1); an unset triple
+    // when not set or i is out of range, which SetFingering ignores.
+    const FINGERING_SLOT& GetFingering(int i) const;
+    void SetFingering(int i, const FINGERING_SLOT& slot);
 
     bool IsMarker() const;
     bool IsDrum() const { return IsDrumThing(thing); }
@@ -151,42 +198,46 @@ public:
 
     static bool IsDrumThing(int thing) { return thing >= 1 && thing <= 33; }
 
-    CCharString text;
-    int thing = THING_NONE;
-    int hand = THING_NONE;
-    int source = SOURCE_NONE;
     double time = UNSET_TIME;
     double duration = UNSET_TIME;
+    double frequency = 0.0;  // the table's or the note's own (tones, samples)
+    double measuredFrequency = 0.0;
     float pan = 0.0f;
     float volume = 1.0f;
-    double frequency = 0.0;
-    double bandLow = 0.0;
-    double bandHigh = 0.0;
-    double measuredFrequency = 0.0;
-    CCharString name;
-    CCharString flatName;
-    int octave = UNSET;
-    int staff = 0;  // 0 bass, non-zero treble
-    float staffPosition = 0.0f;
-    uint8_t midiNote = NOTE_NONE;
-    uint8_t writtenNote = NOTE_NONE;
-    int eventKind = EVENT_NONE;
-    int interval = 0;       // scale degree or chord interval
-    int intervalFrets = 0;  // semitones above the degree
-    int rootFrets = 0;      // semitones above the chord or scale root
-    int accidental = ACCIDENTAL_NOT_SET;
     int guitarString = UNSET;  // 1-based, string 1 the highest
     int fret = UNSET;          // 0 open string
-    int shapeValue = 0;        // the barre shape's further value of the string
     int finger = UNSET;        // 1 index .. 4 little finger
-    int mode = 0;
-    FINGERING_SLOT fingering[FINGERING_SLOTS];
-    CHORD_INFO chord;
-    int length = 0;  // in grid units
-    CCharString markerText;
+    int length = 0;            // in grid units
     int songMeasure = UNSET;
     int partMeasure = UNSET;
+    int16_t thing = THING_NONE;
+    int16_t hand = THING_NONE;
+    int16_t interval = 0;       // scale degree or chord interval
+    int16_t intervalFrets = 0;  // semitones above the degree
+    int16_t rootFrets = 0;      // semitones above the chord or scale root
+    int16_t shapeValue = 0;     // the barre shape's further value of the string
+    uint8_t source = SOURCE_NONE;
+    uint8_t eventKind = EVENT_NONE;
+    uint8_t accidental = ACCIDENTAL_NOT_SET;
+    uint8_t mode = 0;
+    uint8_t midiNote = NOTE_NONE;
+    uint8_t writtenNote = NOTE_NONE;
+
+private:
+    struct EXTRA;
+    EXTRA& Extra();
+
+    // Table notes whose band, names, octave and staff the note has;
+    // NOTE_NONE for none.
+    uint8_t m_bandNote = NOTE_NONE;
+    uint8_t m_nameNote = NOTE_NONE;
+    uint8_t m_octaveNote = NOTE_NONE;
+    uint8_t m_staffNote = NOTE_NONE;
+    uint16_t m_chord = 0;  // CChordPool index
+    std::unique_ptr<EXTRA> m_extra;
 };
+
+static_assert(sizeof(CNote) <= 96, "a note takes at most 96 bytes");
 
 // Names of the accidental and articulation codes ("Not set" .. "Staccato").
 bool GetAccidentalName(int code, CCharString& name);

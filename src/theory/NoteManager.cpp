@@ -12,14 +12,6 @@ const int kDegreeRow[12] = {1, 0, 2, 0, 3, 4, 0, 5, 0, 6, 0, 7};
 // Semitones of each major-scale degree above the root.
 const int kMajorDegreeSemitones[7] = {0, 2, 4, 5, 7, 9, 11};
 
-double ToSingle(double value) {
-    return static_cast<float>(value);
-}
-
-double NominalFrequency(double semitonesFromA4) {
-    return ToSingle(440.0 * std::pow(2.0, semitonesFromA4 / 12.0));
-}
-
 template <typename Lookup>
 bool FindByName(const char* name, int first, int last, int& id, Lookup lookup) {
     id = 0;
@@ -77,34 +69,21 @@ bool CNoteManager::Init() {
         m_table.RemoveAll();
         return SetError("Can't get frequencies for all notes");
     }
-    AssignStaffPositions();
     return true;
 }
 
 bool CNoteManager::BuildTable() {
     m_table.RemoveAll();
-    // Each band reaches half a semitone (50 cents) either side of its note,
-    // so a tone is always given the nearest note.
-    const double dHigh = 0.5;
-    const double dLow = 0.5;
     int lastWhiteDegree = 1;
     for (int n = 0; n < NOTE_COUNT; ++n) {
         const int pitchClass = n % 12;
-        const double semitones = n - 69;
         CNote note;
         note.Reset();
-        note.frequency = NominalFrequency(semitones);
-        // Neighbouring bands touch: the low bound of a note is the high bound
-        // of the note below.
-        note.bandLow = n == 0 ? NominalFrequency(semitones - dLow) : m_table.GetAt(n - 1)->bandHigh;
-        note.bandHigh = NominalFrequency(semitones + dHigh);
-        note.octave = n / 12 - 1;
-        note.name = GetSharpName(pitchClass);
-        note.flatName = GetFlatName(pitchClass);
+        note.SetTablePitch(n);
         note.midiNote = static_cast<uint8_t>(n);
-        note.interval = kDegreeRow[pitchClass];
+        note.interval = static_cast<int16_t>(kDegreeRow[pitchClass]);
         if (note.interval == 0) {
-            note.interval = lastWhiteDegree;
+            note.interval = static_cast<int16_t>(lastWhiteDegree);
             note.intervalFrets = 1;
             note.accidental = ACCIDENTAL_SHARP;
         } else {
@@ -118,38 +97,13 @@ bool CNoteManager::BuildTable() {
     return m_table.GetCount() == NOTE_COUNT;
 }
 
-void CNoteManager::AssignStaffPositions() {
-    float position = -1.5f;
-    for (int n = 60; n < NOTE_COUNT; ++n) {
-        CNote& note = *m_table.GetAt(n);
-        if (note.accidental == ACCIDENTAL_NOT_SET) {
-            position += 0.5f;
-        }
-        note.staff = 1;
-        note.staffPosition = position;
-    }
-    position = 5.0f;
-    for (int n = 59; n >= 0; --n) {
-        CNote& note = *m_table.GetAt(n);
-        if (note.accidental == ACCIDENTAL_NOT_SET) {
-            position -= 0.5f;
-        } else {
-            // A black key keeps the place of the natural above it.
-            position = m_table.GetAt(n + 1)->staffPosition;
-        }
-        note.staff = 0;
-        note.staffPosition = position;
-    }
-}
-
 bool CNoteManager::FillNote(CNote& note, bool withIntervals) {
     const int midi = note.midiNote;
     if (midi == NOTE_NONE) {
         return true;
     }
     if (midi == NOTE_CHORD || midi == NOTE_CODE) {
-        note.name.Empty();
-        note.flatName.Empty();
+        note.SetNames(NOTE_NONE);
         return true;
     }
     if (midi >= NOTE_COUNT) {
@@ -165,19 +119,8 @@ bool CNoteManager::FillNote(CNote& note, bool withIntervals) {
 
 bool CNoteManager::FillNames(CNote& note) {
     const int midi = note.midiNote;
-    if (midi == NOTE_NONE) {
-        note.name.Empty();
-        note.flatName.Empty();
-        return true;
-    }
-    if (midi == NOTE_CHORD) {
-        note.name = "Chord";
-        note.flatName = "Chord";
-        return true;
-    }
-    if (midi == NOTE_CODE) {
-        note.name.Empty();
-        note.flatName.Empty();
+    if (midi == NOTE_NONE || midi == NOTE_CHORD || midi == NOTE_CODE) {
+        note.SetNames(midi);  // "Chord" for the chord marker, none for the others
         return true;
     }
     if (midi >= NOTE_COUNT) {
@@ -187,16 +130,14 @@ bool CNoteManager::FillNames(CNote& note) {
     if (entry == nullptr) {
         return SetError("Can't get MIDI note %d from the list", midi);
     }
-    note.name = entry->name;
-    note.flatName = entry->flatName;
+    note.CopyNames(*entry);
     return true;
 }
 
 bool CNoteManager::GetNoteFromFrequency(double frequency, CNote& note) {
-    note.octave = UNSET;
+    note.ClearOctave();
     note.midiNote = NOTE_NONE;
-    note.name.Empty();
-    note.flatName.Empty();
+    note.SetNames(NOTE_NONE);
     const int count = m_table.GetCount();
     if (count == 0 || !(frequency > 0.0) || frequency > m_table.GetAt(count - 1)->frequency) {
         return SetError("Can't find a note for the frequency %.2f Hz", frequency);
@@ -210,7 +151,7 @@ bool CNoteManager::GetNoteFromFrequency(double frequency, CNote& note) {
     }
     for (int i = start; i < count; ++i) {
         const CNote& entry = *m_table.GetAt(i);
-        if (entry.bandLow <= frequency && frequency <= entry.bandHigh) {
+        if (entry.GetBandLow() <= frequency && frequency <= entry.GetBandHigh()) {
             note = entry;
             return true;
         }
@@ -540,7 +481,7 @@ bool CNoteManager::GetNoteAtDegree(const CNoteList& scale, int lowest, int degre
                                    int semitonesAbove, CNote& note) {
     int degrees = 0;
     for (int i = 0; i < scale.GetCount(); ++i) {
-        degrees = std::max(degrees, scale.GetAt(i)->interval);
+        degrees = std::max<int>(degrees, scale.GetAt(i)->interval);
     }
     if (degrees > 0) {
         // Degree 0 and below count down from the octave below.

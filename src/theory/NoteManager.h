@@ -82,7 +82,6 @@ public:
 
 private:
     bool BuildTable();
-    void AssignStaffPositions();
     bool SetError(const char* format, ...) NOTARA_PRINTF(2, 3);
 
     CNoteList m_table;

@@ -80,7 +80,7 @@ void CNoteStaff::AddPlace(int midiNote, int count, bool treble, CTextLabels* lab
     if (labels != nullptr) {
         const CNote* note = noteManager.GetNoteTable().GetAt(midiNote);
         CCharString text;
-        text.Format("%s%d", note->name.GetText(), note->octave);
+        text.Format("%s%d", note->GetName().GetText(), note->GetOctave());
         // Names of line places and of spaces in two columns past the end.
         const float x = m_length + (count % 2 == 0 ? 1.65f : 0.05f);
         auto label = labels->MakeLabel("Note name", m_buffer, labels->Add(text),

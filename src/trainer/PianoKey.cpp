@@ -74,7 +74,8 @@ bool CPianoKey::Build(const KEYBOARD_COLORS& colors, CTextLabels* labels, const 
 }
 
 void CPianoKey::AddNames(const KEYBOARD_COLORS& colors, CTextLabels& labels, float top) {
-    const char* texts[2] = {m_note.name.GetText(), m_black ? m_note.flatName.GetText() : nullptr};
+    const char* texts[2] = {m_note.GetName().GetText(),
+                            m_black ? m_note.GetFlatName().GetText() : nullptr};
     for (int i = 0; i < 2 && texts[i] != nullptr; ++i) {
         auto label = labels.MakeLabel("Note name", m_buffer, labels.Add(texts[i]), glm::vec3(0),
                                       m_black ? kBlackNameHeight : kWhiteNameHeight,

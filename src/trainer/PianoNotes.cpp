@@ -58,9 +58,9 @@ bool CPianoNotes::Create() {
     for (int n = kLowestKey; n < kKeyAfterHighest; ++n) {
         const CNote* note = m_noteManager.GetNoteTable().GetAt(n);
         CCharString text;
-        m_labels.Add(note->name);
-        m_labels.Add(note->flatName);
-        m_labels.Add(text.Format("%s%d", note->name.GetText(), note->octave));
+        m_labels.Add(note->GetName());
+        m_labels.Add(note->GetFlatName());
+        m_labels.Add(text.Format("%s%d", note->GetName().GetText(), note->GetOctave()));
         m_labels.Add(CPiano::GetLetter(n));
     }
     const bool labelled = m_labels.Paint(kLabelFace, kLabelPixels);

@@ -2,6 +2,7 @@
 
 #include <new>
 #include <string>
+#include <vector>
 
 #include "foundation/CharString.h"
 #include "foundation/Heap.h"
@@ -47,17 +48,20 @@ struct SELF_AWARE {
     bool InPlace() const { return self == this; }
 };
 
-// Its default construction fails once the countdown reaches 0.
+// Its copy construction fails once the countdown reaches 0; having no move
+// constructor, it is copied when a list grows.
 constexpr int kNoFailure = 1 << 30;
 struct FRAGILE {
     static int constructionsLeft;
     std::string text;
 
-    FRAGILE() {
+    FRAGILE() = default;
+    FRAGILE(const FRAGILE& other) : text(other.text) {
         if (constructionsLeft-- == 0) {
             throw std::bad_alloc();
         }
     }
+    FRAGILE& operator=(const FRAGILE& other) = default;
 };
 int FRAGILE::constructionsLeft = kNoFailure;
 
@@ -84,7 +88,6 @@ TEST(VarList, KeepsEveryItemInOrderWhileItGrowsPastItsFirstBlock) {
         ASSERT_EQ(index, i);
     }
     ASSERT_EQ(list.GetCount(), kManyItems);
-    EXPECT_EQ(list.GetCapacity(), kManyItems);  // by the step, not by doubling
     for (int i = 0; i < kManyItems; ++i) {
         CCharString expected;
         expected.Format(kLongText, i);
@@ -117,25 +120,70 @@ TEST(VarList, GrowthMovesItemsByConstructionAndKeepsPointersUntilTheNextGrowth) 
     EXPECT_EQ(ints.GetAt(0), first);
 }
 
-TEST(VarList, AnEmptiedListReusesItsItemsAndDestroysEveryOneAtTheEnd) {
+TEST(VarList, ConstructsOnlyTheItemsItHoldsAndDestroysEachOnRemoval) {
     COUNTED::Reset();
     {
         CVarList<COUNTED> list(4);
-        COUNTED item;
+        ASSERT_TRUE(list.SetCapacity(1000));
+        EXPECT_EQ(COUNTED::constructed, 0) << "room is not an item";
+        COUNTED item;  // one construction
         for (int i = 0; i < 3; ++i) {
             item.value = i;
             ASSERT_TRUE(list.Add(item));
         }
+        EXPECT_EQ(COUNTED::constructed, 4);
+        EXPECT_EQ(COUNTED::assigned, 0) << "appends construct in place";
+        ASSERT_TRUE(list.RemoveAt(0));
+        EXPECT_EQ(COUNTED::destroyed, 1);
+        EXPECT_EQ(list.GetAt(0)->value, 1);
         ASSERT_TRUE(list.RemoveAll());
+        EXPECT_EQ(COUNTED::destroyed, 3);
         EXPECT_EQ(list.GetCount(), 0);
-        EXPECT_EQ(list.GetAt(0), nullptr);  // the old items are out of reach
-        const int constructed = COUNTED::constructed;
+        EXPECT_EQ(list.GetCapacity(), 1000) << "emptying keeps the room";
+        EXPECT_EQ(list.GetAt(0), nullptr);
         item.value = 42;
         ASSERT_TRUE(list.Add(item));
-        EXPECT_EQ(COUNTED::constructed, constructed);
+        EXPECT_EQ(COUNTED::constructed, 5);
         EXPECT_EQ(list.GetAt(0)->value, 42);
+        list.Truncate(0);
+        EXPECT_EQ(COUNTED::destroyed, 4);
     }
     EXPECT_EQ(COUNTED::destroyed, COUNTED::constructed);
+}
+
+TEST(VarList, GrowsByHalfItsCapacityAndAtLeastItsStep) {
+    COUNTED::Reset();
+    CVarList<COUNTED> list(10);
+    COUNTED item;
+    std::vector<int> capacities;
+    for (int i = 0; i < kManyItems; ++i) {
+        ASSERT_TRUE(list.Add(item));
+        if (capacities.empty() || capacities.back() != list.GetCapacity()) {
+            capacities.push_back(list.GetCapacity());
+        }
+    }
+    ASSERT_GE(capacities.size(), 2u);
+    EXPECT_EQ(capacities[0], 10);
+    EXPECT_EQ(capacities[1], 20) << "the step while half the capacity is smaller";
+    for (size_t i = 2; i < capacities.size(); ++i) {
+        EXPECT_EQ(capacities[i], capacities[i - 1] + capacities[i - 1] / 2) << i;
+    }
+    EXPECT_LT(list.GetCapacity(), kManyItems * 3 / 2 + 10);
+    // Copies made by relocation stay a small multiple of the items, far
+    // from the quadratic count of a fixed step.
+    EXPECT_LT(COUNTED::constructed, 4 * kManyItems);
+    EXPECT_EQ(COUNTED::constructed - COUNTED::destroyed, kManyItems + 1);
+}
+
+TEST(VarList, AnItemAddedFromTheListItselfSurvivesTheGrowthItCauses) {
+    CVarList<CCharString> list(1);
+    ASSERT_TRUE(list.Add(CCharString("first item, long enough for the heap")));
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(list.Add(*list.GetAt(0)));
+    }
+    for (int i = 0; i < list.GetCount(); ++i) {
+        EXPECT_EQ(*list.GetAt(i), "first item, long enough for the heap") << i;
+    }
 }
 
 TEST(VarList, ReadsOutsideTheItemsGiveNothingAndIterationStopsAtTheEnd) {
@@ -226,12 +274,15 @@ TEST(VarList, AnItemThatFailsDuringGrowthReleasesTheNewBlockAndKeepsTheOld) {
     FRAGILE item;
     item.text = "kept";
     ASSERT_TRUE(list.Add(item));
+    ASSERT_TRUE(list.Add(item));
     const size_t before = heap.GetBytesInUse();
-    FRAGILE::constructionsLeft = 2;  // the third new item fails
+    FRAGILE::constructionsLeft = 1;  // the second relocated item fails
     EXPECT_FALSE(list.SetCapacity(8));
     FRAGILE::constructionsLeft = kNoFailure;
     EXPECT_EQ(list.GetCapacity(), 4);
+    ASSERT_EQ(list.GetCount(), 2);
     EXPECT_EQ(list.GetAt(0)->text, "kept");
+    EXPECT_EQ(list.GetAt(1)->text, "kept");
     EXPECT_EQ(heap.GetBytesInUse(), before);
 }
 

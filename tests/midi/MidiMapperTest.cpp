@@ -33,7 +33,7 @@ TEST_F(MidiMapperTest, AStartGetsTheCurrentTimeAndIsCompletedFromTheNoteTable) {
     ASSERT_TRUE(mapper.Track(note)) << mapper.GetError();
     EXPECT_DOUBLE_EQ(note.time, 1.5);
     EXPECT_NEAR(note.frequency, 440.0, 1e-9);
-    EXPECT_EQ(note.name, "A");
+    EXPECT_EQ(note.GetName(), "A");
     EXPECT_EQ(note.eventKind, EVENT_NOTE_START);
     EXPECT_TRUE(note.mode & MODE_START);
     EXPECT_FALSE(note.mode & MODE_END);
@@ -55,7 +55,7 @@ TEST_F(MidiMapperTest, AnEndBecomesTheHeldNoteWithItsDuration) {
     EXPECT_EQ(end.eventKind, EVENT_NOTE_END);
     EXPECT_TRUE(end.mode & MODE_END);
     EXPECT_FALSE(end.mode & MODE_START);
-    EXPECT_EQ(end.name, "C");
+    EXPECT_EQ(end.GetName(), "C");
     EXPECT_FALSE(mapper.IsHeld(60, false));
 }
 

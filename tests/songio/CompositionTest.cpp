@@ -183,12 +183,12 @@ TEST_F(Composition, TextSongReadsInfoPartsChordsAndPlayListWithEveryLineEnd) {
         // 36/0/1,43/0/1/2: C major for one measure, G major for two.
         const CSongPart& verse = *m_song.GetPart(1);
         ASSERT_EQ(verse.m_chords.size(), 2u);
-        EXPECT_EQ(verse.m_chords[0].m_root.chord.root, kC2);
+        EXPECT_EQ(verse.m_chords[0].m_root.GetChord().root, kC2);
         EXPECT_EQ(verse.m_chords[0].m_repeat, 1);
-        EXPECT_STREQ(verse.m_chords[0].m_root.chord.names[0], "C");
-        EXPECT_EQ(verse.m_chords[1].m_root.chord.root, kG2);
+        EXPECT_STREQ(verse.m_chords[0].m_root.GetChord().name, "C");
+        EXPECT_EQ(verse.m_chords[1].m_root.GetChord().root, kG2);
         EXPECT_EQ(verse.m_chords[1].m_repeat, 2);
-        EXPECT_EQ(verse.m_chords[1].m_root.chord.number, 5);
+        EXPECT_EQ(verse.m_chords[1].m_root.GetChord().number, 5);
     }
 }
 

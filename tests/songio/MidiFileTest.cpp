@@ -66,15 +66,15 @@ void MakeSong(CSong& song) {
     lead.m_volume = 0.5f;
     lead.m_pan = -0.5f;
     CNote chord = MakeMarker(EVENT_CHORD_MARKER, 0.0);
-    chord.chord.root = 60;
-    chord.chord.chordType = 1;
-    chord.chord.chordGroup = 1;
-    chord.chord.number = 1;
-    chord.chord.scale = SCALE_MAJOR;
-    chord.chord.scaleRoot = 48;
+    chord.EditChord([&](CHORD_INFO& info) { info.root = 60; });
+    chord.EditChord([&](CHORD_INFO& info) { info.chordType = 1; });
+    chord.EditChord([&](CHORD_INFO& info) { info.chordGroup = 1; });
+    chord.EditChord([&](CHORD_INFO& info) { info.number = 1; });
+    chord.EditChord([&](CHORD_INFO& info) { info.scale = SCALE_MAJOR; });
+    chord.EditChord([&](CHORD_INFO& info) { info.scaleRoot = 48; });
     lead.AddNote(chord);
     CNote part = MakeMarker(EVENT_PART_MARKER, 0.0);
-    part.text = "Verse";
+    part.SetText("Verse");
     lead.AddNote(part);
     CNote measure = MakeMarker(EVENT_MEASURE_MARKER, 1.5);
     measure.partMeasure = 2;
@@ -141,8 +141,8 @@ void ExpectSameNotes(const CTrack& written, const CTrack& read) {
         EXPECT_EQ(a.eventKind, b.eventKind);
         EXPECT_EQ(SOURCE_MIDI_FILE, b.source);
         if (a.IsMarker()) {
-            EXPECT_EQ(a.text, b.text);
-            EXPECT_EQ(a.chord, b.chord);
+            EXPECT_EQ(a.GetText(), b.GetText());
+            EXPECT_EQ(a.GetChord(), b.GetChord());
             EXPECT_EQ(a.partMeasure, b.partMeasure);
             EXPECT_EQ(a.songMeasure, b.songMeasure);
             continue;

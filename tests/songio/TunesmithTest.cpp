@@ -44,7 +44,7 @@ TUNESMITH_SETTINGS MakeSettings(int progression, int chordCount, int beats = 4, 
 std::vector<int> Degrees(const CSongPart& part) {
     std::vector<int> degrees;
     for (const CChord& chord : part.m_chords) {
-        degrees.push_back(chord.m_root.chord.number);
+        degrees.push_back(chord.m_root.GetChord().number);
     }
     return degrees;
 }
@@ -105,15 +105,15 @@ TEST_F(TunesmithTest, APentatonicMinorPartTakesItsChordsFromNaturalMinor) {
     ASSERT_TRUE(m_smith.MakeChords(settings, m_part)) << m_smith.GetError();
     ASSERT_EQ(m_part.m_chords.size(), 4u);
     for (const CChord& chord : m_part.m_chords) {
-        EXPECT_EQ(chord.m_root.chord.scale, SCALE_NATURAL_MINOR);
-        EXPECT_EQ(chord.m_root.chord.scaleRoot, kA3);
+        EXPECT_EQ(chord.m_root.GetChord().scale, SCALE_NATURAL_MINOR);
+        EXPECT_EQ(chord.m_root.GetChord().scaleRoot, kA3);
         // i, v and iv of natural minor are all minor chords.
-        EXPECT_EQ(chord.m_root.chord.chordType, kMinor);
+        EXPECT_EQ(chord.m_root.GetChord().chordType, kMinor);
     }
     EXPECT_EQ(m_part.m_chords[0].m_root.midiNote, kA3);
     EXPECT_EQ(m_part.m_chords[1].m_root.midiNote, kA3 + 7);  // E
     EXPECT_EQ(m_part.m_chords[2].m_root.midiNote, kA3 + 5);  // D
-    EXPECT_STREQ(m_part.m_chords[1].m_root.chord.names[0], "Em");
+    EXPECT_STREQ(m_part.m_chords[1].m_root.GetChord().name, "Em");
 }
 
 TEST_F(TunesmithTest, SixChordsFromProgression3StartTheSequenceAgain) {
@@ -161,10 +161,10 @@ TEST_F(TunesmithTest, ChordsInCMajorAreTheTriadsOfTheirDegrees) {
     for (int i = 0; i < 4; ++i) {
         const CChord& chord = m_part.m_chords[i];
         EXPECT_EQ(chord.m_root.midiNote, roots[i]);
-        EXPECT_EQ(chord.m_root.chord.root, roots[i]);
-        EXPECT_EQ(chord.m_root.chord.chordType, types[i]);
-        EXPECT_EQ(chord.m_root.chord.chordGroup, TUNESMITH_SETTINGS::kTriad);
-        EXPECT_EQ(chord.m_root.chord.position, i + 1);
+        EXPECT_EQ(chord.m_root.GetChord().root, roots[i]);
+        EXPECT_EQ(chord.m_root.GetChord().chordType, types[i]);
+        EXPECT_EQ(chord.m_root.GetChord().chordGroup, TUNESMITH_SETTINGS::kTriad);
+        EXPECT_EQ(chord.m_root.GetChord().position, i + 1);
         EXPECT_EQ(chord.m_notes.GetCount(), 3);
     }
     const SONG_INFO& info = m_part.m_arrangement.m_info;

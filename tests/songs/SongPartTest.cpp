@@ -24,9 +24,9 @@ CNote MakeNote(double time, int midiNote, int thing) {
 CChord MakeChord(int root, int degree, int repeat) {
     CChord chord;
     chord.m_root.midiNote = static_cast<uint8_t>(root);
-    chord.m_root.chord.root = static_cast<uint8_t>(root);
-    chord.m_root.chord.chordType = 1;
-    chord.m_root.chord.number = degree;
+    chord.m_root.EditChord([&](CHORD_INFO& info) { info.root = static_cast<uint8_t>(root); });
+    chord.m_root.EditChord([&](CHORD_INFO& info) { info.chordType = 1; });
+    chord.m_root.EditChord([&](CHORD_INFO& info) { info.number = degree; });
     chord.m_repeat = repeat;
     return chord;
 }
@@ -90,13 +90,13 @@ TEST_F(SongPartTest, TwoChordsOfRepeatTwoOverAOneMeasureGrooveGiveFourMarkedMeas
     }
     const std::vector<const CNote*> chords = Markers(EVENT_CHORD_MARKER);
     ASSERT_EQ(chords.size(), 4u);
-    EXPECT_EQ(chords[1]->chord.number, 1);
-    EXPECT_EQ(chords[2]->chord.number, 5);
-    EXPECT_EQ(chords[2]->chord.position, 2);
+    EXPECT_EQ(chords[1]->GetChord().number, 1);
+    EXPECT_EQ(chords[2]->GetChord().number, 5);
+    EXPECT_EQ(chords[2]->GetChord().position, 2);
     EXPECT_FLOAT_EQ(chords[0]->volume, 0.0f);
     const std::vector<const CNote*> parts = Markers(EVENT_PART_MARKER);
     ASSERT_EQ(parts.size(), 1u);
-    EXPECT_STREQ(parts[0]->markerText, "Verse");
+    EXPECT_STREQ(parts[0]->GetMarkerText(), "Verse");
     EXPECT_EQ(Bass().m_notes.GetCount(), 4);
     EXPECT_EQ(Bass().m_info.measures, 4);
 }

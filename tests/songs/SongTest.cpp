@@ -255,14 +255,14 @@ TEST(SongTest, ChordMarkersOfTheLeadGuitarGetTheirNames) {
     MakeSong(song);
     CNote marker = MakeNote(0.0, kMeasure, NOTE_CHORD, THING_LEAD_GUITAR);
     marker.eventKind = EVENT_CHORD_MARKER;
-    marker.chord.chordType = 1;
-    marker.chord.root = 48;
+    marker.EditChord([&](CHORD_INFO& info) { info.chordType = 1; });
+    marker.EditChord([&](CHORD_INFO& info) { info.root = 48; });
     Track(song, THING_LEAD_GUITAR).AddNote(marker);
     song.SetChordNames();
     CCharString expected;
     CNoteManager::GetChordName(1, 48, expected);
     EXPECT_FALSE(expected.IsEmpty());
-    EXPECT_EQ(Track(song, THING_LEAD_GUITAR).m_notes.GetAt(0)->chord.names[0], expected);
+    EXPECT_EQ(Track(song, THING_LEAD_GUITAR).m_notes.GetAt(0)->GetChord().name, expected);
 }
 
 TEST(SongTest, TheDumpWritesTheInfoThenEachTrack) {

@@ -16,7 +16,7 @@ protected:
         EXPECT_TRUE(manager.GetChordFromType(type, chord));
         chord.m_root.midiNote = static_cast<uint8_t>(root);
         manager.FillNote(chord.m_root);
-        chord.m_root.chord.chordType = type;
+        chord.m_root.EditChord([&](CHORD_INFO& info) { info.chordType = type; });
         chord.m_root.thing = thing;
         chord.m_thing = thing;
         return chord;
@@ -69,7 +69,7 @@ TEST_F(GuitarFingeringTest, ChordLayoutsArePlayableChordTones) {
         for (int root = 40; root < 64; ++root) {
             for (int base : {0, 5}) {
                 CChord chord = MakeChord(type, root, THING_RHYTHM_GUITAR);
-                chord.m_root.chord.baseFret = base;
+                chord.m_root.EditChord([&](CHORD_INFO& info) { info.baseFret = base; });
                 if (!manager.MakeChordFingering(chord)) {
                     continue;  // a root that can't sit at the base fret
                 }
@@ -122,7 +122,7 @@ TEST_F(GuitarFingeringTest, BarreChordsHoldTheirShape) {
             if (!manager.MakeBarreChord(chord)) {
                 continue;
             }
-            const int base = chord.m_root.chord.baseFret;
+            const int base = chord.m_root.GetChord().baseFret;
             EXPECT_GE(base, 3);
             EXPECT_LE(base, 9);
             ASSERT_EQ(chord.m_notes.GetCount(), 6);
@@ -167,7 +167,7 @@ TEST_F(GuitarFingeringTest, BarreChordsHoldTheirShape) {
 TEST_F(GuitarFingeringTest, TypesWithoutShapesAreRefused) {
     for (int type : {6, 9, 10, 11, 19, 0, 40}) {
         CChord chord = MakeChord(1, 50, THING_RHYTHM_GUITAR);
-        chord.m_root.chord.chordType = type;
+        chord.m_root.EditChord([&](CHORD_INFO& info) { info.chordType = type; });
         EXPECT_FALSE(manager.MakeBarreChord(chord)) << type;
     }
 }

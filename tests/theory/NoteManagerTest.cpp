@@ -276,7 +276,7 @@ TEST_F(NoteManagerTest, ImpossibleFrequenciesAndNotesFailWithText) {
     CNote chord;
     chord.midiNote = NOTE_CHORD;
     ASSERT_TRUE(manager.FillNames(chord));
-    EXPECT_EQ(chord.name, "Chord");
+    EXPECT_EQ(chord.GetName(), "Chord");
 }
 
 TEST_F(NoteManagerTest, StaffPositionsCountLinesAndSpaces) {
@@ -290,8 +290,8 @@ TEST_F(NoteManagerTest, StaffPositionsCountLinesAndSpaces) {
                  {43, 0.0f},  {45, 0.5f},  {50, 2.0f}, {40, -1.0f}};
     for (const auto& fact : facts) {
         const CNote& note = *manager.GetNoteTable().GetAt(fact.note);
-        EXPECT_FLOAT_EQ(note.staffPosition, fact.position) << fact.note;
-        EXPECT_EQ(note.staff != 0, fact.note >= 60) << fact.note;
+        EXPECT_FLOAT_EQ(note.GetStaffPosition(), fact.position) << fact.note;
+        EXPECT_EQ(note.GetStaff() != 0, fact.note >= 60) << fact.note;
     }
 }
 

@@ -75,10 +75,10 @@ TEST_F(TheoryRangeTest, EveryMidiNoteHasItsNamesOctaveAndWrittenNote) {
         CNote note;
         note.midiNote = static_cast<uint8_t>(n);
         ASSERT_TRUE(manager.FillNote(note, true)) << n << ": " << manager.GetError();
-        EXPECT_STREQ(note.name.GetText(), GetSharpName(n % 12)) << n;
-        EXPECT_STREQ(note.flatName.GetText(), GetFlatName(n % 12)) << n;
-        EXPECT_EQ(note.octave, n / 12 - 1) << n;
-        const bool black = std::strchr(note.name.GetText(), '#') != nullptr;
+        EXPECT_STREQ(note.GetName().GetText(), GetSharpName(n % 12)) << n;
+        EXPECT_STREQ(note.GetFlatName().GetText(), GetFlatName(n % 12)) << n;
+        EXPECT_EQ(note.GetOctave(), n / 12 - 1) << n;
+        const bool black = std::strchr(note.GetName().GetText(), '#') != nullptr;
         EXPECT_EQ(note.accidental, black ? ACCIDENTAL_SHARP : ACCIDENTAL_NOT_SET) << n;
         // A sharp is written on the natural below it, which has no sharp.
         EXPECT_EQ(note.writtenNote, black ? n - 1 : n) << n;
@@ -88,17 +88,17 @@ TEST_F(TheoryRangeTest, EveryMidiNoteHasItsNamesOctaveAndWrittenNote) {
         CNote named;
         named.midiNote = note.midiNote;
         ASSERT_TRUE(manager.FillNames(named)) << n;
-        EXPECT_EQ(named.name, note.name) << n;
+        EXPECT_EQ(named.GetName(), note.GetName()) << n;
     }
     CNote lowest;
     lowest.midiNote = 0;
     ASSERT_TRUE(manager.FillNote(lowest));
-    EXPECT_EQ(lowest.octave, -1);
+    EXPECT_EQ(lowest.GetOctave(), -1);
     CNote top;
     top.midiNote = kHighestMidi;
     ASSERT_TRUE(manager.FillNote(top));
-    EXPECT_STREQ(top.name.GetText(), "G");
-    EXPECT_EQ(top.octave, 9);
+    EXPECT_STREQ(top.GetName().GetText(), "G");
+    EXPECT_EQ(top.GetOctave(), 9);
 }
 
 TEST_F(TheoryRangeTest, FrequenciesAndStaffPlacesRiseWithThePitch) {
@@ -108,11 +108,11 @@ TEST_F(TheoryRangeTest, FrequenciesAndStaffPlacesRiseWithThePitch) {
         const CNote& below = *table.GetAt(n - 1);
         const CNote& note = *table.GetAt(n);
         EXPECT_GT(note.frequency, below.frequency) << n;
-        EXPECT_DOUBLE_EQ(note.bandLow, below.bandHigh) << n;  // no gaps between bands
-        EXPECT_LT(note.bandLow, note.frequency) << n;
-        EXPECT_GT(note.bandHigh, note.frequency) << n;
-        if (note.staff == below.staff) {
-            EXPECT_GE(note.staffPosition, below.staffPosition) << n;
+        EXPECT_DOUBLE_EQ(note.GetBandLow(), below.GetBandHigh()) << n;  // no gaps between bands
+        EXPECT_LT(note.GetBandLow(), note.frequency) << n;
+        EXPECT_GT(note.GetBandHigh(), note.frequency) << n;
+        if (note.GetStaff() == below.GetStaff()) {
+            EXPECT_GE(note.GetStaffPosition(), below.GetStaffPosition()) << n;
         }
     }
     // The edges of the table find their own notes.
@@ -122,7 +122,7 @@ TEST_F(TheoryRangeTest, FrequenciesAndStaffPlacesRiseWithThePitch) {
         EXPECT_EQ(found.midiNote, n);
     }
     CNote found;
-    EXPECT_FALSE(manager.GetNoteFromFrequency(table.GetAt(0)->bandLow / 2.0, found));
+    EXPECT_FALSE(manager.GetNoteFromFrequency(table.GetAt(0)->GetBandLow() / 2.0, found));
     EXPECT_TRUE(StartsWith(manager.GetError(), "Can't find a note for the frequency"));
 }
 
@@ -132,12 +132,12 @@ TEST_F(TheoryRangeTest, NotesOutsideTheTableAreRefusedWithATextAndNoPitchCodesPa
         note.midiNote = static_cast<uint8_t>(n);
         EXPECT_FALSE(manager.FillNote(note)) << n;
         EXPECT_NE(std::string(manager.GetError()).find(std::to_string(n)), std::string::npos);
-        EXPECT_TRUE(note.name.IsEmpty()) << n;
+        EXPECT_TRUE(note.GetName().IsEmpty()) << n;
     }
     for (uint8_t code : {NOTE_CODE, NOTE_CHORD, NOTE_NONE}) {
         CNote note;
         note.midiNote = code;
-        note.name = "stale";
+        note.SetNames(60);  // a stale name
         EXPECT_TRUE(manager.FillNote(note)) << int(code);
         EXPECT_EQ(note.midiNote, code);
     }
@@ -155,7 +155,7 @@ TEST_F(TheoryRangeTest, NotesOutsideTheTableAreRefusedWithATextAndNoPitchCodesPa
     marker.midiNote = 200;  // markers are left alone
     mixed.Add(marker);
     EXPECT_TRUE(manager.RepitchNotes(mixed));
-    EXPECT_EQ(mixed.GetAt(1)->name, "C#");
+    EXPECT_EQ(mixed.GetAt(1)->GetName(), "C#");
     mixed.GetAt(0)->midiNote = 140;
     EXPECT_FALSE(manager.RepitchNotes(mixed));
 }
@@ -216,7 +216,7 @@ TEST_F(TheoryRangeTest, EveryScaleOverTheRangeCoversEachNoteOnceInAscendingOrder
                 EXPECT_EQ(note.rootFrets, entry.rootFrets) << id << " " << root << " " << i;
                 EXPECT_EQ(note.interval, entry.interval) << id << " " << root << " " << i;
                 EXPECT_EQ(note.intervalFrets, entry.intervalFrets);
-                EXPECT_STREQ(note.name.GetText(), GetSharpName(i % 12));
+                EXPECT_STREQ(note.GetName().GetText(), GetSharpName(i % 12));
             }
         }
     }
