@@ -10,8 +10,7 @@
 
 namespace {
 
-CSongPart MakePart() {
-    CSongPart part;
+void MakePart(CSongPart& part) {
     part.m_name = "Verse";
     part.m_repeat = 2;
     part.m_grooveLength = 2.125;
@@ -19,7 +18,6 @@ CSongPart MakePart() {
     info.tempo = 127.5;
     info.secondsPerBeat = 60.0 / 127.5;
     info.length = 7.25;
-    return part;
 }
 
 int Thing(const char* name) {
@@ -33,9 +31,11 @@ int Thing(const char* name) {
 TEST(MidiMarkers, PartInfoWrittenUnderADecimalCommaLocaleReadsTheSameUnderC) {
     CCommaLocale comma;
     ASSERT_TRUE(comma.IsActive()) << comma.Why();
+    CSongPart part;
+    MakePart(part);
     CCharString text;
     CCharString error;
-    const bool made = CMidiMarkers::MakePartInfo(MakePart(), text, error);
+    const bool made = CMidiMarkers::MakePartInfo(part, text, error);
     comma.Restore();
     ASSERT_TRUE(made) << error.GetText();
     const std::string marker = text.GetText();
@@ -81,5 +81,6 @@ TEST(MidiMarkers, ANumberWithADecimalCommaIsRefusedNotMisread) {
     EXPECT_FALSE(CMidiMarkers::ReadMix("<Mix>Instrument=Lead guitar|Volume=0,30|", mix, error));
     EXPECT_NE(std::string(error.GetText()).find("decimal comma"), std::string::npos);
     EXPECT_FALSE(CMidiMarkers::ReadPartInfo("<SongPartInfo>Repeat=2x|", part, error));
-    EXPECT_EQ(std::string(error.GetText()), "Can't read Repeat='2x' of a marker: it is not a number");
+    EXPECT_EQ(std::string(error.GetText()),
+              "Can't read Repeat='2x' of a marker: it is not a number");
 }

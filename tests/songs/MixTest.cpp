@@ -200,7 +200,8 @@ TEST(MixTest, AValueWithADecimalCommaIsRefusedNotMisread) {
         << "Mix start= \r\nInstrument=Lead guitar\r\nVolume=0,30\r\nPan=0.00\r\nMix end= \r\n";
     CMix mix;
     EXPECT_FALSE(mix.Load(path.c_str()));
-    EXPECT_NE(std::string(mix.GetError()).find("bad Volume value '0,30': it is written with a decimal comma"),
+    EXPECT_NE(std::string(mix.GetError())
+                  .find("bad Volume value '0,30': it is written with a decimal comma"),
               std::string::npos)
         << mix.GetError();
 }
