@@ -14,6 +14,7 @@
 #include "audio/SoundInfo.h"
 #include "capture/FileNoteDetector.h"
 #include "capture/PitchDetector.h"
+#include "common/NumberFormat.h"
 
 namespace {
 
@@ -40,11 +41,15 @@ int main(int argc, char** argv) {
     double trigger = kDefaultTrigger;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--method") == 0 && i + 1 < argc) {
-            method = std::atoi(argv[++i]);
+            if (!NumberFormat::ParseInt(argv[++i], method, NumberFormat::kLikeStrtol)) {
+                return Usage();
+            }
         } else if (std::strcmp(argv[i], "--low") == 0) {
             low = true;
         } else if (std::strcmp(argv[i], "--trigger") == 0 && i + 1 < argc) {
-            trigger = std::atof(argv[++i]);
+            if (!NumberFormat::ParseDouble(argv[++i], trigger, NumberFormat::kLikeStrtod)) {
+                return Usage();
+            }
         } else if (argv[i][0] == '-' || path != nullptr) {
             return Usage();
         } else {
@@ -67,8 +72,10 @@ int main(int argc, char** argv) {
         return kExitBadInput;
     }
     for (const DETECTED_NOTE& note : notes) {
-        std::printf("%.3f %.3f %d %.2f\n", note.onset, note.release, note.midiNote,
-                    note.frequency);
+        // Read by scripts: a point before the decimals whatever the locale.
+        std::printf("%s %s %d %s\n", NumberFormat::FormatDouble(note.onset, 3).c_str(),
+                    NumberFormat::FormatDouble(note.release, 3).c_str(), note.midiNote,
+                    NumberFormat::FormatDouble(note.frequency, 2).c_str());
     }
     return 0;
 }

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "common/NumberFormat.h"
 #include "songio/MidiFile.h"
 #include "songs/Song.h"
 
@@ -27,6 +28,8 @@ constexpr float kAccentVolume = 1.0f;
 constexpr double kPlayedShare = 0.9;  // of its steps a note sounds
 constexpr int kNotesPerOctave = 12;
 constexpr int kOctaveZeroC = 12;  // MIDI note of C0
+// Numbers of a groove line, read as the C library read them, blanks around.
+constexpr unsigned kNumberExtras = NumberFormat::kLikeStrtod | NumberFormat::kSurroundingSpace;
 
 // One instrument line: its track, its drum piece and its tokens.
 struct GROOVE_LINE {
@@ -72,16 +75,11 @@ bool ParseNote(const std::string& token, int& midiNote) {
         semitone += token[at] == '#' ? 1 : -1;
         ++at;
     }
-    try {
-        size_t used = 0;
-        const int octave = std::stoi(token.substr(at), &used);
-        if (at + used != token.size()) {
-            return false;
-        }
-        midiNote = kOctaveZeroC + octave * kNotesPerOctave + semitone;
-    } catch (...) {
+    int octave = 0;
+    if (!NumberFormat::ParseInt(token.substr(at), octave, NumberFormat::kLikeStrtol)) {
         return false;
     }
+    midiNote = kOctaveZeroC + octave * kNotesPerOctave + semitone;
     return midiNote >= 0 && midiNote <= 127;
 }
 
@@ -129,9 +127,13 @@ bool ReadGroove(const std::string& path, GROOVE& groove, std::string& error) {
             "Can't read groove '" + path + "': line " + std::to_string(lineNumber) + ": ";
         bool ok = colon != std::string::npos;
         if (ok && key == "Tempo") {
-            groove.tempo = std::atof(value.c_str());
+            ok = NumberFormat::ParseDouble(value, groove.tempo, kNumberExtras);
         } else if (ok && key == "Time") {
-            ok = std::sscanf(value.c_str(), "%d/%d", &groove.measureBeats, &groove.beatNote) == 2;
+            const size_t slash = value.find('/');
+            ok = slash != std::string::npos &&
+                 NumberFormat::ParseInt(value.substr(0, slash), groove.measureBeats,
+                                        kNumberExtras) &&
+                 NumberFormat::ParseInt(value.substr(slash + 1), groove.beatNote, kNumberExtras);
         } else if (ok && key == "Strum") {
             std::istringstream words(value);
             std::string token;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/NumberFormat.h"
 #include "midi/SmfFile.h"
 #include "midi/SmfWriter.h"
 
@@ -40,13 +41,12 @@ bool ParseNote(const std::string& token, int& midiNote, double& beats) {
         semitone += token[at] == '#' ? 1 : -1;
         ++at;
     }
-    try {
-        const int octave = std::stoi(token.substr(at, colon - at));
-        beats = std::stod(token.substr(colon + 1));
-        midiNote = kOctaveZeroC + octave * kNotesPerOctave + semitone;
-    } catch (...) {
+    int octave = 0;
+    if (!NumberFormat::ParseInt(token.substr(at, colon - at), octave, NumberFormat::kLikeStrtol) ||
+        !NumberFormat::ParseDouble(token.substr(colon + 1), beats, NumberFormat::kLikeStrtod)) {
         return false;
     }
+    midiNote = kOctaveZeroC + octave * kNotesPerOctave + semitone;
     return beats > 0.0 && midiNote >= 0 && midiNote <= 127;
 }
 
@@ -66,7 +66,13 @@ bool ReadTune(const std::string& path, TUNE& tune, std::string& error) {
             continue;
         }
         if (line.rfind("Tempo:", 0) == 0) {
-            tune.tempo = std::stod(line.substr(6));
+            constexpr unsigned kExtras =
+                NumberFormat::kLikeStrtod | NumberFormat::kSurroundingSpace;
+            if (!NumberFormat::ParseDouble(line.substr(6), tune.tempo, kExtras)) {
+                error = "Can't read tune '" + path + "': line " + std::to_string(lineNumber) +
+                        ": \"" + line + "\" is no tempo";
+                return false;
+            }
             continue;
         }
         std::istringstream words(line);

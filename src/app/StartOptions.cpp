@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/NumberFormat.h"
 #include "foundation/StringBreaker.h"
 
 const char* const kUsageText =
@@ -25,7 +26,6 @@ constexpr double kMillisecondsPerSecond = 1000.0;
 constexpr unsigned char kFirstPrintable = 0x20;
 constexpr unsigned char kDeleteChar = 0x7F;
 constexpr const char* kCutMark = "...";
-constexpr double kDecimalBase = 10.0;
 // The lead bytes of UTF-8 sequences of 2, 3 and 4 bytes, the masks that
 // tell them, and the bytes that follow a lead.
 constexpr unsigned char kUtf8Follow = 0x80;
@@ -37,44 +37,17 @@ constexpr unsigned char kUtf8Mask3 = 0xF0;
 constexpr unsigned char kUtf8Lead4 = 0xF0;
 constexpr unsigned char kUtf8Mask4 = 0xF8;
 
-// A plain decimal number: digits with at most one point among them, no
-// sign, exponent, hex digits or words such as "inf".
-bool IsPlainDecimal(const char* text) {
-    bool digit = false;
-    bool point = false;
-    for (const char* at = text; *at != '\0'; ++at) {
-        if (*at >= '0' && *at <= '9') {
-            digit = true;
-        } else if (*at == '.' && !point) {
-            point = true;
-        } else {
-            return false;
-        }
-    }
-    return digit;
-}
-
-// Read by hand, since the locale Qt sets may want a comma for the point.
+// A plain decimal number (digits with at most one point among them, no
+// sign, exponent, hex digits or words such as "inf"), read with a point
+// whatever the locale Qt sets.
 bool ParseSeconds(const char* text, double& seconds) {
-    if (!IsPlainDecimal(text)) {
+    double parsed = 0.0;
+    if (!NumberFormat::ParseDouble(text, parsed, NumberFormat::kPlainDecimal) ||
+        parsed > kMaxQuitAfterSeconds) {
         return false;
     }
-    const char* at = text;
-    double whole = 0.0;
-    for (; *at >= '0' && *at <= '9'; ++at) {
-        whole = whole * kDecimalBase + (*at - '0');
-        if (whole > kMaxQuitAfterSeconds) {
-            return false;  // before a long text of digits overflows
-        }
-    }
-    double fraction = 0.0;
-    double place = 1.0;
-    for (at += *at == '.' ? 1 : 0; *at != '\0'; ++at) {
-        place /= kDecimalBase;
-        fraction += (*at - '0') * place;
-    }
-    seconds = whole + fraction;
-    return seconds <= kMaxQuitAfterSeconds;
+    seconds = parsed;
+    return true;
 }
 
 // The length of the UTF-8 sequence at text, 0 when it is not a whole one.

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "audio/SoundInfo.h"
+#include "common/SafeFiles.h"
 #include "foundation/DiskFile.h"
 #include "foundation/ErrorText.h"
-#include "platform/SafeFiles.h"
 
 namespace {
 
@@ -137,7 +137,7 @@ bool CSoundFile::FailF(const char* format, ...) {
 }
 
 bool CSoundFile::IsOpen() const {
-    return m_fd >= 0;
+    return m_fd >= 0 || m_save.IsOpen();
 }
 
 uint32_t CSoundFile::GetDataSize() const {
@@ -400,29 +400,13 @@ bool CSoundFile::OpenForWriting(const char* path, const WAVE_FORMAT& format) {
     if (format.channels == 0 || format.blockAlign == 0) {
         return Fail("Can't write a wave file of a format without channels");
     }
-    const std::string target = SafeFiles::FollowLinks(path);
-    std::string reason;
-    if (!SafeFiles::MayReplace(target, reason)) {
-        return FailF("Can't open file: %s", reason.c_str());
-    }
-    if (!CDiskFile::MakeFolderOf(target.c_str())) {
+    if (!CDiskFile::MakeFolderOf(SafeFiles::FollowLinks(path).c_str())) {
         return FailF("Can't make file directory (%s)", path);
     }
-    SafeFiles::RemoveLeftOvers(target);
-    // Beside the target, so that the rename at Close stays on one file system.
-    const std::string temporary = SafeFiles::MakeTemporaryName(target);
-    m_fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (m_fd < 0) {
-        return FailF("Can't open file: %s", SystemText(errno).c_str());
-    }
-    // The new file keeps the permissions of the one it replaces.
-    struct stat status {};
-    if (stat(target.c_str(), &status) == 0) {
-        fchmod(m_fd, status.st_mode & 07777);
+    if (!m_save.Begin(path)) {
+        return FailF("Can't open file: %s", m_save.GetReason().c_str());
     }
     m_mode = kWrite;
-    m_target = target;
-    m_temporary = temporary;
     m_format = format;
     m_written = 0;
     const std::vector<uint8_t> header = MakeHeader(format);
@@ -436,17 +420,8 @@ bool CSoundFile::OpenForWriting(const char* path, const WAVE_FORMAT& format) {
 }
 
 bool CSoundFile::WriteAll(const void* bytes, size_t count) {
-    const auto* data = static_cast<const uint8_t*>(bytes);
-    size_t done = 0;
-    while (done < count) {
-        const ssize_t n = write(m_fd, data + done, count - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return FailF("Can't write the file: %s", SystemText(n < 0 ? errno : EIO).c_str());
-        }
-        done += static_cast<size_t>(n);
+    if (!m_save.Write(bytes, count)) {
+        return FailF("Can't write the file: %s", m_save.GetReason().c_str());
     }
     return true;
 }
@@ -491,32 +466,21 @@ bool CSoundFile::FinishWriting() {
     Put32(tail, 0);
     PutId(tail, "data");
     Put32(tail, m_written);
-    const off_t factValue = static_cast<off_t>(m_headerSize - tail.size());
-    if (pwrite(m_fd, riffSize.data(), riffSize.size(), kRiffSizeOffset) !=
-            static_cast<ssize_t>(riffSize.size()) ||
-        pwrite(m_fd, tail.data(), tail.size(), factValue) != static_cast<ssize_t>(tail.size())) {
-        return FailF("Can't write the file's sizes: %s", SystemText(errno).c_str());
+    const uint64_t factValue = m_headerSize - tail.size();
+    if (!m_save.WriteAt(kRiffSizeOffset, riffSize.data(), riffSize.size()) ||
+        !m_save.WriteAt(factValue, tail.data(), tail.size())) {
+        return FailF("Can't write the file's sizes: %s", m_save.GetReason().c_str());
     }
-    if (fsync(m_fd) != 0 || close(m_fd) != 0) {
-        m_fd = -1;
-        return FailF("Can't write the file: %s", SystemText(errno).c_str());
+    if (!m_save.Commit()) {
+        return FailF("Can't write the file: %s", m_save.GetReason().c_str());
     }
-    m_fd = -1;
-    if (rename(m_temporary.c_str(), m_target.c_str()) != 0) {
-        return FailF("Can't give the file its name (%s): %s", m_target.c_str(),
-                     SystemText(errno).c_str());
-    }
-    m_temporary.clear();
     return true;
 }
 
 // Drops a file being written: the target keeps what it had.
 void CSoundFile::Abandon() {
     CloseDescriptor();
-    if (!m_temporary.empty()) {
-        unlink(m_temporary.c_str());
-        m_temporary.clear();
-    }
+    m_save.Abandon();
 }
 
 void CSoundFile::Discard() {

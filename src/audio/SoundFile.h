@@ -5,6 +5,7 @@
 #include <string>
 
 #include "audio/WaveFormat.h"
+#include "common/SafeSave.h"
 #include "foundation/CharString.h"
 
 class CSoundInfo;
@@ -75,7 +76,7 @@ private:
     void CloseDescriptor();
 
     CCharString m_error;
-    int m_fd = -1;
+    int m_fd = -1;  // the file being read
     int m_mode = 0;
     WAVE_FORMAT m_format;
     uint64_t m_dataOffset = 0;  // of the data chunk's first byte
@@ -83,6 +84,5 @@ private:
     uint32_t m_dataRead = 0;    // bytes Read has delivered
     uint32_t m_written = 0;     // data bytes written
     uint32_t m_headerSize = 0;  // bytes before the data when writing
-    std::string m_target;       // the file a written file becomes at Close
-    std::string m_temporary;    // the file written until then
+    CSafeSave m_save;           // the file being written, renamed into place at Close
 };

@@ -11,12 +11,13 @@
 #include <new>
 #include <string>
 
+#include "common/SafeFiles.h"
+#include "common/SafeSave.h"
 #include "foundation/CritLock.h"
 #include "foundation/ErrorText.h"
 #include "foundation/FileInfo.h"
 #include "foundation/Paths.h"
 #include "foundation/TimeText.h"
-#include "platform/SafeFiles.h"
 
 namespace {
 
@@ -494,57 +495,10 @@ const char* CDiskFile::GetError() const {
 }
 
 bool CDiskFile::SaveFile(const char* path, const void* data, size_t size, CCharString& error) {
-    if (path == nullptr || (data == nullptr && size > 0)) {
-        error.Format("Can't save %s: %s", path != nullptr ? path : "(no path)",
-                     ErrorText(EINVAL).GetText());
-        return false;
-    }
-    auto fail = [&](const char* reason, const std::string& temporary) {
-        error.Format("Can't save %s: %s", path, reason);
-        if (!temporary.empty()) {
-            unlink(temporary.c_str());
-        }
-        return false;
-    };
-    auto failWith = [&](int code, const std::string& temporary) {
-        return fail(ErrorText(code).GetText(), temporary);
-    };
-    // A link is kept and its target written; a file that may not be
-    // replaced (read-only, a folder, a FIFO) is left alone.
-    const std::string target = SafeFiles::FollowLinks(path);
     std::string reason;
-    if (!SafeFiles::MayReplace(target, reason)) {
-        return fail(reason.c_str(), std::string());
-    }
-    if (!MakeFolderOf(target.c_str())) {
-        return failWith(errno, std::string());
-    }
-    SafeFiles::RemoveLeftOvers(target);
-    // Beside the target, so that the rename stays within one file system.
-    const std::string temporary = SafeFiles::MakeTemporaryName(target);
-    CFdHolder fd(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (fd.Get() < 0) {
-        return failWith(errno, std::string());
-    }
-    // The new file keeps the permissions of the one it replaces.
-    struct stat status {};
-    if (stat(target.c_str(), &status) == 0) {
-        fchmod(fd.Get(), status.st_mode & 07777);
-    }
-    if (!WriteAll(fd.Get(), static_cast<const char*>(data), size) || !SyncFd(fd.Get()) ||
-        !fd.Close()) {
-        return failWith(errno, temporary);
-    }
-    if (rename(temporary.c_str(), target.c_str()) != 0) {
-        return failWith(errno, temporary);
-    }
-    // Make the rename itself durable; a failure here leaves a complete file.
-    FILE_INFO info;
-    SplitPath(target.c_str(), info);
-    CFdHolder folder(open(info.folder.IsEmpty() ? "." : info.folder.GetText(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.Get() >= 0) {
-        fsync(folder.Get());
+    if (!CSafeSave::Save(path != nullptr ? path : "", data, size, reason)) {
+        error = reason.c_str();
+        return false;
     }
     return true;
 }

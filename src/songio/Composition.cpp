@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "audio/Sound.h"
+#include "common/NumberFormat.h"
 #include "foundation/DiskFile.h"
 #include "foundation/TextLines.h"
 #include "songio/MidiFile.h"
@@ -31,29 +32,29 @@ constexpr int kRequiredChordFields = 3;
 constexpr int kDrumThings = THING_CHINESE_CYMBAL_2 + 1;
 constexpr int kOctave = 12;
 
-// A whole decimal number in range, nothing else in the text.
+// A whole decimal number in range, read as strtol reads it in the C locale.
 bool ParseInt(const std::string& text, long low, long high, int& value) {
-    if (text.empty()) {
-        return false;
-    }
-    char* end = nullptr;
-    errno = 0;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < low || parsed > high) {
+    int64_t parsed = 0;
+    if (!NumberFormat::ParseInt(text, parsed, NumberFormat::kLikeStrtol) || parsed < low ||
+        parsed > high) {
         return false;
     }
     value = static_cast<int>(parsed);
     return true;
 }
 
-bool ParseDecimal(const std::string& text, double low, double high, double& value) {
-    if (text.empty()) {
+// A decimal number in range, read as strtod reads it in the C locale; a
+// value with a decimal comma sets commaFound rather than reading as another.
+bool ParseDecimal(const std::string& text, double low, double high, double& value,
+                  bool& commaFound) {
+    std::string reason;
+    double parsed = 0.0;
+    commaFound = false;
+    if (!NumberFormat::ParseDouble(text, parsed, NumberFormat::kLikeStrtod, &reason)) {
+        commaFound = reason.find(NumberFormat::kDecimalComma) != std::string::npos;
         return false;
     }
-    char* end = nullptr;
-    errno = 0;
-    const double parsed = std::strtod(text.c_str(), &end);
-    if (errno != 0 || *end != '\0' || !(parsed >= low && parsed <= high)) {
+    if (!(parsed >= low && parsed <= high)) {
         return false;
     }
     value = parsed;
@@ -240,10 +241,13 @@ bool CComposition::ReadInfoSection(TEXT_LINES& text, CCharString& playList) {
         } else if (key == "Description") {
             m_info.description = value.c_str();
         } else if (key == "Tempo") {
-            if (!ParseDecimal(value, kMinTempo, kMaxTempo, m_info.tempo)) {
+            bool commaFound = false;
+            if (!ParseDecimal(value, kMinTempo, kMaxTempo, m_info.tempo, commaFound)) {
                 return SetError(
-                    "Can't read the song's tempo (%s): it must be %g to %g beats per minute",
-                    value.c_str(), kMinTempo, kMaxTempo);
+                    "Can't read the song's tempo (%s): it must be %s to %s beats per minute%s",
+                    value.c_str(), NumberFormat::FormatDouble(kMinTempo).c_str(),
+                    NumberFormat::FormatDouble(kMaxTempo).c_str(),
+                    commaFound ? ", written with a decimal point" : "");
             }
             m_info.secondsPerBeat = kSecondsPerMinute / m_info.tempo;
         } else if (key == "Repeat") {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/NumberFormat.h"
 #include "songs/SongPart.h"
 #include "theory/NoteManager.h"
 
@@ -53,16 +54,8 @@ char* PutInt(char* at, const char* key, int value) {
     return at;
 }
 
-void AddDecimal3(CCharString& text, const char* key, double value) {
-    CCharString pair;
-    pair.Format("%s%0.3f|", key, value);
-    text.Append(pair);
-}
-
-void AddDecimal2(CCharString& text, const char* key, double value) {
-    CCharString pair;
-    pair.Format("%s%0.2f|", key, value);
-    text.Append(pair);
+void AddDecimal(CCharString& text, const char* key, double value, int decimals) {
+    text.Append((key + NumberFormat::FormatDouble(value, decimals) + kPairEnd).c_str());
 }
 
 // A "|" inside a value would end its pair early and leave the whole marker
@@ -75,35 +68,48 @@ void AddText(CCharString& text, const char* key, const char* value) {
     text.Append(pair);
 }
 
-int ToInt(const std::string& value) {
-    return static_cast<int>(std::strtol(value.c_str(), nullptr, 10));
+bool BadNumber(std::string_view key, std::string_view value, const std::string& reason,
+               CCharString& error) {
+    error.Format("Can't read %s'%s' of a marker: %s", std::string(key).c_str(),
+                 std::string(value).c_str(), reason.c_str());
+    return false;
 }
 
-// As ToInt. Up to nine digits, as the program writes them, are added up
-// directly; any other value is copied to the stack, not the heap.
-int ToInt(std::string_view value) {
+// A number as strtol and strtod read it in the C locale; a value an older
+// build wrote with a decimal comma is refused rather than read as another.
+// Plain digits, as the program writes them, are added up directly: the
+// pairs of every note of a file are read here.
+bool ToInt(std::string_view key, std::string_view value, int& number, CCharString& error) {
     constexpr size_t kPlainDigits = 9;  // never more than an int holds
     const bool negative = !value.empty() && value[0] == '-';
-    const std::string_view number = value.substr(negative ? 1 : 0);
-    if (!number.empty() && number.size() <= kPlainDigits &&
-        std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    const std::string_view digits = value.substr(negative ? 1 : 0);
+    if (!digits.empty() && digits.size() <= kPlainDigits &&
+        std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         int result = 0;
-        for (const char c : number) {
+        for (const char c : digits) {
             result = result * 10 + (c - '0');
         }
-        return negative ? -result : result;
+        number = negative ? -result : result;
+        return true;
     }
-    char digits[kIntChars];
-    if (value.size() >= sizeof(digits)) {
-        return ToInt(std::string(value));
-    }
-    std::memcpy(digits, value.data(), value.size());
-    digits[value.size()] = '\0';
-    return static_cast<int>(std::strtol(digits, nullptr, 10));
+    std::string reason;
+    return NumberFormat::ParseInt(value, number, NumberFormat::kLikeStrtol, &reason) ||
+           BadNumber(key, value, reason, error);
 }
 
-double ToDouble(const std::string& value) {
-    return std::strtod(value.c_str(), nullptr);
+bool ToDouble(std::string_view key, std::string_view value, double& number, CCharString& error) {
+    std::string reason;
+    return NumberFormat::ParseDouble(value, number, NumberFormat::kLikeStrtod, &reason) ||
+           BadNumber(key, value, reason, error);
+}
+
+bool ToFloat(std::string_view key, std::string_view value, float& number, CCharString& error) {
+    double parsed = 0.0;
+    if (!ToDouble(key, value, parsed, error)) {
+        return false;
+    }
+    number = static_cast<float>(parsed);
+    return true;
 }
 
 bool NoName(const char* what, int id, CCharString& error) {
@@ -179,7 +185,7 @@ void CMidiMarkers::MakeSongInfo(const SONG_INFO& info, CCharString& text) {
     AddText(text, "Description=", info.description);
     AddInt(text, "Repeat=", info.repeat);
     if (info.length != UNSET_TIME) {
-        AddDecimal3(text, "SongLength=", info.length);
+        AddDecimal(text, "SongLength=", info.length, 3);
     }
 }
 
@@ -192,9 +198,13 @@ bool CMidiMarkers::ReadSongInfo(const char* text, SONG_INFO& info, CCharString& 
         if (key == "Description=") {
             info.description = value.c_str();
         } else if (key == "Repeat=") {
-            info.repeat = ToInt(value);
+            if (!ToInt(key, value, info.repeat, error)) {
+                return false;
+            }
         } else if (key == "SongLength=") {
-            info.length = ToDouble(value);
+            if (!ToDouble(key, value, info.length, error)) {
+                return false;
+            }
         } else {
             return UnknownKey(TAG_SONG_INFO, key, error);
         }
@@ -215,12 +225,12 @@ bool CMidiMarkers::MakePartInfo(const CSongPart& part, CCharString& text, CCharS
     AddText(text, "Style=", part.m_grooveStyle);
     AddText(text, "GrooveName=", part.m_grooveName);
     AddText(text, "GrooveFile=", part.m_grooveFile);
-    AddDecimal3(text, "GrooveLength=", part.m_grooveLength);
-    AddDecimal3(text, "PartLength=", info.length == UNSET_TIME ? 0.0 : info.length);
+    AddDecimal(text, "GrooveLength=", part.m_grooveLength, 3);
+    AddDecimal(text, "PartLength=", info.length == UNSET_TIME ? 0.0 : info.length, 3);
     AddText(text, "Scale=", scale);
     AddInt(text, "ScaleRoot=", info.scaleRoot);
-    AddDecimal2(text, "Tempo=", info.tempo);
-    AddDecimal3(text, "BeatTime=", info.secondsPerBeat);
+    AddDecimal(text, "Tempo=", info.tempo, 2);
+    AddDecimal(text, "BeatTime=", info.secondsPerBeat, 3);
     AddInt(text, "Measures=", info.measures);
     AddInt(text, "BeatNotes=", info.beatNote);
     AddInt(text, "MeasureBeats=", info.measureBeats);
@@ -248,7 +258,9 @@ bool CMidiMarkers::ReadPartPair(const std::string& key, const std::string& value
     } else if (key == "Description=") {
         part.m_description = value.c_str();
     } else if (key == "Repeat=") {
-        part.m_repeat = ToInt(value);
+        if (!ToInt(key, value, part.m_repeat, error)) {
+            return false;
+        }
     } else if (key == "Style=") {
         part.m_grooveStyle = value.c_str();
     } else if (key == "GrooveName=") {
@@ -256,25 +268,41 @@ bool CMidiMarkers::ReadPartPair(const std::string& key, const std::string& value
     } else if (key == "GrooveFile=") {
         part.m_grooveFile = value.c_str();
     } else if (key == "GrooveLength=") {
-        part.m_grooveLength = ToDouble(value);
+        if (!ToDouble(key, value, part.m_grooveLength, error)) {
+            return false;
+        }
     } else if (key == "PartLength=") {
-        info.length = ToDouble(value);
+        if (!ToDouble(key, value, info.length, error)) {
+            return false;
+        }
     } else if (key == "Scale=") {
         if (!CNoteManager::FindScale(value.c_str(), info.scale)) {
             return BadName("scale", value, error);
         }
     } else if (key == "ScaleRoot=") {
-        info.scaleRoot = ToInt(value);
+        if (!ToInt(key, value, info.scaleRoot, error)) {
+            return false;
+        }
     } else if (key == "Tempo=") {
-        info.tempo = ToDouble(value);
+        if (!ToDouble(key, value, info.tempo, error)) {
+            return false;
+        }
     } else if (key == "BeatTime=") {
-        info.secondsPerBeat = ToDouble(value);
+        if (!ToDouble(key, value, info.secondsPerBeat, error)) {
+            return false;
+        }
     } else if (key == "Measures=") {
-        info.measures = ToInt(value);
+        if (!ToInt(key, value, info.measures, error)) {
+            return false;
+        }
     } else if (key == "BeatNotes=") {
-        info.beatNote = ToInt(value);
+        if (!ToInt(key, value, info.beatNote, error)) {
+            return false;
+        }
     } else if (key == "MeasureBeats=") {
-        info.measureBeats = ToInt(value);
+        if (!ToInt(key, value, info.measureBeats, error)) {
+            return false;
+        }
     } else {
         return UnknownKey(TAG_PART_INFO, key, error);
     }
@@ -289,8 +317,8 @@ bool CMidiMarkers::MakeMix(const CMix& mix, CCharString& text, CCharString& erro
             return NoName("instrument", thing, error);
         }
         AddText(text, "Instrument=", name);
-        AddDecimal2(text, "Volume=", entry.volume);
-        AddDecimal2(text, "Pan=", entry.pan);
+        AddDecimal(text, "Volume=", entry.volume, 2);
+        AddDecimal(text, "Pan=", entry.pan, 2);
     }
     return true;
 }
@@ -322,9 +350,13 @@ bool CMidiMarkers::ReadMix(const char* text, CMix& mix, CCharString& error) {
                 return BadName("instrument", value, error);
             }
         } else if (key == "Volume=") {
-            volume = static_cast<float>(ToDouble(value));
+            if (!ToFloat(key, value, volume, error)) {
+                return false;
+            }
         } else if (key == "Pan=") {
-            pan = static_cast<float>(ToDouble(value));
+            if (!ToFloat(key, value, pan, error)) {
+                return false;
+            }
         } else {
             return UnknownKey(TAG_MIX, key, error);
         }
@@ -382,7 +414,11 @@ bool CMidiMarkers::ReadChord(const char* text, CNote& marker, CCharString& error
 bool CMidiMarkers::ReadChordPair(const std::string& key, const std::string& value,
                                  CHORD_INFO& chord, CCharString& error) {
     if (key == "MidiNote=") {
-        chord.root = static_cast<uint8_t>(ToInt(value));
+        int root = 0;
+        if (!ToInt(key, value, root, error)) {
+            return false;
+        }
+        chord.root = static_cast<uint8_t>(root);
     } else if (key == "Pitch=") {
         if (!FindAccidental(value.c_str(), chord.pitch)) {
             return BadName("accidental", value, error);
@@ -396,13 +432,17 @@ bool CMidiMarkers::ReadChordPair(const std::string& key, const std::string& valu
             return BadName("chord group", value, error);
         }
     } else if (key == "Number=") {
-        chord.number = ToInt(value);
+        if (!ToInt(key, value, chord.number, error)) {
+            return false;
+        }
     } else if (key == "Scale=") {
         if (!CNoteManager::FindScale(value.c_str(), chord.scale)) {
             return BadName("scale", value, error);
         }
     } else if (key == "ScaleRoot=") {
-        chord.scaleRoot = ToInt(value);
+        if (!ToInt(key, value, chord.scaleRoot, error)) {
+            return false;
+        }
     } else if (key != "Repeat=") {  // accepted, the marker has no field for it
         return UnknownKey(TAG_CHORD, key, error);
     }
@@ -443,9 +483,13 @@ bool CMidiMarkers::ReadMeasure(const char* text, CNote& marker, CCharString& err
     marker.eventKind = EVENT_MEASURE_MARKER;
     for (const auto& [key, value] : pairs) {
         if (key == "PartMeasure=") {
-            marker.partMeasure = ToInt(value);
+            if (!ToInt(key, value, marker.partMeasure, error)) {
+                return false;
+            }
         } else if (key == "SongMeasure=") {
-            marker.songMeasure = ToInt(value);
+            if (!ToInt(key, value, marker.songMeasure, error)) {
+                return false;
+            }
         } else {
             return UnknownKey(TAG_MEASURE, key, error);
         }
@@ -499,15 +543,25 @@ bool CMidiMarkers::ReadNoteInfo(const char* text, NOTE_INFO& info, CCharString& 
             return false;
         }
         if (key == "Interval=") {
-            info.interval = ToInt(value);
+            if (!ToInt(key, value, info.interval, error)) {
+                return false;
+            }
         } else if (key == "String=") {
-            info.guitarString = ToInt(value);
+            if (!ToInt(key, value, info.guitarString, error)) {
+                return false;
+            }
         } else if (key == "Fret=") {
-            info.fret = ToInt(value);
+            if (!ToInt(key, value, info.fret, error)) {
+                return false;
+            }
         } else if (key == "Finger=") {
-            info.finger = ToInt(value);
+            if (!ToInt(key, value, info.finger, error)) {
+                return false;
+            }
         } else if (key == "Mode=") {
-            info.mode = ToInt(value);
+            if (!ToInt(key, value, info.mode, error)) {
+                return false;
+            }
         } else {
             return UnknownKey(TAG_NOTE_INFO, std::string(key), error);
         }

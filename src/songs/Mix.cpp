@@ -1,6 +1,5 @@
 #include "songs/Mix.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
@@ -12,6 +11,7 @@
 
 #include <cerrno>
 
+#include "common/NumberFormat.h"
 #include "foundation/DiskFile.h"
 #include "theory/Note.h"
 
@@ -76,20 +76,11 @@ CCharString Quote(const std::string& value) {
 }
 
 // A decimal in the C notation whatever the process locale; blanks around it
-// are allowed. False for anything else, infinities and NaN included.
-bool ParseNumber(const std::string& text, double& value) {
-    size_t first = text.find_first_not_of(" \t");
-    size_t last = text.find_last_not_of(" \t");
-    if (first == std::string::npos) {
-        return false;
-    }
-    const char* begin = text.data() + first;
-    const char* end = text.data() + last + 1;
-    if (*begin == '+') {
-        ++begin;
-    }
-    const std::from_chars_result result = std::from_chars(begin, end, value);
-    return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
+// and a '+' are allowed. False for anything else, infinities and NaN
+// included, with the reason when the value has a decimal comma.
+bool ParseNumber(const std::string& text, double& value, std::string& reason) {
+    constexpr unsigned kExtras = NumberFormat::kSurroundingBlanks | NumberFormat::kPlusSign;
+    return NumberFormat::ParseDouble(text, value, kExtras, &reason) && std::isfinite(value);
 }
 
 float Clamp(double value, float low, float high) {
@@ -98,10 +89,8 @@ float Clamp(double value, float low, float high) {
 
 // Two decimals in the C notation whatever the process locale.
 std::string FormatValue(float value) {
-    char text[64];
-    const std::to_chars_result result =
-        std::to_chars(text, text + sizeof(text), value, std::chars_format::fixed, 2);
-    return std::string(text, result.ptr);
+    constexpr int kDecimals = 2;
+    return NumberFormat::FormatDouble(value, kDecimals);
 }
 
 // Reads the blocks of a mix file's text into map. On failure problem holds
@@ -165,8 +154,12 @@ private:
             m_haveInstrument = true;
         } else if (key == kVolume || key == kPan) {
             double number = 0.0;
-            if (!ParseNumber(value, number)) {
+            std::string reason;
+            if (!ParseNumber(value, number, reason)) {
                 problem.Format("bad %s value %s", key.c_str(), Quote(value).GetText());
+                if (reason == NumberFormat::kDecimalComma) {
+                    problem.Append((std::string(": ") + reason).c_str());
+                }
                 return false;
             }
             if (key == kVolume) {

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/NumberFormat.h"
+
 namespace {
 
 // How many characters of a parameter a reason quotes.
@@ -58,28 +60,19 @@ bool FindKey(const char* name) {
     return false;
 }
 
-bool ParseInteger(const std::string& text, int& value) {
-    if (text.empty()) {
-        return false;
-    }
-    errno = 0;
-    char* end = nullptr;
-    const long number = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || number < INT_MIN || number > INT_MAX) {
-        return false;
-    }
-    value = static_cast<int>(number);
-    return true;
+// Numbers are read as strtol and strtod read them in the C locale, whatever
+// the process locale.
+bool ParseInteger(const std::string& text, int& value, std::string& reason) {
+    return NumberFormat::ParseInt(text, value, NumberFormat::kLikeStrtol, &reason);
 }
 
-bool ParseReal(const std::string& text, double& value) {
-    if (text.empty()) {
+bool ParseReal(const std::string& text, double& value, std::string& reason) {
+    double number = 0.0;
+    if (!NumberFormat::ParseDouble(text, number, NumberFormat::kLikeStrtod, &reason)) {
         return false;
     }
-    errno = 0;
-    char* end = nullptr;
-    const double number = std::strtod(text.c_str(), &end);
-    if (errno != 0 || *end != '\0' || !std::isfinite(number)) {
+    if (!std::isfinite(number)) {
+        reason.clear();
         return false;
     }
     value = number;
@@ -87,8 +80,9 @@ bool ParseReal(const std::string& text, double& value) {
 }
 
 // The field of the records that key fills.
+// False with reason set when the value is a number that can't be read.
 bool Store(const char* name, const std::string& value, LESSON_SETTINGS& lesson,
-           DISPLAY_SETTINGS& display) {
+           DISPLAY_SETTINGS& display, std::string& reason) {
     const auto is = [name](const char* key) { return strcasecmp(name, key) == 0; };
     CCharString* text = is("Scale")        ? &lesson.scale
                         : is("File")       ? &lesson.file
@@ -120,10 +114,10 @@ bool Store(const char* name, const std::string& value, LESSON_SETTINGS& lesson,
                   : is("Notes")       ? &lesson.notes
                                       : nullptr;
     if (number != nullptr) {
-        return ParseInteger(value, *number);
+        return ParseInteger(value, *number, reason);
     }
     if (is("Tempo")) {
-        return ParseReal(value, lesson.tempo);
+        return ParseReal(value, lesson.tempo, reason);
     }
     if (is("ShowNotes")) {
         display.showNotes = value == "Y";
@@ -162,9 +156,13 @@ bool ParseActionParameters(const char* text, LESSON_SETTINGS& lesson, DISPLAY_SE
         }
         const std::string key = Trimmed(pair.substr(0, equals));
         const std::string value = Trimmed(pair.substr(equals + 1));
-        if (!Store(key.c_str(), value, lesson, display)) {
+        std::string reason;
+        if (!Store(key.c_str(), value, lesson, display, reason)) {
             error.Format("the action parameter '%s' can't be parsed: '%s' is no value for it",
                          Quoted(key).c_str(), Quoted(value).c_str());
+            if (reason.find(NumberFormat::kDecimalComma) != std::string::npos) {
+                error.Append((" (" + reason + ")").c_str());
+            }
             return false;
         }
     }

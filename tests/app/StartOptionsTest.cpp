@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "CommaLocale.h"
 #include "app/StartOptions.h"
 
 namespace {
@@ -109,4 +110,18 @@ TEST(StartOptions, MillisecondsStayInsideAnInt) {
     EXPECT_EQ(ToMilliseconds(2147484.0), INT_MAX);
     EXPECT_EQ(ToMilliseconds(-1.0), 0);
     EXPECT_EQ(ToMilliseconds(std::nan("")), 0);
+}
+
+TEST(StartOptions, QuitAfterReadsAPointUnderADecimalCommaLocale) {
+    CCommaLocale comma;
+    ASSERT_TRUE(comma.IsActive()) << comma.Why();
+    START_OPTIONS options;
+    std::string error;
+    const bool parsed = Parse({"--quit-after", "2.5"}, options, error);
+    START_OPTIONS refused;
+    const bool commaParsed = Parse({"--quit-after", "2,5"}, refused, error);
+    comma.Restore();
+    ASSERT_TRUE(parsed);
+    EXPECT_DOUBLE_EQ(options.quitAfterSeconds, 2.5);
+    EXPECT_FALSE(commaParsed);
 }

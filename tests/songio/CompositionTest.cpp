@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "CommaLocale.h"
 #include "TempFolder.h"
 #include "audio/BankFolder.h"
 #include "audio/Sound.h"
@@ -479,3 +480,63 @@ TEST_F(Composition, SavedAsWaveItSoundsForTheSongsLength) {
 }
 
 }  // namespace
+
+TEST_F(Composition, ATempoIsReadWithAPointUnderADecimalCommaLocale) {
+    std::vector<std::string> lines = TwoPartSong();
+    lines[3] = "Tempo=127.5";
+    CCommaLocale comma;
+    ASSERT_TRUE(comma.IsActive()) << comma.Why();
+    const bool opened = OpenText(lines);
+    comma.Restore();
+    ASSERT_TRUE(opened) << m_song.GetError();
+    EXPECT_DOUBLE_EQ(m_song.m_info.tempo, 127.5);
+}
+
+TEST_F(Composition, ATempoWithADecimalCommaIsRefusedWithItsReason) {
+    std::vector<std::string> lines = TwoPartSong();
+    lines[3] = "Tempo=127,5";
+    EXPECT_FALSE(OpenText(lines));
+    EXPECT_NE(std::string(m_song.GetError())
+                  .find("tempo (127,5): it must be 10 to 1000 beats per minute, written with a "
+                        "decimal point"),
+              std::string::npos)
+        << m_song.GetError();
+}
+
+// The song's parts and their tempo ride in MIDI markers: written under a
+// decimal-comma locale they read the same under C, and the other way round.
+TEST_F(Composition, SavedAsMidiUnderEitherLocaleItOpensTheSameUnderTheOther) {
+    std::vector<std::string> lines = TwoPartSong();
+    lines[3] = "Tempo=127.5";
+    ASSERT_TRUE(OpenText(lines)) << m_song.GetError();
+    CCommaLocale comma;
+    ASSERT_TRUE(comma.IsActive()) << comma.Why();
+    comma.Restore();
+    for (const bool writeWithComma : {true, false}) {
+        SCOPED_TRACE(writeWithComma ? "written with a comma locale" : "read with a comma locale");
+        CMix mix;
+        mix.Set(THING_BASS_GUITAR, 0.3f, -0.25f);
+        const std::string path = m_temp.Path(writeWithComma ? "comma.mid" : "c.mid");
+        if (writeWithComma) {
+            comma.Apply();
+        }
+        const bool saved = m_song.SaveMidi(path.c_str(), mix);
+        comma.Restore();
+        ASSERT_TRUE(saved) << m_song.GetError();
+        CComposition reopened(m_manager, nullptr);
+        reopened.SetGroovesFolder(m_temp.Path("Grooves").c_str());
+        if (!writeWithComma) {
+            comma.Apply();
+        }
+        const bool opened = reopened.Open(path.c_str());
+        comma.Restore();
+        ASSERT_TRUE(opened) << reopened.GetError();
+        ASSERT_EQ(reopened.GetPartCount(), 2);
+        for (int part = 0; part < 2; ++part) {
+            const SONG_INFO& before = m_song.GetPart(part)->m_arrangement.m_info;
+            const SONG_INFO& after = reopened.GetPart(part)->m_arrangement.m_info;
+            EXPECT_NEAR(after.tempo, before.tempo, 0.005);
+            EXPECT_NEAR(after.secondsPerBeat, before.secondsPerBeat, 0.0005);
+        }
+    }
+}

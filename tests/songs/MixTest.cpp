@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "CommaLocale.h"
 #include "TempFolder.h"
 #include "songs/Mix.h"
 #include "theory/Note.h"
@@ -160,24 +161,49 @@ TEST(MixTest, ASavedMixReadsBackTheSame) {
     EXPECT_EQ(std::string(loaded.GetFileName()), path);
 }
 
-TEST(MixTest, SavingIgnoresTheProcessLocale) {
-    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = previous != nullptr ? previous : "C";
-    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr &&
-        std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr) {
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
-    }
-    CTempFolder folder("mix");
+TEST(MixTest, AMixSavedUnderADecimalCommaLocaleReadsBackTheSameUnderC) {
+    CCommaLocale comma;
+    ASSERT_TRUE(comma.IsActive()) << comma.Why();
+    CTempFolder folder("mix-locale");
     CMix mix;
     mix.Set(Thing("Lead guitar"), 0.5f, -0.25f);
     const std::string path = folder.Path("Locale.mix");
     const bool savedOk = mix.Save(path.c_str());
+    comma.Restore();
+    ASSERT_TRUE(savedOk) << mix.GetError();
+    EXPECT_NE(ReadFile(path).find("Volume=0.50\r\n"), std::string::npos);
+    EXPECT_NE(ReadFile(path).find("Pan=-0.25\r\n"), std::string::npos);
+    CMix loaded;
+    ASSERT_TRUE(loaded.Load(path.c_str())) << loaded.GetError();
+    ExpectEntry(loaded, "Lead guitar", 0.5f, -0.25f);
+}
+
+TEST(MixTest, AMixSavedUnderCReadsBackTheSameUnderADecimalCommaLocale) {
+    CTempFolder folder("mix-locale-back");
+    CMix mix;
+    mix.Set(Thing("Lead guitar"), 0.3f, 0.75f);
+    const std::string path = folder.Path("Locale.mix");
+    ASSERT_TRUE(mix.Save(path.c_str())) << mix.GetError();
+    CCommaLocale comma;
+    ASSERT_TRUE(comma.IsActive()) << comma.Why();
     CMix loaded;
     const bool loadedOk = loaded.Load(path.c_str());
-    std::setlocale(LC_NUMERIC, saved.c_str());
-    ASSERT_TRUE(savedOk && loadedOk);
-    EXPECT_NE(ReadFile(path).find("Volume=0.50\r\n"), std::string::npos);
-    ExpectEntry(loaded, "Lead guitar", 0.5f, -0.25f);
+    comma.Restore();
+    ASSERT_TRUE(loadedOk) << loaded.GetError();
+    ExpectEntry(loaded, "Lead guitar", 0.3f, 0.75f);
+}
+
+TEST(MixTest, AValueWithADecimalCommaIsRefusedNotMisread) {
+    CTempFolder folder("mix-comma");
+    const std::string path = folder.Path("Comma.mix");
+    std::ofstream(path, std::ios::binary)
+        << "Mix start= \r\nInstrument=Lead guitar\r\nVolume=0,30\r\nPan=0.00\r\nMix end= \r\n";
+    CMix mix;
+    EXPECT_FALSE(mix.Load(path.c_str()));
+    EXPECT_NE(std::string(mix.GetError())
+                  .find("bad Volume value '0,30': it is written with a decimal comma"),
+              std::string::npos)
+        << mix.GetError();
 }
 
 TEST(MixTest, TwoBlocksForOneInstrumentFailToLoad) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <string>
 
+#include "CommaLocale.h"
 #include "ui/LessonSettings.h"
 
 TEST(LessonSettings, ReadsTheLessonOfAButton) {
@@ -97,4 +99,28 @@ TEST(LessonSettings, AReasonQuotesTheParameterOnceAndCutsALongOne) {
                                accents.substr(0, 120) + "...' is no value for it");
     EXPECT_FALSE(ParseActionParameters("Tempo=\x1B[2J", lesson, display, error));
     EXPECT_EQ(error, "the action parameter 'Tempo' can't be parsed: '?[2J' is no value for it");
+}
+
+TEST(LessonSettings, ATempoReadsWithAPointUnderADecimalCommaLocale) {
+    LESSON_SETTINGS lesson;
+    DISPLAY_SETTINGS display;
+    CCharString error;
+    CCommaLocale comma;
+    ASSERT_TRUE(comma.IsActive()) << comma.Why();
+    const bool parsed = ParseActionParameters("Tempo=72.5|Notes=+30", lesson, display, error);
+    comma.Restore();
+    ASSERT_TRUE(parsed) << error;
+    EXPECT_EQ(lesson.tempo, 72.5);
+    EXPECT_EQ(lesson.notes, 30);
+}
+
+TEST(LessonSettings, ATempoWithADecimalCommaIsRefusedWithItsReason) {
+    LESSON_SETTINGS lesson;
+    DISPLAY_SETTINGS display;
+    CCharString error;
+    EXPECT_FALSE(ParseActionParameters("Tempo=72,5", lesson, display, error));
+    EXPECT_EQ(std::string(error.GetText()),
+              "the action parameter 'Tempo' can't be parsed: '72,5' is no value for it (it is "
+              "written with a decimal comma, not a point)");
+    EXPECT_EQ(lesson.tempo, DBL_MAX);
 }

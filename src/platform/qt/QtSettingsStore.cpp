@@ -9,9 +9,12 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
-#include "platform/SafeFiles.h"
+#include "common/NumberFormat.h"
+#include "common/SafeFiles.h"
+#include "common/SafeSave.h"
 
 namespace {
 
@@ -27,16 +30,6 @@ std::string Local(const QString& path) {
 bool CreateOwnerOnlyFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     return fd >= 0 && ::close(fd) == 0;
-}
-
-// Hands a written file to the disk before it is renamed into place.
-bool SyncFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool synced = ::fsync(fd) == 0;
-    return ::close(fd) == 0 && synced;
 }
 
 // Settings are a few kilobytes; a file far larger is not settings.
@@ -73,21 +66,32 @@ bool LooksLikeSettings(const std::string& text) {
     return true;
 }
 
-// Reads what fd holds, up to kMaxSettingsSize + 1 bytes.
-std::string ReadAll(int fd) {
-    std::string text;
+// Reads what fd holds, up to limit + 1 bytes; false on a read error.
+bool ReadAll(int fd, size_t limit, std::string& text) {
+    text.clear();
     char buffer[65536];
-    while (text.size() <= kMaxSettingsSize) {
+    while (text.size() <= limit) {
         const ssize_t count = ::read(fd, buffer, sizeof buffer);
         if (count < 0 && errno == EINTR) {
             continue;
         }
         if (count <= 0) {
-            break;
+            return count == 0;
         }
         text.append(buffer, static_cast<size_t>(count));
     }
-    return text;
+    return true;
+}
+
+// Reads the whole file at path; false when it can't.
+bool ReadWhole(const std::string& path, std::string& text) {
+    std::string reason;
+    const int fd = SafeFiles::OpenForReading(path.c_str(), reason);
+    if (fd < 0) {
+        return false;
+    }
+    const bool read = ReadAll(fd, SIZE_MAX - 1, text);
+    return ::close(fd) == 0 && read;
 }
 
 }  // namespace
@@ -126,7 +130,8 @@ bool CQtSettingsStore::Open(const char* maker, const char* product) {
         }
         return true;
     }
-    const std::string text = ReadAll(fd);
+    std::string text;
+    ReadAll(fd, kMaxSettingsSize, text);
     ::close(fd);
     m_settings = std::make_unique<QSettings>(m_path, QSettings::IniFormat);
     // A garbled file opens with what could be read of it, so the caller
@@ -171,7 +176,7 @@ bool CQtSettingsStore::GetString(const char* key, const char* name, std::string&
         return true;
     }
     if (found.typeId() == QMetaType::LongLong) {
-        value = std::to_string(found.toLongLong());
+        value = NumberFormat::FormatInt(found.toLongLong());
         return true;
     }
     return false;
@@ -186,12 +191,9 @@ bool CQtSettingsStore::GetInteger(const char* key, const char* name, int64_t& va
     if (found.typeId() != QMetaType::QString) {
         return false;
     }
-    bool ok = false;
-    const qlonglong number = found.toString().toLongLong(&ok, 10);
-    if (ok) {
-        value = number;
-    }
-    return ok;
+    // A number in a hand-edited file may stand between blanks or carry a '+'.
+    return NumberFormat::ParseInt(found.toString().toStdString(), value,
+                                  NumberFormat::kSurroundingSpace | NumberFormat::kPlusSign);
 }
 
 bool CQtSettingsStore::GetBinary(const char* key, const char* name,
@@ -259,12 +261,16 @@ bool CQtSettingsStore::Save() {
         return Fail(target, "can't make its folder");
     }
     SafeFiles::RemoveLeftOvers(target);
-    const std::string temporary = SafeFiles::MakeTemporaryName(target);
-    if (!CreateOwnerOnlyFile(temporary)) {
+    // The INI writer writes only to a file of its own: it writes a scratch
+    // file beside the target, whose bytes the safe save then puts in place.
+    const std::string scratch = SafeFiles::MakeTemporaryName(target);
+    if (!CreateOwnerOnlyFile(scratch)) {
         return Fail(target, std::strerror(errno));
     }
-    if (!WriteTo(QFile::decodeName(temporary.c_str())) || !SyncFile(temporary)) {
-        ::unlink(temporary.c_str());
+    std::string text;
+    const bool written = WriteTo(QFile::decodeName(scratch.c_str())) && ReadWhole(scratch, text);
+    ::unlink(scratch.c_str());
+    if (!written) {
         return Fail(target, "can't write its temporary file");
     }
     if (m_garbled) {
@@ -273,10 +279,10 @@ bool CQtSettingsStore::Save() {
         QFile::remove(damaged);
         QFile::copy(targetPath, damaged);
     }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        return Fail(target, std::strerror(error));
+    CSafeSave save;
+    if (!save.Begin(target, CSafeSave::kOwnerOnlyMode) || !save.Write(text.data(), text.size()) ||
+        !save.Commit()) {
+        return Fail(target, save.GetReason());
     }
     // What was saved is what the store now holds.
     m_pending.clear();

@@ -9,11 +9,15 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 
+#include "CommaLocale.h"
+#include "common/SafeSave.h"
 #include "platform/qt/QtSettingsStore.h"
 
 namespace {
@@ -380,4 +384,73 @@ TEST(QtSettingsStore, ALeftOverLockFileHoldsUpNoSave) {
     ASSERT_TRUE(store.Open("Maker", "Product"));
     int64_t value = 0;
     EXPECT_TRUE(store.GetInteger("", "Value", value));
+}
+
+namespace {
+
+ssize_t NoSpaceLeft(int /*fd*/, const void* /*data*/, size_t /*size*/) {
+    errno = ENOSPC;
+    return -1;
+}
+
+QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+// A disk that is full when the settings are saved: the save fails with the
+// reason and the file keeps every byte it had.
+TEST(QtSettingsStore, ASaveOnAFullDiskFailsAndKeepsTheOldFile) {
+    CTempConfigHome home;
+    CQtSettingsStore store;
+    ASSERT_TRUE(store.Open("Maker", "Product"));
+    store.SetString("", "Text", "old");
+    ASSERT_TRUE(store.Save()) << store.GetError();
+    const QByteArray before = ReadBytes(home.SettingsFile());
+    ASSERT_FALSE(before.isEmpty());
+    store.SetString("", "Text", std::string(10000, 'n'));
+    CSafeSave::SetWriteFunction(NoSpaceLeft);
+    const bool saved = store.Save();
+    CSafeSave::SetWriteFunction(nullptr);
+    EXPECT_FALSE(saved);
+    const std::string target = QFile::encodeName(home.SettingsFile()).toStdString();
+    EXPECT_EQ(std::string(store.GetError()),
+              "Can't save settings (" + target + "): " + std::strerror(ENOSPC));
+    EXPECT_EQ(ReadBytes(home.SettingsFile()), before);
+    EXPECT_EQ(FilesIn(home.Path() + "/Maker"), "Product.ini");
+}
+
+// Integers and hand-written numbers read the same whatever the locale the
+// file was written or read under.
+TEST(QtSettingsStore, NumbersReadTheSameUnderADecimalCommaLocaleAndUnderC) {
+    CTempConfigHome home;
+    WriteFile(home.SettingsFile(), "[General]\nSpaced=\" +12 \"\nPoint=1.5\n");
+    CCommaLocale comma;
+    ASSERT_TRUE(comma.IsActive()) << comma.Why();
+    CQtSettingsStore out;
+    ASSERT_TRUE(out.Open("Maker", "Product"));
+    int64_t number = 0;
+    EXPECT_TRUE(out.GetInteger("", "Spaced", number));
+    EXPECT_EQ(number, 12);
+    EXPECT_FALSE(out.GetInteger("", "Point", number));
+    ASSERT_TRUE(out.SetInteger("", "Number", -1234567));
+    const float volume = 0.3f;
+    std::vector<uint8_t> bits(sizeof volume);
+    std::memcpy(bits.data(), &volume, sizeof volume);
+    ASSERT_TRUE(out.SetBinary("", "Volume", bits));
+    const bool saved = out.Save();
+    comma.Restore();
+    ASSERT_TRUE(saved) << out.GetError();
+    CQtSettingsStore in;
+    ASSERT_TRUE(in.Open("Maker", "Product"));
+    std::string text;
+    EXPECT_TRUE(in.GetInteger("", "Number", number));
+    EXPECT_EQ(number, -1234567);
+    EXPECT_TRUE(in.GetString("", "Number", text));
+    EXPECT_EQ(text, "-1234567");
+    std::vector<uint8_t> read;
+    EXPECT_TRUE(in.GetBinary("", "Volume", read));
+    EXPECT_EQ(read, bits);
 }

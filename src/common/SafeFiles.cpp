@@ -1,4 +1,4 @@
-#include "platform/SafeFiles.h"
+#include "common/SafeFiles.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,7 +11,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cctype>
 #include <cstring>
 #include <ctime>
 #include <random>
