@@ -21,7 +21,7 @@
 #include "audio/NoteRenderer.h"
 #include "audio/SampleBanks.h"
 #include "audio/Sound.h"
-#include "platform/BufferMixer.h"
+#include "common/BufferMixer.h"
 #include "platform/null/NullAudioOut.h"
 #include "theory/NoteManager.h"
 

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/MixingAudioOut.h"
+#include "common/MixingAudioOut.h"
 
 // An output device without sound: 44100 Hz stereo in 256-frame blocks,
 // mixed either by a thread of its own in real time or, on the stepped

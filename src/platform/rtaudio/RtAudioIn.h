@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/AudioIn.h"
-#include "platform/CaptureBuffer.h"
+#include "common/CaptureBuffer.h"
 #include "platform/rtaudio/RtAudioDevices.h"
 #include "platform/rtaudio/StreamWatch.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MixingAudioOut.h"
+#include "common/MixingAudioOut.h"
 #include "platform/rtaudio/RtAudioDevices.h"
 #include "platform/rtaudio/StreamWatch.h"
 

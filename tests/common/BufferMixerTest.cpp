@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/BufferMixer.h"
+#include "common/BufferMixer.h"
 
 namespace {
 

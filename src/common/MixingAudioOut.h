@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/AudioOut.h"
-#include "platform/BufferMixer.h"
+#include "common/BufferMixer.h"
 
 // The buffer side of an output device, the same for every backend: the
 // calls go to a CBufferMixer, whose Mix the backend calls from its device's

@@ -1,4 +1,4 @@
-#include "platform/CaptureBuffer.h"
+#include "common/CaptureBuffer.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/MixingAudioOut.h"
+#include "common/MixingAudioOut.h"
 
 int CMixingAudioOut::CreateBuffer(int channels, int rate, uint32_t bytes) {
     if (!IsOpen()) {

@@ -1,4 +1,4 @@
-#include "platform/BufferMixer.h"
+#include "common/BufferMixer.h"
 
 #include <algorithm>
 #include <chrono>
