@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+#include "exercise/HeldKeys.h"
+#include "exercise/Teacher.h"
 #include "midi/MidiPort.h"
 #include "platform/Clock.h"
 #include "platform/qt/QtEventLoop.h"
@@ -31,9 +33,7 @@
 #include "scene/SpacePainter.h"
 #include "theory/NoteManager.h"
 #include "theory/NoteRouter.h"
-#include "exercise/HeldKeys.h"
 #include "trainer/PianoNotes.h"
-#include "exercise/Teacher.h"
 
 namespace {
 

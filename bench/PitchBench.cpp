@@ -160,14 +160,14 @@ int Run(std::vector<std::string> arguments, double* cpuSeconds = nullptr,
         return -1;
     }
     if (cpuSeconds != nullptr) {
-        *cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 +
-                      usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+        *cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+                      usage.ru_stime.tv_usec / 1e6;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool Render(const INSTRUMENT& instrument, const std::vector<TRUTH>& melody,
-            const fs::path& folder, const fs::path& wave) {
+bool Render(const INSTRUMENT& instrument, const std::vector<TRUTH>& melody, const fs::path& folder,
+            const fs::path& wave) {
     CMidiTrackWriter writer;
     writer.ProgramChange(0.0, 0, instrument.program);
     for (const TRUTH& truth : melody) {
@@ -179,8 +179,9 @@ bool Render(const INSTRUMENT& instrument, const std::vector<TRUTH>& melody,
         return false;
     }
     // Dry, so that the clean set is what the instrument alone sounds like.
-    return Run({"fluidsynth", "-q", "-n", "-i", "-R", "0", "-C", "0", "-g", "1.0", "-r", "44100",
-                "-O", "s16", "-T", "wav", "-F", wave.string(), kSoundfont, midi.string()}) == 0;
+    return Run({"fluidsynth", "-q",  "-n",  "-i",          "-R",       "0",          "-C",
+                "0",          "-g",  "1.0", "-r",          "44100",    "-O",         "s16",
+                "-T",         "wav", "-F",  wave.string(), kSoundfont, midi.string()}) == 0;
 }
 
 // The sound's level over the sounding notes, and white noise that much
@@ -362,11 +363,12 @@ void PrintRow(const char* set, const char* condition, const char* method, const 
         std::snprintf(delay, sizeof delay, "%.1f / %.1f", Mean(score.delays) * 1000.0,
                       Percentile(score.delays, 0.95) * 1000.0);
     }
-    std::printf("| %-13s | %-9s | %-8s | %3d/%-3d %5.1f %% | %5.1f %% | %3d | %3d | %3d | %3d | %-13s | %6.2f %% |\n",
-                set, condition, method, score.right, score.truths, score.RightPercent(),
-                100.0 * score.named / std::max(1, score.truths),
-                score.octave, score.wrong, score.missed, score.extra, delay,
-                100.0 * score.cpuSeconds / std::max(1e-9, score.audioSeconds));
+    std::printf(
+        "| %-13s | %-9s | %-8s | %3d/%-3d %5.1f %% | %5.1f %% | %3d | %3d | %3d | %3d | %-13s | "
+        "%6.2f %% |\n",
+        set, condition, method, score.right, score.truths, score.RightPercent(),
+        100.0 * score.named / std::max(1, score.truths), score.octave, score.wrong, score.missed,
+        score.extra, delay, 100.0 * score.cpuSeconds / std::max(1e-9, score.audioSeconds));
 }
 
 struct OPTIONS {
@@ -411,7 +413,9 @@ int main(int argc, char** argv) {
     const fs::path root = pattern;
     const char* const methods[] = {"method 4", "method 5", "aubio"};
     SCORE totals[3][3];  // condition, method
-    std::printf("| set           | condition | detector | right           | named   | oct | wrg | mis | ext | first ms mean/p95 | CPU      |\n");
+    std::printf(
+        "| set           | condition | detector | right           | named   | oct | wrg | mis | "
+        "ext | first ms mean/p95 | CPU      |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|---|---|\n");
     std::mt19937 random(kSeed);
     for (const INSTRUMENT& instrument : kInstruments) {
@@ -424,7 +428,8 @@ int main(int argc, char** argv) {
         for (int c = 0; c < 3; ++c) {
             fs::path wave;
             if (!MakeSet(instrument, melody, static_cast<Condition>(c), folder, wave, random)) {
-                std::printf("| %-13s | %-9s | can't render |\n", instrument.name, kConditionNames[c]);
+                std::printf("| %-13s | %-9s | can't render |\n", instrument.name,
+                            kConditionNames[c]);
                 continue;
             }
             for (int m = 0; m < 3; ++m) {
@@ -447,8 +452,10 @@ int main(int argc, char** argv) {
             }
         }
     }
-    std::printf("\nAll sets (targets: %.0f %% right clean, %.0f %% at 20 dB SNR, first note within %.0f ms):\n",
-                kTargetClean, kTargetNoisy, kTargetFirstMs);
+    std::printf(
+        "\nAll sets (targets: %.0f %% right clean, %.0f %% at 20 dB SNR, first note within %.0f "
+        "ms):\n",
+        kTargetClean, kTargetNoisy, kTargetFirstMs);
     for (int c = 0; c < 3; ++c) {
         for (int m = 0; m < 3; ++m) {
             PrintRow("all", kConditionNames[c], methods[m], totals[c][m]);

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "exercise/HeldKeys.h"
+#include "exercise/Teacher.h"
 #include "platform/qt/QtOffscreenGl.h"
 #include "scene/Direct3D.h"
 #include "scene/Primitive.h"
@@ -19,9 +21,7 @@
 #include "scene/SpacePainter.h"
 #include "scene/VertexBuffer.h"
 #include "theory/NoteManager.h"
-#include "exercise/HeldKeys.h"
 #include "trainer/PianoNotes.h"
-#include "exercise/Teacher.h"
 
 namespace {
 

@@ -56,7 +56,8 @@ std::string Format(const char* format, ...) {
 // Three octaves of recordings a minor third apart: every piano note is
 // pitched up by at most two semitones.
 BANK PianoBank() {
-    static const char* const names[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+    static const char* const names[] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                        "F#", "G",  "G#", "A",  "A#", "B"};
     BANK bank{0, 0, 4.0, {}};
     for (int note = 24; note <= 96; note += 3) {
         bank.samples.push_back(
@@ -84,12 +85,15 @@ BANK DrumBank() {
         int note;
         double keep;
     } pieces[] = {
-        {"Snare", 38, 1.0},         {"Bass", 36, 1.0},           {"HiHat Open", 46, 1.5},
-        {"HiHat Closed", 42, 0.6},  {"HiHat Foot", 44, 0.6},     {"Ride", 51, 2.0},
-        {"Ride Bell", 53, 2.0},     {"Crash High", 49, 2.5},     {"Crash Medium", 57, 2.5},
-        {"Splash", 55, 2.0},        {"Chinese", 52, 2.5},        {"Rack Tom High", 50, 1.2},
-        {"Rack Tom Medium", 48, 1.2}, {"Rack Tom Low", 47, 1.2}, {"Floor Tom High", 45, 1.4},
-        {"Floor Tom Medium", 43, 1.4}, {"Floor Tom Low", 41, 1.4},
+        {"Snare", 38, 1.0},           {"Bass", 36, 1.0},
+        {"HiHat Open", 46, 1.5},      {"HiHat Closed", 42, 0.6},
+        {"HiHat Foot", 44, 0.6},      {"Ride", 51, 2.0},
+        {"Ride Bell", 53, 2.0},       {"Crash High", 49, 2.5},
+        {"Crash Medium", 57, 2.5},    {"Splash", 55, 2.0},
+        {"Chinese", 52, 2.5},         {"Rack Tom High", 50, 1.2},
+        {"Rack Tom Medium", 48, 1.2}, {"Rack Tom Low", 47, 1.2},
+        {"Floor Tom High", 45, 1.4},  {"Floor Tom Medium", 43, 1.4},
+        {"Floor Tom Low", 41, 1.4},
     };
     for (const auto& piece : pieces) {
         bank.samples.push_back({Format("Drums/%s.wav", piece.file), piece.note, 0.3, piece.keep});

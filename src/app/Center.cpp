@@ -13,6 +13,7 @@
 #include "app/LessonWindows.h"
 #include "app/MainWnd.h"
 #include "app/Menus.h"
+#include "app/NotaraCommands.h"
 #include "app/NoteSounder.h"
 #include "app/PictureKeeper.h"
 #include "app/PracticeKeeper.h"
@@ -35,11 +36,6 @@
 #include "theory/NoteRouter.h"
 #include "ui/LessonSettings.h"
 #include "ui/TextDlg.h"
-
-#ifndef NOTARA_VERSION_MAJOR
-#define NOTARA_VERSION_MAJOR 0
-#define NOTARA_VERSION_MINOR 1
-#endif
 
 CCenter::CCenter(int kind, const char* commandLine, const PLATFORM& platform,
                  const START_OPTIONS& options)
@@ -82,7 +78,7 @@ bool CCenter::Init() {
     m_dialogs =
         std::make_unique<CDialogKeeper>(m_platform, *m_windows, *m_settings, *GetMainIWindow());
     StartLessons();
-    FillCommands();
+    FillNotaraCommands(*this, m_commands);
     return true;
 }
 
@@ -418,73 +414,20 @@ void CCenter::RunViewCommand(VIEW_COMMAND command) {
     }
 }
 
-// The kind's menu commands and what each does.
-void CCenter::FillCommands() {
-    // Every song and groove command needs the Song Editor first.
-    m_commands.Add({kCommandNewSong, kCommandOpenSong, kCommandSaveSong, kCommandSaveSongAs,
-                    kCommandSaveSongToMidi, kCommandSaveSongToWave, kCommandNewGroove,
-                    kCommandOpenGroove, kCommandSaveGroove, kCommandSaveGrooveAs},
-                   [this] {
-                       CBaseWindow* editor = nullptr;
-                       return FindWindow(kWindowSongEditor, editor);
-                   });
-    const auto show = [this](int typeId) {
-        return [this, typeId] {
-            const bool shown = m_dialogs->ShowWindowOfType(typeId);
-            m_error = shown ? m_error : CCharString(m_dialogs->GetError());
-            return shown;
-        };
-    };
-    m_commands.Add(kCommandShowSong, show(kWindowSongEditor));
-    m_commands.Add(kCommandShowMixer, show(kWindowMixer));
-    m_commands.Add(kCommandShowPicture, show(kWindowPicture));
-    m_commands.Add(kCommandShowColors, show(kWindowColors));
-    m_commands.Add(kCommandShowText, show(kWindowText));
-    m_commands.Add(kCommandArrangeAll, [this] { return m_dialogs->Arrange(), true; });
-    m_commands.Add(kCommandQuit, [this] {
-        m_mainWindow->OnCloseRequest();  // the close box's way: settings saved
-        return true;
-    });
-    const auto hint = [this](bool HINTS::*which) {
-        return [this, which] { return m_lessons->ToggleHint(which), true; };
-    };
-    m_commands.Add(kCommandHintNoteNames, hint(&HINTS::noteNames));
-    m_commands.Add(kCommandHintExpectedKey, hint(&HINTS::expectedKey));
-    m_commands.Add(kCommandHintKeyLetters, hint(&HINTS::keyLetters));
-    m_commands.Add(kCommandMicrophone, [this] {
-        SetMicrophone(!m_settings->audio.microphoneInput);
-        if (m_audioSettings) {
-            m_audioSettings->ShowMicrophoneState(m_settings->audio.microphoneInput);
-        }
-        return true;
-    });
-    // Undoes a drag or a zoom that left the staff hard to read.
-    m_commands.Add(kCommandResetView,
-                   [this] { return m_picture == nullptr || m_picture->ResetView(); });
-    m_commands.Add(kCommandAudioSettings, [this] {
-        const bool shown = m_audioSettings && m_audioSettings->Show();
-        m_error = shown || !m_audioSettings ? m_error : CCharString(m_audioSettings->GetError());
-        return shown;
-    });
-    m_commands.Add(kCommandAbout, [this] { return ShowAbout(), true; });
-    m_commands.Add(kCommandOpenTune, [this] { return ChooseTuneLesson(), true; });
-    m_commands.Add(kCommandDrill, [this] { return m_lessons->StartDrill(), true; });
-    m_commands.Add(kCommandShowProgress, [this] {
-        const bool shown = m_dialogs->ShowProgress(
-            m_practice && m_practice->IsOpen() ? &m_practice->GetHistory() : nullptr);
-        m_error = shown ? m_error : CCharString(m_dialogs->GetError());
-        return shown;
-    });
-    m_commands.Add(kCommandKeyAccuracy, [this] { return ToggleKeyAccuracy(), true; });
-}
-
 bool CCenter::OnCommand(int commandId) {
-    return m_commands.Run(commandId);
+    return m_commands.Run(commandId, m_error);
 }
 
 bool CCenter::IsMicrophoneOn() const {
     return m_devices ? m_devices->IsMicrophoneOn()
                      : m_settings == nullptr || m_settings->audio.microphoneInput;
+}
+
+void CCenter::ToggleMicrophone() {
+    SetMicrophone(!m_settings->audio.microphoneInput);
+    if (m_audioSettings) {
+        m_audioSettings->ShowMicrophoneState(m_settings->audio.microphoneInput);
+    }
 }
 
 void CCenter::SetMicrophone(bool on) {
@@ -512,20 +455,6 @@ void CCenter::RequestFrame() {
     }
 }
 
-void CCenter::ToggleKeyAccuracy() {
-    if (m_picture) {
-        m_picture->ToggleKeyAccuracy();
-    }
-    ShowMenu();  // the menu's tick
-}
-
-void CCenter::ShowAbout() {
-    CCharString text;
-    text.Format("%s\nVersion %d.%d", m_appKind.title, NOTARA_VERSION_MAJOR, NOTARA_VERSION_MINOR);
-    m_platform.windowSystem->MessageBox(GetMainIWindow(), text, "About", BoxIcon::kInformation,
-                                        BoxButtons::kOk);
-}
-
 bool CCenter::OnLesson(const LESSON_SETTINGS& lesson) {
     const bool started = m_lessons && m_lessons->StartLesson(lesson);
     if (!started && m_lessons) {
@@ -549,15 +478,6 @@ bool CCenter::OpenTuneLesson(const char* path) {
 bool CCenter::HandleCommandLine() {
     CCharString path;
     return FindCommandLineSong(m_commandLine, path) && OpenTuneLesson(path);
-}
-
-void CCenter::ChooseTuneLesson() {
-    const CCharString folder = m_lessons->GetLessonFilePath("Tunes/");
-    std::string path;
-    if (m_platform.windowSystem->ChooseFileToOpen(GetMainIWindow(), "Open song as lesson", folder,
-                                                  "Songs (*.mid *.Song)", path)) {
-        OpenTuneLesson(path.c_str());
-    }
 }
 
 CAudioSettingsDlg* CCenter::GetAudioSettings() const {

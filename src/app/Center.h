@@ -117,6 +117,11 @@ public:
     CHeldKeys* GetHeldKeys() const { return m_heldKeys.get(); }
     CNoteRouter* GetNoteRouter() const { return m_noteRouter.get(); }
     CLessonController* GetLessons() const { return m_lessons.get(); }
+    // The dialogs, Settings > Audio and the 3D picture; null before they
+    // exist (the picture also without a display that draws it).
+    CDialogKeeper* GetDialogs() const { return m_dialogs.get(); }
+    CAudioSettingsKeeper* GetAudioSettingsKeeper() const { return m_audioSettings.get(); }
+    CPictureKeeper* GetPicture() const { return m_picture.get(); }
     CMidiPort* GetMidiPort() const;
     CMidiKeyboard* GetMidiKeyboard() const { return m_midiKeyboard.get(); }
     CMix* GetMix() const { return m_mix.get(); }
@@ -124,6 +129,11 @@ public:
     // and while the microphone input is off.
     CSoundCapture* GetCapture() const;
     bool IsMicrophoneOn() const;
+    // The microphone input on or off, the menu and the audio settings told.
+    void SetMicrophone(bool on);
+    void ToggleMicrophone();
+    // The hints in force, the microphone and the key colours to the menu.
+    void ShowMenu();
     // The sound engine once it has opened, null before and without one.
     CSound* GetSound() const;
     APP_SETTINGS* GetSettings() const { return m_settings; }
@@ -145,20 +155,12 @@ private:
     void LoadMix();
     void StartExercise();
     void StartLessons();
-    void FillCommands();
     void RunViewCommand(VIEW_COMMAND command);
-    void SetMicrophone(bool on);
-    // The hints in force, the microphone and the key colours to the menu.
-    void ShowMenu();
     void RequestFrame();
-    // File > Open song as lesson...: asks for a MIDI file in the tunes.
-    void ChooseTuneLesson();
     // The practice history beside the settings (or in the data folder).
     void OpenPractice();
     void ShowNotices();
-    void ToggleKeyAccuracy();
     CCharString GetDefaultMixPath() const;
-    void ShowAbout();
     // Saves the mix and the settings; a failure is told once and fails the run.
     void SaveAtClose();
     IWindow* GetMainIWindow() const;

@@ -10,9 +10,9 @@ void CCommandTable::Add(std::initializer_list<int> commandIds, const Handler& ha
     }
 }
 
-bool CCommandTable::Run(int commandId) const {
+bool CCommandTable::Run(int commandId, CCharString& error) const {
     const auto found = m_handlers.find(commandId);
     // A copy: a handler may replace itself.
     const Handler handler = found != m_handlers.end() ? found->second : Handler();
-    return handler && handler();
+    return handler && handler(error);
 }

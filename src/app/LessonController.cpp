@@ -9,9 +9,9 @@
 #include "app/PracticeKeeper.h"
 #include "app/StartOptions.h"
 #include "app/TuneReader.h"
-#include "foundation/ErrorReport.h"
 #include "exercise/LessonReport.h"
 #include "exercise/Teacher.h"
+#include "foundation/ErrorReport.h"
 #include "ui/LessonSettings.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "foundation/CharString.h"
 #include "exercise/Hints.h"
+#include "foundation/CharString.h"
 
 class CNoteManager;
 class CPracticeKeeper;

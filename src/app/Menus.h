@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "platform/Window.h"
 #include "exercise/Hints.h"
+#include "platform/Window.h"
 
 // Command ids of the menus and of the keys that send menu commands.
 enum MenuCommand : int {

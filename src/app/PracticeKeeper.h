@@ -3,11 +3,11 @@
 #include <functional>
 #include <string>
 
-#include "foundation/CharString.h"
-#include "theory/NoteSubscriber.h"
 #include "exercise/DrillSchedule.h"
-#include "history/PracticeHistory.h"
 #include "exercise/TeacherView.h"
+#include "foundation/CharString.h"
+#include "history/PracticeHistory.h"
+#include "theory/NoteSubscriber.h"
 
 class Teacher;
 

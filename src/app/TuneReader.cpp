@@ -4,9 +4,9 @@
 #include <string>
 
 #include "app/StartOptions.h"
-#include "songio/Melody.h"
 #include "midi/SmfReader.h"
 #include "songio/Composition.h"
+#include "songio/Melody.h"
 #include "songs/Song.h"
 
 CTuneReader::CTuneReader(CNoteManager& notes, const char* groovesFolder)

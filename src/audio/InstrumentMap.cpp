@@ -9,8 +9,7 @@ bool CInstrumentMap::Add(const CSoundInfo& sound, CCharString& error) {
     return true;
 }
 
-bool CInstrumentMap::Find(const CNote& note, const CSoundInfo*& sound,
-                          CCharString& error) const {
+bool CInstrumentMap::Find(const CNote& note, const CSoundInfo*& sound, CCharString& error) const {
     sound = nullptr;
     const auto entry = m_map.find(note.thing);
     if (entry == m_map.end()) {
@@ -19,8 +18,8 @@ bool CInstrumentMap::Find(const CNote& note, const CSoundInfo*& sound,
     }
     for (const CSoundInfo& candidate : entry->second) {
         const CNote& played = candidate.note;
-        const bool byString = note.guitarString != UNSET && note.guitarString == played.guitarString &&
-                              note.fret == played.fret;
+        const bool byString = note.guitarString != UNSET &&
+                              note.guitarString == played.guitarString && note.fret == played.fret;
         if (note.midiNote == NOTE_NONE || played.midiNote == note.midiNote || byString) {
             sound = &candidate;
             return true;

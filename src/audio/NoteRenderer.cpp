@@ -114,10 +114,9 @@ void CNoteRenderer::MixNote(const WAVE_FORMAT& format, uint8_t* buffer, uint32_t
     for (size_t frame = 0, value = 0; frame < frames && value < end; ++frame, value += step) {
         int16_t left = 0;
         int16_t right = 0;
-        CSampleOps::SplitByPan(ToValue(source[value] * static_cast<double>(note.volume)),
-                               note.pan, left, right);
+        CSampleOps::SplitByPan(ToValue(source[value] * static_cast<double>(note.volume)), note.pan,
+                               left, right);
         target[2 * frame] = CSampleOps::Mix(target[2 * frame], left);
         target[2 * frame + 1] = CSampleOps::Mix(target[2 * frame + 1], right);
     }
 }
-

@@ -156,9 +156,9 @@ bool CSampleBanks::LoadPiano() {
         CCharString path;
         path.Format("%sPiano/Piano-%s%d.wav", m_folder.GetText(), kSharpNames[n % kSemitones],
                     n / kSemitones - 1);
-        const bool described = std::find(std::begin(kRecordedPianoNotes),
-                                          std::end(kRecordedPianoNotes), n) !=
-                               std::end(kRecordedPianoNotes);
+        const bool described =
+            std::find(std::begin(kRecordedPianoNotes), std::end(kRecordedPianoNotes), n) !=
+            std::end(kRecordedPianoNotes);
         if (described || IsFile(path)) {
             notes.push_back(n);
         }

@@ -139,9 +139,9 @@ bool CSound::AddSound(const CSoundInfo& sound) {
     }
     CSoundInfo record = sound;
     if (record.buffer == CSoundInfo::kNoBuffer && m_device && m_device->IsOpen()) {
-        record.buffer = m_device->CreateSharedBuffer(record.format.channels,
-                                                     static_cast<int>(record.format.samplesPerSecond),
-                                                     record.GetShared(), record.GetSize());
+        record.buffer = m_device->CreateSharedBuffer(
+            record.format.channels, static_cast<int>(record.format.samplesPerSecond),
+            record.GetShared(), record.GetSize());
         if (record.buffer == IAudioOut::kNoBuffer) {
             m_error.Format("Can't create sound buffer: %s", m_device->GetError());
             return false;
@@ -162,15 +162,14 @@ bool CSound::CreateStream(int seconds) {
     CCritLock lock(m_lock, "CSound::CreateStream");
     ReleaseBuffer(m_streamBuffer);
     m_mixBuffer.clear();
-    seconds = seconds >= kMaxStreamSeconds ? kMaxStreamSeconds
+    seconds = seconds >= kMaxStreamSeconds      ? kMaxStreamSeconds
               : seconds < kMinStreamSeconds + 1 ? kMinStreamSeconds
                                                 : seconds;
     m_streamSize = m_format.averageBytesPerSecond * static_cast<uint32_t>(seconds);
     m_segmentSize = m_streamSize / 3;
     if (m_device) {
-        m_streamBuffer = m_device->CreateBuffer(m_format.channels,
-                                                static_cast<int>(m_format.samplesPerSecond),
-                                                m_streamSize);
+        m_streamBuffer = m_device->CreateBuffer(
+            m_format.channels, static_cast<int>(m_format.samplesPerSecond), m_streamSize);
     }
     if (m_streamBuffer == IAudioOut::kNoBuffer) {
         return Fail(__LINE__, "Can't create stream buffer%s%s", m_device ? ": " : "",
@@ -447,8 +446,8 @@ bool CSound::ExportWave(const CNoteList& notes, const char* fileName, bool reduc
         m_error.Format("Can't export to %s: %s", fileName, file.GetError());
         return false;
     }
-    const uint32_t s = m_segmentSize != 0 ? m_segmentSize
-                                          : m_format.averageBytesPerSecond * kMaxStreamSeconds / 3;
+    const uint32_t s =
+        m_segmentSize != 0 ? m_segmentSize : m_format.averageBytesPerSecond * kMaxStreamSeconds / 3;
     std::vector<uint8_t> mix(2 * static_cast<size_t>(s));
     std::vector<uint8_t> carry(2 * static_cast<size_t>(s), 0);
     CNoteRenderer renderer(m_instruments, m_format);

@@ -15,8 +15,8 @@ class CSound;
 // could not be, on the silent one.
 struct SOUND_OPENING {
     std::unique_ptr<CSound> sound;
-    bool silent = false;   // the silent device stands in for the chosen one
-    CCharString error;     // why the chosen device, or the engine, did not open
+    bool silent = false;  // the silent device stands in for the chosen one
+    CCharString error;    // why the chosen device, or the engine, did not open
     CCharString deviceName;
 };
 

@@ -50,7 +50,9 @@ void CCaptureBuffer::Put(uint32_t bytes, Copy copy) {
 void CCaptureBuffer::Write(const int16_t* samples, uint32_t frames) {
     const auto* from = reinterpret_cast<const uint8_t*>(samples);
     Put(frames * static_cast<uint32_t>(m_channels) * kSampleBytes,
-        [from](uint8_t* to, uint32_t done, uint32_t piece) { std::memcpy(to, from + done, piece); });
+        [from](uint8_t* to, uint32_t done, uint32_t piece) {
+            std::memcpy(to, from + done, piece);
+        });
 }
 
 void CCaptureBuffer::WriteSilence(uint32_t frames) {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/AudioOut.h"
 #include "common/BufferMixer.h"
+#include "platform/AudioOut.h"
 
 // The buffer side of an output device, the same for every backend: the
 // calls go to a CBufferMixer, whose Mix the backend calls from its device's

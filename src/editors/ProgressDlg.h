@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "platform/ControlDialog.h"
 #include "history/PracticeHistory.h"
+#include "platform/ControlDialog.h"
 #include "ui/BaseWindow.h"
 #include "ui/ProgressChart.h"
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "foundation/CharString.h"
-#include "foundation/MessageIds.h"
 #include "foundation/Crit.h"
+#include "foundation/MessageIds.h"
 #include "midi/MidiDecoder.h"
 #include "platform/EventLoop.h"
 #include "platform/MidiIn.h"

@@ -9,9 +9,9 @@
 
 #include "midi/GeneralMidi.h"
 #include "midi/MidiCodes.h"
-#include "songio/MidiSongWriter.h"
 #include "midi/SmfReader.h"
 #include "midi/SmfWriter.h"
+#include "songio/MidiSongWriter.h"
 #include "songs/SongPart.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "foundation/CharString.h"
-#include "songio/MidiMarkers.h"
 #include "midi/SmfFile.h"
 #include "midi/SmfTempoMap.h"
+#include "songio/MidiMarkers.h"
 #include "songs/Song.h"
 
 // Reads a Standard MIDI File into a song and writes a song as one. The bytes

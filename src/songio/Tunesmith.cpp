@@ -3,8 +3,8 @@
 #include <cstdarg>
 
 #include "midi/GeneralMidi.h"
-#include "songio/MidiFile.h"
 #include "platform/DebugOutput.h"
+#include "songio/MidiFile.h"
 #include "songs/SongPart.h"
 #include "theory/NoteManager.h"
 #include "theory/TheoryTables.h"

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
+#include "exercise/Teacher.h"
 #include "scene/SpacePainter.h"
 #include "scene/VertexBuffer.h"
 #include "theory/NoteManager.h"
 #include "trainer/Piano.h"
-#include "exercise/Teacher.h"
 
 namespace {
 

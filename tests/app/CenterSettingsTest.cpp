@@ -5,10 +5,10 @@
 #include "app/Center.h"
 #include "app/Entry.h"
 #include "app/Menus.h"
+#include "exercise/Teacher.h"
 #include "foundation/Paths.h"
 #include "platform/null/NullBackend.h"
 #include "platform/null/NullWindow.h"
-#include "exercise/Teacher.h"
 #include "ui/LessonSettings.h"
 
 TEST(CenterSettings, AFirstStartUsesDefaultsAndTheCloseSavesThem) {

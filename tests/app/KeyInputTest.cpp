@@ -20,12 +20,12 @@
 #include "audio/Sound.h"
 #include "audio/SoundFile.h"
 #include "capture/PitchDetector.h"
+#include "exercise/HeldKeys.h"
+#include "exercise/Teacher.h"
 #include "midi/MidiKeyboard.h"
 #include "platform/GlDevice.h"
 #include "platform/null/NullBackend.h"
 #include "theory/NoteRouter.h"
-#include "exercise/HeldKeys.h"
-#include "exercise/Teacher.h"
 #include "ui/LessonSettings.h"
 
 namespace {

@@ -9,11 +9,11 @@
 #include "app/LessonController.h"
 #include "app/LessonHost.h"
 #include "app/PracticeKeeper.h"
+#include "exercise/Teacher.h"
 #include "midi/SmfFile.h"
 #include "midi/SmfWriter.h"
 #include "platform/Clock.h"
 #include "theory/NoteManager.h"
-#include "exercise/Teacher.h"
 #include "ui/LessonSettings.h"
 
 namespace {

@@ -13,11 +13,11 @@
 #include "app/Menus.h"
 #include "app/PracticeKeeper.h"
 #include "editors/LessonDoneDlg.h"
+#include "exercise/Teacher.h"
 #include "platform/null/NullBackend.h"
 #include "platform/null/NullControlDialog.h"
 #include "platform/null/NullWindow.h"
 #include "theory/NoteEvent.h"
-#include "exercise/Teacher.h"
 #include "ui/LessonSettings.h"
 
 namespace {

@@ -9,10 +9,10 @@
 #include "app/Center.h"
 #include "app/ContentFile.h"
 #include "app/Menus.h"
+#include "exercise/Teacher.h"
 #include "platform/null/NullBackend.h"
 #include "platform/null/NullDocumentDialog.h"
 #include "platform/null/NullWindow.h"
-#include "exercise/Teacher.h"
 #include "ui/LessonSettings.h"
 #include "ui/TextDlg.h"
 

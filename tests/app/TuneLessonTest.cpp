@@ -10,15 +10,15 @@
 #include "app/Catalogue.h"
 #include "app/Center.h"
 #include "app/Menus.h"
-#include "songio/MidiFile.h"
+#include "exercise/Teacher.h"
 #include "midi/SmfFile.h"
 #include "midi/SmfWriter.h"
 #include "platform/null/NullBackend.h"
 #include "platform/null/NullDocumentDialog.h"
 #include "platform/null/NullWindow.h"
+#include "songio/MidiFile.h"
 #include "theory/Note.h"
 #include "theory/NoteEvent.h"
-#include "exercise/Teacher.h"
 
 namespace {
 

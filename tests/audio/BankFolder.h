@@ -24,7 +24,8 @@ public:
         const int frames = static_cast<int>(seconds * kRate);
         std::vector<int16_t> values(frames);
         for (int i = 0; i < frames; ++i) {
-            values[i] = static_cast<int16_t>(20000.0 * std::sin(2.0 * M_PI * frequency * i / kRate));
+            values[i] =
+                static_cast<int16_t>(20000.0 * std::sin(2.0 * M_PI * frequency * i / kRate));
         }
         CSoundInfo sound;
         sound.format = WAVE_FORMAT::Pcm(1, kRate, 16);
@@ -65,12 +66,12 @@ public:
         return true;
     }
     bool WriteDrums() {
-        const char* const pieces[] = {"Snare",           "Bass",           "HiHat Open",
-                                      "HiHat Closed",    "HiHat Foot",     "Ride",
-                                      "Ride Bell",       "Crash High",     "Crash Medium",
-                                      "Splash",          "Chinese",        "Rack Tom High",
-                                      "Rack Tom Medium", "Rack Tom Low",   "Floor Tom High",
-                                      "Floor Tom Medium", "Floor Tom Low"};
+        const char* const pieces[] = {
+            "Snare",           "Bass",         "HiHat Open",     "HiHat Closed",
+            "HiHat Foot",      "Ride",         "Ride Bell",      "Crash High",
+            "Crash Medium",    "Splash",       "Chinese",        "Rack Tom High",
+            "Rack Tom Medium", "Rack Tom Low", "Floor Tom High", "Floor Tom Medium",
+            "Floor Tom Low"};
         double frequency = 100.0;
         for (const char* piece : pieces) {
             if (!WriteTone(std::string("Drums/") + piece + ".wav", frequency += 20.0)) {

@@ -381,8 +381,7 @@ TEST_F(DiskFile, ReadRefusesAFileOverTheCallersLimitAndNamesThatLimit) {
     CDiskFile file;
     std::vector<char> data;
     EXPECT_FALSE(file.Read(path.c_str(), data, 1024));
-    EXPECT_STREQ(file.GetError(),
-                 "it holds 2048 bytes, more than the 1024 allowed");
+    EXPECT_STREQ(file.GetError(), "it holds 2048 bytes, more than the 1024 allowed");
     EXPECT_TRUE(file.Read(path.c_str(), data, 2048)) << file.GetError();
     EXPECT_EQ(data.size(), 2048u);
 }
@@ -441,7 +440,7 @@ TEST_F(DiskFile, SaveFileRemovesOnlyTheLeftOversOfKilledSaves) {
     ASSERT_TRUE(CDiskFile::SaveFile(path.c_str(), "new", 3, error)) << error.GetText();
     Lines names = FolderEntries(m_folder.Get());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (Lines{runningName, "Default.mix", "Default.mix.1.tmp",
-                            "Default.mix.1.tmp.backup", "Default.mix.backup",
-                            "Default.mix.before"}));
+    EXPECT_EQ(names,
+              (Lines{runningName, "Default.mix", "Default.mix.1.tmp", "Default.mix.1.tmp.backup",
+                     "Default.mix.backup", "Default.mix.before"}));
 }

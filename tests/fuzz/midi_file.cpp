@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "midi/SmfReader.h"
 #include "songio/Melody.h"
 #include "songio/MidiFile.h"
-#include "midi/SmfReader.h"
 #include "songs/Song.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "WaitFor.h"
 #include "TempFolder.h"
+#include "WaitFor.h"
 #include "platform/null/NullAudioIn.h"
 #include "platform/null/NullBackend.h"
 
@@ -65,7 +65,8 @@ std::vector<uint8_t> MakeWave(const WAVE_FORMAT& format, const std::vector<int16
 std::string Save(const CTempFolder& folder, const char* name, const std::vector<uint8_t>& bytes) {
     const std::string path = folder.Path(name);
     std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
@@ -136,7 +137,8 @@ TEST(NullAudioInTest, HearsAMonoFileValueForValueWrappingAtTheEnd) {
     ASSERT_TRUE(in.Open("", 1, kRate, kBytes)) << in.GetError();
     ASSERT_TRUE(in.Start());
     ASSERT_TRUE(in.Step(500));
-    EXPECT_EQ(ReadSamples(in, 0, 1000), std::vector<int16_t>(samples.begin(), samples.begin() + 500));
+    EXPECT_EQ(ReadSamples(in, 0, 1000),
+              std::vector<int16_t>(samples.begin(), samples.begin() + 500));
     ASSERT_TRUE(in.Step(300));  // frames 500..799: 500..599 at the end, 600..799 from the start
     EXPECT_EQ(Cursor(in), 400u);
     // Read across the end: the last 300 frames in order.
@@ -197,8 +199,9 @@ TEST(NullAudioInTest, RefusesARateOtherThanTheFiles) {
     const std::string path = Save(folder, "slow.wav", MakeWave(format, Ramp(10)));
     ASSERT_TRUE(in.SetSource(path));
     EXPECT_FALSE(in.Open("", 1, kRate, 64));
-    EXPECT_EQ(std::string(in.GetError()), "Can't open sound input device \"null\": the sound file \"" +
-                                              path + "\" is at 22050 Hz, not 44100 Hz");
+    EXPECT_EQ(std::string(in.GetError()),
+              "Can't open sound input device \"null\": the sound file \"" + path +
+                  "\" is at 22050 Hz, not 44100 Hz");
     EXPECT_FALSE(in.IsOpen());
     EXPECT_TRUE(in.Open("", 1, 22050, 64)) << in.GetError();
     EXPECT_FALSE(in.SetSource(""));
@@ -225,7 +228,8 @@ TEST(NullAudioInTest, HostileOrTruncatedFilesAreRefusedWithAClearText) {
     };
     const CASE cases[] = {
         {"empty.wav", {}, "it is no WAVE file"},
-        {"text.wav", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '!'},
+        {"text.wav",
+         {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '!'},
          "it is no WAVE file"},
         {"header.wav", std::vector<uint8_t>(good.begin(), good.begin() + 12),
          "it ends before its samples"},
@@ -245,10 +249,11 @@ TEST(NullAudioInTest, HostileOrTruncatedFilesAreRefusedWithAClearText) {
         ASSERT_TRUE(in.SetSource(path));
         EXPECT_FALSE(in.Open("", 1, kRate, 64)) << test.name;
         const std::string error = in.GetError();
-        EXPECT_EQ(error.rfind("Can't open sound input device \"null\": Can't read the sound file \"" +
-                                  path + "\": ",
-                              0),
-                  0u)
+        EXPECT_EQ(
+            error.rfind("Can't open sound input device \"null\": Can't read the sound file \"" +
+                            path + "\": ",
+                        0),
+            0u)
             << error;
         EXPECT_NE(error.find(test.text), std::string::npos) << test.name << ": " << error;
         EXPECT_FALSE(in.IsOpen());

@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "WaitFor.h"
 #include "TempFolder.h"
+#include "WaitFor.h"
 #include "platform/null/NullAudioOut.h"
 #include "platform/null/NullBackend.h"
 

@@ -19,9 +19,9 @@
 #include "audio/BankFolder.h"
 #include "audio/Sound.h"
 #include "audio/SoundFile.h"
-#include "songio/MidiFile.h"
 #include "platform/null/NullAudioOut.h"
 #include "songio/Composition.h"
+#include "songio/MidiFile.h"
 #include "theory/NoteManager.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "songio/Melody.h"
 #include "midi/SmfFile.h"
+#include "songio/Melody.h"
 
 namespace {
 

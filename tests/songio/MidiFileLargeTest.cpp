@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "../TempFolder.h"
-#include "songio/MidiFile.h"
 #include "midi/SmfFile.h"
+#include "songio/MidiFile.h"
 #include "songs/Song.h"
 
 // A song of 100,000 notes written as a MIDI file and read back: a lead

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "../TempFolder.h"
-#include "songio/MidiFile.h"
 #include "midi/SmfFile.h"
+#include "songio/MidiFile.h"
 #include "songs/Song.h"
 #include "songs/SongPart.h"
 

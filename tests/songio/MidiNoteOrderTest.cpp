@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "midi/SmfBytes.h"
-#include "songio/MidiFile.h"
 #include "midi/SmfReader.h"
+#include "songio/MidiFile.h"
 #include "songs/Song.h"
 
 // The notes read from hand-made file bytes, in the order and with the fields

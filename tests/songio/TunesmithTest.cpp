@@ -9,8 +9,8 @@
 #include "TempFolder.h"
 #include "midi/GeneralMidi.h"
 #include "platform/DebugOutput.h"
-#include "songs/SongPart.h"
 #include "songio/Tunesmith.h"
+#include "songs/SongPart.h"
 #include "theory/NoteManager.h"
 
 namespace {

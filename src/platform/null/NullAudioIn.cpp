@@ -46,8 +46,7 @@ bool CNullAudioIn::EnumerateDevices(std::vector<AUDIO_DEVICE>& devices) {
     return true;
 }
 
-bool CNullAudioIn::Open(const std::string& deviceId, int channels, int rate,
-                        uint32_t bufferBytes) {
+bool CNullAudioIn::Open(const std::string& deviceId, int channels, int rate, uint32_t bufferBytes) {
     Close();
     const std::string prefix =
         "Can't open sound input device \"" + (deviceId.empty() ? kDeviceId : deviceId) + "\": ";
@@ -172,8 +171,7 @@ bool CNullAudioIn::Read(uint32_t offset, uint32_t count, uint8_t* out) {
     }
     if (!m_buffer.Read(offset, count, out)) {
         return Fail("Can't read " + std::to_string(count) + " bytes at " + std::to_string(offset) +
-                    " of the sound input: its buffer holds " +
-                    std::to_string(m_buffer.GetSize()));
+                    " of the sound input: its buffer holds " + std::to_string(m_buffer.GetSize()));
     }
     return true;
 }

@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/AudioIn.h"
 #include "common/CaptureBuffer.h"
+#include "platform/AudioIn.h"
 #include "platform/null/WaveReader.h"
 
 // A capture device that hears a sound file: a 16-bit PCM WAVE file given

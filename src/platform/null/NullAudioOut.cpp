@@ -17,7 +17,6 @@ constexpr uint32_t kMaxDataBytes = 0xFFFFFFFFu - kRiffOverhead - kFrameBytes;
 constexpr uint16_t kPcm = 1;
 constexpr uint16_t kBitsPerSample = 16;
 
-
 void PutLittle(uint8_t* at, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) {
         at[i] = static_cast<uint8_t>(value >> (8 * i));

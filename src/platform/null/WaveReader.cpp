@@ -130,8 +130,8 @@ uint32_t CWaveReader::Read(int16_t* out, uint32_t frames) {
         return 0;
     }
     const uint32_t wanted = frames < m_framesLeft ? frames : m_framesLeft;
-    const size_t got = std::fread(out, kSampleBytes * static_cast<uint32_t>(m_channels), wanted,
-                                  m_file.get());
+    const size_t got =
+        std::fread(out, kSampleBytes * static_cast<uint32_t>(m_channels), wanted, m_file.get());
     m_framesLeft = got == wanted ? m_framesLeft - wanted : 0;
     return static_cast<uint32_t>(got);
 }

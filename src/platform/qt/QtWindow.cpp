@@ -3,8 +3,8 @@
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QProgressBar>
-#include <algorithm>
 #include <QStatusBar>
+#include <algorithm>
 
 #include <QImage>
 #include <QMenuBar>

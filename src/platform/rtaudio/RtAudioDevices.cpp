@@ -147,8 +147,8 @@ void CRtAudioDevices::List(Api api, Direction direction, int channels,
     }
 }
 
-bool CRtAudioDevices::Find(Api api, Direction direction, int channels,
-                           const std::string& deviceId, FOUND& found) {
+bool CRtAudioDevices::Find(Api api, Direction direction, int channels, const std::string& deviceId,
+                           FOUND& found) {
     const size_t colon = deviceId.find(':');
     const std::string prefix = deviceId.substr(0, colon);
     const std::string name = colon == std::string::npos ? "" : deviceId.substr(colon + 1);

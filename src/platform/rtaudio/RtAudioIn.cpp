@@ -55,9 +55,9 @@ bool CRtAudioIn::Open(const std::string& deviceId, int channels, int rate, uint3
     }
     FOUND found;
     try {
-        const bool present =
-            deviceId.empty() ? CRtAudioDevices::FindDefault(m_api, kInput, channels, found)
-                             : CRtAudioDevices::Find(m_api, kInput, channels, deviceId, found);
+        const bool present = deviceId.empty()
+                                 ? CRtAudioDevices::FindDefault(m_api, kInput, channels, found)
+                                 : CRtAudioDevices::Find(m_api, kInput, channels, deviceId, found);
         if (!present) {
             m_buffer.Release();
             return Fail(prefix + (deviceId.empty() ? "this machine offers none"
@@ -214,7 +214,8 @@ bool CRtAudioIn::IsCapturing() const {
 
 bool CRtAudioIn::GetPosition(uint32_t& cursor) {
     if (!IsOpen()) {
-        return m_open ? false : Fail("Can't find the sound input's position: the device is not open");
+        return m_open ? false
+                      : Fail("Can't find the sound input's position: the device is not open");
     }
     cursor = m_buffer.GetCursor();
     return true;

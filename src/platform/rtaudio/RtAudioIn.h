@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/AudioIn.h"
 #include "common/CaptureBuffer.h"
+#include "platform/AudioIn.h"
 #include "platform/rtaudio/RtAudioDevices.h"
 #include "platform/rtaudio/StreamWatch.h"
 

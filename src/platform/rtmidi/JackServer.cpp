@@ -78,8 +78,8 @@ bool CJackServer::Start(std::string& reason, int periodFrames) {
             dup2(log, 1);
             dup2(log, 2);
         }
-        execlp("jackd", "jackd", "-n", m_name.c_str(), "-d", "dummy", "-r", "44100", "-p", period.c_str(),
-               static_cast<char*>(nullptr));
+        execlp("jackd", "jackd", "-n", m_name.c_str(), "-d", "dummy", "-r", "44100", "-p",
+               period.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     for (int attempt = 0; attempt < 50; ++attempt) {

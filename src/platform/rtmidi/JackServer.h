@@ -15,10 +15,9 @@ public:
     CJackServer& operator=(const CJackServer&) = delete;
     ~CJackServer();
 
-    // Starts jackd (44100 Hz, periodFrames a cycle) and waits up to 5 s for it to answer; false with the
-    // reason (the server's own words) when it does not.
-    // Entries left in shared memory by servers of ended processes are
-    // removed first.
+    // Starts jackd (44100 Hz, periodFrames a cycle) and waits up to 5 s for it to answer; false
+    // with the reason (the server's own words) when it does not. Entries left in shared memory by
+    // servers of ended processes are removed first.
     static constexpr int kPeriodFrames = 256;
     bool Start(std::string& reason, int periodFrames = kPeriodFrames);
     // Ends the server and removes its shared-memory entries.

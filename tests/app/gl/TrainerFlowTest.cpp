@@ -44,9 +44,9 @@
 
 #include <RtMidi.h>
 #include "app/AppSettings.h"
+#include "exercise/Teacher.h"
 #include "theory/NoteManager.h"
 #include "trainer/PianoNotes.h"
-#include "exercise/Teacher.h"
 #include "ui/LessonSettings.h"
 
 namespace {

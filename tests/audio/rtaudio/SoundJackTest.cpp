@@ -64,8 +64,8 @@ public:
         }
         const std::string first = ports[0];
         jack_free(ports);
-        return jack_connect(m_client, first.c_str(), (std::string(kListenerName) + ":in").c_str()) ==
-               0;
+        return jack_connect(m_client, first.c_str(),
+                            (std::string(kListenerName) + ":in").c_str()) == 0;
     }
     size_t GetCount() const { return m_count.load(std::memory_order_acquire); }
     const std::vector<float>& GetKept() const { return m_kept; }

@@ -61,8 +61,8 @@ bool MakeMelody(const std::vector<std::string>& files, std::vector<float>& melod
             sample.format.samplesPerSecond != WAVE_FORMAT::kStreamRate) {
             return false;
         }
-        const size_t frames = std::min<size_t>(sample.GetSize() / 2,
-                                               kHoldSeconds * WAVE_FORMAT::kStreamRate);
+        const size_t frames =
+            std::min<size_t>(sample.GetSize() / 2, kHoldSeconds * WAVE_FORMAT::kStreamRate);
         for (size_t i = 0; i < frames; ++i) {
             melody.push_back(sample.GetValues()[i] / 32768.0f);
         }

@@ -15,11 +15,11 @@
 #include "LocalNoon.h"
 #include "TempFolder.h"
 #include "editors/ProgressDlg.h"
+#include "history/PracticeHistory.h"
 #include "platform/null/NullBackend.h"
 #include "platform/null/NullControlDialog.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/QtControlDialog.h"
-#include "history/PracticeHistory.h"
 #include "ui/ProgressChart.h"
 
 namespace {

@@ -15,12 +15,14 @@ public:
 
     CJackTestPlayer(const std::string& server, const char* name, std::vector<float> signal,
                     Mode mode)
-        : m_name(name), m_signal(std::move(signal)), m_playing(mode == Mode::kLoopNow),
+        : m_name(name),
+          m_signal(std::move(signal)),
+          m_playing(mode == Mode::kLoopNow),
           m_loop(mode == Mode::kLoopNow) {
         jack_status_t status;
-        m_client = jack_client_open(name,
-                                    static_cast<jack_options_t>(JackNoStartServer | JackServerName),
-                                    &status, server.c_str());
+        m_client =
+            jack_client_open(name, static_cast<jack_options_t>(JackNoStartServer | JackServerName),
+                             &status, server.c_str());
         if (m_client == nullptr || m_signal.empty()) {
             return;
         }
@@ -51,8 +53,8 @@ public:
         }
         bool connected = true;
         for (int i = 0; ports[i] != nullptr && (all || i == 0); ++i) {
-            connected = connected &&
-                        jack_connect(m_client, (m_name + ":out").c_str(), ports[i]) == 0;
+            connected =
+                connected && jack_connect(m_client, (m_name + ":out").c_str(), ports[i]) == 0;
         }
         jack_free(ports);
         return connected;

@@ -117,8 +117,8 @@ TEST(RtAudioInJackTest, CapturesWhatAnotherJackClientPlays) {
     ASSERT_TRUE(in.Read(0, stopped, reinterpret_cast<uint8_t*>(samples.data())));
     size_t start = 0;
     const int following = CountWaveSamples(samples, start);
-    EXPECT_GE(following, 4 * kHalfPeriod * 10) << "from sample " << start << " of "
-                                               << samples.size();
+    EXPECT_GE(following, 4 * kHalfPeriod * 10)
+        << "from sample " << start << " of " << samples.size();
     EXPECT_EQ(start + static_cast<size_t>(following), samples.size())
         << "sample " << start + following << " is " << samples[start + following];
 

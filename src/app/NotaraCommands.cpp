@@ -1,0 +1,134 @@
+#include "app/NotaraCommands.h"
+
+#include <string>
+
+#include "app/AppSettings.h"
+#include "app/AudioSettingsKeeper.h"
+#include "app/Catalogue.h"
+#include "app/Center.h"
+#include "app/CommandTable.h"
+#include "app/DialogKeeper.h"
+#include "app/LessonController.h"
+#include "app/MainWnd.h"
+#include "app/Menus.h"
+#include "app/PictureKeeper.h"
+#include "app/PracticeKeeper.h"
+#include "platform/WindowSystem.h"
+
+#ifndef NOTARA_VERSION_MAJOR
+#define NOTARA_VERSION_MAJOR 0
+#define NOTARA_VERSION_MINOR 1
+#endif
+
+namespace {
+
+// The window of typeId shown, brought back beside the main window.
+CCommandTable::Handler Show(CCenter& center, int typeId) {
+    return [&center, typeId](CCharString& error) {
+        CDialogKeeper& dialogs = *center.GetDialogs();
+        const bool shown = dialogs.ShowWindowOfType(typeId);
+        if (!shown) {
+            error = dialogs.GetError();
+        }
+        return shown;
+    };
+}
+
+CCommandTable::Handler Hint(CCenter& center, bool HINTS::*hint) {
+    return [&center, hint](CCharString&) {
+        center.GetLessons()->ToggleHint(hint);
+        return true;
+    };
+}
+
+void ShowAbout(CCenter& center) {
+    CCharString text;
+    text.Format("%s\nVersion %d.%d", center.GetTitle(), NOTARA_VERSION_MAJOR, NOTARA_VERSION_MINOR);
+    center.GetPlatform().windowSystem->MessageBox(center.GetMainWindow()->GetWindow(), text,
+                                                  "About", BoxIcon::kInformation, BoxButtons::kOk);
+}
+
+// File > Open song as lesson...: a MIDI file or song document, from the tunes.
+void ChooseTuneLesson(CCenter& center) {
+    const CCharString folder = center.GetLessons()->GetLessonFilePath("Tunes/");
+    std::string path;
+    if (center.GetPlatform().windowSystem->ChooseFileToOpen(center.GetMainWindow()->GetWindow(),
+                                                            "Open song as lesson", folder,
+                                                            "Songs (*.mid *.Song)", path)) {
+        center.OpenTuneLesson(path.c_str());
+    }
+}
+
+}  // namespace
+
+void FillNotaraCommands(CCenter& center, CCommandTable& table) {
+    // Every song and groove command needs the Song Editor first.
+    table.Add({kCommandNewSong, kCommandOpenSong, kCommandSaveSong, kCommandSaveSongAs,
+               kCommandSaveSongToMidi, kCommandSaveSongToWave, kCommandNewGroove,
+               kCommandOpenGroove, kCommandSaveGroove, kCommandSaveGrooveAs},
+              [&center](CCharString&) {
+                  CBaseWindow* editor = nullptr;
+                  return center.FindWindow(kWindowSongEditor, editor);
+              });
+    table.Add(kCommandShowSong, Show(center, kWindowSongEditor));
+    table.Add(kCommandShowMixer, Show(center, kWindowMixer));
+    table.Add(kCommandShowPicture, Show(center, kWindowPicture));
+    table.Add(kCommandShowColors, Show(center, kWindowColors));
+    table.Add(kCommandShowText, Show(center, kWindowText));
+    table.Add(kCommandArrangeAll, [&center](CCharString&) {
+        center.GetDialogs()->Arrange();
+        return true;
+    });
+    table.Add(kCommandQuit, [&center](CCharString&) {
+        center.GetMainWindow()->OnCloseRequest();  // the close box's way: settings saved
+        return true;
+    });
+    table.Add(kCommandHintNoteNames, Hint(center, &HINTS::noteNames));
+    table.Add(kCommandHintExpectedKey, Hint(center, &HINTS::expectedKey));
+    table.Add(kCommandHintKeyLetters, Hint(center, &HINTS::keyLetters));
+    table.Add(kCommandMicrophone, [&center](CCharString&) {
+        center.ToggleMicrophone();
+        return true;
+    });
+    // Undoes a drag or a zoom that left the staff hard to read.
+    table.Add(kCommandResetView, [&center](CCharString&) {
+        return center.GetPicture() == nullptr || center.GetPicture()->ResetView();
+    });
+    table.Add(kCommandAudioSettings, [&center](CCharString& error) {
+        CAudioSettingsKeeper* audio = center.GetAudioSettingsKeeper();
+        const bool shown = audio != nullptr && audio->Show();
+        if (!shown && audio != nullptr) {
+            error = audio->GetError();
+        }
+        return shown;
+    });
+    table.Add(kCommandAbout, [&center](CCharString&) {
+        ShowAbout(center);
+        return true;
+    });
+    table.Add(kCommandOpenTune, [&center](CCharString&) {
+        ChooseTuneLesson(center);
+        return true;
+    });
+    table.Add(kCommandDrill, [&center](CCharString&) {
+        center.GetLessons()->StartDrill();
+        return true;
+    });
+    table.Add(kCommandShowProgress, [&center](CCharString& error) {
+        CPracticeKeeper* practice = center.GetPractice();
+        CDialogKeeper& dialogs = *center.GetDialogs();
+        const bool shown = dialogs.ShowProgress(
+            practice != nullptr && practice->IsOpen() ? &practice->GetHistory() : nullptr);
+        if (!shown) {
+            error = dialogs.GetError();
+        }
+        return shown;
+    });
+    table.Add(kCommandKeyAccuracy, [&center](CCharString&) {
+        if (CPictureKeeper* picture = center.GetPicture()) {
+            picture->ToggleKeyAccuracy();
+        }
+        center.ShowMenu();  // the menu's tick
+        return true;
+    });
+}
