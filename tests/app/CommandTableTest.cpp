@@ -1,0 +1,63 @@
+// The command table and the note-reading kind's commands: every enabled
+// item of the kind's menu runs a handler of its table.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "app/Catalogue.h"
+#include "app/Center.h"
+#include "app/CommandTable.h"
+#include "app/Menus.h"
+#include "app/NotaraCommands.h"
+#include "platform/null/NullBackend.h"
+
+namespace {
+
+constexpr int kNotaraDemoMenu = 1447;
+
+void ForEachItem(const std::vector<MENU_ITEM>& items,
+                 const std::function<void(const MENU_ITEM&)>& visit) {
+    for (const MENU_ITEM& item : items) {
+        visit(item);
+        ForEachItem(item.items, visit);
+    }
+}
+
+TEST(CommandTable, RunsTheHandlerOfAnIdAndPassesItsFailureOn) {
+    CCommandTable table;
+    int runs = 0;
+    table.Add(1, [&runs](CCharString&) { return ++runs, true; });
+    table.Add({2, 3}, [](CCharString& error) {
+        error = "Can't do it: no reason";
+        return false;
+    });
+    CCharString error("untouched");
+    EXPECT_TRUE(table.Run(1, error));
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(table.Run(99, error)) << "an id without a handler";
+    EXPECT_EQ(error, "untouched");
+    EXPECT_FALSE(table.Run(3, error));
+    EXPECT_EQ(error, "Can't do it: no reason");
+    table.Add(1, [](CCharString&) { return false; });
+    EXPECT_FALSE(table.Run(1, error)) << "a later handler replaces the earlier one";
+    EXPECT_TRUE(table.Has(2));
+    EXPECT_FALSE(table.Has(4));
+}
+
+TEST(CommandTable, EveryEnabledItemOfTheNoteReadingMenuHasAHandler) {
+    CNullBackend backend;
+    CCenter center(kNotaraDemoKind, "", backend.GetPlatform());
+    CCommandTable table;
+    FillNotaraCommands(center, table);
+    int items = 0;
+    ForEachItem(GetMenuBar(kNotaraDemoMenu), [&](const MENU_ITEM& item) {
+        if (item.commandId != 0 && item.enabled) {
+            ++items;
+            EXPECT_TRUE(table.Has(item.commandId)) << item.text << " does nothing";
+        }
+    });
+    EXPECT_GT(items, 10);
+}
+
+}  // namespace
