@@ -54,6 +54,28 @@ case $case_name in
       grep -q "Main%20Window\|\[Main" "$ini" 2>/dev/null || fail "SIG$sig: no settings saved"
     done
     ;;
+  repeated-end-signals)
+    # A terminal or a timeout sends its end signal to the whole group, often
+    # twice in quick succession: the second must not cut the save short.
+    for round in 1 2 3 4 5 6; do
+      rm -f "$ini"
+      "$work/install/notara" --quit-after 60 >"$work/out.txt" 2>&1 &
+      pid=$!
+      for _ in $(seq 300); do
+        ls "$XDG_CONFIG_HOME"/notara-*.lock >/dev/null 2>&1 && break
+        sleep 0.1
+      done
+      sleep 1  # start-up runs on from the lock to the first window
+      # The second and third come while the close runs.
+      kill -TERM $pid; sleep 0.0$round; kill -TERM $pid 2>/dev/null; sleep 0.05; kill -HUP $pid 2>/dev/null
+      for _ in $(seq 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+      if kill -0 $pid 2>/dev/null; then kill -9 $pid; fail "round $round: repeated signals did not close the application"; fi
+      wait $pid
+      code=$?
+      [ $code -eq 0 ] || fail "round $round: exit status $code after repeated end signals"
+      grep -q "Main%20Window\|\[Main" "$ini" 2>/dev/null || fail "round $round: no settings saved"
+    done
+    ;;
   unsaved-settings)
     # Settings that can't be saved are told once and fail the exit status:
     # a read-only file, a folder in its place, a config folder below a file.

@@ -74,8 +74,13 @@ void CQtEndSignals::OnReadable() {
     char bytes[16];
     while (read(g_pipe[0], bytes, sizeof bytes) > 0) {
     }
-    // The next signal is not waited for: the close may be what hangs.
-    Restore();
+    if (m_ending) {
+        return;  // the close runs already
+    }
+    m_ending = true;
+    // A close that hangs is ended by SIGALRM's default action; the handlers
+    // stay, so that a second end signal can't cut the save short.
+    alarm(kForceEndSeconds);
     if (m_onEnd) {
         m_onEnd();
     }
@@ -88,6 +93,10 @@ void CQtEndSignals::Restore() {
     for (const int number : kEndSignals) {
         signal(number, SIG_DFL);
     }
+    if (m_ending) {
+        alarm(0);
+    }
     m_notifier.reset();
     m_installed = false;
+    m_ending = false;
 }
