@@ -76,6 +76,41 @@ case $case_name in
       grep -q "Main%20Window\|\[Main" "$ini" 2>/dev/null || fail "round $round: no settings saved"
     done
     ;;
+  full-disk)
+    # A disk that fills while the application runs: the settings file it
+    # had stays as it was, the failure is told once and fails the exit
+    # status. The settings live on a small file system of the test's own.
+    mkdir -p "$work/small"
+    mount -t tmpfs -o size=256k tmpfs "$work/small" 2>/dev/null || { echo "full-disk: skipped, can't mount a tmpfs (not root)"; exit 77; }
+    trap 'umount "$work/small" 2>/dev/null; rm -rf "$work"' EXIT
+    export XDG_CONFIG_HOME=$work/small/config
+    ini=$XDG_CONFIG_HOME/Cadenzor/Notara.ini
+    run 0
+    [ $code -eq 0 ] || fail "the first run failed: $code"
+    [ -s "$ini" ] || fail "the first run saved no settings"
+    cp "$ini" "$work/before.ini"
+    # The practice history is kept out of the way (a folder in its place), so
+    # that nothing the close frees makes room for the settings.
+    rm -f "$(dirname "$ini")/Practice History.db"*
+    mkdir "$(dirname "$ini")/Practice History.db"
+    "$work/install/notara" --quit-after 4 >"$work/out.txt" 2>&1 &
+    pid=$!
+    for _ in $(seq 300); do
+      ls "$XDG_CONFIG_HOME"/notara-*.lock >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    # Every free block taken while the application runs.
+    dd if=/dev/zero of="$work/small/filler" bs=4k 2>/dev/null
+    for _ in $(seq 600); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+    if kill -0 $pid 2>/dev/null; then kill -9 $pid; fail "the application did not end"; fi
+    wait $pid
+    code=$?
+    [ $code -eq 1 ] || fail "a full disk: exit status $code, not 1"
+    cmp -s "$ini" "$work/before.ini" || fail "the settings file changed on a full disk: $(wc -c <"$ini") bytes"
+    [ "$(grep -c "Message box.*Can't save settings" "$work/out.txt")" -eq 1 ] ||
+      fail "the failed save was not told once"
+    ls "$(dirname "$ini")" | grep -q "notara-save" && fail "a temporary file was left"
+    ;;
   unsaved-settings)
     # Settings that can't be saved are told once and fail the exit status:
     # a read-only file, a folder in its place, a config folder below a file.

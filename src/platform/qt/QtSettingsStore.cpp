@@ -271,7 +271,7 @@ bool CQtSettingsStore::Save() {
     const bool written = WriteTo(QFile::decodeName(scratch.c_str())) && ReadWhole(scratch, text);
     ::unlink(scratch.c_str());
     if (!written) {
-        return Fail(target, "can't write its temporary file");
+        return Fail(target, "can't write its temporary file (is the disk full?)");
     }
     if (m_garbled) {
         // The garbled file stays beside the clean one for its owner to see.
@@ -306,9 +306,19 @@ bool CQtSettingsStore::WriteTo(const QString& temporary) const {
     for (const auto& [path, value] : m_pending) {
         out.setValue(path, value);
     }
+    const QStringList keys = out.allKeys();
     out.sync();
     const bool written = out.status() == QSettings::NoError;
     ::unlink((Local(temporary) + ".lock").c_str());
+    // The INI writer does not see a short write (a full disk leaves its file
+    // empty or cut off): what it wrote is read back, and every key must be
+    // there.
+    const QSettings back(temporary, QSettings::IniFormat);
+    for (const QString& key : keys) {
+        if (!back.contains(key)) {
+            return false;
+        }
+    }
     return written;
 }
 
