@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "foundation/CrashData.h"
+#include "foundation/CrashReport.h"
 
 namespace {
 
@@ -80,7 +81,14 @@ void WriteHeader(REPORTER& r) {
     localtime_r(&time, &local);
     std::strftime(when, sizeof when, "%a, %b %d, %Y, %I:%M:%S %p", &local);
     std::fprintf(r.out, "=====================================================\n%s\n", when);
+    if (r.data.profile[0] != '\0') {
+        std::fprintf(r.out, "%s%s\n", CCrashReport::kProfileLabel, r.data.profile);
+    }
     std::fprintf(r.out, "Exception code: %08X %s\n%s\n", name.code, name.name, name.description);
+    if (r.data.sender != 0) {
+        std::fprintf(r.out, "%s%d with kill: no fault of the program\n", CCrashReport::kSenderLabel,
+                     r.data.sender);
+    }
     if (r.data.exception[0] != '\0') {
         std::fprintf(r.out, "Uncaught exception: %s\n", r.data.exception);
     }

@@ -66,6 +66,8 @@ bool CCenter::Init() {
 
     m_settingsKeeper = std::make_unique<CSettingsKeeper>(m_platform, m_appKind.title, m_kind);
     m_settings = &m_settingsKeeper->Get();
+    // A crash of this run is told to the next start of this profile only.
+    CCrashReport::SetProfile(m_settingsKeeper->GetFolder().c_str());
     m_firstRun = m_settings->mainWindow.rect.left == -1;
 
     m_mainWindow = std::make_unique<CMainWnd>(*this, *m_platform.windowSystem,

@@ -20,6 +20,8 @@ struct CRASH_DATA {
     uint64_t registers[kRegisters] = {};
     int32_t hasRegisters = 0;
     char exception[kTextSize] = {};  // an uncaught exception's type and text
+    int32_t sender = 0;              // the process that sent the signal (kill), or 0
+    char profile[kTextSize] = {};    // the settings folder of the run that crashed
 };
 
 // The names a crash report gives a signal, as the codes of the report's

@@ -33,6 +33,7 @@ constexpr int kPollsPerSecond = 100;
 
 char g_reportPath[kPathSize];
 char g_reporter[kPathSize];
+char g_profile[CRASH_DATA::kTextSize];
 char g_exception[CRASH_DATA::kTextSize];
 struct sigaction g_previous[kSignalCount];
 bool g_installed = false;
@@ -66,6 +67,16 @@ public:
         digitsText[digits] = '\0';
         return Text(digitsText);
     }
+    CLine& Decimal(uint64_t value) {
+        char digitsText[21];
+        int at = sizeof digitsText - 1;
+        digitsText[at] = '\0';
+        do {
+            digitsText[--at] = static_cast<char>('0' + value % 10);
+            value /= 10;
+        } while (value != 0 && at > 0);
+        return Text(digitsText + at);
+    }
     void WriteTo(int fd) {
         Text("\n");
         ssize_t ignored = write(fd, m_buffer, m_length);
@@ -89,12 +100,21 @@ void WriteShortReport(const CRASH_DATA& data) {
     CLine line;
     line.Text("=====================================================").WriteTo(fd);
     line.Text("Unix time ").Hex(data.time, 16).WriteTo(fd);
+    if (data.profile[0] != '\0') {
+        line.Text(CCrashReport::kProfileLabel).Text(data.profile).WriteTo(fd);
+    }
     line.Text("Exception code: ").Hex(name.code, 8).Text(" ").Text(name.name).WriteTo(fd);
     line.Text(name.description).WriteTo(fd);
     if (data.exception[0] != '\0') {
         line.Text("Uncaught exception: ").Text(data.exception).WriteTo(fd);
     }
     line.Text("Fault address:  ").Hex(data.address, 16).WriteTo(fd);
+    if (data.sender != 0) {
+        line.Text(CCrashReport::kSenderLabel)
+            .Decimal(static_cast<uint64_t>(data.sender))
+            .Text(" with kill: no fault of the program")
+            .WriteTo(fd);
+    }
     line.Text("(no call stack: the reporter could not run)").WriteTo(fd);
     close(fd);
 }
@@ -173,10 +193,14 @@ void OnFatalSignal(int signal, siginfo_t* info, void* context) {
         data.pid = static_cast<int32_t>(getpid());
         data.tid = static_cast<int32_t>(syscall(SYS_gettid));
         data.time = static_cast<uint64_t>(time(nullptr));
-        const bool fault = signal != SIGABRT && info != nullptr;
+        // A signal sent with kill carries its sender, not a fault address.
+        const bool sent = info != nullptr && info->si_code <= 0 && info->si_pid != data.pid;
+        data.sender = sent ? static_cast<int32_t>(info->si_pid) : 0;
+        const bool fault = signal != SIGABRT && info != nullptr && !sent;
         data.address = fault ? reinterpret_cast<uint64_t>(info->si_addr) : 0;
         FillRegisters(data, context);
         CopyText(data.exception, sizeof data.exception, g_exception);
+        CopyText(data.profile, sizeof data.profile, g_profile);
         if (!RunReporter(data)) {
             WriteShortReport(data);
         }
@@ -210,13 +234,56 @@ void OnFatalSignal(int signal, siginfo_t* info, void* context) {
     std::abort();
 }
 
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
 bool MayWriteIn(const std::string& folder) {
     return access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
 }
 
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+// A report can be appended to report: a regular file this user may write,
+// or nothing yet in a folder this user may write. A folder, a FIFO or a
+// link to a device in its place is no report.
+bool MayAppendTo(const std::string& report) {
+    struct stat status {};
+    if (stat(report.c_str(), &status) != 0) {
+        return errno == ENOENT && MayWriteIn(FolderOf(report));
+    }
+    return S_ISREG(status.st_mode) && access(report.c_str(), W_OK) == 0;
+}
+
+// How many reports of profile (or of no profile) the report file holds.
+int CountReports(const std::string& report, const std::string& profile) {
+    struct stat status {};
+    if (stat(report.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return 0;
+    }
+    FILE* file = std::fopen(report.c_str(), "r");
+    if (file == nullptr) {
+        return 0;
+    }
+    const std::string label = CCrashReport::kProfileLabel;
+    int count = 0;
+    std::string owner;
+    char buffer[kPathSize];
+    while (std::fgets(buffer, sizeof buffer, file) != nullptr) {
+        std::string line = buffer;
+        if (!line.empty() && line.back() == '\n') {
+            line.pop_back();
+        }
+        if (line.compare(0, 5, "=====") == 0) {
+            owner.clear();  // a report, or a section of one, begins
+        } else if (line.compare(0, label.size(), label) == 0) {
+            owner = line.substr(label.size());
+        } else if (line.compare(0, 16, "Exception code: ") == 0 &&
+                   (owner.empty() || owner == profile)) {
+            ++count;
+        }
+    }
+    std::fclose(file);
+    return count;
 }
 
 }  // namespace
@@ -268,7 +335,7 @@ std::string CCrashReport::MakeReportPath(const std::string& exePath) {
 
 bool CCrashReport::Install(const char* exePath, const char* reporter, const char* fallbackFolder) {
     std::string report = MakeReportPath(exePath != nullptr ? exePath : "notara");
-    if (!MayWriteIn(FolderOf(report)) && fallbackFolder != nullptr && *fallbackFolder != '\0') {
+    if (!MayAppendTo(report) && fallbackFolder != nullptr && *fallbackFolder != '\0') {
         mkdir(fallbackFolder, 0755);
         const size_t slash = report.find_last_of('/');
         report = std::string(fallbackFolder) + "/" +
@@ -314,26 +381,34 @@ std::string CCrashReport::GetReportPath() {
     return g_reportPath;
 }
 
+void CCrashReport::SetProfile(const char* folder) {
+    CopyText(g_profile, sizeof g_profile, folder);
+}
+
 bool CCrashReport::TakeNewReport(std::string& path) {
     path = g_reportPath;
-    struct stat report {};
-    if (path.empty() || stat(path.c_str(), &report) != 0) {
+    if (path.empty()) {
         return false;
     }
-    const std::string marker = path + ".seen";
-    long long seen = 0;
+    const std::string profile = g_profile;
+    const int reports = CountReports(path, profile);
+    const size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string marker = profile.empty() ? path + ".seen" : profile + "/" + name + ".seen";
+    int seen = 0;
     if (FILE* file = std::fopen(marker.c_str(), "r")) {
-        if (std::fscanf(file, "%lld", &seen) != 1) {
+        if (std::fscanf(file, "%d", &seen) != 1) {
             seen = 0;
         }
         std::fclose(file);
     }
-    if (report.st_size <= seen) {
+    if (reports == seen) {
         return false;
     }
+    // A report file that was emptied or replaced starts the count again.
     if (FILE* file = std::fopen(marker.c_str(), "w")) {
-        std::fprintf(file, "%lld\n", static_cast<long long>(report.st_size));
+        std::fprintf(file, "%d\n", reports);
         std::fclose(file);
     }
-    return true;
+    return reports > seen;
 }

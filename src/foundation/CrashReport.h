@@ -14,6 +14,10 @@
 class CCrashReport {
 public:
     static constexpr const char* kExtension = "RPT";
+    // The line of a report that names the profile that crashed.
+    static constexpr const char* kProfileLabel = "Profile: ";
+    // The line of a report of a signal another process sent.
+    static constexpr const char* kSenderLabel = "Sent by process ";
     static constexpr int kReporterSeconds = 20;  // the reporter's time before it is given up
 
     // Installs the handlers. exePath names the executable (the report goes
@@ -30,7 +34,12 @@ public:
     // replaced by "RPT" when it has at least three characters, else ".RPT"
     // appended ("notara" gives "notara.RPT", "app.exe" gives "app.RPT").
     static std::string MakeReportPath(const std::string& exePath);
-    // True once when the report file grew since the last call that said so
-    // (a marker file beside it keeps the size seen), with its path.
+    // The settings folder of this run: every report names it, so that the
+    // next start of the same profile is told of the crash, and no other.
+    static void SetProfile(const char* folder);
+    // True once for each report of this profile (or of none) that the report
+    // file holds beyond those told before, with the report's path. A marker
+    // in the profile's folder (beside the report without a profile) keeps
+    // how many were told. Only a regular file is read as a report.
     static bool TakeNewReport(std::string& path);
 };

@@ -46,7 +46,7 @@ __attribute__((noinline)) void CrashInWorker() {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: crash_me REPORTER null|divide|abort|throw|thread\n");
+        std::fprintf(stderr, "usage: crash_me REPORTER null|divide|abort|throw|thread|wait\n");
         return 2;
     }
     char exe[4096] = {};
@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
         !CCrashReport::Install(exe, argv[1], nullptr)) {
         return 3;
     }
+    CCrashReport::SetProfile("/home/learner/.config/Cadenzor");
     const std::string how = argv[2];
     if (how == "null") {
         return CrashByNullPointer(g_crashCount);
@@ -69,6 +70,12 @@ int main(int argc, char** argv) {
     }
     if (how == "thread") {
         CrashInWorker();
+    }
+    if (how == "wait") {
+        // Another process sends the fatal signal.
+        std::puts("waiting");
+        std::fflush(stdout);
+        pause();
     }
     return 4;
 }

@@ -38,6 +38,16 @@ grep -qF "Uncaught exception: " "$report" && grep -qF "nobody catches this" "$re
   fail "throw: the exception's text is missing"
 check thread ACCESS_VIOLATION CrashByNullPointer
 
+grep -qF "Profile: /home/learner/.config/Cadenzor" "$report" || fail "the profile is not named"
+
+# A fatal signal another process sends is told as such, not as a fault.
+: >"$report"
+coproc WAITER { exec "$work/crash_me" "$reporter" wait 2>/dev/null; }
+read -r -t 30 ready <&"${WAITER[0]}" || fail "wait: crash_me did not start"
+kill -SEGV "$WAITER_PID"
+wait "$WAITER_PID" 2>/dev/null
+grep -q "Sent by process [0-9][0-9]* with kill" "$report" || fail "wait: the sender is not named"
+
 # Reports accumulate.
 : >"$report"
 (timeout 60 "$work/crash_me" "$reporter" null >/dev/null 2>&1) 2>/dev/null
