@@ -279,10 +279,14 @@ void CCenter::Close() {
     m_sounder.reset();
     m_midiMapper.reset();
     m_heldKeys.reset();
+    CCharString historyProblem;
+    if (m_practice) {
+        m_practice->CloseHistory(historyProblem);
+    }
     m_practice.reset();
     m_teacher.reset();
     m_noteManager.reset();
-    SaveAtClose();
+    SaveAtClose(historyProblem);
     if (m_logFile) {
         m_logFile->WriteLine("===== Closing", true);
         SetErrorLog(nullptr);
@@ -297,9 +301,19 @@ void CCenter::Close() {
     m_windows.reset();
 }
 
-void CCenter::SaveAtClose() {
-    CCharString failures;
+void CCenter::TellHistoryProblem() {
+    CCharString text;
+    if (m_practice && m_practice->GetHistory().TakeWriteProblem(text)) {
+        ReportError(kSource, __LINE__, "%s", text.GetText());
+        m_platform.windowSystem->MessageBox(GetMainIWindow(), text, "Practice history",
+                                            BoxIcon::kExclamation, BoxButtons::kOk);
+    }
+}
+
+void CCenter::SaveAtClose(const CCharString& historyProblem) {
+    CCharString failures = historyProblem;
     if (m_mix && !m_mix->SaveUnlessDamaged(GetDefaultMixPath())) {
+        failures.Append(failures.IsEmpty() ? "" : "\n");
         failures.Append(m_mix->GetError());
     }
     CCharString reason;
@@ -353,6 +367,7 @@ void CCenter::OnTimer(int timerId) {
         if (m_devices) {
             m_devices->OnSecond();  // late answers, and devices given up
         }
+        TellHistoryProblem();
         if (m_logFile) {
             m_logFile->Flush();
         }

@@ -161,8 +161,11 @@ private:
     void OpenPractice();
     void ShowNotices();
     CCharString GetDefaultMixPath() const;
-    // Saves the mix and the settings; a failure is told once and fails the run.
-    void SaveAtClose();
+    // Saves the mix and the settings; a failure (or answers the history could
+    // not keep) is told once and fails the run.
+    void SaveAtClose(const CCharString& historyProblem);
+    // Answers the history can't write now: told once, kept for later.
+    void TellHistoryProblem();
     IWindow* GetMainIWindow() const;
 
     CCharString m_error;

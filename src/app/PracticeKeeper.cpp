@@ -37,6 +37,15 @@ bool CPracticeKeeper::Open(const std::string& folder) {
     return true;
 }
 
+bool CPracticeKeeper::CloseHistory(CCharString& problem) {
+    m_history.Close();
+    if (m_history.GetUnkeptCount() == 0) {
+        return true;
+    }
+    problem = m_history.GetError();
+    return false;
+}
+
 void CPracticeKeeper::SetDrill(bool on) {
     m_drillOn = on;
     std::vector<PRACTICE_NOTE_STATS> stats;

@@ -34,6 +34,9 @@ public:
     bool IsOpen() const { return m_history.IsOpen(); }
     CPracticeHistory& GetHistory() { return m_history; }
     const char* GetNotice() const { return m_history.GetNotice(); }
+    // Closes the history; false with the reason in problem when answers of
+    // this run could not be written.
+    bool CloseHistory(CCharString& problem);
     const char* GetError() const { return m_error; }
 
     // The lesson the next rows belong to.

@@ -1,5 +1,8 @@
 #include "history/PracticeHistory.h"
 
+#include <chrono>
+#include <iterator>
+
 #include <sqlite3.h>
 #include <time.h>
 
@@ -13,8 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// How long a connection waits for another one that holds the file.
-constexpr int kBusyTimeoutMs = 5000;
 constexpr double kPercent = 100.0;
 constexpr int kStampLength = 32;
 // Other processes never write this file, so a commit need only survive the
@@ -186,7 +187,10 @@ bool CPracticeHistory::Open(const char* path) {
 bool CPracticeHistory::StartWriter() {
     m_queued = 0;
     m_done = 0;
-    m_writeFailed = false;
+    m_failing = false;
+    m_problemTold = false;
+    m_lost = 0;
+    m_unkept = 0;
     m_stop = false;
     m_committed = 0;
     try {
@@ -291,7 +295,7 @@ bool CPracticeHistory::Create() {
                        m_write != nullptr ? sqlite3_errmsg(m_write.get()) : sqlite3_errstr(status));
         return false;
     }
-    sqlite3_busy_timeout(m_write.get(), kBusyTimeoutMs);
+    sqlite3_busy_timeout(m_write.get(), m_busyTimeoutMs);
     CCharString schema;
     schema.Format("BEGIN IMMEDIATE;%sPRAGMA application_id=%d;PRAGMA user_version=%d;COMMIT;",
                   kSchemaSql, kApplicationId, kSchemaVersion);
@@ -312,7 +316,7 @@ bool CPracticeHistory::OpenReader() {
     if (status != SQLITE_OK) {
         return Fail("open a reading connection to", m_read.get());
     }
-    sqlite3_busy_timeout(m_read.get(), kBusyTimeoutMs);
+    sqlite3_busy_timeout(m_read.get(), m_busyTimeoutMs);
     if (!Execute(m_read.get(), "PRAGMA query_only=1", "set up the reading of")) {
         return false;
     }
@@ -330,6 +334,13 @@ void CPracticeHistory::Close() {
         }
         m_wake.notify_all();
         m_writer.join();
+        // What the writer's last try could not commit is lost with the run.
+        m_unkept = m_queue.size() + m_lost;
+        m_queue.clear();
+        if (m_unkept > 0) {
+            m_error.Format("Can't keep %zu answers in the practice history: %s", m_unkept,
+                           m_writeError.GetText());
+        }
     }
     CloseConnections();
 }
@@ -367,21 +378,42 @@ bool CPracticeHistory::Flush() {
     }
     std::unique_lock<std::mutex> lock(m_mutex);
     const uint64_t target = m_queued;
-    m_written.wait(lock, [&] { return m_done >= target; });
-    if (m_writeFailed) {
+    m_written.wait(lock, [&] { return m_done >= target || m_failing; });
+    if (m_failing) {
         m_error = m_writeError;
-        m_writeFailed = false;
         return false;
     }
     return true;
 }
 
+bool CPracticeHistory::TakeWriteProblem(CCharString& text) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_failing || m_problemTold) {
+        return false;
+    }
+    m_problemTold = true;
+    text.Format(
+        "%s\nYour answers are kept and written to the history as soon as it can be "
+        "written again.",
+        m_writeError.GetText());
+    return true;
+}
+
 void CPracticeHistory::WriterLoop() {
+    const auto retry = std::chrono::duration<double>(kRetrySeconds);
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [&] { return m_stop || !m_queue.empty(); });
+        if (m_failing && !m_stop) {
+            // Tried again after a while, or once more at the close.
+            m_wake.wait_for(lock, retry, [&] { return m_stop; });
+        } else {
+            m_wake.wait(lock, [&] { return m_stop || !m_queue.empty(); });
+        }
         if (m_queue.empty()) {
-            return;  // asked to stop with everything written
+            if (m_stop) {
+                return;  // asked to stop with everything written
+            }
+            continue;
         }
         std::deque<PRACTICE_ROW> batch;
         batch.swap(m_queue);
@@ -389,14 +421,32 @@ void CPracticeHistory::WriterLoop() {
         CCharString error;
         const bool written = WriteBatch(batch, error);
         lock.lock();
-        m_done += batch.size();
         if (written) {
+            m_done += batch.size();
             m_committed += batch.size();
+            m_failing = false;
         } else {
-            m_writeFailed = true;
+            Requeue(batch);
+            m_failing = true;
             m_writeError = error;
         }
         m_written.notify_all();
+        if (!written && m_stop) {
+            return;  // the close keeps count of what is left
+        }
+    }
+}
+
+void CPracticeHistory::Requeue(std::deque<PRACTICE_ROW>& batch) {
+    // The batch goes back ahead of what came meanwhile; beyond the bound the
+    // oldest rows go.
+    batch.insert(batch.end(), std::make_move_iterator(m_queue.begin()),
+                 std::make_move_iterator(m_queue.end()));
+    m_queue.swap(batch);
+    while (m_queue.size() > kMaxPendingRows) {
+        m_queue.pop_front();
+        ++m_lost;
+        ++m_done;
     }
 }
 

@@ -19,8 +19,11 @@ struct sqlite3_stmt;
 // The learner's practice history: one row per judged note in an SQLite
 // database. Add never waits for the disk: rows go to a writer thread that
 // inserts and commits them as soon as they arrive, so a crash loses at most
-// the rows being written. A file that cannot be read as a history is renamed
-// aside and a fresh history started; GetNotice tells what happened so the
+// the rows being written. Rows whose commit fails (another program holds the
+// file, the disk is full) stay queued, up to kMaxPendingRows, and are tried
+// again every kRetrySeconds until a commit succeeds; TakeWriteProblem tells
+// of the failure once, and Close says how many rows could not be kept. A file that cannot be read
+// as a history is renamed aside and a fresh history started; GetNotice tells what happened so the
 // caller can tell the learner once. The queries run on the caller's thread
 // on a connection of their own and see every row committed so far; they are
 // not meant to be called from several threads at once.
@@ -30,6 +33,10 @@ public:
     static constexpr int kSchemaVersion = 1;
     // Written into the file header so that a foreign database is told apart.
     static constexpr int32_t kApplicationId = 0x4E6F4869;
+    static constexpr size_t kMaxPendingRows = 100000;
+    static constexpr double kRetrySeconds = 1.0;
+    // How long a connection waits for another one that holds the file.
+    static constexpr int kBusyTimeoutMs = 5000;
 
     CPracticeHistory() = default;
     CPracticeHistory(const CPracticeHistory&) = delete;
@@ -39,15 +46,23 @@ public:
     // Opens the history at path, making its folder and the database when
     // missing. False only when no database can be made at all.
     bool Open(const char* path);
+    // Before Open: how long a connection waits for another that holds the
+    // file (tests shorten it).
+    void SetBusyTimeout(int milliseconds) { m_busyTimeoutMs = milliseconds; }
     // Writes what is queued, ends the writer and closes the database.
     void Close();
+    // The rows the last Close could not write (with the reason in GetError).
+    size_t GetUnkeptCount() const { return m_unkept; }
     bool IsOpen() const { return m_read != nullptr; }
 
     // Queues row for the writer; false when the history is not open.
     bool Add(const PRACTICE_ROW& row);
-    // Waits until every row queued so far is committed; false when one of
-    // them could not be written.
+    // Waits until every row queued so far is committed; false, with the
+    // reason, while rows can't be written (they stay queued).
     bool Flush();
+    // True once per run when writing first failed, with what it means for
+    // the learner; the rows are kept and written later.
+    bool TakeWriteProblem(CCharString& text);
     // Rows committed since Open.
     uint64_t GetCommittedCount() const { return m_committed; }
 
@@ -88,6 +103,8 @@ private:
     bool ReadNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats);
     bool AddRecent(PRACTICE_NOTE_STATS& stats);
     void WriterLoop();
+    // Puts a batch that failed back at the front of the queue (the mutex held).
+    void Requeue(std::deque<PRACTICE_ROW>& batch);
     // Inserts batch in one transaction; false with the reason in error.
     bool WriteBatch(const std::deque<PRACTICE_ROW>& batch, CCharString& error);
     bool InsertRow(const PRACTICE_ROW& row);
@@ -99,6 +116,8 @@ private:
 
     CCharString m_path;
     CCharString m_notice;
+    int m_busyTimeoutMs = kBusyTimeoutMs;
+    size_t m_unkept = 0;
     CCharString m_error;
     DB m_write;  // used by the writer thread only once it runs
     DB m_read;   // used by the caller's thread only
@@ -112,8 +131,10 @@ private:
     std::condition_variable m_written;
     std::deque<PRACTICE_ROW> m_queue;
     uint64_t m_queued = 0;
-    uint64_t m_done = 0;  // rows committed or failed
-    bool m_writeFailed = false;
+    uint64_t m_done = 0;         // rows committed or failed
+    bool m_failing = false;      // the last commit failed: retrying
+    bool m_problemTold = false;  // TakeWriteProblem said so once
+    size_t m_lost = 0;           // rows dropped beyond kMaxPendingRows
     bool m_stop = false;
     std::atomic<uint64_t> m_committed{0};
 };

@@ -1,0 +1,143 @@
+// The practice history when its commits fail: another process holds the
+// file's write lock, or a trigger refuses the rows. No answer is dropped
+// while the history can be written again, the failure is told once, and the
+// close says how many answers could not be kept.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "TempFolder.h"
+#include "history/PracticeHistory.h"
+
+namespace {
+
+constexpr int kShortBusyMs = 50;
+constexpr int kRows = 65;
+
+PRACTICE_ROW MakeRow(int i) {
+    PRACTICE_ROW row;
+    row.time = 1700000000.0 + i;
+    row.lesson = "Bass clef";
+    row.expected = 48 + i % 12;
+    row.played = row.expected;
+    row.rightFirstTry = true;
+    row.reaction = 1.0;
+    return row;
+}
+
+// Waits for done, polling, for at most ten seconds.
+template <class Done>
+bool WaitFor(Done done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+int CountRows(const std::string& path) {
+    sqlite3* db = nullptr;
+    int count = -1;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 2000);
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM practice", -1, &statement, nullptr) ==
+                SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW) {
+            count = sqlite3_column_int(statement, 0);
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return count;
+}
+
+// Another program's connection that holds the write lock until it lets go.
+class CLockHolder {
+public:
+    explicit CLockHolder(const std::string& path) {
+        sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+        m_locked = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~CLockHolder() {
+        Release();
+        sqlite3_close(m_db);
+    }
+    bool IsLocked() const { return m_locked; }
+    void Release() {
+        if (m_locked) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            m_locked = false;
+        }
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    bool m_locked = false;
+};
+
+TEST(HistoryWriteFailure, AnswersWaitWhileAnotherProgramHoldsTheLockAndAreWrittenAfterwards) {
+    const CTempFolder folder("history-locked");
+    const std::string path = folder.Path("history.db");
+    CPracticeHistory history;
+    history.SetBusyTimeout(kShortBusyMs);
+    ASSERT_TRUE(history.Open(path.c_str())) << history.GetError();
+    ASSERT_TRUE(history.Add(MakeRow(0)));
+    ASSERT_TRUE(history.Flush());
+    CLockHolder other(path);
+    ASSERT_TRUE(other.IsLocked());
+    for (int i = 1; i <= kRows; ++i) {
+        ASSERT_TRUE(history.Add(MakeRow(i)));
+    }
+    CCharString told;
+    ASSERT_TRUE(WaitFor([&] { return history.TakeWriteProblem(told); }))
+        << "the failing commit was never told";
+    EXPECT_NE(std::string(told).find("Can't "), std::string::npos) << told;
+    EXPECT_FALSE(history.Flush()) << "a flush says the rows are not written yet";
+    CCharString again;
+    EXPECT_FALSE(history.TakeWriteProblem(again)) << "told once";
+    EXPECT_EQ(history.GetCommittedCount(), 1u);
+    other.Release();
+    ASSERT_TRUE(WaitFor([&] { return history.GetCommittedCount() == kRows + 1; }))
+        << "the kept rows were not written once the lock was free";
+    EXPECT_TRUE(history.Flush());
+    history.Close();
+    EXPECT_EQ(history.GetUnkeptCount(), 0u);
+    EXPECT_EQ(CountRows(path), kRows + 1) << "every answer is in the file";
+}
+
+TEST(HistoryWriteFailure, TheCloseSaysHowManyAnswersCouldNotBeKept) {
+    const CTempFolder folder("history-refusing");
+    const std::string path = folder.Path("history.db");
+    CPracticeHistory history;
+    history.SetBusyTimeout(kShortBusyMs);
+    ASSERT_TRUE(history.Open(path.c_str())) << history.GetError();
+    {
+        // Another program's trigger refuses every new row.
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db,
+                               "CREATE TRIGGER refuse BEFORE INSERT ON practice "
+                               "BEGIN SELECT RAISE(ABORT, 'refused'); END;",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(history.Add(MakeRow(i)));
+    }
+    CCharString told;
+    ASSERT_TRUE(WaitFor([&] { return history.TakeWriteProblem(told); }));
+    history.Close();
+    EXPECT_EQ(history.GetUnkeptCount(), 5u);
+    EXPECT_NE(std::string(history.GetError()).find("Can't keep 5 answers"), std::string::npos)
+        << history.GetError();
+}
+
+}  // namespace
