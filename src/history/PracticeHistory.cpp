@@ -4,7 +4,9 @@
 #include <iterator>
 
 #include <sqlite3.h>
+#include <sys/statvfs.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -12,11 +14,16 @@
 #include <new>
 #include <system_error>
 
+#include "foundation/ErrorReport.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr double kPercent = 100.0;
+// How long the check at the open waits for another program's lock.
+constexpr int kCheckBusyMs = 250;
+constexpr const char* kSource = "PracticeHistory";
 constexpr int kStampLength = 32;
 // Other processes never write this file, so a commit need only survive the
 // program's death: the write-ahead log is synced at checkpoints, not at
@@ -137,6 +144,28 @@ void MoveCompanion(const CCharString& from, const CCharString& to, const char* s
     }
 }
 
+// Whether folder lies on a file system mounted read-only.
+bool IsReadOnlyMount(const char* folder) {
+    struct statvfs status {};
+    return statvfs(folder, &status) == 0 && (status.f_flag & ST_RDONLY) != 0;
+}
+
+// path as an SQLite URI that opens the file as it is, without its journal
+// files: for a history on read-only media.
+std::string ImmutableUri(const char* path) {
+    std::string uri = "file:";
+    for (const char* at = path; *at != '\0'; ++at) {
+        if (*at == '?' || *at == '#' || *at == '%') {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(*at));
+            uri += escaped;
+        } else {
+            uri += *at;
+        }
+    }
+    return uri + "?immutable=1";
+}
+
 }  // namespace
 
 void CPracticeHistory::DB_CLOSER::operator()(sqlite3* db) const {
@@ -155,6 +184,7 @@ bool CPracticeHistory::Open(const char* path) {
     Close();
     m_notice.Empty();
     m_error.Empty();
+    m_readOnly = false;
     if (path == nullptr || *path == 0) {
         m_error = "Can't open the practice history: no path given";
         return false;
@@ -169,19 +199,51 @@ bool CPracticeHistory::Open(const char* path) {
     }
     CCharString reason;
     const FILE_STATE state = CheckExisting(reason);
-    if (state == FILE_STATE::kUnreadable && !SetAside(reason)) {
-        return false;
+    switch (state) {
+        case FILE_STATE::kUnavailable:
+            // Another program holds it, or the disk can't take its journal
+            // now: nothing is moved, and nothing is waited for.
+            m_error.Format("Can't open the practice history %s now: %s", path, reason.GetText());
+            m_notice.Format(
+                "The practice history (%s) can't be used now (%s), so this session's "
+                "practice is not recorded.",
+                path, reason.GetText());
+            return false;
+        case FILE_STATE::kReadOnly:
+            return OpenReadOnly();
+        case FILE_STATE::kUnreadable:
+            // Only a file that fails its checks is set aside.
+            if (!SetAside(reason)) {
+                return false;
+            }
+            break;
+        default:
+            break;
     }
     if (!Create() || !OpenReader()) {
+        // A healthy file that can't be written now (a full disk, a lock) is
+        // left as it is: this session goes on without recording.
         CloseConnections();
-        // A file that looked right but cannot be written is kept aside too.
-        const CCharString failure = m_error;
-        if (state != FILE_STATE::kUsable || !SetAside(failure) || !Create() || !OpenReader()) {
-            CloseConnections();
-            return false;
-        }
+        m_notice.Format(
+            "The practice history (%s) can't be written (%s), so this session's "
+            "practice is not recorded.",
+            path, m_error.GetText());
+        return false;
     }
     return StartWriter();
+}
+
+bool CPracticeHistory::OpenReadOnly() {
+    m_readOnly = true;
+    if (!OpenReader()) {
+        CloseConnections();
+        return false;
+    }
+    m_notice.Format(
+        "The practice history (%s) is read-only, so your progress is shown but this "
+        "session's practice is not recorded.",
+        m_path.GetText());
+    return true;
 }
 
 bool CPracticeHistory::StartWriter() {
@@ -213,49 +275,89 @@ CPracticeHistory::FILE_STATE CPracticeHistory::CheckExisting(CCharString& reason
         reason = "it is not a file";
         return FILE_STATE::kUnreadable;
     }
+    // A file that can't be written here is checked as it is, without the
+    // journal files that read-only media can't take.
+    const bool writable = MayWrite();
     sqlite3* opened = nullptr;
-    const int status = sqlite3_open_v2(m_path, &opened, SQLITE_OPEN_READWRITE, nullptr);
+    const int status =
+        writable ? sqlite3_open_v2(m_path, &opened, SQLITE_OPEN_READWRITE, nullptr)
+                 : sqlite3_open_v2(ImmutableUri(m_path).c_str(), &opened,
+                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     DB db(opened);
     if (status != SQLITE_OK) {
         reason = db != nullptr ? sqlite3_errmsg(db.get()) : sqlite3_errstr(status);
-        return FILE_STATE::kUnreadable;
+        return db != nullptr && IsDamage(db.get()) ? FILE_STATE::kUnreadable
+                                                   : FILE_STATE::kUnavailable;
     }
+    // A lock is waited for only a moment: this runs while the window starts.
+    sqlite3_busy_timeout(db.get(), kCheckBusyMs);
     int applicationId = 0, version = 0, objects = 0;
     if (!QueryInt(db.get(), "PRAGMA application_id", applicationId) ||
         !QueryInt(db.get(), "PRAGMA user_version", version) ||
         !QueryInt(db.get(), "SELECT COUNT(*) FROM sqlite_master", objects)) {
         reason = sqlite3_errmsg(db.get());
-        return FILE_STATE::kUnreadable;
+        return IsDamage(db.get()) ? FILE_STATE::kUnreadable : FILE_STATE::kUnavailable;
     }
     if (applicationId == 0 && version == 0 && objects == 0) {
         return FILE_STATE::kUsable;  // an empty database: the schema is made in it
     }
+    if (!CheckApplication(applicationId, version, reason)) {
+        return FILE_STATE::kUnreadable;
+    }
+    bool damaged = false;
+    if (!CheckIntegrity(db.get(), reason, damaged)) {
+        return damaged ? FILE_STATE::kUnreadable : FILE_STATE::kUnavailable;
+    }
+    return writable ? FILE_STATE::kUsable : FILE_STATE::kReadOnly;
+}
+
+bool CPracticeHistory::CheckApplication(int applicationId, int version, CCharString& reason) {
     if (applicationId != kApplicationId) {
         reason = "it is not a practice history";
-        return FILE_STATE::kUnreadable;
+        return false;
     }
     if (version != kSchemaVersion) {
         reason.Format("its layout %d is unknown", version);
-        return FILE_STATE::kUnreadable;
+        return false;
     }
-    return CheckIntegrity(db.get(), reason) ? FILE_STATE::kUsable : FILE_STATE::kUnreadable;
+    return true;
 }
 
-bool CPracticeHistory::CheckIntegrity(sqlite3* db, CCharString& reason) {
+bool CPracticeHistory::IsDamage(sqlite3* db) {
+    const int code = sqlite3_errcode(db) & 0xFF;
+    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB || code == SQLITE_FORMAT ||
+           code == SQLITE_SCHEMA || code == SQLITE_ERROR || code == SQLITE_MISMATCH;
+}
+
+bool CPracticeHistory::MayWrite() const {
+    const fs::path folder = fs::path(m_path.GetText()).parent_path();
+    return access(m_path, W_OK) == 0 && access(folder.empty() ? "." : folder.c_str(), W_OK) == 0 &&
+           !IsReadOnlyMount(folder.empty() ? "." : folder.c_str());
+}
+
+bool CPracticeHistory::CheckIntegrity(sqlite3* db, CCharString& reason, bool& damaged) {
+    damaged = false;
     STATEMENT check = Prepare(db, "PRAGMA quick_check(1)");
     if (check == nullptr || sqlite3_step(check.get()) != SQLITE_ROW) {
         reason = sqlite3_errmsg(db);
+        damaged = IsDamage(db);
         return false;
     }
     const std::string verdict = ColumnText(check.get(), 0);
     if (verdict != "ok") {
-        reason = verdict.c_str();
+        // The checker's own words name pages and cells: the log keeps them,
+        // the learner is told what they mean.
+        ReportError(kSource, __LINE__, "The practice history failed its check: %s",
+                    verdict.c_str());
+        reason = "it is damaged";
+        damaged = true;
         return false;
     }
     // The rows must read with the columns this version writes.
     const std::string columns = std::string("SELECT ") + kRowColumns + " FROM practice LIMIT 0";
     if (Prepare(db, columns.c_str()) == nullptr) {
         reason = sqlite3_errmsg(db);
+        damaged = IsDamage(db);
         return false;
     }
     return true;
@@ -295,7 +397,8 @@ bool CPracticeHistory::Create() {
                        m_write != nullptr ? sqlite3_errmsg(m_write.get()) : sqlite3_errstr(status));
         return false;
     }
-    sqlite3_busy_timeout(m_write.get(), m_busyTimeoutMs);
+    // The setup runs while the window starts: a lock is waited for a moment.
+    sqlite3_busy_timeout(m_write.get(), std::min(kCheckBusyMs, m_busyTimeoutMs));
     CCharString schema;
     schema.Format("BEGIN IMMEDIATE;%sPRAGMA application_id=%d;PRAGMA user_version=%d;COMMIT;",
                   kSchemaSql, kApplicationId, kSchemaVersion);
@@ -306,13 +409,25 @@ bool CPracticeHistory::Create() {
     const std::string insert = std::string("INSERT INTO practice(") + kRowColumns +
                                ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
     m_insert = Prepare(m_write.get(), insert.c_str());
+    sqlite3_busy_timeout(m_write.get(), m_busyTimeoutMs);
     return m_insert != nullptr || Fail("prepare the writing of", m_write.get());
 }
 
 bool CPracticeHistory::OpenReader() {
     sqlite3* opened = nullptr;
-    const int status = sqlite3_open_v2(m_path, &opened, SQLITE_OPEN_READWRITE, nullptr);
+    int status = sqlite3_open_v2(
+        m_path, &opened, m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
     m_read.reset(opened);
+    if (status == SQLITE_OK && m_readOnly &&
+        !QueryInt(m_read.get(), "SELECT COUNT(*) FROM sqlite_master", status)) {
+        // A history on read-only media can't make its journal files: it is
+        // read as it is.
+        opened = nullptr;
+        m_read.reset();
+        status = sqlite3_open_v2(ImmutableUri(m_path).c_str(), &opened,
+                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+        m_read.reset(opened);
+    }
     if (status != SQLITE_OK) {
         return Fail("open a reading connection to", m_read.get());
     }
@@ -355,6 +470,10 @@ void CPracticeHistory::CloseConnections() {
 }
 
 bool CPracticeHistory::Add(const PRACTICE_ROW& row) {
+    if (m_readOnly) {
+        m_error = "Can't add to the practice history: it is read-only";
+        return false;
+    }
     if (!m_writer.joinable()) {
         m_error = "Can't add to the practice history: it is not open";
         return false;

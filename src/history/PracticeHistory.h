@@ -44,7 +44,11 @@ public:
     ~CPracticeHistory();
 
     // Opens the history at path, making its folder and the database when
-    // missing. False only when no database can be made at all.
+    // missing. A file that fails its checks is renamed aside and a new one
+    // started; a healthy file that another program holds, or that can't be
+    // written now, is left as it is and false comes back (practice is not
+    // recorded); a read-only one is opened for reading alone. GetNotice
+    // says what the learner should know of it.
     bool Open(const char* path);
     // Before Open: how long a connection waits for another that holds the
     // file (tests shorten it).
@@ -80,7 +84,9 @@ public:
     const char* GetError() const { return m_error; }
 
 private:
-    enum class FILE_STATE { kMissing, kUsable, kUnreadable };
+    // kUnavailable: it can't be checked now (another program holds it, the
+    // disk is full); kReadOnly: healthy, but it can't be written here.
+    enum class FILE_STATE { kMissing, kUsable, kUnreadable, kUnavailable, kReadOnly };
     struct DB_CLOSER {
         void operator()(sqlite3* db) const;
     };
@@ -92,7 +98,16 @@ private:
 
     // Whether the file at the path can be used, and if not, why.
     FILE_STATE CheckExisting(CCharString& reason);
-    static bool CheckIntegrity(sqlite3* db, CCharString& reason);
+    // False with the reason; damaged says whether the file itself is bad.
+    static bool CheckIntegrity(sqlite3* db, CCharString& reason, bool& damaged);
+    static bool CheckApplication(int applicationId, int version, CCharString& reason);
+    // Whether db's last failure says the file is damaged, not merely out of
+    // reach now (a lock, a full disk).
+    static bool IsDamage(sqlite3* db);
+    // Whether this user may write the file and its folder here.
+    bool MayWrite() const;
+    // Opens the reader alone: the history is shown, nothing is recorded.
+    bool OpenReadOnly();
     // Renames the unreadable file to a new name beside it and sets the notice.
     bool SetAside(const char* reason);
     // Opens the writer's connection, making the database and its tables.
@@ -117,6 +132,7 @@ private:
     CCharString m_path;
     CCharString m_notice;
     int m_busyTimeoutMs = kBusyTimeoutMs;
+    bool m_readOnly = false;
     size_t m_unkept = 0;
     CCharString m_error;
     DB m_write;  // used by the writer thread only once it runs
