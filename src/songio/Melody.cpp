@@ -56,7 +56,12 @@ bool CMelody::Take(const SMF_FILE& file) {
     m_name = file.tracks.empty() ? std::string() : TrackName(file.tracks.front());
     std::vector<VOICE> voices = FindVoices(file);
     if (voices.empty()) {
-        m_error = "it has no notes outside the drums";
+        const bool anyNote =
+            std::any_of(file.tracks.begin(), file.tracks.end(), [](const SMF_TRACK& t) {
+                return std::any_of(t.events.begin(), t.events.end(),
+                                   [](const SMF_EVENT& event) { return event.IsNoteStart(); });
+            });
+        m_error = anyNote ? "it has no notes outside the drums" : "it has no notes";
         return false;
     }
     const auto lead = std::find_if(voices.begin(), voices.end(),

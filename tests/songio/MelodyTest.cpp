@@ -79,4 +79,8 @@ TEST(Melody, AFileWithDrumsOnlyHasNoMelody) {
     EXPECT_STREQ(melody.GetError(), "it has no notes outside the drums");
     file.tracks.clear();
     EXPECT_FALSE(melody.Take(file));
+    EXPECT_STREQ(melody.GetError(), "it has no notes") << "nothing is said of drums it lacks";
+    file.tracks = {Notes("Empty", 0, {})};
+    EXPECT_FALSE(melody.Take(file));
+    EXPECT_STREQ(melody.GetError(), "it has no notes");
 }
