@@ -279,10 +279,9 @@ CPracticeHistory::FILE_STATE CPracticeHistory::CheckExisting(CCharString& reason
     // journal files that read-only media can't take.
     const bool writable = MayWrite();
     sqlite3* opened = nullptr;
-    const int status =
-        writable ? sqlite3_open_v2(m_path, &opened, SQLITE_OPEN_READWRITE, nullptr)
-                 : sqlite3_open_v2(ImmutableUri(m_path).c_str(), &opened,
-                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    const int status = writable ? sqlite3_open_v2(m_path, &opened, SQLITE_OPEN_READWRITE, nullptr)
+                                : sqlite3_open_v2(ImmutableUri(m_path).c_str(), &opened,
+                                                  SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     DB db(opened);
     if (status != SQLITE_OK) {
         reason = db != nullptr ? sqlite3_errmsg(db.get()) : sqlite3_errstr(status);
