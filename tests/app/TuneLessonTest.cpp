@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -204,4 +205,82 @@ TEST(TuneLesson, TheMenuAndTheCoursesButtonsOpenTunes) {
     EXPECT_EQ(center->GetTeacher()->GetExpected()->midiNote, 60) << "Twinkle starts on C4";
     EXPECT_EQ(std::string(center->GetTeacher()->GetStatusLine().GetText()).substr(0, 30),
               "Twinkle Twinkle Little Star: n");
+}
+
+namespace {
+
+// Songs far longer or larger than any tune: each is opened or refused well
+// within this, and a refusal's box stays short.
+constexpr double kHostileSongSeconds = 10.0;
+constexpr size_t kLongestBox = 500;
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+// 2 KB of text: one part of 199 chords played 100 times at 1000 beats per
+// minute, 19,900 measures.
+TEST(TuneLesson, AFastSongOfManyMeasuresOpensQuickly) {
+    const CTempFolder folder("tune-fast");
+    std::filesystem::create_directories(folder.Path("Grooves/Easy"));
+    ASSERT_TRUE(WriteGroove(folder.Path("Grooves/Easy/Climb.mid"), {48, 52, 55, 60}));
+    std::string chords = "48/0/1";
+    for (int i = 1; i < 199; ++i) {
+        chords += ",48/0/1";
+    }
+    const std::string song = folder.Path("Fast.Song");
+    std::ofstream(song, std::ios::binary)
+        << "Start of Song Info= \r\nName=Fast\r\nTempo=1000\r\nRepeat=100\r\nParts=Verse~1\r\n"
+           "End of Song Info= \r\nStart of Song Part= \r\nName=Verse\r\n"
+           "Groove style=Easy\r\nGroove name=Climb\r\nChords="
+        << chords << "\r\nEnd of Song Part= \r\n\r\n";
+    CNullBackend backend;
+    auto center = Start(backend);
+    ASSERT_TRUE(center);
+    center->GetSettings()->grooveRoot = (folder.Path("Grooves") + "/").c_str();
+    const auto start = std::chrono::steady_clock::now();
+    const bool opened = center->OpenTuneLesson(song.c_str());
+    EXPECT_LT(SecondsSince(start), kHostileSongSeconds);
+    const auto& boxes = backend.GetWindowSystem().GetBoxes();
+    if (opened) {
+        EXPECT_TRUE(center->GetTeacher()->IsTune());
+    } else {
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_LT(boxes.back().text.size(), kLongestBox);
+    }
+}
+
+// 20,000 parts in 2.5 MB: refused soon, in a box of a few lines.
+TEST(TuneLesson, ASongOfTwentyThousandPartsIsRefusedInAShortBox) {
+    const CTempFolder folder("tune-parts");
+    std::filesystem::create_directories(folder.Path("Grooves/Easy"));
+    ASSERT_TRUE(WriteGroove(folder.Path("Grooves/Easy/Climb.mid"), {48, 52, 55, 60}));
+    constexpr int kParts = 20000;
+    const std::string song = folder.Path("Parts.Song");
+    {
+        std::ofstream out(song, std::ios::binary);
+        out << "Start of Song Info= \r\nName=Parts\r\nTempo=120\r\nParts=";
+        for (int i = 0; i < kParts; ++i) {
+            out << (i == 0 ? "" : "^") << "Part number " << i << "~1";
+        }
+        out << "\r\nEnd of Song Info= \r\n";
+        for (int i = 0; i < kParts; ++i) {
+            out << "Start of Song Part= \r\nName=Part number " << i
+                << "\r\nGroove style=Easy\r\nGroove name=Climb\r\nScale=Major\r\n"
+                   "Chords=48/0/1\r\nEnd of Song Part= \r\n";
+        }
+    }
+    CNullBackend backend;
+    auto center = Start(backend);
+    ASSERT_TRUE(center);
+    center->GetSettings()->grooveRoot = (folder.Path("Grooves") + "/").c_str();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(center->OpenTuneLesson(song.c_str()));
+    EXPECT_LT(SecondsSince(start), kHostileSongSeconds);
+    const auto& boxes = backend.GetWindowSystem().GetBoxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text.rfind("Can't ", 0), 0u) << boxes.back().text.substr(0, kLongestBox);
+    EXPECT_LT(boxes.back().text.size(), kLongestBox) << boxes.back().text.substr(0, kLongestBox);
 }
