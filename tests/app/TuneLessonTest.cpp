@@ -11,6 +11,7 @@
 #include "app/Catalogue.h"
 #include "app/Center.h"
 #include "app/Menus.h"
+#include "app/PracticeKeeper.h"
 #include "exercise/Teacher.h"
 #include "midi/SmfFile.h"
 #include "midi/SmfWriter.h"
@@ -283,4 +284,49 @@ TEST(TuneLesson, ASongOfTwentyThousandPartsIsRefusedInAShortBox) {
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().text.rfind("Can't ", 0), 0u) << boxes.back().text.substr(0, kLongestBox);
     EXPECT_LT(boxes.back().text.size(), kLongestBox) << boxes.back().text.substr(0, kLongestBox);
+}
+
+// A returning learner (the window's place is remembered, so this is no first
+// run) names a tune on the command line: the tune runs, not the lesson the
+// Lessons window showed last time, and the answers are kept under its name.
+TEST(TuneLesson, ATuneOnTheCommandLineWinsOverTheRememberedLesson) {
+    const CTempFolder folder("tune-returning");
+    const std::vector<int> notes = {62, 65, 69};
+    const std::string path = WriteTune(folder, "Returning", notes);
+    CNullBackend backend;
+    {
+        auto first = Start(backend);
+        ASSERT_TRUE(first);
+        ASSERT_TRUE(first->IsFirstRun());
+        first->Close();
+        // The window's place, as a shown window leaves it.
+        APP_SETTINGS settings;
+        auto store = backend.GetPlatform().createSettingsStore();
+        ASSERT_TRUE(settings.Load(*store, "Notara Demo", kNotaraDemoKind));
+        settings.mainWindow.rect = {5, 6, 700, 500};
+        ASSERT_TRUE(settings.Save(*store, "Notara Demo", kNotaraDemoKind));
+    }
+    // The history is shared by the tests of this run: only this run's rows.
+    const double since =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    auto center = Start(backend, path);
+    ASSERT_TRUE(center);
+    ASSERT_FALSE(center->IsFirstRun());
+    backend.GetEventLoop().ProcessMessages();  // whatever the windows posted
+    Teacher& teacher = *center->GetTeacher();
+    ASSERT_TRUE(teacher.IsTune());
+    EXPECT_EQ(backend.GetWindowSystem().GetWindows().at(0)->GetStatusText(),
+              "Returning: play the notes of the tune in order");
+    for (int note : notes) {
+        ASSERT_EQ(teacher.GetExpected()->midiNote, note);
+        Play(*center, note);
+    }
+    std::vector<PRACTICE_ROW> rows;
+    CPracticeHistory& history = center->GetPractice()->GetHistory();
+    ASSERT_TRUE(history.Flush()) << history.GetError();
+    ASSERT_TRUE(history.GetRowsSince(since, rows)) << history.GetError();
+    ASSERT_EQ(rows.size(), notes.size());
+    for (const PRACTICE_ROW& row : rows) {
+        EXPECT_EQ(row.lesson, "Returning");
+    }
 }
