@@ -101,11 +101,8 @@ bool AppendByThing(CSong& song, const CSong& other, double offset, CCharString& 
             }
             target = song.FindTrack(source.m_thing);
         }
+        // The list grows by half when full: appending stays linear.
         CNoteList& notes = target->m_notes;
-        if (!notes.SetCapacity(notes.GetCount() + source.m_notes.GetCount())) {
-            error.Format("Can't add the notes of a part to the track %s", target->GetName());
-            return false;
-        }
         for (int n = 0; n < source.m_notes.GetCount(); ++n) {
             CNote note = *source.m_notes.GetAt(n);
             if (note.time != UNSET_TIME) {
