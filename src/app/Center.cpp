@@ -174,8 +174,10 @@ bool CCenter::Startup() {
     }
     m_devices->WaitForStart();
     m_dialogs->LoadContent(m_appKind);
-    if (!m_firstRun) {
-        // The lesson of the document the learner left open runs again.
+    CCharString commandLineSong;
+    if (!m_firstRun && !FindCommandLineSong(m_commandLine, commandLineSong)) {
+        // The lesson of the document the learner left open runs again,
+        // unless the command line names a tune: that tune is the lesson.
         if (CTextDlg* dialog = m_dialogs->GetTextDialog()) {
             dialog->StartShownLesson();
         }

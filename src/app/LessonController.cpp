@@ -38,7 +38,8 @@ void CLessonController::Attach(Teacher* teacher, CPracticeKeeper* practice) {
     if (m_teacher != nullptr) {
         m_teacher->SetHints(m_hints);
         if (m_lesson) {
-            StartLesson(LESSON_SETTINGS(*m_lesson));  // a copy: StartLesson replaces m_lesson
+            // Copies: Start replaces both.
+            Start(LESSON_SETTINGS(*m_lesson), CCharString(m_lessonName));
         }
     }
 }
@@ -49,12 +50,16 @@ void CLessonController::SetFolders(FolderSource lessonFolder, FolderSource groov
 }
 
 bool CLessonController::StartLesson(const LESSON_SETTINGS& lesson) {
+    return Start(lesson, CCharString());
+}
+
+bool CLessonController::Start(const LESSON_SETTINGS& lesson, const CCharString& name) {
     if (!lesson.file.IsEmpty()) {
         // A button that names a tune plays it as the lesson.
         return OpenTune(GetLessonFilePath(lesson.file));
     }
     int scale = 0;
-    if (!CheckLesson(lesson, scale, m_error) || !ApplyGoal(lesson)) {
+    if (!CheckLesson(lesson, scale, m_error) || !ApplyGoal(lesson, name)) {
         return false;
     }
     if (m_teacher != nullptr && !m_teacher->SetLesson(scale, lesson.startNote, lesson.endNote)) {
@@ -62,6 +67,7 @@ bool CLessonController::StartLesson(const LESSON_SETTINGS& lesson) {
         return false;
     }
     m_lesson = std::make_unique<LESSON_SETTINGS>(lesson);
+    m_lessonName = name;
     m_hints = HintsFor(lesson);
     ApplyHints();
     return true;
@@ -76,7 +82,7 @@ void CLessonController::ConfirmLesson() {
     m_host.FocusPicture();
 }
 
-bool CLessonController::ApplyGoal(const LESSON_SETTINGS& lesson) {
+bool CLessonController::ApplyGoal(const LESSON_SETTINGS& lesson, const CCharString& name) {
     const bool drill = strcasecmp(lesson.mode, kDrillMode) == 0;
     if (!lesson.mode.IsEmpty() && !drill) {
         m_error.Format("the mode \"%s\" is unknown (\"Drill\" is known)",
@@ -94,9 +100,10 @@ bool CLessonController::ApplyGoal(const LESSON_SETTINGS& lesson) {
     }
     if (m_practice != nullptr) {
         const char* title = m_host.GetShownLessonTitle();
-        m_practice->SetLessonName(drill && title == nullptr ? "Drill"
-                                  : title != nullptr        ? title
-                                                            : "");
+        m_practice->SetLessonName(!name.IsEmpty()             ? name.GetText()
+                                  : drill && title == nullptr ? kDrillMode
+                                  : title != nullptr          ? title
+                                                              : "");
         m_practice->SetDrill(drill);
     }
     return true;
@@ -145,7 +152,9 @@ void CLessonController::StartDrill() {
     }
     lesson.file.Empty();
     lesson.mode = kDrillMode;
-    if (!StartLesson(lesson)) {
+    // The menu's drill is no lesson of the Lessons window: its rows are
+    // the drill's, whatever that window shows.
+    if (!Start(lesson, kDrillMode)) {
         m_host.TellError(CCharString().Format("Can't start the drill: %s", m_error.GetText()));
         return;
     }
@@ -167,7 +176,7 @@ void CLessonController::OnLessonChoice(CHOICE choice) {
     if (choice == CHOICE::kNext && m_host.StartNextLesson()) {
         return;
     }
-    if (m_lesson && StartLesson(LESSON_SETTINGS(*m_lesson))) {
+    if (m_lesson && Start(LESSON_SETTINGS(*m_lesson), CCharString(m_lessonName))) {
         ConfirmLesson();
     }
 }

@@ -71,8 +71,11 @@ public:
     const char* GetError() const { return m_error; }
 
 private:
+    // Starts lesson with its rows kept under name; an empty name takes the
+    // title the Lessons window shows.
+    bool Start(const LESSON_SETTINGS& lesson, const CCharString& name);
     // The lesson's length and way of drawing, set before its notes are.
-    bool ApplyGoal(const LESSON_SETTINGS& lesson);
+    bool ApplyGoal(const LESSON_SETTINGS& lesson, const CCharString& name);
     HINTS HintsFor(const LESSON_SETTINGS& lesson) const;
     void ApplyHints();
 
@@ -83,6 +86,7 @@ private:
     Teacher* m_teacher = nullptr;
     CPracticeKeeper* m_practice = nullptr;
     std::unique_ptr<LESSON_SETTINGS> m_lesson;
+    CCharString m_lessonName;  // what m_lesson's rows are kept under; empty: the shown title
     FolderSource m_lessonFolder;
     FolderSource m_grooveFolder;
     CCharString m_error;

@@ -2,12 +2,17 @@
 
 #include <memory>
 
+#include "app/StartOptions.h"
 #include "app/WindowRegistry.h"
 #include "editors/LessonDoneDlg.h"
 #include "foundation/ErrorReport.h"
 #include "platform/Window.h"
 #include "platform/WindowSystem.h"
 #include "ui/TextDlg.h"
+
+namespace {
+constexpr size_t kLongestErrorChars = 400;
+}  // namespace
 
 CLessonWindows::CLessonWindows(IWindowSystem& windowSystem, IEventLoop& eventLoop,
                                CWindowRegistry& windows, IWindow* main)
@@ -25,8 +30,10 @@ void CLessonWindows::FocusPicture() {
     }
 }
 
+// A box stays readable whatever the file or the lesson quoted.
 void CLessonWindows::TellError(const char* text) {
-    m_windowSystem.MessageBox(m_main, text, "Error", BoxIcon::kExclamation, BoxButtons::kOk);
+    m_windowSystem.MessageBox(m_main, CutForMessage(text, kLongestErrorChars).c_str(), "Error",
+                              BoxIcon::kExclamation, BoxButtons::kOk);
 }
 
 void CLessonWindows::ShowHints(const HINTS& hints) {

@@ -164,6 +164,8 @@ void CMixerDlg::LoadMix() {
     if (m_dialog == nullptr) {
         return;
     }
+    m_volumeMoved.assign(kRows.size(), false);
+    m_panMoved.assign(kRows.size(), false);
     // An instrument without a row is passed over: the rows after it must
     // still show what the mix holds, or the next movement would overwrite
     // their values with the sliders' defaults.
@@ -185,9 +187,25 @@ int CMixerDlg::FindRow(int thing) {
     return -1;
 }
 
+// A slider's position is the mix value rounded to its step, so only a
+// moved slider's value is taken; an instrument the mix leaves out takes
+// both sliders as they show.
 void CMixerDlg::ApplyRow(size_t row) {
-    m_mix.Set(kRows[row].thing, static_cast<float>(m_volume[row].GetValue()),
-              static_cast<float>(m_pan[row].GetValue()));
+    const int thing = kRows[row].thing;
+    const bool known = m_mix.GetEntries().count(thing) != 0;
+    if (!m_volumeMoved[row] && !m_panMoved[row]) {
+        return;
+    }
+    float volume = 0.0f;
+    float pan = 0.0f;
+    m_mix.Get(thing, volume, pan);
+    if (m_volumeMoved[row] || !known) {
+        volume = static_cast<float>(m_volume[row].GetValue());
+    }
+    if (m_panMoved[row] || !known) {
+        pan = static_cast<float>(m_pan[row].GetValue());
+    }
+    m_mix.Set(thing, volume, pan);
 }
 
 void CMixerDlg::ApplyAll() {
@@ -217,6 +235,8 @@ void CMixerDlg::OnControl(int id, ControlEvent event) {
         // values of the mix, which the slider steps might round.
         for (size_t i = 0; i < kRows.size(); ++i) {
             if (kRows[i].volumeId == id || kRows[i].panId == id) {
+                m_volumeMoved[i] = m_volumeMoved[i] || kRows[i].volumeId == id;
+                m_panMoved[i] = m_panMoved[i] || kRows[i].panId == id;
                 ApplyRow(i);
             }
         }

@@ -70,5 +70,9 @@ private:
     IControlDialog* m_dialog = nullptr;  // the window the base owns
     std::vector<CTrackBar> m_volume;
     std::vector<CTrackBar> m_pan;
+    // The sliders moved since they last showed the mix: only their values
+    // go into it, the others' stay exactly as the mix holds them.
+    std::vector<bool> m_volumeMoved;
+    std::vector<bool> m_panMoved;
     MIXER_PLACEMENT m_placement;
 };

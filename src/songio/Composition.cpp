@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "audio/Sound.h"
 #include "common/NumberFormat.h"
 #include "foundation/DiskFile.h"
+#include "foundation/QuotedText.h"
 #include "foundation/TextLines.h"
 #include "songio/MidiFile.h"
 #include "theory/NoteManager.h"
@@ -31,6 +33,8 @@ constexpr int kChordFields = 6;
 constexpr int kRequiredChordFields = 3;
 constexpr int kDrumThings = THING_CHINESE_CYMBAL_2 + 1;
 constexpr int kOctave = 12;
+constexpr double kSecondsPerHour = 3600.0;
+constexpr double kSecondsPerMinute = 60.0;
 
 // A whole decimal number in range, read as strtol reads it in the C locale.
 bool ParseInt(const std::string& text, long low, long high, int& value) {
@@ -80,7 +84,9 @@ bool IsRegularFile(const char* path) {
 }
 
 // Appends other's tracks after offset into the song's tracks of the same
-// Thing; a Thing the song lacks gets an empty copy of the track first.
+// Thing; a Thing the song lacks gets an empty copy of the track first. The
+// notes are appended as they come: the song sorts its tracks once, when
+// every part is in (see SortTracks).
 bool AppendByThing(CSong& song, const CSong& other, double offset, CCharString& error) {
     for (int t = 0; t < other.GetTrackCount(); ++t) {
         const CTrack& source = *other.GetTrack(t);
@@ -95,18 +101,43 @@ bool AppendByThing(CSong& song, const CSong& other, double offset, CCharString& 
             }
             target = song.FindTrack(source.m_thing);
         }
+        // The list grows by half when full: appending stays linear.
+        CNoteList& notes = target->m_notes;
         for (int n = 0; n < source.m_notes.GetCount(); ++n) {
             CNote note = *source.m_notes.GetAt(n);
             if (note.time != UNSET_TIME) {
                 note.time += offset;
             }
-            if (!target->AddNote(note)) {
+            if (!notes.Add(note)) {
                 error.Format("Can't add a note to the track %s", target->GetName());
                 return false;
             }
         }
     }
     return true;
+}
+
+// One stable sort per track: notes of equal time keep the order they were
+// appended in (a part's marker before its measure's notes).
+void SortTracks(CSong& song) {
+    for (int t = 0; t < song.GetTrackCount(); ++t) {
+        song.GetTrack(t)->m_notes.Sort();
+    }
+}
+
+// "5 hours 12 minutes" for a length in seconds.
+CCharString DescribeLength(double seconds) {
+    const double hours = std::floor(seconds / kSecondsPerHour);
+    const double minutes = std::floor((seconds - hours * kSecondsPerHour) / kSecondsPerMinute);
+    CCharString text;
+    text.Format("%s hours %s minutes", NumberFormat::FormatDouble(hours).c_str(),
+                NumberFormat::FormatDouble(minutes).c_str());
+    return text;
+}
+
+// Text from the file as a message quotes it.
+CCharString Quote(const char* text) {
+    return QuoteForMessage(text, CComposition::kMaxQuotedChars);
 }
 
 // Every drum hit lasts until the next hit of the same piece; the last hit
@@ -153,11 +184,14 @@ CComposition::CComposition(CNoteManager& manager, CSound* sound)
     New();
 }
 
+// Every message is cut to a readable length, whatever the file quoted.
 bool CComposition::SetError(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    m_error.FormatV(format, args);
+    CCharString text;
+    text.FormatV(format, args);
     va_end(args);
+    m_error = QuoteForMessage(text, kMaxErrorChars);
     return false;
 }
 
@@ -289,6 +323,10 @@ bool CComposition::ReadPartSection(TEXT_LINES& text) {
     }
     if (FindPart(part->m_name) != nullptr) {
         return SetError("Can't load part: the song has two parts named %s", part->m_name.GetText());
+    }
+    if (GetPartCount() >= kMaxParts) {
+        return SetError("Can't load part %s: a song has at most %d parts",
+                        Quote(part->m_name).GetText(), kMaxParts);
     }
     m_parts.push_back(std::move(part));
     return true;
@@ -440,19 +478,25 @@ bool CComposition::ResolvePlayList(const char* value) {
     if (*value == '\0') {
         return true;
     }
-    for (const std::string& entry : Split(value, kPlayListSeparator)) {
+    const std::vector<std::string> entries = Split(value, kPlayListSeparator);
+    if (entries.size() > static_cast<size_t>(kMaxPlayListEntries)) {
+        return SetError("Can't read the song's play list: it has %zu entries, at most %d are read",
+                        entries.size(), kMaxPlayListEntries);
+    }
+    for (const std::string& entry : entries) {
         const size_t tilde = entry.find(kRepeatSeparator);
         if (tilde == std::string::npos) {
-            return SetError("Can't get part's name from (%s)", entry.c_str());
+            return SetError("Can't get part's name from (%s)", Quote(entry.c_str()).GetText());
         }
         int count = 0;
         if (!ParseInt(entry.substr(tilde + 1), 0, kMaxChordRepeat, count)) {
-            return SetError("Can't get part's repeat count from (%s)", entry.c_str());
+            return SetError("Can't get part's repeat count from (%s)",
+                            Quote(entry.c_str()).GetText());
         }
         const std::string name = entry.substr(0, tilde);
         CSongPart* part = FindPart(name.c_str());
         if (part == nullptr) {
-            return SetError("Can't find song part (%s)", name.c_str());
+            return SetError("Can't find song part (%s)", Quote(name.c_str()).GetText());
         }
         // The count is kept by the entry's text only: each entry plays once.
         if (!AppendToPlayList(part)) {
@@ -577,15 +621,8 @@ bool CComposition::Render(CSong& song, bool withMarkers) {
         return song.CopyFrom(m_plainSong) || SetError("%s", song.GetError());
     }
     const int repeats = std::max(1, m_info.repeat);
-    long measures = 0;
-    for (const CSongPart* part : m_playList) {
-        for (const CChord& chord : part->m_chords) {
-            measures += std::max(1, chord.m_repeat);
-        }
-    }
-    if (measures * repeats > kMaxRenderedMeasures) {
-        return SetError("Can't render song %s: it would last more than %d measures",
-                        m_name.GetText(), kMaxRenderedMeasures);
+    if (!CheckRenderedLength(repeats)) {
+        return false;
     }
     double offset = 0.0;
     int rendered = 0;
@@ -598,10 +635,38 @@ bool CComposition::Render(CSong& song, bool withMarkers) {
             rendered += part.m_arrangement.m_info.measures;
         }
     }
+    SortTracks(song);
     song.m_info = m_info;
     song.m_info.length = offset;
     song.m_info.measures = rendered;
     song.CopyInfoToTracks();
+    return true;
+}
+
+// Refuses, before any note is made, a song of more measures than a song
+// can mean or one that would play for longer than a practice session.
+bool CComposition::CheckRenderedLength(int repeats) {
+    long measures = 0;
+    double seconds = 0.0;
+    for (const CSongPart* part : m_playList) {
+        long partMeasures = 0;
+        for (const CChord& chord : part->m_chords) {
+            partMeasures += std::max(1, chord.m_repeat);
+        }
+        measures += partMeasures;
+        seconds += partMeasures * part->m_arrangement.m_info.GetMeasureLength();
+    }
+    measures *= repeats;
+    seconds *= repeats;
+    if (measures > kMaxRenderedMeasures) {
+        return SetError("Can't render song %s: it would last %ld measures, more than %d",
+                        Quote(m_name).GetText(), measures, kMaxRenderedMeasures);
+    }
+    if (seconds > kMaxSongSeconds) {
+        return SetError("Can't render song %s: it would play for %s, longer than %s hours",
+                        Quote(m_name).GetText(), DescribeLength(seconds).GetText(),
+                        NumberFormat::FormatDouble(kMaxSongSeconds / kSecondsPerHour).c_str());
+    }
     return true;
 }
 

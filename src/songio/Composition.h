@@ -26,6 +26,13 @@ public:
     static constexpr int kMaxPartChords = 4096;
     static constexpr int kMaxSongRepeat = 100;
     static constexpr int kMaxRenderedMeasures = 20000;
+    // A song that plays longer than this is no song to practise.
+    static constexpr double kMaxSongSeconds = 4 * 60 * 60.0;
+    static constexpr int kMaxParts = 256;
+    static constexpr int kMaxPlayListEntries = 1024;
+    // The longest error text and the longest piece of the file it quotes.
+    static constexpr size_t kMaxErrorChars = 300;
+    static constexpr size_t kMaxQuotedChars = 60;
     static constexpr double kMinTempo = 10.0;
     static constexpr double kMaxTempo = 1000.0;
     static constexpr double kDefaultTempo = 120.0;
@@ -97,6 +104,7 @@ private:
     bool Rebuild(CSong& song);
     bool ClosePart(CSongPart* part, double start, const CSong& song);
     bool AddChordFromMarker(CSongPart& part, const CNote& marker);
+    bool CheckRenderedLength(int repeats);
     bool RenderPart(CSongPart& part, int position, bool withMarkers, CSong& song, double& offset);
 
     CCharString m_error;

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -272,6 +274,53 @@ TEST(MixerDialog, ItsPlaceAndTheMixSurviveARestart) {
     ASSERT_TRUE(again);
     ASSERT_NE(Mixer(backend), nullptr);
     EXPECT_FALSE(Mixer(backend)->IsVisible());
+}
+
+// A pan written by hand between the slider's steps stays as written when
+// another instrument's slider moves and the mix is saved at the close.
+TEST(MixerDialog, AHandWrittenPanOfAnUntouchedInstrumentIsSavedAsRead) {
+    CNullBackend backend;
+    std::string path;
+    {
+        auto center = Start(backend, backend.GetPlatform());
+        ASSERT_TRUE(center);
+        path = std::string(center->GetSettings()->soundFolder.GetText()) + "Default.mix";
+        Close(backend);
+    }
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    CMix handWritten;
+    ASSERT_TRUE(handWritten.SetDefaults());
+    ASSERT_TRUE(handWritten.Set(THING_SNARE_DRUM, 0.7f, -0.35f));
+    ASSERT_TRUE(handWritten.Save(path.c_str())) << handWritten.GetError();
+    const auto countHandPans = [&path] {
+        std::ifstream in(path, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+        size_t count = 0;
+        for (size_t at = text.find("Pan=-0.35\r\n"); at != std::string::npos;
+             at = text.find("Pan=-0.35\r\n", at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    ASSERT_EQ(countHandPans(), 1u);
+    auto center = Start(backend, backend.GetPlatform());
+    ASSERT_TRUE(center);
+    CNullControlDialog* mixer = Mixer(backend);
+    ASSERT_NE(mixer, nullptr);
+    ASSERT_TRUE(center->OnCommand(kCommandShowMixer));
+    ASSERT_TRUE(mixer->MoveSlider(kBassGuitarPan, 10));
+    ASSERT_TRUE(mixer->Click(IControlDialog::kIdOk));
+    Close(backend);
+    EXPECT_EQ(countHandPans(), 1u) << "the snare's pan as written";
+    CMix saved;
+    ASSERT_TRUE(saved.Load(path.c_str())) << saved.GetError();
+    float volume = 0.0f;
+    float pan = 0.0f;
+    saved.Get(THING_BASS_GUITAR, volume, pan);
+    EXPECT_FLOAT_EQ(pan, 0.2f) << "the moved slider's value";
+    saved.Get(THING_SNARE_DRUM, volume, pan);
+    EXPECT_FLOAT_EQ(pan, -0.35f);
 }
 
 TEST(AudioSettingsDialog, AFirstStartPreselectsTheFirstDevicesAndNoMidiPort) {

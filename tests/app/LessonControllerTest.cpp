@@ -76,6 +76,16 @@ protected:
         m_teacher->Judge(Midi(expected, false));
     }
 
+    // Plays the note on show right on the road's way: judged, then kept.
+    void PlayRightKept() {
+        const int expected = m_teacher->GetExpected()->midiNote;
+        for (const bool on : {true, false}) {
+            ROUTED_NOTE note{Midi(expected, on)};
+            note.verdict = m_teacher->Judge(note.event);
+            m_practice->OnNote(note);
+        }
+    }
+
     CTempFolder m_folder{"lessons"};
     CNoteManager m_notes;
     std::unique_ptr<Teacher> m_teacher;
@@ -225,3 +235,28 @@ TEST_F(CLessonControllerTest, ALessonsOwnHintsHoldUntilTheLearnerTurnsOneOver) {
 }
 
 }  // namespace
+
+// The Lessons window shows a lesson of its own, yet the drill the menu
+// starts keeps its answers under "Drill", also when it is played again.
+TEST_F(CLessonControllerTest, ADrillFromTheMenuIsKeptUnderDrillWhateverTheLessonsWindowShows) {
+    m_lessons.Attach(m_teacher.get(), m_practice.get());
+    m_host.title = "Welcome";
+    ASSERT_TRUE(m_lessons.StartLesson(Lesson(60, 64, 0)));
+    PlayRightKept();
+    m_lessons.StartDrill();
+    ASSERT_TRUE(m_host.errors.empty()) << m_host.errors.front();
+    PlayRightKept();
+    PlayRightKept();
+    m_lessons.OnLessonChoice(CLessonController::CHOICE::kAgain);
+    EXPECT_TRUE(m_teacher->IsDrill());
+    PlayRightKept();
+    std::vector<PRACTICE_ROW> rows;
+    CPracticeHistory& history = m_practice->GetHistory();
+    ASSERT_TRUE(history.Flush()) << history.GetError();
+    ASSERT_TRUE(history.GetRowsSince(0.0, rows)) << history.GetError();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].lesson, "Welcome");
+    for (size_t i = 1; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].lesson, "Drill") << "answer " << i + 1;
+    }
+}

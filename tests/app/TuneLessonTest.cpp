@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -10,6 +11,7 @@
 #include "app/Catalogue.h"
 #include "app/Center.h"
 #include "app/Menus.h"
+#include "app/PracticeKeeper.h"
 #include "exercise/Teacher.h"
 #include "midi/SmfFile.h"
 #include "midi/SmfWriter.h"
@@ -204,4 +206,127 @@ TEST(TuneLesson, TheMenuAndTheCoursesButtonsOpenTunes) {
     EXPECT_EQ(center->GetTeacher()->GetExpected()->midiNote, 60) << "Twinkle starts on C4";
     EXPECT_EQ(std::string(center->GetTeacher()->GetStatusLine().GetText()).substr(0, 30),
               "Twinkle Twinkle Little Star: n");
+}
+
+namespace {
+
+// Songs far longer or larger than any tune: each is opened or refused well
+// within this, and a refusal's box stays short.
+constexpr double kHostileSongSeconds = 10.0;
+constexpr size_t kLongestBox = 500;
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+// 2 KB of text: one part of 199 chords played 100 times at 1000 beats per
+// minute, 19,900 measures.
+TEST(TuneLesson, AFastSongOfManyMeasuresOpensQuickly) {
+    const CTempFolder folder("tune-fast");
+    std::filesystem::create_directories(folder.Path("Grooves/Easy"));
+    ASSERT_TRUE(WriteGroove(folder.Path("Grooves/Easy/Climb.mid"), {48, 52, 55, 60}));
+    std::string chords = "48/0/1";
+    for (int i = 1; i < 199; ++i) {
+        chords += ",48/0/1";
+    }
+    const std::string song = folder.Path("Fast.Song");
+    std::ofstream(song, std::ios::binary)
+        << "Start of Song Info= \r\nName=Fast\r\nTempo=1000\r\nRepeat=100\r\nParts=Verse~1\r\n"
+           "End of Song Info= \r\nStart of Song Part= \r\nName=Verse\r\n"
+           "Groove style=Easy\r\nGroove name=Climb\r\nChords="
+        << chords << "\r\nEnd of Song Part= \r\n\r\n";
+    CNullBackend backend;
+    auto center = Start(backend);
+    ASSERT_TRUE(center);
+    center->GetSettings()->grooveRoot = (folder.Path("Grooves") + "/").c_str();
+    const auto start = std::chrono::steady_clock::now();
+    const bool opened = center->OpenTuneLesson(song.c_str());
+    EXPECT_LT(SecondsSince(start), kHostileSongSeconds);
+    const auto& boxes = backend.GetWindowSystem().GetBoxes();
+    if (opened) {
+        EXPECT_TRUE(center->GetTeacher()->IsTune());
+    } else {
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_LT(boxes.back().text.size(), kLongestBox);
+    }
+}
+
+// 20,000 parts in 2.5 MB: refused soon, in a box of a few lines.
+TEST(TuneLesson, ASongOfTwentyThousandPartsIsRefusedInAShortBox) {
+    const CTempFolder folder("tune-parts");
+    std::filesystem::create_directories(folder.Path("Grooves/Easy"));
+    ASSERT_TRUE(WriteGroove(folder.Path("Grooves/Easy/Climb.mid"), {48, 52, 55, 60}));
+    constexpr int kParts = 20000;
+    const std::string song = folder.Path("Parts.Song");
+    {
+        std::ofstream out(song, std::ios::binary);
+        out << "Start of Song Info= \r\nName=Parts\r\nTempo=120\r\nParts=";
+        for (int i = 0; i < kParts; ++i) {
+            out << (i == 0 ? "" : "^") << "Part number " << i << "~1";
+        }
+        out << "\r\nEnd of Song Info= \r\n";
+        for (int i = 0; i < kParts; ++i) {
+            out << "Start of Song Part= \r\nName=Part number " << i
+                << "\r\nGroove style=Easy\r\nGroove name=Climb\r\nScale=Major\r\n"
+                   "Chords=48/0/1\r\nEnd of Song Part= \r\n";
+        }
+    }
+    CNullBackend backend;
+    auto center = Start(backend);
+    ASSERT_TRUE(center);
+    center->GetSettings()->grooveRoot = (folder.Path("Grooves") + "/").c_str();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(center->OpenTuneLesson(song.c_str()));
+    EXPECT_LT(SecondsSince(start), kHostileSongSeconds);
+    const auto& boxes = backend.GetWindowSystem().GetBoxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text.rfind("Can't ", 0), 0u) << boxes.back().text.substr(0, kLongestBox);
+    EXPECT_LT(boxes.back().text.size(), kLongestBox) << boxes.back().text.substr(0, kLongestBox);
+}
+
+// A returning learner (the window's place is remembered, so this is no first
+// run) names a tune on the command line: the tune runs, not the lesson the
+// Lessons window showed last time, and the answers are kept under its name.
+TEST(TuneLesson, ATuneOnTheCommandLineWinsOverTheRememberedLesson) {
+    const CTempFolder folder("tune-returning");
+    const std::vector<int> notes = {62, 65, 69};
+    const std::string path = WriteTune(folder, "Returning", notes);
+    CNullBackend backend;
+    {
+        auto first = Start(backend);
+        ASSERT_TRUE(first);
+        ASSERT_TRUE(first->IsFirstRun());
+        first->Close();
+        // The window's place, as a shown window leaves it.
+        APP_SETTINGS settings;
+        auto store = backend.GetPlatform().createSettingsStore();
+        ASSERT_TRUE(settings.Load(*store, "Notara Demo", kNotaraDemoKind));
+        settings.mainWindow.rect = {5, 6, 700, 500};
+        ASSERT_TRUE(settings.Save(*store, "Notara Demo", kNotaraDemoKind));
+    }
+    // The history is shared by the tests of this run: only this run's rows.
+    const double since =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    auto center = Start(backend, path);
+    ASSERT_TRUE(center);
+    ASSERT_FALSE(center->IsFirstRun());
+    backend.GetEventLoop().ProcessMessages();  // whatever the windows posted
+    Teacher& teacher = *center->GetTeacher();
+    ASSERT_TRUE(teacher.IsTune());
+    EXPECT_EQ(backend.GetWindowSystem().GetWindows().at(0)->GetStatusText(),
+              "Returning: play the notes of the tune in order");
+    for (int note : notes) {
+        ASSERT_EQ(teacher.GetExpected()->midiNote, note);
+        Play(*center, note);
+    }
+    std::vector<PRACTICE_ROW> rows;
+    CPracticeHistory& history = center->GetPractice()->GetHistory();
+    ASSERT_TRUE(history.Flush()) << history.GetError();
+    ASSERT_TRUE(history.GetRowsSince(since, rows)) << history.GetError();
+    ASSERT_EQ(rows.size(), notes.size());
+    for (const PRACTICE_ROW& row : rows) {
+        EXPECT_EQ(row.lesson, "Returning");
+    }
 }

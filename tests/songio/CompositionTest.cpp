@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -539,4 +540,113 @@ TEST_F(Composition, SavedAsMidiUnderEitherLocaleItOpensTheSameUnderTheOther) {
             EXPECT_NEAR(after.secondsPerBeat, before.secondsPerBeat, 0.0005);
         }
     }
+}
+
+namespace {
+
+// One part of the given number of one-measure chords, played by the whole
+// play list the given number of times at the given tempo.
+std::vector<std::string> OnePartSong(int chords, const std::string& tempo, int repeat) {
+    std::string list = "Chords=36/0/1";
+    for (int i = 1; i < chords; ++i) {
+        list += ",36/0/1";
+    }
+    return {"Start of Song Info= ",
+            "Name=Long Song",
+            "Tempo=" + tempo,
+            "Repeat=" + std::to_string(repeat),
+            "Parts=Loop~1",
+            "End of Song Info= ",
+            "Start of Song Part= ",
+            "Name=Loop",
+            "Groove style=Rock",
+            "Groove name=Beat",
+            "Scale=Major",
+            "Scale root=48",
+            list,
+            "End of Song Part= ",
+            ""};
+}
+
+// Many small parts, listed in a play list whose entries are separated by
+// commas rather than carets, so that the whole list reads as one entry.
+std::vector<std::string> ManyPartSong(int parts) {
+    std::vector<std::string> lines = {"Start of Song Info= ", "Name=Many Parts", "Tempo=120",
+                                      "Repeat=1"};
+    std::string list = "Parts=";
+    for (int i = 0; i < parts; ++i) {
+        list += (i == 0 ? "P" : ",P") + std::to_string(i) + "~1";
+    }
+    lines.push_back(list);
+    lines.emplace_back("End of Song Info= ");
+    for (int i = 0; i < parts; ++i) {
+        lines.insert(lines.end(), {"Start of Song Part= ", "Name=P" + std::to_string(i),
+                                   "Groove style=Rock", "Groove name=Beat", "Scale=Major",
+                                   "Scale root=48", "Chords=36/0/1", "End of Song Part= "});
+    }
+    return lines;
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Far more than either song needs on any machine, far less than a quadratic
+// rendering takes.
+constexpr double kHostileSongSeconds = 10.0;
+constexpr size_t kLongestMessage = 500;
+
+}  // namespace
+
+// A 2 KB song of 19,900 fast measures (an hour and a quarter) renders in
+// time linear in its notes.
+TEST_F(Composition, AFastSongOfManyMeasuresRendersQuickly) {
+    const std::vector<std::string> lines = OnePartSong(199, "1000", 100);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(OpenText(lines)) << m_song.GetError();
+    CSong song;
+    ASSERT_TRUE(m_song.Render(song, true)) << m_song.GetError();
+    EXPECT_LT(SecondsSince(start), kHostileSongSeconds);
+    EXPECT_EQ(song.m_info.measures, 19900);
+    const CTrack* bass = song.FindTrack(THING_BASS_GUITAR);
+    ASSERT_NE(bass, nullptr);
+    for (int n = 1; n < bass->m_notes.GetCount(); ++n) {
+        ASSERT_LE(bass->m_notes.GetAt(n - 1)->time, bass->m_notes.GetAt(n)->time) << n;
+    }
+}
+
+// A slow song of as many measures would play for days: refused, saying how
+// long it would play.
+TEST_F(Composition, ASongOfMoreThanFourHoursIsRefusedWithItsLength) {
+    ASSERT_TRUE(OpenText(OnePartSong(199, "10", 100))) << m_song.GetError();
+    CSong song;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(m_song.Render(song, true));
+    EXPECT_LT(SecondsSince(start), kHostileSongSeconds);
+    const std::string error = m_song.GetError();
+    EXPECT_EQ(error.rfind("Can't render song Long Song: it would play for ", 0), 0u) << error;
+    EXPECT_NE(error.find("longer than 4 hours"), std::string::npos) << error;
+}
+
+TEST_F(Composition, ASongOfTwentyThousandPartsIsRefusedQuicklyInAShortMessage) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(OpenText(ManyPartSong(20000)));
+    EXPECT_LT(SecondsSince(start), kHostileSongSeconds);
+    const std::string error = m_song.GetError();
+    EXPECT_EQ(error.rfind("Can't ", 0), 0u) << error.substr(0, kLongestMessage);
+    EXPECT_LT(error.size(), kLongestMessage) << error.substr(0, kLongestMessage);
+}
+
+// Each message quotes at most a readable piece of what the file says.
+TEST_F(Composition, APlayListReadAsOneHugeEntryIsQuotedShort) {
+    std::vector<std::string> lines = TwoPartSong();
+    lines[5] = "Parts=Intro~1";
+    for (int i = 0; i < 20000; ++i) {
+        lines[5] += ",Verse~1";
+    }
+    EXPECT_FALSE(OpenText(lines));
+    const std::string error = m_song.GetError();
+    EXPECT_EQ(error.rfind("Can't get part's repeat count from (Intro~1,Verse~1,", 0), 0u)
+        << error.substr(0, kLongestMessage);
+    EXPECT_LT(error.size(), kLongestMessage) << error.substr(0, kLongestMessage);
 }
