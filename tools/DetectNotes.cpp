@@ -2,16 +2,16 @@
 // Runs the live note detector over a WAVE file, as if it came from the
 // microphone, and prints one line per detected note:
 //   onset_s release_s midi_note frequency_hz
-// with -1 for a release it did not see. Bad input gets a "Can't ..." line on
-// standard error and a non-zero exit.
+// with -1 for a release it did not see. The file is read and detected a block
+// at a time. Bad input (also a rate outside 4000..384000 Hz) and running out
+// of memory get a "Can't ..." line on standard error and exit status 1.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
-#include "audio/SoundFile.h"
-#include "audio/SoundInfo.h"
 #include "capture/FileNoteDetector.h"
 #include "capture/PitchDetector.h"
 #include "common/NumberFormat.h"
@@ -32,9 +32,7 @@ int Usage() {
     return kExitUsage;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Detect(int argc, char** argv) {
     const char* path = nullptr;
     int method = CPitchDetector::kFastAutoCorr;
     bool low = false;
@@ -59,15 +57,9 @@ int main(int argc, char** argv) {
     if (path == nullptr || method < 1 || method > 6 || !(trigger > 0.0 && trigger < 1.0)) {
         return Usage();
     }
-    CSoundFile file;
-    CSoundInfo sound;
-    if (!file.ReadInfo(path, sound)) {
-        std::fprintf(stderr, "Can't read %s: %s\n", path, file.GetError());
-        return kExitBadInput;
-    }
     CFileNoteDetector detector(method, low, trigger);
     std::vector<DETECTED_NOTE> notes;
-    if (!detector.Detect(sound, notes)) {
+    if (!detector.DetectFile(path, notes)) {
         std::fprintf(stderr, "Can't read %s: %s\n", path, detector.GetError());
         return kExitBadInput;
     }
@@ -78,4 +70,17 @@ int main(int argc, char** argv) {
                     NumberFormat::FormatDouble(note.frequency, 2).c_str());
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The detector turns its own allocation failures into its error; this
+    // is the last word for any other, so that none ends in an abort.
+    try {
+        return Detect(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "Can't detect notes: out of memory\n");
+        return kExitBadInput;
+    }
 }

@@ -1,7 +1,10 @@
 #include "capture/FileNoteDetector.h"
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 
+#include "audio/SoundFile.h"
 #include "capture/SoundConverter.h"
 #include "capture/SoundDetector.h"
 #include "theory/NoteManager.h"
@@ -35,16 +38,116 @@ private:
     double m_now = 0.0;
 };
 
+// Hands converted values to the detector in the capture's blocks, each
+// timed by where it ends in the sound.
+class CBlockFeeder {
+public:
+    CBlockFeeder(CSoundDetector& detector, CCollector& collector, const WAVE_FORMAT& format)
+        : m_detector(detector),
+          m_collector(collector),
+          m_format(format),
+          m_blockValues(static_cast<size_t>(CFileNoteDetector::kBlockFrames) * format.channels) {
+        m_pending.reserve(m_blockValues);
+    }
+
+    void Add(const std::vector<int16_t>& values) {
+        size_t used = 0;
+        while (used < values.size()) {
+            const size_t take = std::min(m_blockValues - m_pending.size(), values.size() - used);
+            m_pending.insert(m_pending.end(), values.begin() + used, values.begin() + used + take);
+            used += take;
+            if (m_pending.size() == m_blockValues) {
+                Send(m_pending.data(), m_pending.size());
+                m_pending.clear();
+            }
+        }
+    }
+    // The last, shorter block.
+    void Flush() {
+        if (!m_pending.empty()) {
+            Send(m_pending.data(), m_pending.size());
+            m_pending.clear();
+        }
+    }
+    void AddSilence(double seconds) {
+        const std::vector<int16_t> silence(m_blockValues, 0);
+        const double blockSeconds =
+            static_cast<double>(CFileNoteDetector::kBlockFrames) / m_format.samplesPerSecond;
+        for (double sent = 0.0; sent < seconds; sent += blockSeconds) {
+            Send(silence.data(), silence.size());
+        }
+    }
+
+private:
+    void Send(const int16_t* values, size_t count) {
+        m_frames += count / m_format.channels;
+        const double end = static_cast<double>(m_frames) / m_format.samplesPerSecond;
+        m_collector.SetNow(end);
+        m_detector.AddDataAt(reinterpret_cast<const uint8_t*>(values),
+                             static_cast<uint32_t>(count * sizeof(int16_t)), end);
+    }
+
+    CSoundDetector& m_detector;
+    CCollector& m_collector;
+    const WAVE_FORMAT m_format;
+    const size_t m_blockValues;
+    std::vector<int16_t> m_pending;
+    uint64_t m_frames = 0;  // sent so far
+};
+
 }  // namespace
 
 CFileNoteDetector::CFileNoteDetector(int method, bool lowRange, double trigger)
     : m_method(method), m_lowRange(lowRange), m_trigger(trigger) {}
 
-bool CFileNoteDetector::Detect(const CSoundInfo& sound, std::vector<DETECTED_NOTE>& notes) {
+bool CFileNoteDetector::DetectFile(const char* path, std::vector<DETECTED_NOTE>& notes) {
     notes.clear();
+    CSoundFile file;
+    WAVE_FORMAT format;
+    if (!file.Open(path, format, CSoundFile::kRead)) {
+        m_error = file.GetError();
+        return false;
+    }
+    const auto read = [&](uint8_t* bytes, uint32_t count, uint32_t& got) {
+        if (!file.Read(count, bytes, got)) {
+            m_error = file.GetError();
+            return false;
+        }
+        return true;
+    };
+    return Run(format, read, notes);
+}
+
+bool CFileNoteDetector::Detect(const CSoundInfo& sound, std::vector<DETECTED_NOTE>& notes) {
+    uint32_t offset = 0;
+    const auto read = [&](uint8_t* bytes, uint32_t count, uint32_t& got) {
+        got = std::min(count, sound.GetSize() - offset);
+        if (got > 0) {
+            std::memcpy(bytes, sound.GetData() + offset, got);
+        }
+        offset += got;
+        return true;
+    };
+    return Run(sound.format, read, notes);
+}
+
+bool CFileNoteDetector::Run(const WAVE_FORMAT& format, const READ& read,
+                            std::vector<DETECTED_NOTE>& notes) {
+    notes.clear();
+    try {
+        return RunBlocks(format, read, notes);
+    } catch (const std::bad_alloc&) {
+        m_error = "Can't detect the notes: out of memory";
+        return false;
+    }
+}
+
+bool CFileNoteDetector::RunBlocks(const WAVE_FORMAT& format, const READ& read,
+                                  std::vector<DETECTED_NOTE>& notes) {
     const WAVE_FORMAT capture = WAVE_FORMAT::Stream();
-    CSoundInfo converted;
-    if (!CSoundConverter::Convert(sound, capture, converted, m_error)) {
+    CSoundConverter converter;
+    if (!converter.Start(format, capture)) {
+        m_error = converter.GetError();
         return false;
     }
     CNoteManager manager;
@@ -59,21 +162,26 @@ bool CFileNoteDetector::Detect(const CSoundInfo& sound, std::vector<DETECTED_NOT
         m_error = detector.GetError();
         return false;
     }
-    const uint32_t block = kBlockFrames * capture.blockAlign;
-    const double bytesPerSecond = capture.averageBytesPerSecond;
-    const uint32_t size = converted.GetSize();
-    for (uint32_t offset = 0; offset < size; offset += block) {
-        const uint32_t count = std::min(block, size - offset);
-        const double end = (offset + count) / bytesPerSecond;
-        collector.SetNow(end);
-        detector.AddDataAt(converted.GetData() + offset, count, end);
+    CBlockFeeder feeder(detector, collector, capture);
+    // Whole source frames at a time; a frame is never larger than a read.
+    const uint32_t chunk =
+        std::max<uint32_t>(format.blockAlign, kReadBytes - kReadBytes % format.blockAlign);
+    std::vector<uint8_t> bytes(chunk);
+    std::vector<int16_t> values;
+    for (;;) {
+        uint32_t got = 0;
+        if (!read(bytes.data(), chunk, got)) {
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        converter.Add(bytes.data(), got, values);
+        feeder.Add(values);
     }
-    const std::vector<uint8_t> silence(block, 0);
-    const double soundEnd = size / bytesPerSecond;
-    for (double sent = 0.0; sent < kTailSeconds; sent += block / bytesPerSecond) {
-        const double end = soundEnd + sent + block / bytesPerSecond;
-        collector.SetNow(end);
-        detector.AddDataAt(silence.data(), block, end);
-    }
+    converter.Finish(values);
+    feeder.Add(values);
+    feeder.Flush();
+    feeder.AddSilence(kTailSeconds);
     return true;
 }

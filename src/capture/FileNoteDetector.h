@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "audio/SoundInfo.h"
@@ -16,19 +18,33 @@ struct DETECTED_NOTE {
 
 // Runs the live note detector over a sound as if it came from the
 // microphone: converted to the capture format and fed in the capture's
-// blocks, then a second of silence so the last note ends.
+// blocks, then a second of silence so the last note ends. A file is read,
+// converted and detected a block at a time, so its length costs time but
+// not memory; running out of memory all the same is a failure like any
+// other, with its text.
 class CFileNoteDetector {
 public:
-    static constexpr int kBlockFrames = 256;  // as the capture hands them over
+    static constexpr int kBlockFrames = 256;           // as the capture hands them over
+    static constexpr uint32_t kReadBytes = 64 * 1024;  // of a file at a time
     static constexpr double kDefaultTrigger = 0.05;
 
     // method 1..6; lowRange: the bass range.
     CFileNoteDetector(int method, bool lowRange, double trigger = kDefaultTrigger);
 
+    // The notes of the WAVE file at path.
+    bool DetectFile(const char* path, std::vector<DETECTED_NOTE>& notes);
+    // The notes of a sound in memory.
     bool Detect(const CSoundInfo& sound, std::vector<DETECTED_NOTE>& notes);
     const char* GetError() const { return m_error; }
 
 private:
+    // Gives up to count bytes of the sound's data that follow those given
+    // before (got 0 at its end); false with m_error set when it can't.
+    using READ = std::function<bool(uint8_t* bytes, uint32_t count, uint32_t& got)>;
+
+    bool Run(const WAVE_FORMAT& format, const READ& read, std::vector<DETECTED_NOTE>& notes);
+    bool RunBlocks(const WAVE_FORMAT& format, const READ& read, std::vector<DETECTED_NOTE>& notes);
+
     int m_method;
     bool m_lowRange;
     double m_trigger;

@@ -1,9 +1,8 @@
 #include "capture/SoundConverter.h"
 
 #include <cstring>
-#include <vector>
 
-#include "audio/SampleOps.h"
+#include "common/NumberFormat.h"
 
 namespace {
 
@@ -26,62 +25,119 @@ int16_t ReadSample(const uint8_t* at, int bytes) {
 
 }  // namespace
 
-bool CSoundConverter::Convert(const CSoundInfo& source, const WAVE_FORMAT& target,
-                              CSoundInfo& result, CCharString& error) {
-    const WAVE_FORMAT& from = source.format;
-    const int width = from.bitsPerSample / kBitsPerByte;
-    if (from.formatTag != WAVE_FORMAT::kPcm || width < 1 || width > 4 || from.channels == 0 ||
-        from.samplesPerSecond == 0 || from.blockAlign != width * from.channels) {
-        error = "Can't convert the sound: it is no PCM sound of 8 to 32 bits";
+bool CSoundConverter::Start(const WAVE_FORMAT& source, const WAVE_FORMAT& target) {
+    const int width = source.bitsPerSample / kBitsPerByte;
+    if (source.formatTag != WAVE_FORMAT::kPcm || width < 1 || width > 4 || source.channels == 0 ||
+        source.blockAlign != width * source.channels) {
+        m_error = "Can't convert the sound: it is no PCM sound of 8 to 32 bits";
+        return false;
+    }
+    if (source.samplesPerSecond < kLowestRate || source.samplesPerSecond > kHighestRate) {
+        m_error.Format("Can't convert the sound: its rate of %s Hz is outside %s to %s Hz",
+                       NumberFormat::FormatInt(source.samplesPerSecond).c_str(),
+                       NumberFormat::FormatInt(kLowestRate).c_str(),
+                       NumberFormat::FormatInt(kHighestRate).c_str());
         return false;
     }
     if (target.bitsPerSample != 16 || target.channels < 1 || target.channels > 2 ||
         target.samplesPerSecond == 0) {
-        error = "Can't convert the sound: the target is no 16-bit mono or stereo format";
+        m_error = "Can't convert the sound: the target is no 16-bit mono or stereo format";
         return false;
     }
-    // Width and channels first, at the source's rate.
-    const size_t frames = source.GetSize() / from.blockAlign;
-    std::vector<int16_t> values(frames * target.channels);
-    const uint8_t* data = source.GetData();
-    for (size_t f = 0; f < frames; ++f) {
-        const uint8_t* frame = data + f * from.blockAlign;
-        const int16_t left = ReadSample(frame, width);
-        const int16_t right = from.channels > 1 ? ReadSample(frame + width, width) : left;
-        if (target.channels == 1) {
-            values[f] = static_cast<int16_t>((left + right) / 2);
-        } else {
-            values[2 * f] = left;
-            values[2 * f + 1] = right;
-        }
-    }
-    WAVE_FORMAT format = WAVE_FORMAT::Pcm(target.channels, from.samplesPerSecond, 16);
-    const double ratio = static_cast<double>(from.samplesPerSecond) / target.samplesPerSecond;
-    if (from.samplesPerSecond < target.samplesPerSecond && frames > 0) {
-        // Interpolated up.
-        const auto outFrames = static_cast<size_t>(frames / ratio);
-        std::vector<int16_t> up(outFrames * target.channels);
-        for (size_t f = 0; f < outFrames; ++f) {
-            const double x = f * ratio;
-            const auto k = static_cast<size_t>(x);
-            const size_t next = k + 1 < frames ? k + 1 : k;
-            const double part = x - k;
-            for (int c = 0; c < target.channels; ++c) {
-                const double a = values[k * target.channels + c];
-                const double b = values[next * target.channels + c];
-                up[f * target.channels + c] = static_cast<int16_t>(a + part * (b - a));
-            }
-        }
-        values.swap(up);
-        format = WAVE_FORMAT::Pcm(target.channels, target.samplesPerSecond, 16);
-    }
-    result = CSoundInfo();
-    result.format = format;
-    const auto* bytes = reinterpret_cast<const uint8_t*>(values.data());
-    result.SetData(std::vector<uint8_t>(bytes, bytes + values.size() * sizeof(int16_t)));
-    result.fileName = source.fileName;
-    if (format.samplesPerSecond > target.samplesPerSecond) {
-        return CSampleOps::ResampleDown(result, target.samplesPerSecond, error);
-    }
+    m_source = source;
+    m_target = target;
+    m_width = width;
+    m_sourceFrames = m_targetFrames = 0;
+    m_previous = FRAME();
+    m_sumLeft = m_sumRight = 0;
+    m_summed = 0;
     return true;
+}
+
+CSoundConverter::FRAME CSoundConverter::ReadFrame(const uint8_t* frame) const {
+    const int16_t left = ReadSample(frame, m_width);
+    const int16_t right = m_source.channels > 1 ? ReadSample(frame + m_width, m_width) : left;
+    if (m_target.channels == 1) {
+        const auto mixed = static_cast<int16_t>((left + right) / 2);
+        return {mixed, mixed};
+    }
+    return {left, right};
+}
+
+void CSoundConverter::Put(int left, int right, std::vector<int16_t>& values) const {
+    values.push_back(static_cast<int16_t>(left));
+    if (m_target.channels > 1) {
+        values.push_back(static_cast<int16_t>(right));
+    }
+}
+
+void CSoundConverter::Add(const uint8_t* bytes, uint32_t count, std::vector<int16_t>& values) {
+    values.clear();
+    if (bytes == nullptr || m_width == 0) {
+        return;
+    }
+    const uint32_t frames = count / m_source.blockAlign;
+    for (uint32_t f = 0; f < frames; ++f) {
+        const FRAME frame = ReadFrame(bytes + static_cast<size_t>(f) * m_source.blockAlign);
+        if (m_source.samplesPerSecond < m_target.samplesPerSecond) {
+            Interpolate(frame, values);
+        } else if (m_source.samplesPerSecond > m_target.samplesPerSecond) {
+            Average(frame, values);
+        } else {
+            Put(frame.left, frame.right, values);
+        }
+        ++m_sourceFrames;
+    }
+}
+
+// Target frame t lies at source position t * S / T; it is made once the
+// source frame after that position has come, between the two frames.
+void CSoundConverter::Interpolate(const FRAME& frame, std::vector<int16_t>& values) {
+    const uint64_t s = m_source.samplesPerSecond;
+    const uint64_t t = m_target.samplesPerSecond;
+    if (m_sourceFrames > 0) {
+        const uint64_t before = (m_sourceFrames - 1) * t;  // the previous frame, in S * T units
+        for (; m_targetFrames * s < m_sourceFrames * t; ++m_targetFrames) {
+            const double part = static_cast<double>(m_targetFrames * s - before) / t;
+            const double left = m_previous.left + part * (frame.left - m_previous.left);
+            const double right = m_previous.right + part * (frame.right - m_previous.right);
+            Put(static_cast<int>(left), static_cast<int>(right), values);
+        }
+    }
+    m_previous = frame;
+}
+
+// Target frame t averages the source frames up to round((t + 1) * S / T).
+void CSoundConverter::Average(const FRAME& frame, std::vector<int16_t>& values) {
+    const uint64_t s = m_source.samplesPerSecond;
+    const uint64_t t = m_target.samplesPerSecond;
+    m_sumLeft += frame.left;
+    m_sumRight += frame.right;
+    ++m_summed;
+    const uint64_t end = ((m_targetFrames + 1) * s * 2 + t) / (2 * t);
+    if (m_sourceFrames + 1 >= end) {
+        Put(static_cast<int>(m_sumLeft / m_summed), static_cast<int>(m_sumRight / m_summed),
+            values);
+        ++m_targetFrames;
+        m_sumLeft = m_sumRight = 0;
+        m_summed = 0;
+    }
+}
+
+void CSoundConverter::Finish(std::vector<int16_t>& values) {
+    values.clear();
+    if (m_source.samplesPerSecond < m_target.samplesPerSecond) {
+        // The last frames lie after the last source frame's position: it
+        // has no next frame to move towards.
+        const uint64_t s = m_source.samplesPerSecond;
+        const uint64_t t = m_target.samplesPerSecond;
+        for (; m_targetFrames * s < m_sourceFrames * t; ++m_targetFrames) {
+            Put(m_previous.left, m_previous.right, values);
+        }
+    } else if (m_summed > 0) {
+        Put(static_cast<int>(m_sumLeft / m_summed), static_cast<int>(m_sumRight / m_summed),
+            values);
+        ++m_targetFrames;
+        m_summed = 0;
+    }
 }

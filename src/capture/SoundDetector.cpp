@@ -1,6 +1,7 @@
 #include "capture/SoundDetector.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,15 @@ constexpr double kBlockLengthLow = 1.0 / 196;
 // (each a wrong answer); 1.5 still hears a re-struck note.
 constexpr double kAttackJump = 1.5;
 constexpr double kFullScale = 32767.0;
+// A pitch change is only heard in a step at least this share of the note's
+// loudest: the fading tail of a struck note often measures an octave off,
+// while a note played legato comes in about as loud as the one before.
+constexpr float kChangeLevel = 0.25f;
+// ... and only this far from the told note's own pitch, in cents: a pitch
+// that wanders about the edge of the note's band (a low piano string's
+// partials, a flat singer) stays the note; a semitone is 100.
+constexpr double kChangeCents = 70.0;
+constexpr double kCentsPerOctave = 1200.0;
 
 }  // namespace
 
@@ -179,6 +189,7 @@ void CSoundDetector::NoteStart(int frame) {
     m_reported.eventKind = EVENT_NOTE_START;
     m_pending = true;
     m_release = kNoFrame;
+    ForgetChange();
     Evaluate();
     m_pitchCount = 0;
     m_saveOffset = std::max<int64_t>(0, static_cast<int64_t>(frame) * m_format.blockAlign);
@@ -201,6 +212,7 @@ void CSoundDetector::NoteStop(int frame) {
         PostNote();
     }
     ClearPitch(m_reported);
+    ForgetChange();
     Evaluate();
     m_onset = m_release = kNoFrame;
     m_pending = false;
@@ -255,15 +267,21 @@ void CSoundDetector::SavePitchData(int64_t offset) {
 }
 
 bool CSoundDetector::DetectPitch() {
-    if (m_pitchOnce && m_current.measuredFrequency > 0.0) {
-        return true;
-    }
     if (m_pitchCount < m_minimumPitchBytes) {
         return false;
     }
+    // Once the note's pitch is known only the newest window counts: what
+    // sounds now, to hear a change. Before, everything since the note began.
+    const bool known = m_current.measuredFrequency > 0.0;
+    const uint32_t count = known ? m_minimumPitchBytes : m_pitchCount;
     double frequency = 0.0;
-    const bool detected = m_pitch.Detect(m_pitchData.data(), m_pitchCount, frequency);
-    m_pitchCount = 0;
+    const bool detected =
+        m_pitch.Detect(m_pitchData.data() + (m_pitchCount - count), count, frequency);
+    if (known || (detected && frequency > 0.0)) {
+        KeepNewest(m_minimumPitchBytes);  // the next step measures a window again
+    } else {
+        m_pitchCount = 0;
+    }
     if (!detected) {
         return false;
     }
@@ -273,6 +291,13 @@ bool CSoundDetector::DetectPitch() {
     }
     m_current.measuredFrequency = frequency;
     return true;
+}
+
+void CSoundDetector::KeepNewest(uint32_t count) {
+    if (m_pitchCount > count) {
+        std::memmove(m_pitchData.data(), m_pitchData.data() + (m_pitchCount - count), count);
+        m_pitchCount = count;
+    }
 }
 
 bool CSoundDetector::FindNote(double frequency, CNote& note) const {
@@ -308,20 +333,51 @@ void CSoundDetector::Evaluate() {
         m_reported.eventKind = EVENT_NOTE_START;
         PostNote();
         m_pending = false;
+        ForgetChange();
     } else if (m_current.midiNote != m_reported.midiNote) {
-        // The pitch changed while the note sounds: the old one ends, the new
-        // one starts.
-        Trace("Change: <=> %6.3f", m_current.time);
-        m_reported.duration = m_current.time - m_reported.time;
-        m_reported.eventKind = EVENT_NOTE_END;
-        PostNote();
-        m_reported.time = m_current.time;
-        m_reported.CopyPitch(found);
-        m_reported.measuredFrequency = measured;
-        m_reported.duration = 0.0;
-        m_reported.eventKind = EVENT_NOTE_START;
-        PostNote();
+        WatchChange(found, measured);
+    } else {
+        ForgetChange();
     }
+}
+
+void CSoundDetector::WatchChange(const CNote& found, double measured) {
+    const double cents = kCentsPerOctave * std::log2(measured / m_reported.frequency);
+    if (m_current.volume < kChangeLevel * m_reported.volume || std::abs(cents) < kChangeCents) {
+        ForgetChange();
+        return;
+    }
+    if (found.midiNote != m_candidate) {
+        // The first window to hear the new pitch holds it in about its newer
+        // half: the pitch began about half a window before the window's end.
+        const double window =
+            static_cast<double>(m_minimumPitchBytes) / m_format.averageBytesPerSecond;
+        m_candidate = found.midiNote;
+        m_candidateSteps = 0;
+        m_candidateTime = std::max(m_reported.time, m_current.time - window / 2);
+    }
+    if (++m_candidateSteps < kChangeSteps) {
+        return;
+    }
+    // The pitch changed while the note sounds: the old one ends, the new
+    // one starts.
+    Trace("Change: <=> %6.3f", m_candidateTime);
+    m_reported.duration = m_candidateTime - m_reported.time;
+    m_reported.eventKind = EVENT_NOTE_END;
+    PostNote();
+    m_reported.time = m_candidateTime;
+    m_reported.volume = m_current.volume;
+    m_reported.CopyPitch(found);
+    m_reported.measuredFrequency = measured;
+    m_reported.duration = 0.0;
+    m_reported.eventKind = EVENT_NOTE_START;
+    PostNote();
+    ForgetChange();
+}
+
+void CSoundDetector::ForgetChange() {
+    m_candidate = NOTE_NONE;
+    m_candidateSteps = 0;
 }
 
 void CSoundDetector::PostNote() {

@@ -29,6 +29,10 @@ public:
 // frame to find where a note starts and stops, splits a note when the level
 // jumps (a new attack), asks the pitch detector for the frequency of what
 // was gathered since the note began, and maps it to a note of the table.
+// Once a note is told, the newest pitch window is measured at every step;
+// another note heard for kChangeSteps steps in a row ends the note and
+// starts the new one (legato playing), while a single wrong step or a pitch
+// that swings within the note's band (vibrato) changes nothing.
 //
 // Threads: everything but construction runs on the thread that feeds it;
 // results leave only through the sink.
@@ -36,6 +40,7 @@ class CSoundDetector {
 public:
     static constexpr int kNoFrame = 0x7FFFFFFF;
     static constexpr int kPitchSeconds = 60;  // raw bytes gathered at most
+    static constexpr int kChangeSteps = 2;    // steps another pitch must hold
 
     // noteTable (copied) gives the notes by frequency; format is the capture
     // format (16-bit PCM); triggerLevel (0..1) is the level a note must rise
@@ -72,7 +77,13 @@ private:
     // Gathers the block's bytes from the save offset up to offset.
     void SavePitchData(int64_t offset);
     bool DetectPitch();
+    // Keeps only the newest count gathered bytes.
+    void KeepNewest(uint32_t count);
     void Evaluate();
+    // Counts the steps a pitch other than the told one holds, and changes
+    // the note once it has held for kChangeSteps.
+    void WatchChange(const CNote& found, double measured);
+    void ForgetChange();
     void PostNote();
     void PostLevel();
     bool FindNote(double frequency, CNote& note) const;
@@ -91,7 +102,6 @@ private:
     CNote m_current;
     CNote m_reported;
     int m_method = 0;
-    bool m_pitchOnce = true;
     double m_startTime = 0.0;
     float m_triggerFraction;
     int m_trigger = 0;
@@ -112,4 +122,7 @@ private:
     int64_t m_saveOffset = -1;         // its first byte not yet gathered; -1: no note
     double m_timeOffset = 0.0;
     bool m_debug = false;
+    int m_candidate = NOTE_NONE;   // another note heard while one sounds
+    int m_candidateSteps = 0;      // steps in a row it was heard
+    double m_candidateTime = 0.0;  // when it began to sound (note time)
 };

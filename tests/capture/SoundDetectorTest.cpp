@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -31,6 +32,26 @@ std::vector<int16_t> Render(const std::vector<TONE>& tones, double seconds) {
             values[2 * (first + i)] = static_cast<int16_t>(v);
             values[2 * (first + i) + 1] = static_cast<int16_t>(v);
         }
+    }
+    return values;
+}
+
+// Stereo 16-bit sound of one sine whose frequency follows frequencyAt(t)
+// without a break in its phase or level: notes played legato. The level
+// rises and falls over 200 samples only at the very start and end.
+template <typename FREQUENCY>
+std::vector<int16_t> RenderLegato(double start, double length, double level, FREQUENCY frequencyAt,
+                                  double seconds) {
+    std::vector<int16_t> values(static_cast<size_t>(seconds * kRate) * 2, 0);
+    const auto first = static_cast<size_t>(start * kRate);
+    const auto count = static_cast<size_t>(length * kRate);
+    double phase = 0.0;
+    for (size_t i = 0; i < count && first + i < values.size() / 2; ++i) {
+        const double ramp = std::min({1.0, i / 200.0, (count - i) / 200.0});
+        const auto v = static_cast<int16_t>(level * ramp * 32767.0 * std::sin(phase));
+        values[2 * (first + i)] = v;
+        values[2 * (first + i) + 1] = v;
+        phase += 2.0 * M_PI * frequencyAt(static_cast<double>(i) / kRate) / kRate;
     }
     return values;
 }
@@ -76,6 +97,10 @@ protected:
 
 double Frequency(int midi) {
     return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
+}
+
+double Cents(double cents) {
+    return std::pow(2.0, cents / 1200.0);
 }
 
 }  // namespace
@@ -206,4 +231,54 @@ TEST_F(SoundDetector, TheBassRangeHearsLowNotesAsTheBassGuitar) {
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].midiNote, 40);
     EXPECT_EQ(starts[0].thing, THING_BASS_GUITAR);
+}
+
+TEST_F(SoundDetector, NotesPlayedLegatoAreEachTheirOwnNote) {
+    // Eight tones back to back, without a gap or a change of level.
+    const int melody[] = {60, 64, 67, 72, 71, 65, 62, 69};
+    constexpr double kStart = 0.3;
+    constexpr double kToneSeconds = 0.5;
+    constexpr int kTones = 8;
+    const auto frequencyAt = [&](double t) {
+        return Frequency(melody[std::min(kTones - 1, static_cast<int>(t / kToneSeconds))]);
+    };
+    CSoundDetector detector(m_manager.GetNoteTable(), m_format, 0.05f, &m_recorder);
+    ASSERT_TRUE(detector.Start(0.0, CPitchDetector::kFastAutoCorr, false));
+    Feed(detector, RenderLegato(kStart, kTones * kToneSeconds, 0.5, frequencyAt, 5.0));
+    const std::vector<CNote> starts = m_recorder.Starts();
+    ASSERT_EQ(starts.size(), static_cast<size_t>(kTones));
+    for (int i = 0; i < kTones; ++i) {
+        EXPECT_EQ(starts[i].midiNote, melody[i]) << i;
+        EXPECT_NEAR(starts[i].time, kStart + i * kToneSeconds, 0.03) << i;
+    }
+    // Each note ends where the next starts, the last where the sound stops.
+    std::vector<CNote> ends;
+    for (const CNote& note : m_recorder.notes) {
+        if (note.eventKind == EVENT_NOTE_END) {
+            ends.push_back(note);
+        }
+    }
+    ASSERT_EQ(ends.size(), static_cast<size_t>(kTones));
+    for (int i = 0; i < kTones; ++i) {
+        EXPECT_EQ(ends[i].midiNote, melody[i]) << i;
+        const double end = i + 1 < kTones ? starts[i + 1].time : kStart + kTones * kToneSeconds;
+        EXPECT_NEAR(ends[i].time + ends[i].duration, end, 0.03) << i;
+    }
+}
+
+TEST_F(SoundDetector, AToneWithVibratoStaysOneNote) {
+    // A4 swinging 20 cents either way five and a half times a second.
+    constexpr double kVibratoHz = 5.5;
+    const auto frequencyAt = [](double t) {
+        return Frequency(69) * Cents(20.0 * std::sin(2.0 * M_PI * kVibratoHz * t));
+    };
+    CSoundDetector detector(m_manager.GetNoteTable(), m_format, 0.05f, &m_recorder);
+    ASSERT_TRUE(detector.Start(0.0, CPitchDetector::kFastAutoCorr, false));
+    Feed(detector, RenderLegato(0.2, 3.0, 0.5, frequencyAt, 4.0));
+    ASSERT_EQ(m_recorder.notes.size(), 2u);
+    EXPECT_EQ(m_recorder.notes[0].eventKind, EVENT_NOTE_START);
+    EXPECT_EQ(m_recorder.notes[0].midiNote, 69);
+    EXPECT_NEAR(m_recorder.notes[0].time, 0.2, 0.02);
+    EXPECT_EQ(m_recorder.notes[1].eventKind, EVENT_NOTE_END);
+    EXPECT_NEAR(m_recorder.notes[1].time + m_recorder.notes[1].duration, 3.2, 0.03);
 }
