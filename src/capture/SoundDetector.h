@@ -30,9 +30,11 @@ public:
 // jumps (a new attack), asks the pitch detector for the frequency of what
 // was gathered since the note began, and maps it to a note of the table.
 // Once a note is told, the newest pitch window is measured at every step;
-// another note heard for kChangeSteps steps in a row ends the note and
-// starts the new one (legato playing), while a single wrong step or a pitch
-// that swings within the note's band (vibrato) changes nothing.
+// another note heard for kChangeSteps steps in a row (about 50 ms) ends the
+// note and starts the new one (legato playing), while a few wrong steps or a
+// pitch that swings within the note's band (vibrato) change nothing. Two
+// steps split a sung note's vibrato into extra notes about a third more
+// often, each of which an exercise counts as a wrong answer.
 //
 // Threads: everything but construction runs on the thread that feeds it;
 // results leave only through the sink.
@@ -40,7 +42,7 @@ class CSoundDetector {
 public:
     static constexpr int kNoFrame = 0x7FFFFFFF;
     static constexpr int kPitchSeconds = 60;  // raw bytes gathered at most
-    static constexpr int kChangeSteps = 2;    // steps another pitch must hold
+    static constexpr int kChangeSteps = 3;    // steps another pitch must hold
 
     // noteTable (copied) gives the notes by frequency; format is the capture
     // format (16-bit PCM); triggerLevel (0..1) is the level a note must rise
