@@ -4,12 +4,9 @@
 #include <iterator>
 
 #include <sqlite3.h>
-#include <sys/statvfs.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <new>
 #include <system_error>
@@ -21,10 +18,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr double kPercent = 100.0;
-// How long the check at the open waits for another program's lock.
-constexpr int kCheckBusyMs = 250;
-constexpr const char* kSource = "PracticeHistory";
-constexpr int kStampLength = 32;
 // Other processes never write this file, so a commit need only survive the
 // program's death: the write-ahead log is synced at checkpoints, not at
 // every commit.
@@ -82,11 +75,6 @@ enum DAY_COLUMN {
     DAY_REACTION,
 };
 
-std::string ColumnText(sqlite3_stmt* statement, int column) {
-    const unsigned char* text = sqlite3_column_text(statement, column);
-    return text != nullptr ? reinterpret_cast<const char*>(text) : "";
-}
-
 // Binds text so that SQLite copies it: the row may be gone before the step.
 bool BindText(sqlite3_stmt* statement, int index, const std::string& text) {
     return sqlite3_bind_text(statement, index, text.c_str(), static_cast<int>(text.size()),
@@ -96,9 +84,9 @@ bool BindText(sqlite3_stmt* statement, int index, const std::string& text) {
 PRACTICE_ROW ReadRow(sqlite3_stmt* statement) {
     PRACTICE_ROW row;
     row.time = sqlite3_column_double(statement, COLUMN_TIME);
-    row.lesson = ColumnText(statement, COLUMN_LESSON);
+    row.lesson = CHistoryFile::ColumnText(statement, COLUMN_LESSON);
     row.expected = sqlite3_column_int(statement, COLUMN_EXPECTED);
-    row.spelling = ColumnText(statement, COLUMN_SPELLING);
+    row.spelling = CHistoryFile::ColumnText(statement, COLUMN_SPELLING);
     row.clef = sqlite3_column_int(statement, COLUMN_CLEF);
     row.played = sqlite3_column_int(statement, COLUMN_PLAYED);
     row.source = sqlite3_column_int(statement, COLUMN_SOURCE);
@@ -121,60 +109,7 @@ double LocalDayStart(double time, int dayOffset) {
     return static_cast<double>(mktime(&local));
 }
 
-CCharString LocalStamp() {
-    const time_t now = time(nullptr);
-    struct tm local = {};
-    localtime_r(&now, &local);
-    char stamp[kStampLength] = {};
-    strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    return stamp;
-}
-
-// Moves a companion file (the write-ahead log) along with its database, or
-// removes it: left behind, it would be replayed into the fresh database.
-void MoveCompanion(const CCharString& from, const CCharString& to, const char* suffix) {
-    const fs::path source = std::string(from.GetText()) + suffix;
-    std::error_code error;
-    if (!fs::exists(source, error)) {
-        return;
-    }
-    fs::rename(source, std::string(to.GetText()) + suffix, error);
-    if (error) {
-        fs::remove(source, error);
-    }
-}
-
-// Whether folder lies on a file system mounted read-only.
-bool IsReadOnlyMount(const char* folder) {
-    struct statvfs status {};
-    return statvfs(folder, &status) == 0 && (status.f_flag & ST_RDONLY) != 0;
-}
-
-// path as an SQLite URI that opens the file as it is, without its journal
-// files: for a history on read-only media.
-std::string ImmutableUri(const char* path) {
-    std::string uri = "file:";
-    for (const char* at = path; *at != '\0'; ++at) {
-        if (*at == '?' || *at == '#' || *at == '%') {
-            char escaped[4];
-            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(*at));
-            uri += escaped;
-        } else {
-            uri += *at;
-        }
-    }
-    return uri + "?immutable=1";
-}
-
 }  // namespace
-
-void CPracticeHistory::DB_CLOSER::operator()(sqlite3* db) const {
-    sqlite3_close(db);
-}
-
-void CPracticeHistory::STATEMENT_FINALIZER::operator()(sqlite3_stmt* statement) const {
-    sqlite3_finalize(statement);
-}
 
 CPracticeHistory::~CPracticeHistory() {
     Close();
@@ -198,9 +133,10 @@ bool CPracticeHistory::Open(const char* path) {
         return false;
     }
     CCharString reason;
-    const FILE_STATE state = CheckExisting(reason);
-    switch (state) {
-        case FILE_STATE::kUnavailable:
+    const std::string rowsQuery = std::string("SELECT ") + kRowColumns + " FROM practice LIMIT 0";
+    const CHistoryFile::RULES rules{kApplicationId, kSchemaVersion, rowsQuery.c_str()};
+    switch (CHistoryFile::Check(path, rules, reason)) {
+        case CHistoryFile::STATE::kUnavailable:
             // Another program holds it, or the disk can't take its journal
             // now: nothing is moved, and nothing is waited for.
             m_error.Format("Can't open the practice history %s now: %s", path, reason.GetText());
@@ -209,11 +145,11 @@ bool CPracticeHistory::Open(const char* path) {
                 "practice is not recorded.",
                 path, reason.GetText());
             return false;
-        case FILE_STATE::kReadOnly:
+        case CHistoryFile::STATE::kReadOnly:
             return OpenReadOnly();
-        case FILE_STATE::kUnreadable:
+        case CHistoryFile::STATE::kUnreadable:
             // Only a file that fails its checks is set aside.
-            if (!SetAside(reason)) {
+            if (!CHistoryFile::SetAside(path, reason, m_notice, m_error)) {
                 return false;
             }
             break;
@@ -265,127 +201,6 @@ bool CPracticeHistory::StartWriter() {
     return true;
 }
 
-CPracticeHistory::FILE_STATE CPracticeHistory::CheckExisting(CCharString& reason) {
-    std::error_code error;
-    if (!fs::exists(m_path.GetText(), error)) {
-        return FILE_STATE::kMissing;
-    }
-    // A folder or a pipe in its place would fail or block every read.
-    if (!fs::is_regular_file(m_path.GetText(), error)) {
-        reason = "it is not a file";
-        return FILE_STATE::kUnreadable;
-    }
-    // A file that can't be written here is checked as it is, without the
-    // journal files that read-only media can't take.
-    const bool writable = MayWrite();
-    sqlite3* opened = nullptr;
-    const int status = writable ? sqlite3_open_v2(m_path, &opened, SQLITE_OPEN_READWRITE, nullptr)
-                                : sqlite3_open_v2(ImmutableUri(m_path).c_str(), &opened,
-                                                  SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
-    DB db(opened);
-    if (status != SQLITE_OK) {
-        reason = db != nullptr ? sqlite3_errmsg(db.get()) : sqlite3_errstr(status);
-        return db != nullptr && IsDamage(db.get()) ? FILE_STATE::kUnreadable
-                                                   : FILE_STATE::kUnavailable;
-    }
-    // A lock is waited for only a moment: this runs while the window starts.
-    sqlite3_busy_timeout(db.get(), kCheckBusyMs);
-    int applicationId = 0, version = 0, objects = 0;
-    if (!QueryInt(db.get(), "PRAGMA application_id", applicationId) ||
-        !QueryInt(db.get(), "PRAGMA user_version", version) ||
-        !QueryInt(db.get(), "SELECT COUNT(*) FROM sqlite_master", objects)) {
-        reason = sqlite3_errmsg(db.get());
-        return IsDamage(db.get()) ? FILE_STATE::kUnreadable : FILE_STATE::kUnavailable;
-    }
-    if (applicationId == 0 && version == 0 && objects == 0) {
-        return FILE_STATE::kUsable;  // an empty database: the schema is made in it
-    }
-    if (!CheckApplication(applicationId, version, reason)) {
-        return FILE_STATE::kUnreadable;
-    }
-    bool damaged = false;
-    if (!CheckIntegrity(db.get(), reason, damaged)) {
-        return damaged ? FILE_STATE::kUnreadable : FILE_STATE::kUnavailable;
-    }
-    return writable ? FILE_STATE::kUsable : FILE_STATE::kReadOnly;
-}
-
-bool CPracticeHistory::CheckApplication(int applicationId, int version, CCharString& reason) {
-    if (applicationId != kApplicationId) {
-        reason = "it is not a practice history";
-        return false;
-    }
-    if (version != kSchemaVersion) {
-        reason.Format("its layout %d is unknown", version);
-        return false;
-    }
-    return true;
-}
-
-bool CPracticeHistory::IsDamage(sqlite3* db) {
-    const int code = sqlite3_errcode(db) & 0xFF;
-    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB || code == SQLITE_FORMAT ||
-           code == SQLITE_SCHEMA || code == SQLITE_ERROR || code == SQLITE_MISMATCH;
-}
-
-bool CPracticeHistory::MayWrite() const {
-    const fs::path folder = fs::path(m_path.GetText()).parent_path();
-    return access(m_path, W_OK) == 0 && access(folder.empty() ? "." : folder.c_str(), W_OK) == 0 &&
-           !IsReadOnlyMount(folder.empty() ? "." : folder.c_str());
-}
-
-bool CPracticeHistory::CheckIntegrity(sqlite3* db, CCharString& reason, bool& damaged) {
-    damaged = false;
-    STATEMENT check = Prepare(db, "PRAGMA quick_check(1)");
-    if (check == nullptr || sqlite3_step(check.get()) != SQLITE_ROW) {
-        reason = sqlite3_errmsg(db);
-        damaged = IsDamage(db);
-        return false;
-    }
-    const std::string verdict = ColumnText(check.get(), 0);
-    if (verdict != "ok") {
-        // The checker's own words name pages and cells: the log keeps them,
-        // the learner is told what they mean.
-        ReportError(kSource, __LINE__, "The practice history failed its check: %s",
-                    verdict.c_str());
-        reason = "it is damaged";
-        damaged = true;
-        return false;
-    }
-    // The rows must read with the columns this version writes.
-    const std::string columns = std::string("SELECT ") + kRowColumns + " FROM practice LIMIT 0";
-    if (Prepare(db, columns.c_str()) == nullptr) {
-        reason = sqlite3_errmsg(db);
-        damaged = IsDamage(db);
-        return false;
-    }
-    return true;
-}
-
-bool CPracticeHistory::SetAside(const char* reason) {
-    CCharString base;
-    base.Format("%s.damaged-%s", m_path.GetText(), LocalStamp().GetText());
-    CCharString aside = base;
-    std::error_code error;
-    for (int copy = 2; fs::exists(aside.GetText(), error); ++copy) {
-        aside.Format("%s-%d", base.GetText(), copy);
-    }
-    fs::rename(m_path.GetText(), aside.GetText(), error);
-    if (error) {
-        m_error.Format("Can't keep the unreadable practice history %s aside: %s", m_path.GetText(),
-                       error.message().c_str());
-        return false;
-    }
-    MoveCompanion(m_path, aside, "-wal");
-    MoveCompanion(m_path, aside, "-journal");
-    fs::remove(std::string(m_path.GetText()) + "-shm", error);
-    m_notice.Format(
-        "The practice history (%s) could not be read (%s) and was kept as %s; a new history was "
-        "started.",
-        m_path.GetText(), reason, aside.GetText());
-    return true;
-}
-
 bool CPracticeHistory::Create() {
     sqlite3* opened = nullptr;
     const int status =
@@ -397,7 +212,7 @@ bool CPracticeHistory::Create() {
         return false;
     }
     // The setup runs while the window starts: a lock is waited for a moment.
-    sqlite3_busy_timeout(m_write.get(), std::min(kCheckBusyMs, m_busyTimeoutMs));
+    sqlite3_busy_timeout(m_write.get(), std::min(CHistoryFile::kCheckBusyMs, m_busyTimeoutMs));
     CCharString schema;
     schema.Format("BEGIN IMMEDIATE;%sPRAGMA application_id=%d;PRAGMA user_version=%d;COMMIT;",
                   kSchemaSql, kApplicationId, kSchemaVersion);
@@ -407,7 +222,7 @@ bool CPracticeHistory::Create() {
     }
     const std::string insert = std::string("INSERT INTO practice(") + kRowColumns +
                                ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
-    m_insert = Prepare(m_write.get(), insert.c_str());
+    m_insert = CHistoryFile::Prepare(m_write.get(), insert.c_str());
     sqlite3_busy_timeout(m_write.get(), m_busyTimeoutMs);
     return m_insert != nullptr || Fail("prepare the writing of", m_write.get());
 }
@@ -418,12 +233,12 @@ bool CPracticeHistory::OpenReader() {
         m_path, &opened, m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
     m_read.reset(opened);
     if (status == SQLITE_OK && m_readOnly &&
-        !QueryInt(m_read.get(), "SELECT COUNT(*) FROM sqlite_master", status)) {
+        !CHistoryFile::QueryInt(m_read.get(), "SELECT COUNT(*) FROM sqlite_master", status)) {
         // A history on read-only media can't make its journal files: it is
         // read as it is.
         opened = nullptr;
         m_read.reset();
-        status = sqlite3_open_v2(ImmutableUri(m_path).c_str(), &opened,
+        status = sqlite3_open_v2(CHistoryFile::ImmutableUri(m_path).c_str(), &opened,
                                  SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
         m_read.reset(opened);
     }
@@ -434,9 +249,10 @@ bool CPracticeHistory::OpenReader() {
     if (!Execute(m_read.get(), "PRAGMA query_only=1", "set up the reading of")) {
         return false;
     }
-    m_recent = Prepare(m_read.get(),
-                       "SELECT right_first, reaction FROM practice WHERE expected = ?1"
-                       " ORDER BY time DESC LIMIT ?2");
+    m_recent =
+        CHistoryFile::Prepare(m_read.get(),
+                              "SELECT right_first, reaction FROM practice WHERE expected = ?1"
+                              " ORDER BY time DESC LIMIT ?2");
     return m_recent != nullptr || Fail("prepare the reading of", m_read.get());
 }
 
@@ -623,10 +439,10 @@ bool CPracticeHistory::GetNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats) {
 }
 
 bool CPracticeHistory::ReadNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats) {
-    STATEMENT query =
-        Prepare(m_read.get(),
-                "SELECT expected, COUNT(*), SUM(right_first), AVG(reaction), MAX(time)"
-                " FROM practice GROUP BY expected ORDER BY expected");
+    STATEMENT query = CHistoryFile::Prepare(
+        m_read.get(),
+        "SELECT expected, COUNT(*), SUM(right_first), AVG(reaction), MAX(time)"
+        " FROM practice GROUP BY expected ORDER BY expected");
     if (query == nullptr) {
         return Fail("read the statistics of", m_read.get());
     }
@@ -678,7 +494,8 @@ bool CPracticeHistory::GetDays(int days, double now, std::vector<PRACTICE_DAY>& 
         m_error.Format("Can't read %d days of the practice history", days);
         return false;
     }
-    STATEMENT query = Prepare(m_read.get(),
+    STATEMENT query =
+        CHistoryFile::Prepare(m_read.get(),
                               "SELECT date(time, 'unixepoch', 'localtime') AS day, COUNT(*),"
                               " SUM(right_first) * ?3 / COUNT(*), AVG(reaction) FROM practice"
                               " WHERE time >= ?1 AND time < ?2 GROUP BY day ORDER BY day");
@@ -691,7 +508,7 @@ bool CPracticeHistory::GetDays(int days, double now, std::vector<PRACTICE_DAY>& 
     int status = SQLITE_ROW;
     while ((status = sqlite3_step(query.get())) == SQLITE_ROW) {
         PRACTICE_DAY day;
-        day.day = ColumnText(query.get(), DAY_DAY);
+        day.day = CHistoryFile::ColumnText(query.get(), DAY_DAY);
         day.notes = sqlite3_column_int(query.get(), DAY_NOTES);
         day.rightFirstTryPercent = sqlite3_column_double(query.get(), DAY_PERCENT);
         day.meanReaction = sqlite3_column_double(query.get(), DAY_REACTION);
@@ -708,7 +525,7 @@ bool CPracticeHistory::GetRowsSince(double since, std::vector<PRACTICE_ROW>& row
     }
     const std::string sql =
         std::string("SELECT ") + kRowColumns + " FROM practice WHERE time >= ?1 ORDER BY time, id";
-    STATEMENT query = Prepare(m_read.get(), sql.c_str());
+    STATEMENT query = CHistoryFile::Prepare(m_read.get(), sql.c_str());
     if (query == nullptr) {
         return Fail("read the rows of", m_read.get());
     }
@@ -718,24 +535,6 @@ bool CPracticeHistory::GetRowsSince(double since, std::vector<PRACTICE_ROW>& row
         rows.push_back(ReadRow(query.get()));
     }
     return status == SQLITE_DONE || Fail("read the rows of", m_read.get());
-}
-
-CPracticeHistory::STATEMENT CPracticeHistory::Prepare(sqlite3* db, const char* sql) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(statement);
-        return nullptr;
-    }
-    return STATEMENT(statement);
-}
-
-bool CPracticeHistory::QueryInt(sqlite3* db, const char* sql, int& value) {
-    STATEMENT query = Prepare(db, sql);
-    if (query == nullptr || sqlite3_step(query.get()) != SQLITE_ROW) {
-        return false;
-    }
-    value = sqlite3_column_int(query.get(), 0);
-    return true;
 }
 
 bool CPracticeHistory::Execute(sqlite3* db, const char* sql, const char* what) {

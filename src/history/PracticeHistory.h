@@ -12,9 +12,7 @@
 
 #include "exercise/PracticeRecords.h"
 #include "foundation/CharString.h"
-
-struct sqlite3;
-struct sqlite3_stmt;
+#include "history/HistoryFile.h"
 
 // The learner's practice history: one row per judged note in an SQLite
 // database. Add never waits for the disk: rows go to a writer thread that
@@ -84,32 +82,10 @@ public:
     const char* GetError() const { return m_error; }
 
 private:
-    // kUnavailable: it can't be checked now (another program holds it, the
-    // disk is full); kReadOnly: healthy, but it can't be written here.
-    enum class FILE_STATE { kMissing, kUsable, kUnreadable, kUnavailable, kReadOnly };
-    struct DB_CLOSER {
-        void operator()(sqlite3* db) const;
-    };
-    struct STATEMENT_FINALIZER {
-        void operator()(sqlite3_stmt* statement) const;
-    };
-    using DB = std::unique_ptr<sqlite3, DB_CLOSER>;
-    using STATEMENT = std::unique_ptr<sqlite3_stmt, STATEMENT_FINALIZER>;
-
-    // Whether the file at the path can be used, and if not, why.
-    FILE_STATE CheckExisting(CCharString& reason);
-    // False with the reason; damaged says whether the file itself is bad.
-    static bool CheckIntegrity(sqlite3* db, CCharString& reason, bool& damaged);
-    static bool CheckApplication(int applicationId, int version, CCharString& reason);
-    // Whether db's last failure says the file is damaged, not merely out of
-    // reach now (a lock, a full disk).
-    static bool IsDamage(sqlite3* db);
-    // Whether this user may write the file and its folder here.
-    bool MayWrite() const;
+    using DB = CHistoryFile::DB;
+    using STATEMENT = CHistoryFile::STATEMENT;
     // Opens the reader alone: the history is shown, nothing is recorded.
     bool OpenReadOnly();
-    // Renames the unreadable file to a new name beside it and sets the notice.
-    bool SetAside(const char* reason);
     // Opens the writer's connection, making the database and its tables.
     bool Create();
     bool OpenReader();
@@ -123,8 +99,6 @@ private:
     // Inserts batch in one transaction; false with the reason in error.
     bool WriteBatch(const std::deque<PRACTICE_ROW>& batch, CCharString& error);
     bool InsertRow(const PRACTICE_ROW& row);
-    static STATEMENT Prepare(sqlite3* db, const char* sql);
-    static bool QueryInt(sqlite3* db, const char* sql, int& value);
     bool Execute(sqlite3* db, const char* sql, const char* what);
     // Sets the error text from db's last error; always false.
     bool Fail(const char* what, sqlite3* db);
