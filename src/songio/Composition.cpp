@@ -15,73 +15,14 @@
 #include "foundation/QuotedText.h"
 #include "foundation/TextLines.h"
 #include "songio/MidiFile.h"
+#include "songio/SongText.h"
 #include "theory/NoteManager.h"
 
 namespace {
 
-// The keys of a text song.
-constexpr const char* kInfoStart = "Start of Song Info";
-constexpr const char* kInfoEnd = "End of Song Info";
-constexpr const char* kPartStart = "Start of Song Part";
-constexpr const char* kPartEnd = "End of Song Part";
-
-constexpr char kPlayListSeparator = '^';
-constexpr char kRepeatSeparator = '~';
-constexpr char kChordSeparator = ',';
-constexpr char kChordFieldSeparator = '/';
-constexpr int kChordFields = 6;
-constexpr int kRequiredChordFields = 3;
 constexpr int kDrumThings = THING_CHINESE_CYMBAL_2 + 1;
-constexpr int kOctave = 12;
 constexpr double kSecondsPerHour = 3600.0;
 constexpr double kSecondsPerMinute = 60.0;
-
-// A whole decimal number in range, read as strtol reads it in the C locale.
-bool ParseInt(const std::string& text, long low, long high, int& value) {
-    int64_t parsed = 0;
-    if (!NumberFormat::ParseInt(text, parsed, NumberFormat::kLikeStrtol) || parsed < low ||
-        parsed > high) {
-        return false;
-    }
-    value = static_cast<int>(parsed);
-    return true;
-}
-
-// A decimal number in range, read as strtod reads it in the C locale; a
-// value with a decimal comma sets commaFound rather than reading as another.
-bool ParseDecimal(const std::string& text, double low, double high, double& value,
-                  bool& commaFound) {
-    std::string reason;
-    double parsed = 0.0;
-    commaFound = false;
-    if (!NumberFormat::ParseDouble(text, parsed, NumberFormat::kLikeStrtod, &reason)) {
-        commaFound = reason.find(NumberFormat::kDecimalComma) != std::string::npos;
-        return false;
-    }
-    if (!(parsed >= low && parsed <= high)) {
-        return false;
-    }
-    value = parsed;
-    return true;
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> pieces;
-    size_t start = 0;
-    for (;;) {
-        const size_t end = text.find(separator, start);
-        pieces.push_back(text.substr(start, end == std::string::npos ? end : end - start));
-        if (end == std::string::npos) {
-            return pieces;
-        }
-        start = end + 1;
-    }
-}
-
-bool IsRegularFile(const char* path) {
-    struct stat info {};
-    return stat(path, &info) == 0 && S_ISREG(info.st_mode);
-}
 
 // Appends other's tracks after offset into the song's tracks of the same
 // Thing; a Thing the song lacks gets an empty copy of the track first. The
@@ -164,21 +105,6 @@ void SetDrumDurations(CTrack& drums, double songLength) {
 
 }  // namespace
 
-bool CComposition::TEXT_LINES::NextPair(std::string& key, std::string& value) {
-    while (next < lines.size()) {
-        const std::string& line = lines[next++];
-        const size_t equals = line.find('=');
-        // A line without "=" or with nothing after it says nothing.
-        if (equals == std::string::npos || equals + 1 == line.size()) {
-            continue;
-        }
-        key.assign(line, 0, equals);
-        value.assign(line, equals + 1, std::string::npos);
-        return true;
-    }
-    return false;
-}
-
 CComposition::CComposition(CNoteManager& manager, CSound* sound)
     : m_manager(manager), m_sound(sound) {
     New();
@@ -232,7 +158,7 @@ bool CComposition::Open(const char* path) {
     return true;
 }
 
-// ---------------------------------------------------------------- text songs
+// ---------------------------------------------------------------- MIDI songs
 
 bool CComposition::OpenText(const char* path) {
     CDiskFile disk;
@@ -241,272 +167,19 @@ bool CComposition::OpenText(const char* path) {
         return SetError("Can't open song file (%s): %s", path, disk.GetError());
     }
     New();
-    TEXT_LINES text;
-    text.lines = SplitLines(data.data(), data.size());
-    data = std::vector<char>();
-    CCharString playList;
-    if (!ReadInfoSection(text, playList)) {
-        return false;
-    }
-    while (text.next < text.lines.size()) {
-        if (!ReadPartSection(text)) {
-            return false;
-        }
-    }
-    for (const auto& part : m_parts) {
-        CCharString reason;
-        if (!LoadGroove(*part, reason)) {
-            return SetError("Can't load part: %s", reason.GetText());
-        }
-    }
-    return ResolvePlayList(playList);
+    CSongText text(m_manager, *this, m_groovesFolder);
+    return text.Read(data) || SetError("%s", text.GetError());
 }
 
-bool CComposition::ReadInfoSection(TEXT_LINES& text, CCharString& playList) {
-    std::string key;
-    std::string value;
-    while (text.NextPair(key, value)) {
-        if (key == kInfoEnd) {
-            break;
-        }
-        if (key == "Name") {
-            m_info.name = value.c_str();
-            m_name = value.c_str();
-        } else if (key == "Description") {
-            m_info.description = value.c_str();
-        } else if (key == "Tempo") {
-            bool commaFound = false;
-            if (!ParseDecimal(value, kMinTempo, kMaxTempo, m_info.tempo, commaFound)) {
-                return SetError(
-                    "Can't read the song's tempo (%s): it must be %s to %s beats per minute%s",
-                    value.c_str(), NumberFormat::FormatDouble(kMinTempo).c_str(),
-                    NumberFormat::FormatDouble(kMaxTempo).c_str(),
-                    commaFound ? ", written with a decimal point" : "");
-            }
-            m_info.secondsPerBeat = kSecondsPerMinute / m_info.tempo;
-        } else if (key == "Repeat") {
-            if (!ParseInt(value, 0, kMaxSongRepeat, m_info.repeat)) {
-                return SetError("Can't read the song's repeat count (%s): it must be 0 to %d",
-                                value.c_str(), kMaxSongRepeat);
-            }
-        } else if (key == "Parts") {
-            playList = value.c_str();
-        }
-    }
-    return true;
-}
-
-bool CComposition::ReadPartSection(TEXT_LINES& text) {
-    auto part = std::make_unique<CSongPart>();
-    SONG_INFO& info = part->m_arrangement.m_info;
-    info.tempo = m_info.tempo;
-    info.secondsPerBeat = m_info.secondsPerBeat;
-    CCharString chords;
-    std::string key;
-    std::string value;
-    bool any = false;
-    while (text.NextPair(key, value)) {
-        any = true;
-        if (key == kPartEnd) {
-            break;
-        }
-        if (!ReadPartKey(key.c_str(), value.c_str(), *part, chords)) {
-            return false;
-        }
-    }
-    // Only key lines count; the lines after the last section say nothing.
-    if (!any || part->m_name.IsEmpty()) {
-        return true;  // a part without a name is discarded
-    }
-    if (!ReadChords(chords, *part)) {
-        return false;
-    }
+bool CComposition::TakePart(std::unique_ptr<CSongPart> part) {
     if (FindPart(part->m_name) != nullptr) {
-        return SetError("Can't load part: the song has two parts named %s", part->m_name.GetText());
-    }
-    if (GetPartCount() >= kMaxParts) {
-        return SetError("Can't load part %s: a song has at most %d parts",
-                        Quote(part->m_name).GetText(), kMaxParts);
+        return SetError("Can't add song part %s: the song has a part of that name",
+                        part->m_name.GetText());
     }
     m_parts.push_back(std::move(part));
+    m_modified = true;
     return true;
 }
-
-bool CComposition::ReadPartKey(const char* key, const char* value, CSongPart& part,
-                               CCharString& chords) {
-    SONG_INFO& info = part.m_arrangement.m_info;
-    const std::string text = value;
-    if (std::strcmp(key, "Name") == 0) {
-        part.m_name = value;
-    } else if (std::strcmp(key, "Description") == 0) {
-        part.m_description = value;
-    } else if (std::strcmp(key, "Repeat") == 0) {
-        if (!ParseInt(text, 0, kMaxChordRepeat, part.m_repeat)) {
-            return SetError("Can't load part: the repeat count (%s) must be 0 to %d", value,
-                            kMaxChordRepeat);
-        }
-    } else if (std::strcmp(key, "Groove style") == 0) {
-        part.m_grooveStyle = value;
-    } else if (std::strcmp(key, "Groove name") == 0) {
-        part.m_grooveName = value;
-    } else if (std::strcmp(key, "Groove file") == 0) {
-        part.m_grooveFile = value;
-    } else if (std::strcmp(key, "Scale") == 0) {
-        if (!CNoteManager::FindScale(value, info.scale)) {
-            return SetError("Can't load part: there is no key or scale named (%s)", value);
-        }
-    } else if (std::strcmp(key, "Scale root") == 0) {
-        if (!ParseInt(text, 0, NOTE_COUNT - 1, info.scaleRoot)) {
-            return SetError("Can't load part: the scale root (%s) is no MIDI note", value);
-        }
-    } else if (std::strcmp(key, "Chords") == 0) {
-        chords = value;
-    }
-    return true;
-}
-
-bool CComposition::ReadChords(const char* value, CSongPart& part) {
-    if (*value == '\0') {
-        return true;
-    }
-    const std::vector<std::string> chords = Split(value, kChordSeparator);
-    if (chords.size() > static_cast<size_t>(kMaxPartChords)) {
-        return SetError("Can't load part: %s has more than %d chords", part.m_name.GetText(),
-                        kMaxPartChords);
-    }
-    CNoteList scale(NOTE_COUNT, true);
-    const SONG_INFO& info = part.m_arrangement.m_info;
-    if (!m_manager.GetScaleOverRange(info.scale, info.scaleRoot, scale)) {
-        return SetError("Can't load part: %s", m_manager.GetError());
-    }
-    for (const std::string& chord : chords) {
-        CCharString reason;
-        if (!ReadChord(chord.c_str(), scale, part, reason)) {
-            return SetError("Can't load part: %s", reason.GetText());
-        }
-    }
-    return true;
-}
-
-// root MIDI note / accidental / chord type [/ repeat [/ group [/ degree]]]
-bool CComposition::ReadChord(const char* text, const CNoteList& scale, CSongPart& part,
-                             CCharString& reason) {
-    const std::vector<std::string> fields = Split(text, kChordFieldSeparator);
-    int values[kChordFields] = {0, 0, 0, 1, 0, 0};
-    const long lows[kChordFields] = {0, 0, 1, 1, 0, 0};
-    const long highs[kChordFields] = {NOTE_COUNT - 1, 255, 255, kMaxChordRepeat, 255, 255};
-    const size_t count = std::min<size_t>(fields.size(), kChordFields);
-    bool ok = fields.size() >= kRequiredChordFields && fields.size() <= kChordFields;
-    for (size_t i = 0; ok && i < count; ++i) {
-        ok = ParseInt(fields[i], lows[i], highs[i], values[i]);
-    }
-    CChord chord;
-    if (ok) {
-        ok = m_manager.GetChordFromType(values[2], chord);
-    }
-    if (!ok) {
-        reason.Format(
-            "Can't read chord (%s) of %s: it needs a root note, an accidental and a "
-            "known chord type, then up to a repeat count, a chord group and a degree",
-            text, part.m_name.GetText());
-        return false;
-    }
-    CHORD_INFO info = chord.m_root.GetChord();
-    info.root = static_cast<uint8_t>(values[0]);
-    info.pitch = values[1];
-    info.chordType = values[2];
-    info.chordGroup = values[4];
-    info.number = values[5];
-    info.scale = part.m_arrangement.m_info.scale;
-    info.scaleRoot = part.m_arrangement.m_info.scaleRoot;
-    chord.m_root.midiNote = info.root;
-    chord.m_root.accidental = static_cast<uint8_t>(values[1]);
-    chord.m_repeat = values[3];
-    if (info.number == 0 && !FindDegree(scale, info)) {
-        reason.Format(
-            "Can't read chord (%s) of %s: its root is not in the part's scale and it "
-            "gives no degree",
-            text, part.m_name.GetText());
-        return false;
-    }
-    CNoteManager::GetChordName(info.chordType, info.root, info.name);
-    chord.m_root.SetChord(info);
-    part.m_chords.push_back(chord);
-    return true;
-}
-
-// A chord without a degree takes the degree of its root in the part's
-// scale, which the bass line needs to follow it.
-bool CComposition::FindDegree(const CNoteList& scale, CHORD_INFO& chord) {
-    for (int i = 0; i < scale.GetCount(); ++i) {
-        const CNote& note = *scale.GetAt(i);
-        if (note.midiNote % kOctave == chord.root % kOctave && note.intervalFrets == 0 &&
-            note.interval > 0) {
-            chord.number = note.interval;
-            return true;
-        }
-    }
-    return false;
-}
-
-bool CComposition::LoadGroove(CSongPart& part, CCharString& reason) {
-    CCharString path;
-    if (!part.m_grooveFile.IsEmpty() && IsRegularFile(part.m_grooveFile)) {
-        path = part.m_grooveFile;
-    } else {
-        path.Format("%s/%s/%s.mid", m_groovesFolder.GetText(), part.m_grooveStyle.GetText(),
-                    part.m_grooveName.GetText());
-    }
-    CMidiFile reader;
-    if (!reader.Read(path, part.m_groove)) {
-        reason.Format("Can't load groove from (%s): %s", path.GetText(), reader.GetError());
-        return false;
-    }
-    // The part plays the groove's time signature at the song's tempo.
-    SONG_INFO& info = part.m_arrangement.m_info;
-    const SONG_INFO& groove = part.m_groove.m_info;
-    info.measureBeats = groove.measureBeats;
-    info.beatNote = groove.beatNote;
-    info.tempo = m_info.tempo;
-    info.secondsPerBeat = m_info.secondsPerBeat;
-    const int measures = groove.measures > 0 ? groove.measures : part.m_groove.CountMeasures();
-    part.m_grooveLength = measures * groove.GetMeasureLength();
-    return true;
-}
-
-bool CComposition::ResolvePlayList(const char* value) {
-    if (*value == '\0') {
-        return true;
-    }
-    const std::vector<std::string> entries = Split(value, kPlayListSeparator);
-    if (entries.size() > static_cast<size_t>(kMaxPlayListEntries)) {
-        return SetError("Can't read the song's play list: it has %zu entries, at most %d are read",
-                        entries.size(), kMaxPlayListEntries);
-    }
-    for (const std::string& entry : entries) {
-        const size_t tilde = entry.find(kRepeatSeparator);
-        if (tilde == std::string::npos) {
-            return SetError("Can't get part's name from (%s)", Quote(entry.c_str()).GetText());
-        }
-        int count = 0;
-        if (!ParseInt(entry.substr(tilde + 1), 0, kMaxChordRepeat, count)) {
-            return SetError("Can't get part's repeat count from (%s)",
-                            Quote(entry.c_str()).GetText());
-        }
-        const std::string name = entry.substr(0, tilde);
-        CSongPart* part = FindPart(name.c_str());
-        if (part == nullptr) {
-            return SetError("Can't find song part (%s)", Quote(name.c_str()).GetText());
-        }
-        // The count is kept by the entry's text only: each entry plays once.
-        if (!AppendToPlayList(part)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// ---------------------------------------------------------------- MIDI songs
 
 bool CComposition::OpenMidi(const char* path) {
     CSong song;
@@ -574,7 +247,7 @@ bool CComposition::Rebuild(CSong& song) {
 bool CComposition::ClosePart(CSongPart* part, double start, const CSong& song) {
     CCharString ignored;
     const bool known = !part->m_grooveFile.IsEmpty() || !part->m_grooveName.IsEmpty();
-    if (known && LoadGroove(*part, ignored)) {
+    if (known && CSongText::LoadGroove(*part, m_groovesFolder, m_info, ignored)) {
         return true;
     }
     part->m_groove.Clear(true);

@@ -63,8 +63,10 @@ public:
     // Renders the enabled tracks, mixed, through the sound engine.
     bool SaveWave(const char* path, const CMix& mix, bool reduce);
 
-    // The library. AddPart adds a copy and is refused for a name in use.
+    // The library. AddPart adds a copy and TakePart the part itself; both
+    // are refused for a name in use.
     bool AddPart(const CSongPart& part);
+    bool TakePart(std::unique_ptr<CSongPart> part);
     CSongPart* FindPart(const char* name);
     int GetPartCount() const { return static_cast<int>(m_parts.size()); }
     CSongPart* GetPart(int index);
@@ -87,20 +89,6 @@ private:
     bool SetError(const char* format, ...) NOTARA_PRINTF(2, 3);
     bool OpenText(const char* path);
     bool OpenMidi(const char* path);
-    // The lines of a text song and the next one to read.
-    struct TEXT_LINES {
-        std::vector<std::string> lines;
-        size_t next = 0;
-        bool NextPair(std::string& key, std::string& value);
-    };
-    bool ReadInfoSection(TEXT_LINES& text, CCharString& playList);
-    bool ReadPartSection(TEXT_LINES& text);
-    bool ReadPartKey(const char* key, const char* value, CSongPart& part, CCharString& chords);
-    bool ReadChords(const char* value, CSongPart& part);
-    bool ReadChord(const char* text, const CNoteList& scale, CSongPart& part, CCharString& reason);
-    static bool FindDegree(const CNoteList& scale, CHORD_INFO& chord);
-    bool LoadGroove(CSongPart& part, CCharString& reason);
-    bool ResolvePlayList(const char* value);
     bool Rebuild(CSong& song);
     bool ClosePart(CSongPart* part, double start, const CSong& song);
     bool AddChordFromMarker(CSongPart& part, const CNote& marker);
