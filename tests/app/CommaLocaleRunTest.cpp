@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CommaLocale.h"
+#include "GrooveFixture.h"
 #include "TempFolder.h"
 #include "app/AppSettings.h"
 #include "app/Catalogue.h"
@@ -36,30 +37,6 @@ std::string WriteCourse(const CTempFolder& folder) {
         << "<b>Point~^Scale=C maj|StartNote=60|EndNote=72|Tempo=1.5\n"
         << "<b>Comma~^Scale=C maj|StartNote=60|EndNote=72|Tempo=1,5\n";
     return folder.Path("Tutorials") + "/";
-}
-
-bool WriteGroove(const std::string& path) {
-    CSong groove;
-    if (!groove.AddNewSongTracks()) {
-        return false;
-    }
-    groove.m_info.secondsPerBeat = 0.5;
-    groove.m_info.tempo = 120.0;
-    groove.m_info.measureBeats = 4;
-    groove.m_info.beatNote = 4;
-    groove.m_info.measures = 1;
-    const int beats[] = {48, 52, 55, 60};
-    for (int i = 0; i < 4; ++i) {
-        CNote note;
-        note.thing = THING_RHYTHM_GUITAR;
-        note.midiNote = static_cast<uint8_t>(beats[i]);
-        note.time = 0.5 * i;
-        note.duration = 0.4;
-        note.eventKind = EVENT_NOTE_START;
-        groove.FindTrack(THING_RHYTHM_GUITAR)->AddNote(note);
-    }
-    CMidiFile writer;
-    return writer.Write(path.c_str(), groove);
 }
 
 std::string WriteSong(const CTempFolder& folder, const std::string& name, const char* tempo) {
@@ -102,7 +79,7 @@ TEST(CommaLocaleRun, ALessonButtonsTempoReadsWithAPointAndACommaIsRefused) {
 TEST(CommaLocaleRun, ASongDocumentsTempoReadsWithAPointAndACommaIsRefused) {
     const CTempFolder folder("comma-song");
     fs::create_directories(folder.Path("Grooves/Easy"));
-    ASSERT_TRUE(WriteGroove(folder.Path("Grooves/Easy/Climb.mid")));
+    ASSERT_TRUE(WriteGroove(folder.Path("Grooves/Easy/Climb.mid"), {48, 52, 55, 60}));
     const std::string point = WriteSong(folder, "Point", "100.5");
     const std::string comma = WriteSong(folder, "Comma", "100,5");
     CCommaLocale locale;

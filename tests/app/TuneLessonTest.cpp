@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "GrooveFixture.h"
 #include "TempFolder.h"
 #include "app/AppSettings.h"
 #include "app/Catalogue.h"
@@ -66,30 +67,6 @@ void Play(CCenter& center, int note) {
         std::make_unique<NOTE_EVENT>(NOTE_EVENT::Make(note, true, 1.0f, SOURCE_MIDI_INPUT, 0.0))));
     center.OnNote(MakePayload(
         std::make_unique<NOTE_EVENT>(NOTE_EVENT::Make(note, false, 0.0f, SOURCE_MIDI_INPUT, 0.0))));
-}
-
-// A one-measure groove whose rhythm guitar climbs C E G C on the beats.
-bool WriteGroove(const std::string& path, const std::vector<int>& beats) {
-    CSong groove;
-    if (!groove.AddNewSongTracks()) {
-        return false;
-    }
-    groove.m_info.secondsPerBeat = 0.5;
-    groove.m_info.tempo = 120.0;
-    groove.m_info.measureBeats = 4;
-    groove.m_info.beatNote = 4;
-    groove.m_info.measures = 1;
-    for (size_t i = 0; i < beats.size(); ++i) {
-        CNote note;
-        note.thing = THING_RHYTHM_GUITAR;
-        note.midiNote = static_cast<uint8_t>(beats[i]);
-        note.time = 0.5 * i;
-        note.duration = 0.4;
-        note.eventKind = EVENT_NOTE_START;
-        groove.FindTrack(THING_RHYTHM_GUITAR)->AddNote(note);
-    }
-    CMidiFile writer;
-    return writer.Write(path.c_str(), groove);
 }
 
 }  // namespace

@@ -32,24 +32,36 @@ run() {
 }
 
 
+# Starts the application in the background for at most $1 seconds of
+# --quit-after, its pid in $pid, and waits until it holds its instance lock.
+start_in_background() {
+  "$work/install/notara" --quit-after "$1" >"$work/out.txt" 2>&1 &
+  pid=$!
+  for _ in $(seq 300); do
+    ls "$XDG_CONFIG_HOME"/notara-*.lock >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+}
+
+# Waits up to $1 tenths of a second for the background application to end,
+# kills it and fails with $2 when it does not, and leaves its status in $code.
+wait_for_end() {
+  for _ in $(seq "$1"); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  if kill -0 $pid 2>/dev/null; then kill -9 $pid; fail "$2"; fi
+  wait $pid
+  code=$?
+}
+
 case $case_name in
   end-signals)
     # Logout, a closed terminal and Ctrl+C close the application normally:
     # its settings are saved and it exits with success.
     for sig in TERM INT HUP; do
       rm -f "$ini"
-      "$work/install/notara" --quit-after 60 >"$work/out.txt" 2>&1 &
-      pid=$!
-      for _ in $(seq 300); do
-        ls "$XDG_CONFIG_HOME"/notara-*.lock >/dev/null 2>&1 && break
-        sleep 0.1
-      done
+      start_in_background 60
       sleep 1  # start-up runs on from the lock to the first window
       kill -$sig $pid
-      for _ in $(seq 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-      if kill -0 $pid 2>/dev/null; then kill -9 $pid; fail "SIG$sig did not close the application"; fi
-      wait $pid
-      code=$?
+      wait_for_end 300 "SIG$sig did not close the application"
       [ $code -eq 0 ] || fail "SIG$sig: exit status $code"
       grep -q "Main%20Window\|\[Main" "$ini" 2>/dev/null || fail "SIG$sig: no settings saved"
     done
@@ -59,19 +71,11 @@ case $case_name in
     # twice in quick succession: the second must not cut the save short.
     for round in 1 2 3 4 5 6; do
       rm -f "$ini"
-      "$work/install/notara" --quit-after 60 >"$work/out.txt" 2>&1 &
-      pid=$!
-      for _ in $(seq 300); do
-        ls "$XDG_CONFIG_HOME"/notara-*.lock >/dev/null 2>&1 && break
-        sleep 0.1
-      done
+      start_in_background 60
       sleep 1  # start-up runs on from the lock to the first window
       # The second and third come while the close runs.
       kill -TERM $pid; sleep 0.0$round; kill -TERM $pid 2>/dev/null; sleep 0.05; kill -HUP $pid 2>/dev/null
-      for _ in $(seq 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-      if kill -0 $pid 2>/dev/null; then kill -9 $pid; fail "round $round: repeated signals did not close the application"; fi
-      wait $pid
-      code=$?
+      wait_for_end 300 "round $round: repeated signals did not close the application"
       [ $code -eq 0 ] || fail "round $round: exit status $code after repeated end signals"
       grep -q "Main%20Window\|\[Main" "$ini" 2>/dev/null || fail "round $round: no settings saved"
     done
@@ -93,18 +97,10 @@ case $case_name in
     # that nothing the close frees makes room for the settings.
     rm -f "$(dirname "$ini")/Practice History.db"*
     mkdir "$(dirname "$ini")/Practice History.db"
-    "$work/install/notara" --quit-after 4 >"$work/out.txt" 2>&1 &
-    pid=$!
-    for _ in $(seq 300); do
-      ls "$XDG_CONFIG_HOME"/notara-*.lock >/dev/null 2>&1 && break
-      sleep 0.1
-    done
+    start_in_background 4
     # Every free block taken while the application runs.
     dd if=/dev/zero of="$work/small/filler" bs=4k 2>/dev/null
-    for _ in $(seq 600); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-    if kill -0 $pid 2>/dev/null; then kill -9 $pid; fail "the application did not end"; fi
-    wait $pid
-    code=$?
+    wait_for_end 600 "the application did not end"
     [ $code -eq 1 ] || fail "a full disk: exit status $code, not 1"
     cmp -s "$ini" "$work/before.ini" || fail "the settings file changed on a full disk: $(wc -c <"$ini") bytes"
     [ "$(grep -c "Message box.*Can't save settings" "$work/out.txt")" -eq 1 ] ||
