@@ -43,6 +43,14 @@ public:
         const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
         return std::fclose(file) == 0 && written;
     }
+    // Removes every file of the folder: what the last input left beside the
+    // file (journals, files set aside) must not reach the next one.
+    void Clear() const {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(m_folder, ignored)) {
+            std::filesystem::remove_all(entry.path(), ignored);
+        }
+    }
     const char* GetPath() const { return m_path.c_str(); }
     // A path beside the file that is never created.
     std::string GetMissing(const char* name) const { return m_folder + "/" + name; }

@@ -1,5 +1,6 @@
-// The song document on arbitrary bytes read as a ".Song" text song, with a
-// grooves folder that does not exist; a song that opens is rendered.
+// The song document on arbitrary bytes read as a ".Song" text song, with the
+// shipped grooves that the program plays; a song that opens is rendered
+// with its grooves, so the fuzzer reaches the rendering's loops.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,13 +24,12 @@ CNoteManager* GetManager() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const CFuzzFile file("Fuzz.Song");
-    static const std::string grooves = file.GetMissing("Grooves");
     CNoteManager* manager = GetManager();
     if (manager == nullptr || !file.Write(data, size)) {
         return 0;
     }
     CComposition composition(*manager, nullptr);
-    composition.SetGroovesFolder(grooves.c_str());
+    composition.SetGroovesFolder(NOTARA_FUZZ_GROOVES);
     if (!composition.Open(file.GetPath())) {
         return 0;
     }
