@@ -4,6 +4,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -86,7 +87,8 @@ CHistoryFile::STATE CHistoryFile::Check(const char* path, const RULES& rules, CC
         return STATE::kUnreadable;
     }
     bool damaged = false;
-    if (!CheckIntegrity(db.get(), rules.rowsQuery, reason, damaged)) {
+    if (!CheckIntegrity(db.get(), rules.rowsQuery, reason, damaged) ||
+        (writable && !CheckIndexes(db.get(), rules, reason, damaged))) {
         return damaged ? STATE::kUnreadable : STATE::kUnavailable;
     }
     return writable ? STATE::kUsable : STATE::kReadOnly;
@@ -142,6 +144,104 @@ bool CHistoryFile::CheckIntegrity(sqlite3* db, const char* rowsQuery, CCharStrin
         damaged = IsDamage(db);
         return false;
     }
+    return true;
+}
+
+bool CHistoryFile::IndexesMatch(sqlite3* db, const RULES& rules) {
+    STATEMENT list = Prepare(db,
+                             "SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = ?1"
+                             " ORDER BY name");
+    if (list == nullptr ||
+        sqlite3_bind_text(list.get(), 1, rules.table, -1, SQLITE_STATIC) != SQLITE_OK) {
+        return false;
+    }
+    size_t found = 0;
+    while (sqlite3_step(list.get()) == SQLITE_ROW) {
+        const std::string name = ColumnText(list.get(), 0);
+        const auto rule = std::find_if(rules.indexes.begin(), rules.indexes.end(),
+                                       [&](const INDEX_RULE& index) { return name == index.name; });
+        if (rule == rules.indexes.end()) {
+            return false;
+        }
+        STATEMENT columns = Prepare(db, "SELECT name FROM pragma_index_info(?1) ORDER BY seqno");
+        if (columns == nullptr ||
+            sqlite3_bind_text(columns.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT) != SQLITE_OK) {
+            return false;
+        }
+        std::string joined;
+        while (sqlite3_step(columns.get()) == SQLITE_ROW) {
+            joined += (joined.empty() ? "" : ",") + ColumnText(columns.get(), 0);
+        }
+        if (joined != rule->columns) {
+            return false;
+        }
+        ++found;
+    }
+    return found == rules.indexes.size();
+}
+
+bool CHistoryFile::CheckIndexes(sqlite3* db, const RULES& rules, CCharString& reason,
+                                bool& damaged) {
+    damaged = false;
+    if (IndexesMatch(db, rules)) {
+        return true;
+    }
+    STATEMENT check = Prepare(db, "PRAGMA integrity_check(100)");
+    if (check == nullptr) {
+        reason = sqlite3_errmsg(db);
+        damaged = IsDamage(db);
+        return false;
+    }
+    bool indexesOnly = true;
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(check.get())) == SQLITE_ROW) {
+        const std::string verdict = ColumnText(check.get(), 0);
+        if (verdict == "ok") {
+            break;
+        }
+        ReportError(kSource, __LINE__, "The practice history failed its check: %s",
+                    verdict.c_str());
+        indexesOnly = indexesOnly && verdict.find(" index ") != std::string::npos;
+    }
+    if (step != SQLITE_ROW && step != SQLITE_DONE) {
+        reason = sqlite3_errmsg(db);
+        damaged = IsDamage(db);
+        return false;
+    }
+    if (!indexesOnly) {
+        reason = "it is damaged";
+        damaged = true;
+        return false;
+    }
+    check.reset();
+    // The indexes hold nothing of their own: every one of the table goes and
+    // the program's are made again from the rows when the history opens.
+    std::vector<std::string> names;
+    STATEMENT list = Prepare(db,
+                             "SELECT name FROM sqlite_master WHERE type = 'index' AND "
+                             "tbl_name = ?1 AND sql IS NOT NULL");
+    if (list == nullptr ||
+        sqlite3_bind_text(list.get(), 1, rules.table, -1, SQLITE_STATIC) != SQLITE_OK) {
+        reason = sqlite3_errmsg(db);
+        return false;
+    }
+    while (sqlite3_step(list.get()) == SQLITE_ROW) {
+        names.push_back(ColumnText(list.get(), 0));
+    }
+    list.reset();
+    for (const std::string& name : names) {
+        std::string drop = "DROP INDEX \"";
+        for (const char c : name) {
+            drop += c == '"' ? std::string("\"\"") : std::string(1, c);
+        }
+        drop += "\"";
+        if (sqlite3_exec(db, drop.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            reason = sqlite3_errmsg(db);
+            damaged = IsDamage(db);
+            return false;
+        }
+    }
+    ReportError(kSource, __LINE__, "The practice history's indexes are made again from its rows");
     return true;
 }
 

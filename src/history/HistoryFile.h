@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/CharString.h"
 
@@ -16,11 +17,18 @@ public:
     // kUnavailable: it can't be checked now (another program holds it, the
     // disk is full); kReadOnly: healthy, but it can't be written here.
     enum class STATE { kMissing, kUsable, kUnreadable, kUnavailable, kReadOnly };
+    // An index the program makes: its name and its columns, comma-separated.
+    struct INDEX_RULE {
+        const char* name;
+        const char* columns;
+    };
     // What a file must be to be the program's history.
     struct RULES {
         int applicationId = 0;       // the file header's application id
         int schemaVersion = 0;       // its user version
         const char* rowsQuery = "";  // a query that must prepare on its rows
+        const char* table = "";      // the table of the rows
+        std::vector<INDEX_RULE> indexes;  // every index of that table
     };
     // How long a check waits for another program's lock: it runs while the
     // window starts.
@@ -53,6 +61,14 @@ private:
     // False with the reason; damaged says whether the file itself is bad.
     static bool CheckIntegrity(sqlite3* db, const char* rowsQuery, CCharString& reason,
                                bool& damaged);
+    // The quick check reads every page but never compares an index with its
+    // table. When the table's indexes are not the ones the program makes
+    // (another program changed them), the file is checked whole; indexes
+    // that disagree with their rows are dropped, to be made anew from the
+    // rows, and other damage sets damaged.
+    static bool CheckIndexes(sqlite3* db, const RULES& rules, CCharString& reason, bool& damaged);
+    // Whether the table's indexes are exactly those of rules.
+    static bool IndexesMatch(sqlite3* db, const RULES& rules);
     static bool CheckApplication(int applicationId, int version, const RULES& rules,
                                  CCharString& reason);
     // Whether db's last failure says the file is damaged, not merely out of

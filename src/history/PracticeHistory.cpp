@@ -12,11 +12,13 @@
 #include <system_error>
 
 #include "foundation/ErrorReport.h"
+#include "history/UnwrittenAnswers.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+constexpr const char* kSource = "PracticeHistory";
 constexpr double kPercent = 100.0;
 // Other processes never write this file, so a commit need only survive the
 // program's death: the write-ahead log is synced at checkpoints, not at
@@ -134,7 +136,12 @@ bool CPracticeHistory::Open(const char* path) {
     }
     CCharString reason;
     const std::string rowsQuery = std::string("SELECT ") + kRowColumns + " FROM practice LIMIT 0";
-    const CHistoryFile::RULES rules{kApplicationId, kSchemaVersion, rowsQuery.c_str()};
+    const CHistoryFile::RULES rules{kApplicationId,
+                                    kSchemaVersion,
+                                    rowsQuery.c_str(),
+                                    "practice",
+                                    {{"practice_by_note", "expected,time,right_first,reaction"},
+                                     {"practice_by_time", "time"}}};
     switch (CHistoryFile::Check(path, rules, reason)) {
         case CHistoryFile::STATE::kUnavailable:
             // Another program holds it, or the disk can't take its journal
@@ -166,7 +173,34 @@ bool CPracticeHistory::Open(const char* path) {
             path, m_error.GetText());
         return false;
     }
-    return StartWriter();
+    if (!StartWriter()) {
+        return false;
+    }
+    TakeUnwritten();
+    return true;
+}
+
+void CPracticeHistory::TakeUnwritten() {
+    CUnwrittenAnswers side(m_path);
+    std::vector<PRACTICE_ROW> rows;
+    if (!side.Load(rows)) {
+        ReportError(kSource, __LINE__, "%s", side.GetError());
+        return;
+    }
+    // Once in memory the file goes, so that the answers are never written
+    // twice; those that still can't be written go back to it at the close.
+    if (rows.empty() || !side.Remove()) {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_queue.insert(m_queue.begin(), std::make_move_iterator(rows.begin()),
+                       std::make_move_iterator(rows.end()));
+        m_queued += rows.size();
+    }
+    m_wake.notify_one();
+    ReportError(kSource, __LINE__, "Answers of an earlier session go to the practice history: %zu",
+                rows.size());
 }
 
 bool CPracticeHistory::OpenReadOnly() {
@@ -264,8 +298,21 @@ void CPracticeHistory::Close() {
         }
         m_wake.notify_all();
         m_writer.join();
-        // What the writer's last try could not commit is lost with the run.
-        m_unkept = m_queue.size() + m_lost;
+        // What the writer's last try could not commit waits in the side file
+        // for the next session; only what that can't take is lost.
+        m_unkept = m_lost;
+        if (!m_queue.empty()) {
+            CUnwrittenAnswers side(m_path);
+            if (side.Append(m_queue)) {
+                ReportError(kSource, __LINE__, "%zu answers wait in %s: %s", m_queue.size(),
+                            side.GetPath(), m_writeError.GetText());
+            } else {
+                m_unkept += m_queue.size();
+                CCharString both;
+                both.Format("%s; %s", m_writeError.GetText(), side.GetError());
+                m_writeError = both;
+            }
+        }
         m_queue.clear();
         if (m_unkept > 0) {
             m_error.Format("Can't keep %zu answers in the practice history: %s", m_unkept,
@@ -360,9 +407,15 @@ void CPracticeHistory::WriterLoop() {
             m_committed += batch.size();
             m_failing = false;
         } else {
-            Requeue(batch);
+            std::deque<PRACTICE_ROW> overflow = Requeue(batch);
             m_failing = true;
             m_writeError = error;
+            if (!overflow.empty()) {
+                lock.unlock();
+                const bool kept = CUnwrittenAnswers(m_path).Append(overflow);
+                lock.lock();
+                m_lost += kept ? 0 : overflow.size();
+            }
         }
         m_written.notify_all();
         if (!written && m_stop) {
@@ -371,17 +424,19 @@ void CPracticeHistory::WriterLoop() {
     }
 }
 
-void CPracticeHistory::Requeue(std::deque<PRACTICE_ROW>& batch) {
+std::deque<PRACTICE_ROW> CPracticeHistory::Requeue(std::deque<PRACTICE_ROW>& batch) {
     // The batch goes back ahead of what came meanwhile; beyond the bound the
-    // oldest rows go.
+    // oldest rows leave memory for the side file.
     batch.insert(batch.end(), std::make_move_iterator(m_queue.begin()),
                  std::make_move_iterator(m_queue.end()));
     m_queue.swap(batch);
+    std::deque<PRACTICE_ROW> overflow;
     while (m_queue.size() > kMaxPendingRows) {
+        overflow.push_back(std::move(m_queue.front()));
         m_queue.pop_front();
-        ++m_lost;
         ++m_done;
     }
+    return overflow;
 }
 
 bool CPracticeHistory::WriteBatch(const std::deque<PRACTICE_ROW>& batch, CCharString& error) {

@@ -18,11 +18,14 @@
 // database. Add never waits for the disk: rows go to a writer thread that
 // inserts and commits them as soon as they arrive, so a crash loses at most
 // the rows being written. Rows whose commit fails (another program holds the
-// file, the disk is full) stay queued, up to kMaxPendingRows, and are tried
-// again every kRetrySeconds until a commit succeeds; TakeWriteProblem tells
-// of the failure once, and Close says how many rows could not be kept. A file that cannot be read
-// as a history is renamed aside and a fresh history started; GetNotice tells what happened so the
-// caller can tell the learner once. The queries run on the caller's thread
+// file, the disk is full) stay queued, up to kMaxPendingRows in memory and
+// the rest in a side file, and are tried again every kRetrySeconds until a
+// commit succeeds; TakeWriteProblem tells of the failure once. What is still
+// unwritten at the close goes to the side file and is written when the
+// history next opens; Close says how many rows could not be kept at all. A
+// file that cannot be read as a history is renamed aside and a fresh history
+// started; GetNotice tells what happened so the caller can tell the learner
+// once. The queries run on the caller's thread
 // on a connection of their own and see every row committed so far; they are
 // not meant to be called from several threads at once.
 class CPracticeHistory {
@@ -94,8 +97,11 @@ private:
     bool ReadNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats);
     bool AddRecent(PRACTICE_NOTE_STATS& stats);
     void WriterLoop();
-    // Puts a batch that failed back at the front of the queue (the mutex held).
-    void Requeue(std::deque<PRACTICE_ROW>& batch);
+    // Puts a batch that failed back at the front of the queue (the mutex
+    // held); returns the oldest rows beyond kMaxPendingRows, for the side file.
+    std::deque<PRACTICE_ROW> Requeue(std::deque<PRACTICE_ROW>& batch);
+    // Queues the answers an earlier session left in the side file.
+    void TakeUnwritten();
     // Inserts batch in one transaction; false with the reason in error.
     bool WriteBatch(const std::deque<PRACTICE_ROW>& batch, CCharString& error);
     bool InsertRow(const PRACTICE_ROW& row);
@@ -124,7 +130,7 @@ private:
     uint64_t m_done = 0;         // rows committed or failed
     bool m_failing = false;      // the last commit failed: retrying
     bool m_problemTold = false;  // TakeWriteProblem said so once
-    size_t m_lost = 0;           // rows dropped beyond kMaxPendingRows
+    size_t m_lost = 0;           // rows neither in memory nor in the side file
     bool m_stop = false;
     std::atomic<uint64_t> m_committed{0};
 };

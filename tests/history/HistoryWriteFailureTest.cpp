@@ -1,12 +1,16 @@
 // The practice history when its commits fail: another process holds the
 // file's write lock, or a trigger refuses the rows. No answer is dropped
 // while the history can be written again, the failure is told once, and the
-// close says how many answers could not be kept.
+// answers still unwritten at the close wait in a side file for the next
+// session; the close says how many could not be kept anywhere.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 #include <thread>
 
 #include "TempFolder.h"
@@ -112,23 +116,65 @@ TEST(HistoryWriteFailure, AnswersWaitWhileAnotherProgramHoldsTheLockAndAreWritte
     EXPECT_EQ(CountRows(path), kRows + 1) << "every answer is in the file";
 }
 
-TEST(HistoryWriteFailure, TheCloseSaysHowManyAnswersCouldNotBeKept) {
+// Another program's trigger that refuses every new row, or lets them in again.
+void SetRefusal(const std::string& path, bool refuse) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    const char* sql = refuse ? "CREATE TRIGGER refuse BEFORE INSERT ON practice "
+                               "BEGIN SELECT RAISE(ABORT, 'refused'); END;"
+                             : "DROP TRIGGER refuse";
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+TEST(HistoryWriteFailure, AnswersUnwrittenAtTheCloseAreWrittenWhenTheHistoryNextOpens) {
     const CTempFolder folder("history-refusing");
     const std::string path = folder.Path("history.db");
+    const std::string side = path + ".unwritten";
+    {
+        CPracticeHistory history;
+        history.SetBusyTimeout(kShortBusyMs);
+        ASSERT_TRUE(history.Open(path.c_str())) << history.GetError();
+        SetRefusal(path, true);
+        for (int i = 0; i < 5; ++i) {
+            PRACTICE_ROW row = MakeRow(i);
+            row.lesson = "Tab\there, line\nthere";  // separators of the side file
+            ASSERT_TRUE(history.Add(row));
+        }
+        CCharString told;
+        ASSERT_TRUE(WaitFor([&] { return history.TakeWriteProblem(told); }));
+        history.Close();
+        EXPECT_EQ(history.GetUnkeptCount(), 0u) << history.GetError();
+    }
+    ASSERT_TRUE(std::filesystem::exists(side));
+    EXPECT_EQ(CountRows(path), 0);
+    SetRefusal(path, false);
+    CPracticeHistory history;
+    ASSERT_TRUE(history.Open(path.c_str())) << history.GetError();
+    ASSERT_TRUE(history.Flush()) << history.GetError();
+    std::vector<PRACTICE_ROW> rows;
+    ASSERT_TRUE(history.GetRowsSince(0.0, rows));
+    ASSERT_EQ(rows.size(), 5u);
+    PRACTICE_ROW expected = MakeRow(4);
+    expected.lesson = "Tab here, line there";
+    EXPECT_EQ(rows[4], expected);
+    EXPECT_FALSE(std::filesystem::exists(side)) << "the side file goes once it is read";
+    history.Close();
+    CPracticeHistory again;
+    ASSERT_TRUE(again.Open(path.c_str()));
+    again.Close();
+    EXPECT_EQ(CountRows(path), 5) << "no answer is written twice";
+}
+
+TEST(HistoryWriteFailure, TheCloseSaysHowManyAnswersCouldNotBeKeptAnywhere) {
+    const CTempFolder folder("history-refusing-everywhere");
+    const std::string path = folder.Path("history.db");
+    // A folder in the side file's place: the answers have nowhere to go.
+    std::filesystem::create_directory(path + ".unwritten");
     CPracticeHistory history;
     history.SetBusyTimeout(kShortBusyMs);
     ASSERT_TRUE(history.Open(path.c_str())) << history.GetError();
-    {
-        // Another program's trigger refuses every new row.
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db,
-                               "CREATE TRIGGER refuse BEFORE INSERT ON practice "
-                               "BEGIN SELECT RAISE(ABORT, 'refused'); END;",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(db);
-    }
+    SetRefusal(path, true);
     for (int i = 0; i < 5; ++i) {
         ASSERT_TRUE(history.Add(MakeRow(i)));
     }
@@ -138,6 +184,61 @@ TEST(HistoryWriteFailure, TheCloseSaysHowManyAnswersCouldNotBeKept) {
     EXPECT_EQ(history.GetUnkeptCount(), 5u);
     EXPECT_NE(std::string(history.GetError()).find("Can't keep 5 answers"), std::string::npos)
         << history.GetError();
+}
+
+TEST(HistoryWriteFailure, AnswersBeyondWhatMemoryKeepsGoToTheSideFileInOrder) {
+    const CTempFolder folder("history-overflow");
+    const std::string path = folder.Path("history.db");
+    const int total = static_cast<int>(CPracticeHistory::kMaxPendingRows) + 40;
+    {
+        CPracticeHistory history;
+        history.SetBusyTimeout(kShortBusyMs);
+        ASSERT_TRUE(history.Open(path.c_str())) << history.GetError();
+        SetRefusal(path, true);
+        ASSERT_TRUE(history.Add(MakeRow(0)));
+        CCharString told;
+        ASSERT_TRUE(WaitFor([&] { return history.TakeWriteProblem(told); }));
+        for (int i = 1; i < total; ++i) {
+            ASSERT_TRUE(history.Add(MakeRow(i)));
+        }
+        // The next retry moves the oldest beyond the bound out of memory.
+        ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(path + ".unwritten"); }));
+        history.Close();
+        EXPECT_EQ(history.GetUnkeptCount(), 0u) << history.GetError();
+    }
+    SetRefusal(path, false);
+    CPracticeHistory history;
+    ASSERT_TRUE(history.Open(path.c_str())) << history.GetError();
+    ASSERT_TRUE(history.Flush()) << history.GetError();
+    std::vector<PRACTICE_ROW> rows;
+    ASSERT_TRUE(history.GetRowsSince(0.0, rows));
+    ASSERT_EQ(rows.size(), static_cast<size_t>(total));
+    for (int i = 0; i < total; i += total / 7) {
+        EXPECT_EQ(rows[i], MakeRow(i)) << "answer " << i;
+    }
+}
+
+TEST(HistoryWriteFailure, AHostileOrCutShortSideFileGivesOnlyItsWholeAnswers) {
+    const CTempFolder folder("history-side-file");
+    const std::string path = folder.Path("history.db");
+    {
+        std::ofstream side(path + ".unwritten", std::ios::binary);
+        side << "1700000000.5\tBass clef\t48\tC3\t1\t48\t0\t1\t0\t0.75\n"  // whole
+             << "1700000001\tBass clef\t4x\tC3\t1\t48\t0\t1\t0\t0.75\n"    // not a number
+             << "1700000002,5\tBass clef\t48\tC3\t1\t48\t0\t1\t0\t0.75\n"  // a comma
+             << "1700000003\tToo\tmany\t48\tC3\t1\t48\t0\t1\t0\t0.75\n"
+             << std::string(100, '\0') << "\n"
+             << "1700000004\tBass clef\t50\tD3\t1\t50\t0\t1\t0\t0.5";  // cut short
+    }
+    CPracticeHistory history;
+    ASSERT_TRUE(history.Open(path.c_str())) << history.GetError();
+    ASSERT_TRUE(history.Flush());
+    std::vector<PRACTICE_ROW> rows;
+    ASSERT_TRUE(history.GetRowsSince(0.0, rows));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].time, 1700000000.5);
+    EXPECT_EQ(rows[0].lesson, "Bass clef");
+    EXPECT_EQ(rows[0].reaction, 0.75);
 }
 
 }  // namespace
