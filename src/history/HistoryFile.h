@@ -24,10 +24,10 @@ public:
     };
     // What a file must be to be the program's history.
     struct RULES {
-        int applicationId = 0;       // the file header's application id
-        int schemaVersion = 0;       // its user version
-        const char* rowsQuery = "";  // a query that must prepare on its rows
-        const char* table = "";      // the table of the rows
+        int applicationId = 0;            // the file header's application id
+        int schemaVersion = 0;            // its user version
+        const char* rowsQuery = "";       // a query that must prepare on its rows
+        const char* table = "";           // the table of the rows
         std::vector<INDEX_RULE> indexes;  // every index of that table
     };
     // How long a check waits for another program's lock: it runs while the

@@ -136,12 +136,12 @@ bool CPracticeHistory::Open(const char* path) {
     }
     CCharString reason;
     const std::string rowsQuery = std::string("SELECT ") + kRowColumns + " FROM practice LIMIT 0";
-    const CHistoryFile::RULES rules{kApplicationId,
-                                    kSchemaVersion,
-                                    rowsQuery.c_str(),
-                                    "practice",
-                                    {{"practice_by_note", "expected,time,right_first,reaction"},
-                                     {"practice_by_time", "time"}}};
+    const CHistoryFile::RULES rules{
+        kApplicationId,
+        kSchemaVersion,
+        rowsQuery.c_str(),
+        "practice",
+        {{"practice_by_note", "expected,time,right_first,reaction"}, {"practice_by_time", "time"}}};
     switch (CHistoryFile::Check(path, rules, reason)) {
         case CHistoryFile::STATE::kUnavailable:
             // Another program holds it, or the disk can't take its journal

@@ -38,10 +38,11 @@ std::string FormatRow(const PRACTICE_ROW& row) {
     using NumberFormat::FormatDouble;
     using NumberFormat::FormatInt;
     const std::string fields[kFields] = {
-        FormatDouble(row.time), CleanText(row.lesson), FormatInt(row.expected),
-        CleanText(row.spelling), FormatInt(row.clef), FormatInt(row.played),
-        FormatInt(row.source), FormatInt(row.rightFirstTry ? 1 : 0), FormatInt(row.wrongPresses),
-        FormatDouble(row.reaction)};
+        FormatDouble(row.time),      CleanText(row.lesson),
+        FormatInt(row.expected),     CleanText(row.spelling),
+        FormatInt(row.clef),         FormatInt(row.played),
+        FormatInt(row.source),       FormatInt(row.rightFirstTry ? 1 : 0),
+        FormatInt(row.wrongPresses), FormatDouble(row.reaction)};
     std::string line;
     for (int i = 0; i < kFields; ++i) {
         line += fields[i];
@@ -118,8 +119,8 @@ bool CUnwrittenAnswers::Append(const std::deque<PRACTICE_ROW>& rows) {
     }
     struct stat status {};
     const off_t before = fstat(descriptor, &status) == 0 ? status.st_size : -1;
-    const bool written =
-        before >= 0 && S_ISREG(status.st_mode) && WriteAll(descriptor, text) && fsync(descriptor) == 0;
+    const bool written = before >= 0 && S_ISREG(status.st_mode) && WriteAll(descriptor, text) &&
+                         fsync(descriptor) == 0;
     const int failure = errno;
     if (!written && before >= 0 && S_ISREG(status.st_mode)) {
         // Half an append would be read as fewer answers or a broken line.
@@ -143,8 +144,7 @@ bool CUnwrittenAnswers::Load(std::vector<PRACTICE_ROW>& rows) {
         if (missing) {
             return true;
         }
-        m_error.Format("Can't read the unwritten answers %s: %s", m_path.GetText(),
-                       reason.c_str());
+        m_error.Format("Can't read the unwritten answers %s: %s", m_path.GetText(), reason.c_str());
         return false;
     }
     std::string text;

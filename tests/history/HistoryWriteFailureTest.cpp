@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 #include <thread>
+#include <vector>
 
 #include "TempFolder.h"
 #include "history/PracticeHistory.h"
