@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/AppSettings.h"
 #include "app/DeviceLister.h"
+#include "app/MidiKeeper.h"
 #include "audio/Sound.h"
 #include "audio/SoundOpener.h"
 #include "capture/DetectorPoster.h"
@@ -14,10 +16,7 @@
 #include "capture/SoundCapture.h"
 #include "editors/AudioSettingsDlg.h"
 #include "foundation/ErrorReport.h"
-#include "midi/MidiOpener.h"
-#include "midi/MidiPort.h"
 #include "platform/Clock.h"
-#include "platform/MidiIn.h"
 #include "platform/Window.h"
 #include "theory/NoteManager.h"
 
@@ -26,6 +25,9 @@ namespace {
 constexpr const char* kMidiLoss = "Notes played on a MIDI keyboard are not heard.";
 constexpr const char* kSoundLoss = "Notes you play are not heard.";
 constexpr const char* kCaptureLoss = "Notes played or sung into a microphone are not heard.";
+constexpr const char* kSoundStopped = "The sound output has stopped";
+constexpr const char* kCaptureStopped = "The sound input has stopped";
+constexpr const char* kWhenBack = "It is opened again as soon as the sound system answers.";
 
 CCharString WithLoss(const char* problem, const char* loss) {
     CCharString text;
@@ -36,15 +38,14 @@ CCharString WithLoss(const char* problem, const char* loss) {
 
 CDeviceKeeper::CDeviceKeeper(const PLATFORM& platform, IWindow& window, const CNoteManager& notes,
                              APP_SETTINGS* settings)
-    : m_platform(platform), m_window(window), m_notes(notes), m_settings(settings) {}
+    : m_platform(platform),
+      m_window(window),
+      m_notes(notes),
+      m_settings(settings),
+      m_midi(std::make_unique<CMidiKeeper>(platform, window, settings)) {}
 
 CDeviceKeeper::~CDeviceKeeper() {
-    if (m_midiPort) {
-        m_midiPort->Close();
-    }
-    m_midiPort.reset();
-    m_midiIn.reset();
-    m_midiOpener.reset();  // a device that never answered is left to its thread
+    m_midi.reset();
     m_sound.reset();
     m_soundOpener.reset();
     if (m_capture) {
@@ -54,13 +55,19 @@ CDeviceKeeper::~CDeviceKeeper() {
     m_captureTask.reset();
 }
 
+CMidiPort* CDeviceKeeper::GetMidiPort() const {
+    return m_midi->GetPort();
+}
+
 double CDeviceKeeper::Now() const {
     return Platform::GetClock().GetSeconds();
 }
 
 void CDeviceKeeper::Start() {
     m_started = std::chrono::steady_clock::now();
-    StartMidiInput();
+    if (m_midi->Start()) {
+        m_midiWait = WAIT{Now(), false};
+    }
     StartSound();
     StartCapture();
 }
@@ -71,9 +78,7 @@ void CDeviceKeeper::WaitForStart() {
         const std::chrono::duration<double> waited = std::chrono::steady_clock::now() - m_started;
         return std::max(0.0, kStartWaitSeconds - waited.count());
     };
-    if (m_midiOpener) {
-        m_midiOpener->WaitFor(remaining());
-    }
+    m_midi->WaitFor(remaining());
     if (m_soundOpener) {
         m_soundOpener->WaitFor(remaining());
     }
@@ -90,9 +95,101 @@ void CDeviceKeeper::OnSecond() {
     TakeSound();
     TakeCapture();
     GiveUpLateDevices();
+    // A server that ends stops every device of it within a moment: what
+    // stopped is told a second later, in one box.
+    const bool soundStopped = WatchSound();
+    const bool captureStopped = WatchCapture();
+    if (soundStopped || captureStopped) {
+        m_stopsHeld = true;
+    } else if (m_stopsHeld) {
+        m_stopsHeld = false;
+        if (m_showing) {
+            ShowProblems();
+        }
+    }
     if (m_sound) {
         m_sound->OnTimer();
     }
+}
+
+// --- Devices that stop by themselves ------------------------------------
+
+void CDeviceKeeper::TellStop(const char* stopped, const char* deviceError, const char* loss) {
+    const bool own =
+        deviceError != nullptr && std::strncmp(deviceError, stopped, std::strlen(stopped)) == 0;
+    const char* problem = own ? deviceError : stopped;
+    ReportError(kSource, __LINE__, "%s", problem);
+    CCharString text;
+    text.Format("%s\n%s\n%s", problem, loss, kWhenBack);
+    AddProblem(text);
+}
+
+bool CDeviceKeeper::WatchSound() {
+    const double now = Now();
+    const bool stopped = m_sound && m_sound->IsDeviceLost() && m_soundRevival.OnStopped(now);
+    if (stopped) {
+        TellStop(kSoundStopped, m_sound->GetDevice()->GetError(), kSoundLoss);
+    }
+    if (m_soundRevival.IsTryOverdue(now)) {
+        m_soundOpener.reset();  // a try that never answered is left to its thread
+        m_soundRevival.OnAnswer(false, now);
+    }
+    if (!m_soundOpener && m_soundRevival.TakeTry(now)) {
+        StartSound();
+        m_soundWait.givenUp = true;  // a quiet try: its silence is not told
+    }
+    return stopped;
+}
+
+void CDeviceKeeper::TakeSoundRevival(SOUND_OPENING& opening) {
+    const bool opened = opening.error.IsEmpty() && opening.sound && opening.sound->IsReady() &&
+                        !opening.sound->IsDeviceLost();
+    if (!m_soundRevival.OnAnswer(opened, Now())) {
+        if (m_soundRevival.GetFailedTries() == 1) {
+            ReportError(kSource, __LINE__, "The sound output is still gone: %s",
+                        opening.error.GetText());
+        }
+        return;  // the stopped engine stays until a try opens
+    }
+    m_sound = std::move(opening.sound);
+    m_sound->SetVolume(m_settings ? m_settings->audio.masterVolume : 1.0f);
+    ReportError(kSource, __LINE__, "The sound output works again");
+    m_window.SetStatusText("The sound output works again.");
+}
+
+bool CDeviceKeeper::WatchCapture() {
+    const double now = Now();
+    bool stopped = false;
+    if (m_capture && m_capture->IsDeviceLost()) {
+        const CCharString reason = m_capture->GetDevice()->GetError();
+        CloseCapture();  // nothing more is read from it
+        stopped = m_captureRevival.OnStopped(now);
+        if (stopped) {
+            TellStop(kCaptureStopped, reason, kCaptureLoss);
+        }
+    }
+    if (m_captureRevival.IsTryOverdue(now)) {
+        m_captureTask.reset();  // a try that never answered is left to its thread
+        m_captureRevival.OnAnswer(false, now);
+    }
+    if (IsMicrophoneOn() && !m_captureTask && !m_capture && m_captureRevival.TakeTry(now)) {
+        StartCapture();
+        m_captureWait.givenUp = true;  // a quiet try: its silence is not told
+    }
+    return stopped;
+}
+
+void CDeviceKeeper::TakeCaptureRevival(CAPTURE_OPENING& opening) {
+    if (!m_captureRevival.OnAnswer(opening.error.IsEmpty() && opening.capture, Now())) {
+        if (m_captureRevival.GetFailedTries() == 1) {
+            ReportError(kSource, __LINE__, "The sound input is still gone: %s",
+                        opening.error.GetText());
+        }
+        return;
+    }
+    m_capture = std::move(opening.capture);
+    ReportError(kSource, __LINE__, "The microphone works again");
+    m_window.SetStatusText("The microphone works again.");
 }
 
 bool CDeviceKeeper::IsLate(WAIT& wait) {
@@ -118,7 +215,7 @@ void CDeviceKeeper::GiveUpLateDevices() {
         ReportError(kSource, __LINE__, "%s", problem.GetText());
         AddProblem(WithLoss(problem, kCaptureLoss));
     }
-    if (m_midiOpener && IsLate(m_midiWait)) {
+    if (m_midi->IsOpening() && IsLate(m_midiWait)) {
         problem.Format("Can't open MIDI input: the MIDI system did not answer within %.0f s",
                        kLateAnswerSeconds);
         ReportError(kSource, __LINE__, "%s", problem.GetText());
@@ -147,87 +244,19 @@ void CDeviceKeeper::ShowProblems() {
                                         BoxButtons::kOk);
 }
 
+void CDeviceKeeper::TakeMidiInput() {
+    m_midi->Take(m_midiNotice);
+    if (m_showing) {
+        ShowMidiNotice();
+    }
+}
+
 void CDeviceKeeper::ShowMidiNotice() {
     if (m_midiNotice.IsEmpty()) {
         return;
     }
     m_window.SetStatusText(m_midiNotice);
     m_midiNotice.Empty();
-}
-
-// --- MIDI input ---------------------------------------------------------
-
-void CDeviceKeeper::StartMidiInput() {
-    if (!m_platform.createMidiIn) {
-        return;
-    }
-    const int port = m_settings ? m_settings->audio.midiInputPort : AUDIO_INFO::kNoMidiPort;
-    m_midiOpener = std::make_unique<CMidiOpener>();
-    m_midiWait = WAIT{Now(), false};
-    // Until the learner chooses, the only keyboard plugged in plays.
-    const bool chosen = m_settings != nullptr && m_settings->audio.midiChosen;
-    m_midiOpener->Start(m_platform.createMidiIn,
-                        port == AUDIO_INFO::kNoMidiPort ? CMidiOpener::kNoDevice : port, !chosen);
-}
-
-void CDeviceKeeper::TakeMidiInput() {
-    MIDI_OPENING opening;
-    if (!m_midiOpener || !m_midiOpener->Take(opening)) {
-        return;
-    }
-    m_midiOpener.reset();
-    m_midiIn = std::move(opening.input);
-    m_midiPort = std::move(opening.port);
-    if (m_midiPort) {
-        m_midiPort->PostTo(*m_platform.eventLoop, m_window.GetId());
-    }
-    if (!opening.error.IsEmpty()) {
-        // A device failure never stops start-up: a keyboard is seldom
-        // plugged in, so it is only logged.
-        ReportError(kSource, __LINE__, "%s", opening.error.GetText());
-    }
-    if (opening.soleKeyboard) {
-        m_midiNotice.Format(
-            "MIDI keyboard \"%s\" plays the notes: choose another in Settings > Audio",
-            opening.deviceName.GetText());
-    }
-    if (m_showing) {
-        ShowMidiNotice();
-    }
-}
-
-bool CDeviceKeeper::ReopenMidi(int port, CCharString& problem) {
-    m_midiOpener.reset();  // an answer still due from start-up is not wanted now
-    const auto closeOld = [this] {
-        if (m_midiPort) {
-            m_midiPort->Close();
-        }
-        m_midiPort.reset();
-        m_midiIn.reset();
-    };
-    if (port == AUDIO_INFO::kNoMidiPort || !m_platform.createMidiIn) {
-        closeOld();
-        return true;
-    }
-    // The new port opens before the old one closes: when it can't, the old
-    // one goes on playing.
-    CMidiOpener opener;
-    opener.Start(m_platform.createMidiIn, port);
-    MIDI_OPENING opening;
-    if (!opener.WaitFor(kMidiAnswerSeconds) || !opener.Take(opening)) {
-        problem.Format("Can't open MIDI input: the MIDI system did not answer within %.0f s",
-                       kMidiAnswerSeconds);
-        return false;
-    }
-    if (!opening.opened) {
-        problem = opening.error;
-        return false;
-    }
-    closeOld();
-    m_midiIn = std::move(opening.input);
-    m_midiPort = std::move(opening.port);
-    m_midiPort->PostTo(*m_platform.eventLoop, m_window.GetId());
-    return true;
 }
 
 // --- Sound output -------------------------------------------------------
@@ -253,6 +282,10 @@ void CDeviceKeeper::TakeSound() {
         return;
     }
     m_soundOpener.reset();
+    if (m_soundRevival.IsTrying()) {
+        TakeSoundRevival(opening);
+        return;
+    }
     m_sound = std::move(opening.sound);
     if (m_sound && m_sound->IsReady()) {
         m_sound->SetVolume(m_settings ? m_settings->audio.masterVolume : 1.0f);
@@ -317,6 +350,7 @@ void CDeviceKeeper::SetMicrophone(bool on) {
         return;
     }
     m_settings->audio.microphoneInput = on;
+    m_captureRevival.Reset();
     if (on) {
         StartCapture();
     } else {
@@ -378,6 +412,10 @@ void CDeviceKeeper::TakeCapture() {
         return;
     }
     m_captureTask.reset();
+    if (m_captureRevival.IsTrying()) {
+        TakeCaptureRevival(opening);
+        return;
+    }
     m_capture = std::move(opening.capture);
     if (opening.error.IsEmpty()) {
         return;
@@ -436,13 +474,13 @@ bool CDeviceKeeper::Apply(const AUDIO_CHOICE& choice, CCharString& problems) {
     };
     CCharString problem;
     // MIDI: a changed port, or one that is closed or was unplugged.
-    const bool midiOpen = m_midiPort && m_midiPort->IsOpen() && !m_midiPort->IsDeviceLost();
+    const bool midiOpen = m_midi->IsOpen();
     if (!choice.midiListed) {
         // Nothing was listed to choose from: the MIDI input stays as it is.
     } else if (choice.midiPort != before.midiInputPort ||
                (!midiOpen && choice.midiPort != AUDIO_INFO::kNoMidiPort) ||
                (midiOpen && choice.midiPort == AUDIO_INFO::kNoMidiPort)) {
-        if (ReopenMidi(choice.midiPort, problem)) {
+        if (m_midi->Reopen(choice.midiPort, problem)) {
             audio.midiInputPort = choice.midiPort;
             audio.midiChosen = true;
         } else {
@@ -452,10 +490,13 @@ bool CDeviceKeeper::Apply(const AUDIO_CHOICE& choice, CCharString& problems) {
         audio.midiChosen = true;
     }
     // The sound output.
-    if (choice.outputName != before.outputName || !m_sound || !m_sound->IsReady()) {
+    if (choice.outputName != before.outputName || !m_sound || !m_sound->IsReady() ||
+        m_sound->IsDeviceLost()) {
         audio.outputName = choice.outputName;
         audio.outputGuid = CDeviceLister::ToGuid(choice.outputKey);
-        if (!ReopenSound(problem)) {
+        if (ReopenSound(problem)) {
+            m_soundRevival.Reset();
+        } else {
             audio.outputName = before.outputName;
             audio.outputGuid = before.outputGuid;
             note(problem);
@@ -466,7 +507,9 @@ bool CDeviceKeeper::Apply(const AUDIO_CHOICE& choice, CCharString& problems) {
     if (choice.inputName != before.inputName || (choice.microphone && !m_capture)) {
         audio.inputName = choice.inputName;
         audio.inputGuid = CDeviceLister::ToGuid(choice.inputKey);
-        if (!ReopenCapture(problem)) {
+        if (ReopenCapture(problem)) {
+            m_captureRevival.Reset();
+        } else {
             note(problem);
         }
     } else if (!choice.microphone) {

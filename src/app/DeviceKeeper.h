@@ -3,32 +3,34 @@
 #include <chrono>
 #include <memory>
 
+#include "app/DeviceRevival.h"
 #include "foundation/BackgroundTask.h"
 #include "foundation/CharString.h"
 #include "platform/Platform.h"
 
 struct APP_SETTINGS;
+struct SOUND_OPENING;
 struct AUDIO_CHOICE;
 class CDetectorPoster;
 class IWindow;
-class CMidiOpener;
+class CMidiKeeper;
 class CMidiPort;
 class CNoteManager;
 class CSound;
 class CSoundCapture;
 class CSoundOpener;
-class IMidiIn;
 
 // Opens and keeps the application's devices: the MIDI input, the sound
 // engine and the microphone's capture. Each opens on a thread of its own,
 // because a sound or MIDI system can take long to answer or never answer (a
 // sound server that hangs on a stale entry). Start-up waits for them only a
 // moment; a late answer is taken by the second timer, and a system that
-// still has not answered when its time is up is given up, told once.
+// still has not answered when its time is up is given up, told once. A
+// sound output or microphone that stops by itself while the program runs
+// (its sound server ended) is told once and opened again, quietly, as soon
+// as the sound system answers.
 class CDeviceKeeper {
 public:
-    // How long a re-opened MIDI input is waited for.
-    static constexpr double kMidiAnswerSeconds = 2.0;
     // How long a re-opened sound engine (device and samples) or capture is
     // waited for.
     static constexpr double kSoundAnswerSeconds = 3.0;
@@ -60,8 +62,8 @@ public:
     // since Start, and takes the answers there are. Problems wait for
     // ShowProblems.
     void WaitForStart();
-    // The second timer: takes late answers and gives up, told once, the
-    // devices whose time is up.
+    // The second timer: takes late answers, gives up, told once, the
+    // devices whose time is up, and looks after devices that stopped.
     void OnSecond();
     // Shows the problems gathered so far (the windows are up); from now on
     // problems show as they come.
@@ -79,7 +81,7 @@ public:
 
     CSound* GetSound() const { return m_sound.get(); }
     CSoundCapture* GetCapture() const { return m_capture.get(); }
-    CMidiPort* GetMidiPort() const { return m_midiPort.get(); }
+    CMidiPort* GetMidiPort() const;
 
 private:
     struct CAPTURE_OPENING {
@@ -88,13 +90,23 @@ private:
         CCharString error;
     };
 
-    void StartMidiInput();
     void TakeMidiInput();
     void StartSound();
     void TakeSound();
     void StartCapture();
     void TakeCapture();
     void CloseCapture();
+    // Looks for a sound output or microphone that stopped by itself: true
+    // when it just stopped (its problem is gathered, to be told); tries it
+    // again, quietly, until it opens.
+    bool WatchSound();
+    bool WatchCapture();
+    // What a quiet try of a lost device gave: taken when it opened.
+    void TakeSoundRevival(SOUND_OPENING& opening);
+    void TakeCaptureRevival(CAPTURE_OPENING& opening);
+    // Gathers the problem of a device that stopped: its own words when they
+    // say so.
+    void TellStop(const char* stopped, const char* deviceError, const char* loss);
     // A device opening in the background: since when, and whether its
     // silence was told.
     struct WAIT {
@@ -108,7 +120,6 @@ private:
     void AddProblem(const char* problem);
     // The MIDI input opened by itself, told in the status line.
     void ShowMidiNotice();
-    bool ReopenMidi(int port, CCharString& problem);
     bool ReopenSound(CCharString& problem);
     bool ReopenCapture(CCharString& problem);
     double Now() const;
@@ -119,15 +130,16 @@ private:
     APP_SETTINGS* m_settings;
     std::chrono::steady_clock::time_point m_started;  // when Start asked
     bool m_showing = false;                           // problems show as they come
+    bool m_stopsHeld = false;                         // devices stopped: told at the next second
     WAIT m_midiWait;
     WAIT m_soundWait;
     WAIT m_captureWait;
+    CDeviceRevival m_soundRevival;
+    CDeviceRevival m_captureRevival;
     CCharString m_problem;
     CCharString m_midiNotice;
 
-    std::unique_ptr<CMidiOpener> m_midiOpener;
-    std::unique_ptr<IMidiIn> m_midiIn;
-    std::unique_ptr<CMidiPort> m_midiPort;
+    std::unique_ptr<CMidiKeeper> m_midi;
     std::unique_ptr<CSoundOpener> m_soundOpener;
     std::unique_ptr<CSound> m_sound;
     std::unique_ptr<CBackgroundTask<CAPTURE_OPENING>> m_captureTask;

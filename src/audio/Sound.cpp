@@ -268,6 +268,9 @@ bool CSound::CheckStream() {
     if (!m_streaming) {
         return true;
     }
+    if (!m_device->IsOpen()) {
+        return false;  // stopped by itself: told once by the owner, not at every check
+    }
     uint32_t cursor = 0;
     if (!m_device->GetPosition(m_streamBuffer, cursor)) {
         return Fail(__LINE__, "Can't get buffer position: %s", m_device->GetError());
@@ -501,6 +504,10 @@ bool CSound::ExportWave(const CNoteList& notes, const char* fileName, bool reduc
 double CSound::GetSoundLength(const CNote& note) {
     const CSoundInfo* sample = nullptr;
     return FindSound(note, sample) ? sample->GetLength() : 0.0;
+}
+
+bool CSound::IsDeviceLost() const {
+    return m_ready && m_device != nullptr && !m_device->IsOpen();
 }
 
 void CSound::OnTimer() {

@@ -64,6 +64,9 @@ public:
     bool Close();
     bool IsReady() const { return m_ready; }
     bool IsStreaming() const { return m_streaming; }
+    // True when the open device has stopped by itself (its sound server
+    // ended): the engine stays, silent and quiet, until another opens.
+    bool IsDeviceLost() const;
 
     bool EnumerateDevices();
     const std::vector<AUDIO_DEVICE>& GetDevices() const { return m_devices; }

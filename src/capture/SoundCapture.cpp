@@ -158,6 +158,9 @@ bool CSoundCapture::CheckBuffer(bool final) {
     if (!m_capturing || m_fileMode) {
         return true;
     }
+    if (!m_device->IsOpen()) {
+        return false;  // stopped by itself: told once by the owner, not at every check
+    }
     uint32_t cursor = 0;
     if (!m_device->GetPosition(cursor)) {
         return Fail(__LINE__, "Can't get the capture buffer position: %s", m_device->GetError());
@@ -310,6 +313,10 @@ bool CSoundCapture::PlayFile(const char* path) {
     m_testData.assign(sound.GetData(), sound.GetData() + sound.GetSize());
     m_testPosition = 0;
     return Start(4, false);
+}
+
+bool CSoundCapture::IsDeviceLost() const {
+    return m_ready && !m_fileMode && m_device != nullptr && !m_device->IsOpen();
 }
 
 void CSoundCapture::OnTimer() {

@@ -69,6 +69,9 @@ public:
 
     bool IsReady() const { return m_ready; }
     bool IsCapturing() const { return m_capturing; }
+    // True when the open device has stopped by itself (its sound server
+    // ended): nothing more is read from it, and nothing is logged for it.
+    bool IsDeviceLost() const;
     const WAVE_FORMAT& GetFormat() const { return m_format; }
     const CCharString& GetRecordName() const { return m_recordName; }
     double GetMixOffset() const { return m_mixOffset; }

@@ -17,6 +17,7 @@
 #include "midi/MidiPort.h"
 #include "platform/null/NullBackend.h"
 #include "platform/null/NullMidiIn.h"
+#include "platform/null/NullSoundServer.h"
 #include "platform/null/NullWindow.h"
 
 namespace {
@@ -74,6 +75,31 @@ private:
     std::shared_ptr<GATE> m_gate = std::make_shared<GATE>();
 };
 
+// A sound server that ends while the program runs, as a JACK server that is
+// killed: the sound output and the microphone stop by themselves and open
+// again only once it is back.
+class CEndingServer {
+public:
+    PLATFORM Attach(PLATFORM platform) const {
+        platform.createAudioOut = [server = m_server]() -> std::unique_ptr<IAudioOut> {
+            auto device = std::make_unique<CNullAudioOut>(CNullAudioOut::Clock::kRealTime);
+            device->SetServer(server);
+            return device;
+        };
+        platform.createAudioIn = [server = m_server]() -> std::unique_ptr<IAudioIn> {
+            auto device = std::make_unique<CNullAudioIn>(CNullAudioIn::Clock::kRealTime);
+            device->SetServer(server);
+            return device;
+        };
+        return platform;
+    }
+    void End() { m_server->Stop(); }
+    void Return() { m_server->Start(); }
+
+private:
+    std::shared_ptr<CNullSoundServer> m_server = std::make_shared<CNullSoundServer>();
+};
+
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -117,10 +143,10 @@ bool Has(const std::string& text, const char* part) {
 // all the same.
 class HangingDevices : public ::testing::Test {
 protected:
-    void StartApp() {
+    void StartApp() { StartAppOn(m_server.Attach(m_backend.GetPlatform())); }
+    void StartAppOn(const PLATFORM& platform) {
         const Clock::time_point start = Clock::now();
-        m_center = std::make_unique<CCenter>(kNotaraDemoKind, "",
-                                             m_server.Attach(m_backend.GetPlatform()));
+        m_center = std::make_unique<CCenter>(kNotaraDemoKind, "", platform);
         ASSERT_TRUE(m_center->Init()) << m_center->GetError();
         // The rendered samples, linked once into this run's own sound folder.
         const std::filesystem::path folder = m_center->GetSettings()->soundFolder.Str();
@@ -189,4 +215,49 @@ TEST_F(HangingDevices, AServerThatAnswersAfterTheWindowShowsIsTakenWithoutAMessa
     RunSecondsUntil(m_backend,
                     [&] { return SecondsSince(taken) > CDeviceKeeper::kLateAnswerSeconds; });
     EXPECT_EQ(CountAudioBoxes(m_backend), 0u);
+}
+
+TEST_F(HangingDevices, AServerThatEndsIsToldOnceAndItsDevicesOpenAgainWhenItReturns) {
+    CEndingServer server;
+    ASSERT_NO_FATAL_FAILURE(StartAppOn(server.Attach(m_backend.GetPlatform())));
+    ASSERT_TRUE(RunSecondsUntil(m_backend, [&] {
+        return m_center->GetSound() != nullptr && m_center->GetCapture() != nullptr;
+    }));
+    ASSERT_TRUE(m_center->GetSound()->IsReady()) << m_center->GetSound()->GetError();
+    CSoundCapture* before = m_center->GetCapture();
+    ASSERT_TRUE(before->IsCapturing());
+    ASSERT_EQ(CountAudioBoxes(m_backend), 0u);
+
+    testing::internal::CaptureStderr();
+    server.End();
+    // One box tells both devices; the seconds after it bring no other.
+    ASSERT_TRUE(RunSecondsUntil(m_backend, [&] { return CountAudioBoxes(m_backend) > 0; }));
+    const Clock::time_point told = Clock::now();
+    RunSecondsUntil(m_backend, [&] { return SecondsSince(told) > 1.5; });
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(CountAudioBoxes(m_backend), 1u);
+    const BOX_RECORD* box = FindAudioBox(m_backend);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(Has(box->text, "The sound output has stopped")) << box->text;
+    EXPECT_TRUE(Has(box->text, "The sound input has stopped")) << box->text;
+    EXPECT_TRUE(Has(box->text, "It is opened again as soon as the sound system answers."))
+        << box->text;
+    EXPECT_EQ(m_center->GetCapture(), nullptr) << "the stopped input is no longer read";
+    size_t lines = 0;
+    for (size_t at = log.find("ERROR"); at != std::string::npos; at = log.find("ERROR", at + 1)) {
+        ++lines;
+    }
+    EXPECT_LT(lines, 5u) << "the log is not flooded while the devices are gone:\n" << log;
+
+    // Quiet tries while it is gone, and the devices are back once it is.
+    RunSecondsUntil(m_backend, [&] { return SecondsSince(told) > 1.5; });
+    server.Return();
+    ASSERT_TRUE(RunSecondsUntil(m_backend, [&] {
+        return m_center->GetCapture() != nullptr && !m_center->GetSound()->IsDeviceLost();
+    }));
+    EXPECT_TRUE(m_center->GetSound()->IsReady());
+    EXPECT_TRUE(m_center->GetCapture()->IsCapturing());
+    EXPECT_EQ(CountAudioBoxes(m_backend), 1u) << "a return is not a problem";
+    const std::string status = m_backend.GetWindowSystem().GetWindows().at(0)->GetStatusText();
+    EXPECT_TRUE(Has(status, "works again")) << status;
 }

@@ -53,6 +53,9 @@ bool CNullAudioIn::Open(const std::string& deviceId, int channels, int rate, uin
     if (!deviceId.empty() && deviceId != kDeviceId) {
         return Fail(prefix + "there is no such device");
     }
+    if (m_server && !m_server->IsRunning()) {
+        return Fail(prefix + "the sound server is not running");
+    }
     if (channels < 1 || channels > kMaxChannels || rate <= 0) {
         return Fail(prefix + std::to_string(channels) + " channels at " + std::to_string(rate) +
                     " Hz are not offered");
@@ -106,7 +109,7 @@ void CNullAudioIn::Close() {
 
 bool CNullAudioIn::IsOpen() const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_open;
+    return m_open && (!m_server || m_server->IsRunning());
 }
 
 std::string CNullAudioIn::GetDeviceName() const {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -9,6 +10,7 @@
 
 #include "common/CaptureBuffer.h"
 #include "platform/AudioIn.h"
+#include "platform/null/NullSoundServer.h"
 #include "platform/null/WaveReader.h"
 
 // A capture device that hears a sound file: a 16-bit PCM WAVE file given
@@ -42,6 +44,9 @@ public:
     bool Open(const std::string& deviceId, int channels, int rate, uint32_t bufferBytes) override;
     void Close() override;
     bool IsOpen() const override;
+    // Before Open: the device belongs to server, stops when it stops and
+    // can't open while it is stopped.
+    void SetServer(std::shared_ptr<const CNullSoundServer> server) { m_server = std::move(server); }
     std::string GetDeviceName() const override;
     bool Start() override;
     bool Stop() override;
@@ -51,6 +56,7 @@ public:
     const char* GetError() const override;
 
 private:
+    std::shared_ptr<const CNullSoundServer> m_server;
     bool Fail(const std::string& text);
     bool OpenSource(const std::string& prefix, int rate);
     void CaptureBlock(int frames);

@@ -68,6 +68,10 @@ bool CNullAudioOut::Open(const std::string& deviceId) {
     if (!deviceId.empty() && deviceId != kDeviceId) {
         return Fail("Can't open sound output device \"" + deviceId + "\": there is no such device");
     }
+    if (m_server && !m_server->IsRunning()) {
+        return Fail("Can't open sound output device \"" + std::string(kDeviceId) +
+                    "\": the sound server is not running");
+    }
     if (!OpenWave(deviceId.empty() ? kDeviceId : deviceId)) {
         return false;
     }
@@ -132,7 +136,7 @@ void CNullAudioOut::Close() {
 
 bool CNullAudioOut::IsOpen() const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_open;
+    return m_open && (!m_server || m_server->IsRunning());
 }
 
 std::string CNullAudioOut::GetDeviceName() const {

@@ -3,12 +3,14 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "common/MixingAudioOut.h"
+#include "platform/null/NullSoundServer.h"
 
 // An output device without sound: 44100 Hz stereo in 256-frame blocks,
 // mixed either by a thread of its own in real time or, on the stepped
@@ -41,12 +43,16 @@ public:
     bool Open(const std::string& deviceId) override;
     void Close() override;
     bool IsOpen() const override;
+    // Before Open: the device belongs to server, stops when it stops and
+    // can't open while it is stopped.
+    void SetServer(std::shared_ptr<const CNullSoundServer> server) { m_server = std::move(server); }
     std::string GetDeviceName() const override;
     int GetRate() const override { return kRate; }
     int GetBlockFrames() const override { return kBlockFrames; }
     double GetLatencySeconds() const override;
 
 private:
+    std::shared_ptr<const CNullSoundServer> m_server;
     void MixBlock(int frames);
     void Run();
     bool OpenWave(const std::string& deviceId);
