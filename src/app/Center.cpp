@@ -359,6 +359,9 @@ void CCenter::OnTimer(int timerId) {
     }
     if (timerId == CMainWnd::kFrameTimer) {
         m_fade.Step();
+        if (m_lessons) {
+            m_lessons->TakeTune();  // a song read on its own thread
+        }
         if (m_audioSettings) {
             m_audioSettings->OnFrame();
         }
@@ -487,7 +490,15 @@ const LESSON_SETTINGS* CCenter::GetLesson() const {
 }
 
 bool CCenter::OpenTuneLesson(const char* path) {
-    const bool opened = m_lessons && m_lessons->OpenTune(path);
+    const bool started = m_lessons && m_lessons->OpenTune(path);
+    if (!started && m_lessons) {
+        m_error = m_lessons->GetError();
+    }
+    return started;
+}
+
+bool CCenter::WaitForTuneLesson(double seconds) {
+    const bool opened = m_lessons && m_lessons->WaitForTune(seconds);
     if (!opened && m_lessons) {
         m_error = m_lessons->GetError();
     }

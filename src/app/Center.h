@@ -86,9 +86,14 @@ public:
     bool OnLesson(const LESSON_SETTINGS& lesson);
     // The lesson that runs, or null before the first one.
     const LESSON_SETTINGS* GetLesson() const;
-    // A song file's melody as the lesson; a file that can't be played is
-    // told in a box and the running lesson stays. False with the reason.
+    // A song file's melody as the lesson, read on a thread of its own and
+    // taken on the frame timer (or by WaitForTuneLesson) once read; a file
+    // that can't be played is told in a box then and the running lesson
+    // stays.
     bool OpenTuneLesson(const char* path);
+    // Waits up to seconds for the song being read and takes it; false with
+    // the reason when it can't be played.
+    bool WaitForTuneLesson(double seconds);
     // Opens the song the command line names as a tune lesson.
     bool HandleCommandLine();
 

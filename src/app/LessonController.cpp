@@ -12,6 +12,7 @@
 #include "exercise/LessonReport.h"
 #include "exercise/Teacher.h"
 #include "foundation/ErrorReport.h"
+#include "theory/NoteManager.h"
 #include "ui/LessonSettings.h"
 
 namespace {
@@ -110,19 +111,76 @@ bool CLessonController::ApplyGoal(const LESSON_SETTINGS& lesson, const CCharStri
 }
 
 bool CLessonController::OpenTune(const char* path) {
-    std::vector<int> melody;
-    CCharString name;
-    CTuneReader reader(m_notes, m_grooveFolder ? m_grooveFolder().c_str() : "");
-    bool opened = reader.Read(path, melody, name);
-    if (!opened) {
-        m_error = reader.GetError();
+    // What a look at the path tells is told at once.
+    const CCharString problem = GetSongOpenError(path);
+    if (!problem.IsEmpty()) {
+        m_error = problem;
+        ReportError(kSource, __LINE__, "%s", m_error.GetText());
+        m_host.TellError(m_error);
+        return false;
     }
+    const std::string file = path;
+    const std::string grooves = m_grooveFolder ? m_grooveFolder() : "";
+    // A tune asked for before the last one was read replaces it: the old
+    // reading ends on its own and its answer is dropped.
+    m_tuneTask = std::make_unique<CBackgroundTask<TUNE_READING>>();
+    m_tunePath = path;
+    m_tuneTask->Start([file, grooves] {
+        TUNE_READING reading;
+        // The reading thread's own theory tables: nothing is shared with
+        // the window's thread.
+        CNoteManager notes;
+        if (!notes.Init()) {
+            reading.error = notes.GetError();
+            return reading;
+        }
+        CTuneReader reader(notes, grooves.c_str());
+        reading.opened = reader.Read(file.c_str(), reading.melody, reading.name);
+        if (!reading.opened) {
+            reading.error = reader.GetError();
+        }
+        return reading;
+    });
+    CCharString status;
+    status.Format("Opening %s ...", CutForMessage(path).c_str());
+    m_host.SetStatus(status);
+    return true;
+}
+
+bool CLessonController::TakeTune() {
+    TUNE_READING reading;
+    if (!m_tuneTask || !m_tuneTask->Take(reading)) {
+        return false;
+    }
+    m_tuneTask.reset();
+    return ApplyTune(reading);
+}
+
+bool CLessonController::WaitForTune(double seconds) {
+    if (!m_tuneTask) {
+        return false;
+    }
+    m_tuneTask->WaitFor(seconds);
+    if (TakeTune()) {
+        return true;
+    }
+    if (m_tuneTask) {
+        m_error.Format("Can't open song (%s): it is still being read",
+                       CutForMessage(m_tunePath).c_str());
+    }
+    return false;
+}
+
+bool CLessonController::ApplyTune(const TUNE_READING& reading) {
+    const CCharString& name = reading.name;
+    bool opened = reading.opened;
+    m_error = reading.error;
     if (opened && m_practice != nullptr) {
         m_practice->SetDrill(false);  // a tune keeps its own order
         m_practice->SetLessonName(name);
     }
-    if (opened && m_teacher != nullptr && !m_teacher->SetTune(name, melody)) {
-        m_error.Format("Can't open song (%s): %s", CutForMessage(path).c_str(),
+    if (opened && m_teacher != nullptr && !m_teacher->SetTune(name, reading.melody)) {
+        m_error.Format("Can't open song (%s): %s", CutForMessage(m_tunePath).c_str(),
                        m_teacher->GetError());
         opened = false;
     }
@@ -130,6 +188,9 @@ bool CLessonController::OpenTune(const char* path) {
         // The user asked for the file: the answer is told, the lesson stays.
         ReportError(kSource, __LINE__, "%s", m_error.GetText());
         m_host.TellError(m_error);
+        if (m_teacher != nullptr) {
+            m_host.SetStatus(m_teacher->GetStatusLine());
+        }
         return false;
     }
     m_hints = m_learnerHints;

@@ -3,8 +3,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "exercise/Hints.h"
+#include "foundation/BackgroundTask.h"
 #include "foundation/CharString.h"
 
 class CNoteManager;
@@ -50,9 +52,19 @@ public:
     // A lesson started from a button: confirmed in the status line, the
     // keys back on the picture.
     void ConfirmLesson();
-    // A song file's melody as the lesson; a file that can't be played is
-    // told in a box and the running lesson stays.
+    // A song file's melody as the lesson. The file is read on a thread of
+    // its own, so the window stays live however long it takes; the running
+    // lesson goes on until TakeTune takes the tune. A file that can't be
+    // played is told in a box then and the running lesson stays. True when
+    // the reading started.
     bool OpenTune(const char* path);
+    // The frame timer: takes the tune when its reading is done; true when
+    // it was taken, false while none is read or it can't be played.
+    bool TakeTune();
+    // Waits up to seconds for the tune being read and takes it (start-up
+    // and tests); false with the reason when it can't be played.
+    bool WaitForTune(double seconds);
+    bool IsReadingTune() const { return m_tuneTask != nullptr; }
     // Practise my weakest notes: the current lesson's notes as a drill.
     void StartDrill();
     // The lesson reached its goal: its report, and what comes next.
@@ -77,6 +89,15 @@ private:
     // The lesson's length and way of drawing, set before its notes are.
     bool ApplyGoal(const LESSON_SETTINGS& lesson, const CCharString& name);
     HINTS HintsFor(const LESSON_SETTINGS& lesson) const;
+    // What the reading of a tune gave.
+    struct TUNE_READING {
+        bool opened = false;
+        std::vector<int> melody;
+        CCharString name;
+        CCharString error;
+    };
+    // Plays a tune that was read as the lesson, or tells why it can't.
+    bool ApplyTune(const TUNE_READING& reading);
     void ApplyHints();
 
     CNoteManager& m_notes;
@@ -89,5 +110,7 @@ private:
     CCharString m_lessonName;  // what m_lesson's rows are kept under; empty: the shown title
     FolderSource m_lessonFolder;
     FolderSource m_grooveFolder;
+    std::unique_ptr<CBackgroundTask<TUNE_READING>> m_tuneTask;
+    CCharString m_tunePath;  // the file being read
     CCharString m_error;
 };

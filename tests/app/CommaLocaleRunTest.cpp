@@ -26,6 +26,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Far longer than any song here takes to read.
+constexpr double kReadSeconds = 30.0;
+
 // A course of one document with two buttons: a tempo with a point, and the
 // same tempo with a comma.
 std::string WriteCourse(const CTempFolder& folder) {
@@ -89,9 +92,11 @@ TEST(CommaLocaleRun, ASongDocumentsTempoReadsWithAPointAndACommaIsRefused) {
     ASSERT_TRUE(center->Init()) << center->GetError();
     backend.GetEventLoop().ProcessMessages();  // start-up
     center->GetSettings()->grooveRoot = (folder.Path("Grooves") + "/").c_str();
-    EXPECT_TRUE(center->OpenTuneLesson(point.c_str())) << center->GetError();
+    ASSERT_TRUE(center->OpenTuneLesson(point.c_str()));
+    EXPECT_TRUE(center->WaitForTuneLesson(kReadSeconds)) << center->GetError();
     EXPECT_TRUE(center->GetTeacher()->IsTune());
-    EXPECT_FALSE(center->OpenTuneLesson(comma.c_str()));
+    ASSERT_TRUE(center->OpenTuneLesson(comma.c_str()));
+    EXPECT_FALSE(center->WaitForTuneLesson(kReadSeconds));
     EXPECT_NE(std::string(center->GetError()).find("written with a decimal point"),
               std::string::npos)
         << center->GetError();

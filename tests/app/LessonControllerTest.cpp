@@ -18,6 +18,9 @@
 
 namespace {
 
+// Far longer than any song here takes to read.
+constexpr double kReadSeconds = 30.0;
+
 class CHostStandIn : public ILessonHost {
 public:
     void SetStatus(const char* text) override { statuses.push_back(text); }
@@ -198,8 +201,14 @@ TEST_F(CLessonControllerTest, ATuneRunsThroughItsMelodyAndStartsAgainAfterTheLas
     file.tracks = {melody};
     CSmfWriter writer;
     ASSERT_TRUE(writer.WriteFile(file, m_folder.Path("Steps.mid").c_str()));
-    ASSERT_TRUE(m_lessons.OpenTune(m_lessons.GetLessonFilePath("Steps.mid")))
-        << m_lessons.GetError();
+    ASSERT_TRUE(m_lessons.OpenTune(m_lessons.GetLessonFilePath("Steps.mid")));
+    // The file is read on a thread of its own: until the tune is taken the
+    // window's thread is free and the lesson that ran goes on.
+    EXPECT_FALSE(m_teacher->IsTune());
+    EXPECT_EQ(m_host.statuses.back().rfind("Opening ", 0), 0u) << m_host.statuses.back();
+    EXPECT_TRUE(m_lessons.IsReadingTune());
+    ASSERT_TRUE(m_lessons.WaitForTune(kReadSeconds)) << m_lessons.GetError();
+    EXPECT_FALSE(m_lessons.IsReadingTune());
     EXPECT_NE(m_host.statuses.back().find(": play the notes of the tune in order"),
               std::string::npos);
     for (int run = 0; run < 2; ++run) {

@@ -50,6 +50,9 @@ std::string WriteTune(const CTempFolder& folder, const std::string& name,
     return path;
 }
 
+// Far longer than any song here takes to read.
+constexpr double kReadSeconds = 30.0;
+
 std::unique_ptr<CCenter> Start(CNullBackend& backend, const std::string& commandLine = "") {
     auto center =
         std::make_unique<CCenter>(kNotaraDemoKind, commandLine.c_str(), backend.GetPlatform());
@@ -58,7 +61,15 @@ std::unique_ptr<CCenter> Start(CNullBackend& backend, const std::string& command
     }
     center->GetSettings()->tutorialsFolder = kBuiltTutorials.c_str();
     backend.GetEventLoop().ProcessMessages();  // the start message
+    if (!commandLine.empty()) {
+        center->WaitForTuneLesson(kReadSeconds);  // the song named is read meanwhile
+    }
     return center;
+}
+
+// Opens path as the lesson and waits for its reading: whether it plays.
+bool OpenTune(CCenter& center, const std::string& path) {
+    return center.OpenTuneLesson(path.c_str()) && center.WaitForTuneLesson(kReadSeconds);
 }
 
 // Plays note on the MIDI input's road: pressed, then released.
@@ -86,7 +97,7 @@ TEST(TuneLesson, ASongDocumentPlaysTheMelodyOfItsParts) {
     auto center = Start(backend);
     ASSERT_TRUE(center);
     center->GetSettings()->grooveRoot = (folder.Path("Grooves") + "/").c_str();
-    ASSERT_TRUE(center->OpenTuneLesson(song.c_str())) << center->GetError();
+    ASSERT_TRUE(OpenTune(*center, song)) << center->GetError();
     Teacher& teacher = *center->GetTeacher();
     ASSERT_TRUE(teacher.IsTune());
     for (int measure = 0; measure < 2; ++measure) {
@@ -98,7 +109,7 @@ TEST(TuneLesson, ASongDocumentPlaysTheMelodyOfItsParts) {
     EXPECT_EQ(teacher.GetTuneRuns(), 1);
     // A song whose groove is gone says so and the tune stays.
     std::filesystem::remove(folder.Path("Grooves/Easy/Climb.mid"));
-    EXPECT_FALSE(center->OpenTuneLesson(song.c_str()));
+    EXPECT_FALSE(OpenTune(*center, song));
     const auto& boxes = backend.GetWindowSystem().GetBoxes();
     ASSERT_FALSE(boxes.empty());
     EXPECT_NE(boxes.back().text.find("Can't load part: Can't load groove from ("),
@@ -141,7 +152,7 @@ TEST(TuneLesson, ABrokenFileIsToldAndTheLessonThatRunsStays) {
     // A header, then a track that claims more bytes than the file holds.
     std::ofstream(broken, std::ios::binary)
         << std::string("MThd\0\0\0\6\0\1\0\1\1\xe0MTrk\0\0\1\0\0\x90\x3c\x40", 26);
-    EXPECT_FALSE(center->OpenTuneLesson(broken.c_str()));
+    EXPECT_FALSE(OpenTune(*center, broken));
     const auto& boxes = backend.GetWindowSystem().GetBoxes();
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().caption, "Error");
@@ -159,6 +170,7 @@ TEST(TuneLesson, TheMenuAndTheCoursesButtonsOpenTunes) {
     ASSERT_TRUE(center);
     backend.GetWindowSystem().ScriptFileToOpen(path);
     backend.GetWindowSystem().GetWindows().at(0)->ChooseCommand(kCommandOpenTune);
+    ASSERT_TRUE(center->WaitForTuneLesson(kReadSeconds)) << center->GetError();
     ASSERT_TRUE(center->GetTeacher()->IsTune()) << center->GetError();
     EXPECT_EQ(center->GetTeacher()->GetExpected()->midiNote, 65);
     EXPECT_EQ(backend.GetWindowSystem().GetLastFileFolder(), kBuiltTutorials + "Notara/Tunes/");
@@ -177,6 +189,7 @@ TEST(TuneLesson, TheMenuAndTheCoursesButtonsOpenTunes) {
     ASSERT_EQ(dialog->GetButtonCount(), 3);
     ASSERT_TRUE(dialog->ClickButton(0));
     backend.GetEventLoop().ProcessMessages();
+    ASSERT_TRUE(center->WaitForTuneLesson(kReadSeconds)) << center->GetError();
     EXPECT_TRUE(backend.GetWindowSystem().GetBoxes().empty() ||
                 backend.GetWindowSystem().GetBoxes().back().caption != "Error");
     ASSERT_TRUE(center->GetTeacher()->IsTune());
@@ -219,7 +232,7 @@ TEST(TuneLesson, AFastSongOfManyMeasuresOpensQuickly) {
     ASSERT_TRUE(center);
     center->GetSettings()->grooveRoot = (folder.Path("Grooves") + "/").c_str();
     const auto start = std::chrono::steady_clock::now();
-    const bool opened = center->OpenTuneLesson(song.c_str());
+    const bool opened = OpenTune(*center, song);
     EXPECT_LT(SecondsSince(start), kHostileSongSeconds);
     const auto& boxes = backend.GetWindowSystem().GetBoxes();
     if (opened) {
@@ -255,7 +268,7 @@ TEST(TuneLesson, ASongOfTwentyThousandPartsIsRefusedInAShortBox) {
     ASSERT_TRUE(center);
     center->GetSettings()->grooveRoot = (folder.Path("Grooves") + "/").c_str();
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(center->OpenTuneLesson(song.c_str()));
+    EXPECT_FALSE(OpenTune(*center, song));
     EXPECT_LT(SecondsSince(start), kHostileSongSeconds);
     const auto& boxes = backend.GetWindowSystem().GetBoxes();
     ASSERT_FALSE(boxes.empty());
