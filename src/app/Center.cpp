@@ -507,7 +507,12 @@ bool CCenter::WaitForTuneLesson(double seconds) {
 
 bool CCenter::HandleCommandLine() {
     CCharString path;
-    return FindCommandLineSong(m_commandLine, path) && OpenTuneLesson(path);
+    if (!FindCommandLineSong(m_commandLine, path) || !OpenTuneLesson(path)) {
+        return false;
+    }
+    // A tune reads in a moment: the window shows with it, or with its
+    // problem. One that takes longer is taken when it is read.
+    return WaitForTuneLesson(kStartTuneSeconds) || m_lessons->IsReadingTune();
 }
 
 CAudioSettingsDlg* CCenter::GetAudioSettings() const {

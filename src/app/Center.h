@@ -94,6 +94,8 @@ public:
     // Waits up to seconds for the song being read and takes it; false with
     // the reason when it can't be played.
     bool WaitForTuneLesson(double seconds);
+    // How long the start waits for the song named on the command line.
+    static constexpr double kStartTuneSeconds = 1.0;
     // Opens the song the command line names as a tune lesson.
     bool HandleCommandLine();
 

@@ -24,6 +24,10 @@ CLessonController::CLessonController(CNoteManager& notes, ILessonHost& host, HIN
     : m_notes(notes), m_host(host), m_learnerHints(learnerHints), m_hints(learnerHints) {}
 
 CLessonController::~CLessonController() {
+    // A song still being read gets a moment to end before the program does.
+    if (m_tuneTask) {
+        m_tuneTask->WaitFor(kCloseWaitSeconds);
+    }
     Attach(nullptr, nullptr);
 }
 

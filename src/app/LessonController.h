@@ -25,6 +25,8 @@ public:
     // The drill of the weakest notes without a lesson: both staves.
     static constexpr int kDrillLowNote = 43;   // G2
     static constexpr int kDrillHighNote = 79;  // G5
+    // How long the close waits for a song still being read.
+    static constexpr double kCloseWaitSeconds = 2.0;
     // The choices of the lesson report.
     enum class CHOICE { kNext, kAgain };
 

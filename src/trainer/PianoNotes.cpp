@@ -145,18 +145,15 @@ CPianoNotes* CPianoNotes::Make(CSpacePainter& scene, CVertexBuffer& list, CNoteM
     return added;
 }
 
-void CPianoNotes::OnNoteShown(const CNote& expected, int previousNote) {
-    if (m_piano != nullptr && previousNote != NOTE_NONE) {
-        m_piano->MarkKey(previousNote, false);
-    }
+void CPianoNotes::OnNoteShown(const CNote& expected, int /*previousNote*/) {
     if (m_staff != nullptr) {
         m_staff->Clear();
         const CKeySignature& key = m_teacher.GetKey();
         m_staff->SetKeySignature(key.IsSet() ? key.GetAccidentals() : 0);
         m_staff->ShowNote(expected, true, true);
     }
+    ShowExpectedMark();
     if (m_piano != nullptr) {
-        m_piano->MarkKey(expected.midiNote, m_teacher.GetHints().expectedKey);
         // A new lesson may move the computer keys to other octaves.
         if (m_piano->GetKeyShift() != m_teacher.GetKeyShift()) {
             m_piano->ShowLetters(m_teacher.GetKeyShift());
@@ -202,9 +199,32 @@ void CPianoNotes::OnHintsChanged() {
     }
     if (m_piano != nullptr) {
         m_piano->SetLettersShown(hints.keyLetters);
-        if (const CNote* expected = m_teacher.GetExpected()) {
-            m_piano->MarkKey(expected->midiNote, hints.expectedKey);
-        }
     }
+    ShowExpectedMark();
     m_scenePainter.SetDirty();
+}
+
+void CPianoNotes::OnLessonFinished() {
+    ShowExpectedMark();
+    m_scenePainter.SetDirty();
+}
+
+void CPianoNotes::ShowExpectedMark() {
+    if (m_piano == nullptr) {
+        return;
+    }
+    const CNote* expected = m_teacher.GetExpected();
+    const int wanted = expected != nullptr && m_teacher.GetHints().expectedKey
+                           ? static_cast<int>(expected->midiNote)
+                           : NOTE_NONE;
+    if (wanted == m_markedKey) {
+        return;
+    }
+    if (m_markedKey != NOTE_NONE) {
+        m_piano->MarkKey(m_markedKey, false);
+    }
+    if (wanted != NOTE_NONE) {
+        m_piano->MarkKey(wanted, true);
+    }
+    m_markedKey = wanted;
 }

@@ -55,6 +55,8 @@ public:
     // The note names on the staff, the expected key's mark and the key
     // letters follow the exercise's hints.
     void OnHintsChanged() override;
+    // No note is expected any more: its key's mark goes.
+    void OnLessonFinished() override;
     // IHeldKeysView
     void OnKeyChanged(const NOTE_EVENT& event) override;
 
@@ -79,6 +81,9 @@ private:
     static void GrowLabels(CPrimitive& staff);
     // Presses and releases the drawn keys as the held keys are now.
     void ShowHeldKeys();
+    // One key is marked, exactly while its note is expected and the hint
+    // is on; every other mark goes.
+    void ShowExpectedMark();
 
     CSpacePainter& m_scenePainter;
     CVertexBuffer& m_secondList;
@@ -91,4 +96,5 @@ private:
     CTextLabels m_labels;
     CPiano* m_piano = nullptr;
     CNoteStaff* m_staff = nullptr;
+    int m_markedKey = NOTE_NONE;  // the key that carries the mark
 };

@@ -654,6 +654,44 @@ TEST_F(CPianoNotesPixels, ShowsTheExpectedNoteAndMarksItsKey) {
     shot.save(QString(NOTARA_BINARY_DIR) + "/tests/piano-notes.png");
 }
 
+// Lessons that end on their last note, one after another: the mark is on
+// the key of the note expected now and on no other, and the hint takes all
+// of it away.
+TEST_F(CPianoNotesPixels, MarksOnlyTheKeyOfTheNoteExpectedNowAfterLessonsThatEnded) {
+    const auto marked = [this] {
+        std::vector<int> keys;
+        for (int n = CPianoNotes::kLowestKey; n < CPianoNotes::kKeyAfterHighest; ++n) {
+            const CPianoKey* key = m_picture->GetPiano()->GetKey(n);
+            if (key != nullptr && key->IsMarked()) {
+                keys.push_back(n);
+            }
+        }
+        return keys;
+    };
+    const int lastNotes[] = {60, 64, 67, 55, 72};
+    for (const int note : lastNotes) {
+        m_teacher->SetGoal(1);
+        Expect(note);
+        EXPECT_EQ(marked(), std::vector<int>{note});
+        Play(note, 90);
+        Play(note, 0);
+        ASSERT_TRUE(m_teacher->IsFinished());
+        EXPECT_TRUE(marked().empty()) << "a finished lesson expects no key";
+    }
+    m_teacher->SetGoal(0);
+    Expect(62);
+    EXPECT_EQ(marked(), std::vector<int>{62});
+    HINTS hints = m_teacher->GetHints();
+    hints.expectedKey = false;
+    m_teacher->SetHints(hints);
+    EXPECT_TRUE(marked().empty());
+    Expect(65);
+    EXPECT_TRUE(marked().empty()) << "the hint is off for the next note too";
+    hints.expectedKey = true;
+    m_teacher->SetHints(hints);
+    EXPECT_EQ(marked(), std::vector<int>{65});
+}
+
 TEST_F(CPianoNotesPixels, ShowsAWrongNoteInRedBesideTheExpectedOneUntilReleased) {
     Expect(64);
     Play(67, 100);
