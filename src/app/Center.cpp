@@ -399,6 +399,12 @@ void CCenter::OnLevel(std::unique_ptr<IPayload> payload) {
     }
 }
 
+void CCenter::OnDeviceProblems() {
+    if (m_devices) {
+        m_devices->OnProblemsMessage();
+    }
+}
+
 void CCenter::OnMidiDeviceLost(std::unique_ptr<IPayload> payload) {
     const std::unique_ptr<CCharString> reason = TakePayload<CCharString>(payload);
     CCharString text;

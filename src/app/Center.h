@@ -75,6 +75,8 @@ public:
     void OnLevel(std::unique_ptr<IPayload> level);
     // The open MIDI input went away: reported once.
     void OnMidiDeviceLost(std::unique_ptr<IPayload> reason);
+    // The devices' problems gathered by a timer, shown in one box.
+    void OnDeviceProblems();
     // A key of the 3D view: played as a note, or one of the window's
     // command keys (Alt+Enter full screen, Esc, F1 lessons, Ctrl+A, Ctrl+N).
     bool OnViewKey(const KEY_EVENT& key);

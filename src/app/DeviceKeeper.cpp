@@ -16,6 +16,7 @@
 #include "capture/SoundCapture.h"
 #include "editors/AudioSettingsDlg.h"
 #include "foundation/ErrorReport.h"
+#include "foundation/MessageIds.h"
 #include "platform/Clock.h"
 #include "platform/Window.h"
 #include "theory/NoteManager.h"
@@ -104,7 +105,7 @@ void CDeviceKeeper::OnSecond() {
     } else if (m_stopsHeld) {
         m_stopsHeld = false;
         if (m_showing) {
-            ShowProblems();
+            ShowLater();
         }
     }
     if (m_sound) {
@@ -222,13 +223,28 @@ void CDeviceKeeper::GiveUpLateDevices() {
         AddProblem(WithLoss(problem, kMidiLoss));
     }
     if (m_showing) {
-        ShowProblems();
+        ShowLater();
     }
 }
 
 void CDeviceKeeper::AddProblem(const char* problem) {
     m_problem.Append(m_problem.IsEmpty() ? "" : "\n\n");
     m_problem.Append(problem);
+}
+
+void CDeviceKeeper::ShowLater() {
+    if (m_showPosted || m_problem.IsEmpty()) {
+        return;
+    }
+    // Shown from a message of its own: a box opened in the second timer
+    // would hold that timer, and with it the devices' tries, until answered.
+    m_showPosted = true;
+    m_platform.eventLoop->Post(m_window.GetId(), kDeviceProblemsMessage, nullptr);
+}
+
+void CDeviceKeeper::OnProblemsMessage() {
+    m_showPosted = false;
+    ShowProblems();
 }
 
 void CDeviceKeeper::ShowProblems() {
@@ -300,7 +316,7 @@ void CDeviceKeeper::TakeSound() {
     // Told once; the rest of the application works without sound.
     AddProblem(WithLoss(opening.error, kSoundLoss));
     if (m_showing) {
-        ShowProblems();
+        ShowLater();
     }
 }
 
@@ -426,7 +442,7 @@ void CDeviceKeeper::TakeCapture() {
     }
     AddProblem(WithLoss(opening.error, kCaptureLoss));
     if (m_showing) {
-        ShowProblems();
+        ShowLater();
     }
 }
 

@@ -66,8 +66,10 @@ public:
     // devices whose time is up, and looks after devices that stopped.
     void OnSecond();
     // Shows the problems gathered so far (the windows are up); from now on
-    // problems show as they come.
+    // problems show as they come, each time from a kDeviceProblemsMessage.
     void ShowProblems();
+    // The main window took kDeviceProblemsMessage.
+    void OnProblemsMessage();
 
     // Stores nothing: re-opens at once every device whose choice changed or
     // that is not open, as choice says. The device in use before stays in
@@ -118,6 +120,8 @@ private:
     // True once, when wait's time is up.
     bool IsLate(WAIT& wait);
     void AddProblem(const char* problem);
+    // Posts kDeviceProblemsMessage once for the problems gathered.
+    void ShowLater();
     // The MIDI input opened by itself, told in the status line.
     void ShowMidiNotice();
     bool ReopenSound(CCharString& problem);
@@ -131,6 +135,7 @@ private:
     std::chrono::steady_clock::time_point m_started;  // when Start asked
     bool m_showing = false;                           // problems show as they come
     bool m_stopsHeld = false;                         // devices stopped: told at the next second
+    bool m_showPosted = false;                        // a kDeviceProblemsMessage is on its way
     WAIT m_midiWait;
     WAIT m_soundWait;
     WAIT m_captureWait;

@@ -67,6 +67,9 @@ void CMainWnd::OnPosted(int message, std::unique_ptr<IPayload> payload) {
         case kMidiDeviceLostMessage:
             m_center.OnMidiDeviceLost(std::move(payload));
             break;
+        case kDeviceProblemsMessage:
+            m_center.OnDeviceProblems();
+            break;
         default:
             // 1025, 1041, 1047 and the notices of other windows: their
             // receivers arrive with later subsystems; the payload is deleted.

@@ -13,4 +13,5 @@ enum MESSAGE_ID : int {
     kNoteMessage = 1046,            // a NOTE_EVENT: a played or detected note
     kLevelMessage = 1047,           // a SOUND_LEVEL of the sound detector
     kMidiDeviceLostMessage = 1048,  // a CCharString: why the MIDI input went away
+    kDeviceProblemsMessage = 1049,  // the devices' problems wait to be shown
 };
