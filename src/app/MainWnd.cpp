@@ -68,7 +68,10 @@ void CMainWnd::OnPosted(int message, std::unique_ptr<IPayload> payload) {
             m_center.OnMidiDeviceLost(std::move(payload));
             break;
         case kDeviceProblemsMessage:
+            // Its box runs a loop of its own: a shutdown waits for it.
+            ++m_busy;
             m_center.OnDeviceProblems();
+            EndBusy();
             break;
         default:
             // 1025, 1041, 1047 and the notices of other windows: their

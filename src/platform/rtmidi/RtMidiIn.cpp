@@ -115,10 +115,42 @@ CRtMidiIn::CRtMidiIn(Api api, const char* clientName)
     if (m_in == nullptr) {
         m_error = "Can't reach the MIDI system: " + m_error;
     }
+    OpenServerProbe();
 }
 
 CRtMidiIn::~CRtMidiIn() {
     Close();
+    if (m_serverGone) {
+        static_cast<void>(m_in.release());  // NOLINT: its server is gone
+    } else if (m_serverProbe != nullptr) {
+        jack_client_close(static_cast<jack_client_t*>(m_serverProbe));
+    }
+}
+
+void CRtMidiIn::OpenServerProbe() {
+    m_serverProbe = nullptr;
+    if (m_api != Api::kJack || m_in == nullptr) {
+        return;
+    }
+    jack_status_t status;
+    const std::string name = m_clientName + " probe";
+    jack_client_t* client = jack_client_open(name.c_str(), JackNoStartServer, &status);
+    if (client == nullptr) {
+        return;
+    }
+    jack_on_shutdown(client, &CRtMidiIn::OnJackShutdown, this);
+    if (jack_activate(client) != 0) {
+        jack_client_close(client);
+        return;
+    }
+    m_serverProbe = client;
+}
+
+void CRtMidiIn::ReplaceDeadInput() {
+    static_cast<void>(m_in.release());  // NOLINT: deliberately never deleted
+    m_in = MakeInput(m_api, m_clientName, m_error);
+    m_serverGone = false;
+    OpenServerProbe();  // the old probe belongs to the dead server too
 }
 
 bool CRtMidiIn::Fail(const std::string& text) {
@@ -127,6 +159,9 @@ bool CRtMidiIn::Fail(const std::string& text) {
 }
 
 int CRtMidiIn::GetPortCount() {
+    if (m_serverGone && !m_open) {
+        ReplaceDeadInput();  // the ports of the server there is now
+    }
     if (m_in == nullptr) {
         return 0;
     }
@@ -214,11 +249,8 @@ bool CRtMidiIn::Close() {
     bool closed = true;
     if (m_serverGone) {
         // The input's JACK client belongs to a server that has ended: closing
-        // its port would touch freed server memory. It is let go unclosed and
-        // a fresh input takes its place for the ports of a later server.
-        m_in.release();  // NOLINT: deliberately never deleted
-        m_in = MakeInput(m_api, m_clientName, m_error);
-        m_serverGone = false;
+        // its port would touch freed server memory.
+        ReplaceDeadInput();
     } else {
         try {
             m_in->closePort();

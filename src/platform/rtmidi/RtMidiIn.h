@@ -37,6 +37,9 @@ public:
     bool Open(int port, IMidiInSink* sink) override;
     bool Close() override;
     bool IsOpen() const override { return m_open; }
+    // JACK: the server of the input's client has shut down since (it is
+    // replaced by the next listing, open or close).
+    bool IsServerGone() const { return m_serverGone; }
     const char* GetError() const override { return m_error.c_str(); }
 
 private:
@@ -46,6 +49,13 @@ private:
     void WatchJack(const std::string& portName);
     bool WaitForNextLook(std::unique_lock<std::mutex>& lock);
     static void OnJackShutdown(void* user);
+    // JACK only: a client of the input's server that is told when the
+    // server shuts down, with or without an open port, so that the input's
+    // own client is never closed on a server that is gone.
+    void OpenServerProbe();
+    // A client of a server that is gone is let go unclosed: libjack can't
+    // free it. A fresh input (and probe) takes its place for a later server.
+    void ReplaceDeadInput();
     bool PortExists(RtMidiIn& probe, const std::string& name);
     void ReportLost(const char* reason);
     bool Fail(const std::string& text);
@@ -65,5 +75,6 @@ private:
     std::condition_variable m_watchWake;
     bool m_watchStop = false;
     std::atomic<bool> m_serverGone{false};  // the JACK server has shut down
+    void* m_serverProbe = nullptr;          // the probe's jack_client_t
     std::thread m_watcher;
 };

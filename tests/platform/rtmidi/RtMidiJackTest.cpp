@@ -198,4 +198,33 @@ TEST(RtMidiJackTest, AServerThatEndsWhileThePortIsOpenIsReportedAsLost) {
     sender.release();  // NOLINT: deliberately never deleted
 }
 
+// Without a keyboard no port is open: the input's client must still never be
+// closed on a server that is gone (a crash at the program's close), and the
+// next listing sees the ports of the server that came back.
+TEST(RtMidiJackTest, AServerThatEndsWithNoPortOpenIsLetGoAndAServerThatComesBackIsListed) {
+    std::string reason;
+    auto server = std::make_unique<CJackServer>();
+    if (!server->Start(reason)) {
+        GTEST_SKIP() << "no JACK server could be started: " << reason;
+    }
+    auto closedWhileGone = std::make_unique<CRtMidiIn>(CRtMidiIn::Api::kJack, "notara-test");
+    CRtMidiIn listsAgain(CRtMidiIn::Api::kJack, "notara-test");
+    ASSERT_TRUE(listsAgain.IsAvailable()) << listsAgain.GetError();
+    listsAgain.GetPortCount();
+    server->Stop();
+    const auto end = std::chrono::steady_clock::now() + 5s;
+    while (!(listsAgain.IsServerGone() && closedWhileGone->IsServerGone()) &&
+           std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_TRUE(listsAgain.IsServerGone()) << "the server's end was not seen";
+    closedWhileGone.reset();  // must not touch the dead server
+
+    server = std::make_unique<CJackServer>();
+    ASSERT_TRUE(server->Start(reason)) << reason;
+    std::unique_ptr<RtMidiOut> sender = OpenSender();
+    EXPECT_GE(FindPort(listsAgain, "notara-test-sender:keys"), 0);
+    EXPECT_FALSE(listsAgain.IsServerGone());
+}
+
 }  // namespace
