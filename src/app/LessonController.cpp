@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <ctime>
+
 #include <vector>
 
 #include "app/LessonCheck.h"
@@ -11,6 +13,7 @@
 #include "app/TuneReader.h"
 #include "exercise/LessonReport.h"
 #include "exercise/Teacher.h"
+#include "exercise/WeakNotes.h"
 #include "foundation/ErrorReport.h"
 #include "theory/NoteManager.h"
 #include "ui/LessonSettings.h"
@@ -55,6 +58,7 @@ void CLessonController::SetFolders(FolderSource lessonFolder, FolderSource groov
 }
 
 bool CLessonController::StartLesson(const LESSON_SETTINGS& lesson) {
+    m_drillNotes.clear();  // a lesson of its own, drill or not
     return Start(lesson, CCharString());
 }
 
@@ -67,7 +71,11 @@ bool CLessonController::Start(const LESSON_SETTINGS& lesson, const CCharString& 
     if (!CheckLesson(lesson, scale, m_error) || !ApplyGoal(lesson, name)) {
         return false;
     }
-    if (m_teacher != nullptr && !m_teacher->SetLesson(scale, lesson.startNote, lesson.endNote)) {
+    // The menu's drill of the weakest notes draws from those notes alone.
+    const bool weakDrill = !m_drillNotes.empty() && strcasecmp(lesson.mode, kDrillMode) == 0;
+    if (m_teacher != nullptr &&
+        !(weakDrill ? m_teacher->SetNoteLesson(m_drillNotes)
+                    : m_teacher->SetLesson(scale, lesson.startNote, lesson.endNote))) {
         m_error = m_teacher->GetError();
         return false;
     }
@@ -206,6 +214,19 @@ bool CLessonController::ApplyTune(const TUNE_READING& reading) {
     return true;
 }
 
+std::string CLessonController::NameList(const std::vector<int>& midiNotes) const {
+    std::string list;
+    for (size_t i = 0; i < midiNotes.size(); ++i) {
+        const CNote* note = m_notes.GetNoteTable().GetAt(midiNotes[i]);
+        if (note == nullptr) {
+            continue;
+        }
+        list += i == 0 ? "" : i + 1 == midiNotes.size() ? " and " : ", ";
+        list += note->GetName().Str() + std::to_string(note->GetOctave());
+    }
+    return list;
+}
+
 void CLessonController::StartDrill() {
     LESSON_SETTINGS lesson;
     if (m_lesson) {
@@ -217,13 +238,32 @@ void CLessonController::StartDrill() {
     }
     lesson.file.Empty();
     lesson.mode = kDrillMode;
+    // The notes missed most in the whole history, whatever lesson they came
+    // from; without any, the running lesson's notes by need.
+    CWeakNotes weak;
+    if (m_practice != nullptr && m_practice->IsOpen()) {
+        std::vector<PRACTICE_NOTE_STATS> stats;
+        if (m_practice->GetHistory().GetNoteStats(stats)) {
+            weak.Choose(stats, static_cast<double>(std::time(nullptr)));
+        }
+    }
+    m_drillNotes = weak.GetNotes();
     // The menu's drill is no lesson of the Lessons window: its rows are
     // the drill's, whatever that window shows.
     if (!Start(lesson, kDrillMode)) {
+        m_drillNotes.clear();
         m_host.TellError(CCharString().Format("Can't start the drill: %s", m_error.GetText()));
         return;
     }
-    m_host.SetStatus("Practise your weakest notes: play the note shown");
+    if (m_drillNotes.empty()) {
+        m_host.SetStatus("Practise your weakest notes: play the note shown");
+    } else {
+        CCharString status;
+        status.Format("Practise your weakest notes: %s, missed most %s",
+                      NameList(m_drillNotes).c_str(),
+                      weak.AreFromThisWeek() ? "this week" : "lately");
+        m_host.SetStatus(status);
+    }
     m_host.FocusPicture();
 }
 

@@ -98,6 +98,8 @@ private:
         CCharString name;
         CCharString error;
     };
+    // "C4, D3 and F3".
+    std::string NameList(const std::vector<int>& midiNotes) const;
     // Plays a tune that was read as the lesson, or tells why it can't.
     bool ApplyTune(const TUNE_READING& reading);
     void ApplyHints();
@@ -109,7 +111,8 @@ private:
     Teacher* m_teacher = nullptr;
     CPracticeKeeper* m_practice = nullptr;
     std::unique_ptr<LESSON_SETTINGS> m_lesson;
-    CCharString m_lessonName;  // what m_lesson's rows are kept under; empty: the shown title
+    CCharString m_lessonName;       // what m_lesson's rows are kept under; empty: the shown title
+    std::vector<int> m_drillNotes;  // the menu's drill: the weakest notes of the history
     FolderSource m_lessonFolder;
     FolderSource m_grooveFolder;
     std::unique_ptr<CBackgroundTask<TUNE_READING>> m_tuneTask;

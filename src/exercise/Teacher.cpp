@@ -76,7 +76,20 @@ void Teacher::ShowTo(ITeacherView& view) const {
     }
 }
 
+bool Teacher::SetNoteLesson(const std::vector<int>& midiNotes) {
+    if (midiNotes.empty()) {
+        m_error = "Can't set lesson: no notes given";
+        return false;
+    }
+    const auto [low, high] = std::minmax_element(midiNotes.begin(), midiNotes.end());
+    return SetScaleLesson(kDefaultScale, *low, *high, 255, &midiNotes);
+}
+
 bool Teacher::SetLesson(int scale, int low, int high, int root) {
+    return SetScaleLesson(scale, low, high, root, nullptr);
+}
+
+bool Teacher::SetScaleLesson(int scale, int low, int high, int root, const std::vector<int>* only) {
     if (m_noteManager == nullptr) {
         m_error = "Can't set lesson: no note manager";
         return false;
@@ -101,7 +114,9 @@ bool Teacher::SetLesson(int scale, int low, int high, int root) {
     CNoteList notes(16, true);
     for (int i = 0; i < laid.GetCount(); ++i) {
         CNote note = *laid.GetAt(i);
-        if (note.midiNote >= low && note.midiNote <= high && note.intervalFrets == 0) {
+        const bool wanted =
+            only == nullptr || std::find(only->begin(), only->end(), note.midiNote) != only->end();
+        if (note.midiNote >= low && note.midiNote <= high && note.intervalFrets == 0 && wanted) {
             note.thing = THING_KEYBOARD;
             notes.Add(note);
         }

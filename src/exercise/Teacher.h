@@ -52,6 +52,10 @@ public:
     // A new lesson: the notes of the scale between low and high; root 255
     // takes the scale's own root. False keeps the current lesson.
     bool SetLesson(int scale, int low, int high, int root = 255);
+    // A lesson of exactly these MIDI notes (a drill of the weakest notes),
+    // spelled as a chromatic lesson spells them. False keeps the current
+    // lesson.
+    bool SetNoteLesson(const std::vector<int>& midiNotes);
     // A tune as the lesson: its notes shown one after the other in the
     // order given, each judged as a lesson's note. Notes off the staff are
     // moved by octaves onto it. After the last one the tune starts again,
@@ -113,6 +117,9 @@ public:
     CCharString GetStatusLine() const;
 
 private:
+    // The notes of the scale between low and high (only those of only, when
+    // given) as the lesson.
+    bool SetScaleLesson(int scale, int low, int high, int root, const std::vector<int>* only);
     bool Matches(const NOTE_EVENT& event) const;
     CNote WrittenWrongNote(int played) const;
     // Writes note as the lesson's key spells it; false without a key.

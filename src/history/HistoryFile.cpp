@@ -17,6 +17,8 @@ namespace {
 
 constexpr const char* kSource = "PracticeHistory";
 constexpr int kStampLength = 32;
+// How many of the whole check's findings go to the log.
+constexpr int kLoggedProblems = 5;
 
 CCharString LocalStamp() {
     const time_t now = time(nullptr);
@@ -87,8 +89,18 @@ CHistoryFile::STATE CHistoryFile::Check(const char* path, const RULES& rules, CC
         return STATE::kUnreadable;
     }
     bool damaged = false;
-    if (!CheckIntegrity(db.get(), rules.rowsQuery, reason, damaged) ||
-        (writable && !CheckIndexes(db.get(), rules, reason, damaged))) {
+    bool indexesDamaged = false;
+    if (!CheckIntegrity(db.get(), rules.rowsQuery, reason, damaged, indexesDamaged)) {
+        return damaged ? STATE::kUnreadable : STATE::kUnavailable;
+    }
+    // Damaged indexes, or others than the program makes (another program
+    // changed them), go; the history makes its own again as it opens.
+    const bool remake = indexesDamaged || !IndexesMatch(db.get(), rules);
+    if (remake && !writable) {
+        reason = "its indexes are damaged";
+        return STATE::kUnreadable;
+    }
+    if (remake && !DropIndexes(db.get(), rules.table, reason, damaged)) {
         return damaged ? STATE::kUnreadable : STATE::kUnavailable;
     }
     return writable ? STATE::kUsable : STATE::kReadOnly;
@@ -120,24 +132,47 @@ bool CHistoryFile::MayWrite(const char* path) {
 }
 
 bool CHistoryFile::CheckIntegrity(sqlite3* db, const char* rowsQuery, CCharString& reason,
-                                  bool& damaged) {
+                                  bool& damaged, bool& indexesDamaged) {
     damaged = false;
-    STATEMENT check = Prepare(db, "PRAGMA quick_check(1)");
-    if (check == nullptr || sqlite3_step(check.get()) != SQLITE_ROW) {
+    indexesDamaged = false;
+    // The whole check, not the quick one: only it compares every index with
+    // the rows (about half a second for half a million answers).
+    STATEMENT check = Prepare(db, "PRAGMA integrity_check(100)");
+    if (check == nullptr) {
         reason = sqlite3_errmsg(db);
         damaged = IsDamage(db);
         return false;
     }
-    const std::string verdict = ColumnText(check.get(), 0);
-    if (verdict != "ok") {
-        // The checker's own words name pages and cells: the log keeps them,
-        // the learner is told what they mean.
-        ReportError(kSource, __LINE__, "The practice history failed its check: %s",
-                    verdict.c_str());
+    int problems = 0;
+    bool indexesOnly = true;
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(check.get())) == SQLITE_ROW) {
+        const std::string verdict = ColumnText(check.get(), 0);
+        if (verdict == "ok") {
+            break;
+        }
+        // The checker's own words name pages and cells: the log keeps the
+        // first of them, the learner is told what they mean.
+        if (++problems <= kLoggedProblems) {
+            ReportError(kSource, __LINE__, "The practice history failed its check: %s",
+                        verdict.c_str());
+        }
+        indexesOnly = indexesOnly && verdict.find(" index ") != std::string::npos;
+    }
+    if (step != SQLITE_ROW && step != SQLITE_DONE) {
+        reason = sqlite3_errmsg(db);
+        damaged = IsDamage(db);
+        return false;
+    }
+    if (problems > 0 && !indexesOnly) {
         reason = "it is damaged";
         damaged = true;
         return false;
     }
+    // Indexes that disagree with the rows hold nothing of their own: they
+    // are made again from the rows, and no answer is lost.
+    indexesDamaged = problems > 0;
+    check.reset();
     // The rows must read with the columns this version writes.
     if (Prepare(db, rowsQuery) == nullptr) {
         reason = sqlite3_errmsg(db);
@@ -180,55 +215,22 @@ bool CHistoryFile::IndexesMatch(sqlite3* db, const RULES& rules) {
     return found == rules.indexes.size();
 }
 
-bool CHistoryFile::CheckIndexes(sqlite3* db, const RULES& rules, CCharString& reason,
-                                bool& damaged) {
+bool CHistoryFile::DropIndexes(sqlite3* db, const char* table, CCharString& reason, bool& damaged) {
     damaged = false;
-    if (IndexesMatch(db, rules)) {
-        return true;
-    }
-    STATEMENT check = Prepare(db, "PRAGMA integrity_check(100)");
-    if (check == nullptr) {
-        reason = sqlite3_errmsg(db);
-        damaged = IsDamage(db);
-        return false;
-    }
-    bool indexesOnly = true;
-    int step = SQLITE_ROW;
-    while ((step = sqlite3_step(check.get())) == SQLITE_ROW) {
-        const std::string verdict = ColumnText(check.get(), 0);
-        if (verdict == "ok") {
-            break;
-        }
-        ReportError(kSource, __LINE__, "The practice history failed its check: %s",
-                    verdict.c_str());
-        indexesOnly = indexesOnly && verdict.find(" index ") != std::string::npos;
-    }
-    if (step != SQLITE_ROW && step != SQLITE_DONE) {
-        reason = sqlite3_errmsg(db);
-        damaged = IsDamage(db);
-        return false;
-    }
-    if (!indexesOnly) {
-        reason = "it is damaged";
-        damaged = true;
-        return false;
-    }
-    check.reset();
-    // The indexes hold nothing of their own: every one of the table goes and
-    // the program's are made again from the rows when the history opens.
     std::vector<std::string> names;
-    STATEMENT list = Prepare(db,
-                             "SELECT name FROM sqlite_master WHERE type = 'index' AND "
-                             "tbl_name = ?1 AND sql IS NOT NULL");
-    if (list == nullptr ||
-        sqlite3_bind_text(list.get(), 1, rules.table, -1, SQLITE_STATIC) != SQLITE_OK) {
-        reason = sqlite3_errmsg(db);
-        return false;
+    {
+        STATEMENT list = Prepare(db,
+                                 "SELECT name FROM sqlite_master WHERE type = 'index' AND "
+                                 "tbl_name = ?1 AND sql IS NOT NULL");
+        if (list == nullptr ||
+            sqlite3_bind_text(list.get(), 1, table, -1, SQLITE_STATIC) != SQLITE_OK) {
+            reason = sqlite3_errmsg(db);
+            return false;
+        }
+        while (sqlite3_step(list.get()) == SQLITE_ROW) {
+            names.push_back(ColumnText(list.get(), 0));
+        }
     }
-    while (sqlite3_step(list.get()) == SQLITE_ROW) {
-        names.push_back(ColumnText(list.get(), 0));
-    }
-    list.reset();
     for (const std::string& name : names) {
         std::string drop = "DROP INDEX \"";
         for (const char c : name) {

@@ -58,17 +58,15 @@ public:
     static std::string ColumnText(sqlite3_stmt* statement, int column);
 
 private:
-    // False with the reason; damaged says whether the file itself is bad.
+    // The whole check of every page and index, and the rows' columns. False
+    // with the reason; damaged says whether the file itself is bad;
+    // indexesDamaged that only indexes disagree with the rows.
     static bool CheckIntegrity(sqlite3* db, const char* rowsQuery, CCharString& reason,
-                               bool& damaged);
-    // The quick check reads every page but never compares an index with its
-    // table. When the table's indexes are not the ones the program makes
-    // (another program changed them), the file is checked whole; indexes
-    // that disagree with their rows are dropped, to be made anew from the
-    // rows, and other damage sets damaged.
-    static bool CheckIndexes(sqlite3* db, const RULES& rules, CCharString& reason, bool& damaged);
+                               bool& damaged, bool& indexesDamaged);
     // Whether the table's indexes are exactly those of rules.
     static bool IndexesMatch(sqlite3* db, const RULES& rules);
+    // Drops every index of table: they are made again from the rows.
+    static bool DropIndexes(sqlite3* db, const char* table, CCharString& reason, bool& damaged);
     static bool CheckApplication(int applicationId, int version, const RULES& rules,
                                  CCharString& reason);
     // Whether db's last failure says the file is damaged, not merely out of

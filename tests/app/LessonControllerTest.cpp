@@ -2,6 +2,7 @@
 // controller asks of the windows, and the exercise is driven by events.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,17 @@ protected:
         const int expected = m_teacher->GetExpected()->midiNote;
         m_teacher->Judge(Midi(expected, true));
         m_teacher->Judge(Midi(expected, false));
+    }
+
+    // Plays a wrong note first, then the right one, kept as a miss.
+    void MissKept() {
+        const int expected = m_teacher->GetExpected()->midiNote;
+        for (const bool on : {true, false}) {
+            ROUTED_NOTE note{Midi(expected + 1, on)};
+            note.verdict = m_teacher->Judge(note.event);
+            m_practice->OnNote(note);
+        }
+        PlayRightKept();
     }
 
     // Plays the note on show right on the road's way: judged, then kept.
@@ -184,6 +196,36 @@ TEST_F(CLessonControllerTest, ADrillDrawsTheLessonsNotesByNeedAndIsKeptUnderItsN
         ASSERT_LE(shown, 62);
         PlayRight();
     }
+}
+
+// Misses in two lessons, then a drill from a third: it draws the notes
+// missed most in the whole history, from both lessons, and says which.
+TEST_F(CLessonControllerTest, ADrillFromTheMenuDrawsTheWeakestNotesOfTheWholeHistory) {
+    m_lessons.Attach(m_teacher.get(), m_practice.get());
+    for (const int missed : {48, 50, 65}) {
+        ASSERT_TRUE(m_lessons.StartLesson(Lesson(missed, missed, 0)));
+        MissKept();
+        MissKept();
+    }
+    ASSERT_TRUE(m_lessons.StartLesson(Lesson(72, 72, 0)));
+    PlayRightKept();
+    ASSERT_TRUE(m_lessons.StartLesson(Lesson(76, 79, 0)));
+    ASSERT_TRUE(m_practice->GetHistory().Flush()) << m_practice->GetHistory().GetError();
+    m_lessons.StartDrill();
+    ASSERT_TRUE(m_host.errors.empty()) << m_host.errors.front();
+    EXPECT_EQ(m_host.statuses.back(),
+              "Practise your weakest notes: C3, D3 and F4, missed most this week");
+    std::set<int> drawn;
+    for (int i = 0; i < 40; ++i) {
+        const int shown = m_teacher->GetExpected()->midiNote;
+        ASSERT_TRUE(shown == 48 || shown == 50 || shown == 65) << shown;
+        drawn.insert(shown);
+        PlayRight();
+    }
+    EXPECT_EQ(drawn.size(), 3u) << "notes of both lessons are drilled";
+    // A lesson of its own afterwards is the lesson's notes again.
+    ASSERT_TRUE(m_lessons.StartLesson(Lesson(76, 76, 0)));
+    EXPECT_EQ(m_teacher->GetExpected()->midiNote, 76);
 }
 
 TEST_F(CLessonControllerTest, ATuneRunsThroughItsMelodyAndStartsAgainAfterTheLastNote) {

@@ -90,11 +90,11 @@ void CQtEndSignals::Restore() {
     if (!m_installed) {
         return;
     }
+    // Once an end was asked for, the process is ending: signals that follow
+    // while it tears down are ignored rather than let cut the end short,
+    // and the alarm stays, so that a teardown that hangs still ends.
     for (const int number : kEndSignals) {
-        signal(number, SIG_DFL);
-    }
-    if (m_ending) {
-        alarm(0);
+        signal(number, m_ending ? SIG_IGN : SIG_DFL);
     }
     m_notifier.reset();
     m_installed = false;

@@ -25,8 +25,9 @@ public:
     CQtEndSignals& operator=(const CQtEndSignals&) = delete;
 
     // Installs the handlers; onEnd runs on the thread of the event loop. An
-    // empty onEnd gives the signals back their default action. False when
-    // the pipe or a handler can't be made.
+    // empty onEnd gives the signals back their default action, or, once an
+    // end was asked for, ignores them until the process ends. False when the
+    // pipe or a handler can't be made.
     bool Watch(std::function<void()> onEnd);
 
 private:
