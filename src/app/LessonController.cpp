@@ -147,7 +147,7 @@ bool CLessonController::OpenTune(const char* path) {
             return reading;
         }
         CTuneReader reader(notes, grooves.c_str());
-        reading.opened = reader.Read(file.c_str(), reading.melody, reading.name);
+        reading.opened = reader.Read(file.c_str(), reading.melody, reading.name, reading.key);
         if (!reading.opened) {
             reading.error = reader.GetError();
         }
@@ -191,7 +191,7 @@ bool CLessonController::ApplyTune(const TUNE_READING& reading) {
         m_practice->SetDrill(false);  // a tune keeps its own order
         m_practice->SetLessonName(name);
     }
-    if (opened && m_teacher != nullptr && !m_teacher->SetTune(name, reading.melody)) {
+    if (opened && m_teacher != nullptr && !m_teacher->SetTune(name, reading.melody, reading.key)) {
         m_error.Format("Can't open song (%s): %s", CutForMessage(m_tunePath).c_str(),
                        m_teacher->GetError());
         opened = false;
@@ -260,7 +260,7 @@ void CLessonController::StartDrill() {
     } else {
         CCharString status;
         status.Format("Practise your weakest notes: %s, missed most %s",
-                      NameList(m_drillNotes).c_str(),
+                      NameList(weak.GetMissed()).c_str(),
                       weak.AreFromThisWeek() ? "this week" : "lately");
         m_host.SetStatus(status);
     }

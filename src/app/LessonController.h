@@ -8,6 +8,7 @@
 #include "exercise/Hints.h"
 #include "foundation/BackgroundTask.h"
 #include "foundation/CharString.h"
+#include "theory/KeySignature.h"
 
 class CNoteManager;
 class CPracticeKeeper;
@@ -96,6 +97,7 @@ private:
         bool opened = false;
         std::vector<int> melody;
         CCharString name;
+        CKeySignature key;
         CCharString error;
     };
     // "C4, D3 and F3".

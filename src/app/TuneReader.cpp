@@ -12,7 +12,8 @@
 CTuneReader::CTuneReader(CNoteManager& notes, const char* groovesFolder)
     : m_notes(notes), m_groovesFolder(groovesFolder) {}
 
-bool CTuneReader::Read(const char* path, std::vector<int>& melody, CCharString& name) {
+bool CTuneReader::Read(const char* path, std::vector<int>& melody, CCharString& name,
+                       CKeySignature& key) {
     const CCharString problem = GetSongOpenError(path);
     if (!problem.IsEmpty()) {
         m_error = problem;
@@ -26,6 +27,9 @@ bool CTuneReader::Read(const char* path, std::vector<int>& melody, CCharString& 
     }
     melody = tune.GetNotes();
     name = tune.GetName().c_str();
+    if (!tune.HasKey() || !key.SetSignature(tune.GetKeyAccidentals(), tune.IsKeyMinor())) {
+        key.SetSignature(CKeySignature::FitSignature(melody), false);
+    }
     if (name.IsEmpty()) {
         // The file's name without its folder and extension.
         std::string stem = path;

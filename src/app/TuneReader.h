@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "foundation/CharString.h"
+#include "theory/KeySignature.h"
 
 class CMelody;
 class CNoteManager;
@@ -15,9 +16,10 @@ public:
     // groovesFolder holds the song documents' grooves by style.
     CTuneReader(CNoteManager& notes, const char* groovesFolder);
 
-    // The tune's notes in order and its name (the file's name when the
-    // tune has none).
-    bool Read(const char* path, std::vector<int>& melody, CCharString& name);
+    // The tune's notes in order, its name (the file's name when the tune
+    // has none) and its key: the file's key signature, else the major key
+    // that fits its notes best.
+    bool Read(const char* path, std::vector<int>& melody, CCharString& name, CKeySignature& key);
     const char* GetError() const { return m_error; }
 
 private:

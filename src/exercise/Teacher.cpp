@@ -180,7 +180,7 @@ int Teacher::DrawFromDrill() {
     return -1;
 }
 
-bool Teacher::SetTune(const char* name, const std::vector<int>& melody) {
+bool Teacher::SetTune(const char* name, const std::vector<int>& melody, const CKeySignature& key) {
     if (m_noteManager == nullptr || melody.empty()) {
         m_error.Format("Can't play the tune %s: it has no notes", name != nullptr ? name : "");
         return false;
@@ -212,7 +212,10 @@ bool Teacher::SetTune(const char* name, const std::vector<int>& melody) {
     m_notes.Swap(notes);
     m_results.assign(static_cast<size_t>(m_notes.GetCount()), NOTE_RESULT());
     m_scale = kDefaultScale;
-    m_key = CKeySignature();
+    m_key = key;
+    for (int i = 0; i < m_notes.GetCount(); ++i) {
+        SpellInKey(*m_notes.GetAt(i));
+    }
     m_low = low;
     m_high = high;
     m_lastIndex = -1;

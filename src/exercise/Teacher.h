@@ -61,7 +61,10 @@ public:
     // moved by octaves onto it. After the last one the tune starts again,
     // and the status line gives the results of the run just played. False
     // (with the reason) for an empty tune; the current lesson then stays.
-    bool SetTune(const char* name, const std::vector<int>& melody);
+    // key (when set) writes the tune: its signature on the staff and every
+    // note spelled as the key spells it.
+    bool SetTune(const char* name, const std::vector<int>& melody,
+                 const CKeySignature& key = CKeySignature());
     bool IsTune() const { return m_tune; }
     // 1 for the tune's first note; 0 when no tune runs.
     int GetTunePosition() const { return m_tune ? m_lastIndex + 1 : 0; }

@@ -32,6 +32,7 @@ constexpr uint8_t kMetaMarker = 0x06;
 constexpr uint8_t kMetaEndOfTrack = 0x2F;
 constexpr uint8_t kMetaTempo = 0x51;
 constexpr uint8_t kMetaTimeSignature = 0x58;
+constexpr uint8_t kMetaKeySignature = 0x59;
 
 constexpr int kDrumChannel = 9;                        // the tenth channel, 0-based
 constexpr int kTempoBytes = 3;                         // microseconds per quarter note, 24 bits

@@ -51,8 +51,31 @@ std::vector<CMelody::VOICE> CMelody::FindVoices(const SMF_FILE& file) {
     return voices;
 }
 
+void CMelody::FindKey(const SMF_FILE& file) {
+    constexpr int kMostAccidentals = 7;
+    m_hasKey = false;
+    uint32_t first = 0;
+    for (const SMF_TRACK& track : file.tracks) {
+        for (const SMF_EVENT& event : track.events) {
+            if (!event.IsMeta() || event.metaType != Smf::kMetaKeySignature ||
+                event.data.size() < 2 || (m_hasKey && event.tick >= first)) {
+                continue;
+            }
+            const int accidentals = static_cast<int8_t>(event.data[0]);
+            if (accidentals < -kMostAccidentals || accidentals > kMostAccidentals) {
+                continue;  // no key: the notes choose one
+            }
+            m_hasKey = true;
+            first = event.tick;
+            m_keyAccidentals = accidentals;
+            m_keyMinor = event.data[1] != 0;
+        }
+    }
+}
+
 bool CMelody::Take(const SMF_FILE& file) {
     m_notes.clear();
+    FindKey(file);
     m_name = file.tracks.empty() ? std::string() : TrackName(file.tracks.front());
     std::vector<VOICE> voices = FindVoices(file);
     if (voices.empty()) {
@@ -99,6 +122,7 @@ bool HasPitchedNotes(const CTrack& track) {
 }  // namespace
 
 bool CMelody::TakeSong(const CSong& song) {
+    m_hasKey = false;
     m_notes.clear();
     m_name = song.m_info.name.Str();
     const CTrack* lead = nullptr;

@@ -27,6 +27,11 @@ public:
     const std::vector<int>& GetNotes() const { return m_notes; }
     // The name of the first track, empty when it has none.
     const std::string& GetName() const { return m_name; }
+    // The file's first key signature, when it has one: its sharps (positive)
+    // or flats (negative) and whether the key is minor.
+    bool HasKey() const { return m_hasKey; }
+    int GetKeyAccidentals() const { return m_keyAccidentals; }
+    bool IsKeyMinor() const { return m_keyMinor; }
     const char* GetError() const { return m_error; }
 
 private:
@@ -38,8 +43,12 @@ private:
     };
     static std::vector<VOICE> FindVoices(const SMF_FILE& file);
     static bool IsLeadName(const std::string& name);
+    void FindKey(const SMF_FILE& file);
 
     std::vector<int> m_notes;
     std::string m_name;
+    bool m_hasKey = false;
+    int m_keyAccidentals = 0;
+    bool m_keyMinor = false;
     CCharString m_error;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "theory/NoteManager.h"
 
@@ -116,6 +117,60 @@ bool CKeySignature::SetScale(int scaleId, int root) {
     }
     SpellDegrees(scaleId, root, tonicLetter);
     return true;
+}
+
+bool CKeySignature::SetSignature(int accidentals, bool minor) {
+    Reset();
+    int keyId = 0;
+    for (int id = KEY_FIRST; id <= KEY_LAST && keyId == 0; ++id) {
+        int signature = 0;
+        if (IsMinorKey(id) == minor && CNoteManager::GetKeySignature(id, signature) &&
+            signature == accidentals) {
+            keyId = id;
+        }
+    }
+    if (keyId == 0 || !SetKey(keyId)) {
+        Reset();
+        return false;
+    }
+    if (minor) {
+        // The leading note a semitone under the tonic, on the letter below
+        // the tonic's.
+        const KEY_ENTRY& key = *FindKeyEntry(keyId);
+        const int letter = (TonicLetter(key) + kLetterCount - 1) % kLetterCount;
+        const int leading = key.root - 1;
+        const int alteration = Distance(kNaturalPitch[letter], leading);
+        if (std::abs(alteration) <= 1) {
+            m_spelling[static_cast<size_t>(PitchClass(leading))] = {letter, alteration};
+        }
+    }
+    return true;
+}
+
+int CKeySignature::FitSignature(const std::vector<int>& midiNotes) {
+    constexpr int kMajorSteps[kLetterCount] = {0, 2, 4, 5, 7, 9, 11};
+    constexpr int kFifth = 7;
+    constexpr int kWidest = 6;
+    int best = 0, bestCount = -1;
+    // Fewer accidentals first, so that the first best is the simplest.
+    for (int size = 0; size <= kWidest; ++size) {
+        for (const int accidentals : {size, -size}) {
+            const int root = PitchClass(accidentals * kFifth);
+            int count = 0;
+            for (const int note : midiNotes) {
+                const int step = PitchClass(note - root);
+                count += std::find(std::begin(kMajorSteps), std::end(kMajorSteps), step) !=
+                                 std::end(kMajorSteps)
+                             ? 1
+                             : 0;
+            }
+            if (count > bestCount) {
+                best = accidentals;
+                bestCount = count;
+            }
+        }
+    }
+    return best;
 }
 
 bool CKeySignature::SetKey(int keyId) {

@@ -18,6 +18,14 @@ public:
     // their root with the fewest accidentals. False, and no key, for the
     // other scales (the chromatic scale, the modes, blues ...).
     bool SetScale(int scaleId, int root);
+    // The key whose signature has accidentals (sharps positive, flats
+    // negative, as a MIDI file's key signature gives them), major or minor;
+    // a minor key spells its raised leading note with a sharp or natural.
+    // False, and no key, outside -7..7.
+    bool SetSignature(int accidentals, bool minor);
+    // The signature (-6..6) of the major key whose scale holds the most of
+    // midiNotes; of two that hold as many, the one with fewer accidentals.
+    static int FitSignature(const std::vector<int>& midiNotes);
     void Reset();
 
     bool IsSet() const { return m_keyId != 0; }

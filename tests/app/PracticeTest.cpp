@@ -137,25 +137,36 @@ TEST(Practice, TheHistoryIsThereAfterARestart) {
     EXPECT_EQ(Rows(*center).size(), written);
 }
 
-TEST(Practice, TheDrillOfTheWeakestNotesRunsOnTheLessonsNotes) {
+// The menu's drill takes the notes missed most in the whole history,
+// whatever lesson runs when it is chosen.
+TEST(Practice, TheDrillOfTheWeakestNotesRunsOnTheNotesMissedMost) {
     CNullBackend backend;
     auto center = Start(backend);
     ASSERT_TRUE(center);
-    ASSERT_TRUE(StartLesson(*center, "Scale=Chromatic|StartNote=60|EndNote=72"));
+    ASSERT_TRUE(StartLesson(*center, "Scale=Chromatic|StartNote=62|EndNote=62|Notes=0"));
+    for (int i = 0; i < 8; ++i) {
+        Answer(*center, true);  // D4 missed again and again
+    }
+    Rows(*center);  // on disk
+    ASSERT_TRUE(StartLesson(*center, "Scale=Chromatic|StartNote=48|EndNote=50"));
     EXPECT_EQ(center->GetTeacher()->GetGoal(), CPracticeKeeper::kDefaultGoal);
     EXPECT_FALSE(center->GetTeacher()->IsDrill());
     ASSERT_TRUE(center->OnCommand(kCommandDrill));
     Teacher& teacher = *center->GetTeacher();
     EXPECT_TRUE(teacher.IsDrill());
-    EXPECT_EQ(teacher.GetLow(), 60);
-    EXPECT_EQ(teacher.GetHigh(), 72);
+    const std::string status = backend.GetWindowSystem().GetWindows().at(0)->GetStatusText();
+    EXPECT_EQ(status.rfind("Practise your weakest notes: ", 0), 0u) << status;
+    EXPECT_NE(status.find("D4"), std::string::npos) << status;
     int previous = -1;
+    bool missedNoteDrawn = false;
     for (int i = 0; i < 10; ++i) {
         const int shown = teacher.GetExpected()->midiNote;
         EXPECT_NE(shown, previous) << "never the same note twice in a row";
         previous = shown;
+        missedNoteDrawn = missedNoteDrawn || shown == 62;
         Answer(*center, false);
     }
+    EXPECT_TRUE(missedNoteDrawn);
     // A button's drill and a mode nobody knows.
     ASSERT_TRUE(StartLesson(*center, "Scale=Chromatic|StartNote=48|EndNote=60|Mode=drill"));
     EXPECT_TRUE(center->GetTeacher()->IsDrill());

@@ -29,13 +29,19 @@ constexpr int kQuarter = 480;
 const std::string kBuiltTutorials = std::string(NOTARA_BINARY_DIR) + "/Tutorials/";
 
 // Writes a two-track file: a named conductor track and the melody.
+// keySignature: the sharps or flats and the minor flag of a key signature
+// event, none when empty.
 std::string WriteTune(const CTempFolder& folder, const std::string& name,
-                      const std::vector<int>& notes) {
+                      const std::vector<int>& notes,
+                      const std::vector<uint8_t>& keySignature = {}) {
     SMF_FILE file;
     file.division = kQuarter;
     SMF_TRACK conductor;
     conductor.events.push_back(
         MakeSmfMeta(0, Smf::kMetaTrackName, std::vector<uint8_t>(name.begin(), name.end())));
+    if (!keySignature.empty()) {
+        conductor.events.push_back(MakeSmfMeta(0, Smf::kMetaKeySignature, keySignature));
+    }
     SMF_TRACK melody;
     uint32_t tick = 0;
     for (int note : notes) {
@@ -140,6 +146,34 @@ TEST(TuneLesson, AMidiFileOnTheCommandLineIsPlayedInOrderToItsEnd) {
     EXPECT_NE(std::string(teacher.GetStatusLine().GetText()).find("Right at first try: 100% of 5"),
               std::string::npos)
         << teacher.GetStatusLine();
+}
+
+// A tune is written in its key: the signature on the staff, and a B flat is
+// a B flat, never an A sharp.
+TEST(TuneLesson, ATuneIsWrittenInTheKeyOfItsFileOrOfItsNotes) {
+    const CTempFolder folder("tune-key");
+    // Brother John's notes, without a key signature in the file.
+    const std::string john =
+        WriteTune(folder, "Brother John", {53, 55, 57, 53, 57, 58, 60, 62, 60, 58, 57, 53});
+    const std::string signed_ = WriteTune(folder, "In D", {62, 64, 66, 62}, {2, 0});
+    CNullBackend backend;
+    auto center = Start(backend, john);
+    ASSERT_TRUE(center);
+    Teacher& teacher = *center->GetTeacher();
+    ASSERT_TRUE(teacher.IsTune());
+    EXPECT_EQ(teacher.GetKey().GetAccidentals(), -1) << "F major: one flat";
+    int flats = 0;
+    for (int i = 0; i < 12; ++i) {
+        const CNote& shown = *teacher.GetExpected();
+        if (shown.midiNote == 58) {
+            EXPECT_EQ(shown.accidental, ACCIDENTAL_FLAT) << "note " << i + 1;
+            ++flats;
+        }
+        Play(*center, shown.midiNote);
+    }
+    EXPECT_EQ(flats, 2);
+    ASSERT_TRUE(OpenTune(*center, signed_)) << center->GetError();
+    EXPECT_EQ(teacher.GetKey().GetAccidentals(), 2) << "the file's own signature";
 }
 
 TEST(TuneLesson, ABrokenFileIsToldAndTheLessonThatRunsStays) {

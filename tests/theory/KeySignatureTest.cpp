@@ -123,3 +123,31 @@ TEST(KeySignatureTest, WritesTheSignatureOnTheConventionalLinesAndSpaces) {
 }
 
 }  // namespace
+
+// A tune's key: from the signature its file gives, else from its notes.
+TEST(KeySignatureOfATune, ASignatureWritesItsKeyAndItsNotesAsTheKeySpellsThem) {
+    CKeySignature fMajor;
+    ASSERT_TRUE(fMajor.SetSignature(-1, false));
+    EXPECT_EQ(fMajor.GetAccidentals(), -1);
+    int written = 0, alteration = 0;
+    ASSERT_TRUE(fMajor.Spell(70, written, alteration));
+    EXPECT_EQ(written, 71) << "B flat, never A sharp";
+    EXPECT_EQ(alteration, -1);
+    CKeySignature dMinor;
+    ASSERT_TRUE(dMinor.SetSignature(-1, true));
+    ASSERT_TRUE(dMinor.Spell(61, written, alteration));
+    EXPECT_EQ(written, 60) << "the leading note of D minor is C sharp";
+    EXPECT_EQ(alteration, 1);
+    CKeySignature none;
+    EXPECT_FALSE(none.SetSignature(8, false));
+    EXPECT_FALSE(none.IsSet());
+}
+
+TEST(KeySignatureOfATune, TheKeyThatFitsTheNotesBestIsTheSimplestOfThoseThatFit) {
+    // Brother John in F: F G A F, A B-flat C, C D C B-flat A F, F C F.
+    EXPECT_EQ(CKeySignature::FitSignature({53, 55, 57, 53, 57, 58, 60, 60, 62, 60, 58, 57, 53, 48}),
+              -1);
+    EXPECT_EQ(CKeySignature::FitSignature({60, 62, 64, 65, 67}), 0) << "C before F and G";
+    EXPECT_EQ(CKeySignature::FitSignature({62, 64, 66, 67, 69, 71, 73}), 2);
+    EXPECT_EQ(CKeySignature::FitSignature({}), 0);
+}
