@@ -6,6 +6,7 @@
 
 #include "foundation/ByteOrder.h"
 #include "foundation/DiskFile.h"
+#include "foundation/ErrorReport.h"
 
 namespace {
 
@@ -84,7 +85,11 @@ bool CSmfReader::ReadChunks(SMF_FILE& file) {
         return Fail(0, "the file is too short for a header chunk");
     }
     if (!IsChunk(m_bytes, kHeaderId)) {
-        return Fail(0, "the file does not start with a header chunk");
+        // Said plainly to the learner; where and why goes to the log.
+        Fail(0, "the file does not start with a header chunk");
+        ReportError("SmfReader", __LINE__, "%s", m_error.GetText());
+        m_error.Format("Can't read MIDI file '%s': it is not a MIDI file", m_name.GetText());
+        return false;
     }
     // Fewer bytes than a chunk head at the end are ignored, as other readers do.
     while (Left() >= kChunkHeadSize) {

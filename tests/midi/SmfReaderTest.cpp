@@ -156,10 +156,16 @@ TEST(SmfReaderTest, RefusesAZeroLengthFile) {
     ExpectRefused({}, "offset 0: the file is empty");
 }
 
-TEST(SmfReaderTest, RefusesAFileThatDoesNotStartWithAHeader) {
-    std::vector<uint8_t> bytes;
-    AppendTrack(bytes, kEndOfTrack);
-    ExpectRefused(bytes, "offset 0: the file does not start with a header chunk");
+// A text file named ".mid" is first of all no MIDI file: the learner is told
+// so, without the offset that only the log needs.
+TEST(SmfReaderTest, AFileThatDoesNotStartWithAHeaderIsNoMidiFile) {
+    for (const std::string& text : {std::string("x,y\nTempo=120\r\nSome notes\n"),
+                                    std::string("MTrk\0\0\0\4\0\xff\x2f\0", 12)}) {
+        SMF_FILE file;
+        std::string error;
+        EXPECT_FALSE(ReadBytes(std::vector<uint8_t>(text.begin(), text.end()), file, error));
+        EXPECT_EQ(error, "Can't read MIDI file 'test.mid': it is not a MIDI file");
+    }
 }
 
 TEST(SmfReaderTest, RefusesAChunkLengthPastTheEnd) {
