@@ -133,7 +133,8 @@ bool CDialogKeeper::ShowWindowOfType(int typeId) {
         return false;
     }
     if (IWindow* shown = window->GetWindow()) {
-        CWindowPlacement::BringBack(*shown, m_main.GetRect());
+        CWindowPlacement::BringBack(*shown, m_main.GetRect(),
+                                    m_platform.windowSystem->GetScreenAreas());
     }
     return true;
 }

@@ -10,9 +10,13 @@ bool CWindowPlacement::Meets(const WINDOW_RECT& a, const WINDOW_RECT& b) {
     return a.left < bRight && b.left < aRight && a.top < bBottom && b.top < aBottom;
 }
 
-bool CWindowPlacement::BringBack(IWindow& shown, const WINDOW_RECT& main) {
+bool CWindowPlacement::BringBack(IWindow& shown, const WINDOW_RECT& main,
+                                 const std::vector<WINDOW_RECT>& screens) {
     WINDOW_RECT rect = shown.GetRect();
-    if (Meets(rect, main) && rect.width >= kMinimumSide && rect.height >= kMinimumSide) {
+    const bool onScreen =
+        std::any_of(screens.begin(), screens.end(),
+                    [&rect](const WINDOW_RECT& screen) { return Overlaps(rect, screen); });
+    if (onScreen && rect.width >= kMinimumSide && rect.height >= kMinimumSide) {
         return false;
     }
     const int64_t left = int64_t{main.left} + (int64_t{main.width} - rect.width) / 2;

@@ -10,10 +10,12 @@ public:
     // Windows smaller than this on either side count as shrunk to nothing.
     static constexpr int kMinimumSide = 60;
 
-    // A window that is off the main window (its screen is gone) or shrunk to
-    // nothing is brought back over the main window's centre; true when it
-    // was moved.
-    static bool BringBack(IWindow& shown, const WINDOW_RECT& main);
+    // A window shown again stays where it was while a grabbable part of it
+    // lies on one of the screens, beside the main window or not; one whose
+    // screen is gone, or shrunk to nothing, is brought back over the main
+    // window's centre. True when it was moved.
+    static bool BringBack(IWindow& shown, const WINDOW_RECT& main,
+                          const std::vector<WINDOW_RECT>& screens);
     // Where the main window goes: its saved rectangle, moved and shrunk to
     // lie wholly on that screen's free area, when a grabbable part of it
     // lies on one of the screens; else its saved size (no larger than the

@@ -51,6 +51,32 @@ TEST(WindowPlacement, AMainWindowOffEveryScreenComesBack) {
     EXPECT_EQ(placed.width, CWindowPlacement::kMinimumSide);
 }
 
+// The Lessons window shown again (F1) stays where the learner left it, also
+// beside the main window; only one off every screen, or shrunk to nothing,
+// comes back over the main window.
+TEST(WindowPlacement, AWindowShownAgainStaysWhereItWasWhileItIsOnAScreen) {
+    CNullBackend backend;
+    CNullWindow window(backend.GetEventLoop(), nullptr, nullptr);
+    const WINDOW_RECT main{0, 0, 800, 600};
+    const std::vector<WINDOW_RECT> screens{kWorkArea, {1280, 0, 1920, 1080}};
+    const WINDOW_RECT beside{850, 100, 400, 500};
+    window.SetRect(beside);
+    EXPECT_FALSE(CWindowPlacement::BringBack(window, main, screens));
+    EXPECT_EQ(window.GetRect().left, 850);
+    const WINDOW_RECT onSecond{2400, 300, 400, 500};
+    window.SetRect(onSecond);
+    EXPECT_FALSE(CWindowPlacement::BringBack(window, main, screens));
+    EXPECT_EQ(window.GetRect().left, 2400);
+    const WINDOW_RECT gone{5000, 300, 400, 500};
+    window.SetRect(gone);
+    EXPECT_TRUE(CWindowPlacement::BringBack(window, main, screens));
+    EXPECT_EQ(window.GetRect().left, 200);
+    EXPECT_EQ(window.GetRect().top, 50);
+    const WINDOW_RECT shrunk{100, 100, 10, 10};
+    window.SetRect(shrunk);
+    EXPECT_TRUE(CWindowPlacement::BringBack(window, main, screens));
+}
+
 // Saved numbers at the ends of the int range are worked out without overflow.
 TEST(WindowPlacement, ExtremeSavedRectanglesAreWorkedOutWithoutOverflow) {
     const SETTINGS_RECT extreme{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
