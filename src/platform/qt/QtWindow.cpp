@@ -1,5 +1,7 @@
 #include "platform/qt/QtWindow.h"
 
+#include "platform/qt/QtStatusLabel.h"
+
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QProgressBar>
@@ -98,9 +100,18 @@ void CQtWindow::BringToFront() {
 }
 
 void CQtWindow::SetStatusText(const char* text) {
-    if (m_widget != nullptr) {
-        m_widget->statusBar()->showMessage(QString::fromUtf8(text != nullptr ? text : ""));
+    if (m_widget == nullptr) {
+        return;
     }
+    if (m_statusLabel == nullptr) {
+        m_statusLabel = new CQtStatusLabel();  // the status bar owns it
+        m_widget->statusBar()->addWidget(m_statusLabel, 1);
+    }
+    m_statusLabel->SetFullText(QString::fromUtf8(text != nullptr ? text : ""));
+}
+
+QString CQtWindow::GetStatusText() const {
+    return m_statusLabel != nullptr ? m_statusLabel->GetFullText() : QString();
 }
 
 void CQtWindow::SetInputLevel(float level) {

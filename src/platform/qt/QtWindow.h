@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 
 #include "platform/Window.h"
 
 class CQtEventLoop;
 class CQtFrameWidget;
 class CQtGlView;
+class CQtStatusLabel;
 class QMenu;
 
 // A top-level window on Qt Widgets.
@@ -33,6 +35,9 @@ public:
     IGlDevice* GetGlView(std::string& error) override;
 
     CQtFrameWidget* GetWidget() const { return m_widget; }
+    // The whole status text, however much of it shows.
+    QString GetStatusText() const;
+    CQtStatusLabel* GetStatusLabel() const { return m_statusLabel; }
 
 private:
     void AddItems(QMenu* menu, const std::vector<MENU_ITEM>& items);
@@ -41,5 +46,6 @@ private:
     WindowId m_id;
     QPointer<CQtFrameWidget> m_widget;
     QPointer<CQtGlView> m_glView;
-    QProgressBar* m_inputMeter = nullptr;  // in the status bar, made when first needed
+    QProgressBar* m_inputMeter = nullptr;     // in the status bar, made when first needed
+    CQtStatusLabel* m_statusLabel = nullptr;  // in the status bar, made when first needed
 };

@@ -18,6 +18,7 @@
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/QtFrameWidget.h"
 #include "platform/qt/QtInstanceLock.h"
+#include "platform/qt/QtStatusLabel.h"
 #include "platform/qt/QtWindow.h"
 
 namespace {
@@ -160,6 +161,35 @@ TEST(QtPlatform, AScreenshotIsAPngThatCarriesTheTitle) {
     EXPECT_EQ(image.width(), 320);
     EXPECT_EQ(image.text("Title"), "Notara Demo");
     EXPECT_FALSE(window->SaveScreenshot("/nonexistent-folder/x.png", error));
+}
+
+// A status longer than a small window is cut with an ellipsis, the whole of
+// it in the tooltip; the window keeps its size and nothing runs past it.
+TEST(QtPlatform, ALongStatusIsCutToTheWindowWithTheWholeTextInItsTooltip) {
+    App();
+    CQtBackend backend;
+    CRecordingHandler handler;
+    std::string error;
+    auto window = backend.GetPlatform().windowSystem->CreateTopLevelWindow(&handler, error);
+    window->SetRect(WINDOW_RECT{0, 0, 320, 240});
+    window->Show(true);
+    const std::string status =
+        "Twinkle Twinkle Little Star: note 14 of 42. Right at first try: 93% of 14, "
+        "mean reaction 0.82 s; the last run: 97% of 42";
+    window->SetStatusText(status.c_str());
+    QCoreApplication::processEvents();
+    auto* qtWindow = static_cast<CQtWindow*>(window.get());
+    CQtStatusLabel* label = qtWindow->GetStatusLabel();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(window->GetRect().width, 320) << "a long status does not widen the window";
+    EXPECT_LE(label->geometry().right(), qtWindow->GetWidget()->width());
+    EXPECT_TRUE(label->text().endsWith(QChar(0x2026))) << label->text().toStdString();
+    EXPECT_EQ(label->toolTip().toStdString(), status);
+    EXPECT_EQ(qtWindow->GetStatusText().toStdString(), status);
+    // A short one shows whole, without a tooltip.
+    window->SetStatusText("Play the note shown");
+    EXPECT_EQ(label->text(), QStringLiteral("Play the note shown"));
+    EXPECT_TRUE(label->toolTip().isEmpty());
 }
 
 // The lock lies beside the user's settings and is the user's own: two
