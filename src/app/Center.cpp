@@ -175,12 +175,18 @@ bool CCenter::Startup() {
     m_devices->WaitForStart();
     m_dialogs->LoadContent(m_appKind);
     CCharString commandLineSong;
-    if (!m_firstRun && !FindCommandLineSong(m_commandLine, commandLineSong)) {
+    const bool songNamed = FindCommandLineSong(m_commandLine, commandLineSong);
+    if (!m_firstRun && !songNamed) {
         // The lesson of the document the learner left open runs again,
         // unless the command line names a tune: that tune is the lesson.
         if (CTextDlg* dialog = m_dialogs->GetTextDialog()) {
             dialog->StartShownLesson();
         }
+    } else if (m_firstRun && !songNamed) {
+        // Nothing runs before the learner asks: the Welcome lesson waits
+        // for its Start button.
+        m_teacher->StandBy(kFirstStartInvitation);
+        GetMainIWindow()->SetStatusText(kFirstStartInvitation);
     }
     if (!m_appKind.startInTray) {
         m_mainWindow->Show(true);

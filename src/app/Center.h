@@ -48,6 +48,9 @@ enum class VIEW_COMMAND;
 class CCenter {
 public:
     static constexpr const char* kSource = "Center";
+    // The status line of a first start, until a lesson starts.
+    static constexpr const char* kFirstStartInvitation =
+        "Press Start in the Lessons window to begin (F1 shows it)";
 
     CCenter(int kind, const char* commandLine, const PLATFORM& platform,
             const START_OPTIONS& options = START_OPTIONS());

@@ -67,6 +67,10 @@ void Teacher::RemoveView(ITeacherView* view) {
 }
 
 void Teacher::ShowTo(ITeacherView& view) const {
+    if (m_standBy) {
+        view.OnStandBy();
+        return;
+    }
     if (m_expected == nullptr) {
         return;
     }
@@ -141,6 +145,7 @@ bool Teacher::SetScaleLesson(int scale, int low, int high, int root, const std::
     m_lastIndex = -1;
     m_rightHeld = false;
     m_tune = false;
+    EndStandBy();
     StartCount();
     return NextNote();
 }
@@ -221,12 +226,25 @@ bool Teacher::SetTune(const char* name, const std::vector<int>& melody, const CK
     m_lastIndex = -1;
     m_rightHeld = false;
     m_tune = true;
+    EndStandBy();
     m_tuneName = name != nullptr ? name : "";
     m_tuneRuns = 0;
     m_lastRunLine.Empty();
     m_answered = 0;
     m_finished = false;
     return NextNote();
+}
+
+void Teacher::StandBy(const char* invitation) {
+    m_standBy = true;
+    m_standByLine = invitation != nullptr ? invitation : "";
+    m_previousNote = NOTE_NONE;
+    m_expected = nullptr;
+    m_rightHeld = false;
+    m_wrongCount = 0;
+    for (ITeacherView* view : m_views) {
+        view->OnStandBy();
+    }
 }
 
 int Teacher::DrawIndex() {
@@ -476,6 +494,9 @@ CCharString Teacher::GetSummaryLine() const {
 }
 
 CCharString Teacher::GetStatusLine() const {
+    if (m_standBy) {
+        return m_standByLine;
+    }
     CCharString line;
     if (m_tune) {
         line.Format("%s: note %d of %d", m_tuneName.GetText(), m_lastIndex + 1, m_notes.GetCount());

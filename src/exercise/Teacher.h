@@ -71,6 +71,11 @@ public:
     // How many times the tune was played through.
     int GetTuneRuns() const { return m_tuneRuns; }
     bool NextNote();
+    // Until a lesson starts (a first start): no note is expected, the views
+    // show none, and the status line is invitation. Any lesson or tune ends
+    // it.
+    void StandBy(const char* invitation);
+    bool IsStandingBy() const { return m_standBy; }
     // A lesson of goal notes ends once that many are answered; 0 never ends.
     // A tune ends with its last note whatever the goal. Takes effect from
     // the next lesson on, as a new lesson starts the count.
@@ -120,6 +125,8 @@ public:
     CCharString GetStatusLine() const;
 
 private:
+    // A lesson or tune starts: standing by ends.
+    void EndStandBy() { m_standBy = false; }
     // The notes of the scale between low and high (only those of only, when
     // given) as the lesson.
     bool SetScaleLesson(int scale, int low, int high, int root, const std::vector<int>* only);
@@ -154,6 +161,8 @@ private:
     HINTS m_hints;
     bool m_tune = false;
     CCharString m_tuneName;
+    bool m_standBy = false;
+    CCharString m_standByLine;
     int m_tuneRuns = 0;
     CCharString m_lastRunLine;  // the results of the last run played through
     int m_goal = 0;

@@ -28,4 +28,6 @@ public:
     virtual void OnHintsChanged() {}
     // The lesson reached its goal: no further note is shown.
     virtual void OnLessonFinished() {}
+    // No lesson runs yet (a first start): nothing is shown on the staff.
+    virtual void OnStandBy() {}
 };

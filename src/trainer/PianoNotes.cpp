@@ -209,6 +209,15 @@ void CPianoNotes::OnLessonFinished() {
     m_scenePainter.SetDirty();
 }
 
+void CPianoNotes::OnStandBy() {
+    if (m_staff != nullptr) {
+        m_staff->Clear();
+        m_staff->SetKeySignature(0);
+    }
+    ShowExpectedMark();
+    m_scenePainter.SetDirty();
+}
+
 void CPianoNotes::ShowExpectedMark() {
     if (m_piano == nullptr) {
         return;

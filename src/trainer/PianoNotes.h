@@ -57,6 +57,8 @@ public:
     void OnHintsChanged() override;
     // No note is expected any more: its key's mark goes.
     void OnLessonFinished() override;
+    // No lesson yet: the staff is empty and no key is marked.
+    void OnStandBy() override;
     // IHeldKeysView
     void OnKeyChanged(const NOTE_EVENT& event) override;
 

@@ -91,6 +91,30 @@ TEST(TextDialog, ChoosingAnEntryShowsItsDocumentWithItsButtons) {
     EXPECT_TRUE(dialog->IsDocumentFocused());
 }
 
+// A first start runs no exercise nobody asked for: no note is drawn, a key
+// played is no answer, and the status line says how to begin; the Welcome
+// lesson's Start button starts it.
+TEST(TextDialog, AFirstStartWaitsForTheWelcomeLessonsStartButton) {
+    CNullBackend backend;
+    auto center = Start(backend, kBuiltTutorials);
+    ASSERT_TRUE(center);
+    Teacher& teacher = *center->GetTeacher();
+    EXPECT_TRUE(teacher.IsStandingBy());
+    EXPECT_EQ(teacher.GetExpected(), nullptr);
+    CNullWindow* main = backend.GetWindowSystem().GetWindows().at(0);
+    EXPECT_EQ(main->GetStatusText(), CCenter::kFirstStartInvitation);
+    EXPECT_EQ(teacher.Judge(NOTE_EVENT::Make(60, true, 1.0f, SOURCE_MIDI_INPUT, 0.0)),
+              NOTE_VERDICT::kIgnored);
+    CNullDocumentDialog* dialog = TheDialog(backend);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->GetListSelection(), 0) << "the Welcome lesson is shown";
+    ASSERT_TRUE(dialog->ClickButton(0));
+    backend.GetEventLoop().ProcessMessages();
+    EXPECT_FALSE(teacher.IsStandingBy());
+    ASSERT_NE(teacher.GetExpected(), nullptr);
+    EXPECT_EQ(main->GetStatusText(), "Welcome: play the note shown");
+}
+
 TEST(TextDialog, ClickingAnActionButtonStartsItsLessonInTheCentre) {
     CNullBackend backend;
     auto center = Start(backend, kBuiltTutorials);

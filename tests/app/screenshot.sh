@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # The real executable under Xvfb: --screenshot writes a PNG of the main
-# window titled "Notara Demo" and --quit-after ends the run by itself.
+# window titled "Notara Demo" and --quit-after ends the run by itself. A
+# first start shows the staff and keyboard with no note drawn: nothing runs
+# until the learner presses Start. The picture is kept as shots/first-start.png
+# below the folder given third.
 set -u
 app=$1
 check=$2
+shots=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_RUNTIME_DIR=$work
@@ -25,7 +29,10 @@ fi
 if ! grep -aq 'Notara Demo' "$work/shot.png"; then
   echo "the PNG does not carry the title Notara Demo"; exit 1
 fi
-if ! QT_QPA_PLATFORM=offscreen "$check" "$work/shot.png"; then
-  echo "the screenshot does not show the note-reading picture"; exit 1
+if [ -n "$shots" ]; then
+  mkdir -p "$shots" && cp "$work/shot.png" "$shots/first-start.png"
+fi
+if ! QT_QPA_PLATFORM=offscreen "$check" --no-note "$work/shot.png"; then
+  echo "the first start's screenshot does not show the empty staff and the keyboard"; exit 1
 fi
 echo "screenshot written in ${elapsed}s"

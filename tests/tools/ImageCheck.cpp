@@ -1,10 +1,13 @@
 // Says whether a screenshot of the main window shows the note-reading
 // picture: the expected note in blue and a staff and keyboard around it,
-// not a black or empty frame. Exit code 0 when it does.
+// not a black or empty frame. With --no-note, the staff and keyboard with
+// no note on show (a first start, before the learner starts a lesson).
+// Exit code 0 when it does.
 #include <QGuiApplication>
 #include <QImage>
 
 #include <cstdio>
+#include <cstring>
 #include <set>
 
 namespace {
@@ -13,13 +16,15 @@ constexpr int kMinimumColours = 16;   // a blank or black frame has a handful
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: image-check FILE.png\n");
+    const bool noNote = argc == 3 && std::strcmp(argv[1], "--no-note") == 0;
+    if (argc != 2 && !noNote) {
+        std::fprintf(stderr, "usage: image-check [--no-note] FILE.png\n");
         return 2;
     }
-    const QImage image = QImage(argv[1]).convertToFormat(QImage::Format_RGB32);
+    const char* path = argv[argc - 1];
+    const QImage image = QImage(path).convertToFormat(QImage::Format_RGB32);
     if (image.isNull()) {
-        std::fprintf(stderr, "can't read %s as a picture\n", argv[1]);
+        std::fprintf(stderr, "can't read %s as a picture\n", path);
         return 1;
     }
     int blue = 0;
@@ -36,5 +41,6 @@ int main(int argc, char** argv) {
     }
     std::printf("%dx%d, %d blue note pixels, %zu colours or more\n", image.width(), image.height(),
                 blue, colours.size());
-    return blue >= kMinimumNoteHead && static_cast<int>(colours.size()) >= kMinimumColours ? 0 : 1;
+    const bool noteRight = noNote ? blue == 0 : blue >= kMinimumNoteHead;
+    return noteRight && static_cast<int>(colours.size()) >= kMinimumColours ? 0 : 1;
 }

@@ -148,6 +148,17 @@ TEST(TrainerFlow, AComputerKeyAndAMidiNoteAreJudgedAndTheNextNoteFollows) {
         view = view != nullptr ? view : top->findChild<QOpenGLWidget*>();
     }
     ASSERT_NE(view, nullptr);
+    // Nothing runs before the learner asks: no note on the staff until the
+    // Welcome lesson's Start button.
+    EXPECT_TRUE(teacher.IsStandingBy());
+    EXPECT_EQ(CountPixels(*view, Blue), 0) << "a note is drawn before Start";
+    QTextBrowser* document = lessons->findChild<QTextBrowser*>();
+    ASSERT_TRUE(RunUntil([&] { return document->toHtml().contains("button:0"); }, 3000));
+    emit document->anchorClicked(QUrl("button:0"));
+    ASSERT_TRUE(RunUntil([&] { return teacher.GetExpected() != nullptr; }, 3000))
+        << "Start began no lesson: " << center.GetError();
+    EXPECT_TRUE(RunUntil([&] { return CountPixels(*view, Blue) > kMinimumNoteHead; }, 3000))
+        << "the Welcome lesson's note is not drawn";
 
     // The computer keyboard.
     const int first = teacher.GetLastIndex();
