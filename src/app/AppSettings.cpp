@@ -14,6 +14,7 @@ constexpr const char* kWebLoginKey = "Web Login";
 constexpr const char* kAudioKey = "Audio";
 constexpr const char* kProductKey = "";
 constexpr const char* kHintsKey = "Hints";
+constexpr const char* kTuneKey = "Tune";
 
 // The hints as three flags; a missing or malformed flag keeps its default.
 struct HINT_VALUE {
@@ -144,6 +145,12 @@ bool APP_SETTINGS::Load(ISettingsStore& store, const char* /*title*/, int kind) 
     }
     all = audio.Load(store, kAudioKey) && all;
     all = LoadHints(store, hints) && all;
+    // Optional: settings written before tunes were resumed have none.
+    if (!ReadText(store, kTuneKey, "File", kMaxPathSetting, tuneFile) ||
+        !ReadInt32(store, kTuneKey, "Note", tuneNote)) {
+        tuneFile.Empty();
+        tuneNote = 0;
+    }
     return all;
 }
 
@@ -163,5 +170,7 @@ bool APP_SETTINGS::Save(ISettingsStore& store, const char* /*title*/, int kind) 
     }
     all = audio.Save(store, kAudioKey) && all;
     all = SaveHints(store, hints) && all;
+    all = WriteText(store, kTuneKey, "File", tuneFile) && all;
+    all = WriteInt32(store, kTuneKey, "Note", tuneNote) && all;
     return store.Save() && all;
 }

@@ -55,6 +55,10 @@ struct APP_SETTINGS {
     WINDOW_INFO spacePainter;
     AUDIO_INFO audio;
     HINTS hints;  // "Hints": what the picture shows beside the note to read
+    // "Tune": the tune that ran at the close, resumed at its note; empty
+    // when a lesson ran. Optional: older settings have none.
+    CCharString tuneFile;
+    int32_t tuneNote = 0;
 
     CCharString dataFolder;
     CCharString midiFolder;

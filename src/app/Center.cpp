@@ -176,7 +176,13 @@ bool CCenter::Startup() {
     m_dialogs->LoadContent(m_appKind);
     CCharString commandLineSong;
     const bool songNamed = FindCommandLineSong(m_commandLine, commandLineSong);
-    if (!m_firstRun && !songNamed) {
+    // The tune that ran at the close goes on at its note; one whose file is
+    // gone gives way to the lesson the learner left open.
+    const bool resumeTune = !m_firstRun && !songNamed && !m_settings->tuneFile.IsEmpty() &&
+                            GetSongOpenError(m_settings->tuneFile).IsEmpty();
+    if (resumeTune) {
+        m_lessons->ResumeTune(m_settings->tuneFile, m_settings->tuneNote);
+    } else if (!m_firstRun && !songNamed) {
         // The lesson of the document the learner left open runs again,
         // unless the command line names a tune: that tune is the lesson.
         if (CTextDlg* dialog = m_dialogs->GetTextDialog()) {
@@ -277,7 +283,13 @@ void CCenter::Close() {
     }
     m_audioSettings.reset();
     m_windows->CloseAll();
-    if (m_lessons) {
+    if (m_lessons && m_settings != nullptr) {
+        // A tune that runs is resumed at its note next time.
+        CCharString tune;
+        int note = 0;
+        const bool tuneRuns = m_lessons->GetRunningTune(tune, note);
+        m_settings->tuneFile = tuneRuns ? tune : CCharString();
+        m_settings->tuneNote = tuneRuns ? note : 0;
         m_lessons->Attach(nullptr, nullptr);
     }
     m_devices.reset();  // a device that never answered is left to its thread

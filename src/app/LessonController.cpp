@@ -137,6 +137,7 @@ bool CLessonController::OpenTune(const char* path) {
     // reading ends on its own and its answer is dropped.
     m_tuneTask = std::make_unique<CBackgroundTask<TUNE_READING>>();
     m_tunePath = path;
+    m_resumeNote = 0;
     m_tuneTask->Start([file, grooves] {
         TUNE_READING reading;
         // The reading thread's own theory tables: nothing is shared with
@@ -156,6 +157,23 @@ bool CLessonController::OpenTune(const char* path) {
     CCharString status;
     status.Format("Opening %s ...", CutForMessage(path).c_str());
     m_host.SetStatus(status);
+    return true;
+}
+
+bool CLessonController::ResumeTune(const char* path, int note) {
+    if (!OpenTune(path)) {
+        return false;
+    }
+    m_resumeNote = note;
+    return true;
+}
+
+bool CLessonController::GetRunningTune(CCharString& path, int& note) const {
+    if (m_teacher == nullptr || !m_teacher->IsTune() || m_runningTune.IsEmpty()) {
+        return false;
+    }
+    path = m_runningTune;
+    note = m_teacher->GetTunePosition();
     return true;
 }
 
@@ -205,6 +223,11 @@ bool CLessonController::ApplyTune(const TUNE_READING& reading) {
         }
         return false;
     }
+    m_runningTune = m_tunePath;
+    if (m_resumeNote > 1 && m_teacher != nullptr) {
+        m_teacher->MoveToTuneNote(m_resumeNote);
+    }
+    m_resumeNote = 0;
     m_hints = m_learnerHints;
     ApplyHints();
     CCharString status;

@@ -68,6 +68,11 @@ public:
     // and tests); false with the reason when it can't be played.
     bool WaitForTune(double seconds);
     bool IsReadingTune() const { return m_tuneTask != nullptr; }
+    // A tune that ran when the program last closed: read again and taken at
+    // its note.
+    bool ResumeTune(const char* path, int note);
+    // The tune that runs and the note it is at; false while a lesson runs.
+    bool GetRunningTune(CCharString& path, int& note) const;
     // Practise my weakest notes: the current lesson's notes as a drill.
     void StartDrill();
     // The lesson reached its goal: its report, and what comes next.
@@ -118,6 +123,8 @@ private:
     FolderSource m_lessonFolder;
     FolderSource m_grooveFolder;
     std::unique_ptr<CBackgroundTask<TUNE_READING>> m_tuneTask;
-    CCharString m_tunePath;  // the file being read
+    CCharString m_tunePath;     // the file being read
+    CCharString m_runningTune;  // the file of the tune that runs
+    int m_resumeNote = 0;       // the note the tune being read goes on at
     CCharString m_error;
 };

@@ -235,6 +235,15 @@ bool Teacher::SetTune(const char* name, const std::vector<int>& melody, const CK
     return NextNote();
 }
 
+bool Teacher::MoveToTuneNote(int position) {
+    if (!m_tune || position < 1 || position > m_notes.GetCount()) {
+        return false;
+    }
+    m_lastIndex = position - 2;  // the next note drawn is the position-th
+    m_rightHeld = false;
+    return NextNote();
+}
+
 void Teacher::StandBy(const char* invitation) {
     m_standBy = true;
     m_standByLine = invitation != nullptr ? invitation : "";

@@ -68,6 +68,9 @@ public:
     bool IsTune() const { return m_tune; }
     // 1 for the tune's first note; 0 when no tune runs.
     int GetTunePosition() const { return m_tune ? m_lastIndex + 1 : 0; }
+    // Goes on with the tune at its position-th note (1 the first); false
+    // when no tune runs or it has no such note.
+    bool MoveToTuneNote(int position);
     // How many times the tune was played through.
     int GetTuneRuns() const { return m_tuneRuns; }
     bool NextNote();

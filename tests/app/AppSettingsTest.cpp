@@ -190,7 +190,9 @@ TEST(AppSettings, TheSavedKeysAndValuesHaveTheirNamesAndTypes) {
     for (const char* hint : {"Note names", "Expected key", "Key letters"}) {
         EXPECT_EQ(binarySize("Hints", hint), 1) << hint;
     }
-    EXPECT_EQ(tree.size(), 22u);  // product key, 19 dialogs, "Audio" and "Hints"
+    EXPECT_TRUE(std::holds_alternative<std::string>(tree["Tune"]["File"]));
+    EXPECT_EQ(binarySize("Tune", "Note"), 4);
+    EXPECT_EQ(tree.size(), 23u);  // product key, 19 dialogs, "Audio", "Hints" and "Tune"
     // Numbers are kept little-endian: no port is 0x7FFFFFFF.
     EXPECT_EQ(std::get<std::vector<uint8_t>>(tree["Audio"]["MIDI input port"]),
               Bytes({0xFF, 0xFF, 0xFF, 0x7F}));

@@ -60,7 +60,7 @@ TEST(CenterSettings, AWholeRunLeavesItsSettingsSaved) {
     options.quitAfterSeconds = 0.5;
     EXPECT_EQ(RunApplication(backend.GetPlatform(), kNotaraDemoKind, options), 0);
     EXPECT_EQ(backend.GetSettingsDisk().saveCount, 1);
-    EXPECT_EQ(backend.GetSettingsDisk().saved["Cadenzor/Notara"].size(), 22u);
+    EXPECT_EQ(backend.GetSettingsDisk().saved["Cadenzor/Notara"].size(), 23u);
 }
 
 TEST(CenterSettings, SettingsThatCouldNotBeReadAreToldOnceAtStartUp) {

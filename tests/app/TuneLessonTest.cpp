@@ -354,3 +354,48 @@ TEST(TuneLesson, ATuneOnTheCommandLineWinsOverTheRememberedLesson) {
         EXPECT_EQ(row.lesson, "Returning");
     }
 }
+
+// A tune that ran at the close goes on at its note at the next start; one
+// whose file is gone gives way to the lesson without a box.
+TEST(TuneLesson, ATuneThatRanAtTheCloseIsResumedAtItsNote) {
+    const CTempFolder folder("tune-resumed");
+    const std::vector<int> notes = {60, 62, 64, 65, 67};
+    const std::string path = WriteTune(folder, "Resumed", notes);
+    CNullBackend backend;
+    {
+        auto first = Start(backend);
+        ASSERT_TRUE(first);
+        first->Close();
+        APP_SETTINGS settings;  // a returning learner: the window was placed
+        auto store = backend.GetPlatform().createSettingsStore();
+        ASSERT_TRUE(settings.Load(*store, "Notara Demo", kNotaraDemoKind));
+        settings.mainWindow.rect = {5, 6, 700, 500};
+        ASSERT_TRUE(settings.Save(*store, "Notara Demo", kNotaraDemoKind));
+    }
+    {
+        auto center = Start(backend);
+        ASSERT_TRUE(center);
+        ASSERT_TRUE(OpenTune(*center, path)) << center->GetError();
+        Play(*center, 60);
+        Play(*center, 62);
+        ASSERT_EQ(center->GetTeacher()->GetTunePosition(), 3);
+        center->Close();
+    }
+    const size_t boxes = backend.GetWindowSystem().GetBoxes().size();
+    {
+        auto center = Start(backend);
+        ASSERT_TRUE(center);
+        ASSERT_TRUE(center->WaitForTuneLesson(kReadSeconds)) << center->GetError();
+        Teacher& teacher = *center->GetTeacher();
+        ASSERT_TRUE(teacher.IsTune());
+        EXPECT_EQ(teacher.GetTunePosition(), 3);
+        EXPECT_EQ(teacher.GetExpected()->midiNote, 64);
+        center->Close();
+    }
+    std::filesystem::remove(path);
+    auto center = Start(backend);
+    ASSERT_TRUE(center);
+    EXPECT_FALSE(center->GetTeacher()->IsTune());
+    EXPECT_FALSE(center->GetTeacher()->IsStandingBy()) << "the lesson left open runs";
+    EXPECT_EQ(backend.GetWindowSystem().GetBoxes().size(), boxes) << "no box for it";
+}
