@@ -1,5 +1,7 @@
 #include "scene/Direct3D.h"
 
+#include <algorithm>
+
 #include <glm/gtc/type_ptr.hpp>
 
 #include "foundation/ErrorReport.h"
@@ -607,6 +609,13 @@ bool CDirect3D::BeginText() {
 
 bool CDirect3D::DrawText(int x, int y, const char* text) {
     return m_overlay->Draw(x, y, text, m_textColor) || KeepOverlayError();
+}
+
+bool CDirect3D::DrawWrappedText(int x, int lastLineY, int maxWidth, const char* text) {
+    const std::string wrapped = m_overlay->Wrap(text, maxWidth);
+    const int breaks = static_cast<int>(std::count(wrapped.begin(), wrapped.end(), '\n'));
+    const int top = std::max(0, lastLineY - breaks * m_overlay->GetLineHeight());
+    return DrawText(x, top, wrapped.c_str());
 }
 
 void CDirect3D::EndText() {

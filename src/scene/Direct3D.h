@@ -68,6 +68,9 @@ public:
     // Text over the picture, drawn by the overlay between the 3D draws.
     bool BeginText();
     bool DrawText(int x, int y, const char* text);
+    // text broken into lines no wider than maxWidth, its last line's top at
+    // lastLineY and the lines before it above.
+    bool DrawWrappedText(int x, int lastLineY, int maxWidth, const char* text);
     void EndText();
     void SetTextColor(uint32_t argb) { m_textColor = argb; }
 

@@ -18,6 +18,11 @@
 
 namespace {
 
+// The status line: its margin from the view's sides, and its last line's
+// top from the view's bottom.
+constexpr int kStatusMargin = 12;
+constexpr int kStatusFromBottom = 40;
+
 double CpuMilliseconds() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
@@ -488,7 +493,11 @@ bool CSpacePainter::DrawFrame() {
     }
     CCharString status;
     if (ok && m_picture != nullptr && m_picture->GetStatusText(status) && m_direct3d->BeginText()) {
-        m_direct3d->DrawText(12, std::max(0, m_camera.GetClientHeight() - 40), status);
+        // A status longer than the view is wide goes on over more lines
+        // upwards, never past the view's edge.
+        m_direct3d->DrawWrappedText(kStatusMargin,
+                                    std::max(0, m_camera.GetClientHeight() - kStatusFromBottom),
+                                    m_camera.GetClientWidth() - 2 * kStatusMargin, status);
         m_direct3d->EndText();
     }
     const bool ended = m_direct3d->EndFrame();

@@ -167,6 +167,52 @@ void CTextOverlay::AppendQuads(int x, int y, const char* text, std::vector<float
     }
 }
 
+int CTextOverlay::GetLineHeight() const {
+    return m_atlas != nullptr ? m_atlas->lineHeight : 0;
+}
+
+std::string CTextOverlay::Wrap(const char* text, int maxWidth) const {
+    if (text == nullptr) {
+        return std::string();
+    }
+    if (m_atlas == nullptr) {
+        return text;
+    }
+    const auto advance = [this](char c) {
+        const int code = static_cast<unsigned char>(c);
+        return code < GLYPH_ATLAS::kFirst ? 0 : m_atlas->glyphs[code - GLYPH_ATLAS::kFirst].advance;
+    };
+    std::string wrapped;
+    int lineWidth = 0;
+    size_t lineStart = 0;  // in wrapped
+    size_t lastSpace = std::string::npos;
+    for (const char* c = text; *c != 0; ++c) {
+        if (*c == '\n') {
+            wrapped += '\n';
+            lineStart = wrapped.size();
+            lineWidth = 0;
+            lastSpace = std::string::npos;
+            continue;
+        }
+        wrapped += *c;
+        lineWidth += advance(*c);
+        if (*c == ' ') {
+            lastSpace = wrapped.size() - 1;
+        }
+        if (lineWidth > maxWidth && lastSpace != std::string::npos) {
+            // The line ends at its last space; what follows starts the next.
+            wrapped[lastSpace] = '\n';
+            lineStart = lastSpace + 1;
+            lineWidth = 0;
+            for (size_t i = lineStart; i < wrapped.size(); ++i) {
+                lineWidth += advance(wrapped[i]);
+            }
+            lastSpace = std::string::npos;
+        }
+    }
+    return wrapped;
+}
+
 bool CTextOverlay::Draw(int x, int y, const char* text, uint32_t argb) {
     if (!m_inText || text == nullptr) {
         return FailWith(m_error, kSource, __LINE__, "Can't draw text: %s", "D3DERR_INVALIDCALL");

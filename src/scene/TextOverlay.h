@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "foundation/CharString.h"
 #include "platform/GlDevice.h"
@@ -30,6 +31,12 @@ public:
     // Sets the GL state for text on a viewport of width x height pixels.
     bool Begin(int width, int height);
     bool Draw(int x, int y, const char* text, uint32_t argb);
+    // text with its lines broken at spaces so that none is wider than
+    // maxWidth pixels (a word wider than that stays whole); the text as it
+    // is before the font is made.
+    std::string Wrap(const char* text, int maxWidth) const;
+    // Pixels from one line's top to the next; 0 before the font is made.
+    int GetLineHeight() const;
     // Gives the GL state back to the 3D drawing; false when no text was begun.
     bool End();
 

@@ -20,6 +20,7 @@
 #include "scene/Primitive.h"
 #include "scene/Shapes.h"
 #include "scene/SpacePainter.h"
+#include "scene/TextOverlay.h"
 #include "scene/TextureGenerator.h"
 #include "scene/VertexBuffer.h"
 
@@ -284,6 +285,47 @@ TEST_F(CScenePixels, DrawsTheOverlayTextAndSkipsAnEmptyClientArea) {
     const glm::mat4 projection = m_scene->GetProjection();
     m_device->Resize(kWidth, 0);
     EXPECT_TRUE(m_scene->GetProjection() == projection);
+}
+
+// A picture that says a long status: the status line breaks into lines
+// upwards and never runs past the view's right edge.
+class CTalkingPrimitive : public CPrimitive {
+public:
+    using CPrimitive::CPrimitive;
+    bool GetStatusText(CCharString& text) const override {
+        text =
+            "Twinkle Twinkle Little Star: note 1 of 42 (played through; last time: Right at "
+            "first try: 93% of 42, mean reaction 0.82 s)";
+        return true;
+    }
+};
+
+TEST_F(CScenePixels, BreaksALongStatusIntoLinesInsideTheView) {
+    m_scene->SetPictureFactory(3, [](CSpacePainter& scene, CVertexBuffer& list) -> CPrimitive* {
+        return scene.AddToList(
+            std::make_unique<CTalkingPrimitive>("Talking", scene.GetDirect3D(), &list));
+    });
+    ASSERT_TRUE(m_scene->CreatePicture(3)) << m_scene->GetError();
+    Draw();
+    int rightmost = -1;
+    std::vector<int> litRows;
+    for (int y = 0; y < kHeight; ++y) {
+        int lit = 0;
+        for (int x = 0; x < kWidth; ++x) {
+            if (Pixel(x, y).r > 128 && Pixel(x, y).g > 128 && Pixel(x, y).b > 128) {
+                ++lit;
+                rightmost = std::max(rightmost, x);
+            }
+        }
+        if (lit > 0) {
+            litRows.push_back(y);
+        }
+    }
+    ASSERT_FALSE(litRows.empty()) << "no status line drawn";
+    EXPECT_LT(rightmost, kWidth - 6) << "the status runs past the view's edge";
+    EXPECT_GT(litRows.back() - litRows.front(), 3 * CTextOverlay::kTextHeight)
+        << "a status three views wide takes more than two lines";
+    EXPECT_LT(litRows.back(), kHeight - 10) << "the last line keeps its place above the bottom";
 }
 
 TEST_F(CScenePixels, RecomputesTheOverlayStatisticsEveryThirtyFrames) {
