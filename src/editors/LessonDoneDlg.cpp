@@ -3,7 +3,8 @@
 namespace {
 
 constexpr int kWidth = 380;
-constexpr int kHeight = 200;
+// Room for the report's four lines, each wrapped once (five missed notes).
+constexpr int kHeight = 260;
 constexpr int kMargin = 12;
 constexpr int kButtonWidth = 110;
 constexpr int kButtonHeight = 28;

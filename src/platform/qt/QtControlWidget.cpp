@@ -72,8 +72,13 @@ QWidget* CQtControlWidget::MakeItem(const CONTROL_ITEM& item) {
             return MakeProgressBar();
         case ControlKind::kPicture:
             return MakePicture();
-        default:
-            return new QLabel(text, this);
+        default: {
+            // A label's text goes on over more lines rather than be cut.
+            auto* label = new QLabel(text, this);
+            label->setWordWrap(true);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return label;
+        }
     }
 }
 

@@ -20,6 +20,7 @@
 #include "platform/null/NullControlDialog.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/QtControlDialog.h"
+#include "platform/qt/QtTestApp.h"
 #include "ui/ProgressChart.h"
 
 namespace {
@@ -27,14 +28,6 @@ namespace {
 constexpr double kDay = 86400.0;
 constexpr int kYear = 365;
 constexpr int kNotesADay = 30;
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_editors_qt";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);  // NOLINT: lives to the end
-    return *app;
-}
 
 // A year of drills, getting better over the year: the bass notes stay
 // mostly missed, the high treble notes always right, the middle improves.
