@@ -417,6 +417,28 @@ void CCenter::OnLevel(std::unique_ptr<IPayload> payload) {
     }
 }
 
+void CCenter::OnHandedOver(const std::string& message) {
+    const std::string prefix = kOpenSongMessage;
+    if (message.compare(0, prefix.size(), prefix) != 0 || m_mainWindow == nullptr) {
+        ReportError(kSource, __LINE__, "A message of another start was not understood");
+        return;
+    }
+    const std::string path = message.substr(prefix.size());
+    if (path.empty() || path.front() != '/' || path.find('\0') != std::string::npos) {
+        ReportError(kSource, __LINE__, "A message of another start was not understood");
+        return;
+    }
+    if (IWindow* main = GetMainIWindow()) {
+        main->Show(true);
+        main->BringToFront();
+    }
+    // As a song named on the command line: taken at once when it reads in a
+    // moment, else when it is read.
+    if (OpenTuneLesson(path.c_str())) {
+        WaitForTuneLesson(kStartTuneSeconds);
+    }
+}
+
 void CCenter::OnDeviceProblems() {
     if (m_devices) {
         m_devices->OnProblemsMessage();

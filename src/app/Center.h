@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "app/Catalogue.h"
 #include "app/CommandTable.h"
@@ -48,6 +49,9 @@ enum class VIEW_COMMAND;
 class CCenter {
 public:
     static constexpr const char* kSource = "Center";
+    // What a second start hands over: this, then the song file's absolute
+    // path.
+    static constexpr const char* kOpenSongMessage = "open ";
     // The status line of a first start, until a lesson starts.
     static constexpr const char* kFirstStartInvitation =
         "Press Start in the Lessons window to begin (F1 shows it)";
@@ -80,6 +84,10 @@ public:
     void OnMidiDeviceLost(std::unique_ptr<IPayload> reason);
     // The devices' problems gathered by a timer, shown in one box.
     void OnDeviceProblems();
+    // A message a second start handed over: a song file is opened as the
+    // lesson and the main window comes to the front; anything else is
+    // ignored.
+    void OnHandedOver(const std::string& message);
     // A key of the 3D view: played as a note, or one of the window's
     // command keys (Alt+Enter full screen, Esc, F1 lessons, Ctrl+A, Ctrl+N).
     bool OnViewKey(const KEY_EVENT& key);

@@ -1,17 +1,39 @@
 #include "app/Entry.h"
 
+#include <filesystem>
+#include <string>
+#include <system_error>
+
 #include "app/Center.h"
 #include "app/MainWnd.h"
+#include "app/StartOptions.h"
 
 const char* const kInstanceLockName = "{37750A18-5FF9-4f22-BB8F-46F5877AAA5E}";
 
 namespace {
 constexpr const char* kProductTitle = "Notara";
+
+// Hands the song file a second start was given to the running program,
+// with its path made absolute: that program's folder is another. False when
+// there is no file or nobody took it.
+bool HandOverSong(IInstanceLock& lock, const START_OPTIONS& options) {
+    CCharString song;
+    if (!FindCommandLineSong(options.commandLine.c_str(), song)) {
+        return false;
+    }
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(song.Str(), error);
+    return !error && lock.SendToHolder(CCenter::kOpenSongMessage + path.string());
 }
+}  // namespace
 
 int RunApplication(const PLATFORM& platform, int kind, const START_OPTIONS& options) {
     std::unique_ptr<IInstanceLock> instanceLock = platform.createInstanceLock();
     if (!instanceLock->TryAcquire(kInstanceLockName)) {
+        // A song given to a second start opens in the program that runs.
+        if (HandOverSong(*instanceLock, options)) {
+            return 0;
+        }
         platform.windowSystem->MessageBox(nullptr,
                                           "Another instance of\nthis application is running",
                                           kProductTitle, BoxIcon::kExclamation, BoxButtons::kOk);
@@ -50,6 +72,8 @@ int RunApplication(const PLATFORM& platform, int kind, const START_OPTIONS& opti
     if (endRequested) {
         close();
     }
+    instanceLock->ListenForMessages(
+        [&center](const std::string& message) { center.OnHandedOver(message); });
     platform.eventLoop->Run();
     if (platform.watchEndRequests) {
         platform.watchEndRequests(nullptr);

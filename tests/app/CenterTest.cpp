@@ -152,6 +152,31 @@ TEST(Center, ASecondInstanceIsRefusedAndLeavesTheFirstAlone) {
     EXPECT_FALSE(again.TryAcquire(kInstanceLockName));
 }
 
+// A second start given a song hands it, with its path made absolute, to the
+// program that runs, and ends without a box; one given nothing says that
+// another instance runs, as before.
+TEST(Center, ASecondStartHandsItsSongToTheRunningProgram) {
+    CNullBackend backend;
+    CNullInstanceLock first;
+    ASSERT_TRUE(first.TryAcquire(kInstanceLockName));
+    std::vector<std::string> handed;
+    ASSERT_TRUE(first.ListenForMessages(
+        [&handed](const std::string& message) { handed.push_back(message); }));
+    const CTempFolder folder("handed-song");
+    std::ofstream(folder.Path("Handed.mid")) << "MThd";
+    START_OPTIONS options;
+    options.commandLine = "Handed.mid";
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Get());
+    const int code = RunApplication(backend.GetPlatform(), kNotaraDemoKind, options);
+    std::filesystem::current_path(before);
+    EXPECT_EQ(code, 0);
+    ASSERT_EQ(handed.size(), 1u);
+    EXPECT_EQ(handed[0], std::string(CCenter::kOpenSongMessage) + folder.Path("Handed.mid"));
+    EXPECT_TRUE(backend.GetWindowSystem().GetBoxes().empty());
+    EXPECT_TRUE(backend.GetJournal().GetEntries("CreateWindow").empty());
+}
+
 TEST(Center, TheWorkbenchKindLogsItsRunAndStaysInTheTray) {
     CCharString folder, name;
     ASSERT_TRUE(GetProgramFolder(folder));

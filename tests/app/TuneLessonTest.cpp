@@ -399,3 +399,25 @@ TEST(TuneLesson, ATuneThatRanAtTheCloseIsResumedAtItsNote) {
     EXPECT_FALSE(center->GetTeacher()->IsStandingBy()) << "the lesson left open runs";
     EXPECT_EQ(backend.GetWindowSystem().GetBoxes().size(), boxes) << "no box for it";
 }
+
+// The running program takes the song a second start handed over: it comes
+// to the front and plays the song; anything else handed over is ignored.
+TEST(TuneLesson, ASongHandedOverByASecondStartIsOpenedAndTheWindowComesToTheFront) {
+    const CTempFolder folder("tune-handed");
+    const std::string path = WriteTune(folder, "Handed", {64, 67, 72});
+    CNullBackend backend;
+    auto center = Start(backend);
+    ASSERT_TRUE(center);
+    for (const std::string& hostile :
+         {std::string("rm -rf /"), std::string("open relative.mid"), std::string("open "),
+          std::string(CCenter::kOpenSongMessage) + std::string(5000, '/')}) {
+        center->OnHandedOver(hostile);
+    }
+    EXPECT_FALSE(center->GetTeacher()->IsTune());
+    const size_t raised = backend.GetJournal().GetEntries("BringToFront").size();
+    center->OnHandedOver(CCenter::kOpenSongMessage + path);
+    center->WaitForTuneLesson(kReadSeconds);  // taken already when it read in a moment
+    ASSERT_TRUE(center->GetTeacher()->IsTune()) << center->GetError();
+    EXPECT_EQ(center->GetTeacher()->GetExpected()->midiNote, 64);
+    EXPECT_GT(backend.GetJournal().GetEntries("BringToFront").size(), raised);
+}

@@ -192,6 +192,30 @@ TEST(QtPlatform, ALongStatusIsCutToTheWindowWithTheWholeTextInItsTooltip) {
     EXPECT_TRUE(label->toolTip().isEmpty());
 }
 
+// A second holder of the lock hands a message to the first over its socket;
+// nothing listens before the first asks, and a message too long is refused.
+TEST(QtPlatform, AnInstanceLockHandsAMessageToItsHolder) {
+    App();
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    CQtInstanceLock first;
+    ASSERT_TRUE(first.TryAcquire("message-test"));
+    CQtInstanceLock second;
+    ASSERT_FALSE(second.TryAcquire("message-test"));
+    EXPECT_FALSE(second.SendToHolder("open /nowhere.mid")) << "the holder does not listen yet";
+    std::vector<std::string> taken;
+    ASSERT_TRUE(first.ListenForMessages(
+        [&taken](const std::string& message) { taken.push_back(message); }));
+    ASSERT_TRUE(second.SendToHolder("open /home/learner/Brother John.mid"));
+    EXPECT_FALSE(second.SendToHolder(std::string(IInstanceLock::kMaxMessage + 1, 'x')));
+    for (int i = 0; i < 200 && taken.empty(); ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    ASSERT_EQ(taken.size(), 1u);
+    EXPECT_EQ(taken[0], "open /home/learner/Brother John.mid");
+    EXPECT_FALSE(first.SendToHolder("x")) << "the holder sends to no one";
+}
+
 // The lock lies beside the user's settings and is the user's own: two
 // sessions with different runtime folders share it, and when the settings
 // folder takes no file the runtime folder does.
