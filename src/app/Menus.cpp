@@ -41,6 +41,7 @@ std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints, bool microphone, bool 
                   MENU_ITEM{},
                   Item("Open song as &lesson...", kCommandOpenTune, "Ctrl+O"),
                   Item("Practise my &weakest notes", kCommandDrill, "Ctrl+D"),
+                  Item("&Export practice history...", kCommandExportHistory),
                   MENU_ITEM{},
                   Item("&Quit", kCommandQuit, "Ctrl+Q")};
     MENU_ITEM show = Popup("&Show");

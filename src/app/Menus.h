@@ -35,6 +35,7 @@ enum MenuCommand : int {
     kCommandDrill = 1707,
     kCommandShowProgress = 1708,
     kCommandKeyAccuracy = 1709,
+    kCommandExportHistory = 1710,
 };
 
 // The menu bar of a menu id, its Hints and Microphone input ticked as

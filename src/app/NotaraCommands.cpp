@@ -1,6 +1,8 @@
 #include "app/NotaraCommands.h"
 
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/AppSettings.h"
 #include "app/AudioSettingsKeeper.h"
@@ -13,6 +15,8 @@
 #include "app/Menus.h"
 #include "app/PictureKeeper.h"
 #include "app/PracticeKeeper.h"
+#include "history/HistoryExport.h"
+#include "platform/Window.h"
 #include "platform/WindowSystem.h"
 
 #ifndef NOTARA_VERSION_MAJOR
@@ -21,6 +25,8 @@
 #endif
 
 namespace {
+
+constexpr const char* kExportName = "Practice History.csv";
 
 // The window of typeId shown, brought back beside the main window.
 CCommandTable::Handler Show(CCenter& center, int typeId) {
@@ -57,6 +63,46 @@ void ChooseTuneLesson(CCenter& center) {
                                                             "Songs (*.mid *.Song)", path)) {
         center.OpenTuneLesson(path.c_str());
     }
+}
+
+// File > Export practice history...: every answer as a CSV file, saved
+// safely; told in the status line, or in a box when it can't be saved.
+bool ExportHistory(CCenter& center, CCharString& error) {
+    CPracticeKeeper* practice = center.GetPractice();
+    if (practice == nullptr || !practice->IsOpen()) {
+        error = "Can't export the practice history: there is none";
+        return false;
+    }
+    CPracticeHistory& history = practice->GetHistory();
+    std::vector<PRACTICE_ROW> rows;
+    history.Flush();  // this session's answers too, as far as they can be written
+    if (!history.GetRowsSince(0.0, rows)) {
+        error.Format("Can't export the practice history: %s", history.GetError());
+        return false;
+    }
+    // The learner's home folder: the program's own may not take files.
+    const char* home = std::getenv("HOME");
+    const std::string suggested =
+        (home != nullptr && *home != '\0' ? std::string(home) + "/"
+                                          : center.GetSettings()->dataFolder.Str()) +
+        kExportName;
+    std::string path;
+    IWindow* main = center.GetMainWindow()->GetWindow();
+    IWindowSystem& windows = *center.GetPlatform().windowSystem;
+    if (!windows.ChooseFileToSave(main, "Export practice history", suggested.c_str(),
+                                  "CSV files (*.csv)", path)) {
+        return true;  // cancelled
+    }
+    std::string reason;
+    if (!CHistoryExport::Save(rows, path, reason)) {
+        windows.MessageBox(main, reason.c_str(), "Error", BoxIcon::kError, BoxButtons::kOk);
+        return true;  // told
+    }
+    CCharString status;
+    status.Format("The practice history was exported: %zu answers in %s", rows.size(),
+                  path.c_str());
+    main->SetStatusText(status);
+    return true;
 }
 
 }  // namespace
@@ -110,6 +156,8 @@ void FillNotaraCommands(CCenter& center, CCommandTable& table) {
         ChooseTuneLesson(center);
         return true;
     });
+    table.Add(kCommandExportHistory,
+              [&center](CCharString& error) { return ExportHistory(center, error); });
     table.Add(kCommandDrill, [&center](CCharString&) {
         center.GetLessons()->StartDrill();
         return true;

@@ -69,6 +69,17 @@ public:
         (void)path;
         return false;
     }
+    // Asks where to save a file, starting at suggested (a folder and a
+    // name); false when the user cancels.
+    virtual bool ChooseFileToSave(IWindow* owner, const char* title, const char* suggested,
+                                  const char* filter, std::string& path) {
+        (void)owner;
+        (void)title;
+        (void)suggested;
+        (void)filter;
+        (void)path;
+        return false;
+    }
     // A painter of pictures in memory that needs no 3D device, for the
     // pictures of dialogs; null where the platform has none.
     virtual std::unique_ptr<IImagePainter> CreateImagePainter() { return nullptr; }

@@ -246,12 +246,13 @@ TEST(Center, TheMenusGreyWhatThisBuildLacksAndQuitCloses) {
             }
         }
     }
-    EXPECT_EQ(live, (std::vector<std::string>{
-                        "Open song as &lesson... Ctrl+O", "Practise my &weakest notes Ctrl+D",
-                        "&Quit Ctrl+Q", "&Lessons F1", "&Mixer", "&Progress Ctrl+P",
-                        "Arrange all windows", "&Reset view Ctrl+0", "Colour keys by &accuracy",
-                        "Note &names on the staff", "&Mark the expected key",
-                        "&Letters on the keys", "&Audio...", "&Microphone input", "About..."}));
+    EXPECT_EQ(live,
+              (std::vector<std::string>{
+                  "Open song as &lesson... Ctrl+O", "Practise my &weakest notes Ctrl+D",
+                  "&Export practice history...", "&Quit Ctrl+Q", "&Lessons F1", "&Mixer",
+                  "&Progress Ctrl+P", "Arrange all windows", "&Reset view Ctrl+0",
+                  "Colour keys by &accuracy", "Note &names on the staff", "&Mark the expected key",
+                  "&Letters on the keys", "&Audio...", "&Microphone input", "About..."}));
     window->ChooseCommand(kCommandQuit);
     backend.GetEventLoop().ProcessMessages();
     EXPECT_EQ(backend.GetJournal().GetEntries("Quit").size(), 1u);

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "app/AppSettings.h"
 #include "app/Catalogue.h"
 #include "app/Center.h"
@@ -212,4 +215,38 @@ TEST(Practice, TheProgressWindowAndTheKeyColoursOpenFromTheMenus) {
     EXPECT_TRUE(ticked());
     ASSERT_TRUE(center->OnCommand(kCommandKeyAccuracy));
     EXPECT_FALSE(ticked());
+}
+
+// File > Export practice history...: every answer in a CSV file where the
+// learner chose; a cancel writes nothing, a place that takes no file says so.
+TEST(Practice, TheHistoryIsExportedAsACsvFileWhereTheLearnerChooses) {
+    const CTempFolder folder("history-csv");
+    CNullBackend backend;
+    auto center = Start(backend);
+    ASSERT_TRUE(center);
+    ASSERT_TRUE(StartLesson(*center, "Scale=Chromatic|StartNote=60|EndNote=64|Notes=0"));
+    for (int i = 0; i < 5; ++i) {
+        Answer(*center, i == 0);
+    }
+    const size_t answers = Rows(*center).size();
+    ASSERT_GE(answers, 5u);
+    ASSERT_TRUE(center->OnCommand(kCommandExportHistory)) << "cancelled: nothing happens";
+    const std::string path = folder.Path("Mine.csv");
+    backend.GetWindowSystem().ScriptFileToSave(path);
+    ASSERT_TRUE(center->OnCommand(kCommandExportHistory)) << center->GetError();
+    std::ifstream csv(path, std::ios::binary);
+    std::string line;
+    size_t lines = 0;
+    while (std::getline(csv, line)) {
+        ++lines;
+    }
+    EXPECT_EQ(lines, answers + 1) << "the names, then one line an answer";
+    const std::string status = backend.GetWindowSystem().GetWindows().at(0)->GetStatusText();
+    EXPECT_NE(status.find("exported: " + std::to_string(answers) + " answers"), std::string::npos)
+        << status;
+    std::filesystem::create_directory(folder.Path("Taken.csv"));
+    backend.GetWindowSystem().ScriptFileToSave(folder.Path("Taken.csv"));
+    ASSERT_TRUE(center->OnCommand(kCommandExportHistory));
+    ASSERT_FALSE(backend.GetWindowSystem().GetBoxes().empty());
+    EXPECT_EQ(backend.GetWindowSystem().GetBoxes().back().text.rfind("Can't save ", 0), 0u);
 }

@@ -136,6 +136,17 @@ std::vector<CNullWindow*> CNullWindowSystem::GetWindows() const {
     return m_windows;
 }
 
+bool CNullWindowSystem::ChooseFileToSave(IWindow*, const char*, const char* suggested, const char*,
+                                         std::string& path) {
+    m_lastSuggested = suggested != nullptr ? suggested : "";
+    if (m_saveFiles.empty()) {
+        return false;
+    }
+    path = m_saveFiles.front();
+    m_saveFiles.pop_front();
+    return true;
+}
+
 bool CNullWindowSystem::ChooseFileToOpen(IWindow*, const char*, const char* folder, const char*,
                                          std::string& path) {
     m_lastFileFolder = folder != nullptr ? folder : "";

@@ -45,6 +45,11 @@ public:
     bool ChooseFileToOpen(IWindow* owner, const char* title, const char* folder, const char* filter,
                           std::string& path) override;
     void ScriptFileToOpen(const std::string& path) { m_files.push_back(path); }
+    // Answers from the files scripted with ScriptFileToSave (none: cancelled).
+    bool ChooseFileToSave(IWindow* owner, const char* title, const char* suggested,
+                          const char* filter, std::string& path) override;
+    void ScriptFileToSave(const std::string& path) { m_saveFiles.push_back(path); }
+    const std::string& GetLastSuggestedFile() const { return m_lastSuggested; }
     // The folder the last file question started in.
     const std::string& GetLastFileFolder() const { return m_lastFileFolder; }
 
@@ -68,6 +73,8 @@ private:
     std::deque<BoxResult> m_answers;
     std::deque<std::string> m_files;
     std::string m_lastFileFolder;
+    std::deque<std::string> m_saveFiles;
+    std::string m_lastSuggested;
     std::string m_creationError;
     WINDOW_RECT m_workArea{0, 0, 1280, 800};
     std::vector<CNullWindow*> m_windows;

@@ -161,6 +161,21 @@ std::vector<WINDOW_RECT> CQtWindowSystem::GetScreenAreas() {
     return areas;
 }
 
+bool CQtWindowSystem::ChooseFileToSave(IWindow* owner, const char* title, const char* suggested,
+                                       const char* filter, std::string& path) {
+    QWidget* parent = nullptr;
+    if (auto* window = dynamic_cast<CQtWindow*>(owner)) {
+        parent = window->GetWidget();
+    }
+    const QString chosen = QFileDialog::getSaveFileName(
+        parent, QString::fromUtf8(title), QString::fromUtf8(suggested), QString::fromUtf8(filter));
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    path = chosen.toStdString();
+    return true;
+}
+
 bool CQtWindowSystem::ChooseFileToOpen(IWindow* owner, const char* title, const char* folder,
                                        const char* filter, std::string& path) {
     QWidget* parent = nullptr;

@@ -28,6 +28,8 @@ public:
                          BoxButtons buttons) override;
     bool ChooseFileToOpen(IWindow* owner, const char* title, const char* folder, const char* filter,
                           std::string& path) override;
+    bool ChooseFileToSave(IWindow* owner, const char* title, const char* suggested,
+                          const char* filter, std::string& path) override;
     // The texture painter of the 3D views: QPainter on a QImage, no GL.
     std::unique_ptr<IImagePainter> CreateImagePainter() override;
     WINDOW_RECT GetWorkArea() override;
