@@ -35,4 +35,15 @@ fi
 if ! QT_QPA_PLATFORM=offscreen "$check" --no-note "$work/shot.png"; then
   echo "the first start's screenshot does not show the empty staff and the keyboard"; exit 1
 fi
+# A tune in F major named on the command line: its note drawn on the staff
+# under the key signature, kept as tune-in-f-major.png.
+tune="$(dirname "$app")/Tutorials/Notara/Tunes/Brother John.mid"
+xvfb-run -a -s "-screen 0 1280x1024x24" "$app" --screenshot "$work/tune.png" --quit-after 3 \
+  "$tune" >"$work/tune.txt" 2>&1 || { echo "the tune run failed"; cat "$work/tune.txt"; exit 1; }
+if [ -n "$shots" ]; then
+  cp "$work/tune.png" "$shots/tune-in-f-major.png"
+fi
+if ! QT_QPA_PLATFORM=offscreen "$check" "$work/tune.png"; then
+  echo "the tune's screenshot shows no note"; exit 1
+fi
 echo "screenshot written in ${elapsed}s"
