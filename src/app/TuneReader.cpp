@@ -8,6 +8,7 @@
 #include "songio/Composition.h"
 #include "songio/Melody.h"
 #include "songs/Song.h"
+#include "songs/SongPart.h"
 
 CTuneReader::CTuneReader(CNoteManager& notes, const char* groovesFolder)
     : m_notes(notes), m_groovesFolder(groovesFolder) {}
@@ -22,12 +23,14 @@ bool CTuneReader::Read(const char* path, std::vector<int>& melody, CCharString& 
     CMelody tune;
     const char* dot = std::strrchr(path, '.');
     const bool document = dot != nullptr && std::strcmp(dot, ".Song") == 0;
-    if (!(document ? ReadSong(path, tune) : ReadMidi(path, tune))) {
+    key.Reset();
+    if (!(document ? ReadSong(path, tune, key) : ReadMidi(path, tune))) {
         return false;
     }
     melody = tune.GetNotes();
     name = tune.GetName().c_str();
-    if (!tune.HasKey() || !key.SetSignature(tune.GetKeyAccidentals(), tune.IsKeyMinor())) {
+    if (!key.IsSet() &&
+        (!tune.HasKey() || !key.SetSignature(tune.GetKeyAccidentals(), tune.IsKeyMinor()))) {
         key.SetSignature(CKeySignature::FitSignature(melody), false);
     }
     if (name.IsEmpty()) {
@@ -56,7 +59,7 @@ bool CTuneReader::ReadMidi(const char* path, CMelody& tune) {
 
 // A song document plays its parts' grooves under their chords: the tune is
 // the melody of what it renders.
-bool CTuneReader::ReadSong(const char* path, CMelody& tune) {
+bool CTuneReader::ReadSong(const char* path, CMelody& tune, CKeySignature& key) {
     CComposition document(m_notes, nullptr);
     std::string grooves = m_groovesFolder.Str();
     while (grooves.size() > 1 && grooves.back() == '/') {
@@ -71,6 +74,11 @@ bool CTuneReader::ReadSong(const char* path, CMelody& tune) {
     if (!tune.TakeSong(song)) {
         m_error.Format("Can't open song (%s): %s", CutForMessage(path).c_str(), tune.GetError());
         return false;
+    }
+    // The key of the first part's scale, when that scale is written in one.
+    if (document.GetPlayListCount() > 0) {
+        const SONG_INFO& first = document.GetPlayListEntry(0)->m_arrangement.m_info;
+        key.SetScale(first.scale, first.scaleRoot);
     }
     return true;
 }

@@ -17,14 +17,14 @@ public:
     CTuneReader(CNoteManager& notes, const char* groovesFolder);
 
     // The tune's notes in order, its name (the file's name when the tune
-    // has none) and its key: the file's key signature, else the major key
-    // that fits its notes best.
+    // has none) and its key: a song document's first part's scale, a MIDI
+    // file's key signature, else the major key that fits its notes best.
     bool Read(const char* path, std::vector<int>& melody, CCharString& name, CKeySignature& key);
     const char* GetError() const { return m_error; }
 
 private:
     bool ReadMidi(const char* path, CMelody& tune);
-    bool ReadSong(const char* path, CMelody& tune);
+    bool ReadSong(const char* path, CMelody& tune, CKeySignature& key);
 
     CNoteManager& m_notes;
     CCharString m_groovesFolder;

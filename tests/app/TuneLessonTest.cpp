@@ -421,3 +421,22 @@ TEST(TuneLesson, ASongHandedOverByASecondStartIsOpenedAndTheWindowComesToTheFron
     EXPECT_EQ(center->GetTeacher()->GetExpected()->midiNote, 64);
     EXPECT_GT(backend.GetJournal().GetEntries("BringToFront").size(), raised);
 }
+
+// A song document is written in the key of its first part's scale.
+TEST(TuneLesson, ASongDocumentIsWrittenInTheKeyOfItsFirstPart) {
+    const CTempFolder folder("tune-song-key");
+    std::filesystem::create_directories(folder.Path("Grooves/Easy"));
+    ASSERT_TRUE(WriteGroove(folder.Path("Grooves/Easy/Climb.mid"), {48, 52, 55, 60}));
+    const std::string song = folder.Path("In D.Song");
+    std::ofstream(song, std::ios::binary)
+        << "Start of Song Info= \r\nName=In D\r\nTempo=100\r\nParts=Verse~1\r\n"
+           "End of Song Info= \r\nStart of Song Part= \r\nName=Verse\r\n"
+           "Groove style=Easy\r\nGroove name=Climb\r\nScale=Major\r\nScale root=50\r\n"
+           "Chords=50/0/1\r\nEnd of Song Part= \r\n\r\n";
+    CNullBackend backend;
+    auto center = Start(backend);
+    ASSERT_TRUE(center);
+    center->GetSettings()->grooveRoot = (folder.Path("Grooves") + "/").c_str();
+    ASSERT_TRUE(OpenTune(*center, song)) << center->GetError();
+    EXPECT_EQ(center->GetTeacher()->GetKey().GetAccidentals(), 2) << "D major: two sharps";
+}
