@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "exercise/PracticeSummary.h"
 #include "platform/ImagePainter.h"
 #include "platform/WindowSystem.h"
 
@@ -32,6 +33,8 @@ DIALOG_TEMPLATE CProgressDlg::MakeTemplate() {
                                 CProgressChart::kWidth, CProgressChart::kDaysHeight));
     dialog.items.push_back(Item(ControlKind::kPicture, kNotesPictureId, "", kMargin, kNotesY,
                                 CProgressChart::kWidth, CProgressChart::kNotesHeight));
+    dialog.items.push_back(Item(ControlKind::kLabel, kSummaryId, "", kMargin, kButtonY,
+                                kDialogWidth - 2 * kMargin - kButtonWidth - kGap, kButtonHeight));
     dialog.items.push_back(Item(ControlKind::kButton, IControlDialog::kIdCancel, "Close",
                                 kDialogWidth - kButtonWidth - kMargin, kButtonY, kButtonWidth,
                                 kButtonHeight));
@@ -98,6 +101,8 @@ bool CProgressDlg::Paint(const std::vector<PRACTICE_DAY>& days,
             *m_chart.GetError() != '\0' ? m_chart.GetError() : "Can't show the progress pictures";
         return false;
     }
+    m_dialog->SetItemText(kSummaryId,
+                          CPracticeSummary::Describe(days, now, CProgressChart::kDays).c_str());
     return true;
 }
 

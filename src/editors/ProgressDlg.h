@@ -19,6 +19,7 @@ public:
     static constexpr const char* kTitle = "Progress";
     static constexpr int kDaysPictureId = 1601;
     static constexpr int kNotesPictureId = 1602;
+    static constexpr int kSummaryId = 1603;  // the streak and the last week
 
     static DIALOG_TEMPLATE MakeTemplate();
 

@@ -165,6 +165,8 @@ TEST(ProgressDlg, RefreshPaintsBothPicturesAndCloseHides) {
     EXPECT_FALSE(dialog->IsVisible()) << "a first run keeps it hidden";
     EXPECT_EQ(dialog->GetRect().left, 10);
     ASSERT_TRUE(progress.Paint({}, {}, LocalNoon())) << progress.GetError();
+    ASSERT_NE(dialog->FindItem(CProgressDlg::kSummaryId), nullptr);
+    EXPECT_EQ(dialog->FindItem(CProgressDlg::kSummaryId)->control.text, "No practice yet");
     int width = 0, height = 0;
     std::vector<uint32_t> argb;
     ASSERT_TRUE(dialog->GetPicture(CProgressDlg::kDaysPictureId, width, height, argb));
