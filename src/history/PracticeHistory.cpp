@@ -4,7 +4,6 @@
 #include <iterator>
 
 #include <sqlite3.h>
-#include <time.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -19,7 +18,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kSource = "PracticeHistory";
-constexpr double kPercent = 100.0;
 // Other processes never write this file, so a commit need only survive the
 // program's death: the write-ahead log is synced at checkpoints, not at
 // every commit.
@@ -43,72 +41,10 @@ constexpr const char* kSchemaSql =
     "CREATE INDEX IF NOT EXISTS practice_by_note"
     " ON practice(expected, time, right_first, reaction);"
     "CREATE INDEX IF NOT EXISTS practice_by_time ON practice(time);";
-constexpr const char* kRowColumns =
-    "time, lesson, expected, spelling, clef, played, source, right_first, wrong, reaction";
-
-// The columns of kRowColumns in their order.
-enum ROW_COLUMN {
-    COLUMN_TIME,
-    COLUMN_LESSON,
-    COLUMN_EXPECTED,
-    COLUMN_SPELLING,
-    COLUMN_CLEF,
-    COLUMN_PLAYED,
-    COLUMN_SOURCE,
-    COLUMN_RIGHT_FIRST,
-    COLUMN_WRONG,
-    COLUMN_REACTION,
-};
-
-// The columns of the statistics query in their order.
-enum STATS_COLUMN {
-    STATS_EXPECTED,
-    STATS_SHOWN,
-    STATS_RIGHT_FIRST,
-    STATS_REACTION,
-    STATS_LAST_SEEN,
-};
-
-// The columns of the day summary query in their order.
-enum DAY_COLUMN {
-    DAY_DAY,
-    DAY_NOTES,
-    DAY_PERCENT,
-    DAY_REACTION,
-};
-
 // Binds text so that SQLite copies it: the row may be gone before the step.
 bool BindText(sqlite3_stmt* statement, int index, const std::string& text) {
     return sqlite3_bind_text(statement, index, text.c_str(), static_cast<int>(text.size()),
                              SQLITE_TRANSIENT) == SQLITE_OK;
-}
-
-PRACTICE_ROW ReadRow(sqlite3_stmt* statement) {
-    PRACTICE_ROW row;
-    row.time = sqlite3_column_double(statement, COLUMN_TIME);
-    row.lesson = CHistoryFile::ColumnText(statement, COLUMN_LESSON);
-    row.expected = sqlite3_column_int(statement, COLUMN_EXPECTED);
-    row.spelling = CHistoryFile::ColumnText(statement, COLUMN_SPELLING);
-    row.clef = sqlite3_column_int(statement, COLUMN_CLEF);
-    row.played = sqlite3_column_int(statement, COLUMN_PLAYED);
-    row.source = sqlite3_column_int(statement, COLUMN_SOURCE);
-    row.rightFirstTry = sqlite3_column_int(statement, COLUMN_RIGHT_FIRST) != 0;
-    row.wrongPresses = sqlite3_column_int(statement, COLUMN_WRONG);
-    row.reaction = sqlite3_column_double(statement, COLUMN_REACTION);
-    return row;
-}
-
-// The start of the local day that lies dayOffset days after the one of time.
-double LocalDayStart(double time, int dayOffset) {
-    const auto seconds = static_cast<time_t>(time);
-    struct tm local = {};
-    localtime_r(&seconds, &local);
-    local.tm_hour = 0;
-    local.tm_min = 0;
-    local.tm_sec = 0;
-    local.tm_mday += dayOffset;
-    local.tm_isdst = -1;
-    return static_cast<double>(mktime(&local));
 }
 
 }  // namespace
@@ -135,7 +71,8 @@ bool CPracticeHistory::Open(const char* path) {
         return false;
     }
     CCharString reason;
-    const std::string rowsQuery = std::string("SELECT ") + kRowColumns + " FROM practice LIMIT 0";
+    const std::string rowsQuery =
+        std::string("SELECT ") + CHistoryQueries::kRowColumns + " FROM practice LIMIT 0";
     const CHistoryFile::RULES rules{
         kApplicationId,
         kSchemaVersion,
@@ -254,7 +191,7 @@ bool CPracticeHistory::Create() {
         !Execute(m_write.get(), schema, "create the tables of")) {
         return false;
     }
-    const std::string insert = std::string("INSERT INTO practice(") + kRowColumns +
+    const std::string insert = std::string("INSERT INTO practice(") + CHistoryQueries::kRowColumns +
                                ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
     m_insert = CHistoryFile::Prepare(m_write.get(), insert.c_str());
     sqlite3_busy_timeout(m_write.get(), m_busyTimeoutMs);
@@ -283,11 +220,7 @@ bool CPracticeHistory::OpenReader() {
     if (!Execute(m_read.get(), "PRAGMA query_only=1", "set up the reading of")) {
         return false;
     }
-    m_recent =
-        CHistoryFile::Prepare(m_read.get(),
-                              "SELECT right_first, reaction FROM practice WHERE expected = ?1"
-                              " ORDER BY time DESC LIMIT ?2");
-    return m_recent != nullptr || Fail("prepare the reading of", m_read.get());
+    return m_queries.Prepare(m_read.get(), m_path) || TakeQueryError();
 }
 
 void CPracticeHistory::Close() {
@@ -323,7 +256,7 @@ void CPracticeHistory::Close() {
 }
 
 void CPracticeHistory::CloseConnections() {
-    m_recent.reset();
+    m_queries.Release();
     m_insert.reset();
     // The writer's connection goes last: closing the last connection moves
     // the write-ahead log into the database.
@@ -464,16 +397,19 @@ bool CPracticeHistory::InsertRow(const PRACTICE_ROW& row) {
     sqlite3_stmt* insert = m_insert.get();
     sqlite3_reset(insert);
     const bool bound =
-        sqlite3_bind_double(insert, COLUMN_TIME + 1, row.time) == SQLITE_OK &&
-        BindText(insert, COLUMN_LESSON + 1, row.lesson) &&
-        sqlite3_bind_int(insert, COLUMN_EXPECTED + 1, row.expected) == SQLITE_OK &&
-        BindText(insert, COLUMN_SPELLING + 1, row.spelling) &&
-        sqlite3_bind_int(insert, COLUMN_CLEF + 1, row.clef) == SQLITE_OK &&
-        sqlite3_bind_int(insert, COLUMN_PLAYED + 1, row.played) == SQLITE_OK &&
-        sqlite3_bind_int(insert, COLUMN_SOURCE + 1, row.source) == SQLITE_OK &&
-        sqlite3_bind_int(insert, COLUMN_RIGHT_FIRST + 1, row.rightFirstTry ? 1 : 0) == SQLITE_OK &&
-        sqlite3_bind_int(insert, COLUMN_WRONG + 1, row.wrongPresses) == SQLITE_OK &&
-        sqlite3_bind_double(insert, COLUMN_REACTION + 1, row.reaction) == SQLITE_OK;
+        sqlite3_bind_double(insert, CHistoryQueries::COLUMN_TIME + 1, row.time) == SQLITE_OK &&
+        BindText(insert, CHistoryQueries::COLUMN_LESSON + 1, row.lesson) &&
+        sqlite3_bind_int(insert, CHistoryQueries::COLUMN_EXPECTED + 1, row.expected) == SQLITE_OK &&
+        BindText(insert, CHistoryQueries::COLUMN_SPELLING + 1, row.spelling) &&
+        sqlite3_bind_int(insert, CHistoryQueries::COLUMN_CLEF + 1, row.clef) == SQLITE_OK &&
+        sqlite3_bind_int(insert, CHistoryQueries::COLUMN_PLAYED + 1, row.played) == SQLITE_OK &&
+        sqlite3_bind_int(insert, CHistoryQueries::COLUMN_SOURCE + 1, row.source) == SQLITE_OK &&
+        sqlite3_bind_int(insert, CHistoryQueries::COLUMN_RIGHT_FIRST + 1,
+                         row.rightFirstTry ? 1 : 0) == SQLITE_OK &&
+        sqlite3_bind_int(insert, CHistoryQueries::COLUMN_WRONG + 1, row.wrongPresses) ==
+            SQLITE_OK &&
+        sqlite3_bind_double(insert, CHistoryQueries::COLUMN_REACTION + 1, row.reaction) ==
+            SQLITE_OK;
     return bound && sqlite3_step(insert) == SQLITE_DONE;
 }
 
@@ -483,64 +419,7 @@ bool CPracticeHistory::GetNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats) {
         m_error = "Can't read the practice history: it is not open";
         return false;
     }
-    // One read transaction: the counts and the latest results see the
-    // same rows, however many the writer commits meanwhile.
-    if (!Execute(m_read.get(), "BEGIN", "read the statistics of")) {
-        return false;
-    }
-    const bool read = ReadNoteStats(stats);
-    sqlite3_exec(m_read.get(), "COMMIT", nullptr, nullptr, nullptr);
-    return read;
-}
-
-bool CPracticeHistory::ReadNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats) {
-    STATEMENT query = CHistoryFile::Prepare(
-        m_read.get(),
-        "SELECT expected, COUNT(*), SUM(right_first), AVG(reaction), MAX(time)"
-        " FROM practice GROUP BY expected ORDER BY expected");
-    if (query == nullptr) {
-        return Fail("read the statistics of", m_read.get());
-    }
-    int status = SQLITE_ROW;
-    while ((status = sqlite3_step(query.get())) == SQLITE_ROW) {
-        PRACTICE_NOTE_STATS note;
-        note.midiNote = sqlite3_column_int(query.get(), STATS_EXPECTED);
-        note.shown = sqlite3_column_int(query.get(), STATS_SHOWN);
-        note.rightFirstTry = sqlite3_column_int(query.get(), STATS_RIGHT_FIRST);
-        note.meanReaction = sqlite3_column_double(query.get(), STATS_REACTION);
-        note.lastSeen = sqlite3_column_double(query.get(), STATS_LAST_SEEN);
-        stats.push_back(std::move(note));
-    }
-    if (status != SQLITE_DONE) {
-        return Fail("read the statistics of", m_read.get());
-    }
-    query.reset();
-    for (PRACTICE_NOTE_STATS& note : stats) {
-        if (!AddRecent(note)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool CPracticeHistory::AddRecent(PRACTICE_NOTE_STATS& stats) {
-    sqlite3_stmt* recent = m_recent.get();
-    sqlite3_reset(recent);
-    sqlite3_bind_int(recent, 1, stats.midiNote);
-    sqlite3_bind_int(recent, 2, kRecentResults);
-    int status = SQLITE_ROW;
-    while ((status = sqlite3_step(recent)) == SQLITE_ROW) {
-        PRACTICE_RESULT result;
-        result.rightFirstTry = sqlite3_column_int(recent, 0) != 0;
-        result.reaction = sqlite3_column_double(recent, 1);
-        stats.recent.push_back(result);
-    }
-    sqlite3_reset(recent);
-    if (status != SQLITE_DONE) {
-        return Fail("read the latest results of", m_read.get());
-    }
-    std::reverse(stats.recent.begin(), stats.recent.end());
-    return true;
+    return m_queries.GetNoteStats(stats) || TakeQueryError();
 }
 
 bool CPracticeHistory::GetDays(int days, double now, std::vector<PRACTICE_DAY>& summary) {
@@ -549,27 +428,7 @@ bool CPracticeHistory::GetDays(int days, double now, std::vector<PRACTICE_DAY>& 
         m_error.Format("Can't read %d days of the practice history", days);
         return false;
     }
-    STATEMENT query =
-        CHistoryFile::Prepare(m_read.get(),
-                              "SELECT date(time, 'unixepoch', 'localtime') AS day, COUNT(*),"
-                              " SUM(right_first) * ?3 / COUNT(*), AVG(reaction) FROM practice"
-                              " WHERE time >= ?1 AND time < ?2 GROUP BY day ORDER BY day");
-    if (query == nullptr) {
-        return Fail("read the days of", m_read.get());
-    }
-    sqlite3_bind_double(query.get(), 1, LocalDayStart(now, 1 - days));
-    sqlite3_bind_double(query.get(), 2, LocalDayStart(now, 1));
-    sqlite3_bind_double(query.get(), 3, kPercent);
-    int status = SQLITE_ROW;
-    while ((status = sqlite3_step(query.get())) == SQLITE_ROW) {
-        PRACTICE_DAY day;
-        day.day = CHistoryFile::ColumnText(query.get(), DAY_DAY);
-        day.notes = sqlite3_column_int(query.get(), DAY_NOTES);
-        day.rightFirstTryPercent = sqlite3_column_double(query.get(), DAY_PERCENT);
-        day.meanReaction = sqlite3_column_double(query.get(), DAY_REACTION);
-        summary.push_back(std::move(day));
-    }
-    return status == SQLITE_DONE || Fail("read the days of", m_read.get());
+    return m_queries.GetDays(days, now, summary) || TakeQueryError();
 }
 
 bool CPracticeHistory::GetRowsSince(double since, std::vector<PRACTICE_ROW>& rows) {
@@ -578,18 +437,12 @@ bool CPracticeHistory::GetRowsSince(double since, std::vector<PRACTICE_ROW>& row
         m_error = "Can't read the practice history: it is not open";
         return false;
     }
-    const std::string sql =
-        std::string("SELECT ") + kRowColumns + " FROM practice WHERE time >= ?1 ORDER BY time, id";
-    STATEMENT query = CHistoryFile::Prepare(m_read.get(), sql.c_str());
-    if (query == nullptr) {
-        return Fail("read the rows of", m_read.get());
-    }
-    sqlite3_bind_double(query.get(), 1, since);
-    int status = SQLITE_ROW;
-    while ((status = sqlite3_step(query.get())) == SQLITE_ROW) {
-        rows.push_back(ReadRow(query.get()));
-    }
-    return status == SQLITE_DONE || Fail("read the rows of", m_read.get());
+    return m_queries.GetRowsSince(since, rows) || TakeQueryError();
+}
+
+bool CPracticeHistory::TakeQueryError() {
+    m_error = m_queries.GetError();
+    return false;
 }
 
 bool CPracticeHistory::Execute(sqlite3* db, const char* sql, const char* what) {

@@ -13,6 +13,7 @@
 #include "exercise/PracticeRecords.h"
 #include "foundation/CharString.h"
 #include "history/HistoryFile.h"
+#include "history/HistoryQueries.h"
 
 // The learner's practice history: one row per judged note in an SQLite
 // database. Add never waits for the disk: rows go to a writer thread that
@@ -94,8 +95,8 @@ private:
     bool OpenReader();
     bool StartWriter();
     void CloseConnections();
-    bool ReadNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats);
-    bool AddRecent(PRACTICE_NOTE_STATS& stats);
+    // Takes the queries' error; always false.
+    bool TakeQueryError();
     void WriterLoop();
     // Puts a batch that failed back at the front of the queue (the mutex
     // held); returns the oldest rows beyond kMaxPendingRows, for the side file.
@@ -118,7 +119,7 @@ private:
     DB m_write;  // used by the writer thread only once it runs
     DB m_read;   // used by the caller's thread only
     STATEMENT m_insert;
-    STATEMENT m_recent;
+    CHistoryQueries m_queries;  // on m_read
 
     std::thread m_writer;
     mutable std::mutex m_mutex;  // guards everything below

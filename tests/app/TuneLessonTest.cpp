@@ -56,6 +56,18 @@ std::string WriteTune(const CTempFolder& folder, const std::string& name,
     return path;
 }
 
+// A song document at 100 beats a minute of one part, "Verse", whose lines
+// (groove, scale, chords) are partLines.
+std::string WriteVerseSong(const CTempFolder& folder, const std::string& name,
+                           const std::string& partLines) {
+    const std::string path = folder.Path(name + ".Song");
+    std::ofstream(path, std::ios::binary)
+        << "Start of Song Info= \r\nName=" << name << "\r\nTempo=100\r\nParts=Verse~1\r\n"
+        << "End of Song Info= \r\nStart of Song Part= \r\nName=Verse\r\n"
+        << partLines << "End of Song Part= \r\n\r\n";
+    return path;
+}
+
 // Far longer than any song here takes to read.
 constexpr double kReadSeconds = 30.0;
 
@@ -93,12 +105,9 @@ TEST(TuneLesson, ASongDocumentPlaysTheMelodyOfItsParts) {
     const std::vector<int> beats = {48, 52, 55, 60};
     std::filesystem::create_directories(folder.Path("Grooves/Easy"));
     ASSERT_TRUE(WriteGroove(folder.Path("Grooves/Easy/Climb.mid"), beats));
-    const std::string song = folder.Path("Climbing.Song");
-    std::ofstream(song, std::ios::binary)
-        << "Start of Song Info= \r\nName=Climbing\r\nTempo=100\r\nParts=Verse~1\r\n"
-           "End of Song Info= \r\nStart of Song Part= \r\nName=Verse\r\n"
-           "Groove style=Easy\r\nGroove name=Climb\r\nChords=48/0/1,55/0/1\r\n"
-           "End of Song Part= \r\n\r\n";
+    const std::string song = WriteVerseSong(folder, "Climbing",
+                                            "Groove style=Easy\r\nGroove name=Climb\r\n"
+                                            "Chords=48/0/1,55/0/1\r\n");
     CNullBackend backend;
     auto center = Start(backend);
     ASSERT_TRUE(center);
@@ -427,12 +436,10 @@ TEST(TuneLesson, ASongDocumentIsWrittenInTheKeyOfItsFirstPart) {
     const CTempFolder folder("tune-song-key");
     std::filesystem::create_directories(folder.Path("Grooves/Easy"));
     ASSERT_TRUE(WriteGroove(folder.Path("Grooves/Easy/Climb.mid"), {48, 52, 55, 60}));
-    const std::string song = folder.Path("In D.Song");
-    std::ofstream(song, std::ios::binary)
-        << "Start of Song Info= \r\nName=In D\r\nTempo=100\r\nParts=Verse~1\r\n"
-           "End of Song Info= \r\nStart of Song Part= \r\nName=Verse\r\n"
-           "Groove style=Easy\r\nGroove name=Climb\r\nScale=Major\r\nScale root=50\r\n"
-           "Chords=50/0/1\r\nEnd of Song Part= \r\n\r\n";
+    const std::string song =
+        WriteVerseSong(folder, "In D",
+                       "Groove style=Easy\r\nGroove name=Climb\r\nScale=Major\r\nScale root=50\r\n"
+                       "Chords=50/0/1\r\n");
     CNullBackend backend;
     auto center = Start(backend);
     ASSERT_TRUE(center);

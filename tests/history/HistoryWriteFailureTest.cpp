@@ -6,14 +6,13 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "TempFolder.h"
+#include "WaitFor.h"
 #include "history/PracticeHistory.h"
 
 namespace {
@@ -30,19 +29,6 @@ PRACTICE_ROW MakeRow(int i) {
     row.rightFirstTry = true;
     row.reaction = 1.0;
     return row;
-}
-
-// Waits for done, polling, for at most ten seconds.
-template <class Done>
-bool WaitFor(Done done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
 }
 
 int CountRows(const std::string& path) {
