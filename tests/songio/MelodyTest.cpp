@@ -84,3 +84,26 @@ TEST(Melody, AFileWithDrumsOnlyHasNoMelody) {
     EXPECT_FALSE(melody.Take(file));
     EXPECT_STREQ(melody.GetError(), "it has no notes");
 }
+
+// The key signature event: the first in time wins; one cut short or with
+// more than seven sharps or flats is no key.
+TEST(Melody, TakesTheFirstWholeKeySignatureAndIgnoresBrokenOnes) {
+    SMF_FILE file;
+    file.division = kQuarter;
+    file.tracks = {Notes("", 0, {}), Notes("Melody", 0, {62, 65, 69})};
+    CMelody melody;
+    ASSERT_TRUE(melody.Take(file));
+    EXPECT_FALSE(melody.HasKey());
+    std::vector<SMF_EVENT>& events = file.tracks[0].events;
+    events.push_back(MakeSmfMeta(0, Smf::kMetaKeySignature, {2}));        // cut short
+    events.push_back(MakeSmfMeta(0, Smf::kMetaKeySignature, {9, 0}));     // no such key
+    events.push_back(MakeSmfMeta(0, Smf::kMetaKeySignature, {0x80, 1}));  // -128 flats
+    ASSERT_TRUE(melody.Take(file));
+    EXPECT_FALSE(melody.HasKey());
+    events.push_back(MakeSmfMeta(kQuarter, Smf::kMetaKeySignature, {3, 0}));
+    events.push_back(MakeSmfMeta(0, Smf::kMetaKeySignature, {0xFF, 1}));  // one flat, minor
+    ASSERT_TRUE(melody.Take(file));
+    ASSERT_TRUE(melody.HasKey());
+    EXPECT_EQ(melody.GetKeyAccidentals(), -1);
+    EXPECT_TRUE(melody.IsKeyMinor());
+}
