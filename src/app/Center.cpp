@@ -193,6 +193,9 @@ bool CCenter::Startup() {
         // for its Start button.
         m_teacher->StandBy(kFirstStartInvitation);
         GetMainIWindow()->SetStatusText(kFirstStartInvitation);
+        if (CTextDlg* dialog = m_dialogs->GetTextDialog()) {
+            dialog->HighlightButton(0);
+        }
     }
     if (!m_appKind.startInTray) {
         m_mainWindow->Show(true);

@@ -1,5 +1,8 @@
 #include "editors/MixerDlg.h"
 
+#include <cmath>
+#include <cstdlib>
+
 #include "foundation/CharString.h"
 #include "midi/GeneralMidi.h"
 #include "midi/MidiKeyboard.h"
@@ -13,8 +16,13 @@ constexpr int kMargin = 12;
 constexpr int kLabelWidth = 96;
 constexpr int kVolumeX = 116;
 constexpr int kVolumeWidth = 150;
-constexpr int kPanX = 276;
+constexpr int kValueGap = 4;     // between a slider and its value
+constexpr int kValueWidth = 44;  // "100 %", "L 100"
+constexpr int kVolumeValueX = kVolumeX + kVolumeWidth + kValueGap;
+constexpr int kPanX = kVolumeValueX + kValueWidth + kValueGap;
 constexpr int kPanWidth = 110;
+constexpr int kPanValueX = kPanX + kPanWidth + kValueGap;
+constexpr int kEndMarkWidth = 12;  // the pan's L and R marks
 constexpr int kRowHeight = 26;
 constexpr int kSliderHeight = 24;
 constexpr int kHeadY = 8;
@@ -23,7 +31,7 @@ constexpr int kGroupCaption = 18;  // room for the group box's caption
 constexpr int kGroupPadding = 6;
 constexpr int kButtonWidth = 80;
 constexpr int kButtonHeight = 26;
-constexpr int kDialogWidth = kPanX + kPanWidth + kMargin;
+constexpr int kDialogWidth = kPanValueX + kValueWidth + kMargin;
 constexpr size_t kFirstDrumRow = 5;  // rows from here on sit in the drums group
 
 // The instruments of the mixer, in table order. The first row is the
@@ -49,6 +57,13 @@ const std::vector<CMixerDlg::ROW> kRows = {
     {10, "Tom 1", 1561, 1541, 1542},
 };
 
+int VolumeValueId(size_t row) {
+    return CMixerDlg::kFirstVolumeValueId + static_cast<int>(row);
+}
+int PanValueId(size_t row) {
+    return CMixerDlg::kFirstPanValueId + static_cast<int>(row);
+}
+
 int RowY(size_t row) {
     const int gap = row >= kFirstDrumRow ? kGroupCaption + kGroupPadding : 0;
     return kFirstRowY + static_cast<int>(row) * kRowHeight + gap;
@@ -71,8 +86,13 @@ DIALOG_TEMPLATE CMixerDlg::MakeTemplate() {
     dialog.width = kDialogWidth;
     dialog.items.push_back(
         Item(ControlKind::kLabel, 0, "Volume", kVolumeX, kHeadY, kVolumeWidth, kGroupCaption));
-    dialog.items.push_back(
-        Item(ControlKind::kLabel, 0, "Pan", kPanX, kHeadY, kPanWidth, kGroupCaption));
+    // The pan's head marks its ends: left at the slider's left end.
+    dialog.items.push_back(Item(ControlKind::kLabel, 0, "L", kPanX, kHeadY, kEndMarkWidth,
+                                kGroupCaption, "Fully left"));
+    dialog.items.push_back(Item(ControlKind::kLabel, 0, "Pan", kPanX + kPanWidth / 2 - 12, kHeadY,
+                                kPanWidth / 2, kGroupCaption));
+    dialog.items.push_back(Item(ControlKind::kLabel, 0, "R", kPanX + kPanWidth - kEndMarkWidth,
+                                kHeadY, kEndMarkWidth, kGroupCaption, "Fully right"));
     const int groupTop = RowY(kFirstDrumRow) - kGroupCaption;
     const int groupBottom = RowY(kRows.size() - 1) + kRowHeight + kGroupPadding;
     dialog.items.push_back(Item(ControlKind::kGroup, 0, "Drums", kMargin / 2, groupTop,
@@ -90,6 +110,10 @@ DIALOG_TEMPLATE CMixerDlg::MakeTemplate() {
                                     kVolumeWidth, kSliderHeight, volumeTip));
         dialog.items.push_back(Item(ControlKind::kTrackBar, row.panId, "", kPanX, y, kPanWidth,
                                     kSliderHeight, panTip));
+        dialog.items.push_back(Item(ControlKind::kLabel, VolumeValueId(i), "", kVolumeValueX, y + 4,
+                                    kValueWidth, kSliderHeight - 4));
+        dialog.items.push_back(Item(ControlKind::kLabel, PanValueId(i), "", kPanValueX, y + 4,
+                                    kValueWidth, kSliderHeight - 4));
     }
     const int buttonY = groupBottom + kMargin;
     dialog.items.push_back(Item(ControlKind::kButton, kResetId, "Reset", kMargin, buttonY,
@@ -157,6 +181,7 @@ void CMixerDlg::SetUpRows() {
         m_pan[i].SetRange(-kPanPositions, kPanPositions, kPageSize, -1.0, 1.0);
         m_pan[i].SetTick(0);
         m_pan[i].SetValue(0.0);
+        ShowValues(i);
     }
 }
 
@@ -174,8 +199,31 @@ void CMixerDlg::LoadMix() {
         if (row >= 0) {
             m_volume[static_cast<size_t>(row)].SetValue(entry.volume);
             m_pan[static_cast<size_t>(row)].SetValue(entry.pan);
+            ShowValues(static_cast<size_t>(row));
         }
     }
+}
+
+CCharString CMixerDlg::VolumeText(double volume) {
+    CCharString text;
+    text.Format("%d %%", static_cast<int>(std::lround(volume * kVolumePositions)));
+    return text;
+}
+
+CCharString CMixerDlg::PanText(double pan) {
+    const int position = static_cast<int>(std::lround(pan * kPanPositions * 2));
+    CCharString text;
+    if (position == 0) {
+        text = "C";
+    } else {
+        text.Format("%s %d", position < 0 ? "L" : "R", std::abs(position));
+    }
+    return text;
+}
+
+void CMixerDlg::ShowValues(size_t row) {
+    m_dialog->SetItemText(VolumeValueId(row), VolumeText(m_volume[row].GetValue()));
+    m_dialog->SetItemText(PanValueId(row), PanText(m_pan[row].GetValue()));
 }
 
 int CMixerDlg::FindRow(int thing) {
@@ -238,6 +286,7 @@ void CMixerDlg::OnControl(int id, ControlEvent event) {
                 m_volumeMoved[i] = m_volumeMoved[i] || kRows[i].volumeId == id;
                 m_panMoved[i] = m_panMoved[i] || kRows[i].panId == id;
                 ApplyRow(i);
+                ShowValues(i);
             }
         }
         return;

@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "foundation/CharString.h"
 #include "platform/ControlDialog.h"
 #include "ui/BaseWindow.h"
 #include "ui/TrackBar.h"
@@ -26,6 +27,9 @@ public:
     static constexpr int kVolumePositions = 100;  // 0..100 for 0..1.0
     static constexpr int kPanPositions = 50;      // -50..50 for -1.0..1.0
     static constexpr int kPageSize = 10;
+    // The labels beside the sliders that say their values, a row each.
+    static constexpr int kFirstVolumeValueId = 1900;
+    static constexpr int kFirstPanValueId = 1950;
 
     // One row of the mixer: the instrument and its items.
     struct ROW {
@@ -51,6 +55,10 @@ public:
     // Stores every row's sliders into the mix.
     void ApplyAll();
     MIXER_PLACEMENT GetPlacement() const;
+    // What the value labels say: "80 %" for a volume of 0.8, "C" for a
+    // centred pan, "L 40" and "R 100" towards and at the ends.
+    static CCharString VolumeText(double volume);
+    static CCharString PanText(double pan);
     // The row of thing, or -1.
     static int FindRow(int thing);
     const CTrackBar& GetVolumeSlider(int row) const { return m_volume[static_cast<size_t>(row)]; }
@@ -64,6 +72,7 @@ private:
     void OnControl(int id, ControlEvent event) override;
     void SetUpRows();
     void ApplyRow(size_t row);
+    void ShowValues(size_t row);
     void Reset();
 
     CMix& m_mix;

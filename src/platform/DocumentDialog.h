@@ -12,6 +12,7 @@ enum class DocumentStyle {
     kHeading,     // 20 pixels, bold, blue, indented 10, one line
     kSubheading,  // 16 pixels, bold, blue, one line
     kButton,      // a push button, 130 by 22 pixels, captioned with text
+    kBoldButton,  // a button the learner is invited to press: drawn in the accent colour
     kGap,         // an empty line
 };
 

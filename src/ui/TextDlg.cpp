@@ -79,10 +79,34 @@ void CTextDlg::SetEntries(const std::vector<TEXT_ENTRY>& entries) {
 }
 
 void CTextDlg::ShowMessage(const char* text) {
+    m_highlightedButton = -1;
     m_text.SetText(text);
     if (m_dialog != nullptr) {
         m_dialog->SetDocument(m_text.GetBlocks());
     }
+}
+
+void CTextDlg::HighlightButton(int buttonIndex) {
+    if (buttonIndex == m_highlightedButton) {
+        return;
+    }
+    m_highlightedButton = buttonIndex;
+    if (m_dialog != nullptr) {
+        const int scroll = m_dialog->GetScrollPosition();
+        m_dialog->SetDocument(ShownBlocks());
+        m_dialog->SetScrollPosition(scroll);
+    }
+}
+
+std::vector<DOCUMENT_BLOCK> CTextDlg::ShownBlocks() const {
+    std::vector<DOCUMENT_BLOCK> blocks = m_text.GetBlocks();
+    int button = 0;
+    for (DOCUMENT_BLOCK& block : blocks) {
+        if (block.style == DocumentStyle::kButton && button++ == m_highlightedButton) {
+            block.style = DocumentStyle::kBoldButton;
+        }
+    }
+    return blocks;
 }
 
 bool CTextDlg::ChooseEntry(int index) {
@@ -91,6 +115,7 @@ bool CTextDlg::ChooseEntry(int index) {
         return false;
     }
     m_shownIndex = index;
+    m_highlightedButton = -1;
     m_dialog->SelectListItem(index);
     if (!m_text.LoadFile(m_entries[static_cast<size_t>(index)].path)) {
         m_error = m_text.GetError();
@@ -130,6 +155,7 @@ void CTextDlg::OnListChoice(int index) {
 }
 
 void CTextDlg::OnDocumentButton(int buttonIndex) {
+    HighlightButton(-1);
     const char* parameters = m_text.GetButtonParameters(buttonIndex);
     if (parameters != nullptr) {
         PostMessage(kActionMessage, MakePayload(std::make_unique<CCharString>(parameters)));

@@ -59,6 +59,11 @@ public:
     // document can't be read (the display then says why).
     bool ChooseEntry(int index);
 
+    // Draws the buttonIndex-th button of the document shown in the accent
+    // colour until a button is pressed or another entry shown (-1: none).
+    void HighlightButton(int buttonIndex);
+    int GetHighlightedButton() const { return m_highlightedButton; }
+
     // The placement to keep: rectangle, visibility, entry and scroll.
     TEXT_PLACEMENT GetPlacement() const;
     int GetShownIndex() const { return m_shownIndex; }
@@ -84,12 +89,15 @@ private:
     void OnListChoice(int index) override;
     void OnDocumentButton(int buttonIndex) override;
     void OnAction(const char* parameters);
+    // The document's blocks as shown, the highlighted button bold.
+    std::vector<DOCUMENT_BLOCK> ShownBlocks() const;
 
     IDocumentDialog* m_dialog = nullptr;  // the window the base owns
     CTextCtrl m_text;
     std::vector<TEXT_ENTRY> m_entries;
     TEXT_PLACEMENT m_placement;
     int m_shownIndex = -1;
+    int m_highlightedButton = -1;
     LessonReceiver m_receiver;
     CCharString m_lessonError;
 };

@@ -192,6 +192,25 @@ TEST(MixerDialog, MovingTheBassGuitarPanFullyLeftStoresItInTheMixAtOnce) {
     EXPECT_EQ(mixer->FindItem(1549)->control.text, "Splash 1");
     EXPECT_EQ(mixer->FindItem(1554)->control.text, "Hi-hat");
     EXPECT_EQ(mixer->FindItem(1546)->maxPosition, 100);
+    // Each slider says its value beside it, and the pan's ends are marked.
+    const int bassRow = CMixerDlg::FindRow(THING_BASS_GUITAR);
+    EXPECT_EQ(mixer->FindItem(CMixerDlg::kFirstPanValueId + bassRow)->control.text, "L 100");
+    EXPECT_EQ(mixer->FindItem(CMixerDlg::kFirstVolumeValueId + bassRow)->control.text, "100 %");
+    ASSERT_TRUE(mixer->MoveSlider(kBassGuitarPan, 10));
+    EXPECT_EQ(mixer->FindItem(CMixerDlg::kFirstPanValueId + bassRow)->control.text, "R 20");
+    int marks = 0;
+    for (const CONTROL_ITEM& item : CMixerDlg::MakeTemplate().items) {
+        marks += item.text == "L" || item.text == "R" ? 1 : 0;
+    }
+    EXPECT_EQ(marks, 2) << "the pan's ends are not marked L and R";
+}
+
+TEST(MixerDialog, ValueTextsSayPercentAndSide) {
+    EXPECT_STREQ(CMixerDlg::VolumeText(0.8).GetText(), "80 %");
+    EXPECT_STREQ(CMixerDlg::VolumeText(0.0).GetText(), "0 %");
+    EXPECT_STREQ(CMixerDlg::PanText(0.0).GetText(), "C");
+    EXPECT_STREQ(CMixerDlg::PanText(-0.4).GetText(), "L 40");
+    EXPECT_STREQ(CMixerDlg::PanText(1.0).GetText(), "R 100");
 }
 
 TEST(MixerDialog, ShowsEveryRowOfTheMixAlsoPastAnInstrumentWithoutARow) {

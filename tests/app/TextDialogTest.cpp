@@ -108,8 +108,21 @@ TEST(TextDialog, AFirstStartWaitsForTheWelcomeLessonsStartButton) {
     CNullDocumentDialog* dialog = TheDialog(backend);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->GetListSelection(), 0) << "the Welcome lesson is shown";
+    // Its Start button, and only it, is drawn as the one to press.
+    auto boldButtons = [&] {
+        std::vector<size_t> bold;
+        for (size_t i = 0; i < dialog->GetDocument().size(); ++i) {
+            if (dialog->GetDocument()[i].style == DocumentStyle::kBoldButton) {
+                bold.push_back(i);
+            }
+        }
+        return bold;
+    };
+    ASSERT_EQ(boldButtons().size(), 1u);
+    EXPECT_EQ(dialog->GetDocument()[boldButtons()[0]].text, "Start");
     ASSERT_TRUE(dialog->ClickButton(0));
     backend.GetEventLoop().ProcessMessages();
+    EXPECT_TRUE(boldButtons().empty()) << "the highlight outlives the start";
     EXPECT_FALSE(teacher.IsStandingBy());
     ASSERT_NE(teacher.GetExpected(), nullptr);
     EXPECT_EQ(main->GetStatusText(), "Welcome: play the note shown");

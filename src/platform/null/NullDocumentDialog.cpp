@@ -50,7 +50,7 @@ void CNullDocumentDialog::SetScrollPosition(int position) {
 
 int CNullDocumentDialog::GetButtonCount() const {
     return static_cast<int>(std::count_if(m_blocks.begin(), m_blocks.end(), [](const auto& b) {
-        return b.style == DocumentStyle::kButton;
+        return b.style == DocumentStyle::kButton || b.style == DocumentStyle::kBoldButton;
     }));
 }
 

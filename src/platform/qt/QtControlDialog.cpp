@@ -1,4 +1,5 @@
 #include "platform/qt/QtControlDialog.h"
+#include "platform/qt/QtFrameFitter.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -54,8 +55,7 @@ void CQtControlDialog::SetTitle(const char* title) {
 
 void CQtControlDialog::SetRect(const WINDOW_RECT& rect) {
     if (m_widget) {
-        m_widget->move(rect.left, rect.top);
-        m_widget->resize(rect.width, rect.height);
+        CQtFrameFitter::Place(m_widget, QRect(rect.left, rect.top, rect.width, rect.height));
     }
 }
 

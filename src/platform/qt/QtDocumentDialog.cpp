@@ -1,4 +1,5 @@
 #include "platform/qt/QtDocumentDialog.h"
+#include "platform/qt/QtFrameFitter.h"
 
 #include <QComboBox>
 #include <QImage>
@@ -32,8 +33,7 @@ void CQtDocumentDialog::SetTitle(const char* title) {
 
 void CQtDocumentDialog::SetRect(const WINDOW_RECT& rect) {
     if (m_widget) {
-        m_widget->move(rect.left, rect.top);
-        m_widget->resize(rect.width, rect.height);
+        CQtFrameFitter::Place(m_widget, QRect(rect.left, rect.top, rect.width, rect.height));
     }
 }
 

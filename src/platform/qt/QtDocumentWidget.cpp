@@ -134,6 +134,16 @@ QString CQtDocumentWidget::ToHtml(const std::vector<DOCUMENT_BLOCK>& blocks) {
                             .arg(button++)
                             .arg(text);
                 break;
+            case DocumentStyle::kBoldButton:
+                html += QString(
+                            "<table cellpadding=\"5\" border=\"2\" "
+                            "style=\"margin: 5px 1px; border-style: outset; border-color: #1040c0; "
+                            "background-color: #2060e0;\"><tr><td width=\"130\" "
+                            "align=\"center\"><a href=\"button:%1\" style=\"color: white; "
+                            "font-weight: bold; text-decoration: none;\">%2</a></td></tr></table>")
+                            .arg(button++)
+                            .arg(text);
+                break;
             case DocumentStyle::kGap:
                 html += "<p style=\"font-size: 10px; margin: 0;\">&nbsp;</p>";
                 break;

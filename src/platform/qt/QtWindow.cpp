@@ -1,4 +1,5 @@
 #include "platform/qt/QtWindow.h"
+#include "platform/qt/QtFrameFitter.h"
 
 #include "platform/qt/QtStatusLabel.h"
 
@@ -70,8 +71,7 @@ void CQtWindow::SetMenu(int, const std::vector<MENU_ITEM>& menu) {
 }
 
 void CQtWindow::SetRect(const WINDOW_RECT& rect) {
-    m_widget->move(rect.left, rect.top);
-    m_widget->resize(rect.width, rect.height);
+    CQtFrameFitter::Place(m_widget, QRect(rect.left, rect.top, rect.width, rect.height));
 }
 
 WINDOW_RECT CQtWindow::GetRect() const {

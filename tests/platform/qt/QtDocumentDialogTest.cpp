@@ -33,7 +33,7 @@ public:
 std::vector<DOCUMENT_BLOCK> Lesson() {
     std::vector<DOCUMENT_BLOCK> blocks = {{DocumentStyle::kTitle, "Lesson <1> & more"},
                                           {DocumentStyle::kBody, "Play <b>these</b> notes."},
-                                          {DocumentStyle::kButton, "Start"},
+                                          {DocumentStyle::kBoldButton, "Start"},
                                           {DocumentStyle::kGap, ""},
                                           {DocumentStyle::kButton, "Again"}};
     for (int i = 0; i < 200; ++i) {
