@@ -92,7 +92,7 @@ void CPictureKeeper::ApplyKeyAccuracy() {
         !practice->GetHistory().GetNoteStats(stats)) {
         ReportError(kSource, __LINE__, "%s", practice->GetHistory().GetError());
     }
-    m_pianoNotes->GetPiano()->ShowAccuracy(stats, m_keyAccuracy);
+    m_pianoNotes->ShowKeyAccuracy(stats, m_keyAccuracy);
     RequestFrame();
 }
 

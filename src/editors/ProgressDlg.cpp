@@ -72,15 +72,18 @@ bool CProgressDlg::CreateDialog(IWindow* owner, const WINDOW_RECT& ownerRect,
 bool CProgressDlg::Refresh(CPracticeHistory& history, double now) {
     std::vector<PRACTICE_DAY> days;
     std::vector<PRACTICE_NOTE_STATS> notes;
-    if (!history.GetDays(CProgressChart::kDays, now, days) || !history.GetNoteStats(notes)) {
+    std::vector<PRACTICE_LESSON_PACE> paces;
+    if (!history.GetDays(CProgressChart::kDays, now, days) || !history.GetNoteStats(notes) ||
+        !history.GetLessonPaces(paces)) {
         m_error.Format("Can't read the practice history: %s", history.GetError());
         return false;
     }
-    return Paint(days, notes, now);
+    return Paint(days, notes, now, paces);
 }
 
 bool CProgressDlg::Paint(const std::vector<PRACTICE_DAY>& days,
-                         const std::vector<PRACTICE_NOTE_STATS>& notes, double now) {
+                         const std::vector<PRACTICE_NOTE_STATS>& notes, double now,
+                         const std::vector<PRACTICE_LESSON_PACE>& paces) {
     if (m_dialog == nullptr) {
         m_error = "Can't paint the progress: the dialog is not made";
         return false;
@@ -101,8 +104,18 @@ bool CProgressDlg::Paint(const std::vector<PRACTICE_DAY>& days,
             *m_chart.GetError() != '\0' ? m_chart.GetError() : "Can't show the progress pictures";
         return false;
     }
-    m_dialog->SetItemText(kSummaryId,
-                          CPracticeSummary::Describe(days, now, CProgressChart::kDays).c_str());
+    // Each note's figures show when the pointer rests on its dot or key.
+    m_dialog->SetPictureTips(kNotesPictureId, CProgressChart::NoteTips(notes));
+    const std::string pace = CPracticeSummary::DescribePaces(paces);
+    std::string summary = CPracticeSummary::Describe(days, now, CProgressChart::kDays);
+    if (days.empty() && !pace.empty()) {
+        // Practice older than the chart's days is still practice.
+        summary = "No practice in the last " + std::to_string(CProgressChart::kDays) + " days.";
+    }
+    if (!pace.empty()) {
+        summary += " " + pace;
+    }
+    m_dialog->SetItemText(kSummaryId, summary.c_str());
     return true;
 }
 

@@ -35,7 +35,7 @@ public:
     bool Refresh(CPracticeHistory& history, double now);
     // Paints the statistics given; false with the reason.
     bool Paint(const std::vector<PRACTICE_DAY>& days, const std::vector<PRACTICE_NOTE_STATS>& notes,
-               double now);
+               double now, const std::vector<PRACTICE_LESSON_PACE>& paces = {});
     PROGRESS_PLACEMENT GetPlacement() const;
 
 protected:

@@ -49,6 +49,14 @@ struct PRACTICE_NOTE_STATS {
     std::vector<PRACTICE_RESULT> recent;
 };
 
+// How fast a lesson's notes were answered over the whole history.
+struct PRACTICE_LESSON_PACE {
+    std::string lesson;
+    int notes = 0;
+    double meanReaction = 0.0;  // seconds from a note shown to its right answer
+    double lastTime = 0.0;      // Unix seconds of its latest note
+};
+
 // One day of practice in local time.
 struct PRACTICE_DAY {
     std::string day;  // "YYYY-MM-DD"

@@ -74,3 +74,22 @@ std::string CPracticeSummary::Describe(const std::vector<PRACTICE_DAY>& days, do
     }
     return text + ".";
 }
+
+std::string CPracticeSummary::DescribePaces(const std::vector<PRACTICE_LESSON_PACE>& paces,
+                                            size_t maxLessons) {
+    std::string text;
+    size_t told = 0;
+    for (const PRACTICE_LESSON_PACE& pace : paces) {
+        if (told == maxLessons) {
+            break;
+        }
+        if (pace.meanReaction <= 0.0 || pace.notes <= 0 || pace.lesson.empty()) {
+            continue;
+        }
+        const long perMinute = std::lround(kSecondsPerMinute / pace.meanReaction);
+        text += (told == 0 ? "Notes per minute: " : ", ") + pace.lesson + " " +
+                std::to_string(perMinute);
+        ++told;
+    }
+    return text.empty() ? text : text + ".";
+}

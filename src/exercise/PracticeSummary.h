@@ -20,6 +20,13 @@ public:
     // first try." or "No practice yet". days cover the last windowDays
     // days: a streak that reaches back that far is "windowDays days or more".
     static std::string Describe(const std::vector<PRACTICE_DAY>& days, double now, int windowDays);
+    // "Notes per minute: Welcome 42, Bass clef 30." for the lessons practised
+    // last (at most maxLessons), from each one's mean time to a right
+    // answer; empty without any.
+    static std::string DescribePaces(const std::vector<PRACTICE_LESSON_PACE>& paces,
+                                     size_t maxLessons = kPaceLessons);
+    static constexpr size_t kPaceLessons = 4;
+    static constexpr double kSecondsPerMinute = 60.0;
     // "YYYY-MM-DD" of the local day daysBack days before the day of now.
     static std::string LocalDay(double now, int daysBack);
 };

@@ -159,6 +159,28 @@ bool CHistoryQueries::GetDays(int days, double now, std::vector<PRACTICE_DAY>& s
     return status == SQLITE_DONE || Fail("read the days of");
 }
 
+bool CHistoryQueries::GetLessonPaces(std::vector<PRACTICE_LESSON_PACE>& paces) {
+    paces.clear();
+    enum { PACE_LESSON, PACE_NOTES, PACE_REACTION, PACE_LAST };
+    CHistoryFile::STATEMENT query =
+        CHistoryFile::Prepare(m_db,
+                              "SELECT lesson, COUNT(*), AVG(reaction), MAX(time) FROM practice"
+                              " WHERE reaction > 0 GROUP BY lesson ORDER BY MAX(time) DESC");
+    if (query == nullptr) {
+        return Fail("read the lessons of");
+    }
+    int status = SQLITE_ROW;
+    while ((status = sqlite3_step(query.get())) == SQLITE_ROW) {
+        PRACTICE_LESSON_PACE pace;
+        pace.lesson = CHistoryFile::ColumnText(query.get(), PACE_LESSON);
+        pace.notes = sqlite3_column_int(query.get(), PACE_NOTES);
+        pace.meanReaction = sqlite3_column_double(query.get(), PACE_REACTION);
+        pace.lastTime = sqlite3_column_double(query.get(), PACE_LAST);
+        paces.push_back(std::move(pace));
+    }
+    return status == SQLITE_DONE || Fail("read the lessons of");
+}
+
 bool CHistoryQueries::GetRowsSince(double since, std::vector<PRACTICE_ROW>& rows) {
     rows.clear();
     const std::string sql =

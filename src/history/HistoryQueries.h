@@ -40,6 +40,7 @@ public:
     bool GetNoteStats(std::vector<PRACTICE_NOTE_STATS>& stats);
     bool GetDays(int days, double now, std::vector<PRACTICE_DAY>& summary);
     bool GetRowsSince(double since, std::vector<PRACTICE_ROW>& rows);
+    bool GetLessonPaces(std::vector<PRACTICE_LESSON_PACE>& paces);
     const char* GetError() const { return m_error; }
 
 private:

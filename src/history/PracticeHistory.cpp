@@ -431,6 +431,15 @@ bool CPracticeHistory::GetDays(int days, double now, std::vector<PRACTICE_DAY>& 
     return m_queries.GetDays(days, now, summary) || TakeQueryError();
 }
 
+bool CPracticeHistory::GetLessonPaces(std::vector<PRACTICE_LESSON_PACE>& paces) {
+    paces.clear();
+    if (!IsOpen()) {
+        m_error = "Can't read the practice history: it is not open";
+        return false;
+    }
+    return m_queries.GetLessonPaces(paces) || TakeQueryError();
+}
+
 bool CPracticeHistory::GetRowsSince(double since, std::vector<PRACTICE_ROW>& rows) {
     rows.clear();
     if (!IsOpen()) {

@@ -77,6 +77,8 @@ public:
     // The last days of practice up to the day of now (Unix seconds), oldest
     // first; days without practice are left out.
     bool GetDays(int days, double now, std::vector<PRACTICE_DAY>& summary);
+    // Every lesson's pace, the lesson practised last first.
+    bool GetLessonPaces(std::vector<PRACTICE_LESSON_PACE>& paces);
     // Rows judged at or after since, oldest first.
     bool GetRowsSince(double since, std::vector<PRACTICE_ROW>& rows);
 

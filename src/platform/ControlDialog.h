@@ -27,6 +27,13 @@ struct CONTROL_ITEM {
     std::string toolTip;  // shown when the pointer rests on the item
 };
 
+// A text shown when the pointer rests on a rectangle of a picture, in the
+// picture's pixels.
+struct PICTURE_TIP {
+    WINDOW_RECT rect;
+    std::string text;
+};
+
 // What a dialog is made of, as a dialog resource describes it.
 struct DIALOG_TEMPLATE {
     std::string title;
@@ -88,6 +95,9 @@ public:
     // alpha, as IImagePainter::End gives them. False for a size that does
     // not match the pixels.
     virtual bool SetPicture(int id, int width, int height, const std::vector<uint32_t>& argb) = 0;
+    // Replaces the picture's tips; the first tip whose rectangle holds the
+    // pointer is shown.
+    virtual bool SetPictureTips(int id, const std::vector<PICTURE_TIP>& tips) = 0;
 
     // A modal dialog keeps the user off its owner while it is shown; Show
     // returns at once either way.

@@ -23,7 +23,8 @@ constexpr float kLineDepth = 0.05f;
 constexpr float kGlyphZ = -0.5f;
 constexpr float kClefZ = -0.1f;
 constexpr float kLabelZ = -0.2f;
-constexpr float kLabelSize = 0.9f;
+constexpr float kLabelSize = 1.4f;  // before the picture grows its labels
+constexpr float kNameGap = 4.2f;  // from the expected head's centre to its name's
 constexpr int kHighestTreble = 95;
 constexpr int kMiddleC = 60;
 constexpr int kSignaturePoolSize = 2 * CKeySignature::kMaxAccidentals;
@@ -79,24 +80,60 @@ void CNoteStaff::AddPlace(int midiNote, int count, bool treble, CTextLabels* lab
     }
     if (labels != nullptr) {
         const CNote* note = noteManager.GetNoteTable().GetAt(midiNote);
-        CCharString text;
-        text.Format("%s%d", note->GetName().GetText(), note->GetOctave());
-        // Names of line places and of spaces in two columns past the end.
-        const float x = m_length + (count % 2 == 0 ? 1.65f : 0.05f);
-        auto label = labels->MakeLabel("Note name", m_buffer, labels->Add(text),
-                                       glm::vec3(x, y, kLabelZ), kLabelSize, m_colors.nameText);
-        if (label != nullptr) {
-            m_nameLabels.push_back(AddChild(std::move(label)));
+        for (int shift = -1; shift <= 1; ++shift) {
+            NAME_LABEL name;
+            name.place = midiNote;
+            name.shift = shift;
+            name.x = m_noteX + kNameGap;
+            name.y = y;
+            auto label =
+                labels->MakeLabel("Note name", m_buffer, labels->Add(PlaceName(*note, shift)),
+                                  glm::vec3(name.x, y, kLabelZ), kLabelSize, m_colors.nameText);
+            if (label != nullptr) {
+                label->SetVisible(false, true);
+                name.label = AddChild(std::move(label));
+                m_nameLabels.push_back(name);
+            }
         }
     }
 }
 
+CCharString CNoteStaff::PlaceName(const CNote& natural, int shift) {
+    CCharString text;
+    text.Format("%s%s%d", natural.GetName().GetText(),
+                shift > 0   ? "#"
+                : shift < 0 ? "b"
+                            : "",
+                natural.GetOctave());
+    return text;
+}
+
 void CNoteStaff::ShowNoteNames(bool on) {
-    for (CPrimitive* label : m_nameLabels) {
-        if (label != nullptr) {
-            label->SetVisible(on, true);
+    m_namesOn = on;
+    ShowExpectedName();
+}
+
+void CNoteStaff::ShowExpectedName() {
+    if (m_shownName != nullptr) {
+        m_shownName->SetVisible(false, true);
+        m_shownName = nullptr;
+    }
+    if (!m_namesOn || m_namedPlace < 0) {
+        return;
+    }
+    for (NAME_LABEL& name : m_nameLabels) {
+        if (name.place == m_namedPlace && name.shift == m_namedShift) {
+            // Right of the head: a wrong note stands on its left.
+            const float x = m_noteX + kNameGap;
+            name.label->MoveBy(ToWorld(glm::vec3(x, name.y, 0.0f)) -
+                               ToWorld(glm::vec3(name.x, name.y, 0.0f)));
+            name.x = x;
+            name.label->SetVisible(true, true);
+            m_shownName = name.label;
+            break;
         }
     }
+    SetDirty();
 }
 
 bool CNoteStaff::Fill(POOL& pool, int count, CSpacePainter& scene, const MAKE_GLYPH& make) {
@@ -420,6 +457,9 @@ bool CNoteStaff::ShowNote(const CNote& note, bool on, bool expected, CNoteShapes
     if (expected) {
         m_expectedGlyph = shown.glyph;
         m_expectedSign = shown.sign;
+        m_namedPlace = note.writtenNote;
+        m_namedShift = std::clamp(static_cast<int>(note.midiNote) - note.writtenNote, -1, 1);
+        ShowExpectedName();
     }
     m_shown.push_back(std::move(shown));
     SetDirty();
@@ -442,6 +482,8 @@ bool CNoteStaff::Clear() {
     }
     m_shown.clear();
     m_expectedGlyph = m_expectedSign = nullptr;
+    m_namedPlace = -1;
+    ShowExpectedName();
     SetDirty();
     return true;
 }

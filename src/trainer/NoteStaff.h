@@ -74,8 +74,14 @@ public:
     // second list, which owns them.
     bool Build(int lowestNote, CNoteManager& noteManager, CSpacePainter& scene,
                CVertexBuffer& glyphs, CTextLabels* labels);
-    // Shows or hides the note name beside every staff line and space.
+    // While on, the expected note's name stands beside its head, spelt as
+    // it is written ("Bb4" on the B line under a flat).
     void ShowNoteNames(bool on);
+    // The name of the note written on natural's place, raised (shift 1),
+    // lowered (-1) or neither: "C#4", "Bb3", "E5".
+    static CCharString PlaceName(const CNote& natural, int shift);
+    // The name label on show, or null.
+    CPrimitive* GetShownName() const { return m_shownName; }
     // Shows or takes away the glyph of a note at its written note, with the
     // accidental the key signature does not already give it; glyph tells
     // which one was used (null when the pool was full).
@@ -168,6 +174,19 @@ private:
     std::vector<uint32_t> m_textures;
     CPrimitive* m_expectedGlyph = nullptr;
     CPrimitive* m_expectedSign = nullptr;
-    // The note-name labels among the children, shown only as a hint.
-    std::vector<CPrimitive*> m_nameLabels;
+    // The note-name labels among the children, three for each place: a
+    // name stands beside the expected note's head only as a hint.
+    struct NAME_LABEL {
+        CPrimitive* label = nullptr;
+        int place = 0;  // the natural written
+        int shift = 0;  // -1 flat, 0 natural, 1 sharp
+        float x = 0.0f;
+        float y = 0.0f;
+    };
+    void ShowExpectedName();
+    std::vector<NAME_LABEL> m_nameLabels;
+    bool m_namesOn = false;
+    int m_namedPlace = -1;  // the expected note's place and shift, -1: none
+    int m_namedShift = 0;
+    CPrimitive* m_shownName = nullptr;
 };

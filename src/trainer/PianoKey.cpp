@@ -20,15 +20,22 @@ constexpr float kAboveTop = 0.02f;  // keeps flat labels and discs off the key t
 // letter in front, then the mark, then the highlight under the names.
 constexpr float kWhiteMarkZ = 1.4f;
 constexpr float kWhiteHighlightZ = 2.7f;
-constexpr float kWhiteNameZ = 4.0f;
+constexpr float kWhiteNameZ = 4.9f;  // between the black keys, behind the highlight
 constexpr float kBlackMarkZ = 7.45f;
 constexpr float kBlackHighlightZ = 8.55f;
 constexpr float kBlackNameZ = 9.5f;
 constexpr float kBlackNameStep = 0.9f;  // the flat name in front of the sharp one
 constexpr float kMarkRadius = 0.5f;
+// A dark ring around the mark keeps it seen on a key of any colour.
+constexpr float kMarkRimRadius = 0.68f;
+constexpr float kMarkRimDrop = 0.008f;  // under the mark, still above the key top
+constexpr uint32_t kMarkRimColor = 0xFF181818;
 constexpr float kHighlightRadius = 0.55f;
 constexpr int kDiscSides = 12;
-constexpr float kWhiteNameHeight = 1.2f;
+constexpr float kWhiteNameHeight = 1.35f;
+// Names lie flat and are seen at the keyboard's slant: drawn long along the
+// key, they read as upright letters from the player's place.
+constexpr float kWhiteNameStretch = 2.2f;
 constexpr float kBlackNameHeight = 0.8f;
 
 // A white key's letter stands on its front face, facing the player; the
@@ -57,6 +64,10 @@ bool CPianoKey::Build(const KEYBOARD_COLORS& colors, CTextLabels* labels, const 
     const float top = size.y + kAboveTop;
     const float markZ = m_black ? kBlackMarkZ : kWhiteMarkZ;
     const float highlightZ = m_black ? kBlackHighlightZ : kWhiteHighlightZ;
+    m_markRim = AddChild(CShapes::Disc("Note mark rim", m_device, m_buffer,
+                                       glm::vec3(0, top - kMarkRimDrop, markZ), glm::vec3(0, 1, 0),
+                                       kMarkRimRadius, kDiscSides, kMarkRimColor));
+    m_markRim->SetVisible(false, true);
     m_mark = AddChild(CShapes::Disc("Note mark", m_device, m_buffer, glm::vec3(0, top, markZ),
                                     glm::vec3(0, 1, 0), kMarkRadius, kDiscSides, colors.keyMark));
     m_highlight = AddChild(CShapes::Disc("Note highlight", m_device, m_buffer,
@@ -85,6 +96,9 @@ void CPianoKey::AddNames(const KEYBOARD_COLORS& colors, CTextLabels& labels, flo
         }
         // Lay the label flat on the key top, reading towards the player.
         label->TurnAbout(90.0f, glm::vec3(1, 0, 0), glm::vec3(0));
+        if (!m_black) {
+            label->Scale(1.0f, kWhiteNameStretch, 1.0f, false);
+        }
         label->MoveBy(glm::vec3(0, top, m_black ? kBlackNameZ - kBlackNameStep * i : kWhiteNameZ));
         m_names[i] = AddChild(std::move(label));
     }
@@ -111,7 +125,7 @@ void CPianoKey::AddLetter(const KEYBOARD_COLORS& colors, CTextLabels& labels, co
 }
 
 bool CPianoKey::ShowMark(bool on) {
-    return m_mark != nullptr && m_mark->SetVisible(on, true);
+    return m_mark != nullptr && m_markRim->SetVisible(on, true) && m_mark->SetVisible(on, true);
 }
 
 bool CPianoKey::ShowHighlight(bool on) {

@@ -59,6 +59,7 @@ public:
     bool IsHighlighted() const { return m_highlight != nullptr && m_highlight->IsVisible(); }
     bool IsLetterShown() const { return m_letter != nullptr && m_letter->IsVisible(); }
     bool IsPressed() const { return m_pressed; }
+    bool IsLit() const { return m_highlight != nullptr && m_highlight->IsVisible(); }
     // How far a press moves the key's top, in the coordinates it is drawn in.
     const glm::vec3& GetPressDrop() const { return m_pressDrop; }
     // The drawing transform of a pressed key's box: heights above its floor
@@ -80,6 +81,7 @@ private:
     glm::vec3 m_pressDrop{0.0f, -kPressDepth, 0.0f};
     CPrimitive* m_box = nullptr;
     CPrimitive* m_mark = nullptr;
+    CPrimitive* m_markRim = nullptr;  // drawn under the mark
     CPrimitive* m_highlight = nullptr;
     CPrimitive* m_names[2] = {nullptr, nullptr};
     CPrimitive* m_letter = nullptr;

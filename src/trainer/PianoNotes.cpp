@@ -10,13 +10,15 @@
 
 namespace {
 
-constexpr float kPianoScale = 0.079f;
+// The keyboard fills the view's width less a margin on either side: its
+// front edge, nearest the camera, is the widest part of it.
+constexpr float kPianoScale = 0.0735f;
 constexpr float kPianoTilt = -20.0f;
 constexpr float kPianoDrop = -1.55f;
 constexpr float kStaffRise = 0.2f;
-// The staff's lines span this share of the keyboard's width, which fills
-// the view; the note names stand past their right end.
-constexpr float kStaffShare = 0.9f;
+// The staff's lines span this share of the keyboard's width; the note
+// names stand past their right end.
+constexpr float kStaffShare = 0.967f;
 
 }  // namespace
 
@@ -57,10 +59,11 @@ bool CPianoNotes::Create() {
     // Every name and key letter the labels need, painted into one texture first.
     for (int n = kLowestKey; n < kKeyAfterHighest; ++n) {
         const CNote* note = m_noteManager.GetNoteTable().GetAt(n);
-        CCharString text;
         m_labels.Add(note->GetName());
         m_labels.Add(note->GetFlatName());
-        m_labels.Add(text.Format("%s%d", note->GetName().GetText(), note->GetOctave()));
+        for (int shift = -1; shift <= 1; ++shift) {
+            m_labels.Add(CNoteStaff::PlaceName(*note, shift));
+        }
         m_labels.Add(CPiano::GetLetter(n));
     }
     const bool labelled = m_labels.Paint(kLabelFace, kLabelPixels);
@@ -114,6 +117,7 @@ void CPianoNotes::ShowHeldKeys() {
                           m_heldKeys.IsHeld(n, SOURCE_COMPUTER_KEYBOARD);
         if (held != m_piano->GetKey(n)->IsPressed()) {
             m_piano->PressKey(n, held);
+            ShowKeyLight(n);
         }
     }
 }
@@ -188,8 +192,26 @@ void CPianoNotes::OnKeyChanged(const NOTE_EVENT& event) {
 }
 
 bool CPianoNotes::GetStatusText(CCharString& text) const {
-    text = m_teacher.GetStatusLine();
+    const CCharString line = m_teacher.GetStatusLine();
+    text = line;
+    if (m_accuracyShown) {
+        // The legend stands under the results, on the line nearest the keys.
+        text.Format("%s\n%s", line.GetText(), kAccuracyLegend);
+    }
     return true;
+}
+
+bool CPianoNotes::ShowKeyAccuracy(const std::vector<PRACTICE_NOTE_STATS>& stats, bool on) {
+    m_accuracyShown = on;
+    m_scenePainter.SetDirty();
+    return m_piano != nullptr && m_piano->ShowAccuracy(stats, on);
+}
+
+void CPianoNotes::ShowKeyLight(int midiNote) {
+    CPianoKey* key = m_piano->GetKey(midiNote);
+    if (key != nullptr) {
+        key->ShowHighlight(key->IsPressed() && midiNote != m_markedKey);
+    }
 }
 
 void CPianoNotes::OnHintsChanged() {
@@ -229,11 +251,14 @@ void CPianoNotes::ShowExpectedMark() {
     if (wanted == m_markedKey) {
         return;
     }
-    if (m_markedKey != NOTE_NONE) {
-        m_piano->MarkKey(m_markedKey, false);
+    const int unmarked = m_markedKey;
+    if (unmarked != NOTE_NONE) {
+        m_piano->MarkKey(unmarked, false);
     }
     if (wanted != NOTE_NONE) {
         m_piano->MarkKey(wanted, true);
     }
     m_markedKey = wanted;
+    ShowKeyLight(unmarked);
+    ShowKeyLight(wanted);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "exercise/HeldKeys.h"
+#include "exercise/PracticeRecords.h"
 #include "exercise/TeacherView.h"
 #include "scene/AbstractShapes.h"
 #include "scene/TextLabels.h"
@@ -66,6 +68,14 @@ public:
     static CPianoNotes* Make(CSpacePainter& scene, CVertexBuffer& list, CNoteManager& noteManager,
                              Teacher& teacher, CHeldKeys& heldKeys);
 
+    // Colours every key by how often its note was right at the first try
+    // (stats from the whole history), with a legend under the status; off
+    // gives the keys their own colours back.
+    bool ShowKeyAccuracy(const std::vector<PRACTICE_NOTE_STATS>& stats, bool on);
+    bool IsShowingKeyAccuracy() const { return m_accuracyShown; }
+    static constexpr const char* kAccuracyLegend =
+        "Key colours: green, right at the first try; yellow, half right; red, mostly missed";
+
     CPiano* GetPiano() const { return m_piano; }
     CNoteStaff* GetStaff() const { return m_staff; }
 
@@ -86,6 +96,9 @@ private:
     // One key is marked, exactly while its note is expected and the hint
     // is on; every other mark goes.
     void ShowExpectedMark();
+    // A held key shows the key light, except the marked key: a right key
+    // held shows its green mark alone, never a colour that reads as wrong.
+    void ShowKeyLight(int midiNote);
 
     CSpacePainter& m_scenePainter;
     CVertexBuffer& m_secondList;
@@ -99,4 +112,5 @@ private:
     CPiano* m_piano = nullptr;
     CNoteStaff* m_staff = nullptr;
     int m_markedKey = NOTE_NONE;  // the key that carries the mark
+    bool m_accuracyShown = false;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <map>
 
@@ -50,6 +51,14 @@ constexpr int kBassLines[] = {25, 27, 29, 31, 33};    // G2 B2 D3 F3 A3
 constexpr float kHeadRx = 3.0f;
 constexpr float kHeadRy = 2.6f;
 constexpr float kLedgerHalf = 5.5f;
+// The chart names notes by pitch alone, as the keys of its map are.
+constexpr const char* kPitchNames[] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                       "F#", "G",  "G#", "A",  "A#", "B"};
+constexpr const char* kClefFace = "FreeSerif";
+constexpr const char* kTrebleClef = "\xF0\x9D\x84\x9E";  // U+1D11E
+constexpr const char* kBassClef = "\xF0\x9D\x84\xA2";    // U+1D122
+constexpr int kTrebleClefSize = 40;
+constexpr int kBassClefSize = 34;
 constexpr int kBlackKeyHeight = 44;
 constexpr float kBlackKeyWidth = 8.0f;
 
@@ -344,6 +353,57 @@ void CProgressChart::PaintStaff(IImagePainter& painter) {
                      kStaffLine);
     painter.DrawText(kFace, kTextSize, kMargin, StepY(kTrebleLines[2]) + 4, "Treble", kInk);
     painter.DrawText(kFace, kTextSize, kMargin, StepY(kBassLines[2]) + 4, "Bass", kInk);
+    // The clefs at the staves' start: the G clef's curl round the G line,
+    // the F clef's dots either side of the F line. No note is drawn there:
+    // the notes of the staves lie further right, over their keys.
+    painter.DrawText(kClefFace, kTrebleClefSize, kKeysLeft + 3, StepY(kTrebleLines[0]) + 9,
+                     kTrebleClef, kInk);
+    painter.DrawText(kClefFace, kBassClefSize, kKeysLeft + 3, StepY(kBassLines[4]) + 21, kBassClef,
+                     kInk);
+}
+
+WINDOW_RECT CProgressChart::DotRect(int midiNote) {
+    // A little more than the head, so that the pointer finds it easily.
+    constexpr int kReach = 2;
+    const int x = static_cast<int>(std::lround(KeyCentre(midiNote) - kHeadRx)) - kReach;
+    const int y = static_cast<int>(std::lround(StepY(Step(midiNote)) - kHeadRy)) - kReach;
+    return WINDOW_RECT{x, y, static_cast<int>(2 * kHeadRx) + 2 * kReach + 1,
+                       static_cast<int>(2 * kHeadRy) + 2 * kReach + 1};
+}
+
+WINDOW_RECT CProgressChart::KeyRect(int midiNote) {
+    if (IsBlack(midiNote)) {
+        const int left = static_cast<int>(std::lround(KeyCentre(midiNote) - kBlackKeyWidth / 2));
+        return WINDOW_RECT{left, kKeysTop, static_cast<int>(kBlackKeyWidth), kBlackKeyHeight};
+    }
+    const int left = static_cast<int>(std::lround(KeyCentre(midiNote) - kWhiteKeyWidth / 2.0f));
+    return WINDOW_RECT{left, kKeysTop, kWhiteKeyWidth, kWhiteKeyHeight};
+}
+
+std::vector<PICTURE_TIP> CProgressChart::NoteTips(const std::vector<PRACTICE_NOTE_STATS>& stats) {
+    constexpr double kPercent = 100.0;
+    std::vector<PICTURE_TIP> dots;
+    std::vector<PICTURE_TIP> blackKeys;
+    std::vector<PICTURE_TIP> whiteKeys;
+    for (const PRACTICE_NOTE_STATS& note : stats) {
+        const double fraction = RightFraction(note);
+        if (note.midiNote < kLowestNote || note.midiNote > kHighestNote || fraction < 0.0) {
+            continue;
+        }
+        char text[160];
+        std::snprintf(
+            text, sizeof(text), "%s%d: %d %s, %ld%% right at the first try, %.1f s on average",
+            kPitchNames[note.midiNote % kNotesPerOctave], note.midiNote / kNotesPerOctave - 1,
+            note.shown, note.shown == 1 ? "note" : "notes", std::lround(fraction * kPercent),
+            note.meanReaction);
+        dots.push_back({DotRect(note.midiNote), text});
+        (IsBlack(note.midiNote) ? blackKeys : whiteKeys).push_back({KeyRect(note.midiNote), text});
+    }
+    // The first tip that holds the pointer is shown: the black keys lie
+    // over the white ones.
+    dots.insert(dots.end(), blackKeys.begin(), blackKeys.end());
+    dots.insert(dots.end(), whiteKeys.begin(), whiteKeys.end());
+    return dots;
 }
 
 void CProgressChart::PaintStaffNote(IImagePainter& painter, int midiNote, uint32_t color) {

@@ -6,6 +6,7 @@
 
 #include "exercise/PracticeRecords.h"
 #include "foundation/CharString.h"
+#include "platform/ControlDialog.h"
 
 class IImagePainter;
 
@@ -58,6 +59,14 @@ public:
     static int WhiteKeyCount();
     static float KeyCentre(int midiNote);
     static bool IsBlack(int midiNote);
+
+    // The tips of the note map: for each note practised, over its dot on
+    // the staff and over its key, "C4: 25 notes, 80% right at the first
+    // try, 1.2 s on average".
+    static std::vector<PICTURE_TIP> NoteTips(const std::vector<PRACTICE_NOTE_STATS>& stats);
+    // Where a note's head lies on the staff, and its key.
+    static WINDOW_RECT DotRect(int midiNote);
+    static WINDOW_RECT KeyRect(int midiNote);
 
     // Each paints a picture of kWidth pixels into argb, top row first.
     bool PaintDays(IImagePainter& painter, const std::vector<PRACTICE_DAY>& days, double now,

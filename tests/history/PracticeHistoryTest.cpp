@@ -20,6 +20,7 @@
 #include "LocalNoon.h"
 #include "TempFolder.h"
 #include "foundation/Random.h"
+#include "exercise/PracticeSummary.h"
 #include "history/PracticeHistory.h"
 #include "theory/Note.h"
 
@@ -185,6 +186,44 @@ TEST(CPracticeHistoryTest, NoteStatisticsCountEveryRowAndKeepTheLatestResults) {
             EXPECT_EQ(note.recent[k].reaction, expected.reaction);
         }
     }
+}
+
+// Each lesson's pace: its notes and mean time to the right answer, the
+// lesson practised last first; answers without a time are left out.
+TEST(CPracticeHistoryTest, LessonPacesCountEachLessonLatestFirst) {
+    CTempFolder folder("history-paces");
+    CPracticeHistory history;
+    ASSERT_TRUE(history.Open(folder.Path("history.db").c_str())) << history.GetError();
+    const struct {
+        const char* lesson;
+        double time, reaction;
+    } answers[] = {{"Welcome", 100.0, 1.0},
+                   {"Welcome", 110.0, 2.0},
+                   {"Bass clef", 120.0, 3.0},
+                   {"Welcome", 130.0, 3.0},
+                   {"Welcome", 140.0, 0.0}};
+    for (const auto& answer : answers) {
+        PRACTICE_ROW row = MakeRow(0);
+        row.lesson = answer.lesson;
+        row.time = answer.time;
+        row.reaction = answer.reaction;
+        ASSERT_TRUE(history.Add(row));
+    }
+    ASSERT_TRUE(history.Flush()) << history.GetError();
+    std::vector<PRACTICE_LESSON_PACE> paces;
+    ASSERT_TRUE(history.GetLessonPaces(paces)) << history.GetError();
+    ASSERT_EQ(paces.size(), 2u);
+    EXPECT_EQ(paces[0].lesson, "Welcome");
+    EXPECT_EQ(paces[0].notes, 3);
+    EXPECT_DOUBLE_EQ(paces[0].meanReaction, 2.0);
+    EXPECT_EQ(paces[1].lesson, "Bass clef");
+    EXPECT_EQ(CPracticeSummary::DescribePaces(paces),
+              "Notes per minute: Welcome 30, Bass clef 20.");
+    EXPECT_EQ(CPracticeSummary::DescribePaces(paces, 1), "Notes per minute: Welcome 30.");
+    EXPECT_EQ(CPracticeSummary::DescribePaces({}), "");
+    CPracticeHistory closed;
+    EXPECT_FALSE(closed.GetLessonPaces(paces));
+    EXPECT_TRUE(paces.empty());
 }
 
 TEST(CPracticeHistoryTest, DaysSummariseTheLastDaysAndRowsSinceStartAtTheirTime) {

@@ -195,6 +195,29 @@ bool CNullControlDialog::SetPicture(int id, int width, int height,
     return true;
 }
 
+bool CNullControlDialog::SetPictureTips(int id, const std::vector<PICTURE_TIP>& tips) {
+    ITEM* item = Find(id, ControlKind::kPicture);
+    if (item == nullptr) {
+        return false;
+    }
+    item->tips = tips;
+    return true;
+}
+
+std::string CNullControlDialog::GetPictureTip(int id, int x, int y) const {
+    const ITEM* item = FindItem(id);
+    if (item == nullptr) {
+        return std::string();
+    }
+    for (const PICTURE_TIP& tip : item->tips) {
+        const WINDOW_RECT& r = tip.rect;
+        if (x >= r.left && x < r.left + r.width && y >= r.top && y < r.top + r.height) {
+            return tip.text;
+        }
+    }
+    return std::string();
+}
+
 bool CNullControlDialog::GetPicture(int id, int& width, int& height,
                                     std::vector<uint32_t>& argb) const {
     const ITEM* item = Find(id, ControlKind::kPicture);

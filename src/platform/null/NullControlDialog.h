@@ -27,6 +27,7 @@ public:
         int pictureWidth = 0;  // the last picture set, none at first
         int pictureHeight = 0;
         std::vector<uint32_t> picture;
+        std::vector<PICTURE_TIP> tips;
     };
 
     CNullControlDialog(const DIALOG_TEMPLATE& dialog, IEventLoop& loop, IWindowHandler* handler,
@@ -65,6 +66,9 @@ public:
     bool SetMeterPosition(int id, int position) override;
     bool SetMeterColor(int id, uint32_t color) override;
     bool SetPicture(int id, int width, int height, const std::vector<uint32_t>& argb) override;
+    bool SetPictureTips(int id, const std::vector<PICTURE_TIP>& tips) override;
+    // The tip shown with the pointer at (x, y) of the picture, empty for none.
+    std::string GetPictureTip(int id, int x, int y) const;
     void SetModal(bool modal) override { m_modal = modal; }
     void SetBusy(bool busy) override { m_busyCount += busy ? 1 : 0; }
 

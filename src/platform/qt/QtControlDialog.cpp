@@ -1,5 +1,6 @@
 #include "platform/qt/QtControlDialog.h"
 #include "platform/qt/QtFrameFitter.h"
+#include "platform/qt/QtPictureLabel.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -288,6 +289,16 @@ bool CQtControlDialog::SetPicture(int id, int width, int height,
         std::copy(row, row + width, reinterpret_cast<uint32_t*>(image.scanLine(y)));
     }
     picture->setPixmap(QPixmap::fromImage(image));
+    return true;
+}
+
+bool CQtControlDialog::SetPictureTips(int id, const std::vector<PICTURE_TIP>& tips) {
+    QLabel* picture = m_widget ? m_widget->FindPicture(id) : nullptr;
+    auto* tipped = dynamic_cast<CQtPictureLabel*>(picture);
+    if (tipped == nullptr) {
+        return false;
+    }
+    tipped->SetTips(tips);
     return true;
 }
 

@@ -43,6 +43,7 @@ public:
     bool SetMeterPosition(int id, int position) override;
     bool SetMeterColor(int id, uint32_t color) override;
     bool SetPicture(int id, int width, int height, const std::vector<uint32_t>& argb) override;
+    bool SetPictureTips(int id, const std::vector<PICTURE_TIP>& tips) override;
     void SetModal(bool modal) override;
     void SetBusy(bool busy) override;
 

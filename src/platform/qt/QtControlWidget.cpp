@@ -1,5 +1,7 @@
 #include "platform/qt/QtControlWidget.h"
 
+#include "platform/qt/QtPictureLabel.h"
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -125,7 +127,7 @@ QWidget* CQtControlWidget::MakeProgressBar() {
 }
 
 QWidget* CQtControlWidget::MakePicture() {
-    auto* picture = new QLabel(this);
+    auto* picture = new CQtPictureLabel(this);
     picture->setProperty(kPictureProperty, true);
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return picture;

@@ -4,9 +4,13 @@
 
 #include <QApplication>
 #include <QColor>
+#include <QCursor>
+#include <QHelpEvent>
 #include <QImage>
+#include <QScreen>
 #include <QSet>
 #include <QTest>
+#include <QToolTip>
 
 #include <ctime>
 #include <string>
@@ -20,6 +24,7 @@
 #include "platform/null/NullControlDialog.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/QtControlDialog.h"
+#include "platform/qt/QtPictureLabel.h"
 #include "platform/qt/QtTestApp.h"
 #include "ui/ProgressChart.h"
 
@@ -185,4 +190,107 @@ TEST(ProgressDlg, RefreshPaintsBothPicturesAndCloseHides) {
     const PROGRESS_PLACEMENT placement = progress.GetPlacement();
     EXPECT_TRUE(placement.placed);
     EXPECT_FALSE(placement.visible);
+}
+
+// The note map on Qt: the staves begin with their clefs, and the pointer
+// resting on a note's dot tells the note, its count and its accuracy.
+TEST(ProgressDlg, HoveringANoteTellsItsFiguresBesideTheClefs) {
+    CTempFolder folder("progress-hover");
+    ASSERT_FALSE(folder.Get().empty());
+    CPracticeHistory history;
+    ASSERT_TRUE(history.Open(folder.Path("history.db").c_str())) << history.GetError();
+    const double now = LocalNoon();
+    ASSERT_TRUE(WriteAYear(history, now)) << history.GetError();
+    App();
+    CQtBackend backend;
+    CProgressDlg progress(*backend.GetPlatform().windowSystem, *backend.GetPlatform().eventLoop);
+    ASSERT_TRUE(progress.CreateDialog(nullptr, WINDOW_RECT{40, 40, 800, 600}, {}));
+    ASSERT_TRUE(progress.Refresh(history, now)) << progress.GetError();
+    progress.Show(true);
+    auto* dialog = static_cast<CQtControlDialog*>(progress.GetWindow());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog->GetWidget()));
+    CQtPictureLabel* notes = nullptr;
+    for (CQtPictureLabel* label : dialog->GetWidget()->findChildren<CQtPictureLabel*>()) {
+        if (label->pixmap().height() == CProgressChart::kNotesHeight) {
+            notes = label;
+        }
+    }
+    ASSERT_NE(notes, nullptr);
+    // The clefs: ink at the start of each staff, where there are only lines
+    // without them.
+    const QImage map = notes->pixmap().toImage();
+    const auto inkIn = [&map](const WINDOW_RECT& r) {
+        int ink = 0;
+        for (int y = r.top; y < r.top + r.height; ++y) {
+            for (int x = r.left; x < r.left + r.width; ++x) {
+                ink += map.pixelColor(x, y).lightness() < 90 ? 1 : 0;
+            }
+        }
+        return ink;
+    };
+    const WINDOW_RECT c4 = CProgressChart::DotRect(60);
+    const WINDOW_RECT e4 = CProgressChart::DotRect(64);
+    const WINDOW_RECT a3 = CProgressChart::DotRect(57);
+    EXPECT_GT(inkIn({CProgressChart::kKeysLeft + 3, e4.top - 40, 22, 50}), 80) << "no treble clef";
+    EXPECT_GT(inkIn({CProgressChart::kKeysLeft + 3, a3.top, 22, 30}), 50) << "no bass clef";
+
+    const QPoint at(c4.left + c4.width / 2, c4.top + c4.height / 2);
+    QHelpEvent hover(QEvent::ToolTip, at, notes->mapToGlobal(at));
+    QApplication::sendEvent(notes, &hover);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 3000)) << "no tip";
+    EXPECT_TRUE(QToolTip::text().startsWith("C4: ")) << QToolTip::text().toStdString();
+    EXPECT_TRUE(QToolTip::text().contains("right at the first try"));
+    QTest::qWait(200);  // the tip fades in
+    const QRect area = dialog->GetWidget()->frameGeometry().united(QRect(QCursor::pos(), QSize()));
+    QGuiApplication::primaryScreen()
+        ->grabWindow(0, area.x(), area.y(), area.width() + 320, area.height())
+        .save(NOTARA_BINARY_DIR "/tests/progress-hover.png");
+    // Away from every note there is no tip.
+    const QPoint empty(5, 5);
+    QHelpEvent away(QEvent::ToolTip, empty, notes->mapToGlobal(empty));
+    QApplication::sendEvent(notes, &away);
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000));
+}
+
+TEST(ProgressDlg, TipsNameEveryNotePractisedOverItsDotAndKey) {
+    CNullBackend backend;
+    CProgressDlg progress(backend.GetWindowSystem(), backend.GetEventLoop());
+    ASSERT_TRUE(progress.CreateDialog(nullptr, WINDOW_RECT{10, 20, 800, 600}, {}));
+    CNullControlDialog* dialog = backend.GetWindowSystem().FindControlDialog("Progress");
+    ASSERT_NE(dialog, nullptr);
+    std::vector<PRACTICE_NOTE_STATS> notes(2);
+    notes[0].midiNote = 61;  // C sharp 4: a black key over the white ones
+    notes[0].shown = 4;
+    notes[0].rightFirstTry = 3;
+    notes[0].meanReaction = 1.25;
+    notes[1].midiNote = 60;
+    notes[1].shown = 1;
+    notes[1].meanReaction = 2.0;
+    std::vector<PRACTICE_LESSON_PACE> paces(2);
+    paces[0].lesson = "Bass clef";
+    paces[0].notes = 10;
+    paces[0].meanReaction = 2.0;
+    paces[1].lesson = "Welcome";
+    paces[1].notes = 40;
+    paces[1].meanReaction = 1.5;
+    ASSERT_TRUE(progress.Paint({}, notes, LocalNoon(), paces)) << progress.GetError();
+    const auto centre = [&](const WINDOW_RECT& r) {
+        return dialog->GetPictureTip(CProgressDlg::kNotesPictureId, r.left + r.width / 2,
+                                     r.top + r.height / 2);
+    };
+    EXPECT_EQ(centre(CProgressChart::DotRect(61)),
+              "C#4: 4 notes, 75% right at the first try, 1.2 s on average");
+    EXPECT_EQ(centre(CProgressChart::KeyRect(61)), centre(CProgressChart::DotRect(61)));
+    EXPECT_EQ(centre(CProgressChart::DotRect(60)),
+              "C4: 1 note, 0% right at the first try, 2.0 s on average");
+    // The white key's lower part, below the black keys, is its own.
+    const WINDOW_RECT white = CProgressChart::KeyRect(60);
+    EXPECT_EQ(dialog
+                  ->GetPictureTip(CProgressDlg::kNotesPictureId, white.left + 1,
+                                  white.top + white.height - 3)
+                  .substr(0, 4),
+              "C4: ");
+    EXPECT_EQ(centre(CProgressChart::DotRect(72)), "") << "a note never practised has no tip";
+    EXPECT_EQ(dialog->FindItem(CProgressDlg::kSummaryId)->control.text,
+              "No practice in the last 28 days. Notes per minute: Bass clef 30, Welcome 40.");
 }
