@@ -230,6 +230,9 @@ void CCenter::StartExercise() {
     OpenPractice();
     // The road's stops in their order; each hears every note the ones
     // before it let through.
+    // The program's own sound heard by the microphone stops first, before
+    // the held notes count it.
+    m_noteRouter->Subscribe(ROAD_STAGE::kFilter, m_echoFilter);
     m_noteRouter->Subscribe(ROAD_STAGE::kFilter, *m_midiMapper);
     m_noteRouter->Subscribe(ROAD_STAGE::kHeldKeys, *m_heldKeys);
     m_noteRouter->Subscribe(ROAD_STAGE::kExercise, *m_teacher);

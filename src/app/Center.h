@@ -9,6 +9,7 @@
 #include "app/StartOptions.h"
 #include "foundation/CharString.h"
 #include "foundation/Crit.h"
+#include "midi/EchoFilter.h"
 #include "platform/Platform.h"
 
 struct APP_SETTINGS;
@@ -133,6 +134,7 @@ public:
     // The exercise, its held keys, the history and the road that feeds
     // them; null before Startup.
     Teacher* GetTeacher() const { return m_teacher.get(); }
+    const CEchoFilter& GetEchoFilter() const { return m_echoFilter; }
     CPracticeKeeper* GetPractice() const { return m_practice.get(); }
     CHeldKeys* GetHeldKeys() const { return m_heldKeys.get(); }
     CNoteRouter* GetNoteRouter() const { return m_noteRouter.get(); }
@@ -219,6 +221,7 @@ private:
     std::unique_ptr<Teacher> m_teacher;
     std::unique_ptr<CHeldKeys> m_heldKeys;
     std::unique_ptr<CMidiMapper> m_midiMapper;
+    CEchoFilter m_echoFilter;
     std::unique_ptr<CNoteSounder> m_sounder;
     std::unique_ptr<CNoteRouter> m_noteRouter;
     std::unique_ptr<CKeyInput> m_keyInput;

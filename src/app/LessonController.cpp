@@ -71,6 +71,11 @@ bool CLessonController::Start(const LESSON_SETTINGS& lesson, const CCharString& 
     if (!CheckLesson(lesson, scale, m_error) || !ApplyGoal(lesson, name)) {
         return false;
     }
+    // The lesson asked for now wins over a tune still being read (one
+    // resumed at the start, or opened a moment ago): its reading ends on its
+    // own and its answer is dropped.
+    m_tuneTask.reset();
+    m_resumeNote = 0;
     // The menu's drill of the weakest notes draws from those notes alone.
     const bool weakDrill = !m_drillNotes.empty() && strcasecmp(lesson.mode, kDrillMode) == 0;
     if (m_teacher != nullptr &&

@@ -73,6 +73,44 @@ std::vector<PRACTICE_ROW> Rows(CCenter& center) {
 
 }  // namespace
 
+// With the microphone on, a computer key sounds through the speakers and
+// the microphone hears it: the key is judged once, the echo not at all,
+// and a note sung that the program is not sounding is judged as always.
+TEST(Practice, AComputerKeyHeardAgainByTheMicrophoneIsJudgedOnce) {
+    CNullBackend backend;
+    auto center = Start(backend);
+    ASSERT_TRUE(center);
+    ASSERT_TRUE(StartLesson(*center, "Scale=C maj|StartNote=60|EndNote=72|Notes=0"));
+    Teacher& teacher = *center->GetTeacher();
+    const auto route = [&](int note, bool on, int source, double time) {
+        center->OnNote(MakePayload(std::make_unique<NOTE_EVENT>(
+            NOTE_EVENT::Make(note, on, on ? 0.8f : 0.0f, source, time))));
+    };
+    const int expected = teacher.GetExpected()->midiNote;
+    route(expected, true, SOURCE_COMPUTER_KEYBOARD, 100.0);
+    EXPECT_TRUE(teacher.IsRightHeld());
+    route(expected, false, SOURCE_COMPUTER_KEYBOARD, 100.2);
+    const int answered = teacher.GetAnsweredCount();
+    ASSERT_NE(teacher.GetExpected(), nullptr);
+    const int next = teacher.GetExpected()->midiNote;
+    // The speakers' echo of the key, heard 80 ms after it.
+    route(expected, true, SOURCE_SOUND_DETECTOR, 100.08);
+    route(expected, false, SOURCE_SOUND_DETECTOR, 100.3);
+    EXPECT_EQ(teacher.GetAnsweredCount(), answered);
+    EXPECT_EQ(teacher.GetWrongCount(), 0) << "the echo was judged as a wrong note";
+    EXPECT_EQ(center->GetEchoFilter().GetEchoCount(), 1);
+    // A wrong note sung: judged.
+    int sung = 0;
+    for (const int candidate : {62, 65, 69, 71}) {
+        if (sung == 0 && candidate % 12 != expected % 12 && candidate % 12 != next % 12) {
+            sung = candidate;
+        }
+    }
+    route(sung, true, SOURCE_SOUND_DETECTOR, 100.25);
+    EXPECT_EQ(teacher.GetWrongCount(), 1) << "a sung note was taken for an echo";
+    route(sung, false, SOURCE_SOUND_DETECTOR, 100.5);
+}
+
 TEST(Practice, ALessonOfFiveNotesEndsWithItsReportAndCanBePlayedAgain) {
     CNullBackend backend;
     auto center = Start(backend);

@@ -22,6 +22,7 @@
 #include "songio/MidiFile.h"
 #include "theory/Note.h"
 #include "theory/NoteEvent.h"
+#include "ui/LessonSettings.h"
 
 namespace {
 
@@ -411,6 +412,27 @@ TEST(TuneLesson, ATuneThatRanAtTheCloseIsResumedAtItsNote) {
 
 // The running program takes the song a second start handed over: it comes
 // to the front and plays the song; anything else handed over is ignored.
+// A lesson started while a tune is still being read is the one that runs:
+// the tune's answer, when it comes, is dropped.
+TEST(TuneLesson, ALessonStartedWhileATuneIsReadWinsOverTheTune) {
+    const CTempFolder folder("tune-then-lesson");
+    const std::string path = WriteTune(folder, "Late Tune", {60, 62, 64});
+    CNullBackend backend;
+    auto center = Start(backend);
+    ASSERT_TRUE(center);
+    ASSERT_TRUE(center->OpenTuneLesson(path.c_str())) << center->GetError();
+    LESSON_SETTINGS lesson;
+    DISPLAY_SETTINGS display;
+    CCharString error;
+    ASSERT_TRUE(ParseActionParameters("Scale=C maj|StartNote=60|EndNote=72|Notes=7", lesson,
+                                      display, error));
+    ASSERT_TRUE(center->OnLesson(lesson)) << center->GetError();
+    EXPECT_FALSE(center->WaitForTuneLesson(kReadSeconds)) << "the tune took over the lesson";
+    Teacher& teacher = *center->GetTeacher();
+    EXPECT_FALSE(teacher.IsTune());
+    EXPECT_EQ(teacher.GetGoal(), 7);
+}
+
 TEST(TuneLesson, ASongHandedOverByASecondStartIsOpenedAndTheWindowComesToTheFront) {
     const CTempFolder folder("tune-handed");
     const std::string path = WriteTune(folder, "Handed", {64, 67, 72});

@@ -46,6 +46,7 @@
 #include "app/AppSettings.h"
 #include "exercise/Teacher.h"
 #include "theory/NoteManager.h"
+#include "trainer/Piano.h"
 #include "trainer/PianoNotes.h"
 #include "ui/LessonSettings.h"
 
@@ -672,4 +673,116 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+namespace {
+
+// The keys of the picture that carry the expected-key mark.
+std::vector<int> MarkedKeys(const CCenter& center) {
+    std::vector<int> keys;
+    auto* picture = dynamic_cast<CPianoNotes*>(center.GetSpacePainter()->GetPicture());
+    if (picture == nullptr || picture->GetPiano() == nullptr) {
+        return keys;
+    }
+    for (int n = CPianoNotes::kLowestKey; n < CPianoNotes::kKeyAfterHighest; ++n) {
+        const CPianoKey* key = picture->GetPiano()->GetKey(n);
+        if (key != nullptr && key->IsMarked()) {
+            keys.push_back(n);
+        }
+    }
+    return keys;
+}
+
+QPushButton* VisibleButton(const QString& text) {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible()) {
+            continue;
+        }
+        for (QPushButton* button : top->findChildren<QPushButton*>()) {
+            if (button->text() == text && button->isVisible() && button->isEnabled()) {
+                return button;
+            }
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// Five lessons of the course in a row, each played to its end and left by
+// Next lesson: one key is marked, the one of the note expected now, and the
+// hint's switch takes that mark away.
+TEST(TrainerFlow, AfterFiveLessonsInARowOneKeyIsMarkedAndTheHintTakesItAway) {
+    CQtBackend backend;
+    backend.SetMessageBoxTimeout(100);
+    CCenter center(kNotaraDemoKind, "", backend.GetPlatform());
+    ASSERT_TRUE(center.Init()) << center.GetError();
+    ASSERT_TRUE(RunUntil([&] { return ShowsNotes(center); }));
+    Teacher& teacher = *center.GetTeacher();
+    QTextBrowser* document = nullptr;
+    QComboBox* list = nullptr;
+    ASSERT_TRUE(RunUntil([&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->isVisible() && top->windowTitle() == "Lessons") {
+                document = top->findChild<QTextBrowser*>();
+                list = top->findChild<QComboBox*>();
+            }
+        }
+        return document != nullptr && list != nullptr;
+    }));
+    // The course from its first lesson, whatever an earlier run left open.
+    list->setCurrentIndex(0);
+    emit list->activated(0);
+    ASSERT_TRUE(RunUntil([&] { return document->toHtml().contains("button:0"); }, 3000));
+    emit document->anchorClicked(QUrl("button:0"));
+    // The Welcome lesson runs to its goal (the lesson before ran on).
+    ASSERT_TRUE(RunUntil([&] { return teacher.GetGoal() > 0 && teacher.GetExpected(); }, 3000));
+    QOpenGLWidget* view = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        view = view != nullptr ? view : top->findChild<QOpenGLWidget*>();
+    }
+    ASSERT_NE(view, nullptr);
+    constexpr int kLessons = 5;
+    constexpr int kMostNotes = 200;
+    for (int lesson = 0; lesson < kLessons; ++lesson) {
+        // Every note right until the report comes up.
+        QPushButton* next = nullptr;
+        for (int note = 0; note < kMostNotes && next == nullptr; ++note) {
+            ASSERT_TRUE(RunUntil([&] { return teacher.GetExpected() != nullptr; }, 3000))
+                << "lesson " << lesson << " expects no note";
+            const char key = KeyFor(teacher.GetExpected()->midiNote);
+            ASSERT_NE(key, 0);
+            const int index = teacher.GetLastIndex();
+            QTest::keyPress(view, key);
+            ASSERT_TRUE(RunUntil([&] { return teacher.IsRightHeld(); }, 3000));
+            QTest::keyRelease(view, key);
+            RunUntil([&] {
+                next = VisibleButton("Next lesson");
+                return next != nullptr || teacher.GetLastIndex() != index;
+            });
+        }
+        ASSERT_NE(next, nullptr) << "lesson " << lesson
+                                 << " never ended: " << teacher.GetAnsweredCount() << " answered, "
+                                 << (ShownWindow("Lesson done") != nullptr ? "report" : "none");
+        EXPECT_TRUE(MarkedKeys(center).empty()) << "a finished lesson still marks a key";
+        next->click();
+        ASSERT_TRUE(RunUntil([&] { return !teacher.IsFinished() && teacher.GetExpected(); }, 3000));
+    }
+    ASSERT_NE(teacher.GetExpected(), nullptr);
+    EXPECT_EQ(MarkedKeys(center), std::vector<int>{teacher.GetExpected()->midiNote})
+        << "marks pile up over the lessons";
+    const auto markGreen = [](int r, int g, int b) {
+        return g > 200 && r > 40 && r < 120 && b < 120;
+    };
+    EXPECT_TRUE(RunUntil([&] { return CountPixels(*view, markGreen) > 3; }, 3000));
+    std::string error;
+    EXPECT_TRUE(center.GetMainWindow()->GetWindow()->SaveScreenshot(
+        NOTARA_BINARY_DIR "/tests/keyboard-after-five-lessons.png", error))
+        << error;
+    ASSERT_TRUE(center.OnCommand(kCommandHintExpectedKey));
+    EXPECT_TRUE(MarkedKeys(center).empty()) << "the mark shows with its hint off";
+    EXPECT_TRUE(RunUntil([&] { return CountPixels(*view, markGreen) == 0; }, 3000));
+    static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
+    RunUntil([&] { return center.GetMainWindow() == nullptr || !center.GetMainWindow()->Exists(); },
+             3000);
 }
