@@ -6,12 +6,15 @@
 namespace {
 
 // The double of a period wins when it is this much more periodic...
-constexpr double kDoubleShare = 0.3;
+constexpr double kDoubleShare = 0.15;
 // ... and the period itself was no clear dip.
-constexpr double kDoubleFloor = 0.08;
+constexpr double kDoubleFloor = 0.12;
 // The half of a period found without a clear dip wins when it is nearly as
 // periodic: the first of near-equal dips is the period.
 constexpr double kHalfMargin = 0.05;
+// Without a dip under the threshold, the first dip this close to the
+// deepest is the period.
+constexpr double kFallbackMargin = 0.1;
 // A dip at a multiple of a lag is looked for this share of the lag about it.
 constexpr double kMultipleSlack = 0.03;
 // Lags past the last one searched that a dip's bottom and a parabola need.
@@ -115,7 +118,19 @@ int CYinPitch::FirstDip(int lags) const {
         }
     }
     const int deepest = DeepestDip(m_shortest, last);
-    return m_curve[deepest] < kWeakest ? deepest : 0;
+    if (m_curve[deepest] >= kWeakest) {
+        return 0;
+    }
+    // The first dip nearly as deep: the deepest is often a multiple of the
+    // period, the normalisation favouring long lags.
+    const float nearly = m_curve[deepest] + static_cast<float>(kFallbackMargin);
+    for (int lag = m_shortest + 1; lag < deepest; ++lag) {
+        if (m_curve[lag] < nearly && m_curve[lag] <= m_curve[lag - 1] &&
+            m_curve[lag] <= m_curve[lag + 1]) {
+            return lag;
+        }
+    }
+    return deepest;
 }
 
 int CYinPitch::DeepestDip(int first, int last) const {

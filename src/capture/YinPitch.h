@@ -21,7 +21,7 @@ public:
     // A dip this low is a period (YIN's absolute threshold).
     static constexpr double kThreshold = 0.15;
     // Without such a dip, the deepest one still counts up to this.
-    static constexpr double kWeakest = 0.35;
+    static constexpr double kWeakest = 0.45;
 
     // rate of the values; lowest and highest fundamental in Hz.
     void Configure(double rate, double lowest, double highest);
