@@ -156,11 +156,14 @@ void CNoteTracker::Hop(int64_t end) {
     if (end - fft >= m_base) {
         m_onsets.AddHop(ValuesAt(end - fft), levelDb);
     }
-    if (!m_note.sounding && !m_pending.active) {
+    // The trigger is the one learnt before this hop: a sound that begins
+    // with the stream is no floor.
+    const double triggerDb = m_floor.GetTriggerDb();
+    const bool quiet = !m_note.sounding && !m_pending.active;
+    FindOnset(end, levelDb, triggerDb);
+    if (quiet && !m_pending.active) {
         m_floor.Learn(levelDb);
     }
-    const double triggerDb = m_floor.GetTriggerDb();
-    FindOnset(end, levelDb, triggerDb);
     if (m_pending.active) {
         WatchPending(end, levelDb);
     } else if (m_note.sounding) {
@@ -213,7 +216,12 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
         m_pending.active = false;
         return;
     }
-    const int64_t from = std::max(m_pending.index, end - m_longestWindow);
+    // The hop that holds the attack (and a sound it may cut off) is left
+    // out of the window.
+    const int64_t from = std::max(m_pending.index + m_hop, end - m_longestWindow);
+    if (from >= end) {
+        return;
+    }
     YIN_ESTIMATE estimate;
     if (!m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate)) {
         m_pending.agreeing = 0;
