@@ -8,8 +8,9 @@
 // onset to the note's start being told (over all notes, and over those from C3 up), and CPU time
 // per second of audio. Summaries follow per condition and per instrument.
 //
-//   bench_PitchBench [--keep] [--notes N] [--only NAME]
-// --keep leaves the rendered files and prints their folder.
+//   bench_PitchBench [--keep] [--notes N] [--only NAME] [--list]
+// --keep leaves the rendered files and prints their folder; --list prints
+// each set's played notes and what method 7 told, for tracing its errors.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -55,7 +56,9 @@ constexpr double kTargetNoisy = 93.0;
 constexpr double kTargetReverb = 90.0;
 constexpr double kTargetFirstMs = 60.0;
 constexpr double kTargetFirstP95Ms = 90.0;
-constexpr int kC3 = 48;  // first-note times are judged from here up
+constexpr int kC3 = 48;
+constexpr int kTracedMethod =
+    7;  // the one --list prints  // first-note times are judged from here up
 
 struct INSTRUMENT {
     const char* name;
@@ -347,6 +350,24 @@ bool DetectAubio(const fs::path& wave, std::vector<FOUND>& found, SCORE& score) 
     return true;
 }
 
+// Played notes and told ones side by side in time, for reading errors.
+void PrintList(const std::vector<TRUTH>& melody, const std::vector<FOUND>& found) {
+    size_t next = 0;
+    for (const TRUTH& truth : melody) {
+        for (; next < found.size() && found[next].onset < truth.onset - kOnsetWindow; ++next) {
+            std::printf("      told  %7.3f %3d (extra)\n", found[next].onset, found[next].note);
+        }
+        std::printf("  played %7.3f %3d ..%7.3f", truth.onset, truth.note, truth.release);
+        for (; next < found.size() && found[next].onset < truth.release; ++next) {
+            std::printf(" | told %7.3f %3d", found[next].onset, found[next].note);
+        }
+        std::printf("\n");
+    }
+    for (; next < found.size(); ++next) {
+        std::printf("      told  %7.3f %3d (extra)\n", found[next].onset, found[next].note);
+    }
+}
+
 double Percentile(std::vector<double> values, double fraction) {
     if (values.empty()) {
         return NAN;
@@ -393,6 +414,7 @@ void PrintRow(const char* set, const char* condition, const char* method, const 
 
 struct OPTIONS {
     bool keep = false;
+    bool list = false;
     int notes = kDefaultNotes;
     std::string only;
 };
@@ -401,6 +423,8 @@ bool ReadOptions(int argc, char** argv, OPTIONS& options) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--keep") == 0) {
             options.keep = true;
+        } else if (std::strcmp(argv[i], "--list") == 0) {
+            options.list = true;
         } else if (std::strcmp(argv[i], "--notes") == 0 && i + 1 < argc) {
             options.notes = std::atoi(argv[++i]);
         } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
@@ -417,7 +441,8 @@ bool ReadOptions(int argc, char** argv, OPTIONS& options) {
 int main(int argc, char** argv) {
     OPTIONS options;
     if (!ReadOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: bench_PitchBench [--keep] [--notes N] [--only NAME]\n");
+        std::fprintf(stderr,
+                     "usage: bench_PitchBench [--keep] [--notes N] [--only NAME] [--list]\n");
         return 2;
     }
     if (!fs::exists(kSoundfont)) {
@@ -473,6 +498,9 @@ int main(int argc, char** argv) {
                 scored.audioSeconds = score.audioSeconds;
                 scored.failed = cpuFailed;
                 PrintRow(instrument.name, kConditionNames[c], methods[m], scored);
+                if (options.list && numbers[m] == kTracedMethod) {
+                    PrintList(melody, found);
+                }
                 totals[c][m].Add(scored);
                 if (c == static_cast<int>(Condition::kClean)) {
                     perInstrument[n * kMethods + m].Add(scored);

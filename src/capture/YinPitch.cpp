@@ -78,20 +78,24 @@ bool CYinPitch::Estimate(const float* values, int count, YIN_ESTIMATE& estimate)
     return true;
 }
 
-// d(τ) = Σ (x[j] − x[j+τ])² over the window, as the two windows' energies
-// less twice their product.
+// d(τ) = Σ (x[j] − x[j−τ])² over the newest window values against those τ
+// earlier, as the two windows' energies less twice their product. The
+// newest values are the reference, so short lags (high notes) are judged on
+// the newest sound, not on an attack or a previous note's tail at the
+// window's start.
 void CYinPitch::Differences(const float* values, int window, int lags) {
     const int total = window + lags;
     m_energy.assign(static_cast<size_t>(total) + 1, 0.0);
     for (int i = 0; i < total; ++i) {
         m_energy[i + 1] = m_energy[i] + static_cast<double>(values[i]) * values[i];
     }
-    const double first = m_energy[window];
+    const float* newest = values + lags;
+    const double reference = m_energy[total] - m_energy[lags];
     m_curve[0] = 0.0f;
     for (int lag = 1; lag <= lags; ++lag) {
-        const double shifted = m_energy[lag + window] - m_energy[lag];
-        const double product = Dot(values, values + lag, window);
-        m_curve[lag] = static_cast<float>(std::max(0.0, first + shifted - 2.0 * product));
+        const double shifted = m_energy[total - lag] - m_energy[lags - lag];
+        const double product = Dot(newest, newest - lag, window);
+        m_curve[lag] = static_cast<float>(std::max(0.0, reference + shifted - 2.0 * product));
     }
 }
 
