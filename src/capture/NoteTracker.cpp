@@ -29,8 +29,17 @@ constexpr int kRefractoryHops = 7;
 constexpr int kPendingHops = 60;
 // A repeated note of the same pitch needs its level to rise this much.
 constexpr double kRepeatRiseDb = 3.0;
-// A pitch change without an onset is only heard this close to the loudest.
-constexpr double kChangeDropDb = 12.0;
+// A pitch change without an onset is heard when the new pitch is this
+// clear, this far from the note's and stays within kSteadyChangeCents of
+// where it began.
+constexpr double kChangeAperiodicity = 0.2;
+constexpr double kChangeCents = 80.0;
+constexpr double kSteadyChangeCents = 50.0;
+// Its start is where the level rose by kChangeRiseDb, looked for from
+// kRiseHops before its pitch was first heard; kLevelHistory hops are kept.
+constexpr double kChangeRiseDb = 3.0;
+constexpr int kRiseHops = 12;
+constexpr size_t kLevelHistory = 64;
 // The level under the trigger this many hops, or no pitch heard this many,
 // ends the note.
 constexpr int kReleaseHops = 8;
@@ -92,6 +101,7 @@ void CNoteTracker::Start(const WAVE_FORMAT& format, bool lowRange) {
     m_note = NOTE();
     m_pending = PENDING();
     m_change = CHANGE();
+    m_levels.clear();
     m_lastOnset = -1;
     m_previousLevelDb = kSilentDb;
     m_quietHops = m_unvoicedHops = m_hopsSinceLevel = 0;
@@ -152,6 +162,7 @@ double CNoteTracker::LevelDb(int64_t end) const {
 
 void CNoteTracker::Hop(int64_t end) {
     const double levelDb = LevelDb(end);
+    KeepLevel(levelDb);
     const int fft = m_onsets.GetFftSize();
     if (end - fft >= m_base) {
         m_onsets.AddHop(ValuesAt(end - fft), levelDb);
@@ -179,6 +190,13 @@ void CNoteTracker::Hop(int64_t end) {
         m_levelPeakDb = kSilentDb;
     }
     m_previousLevelDb = levelDb;
+}
+
+void CNoteTracker::KeepLevel(double levelDb) {
+    m_levels.push_back(levelDb);
+    if (m_levels.size() > kLevelHistory) {
+        m_levels.pop_front();
+    }
 }
 
 void CNoteTracker::FindOnset(int64_t end, double levelDb, double triggerDb) {
@@ -259,9 +277,9 @@ void CNoteTracker::Follow(int64_t end, double levelDb) {
     const int window =
         std::min<int>(m_longestWindow, std::max(m_yin.ValuesFor(kFollowSlack * period),
                                                 static_cast<int>(kFollowPeriods * period)));
-    const int64_t from = std::max(m_base, end - window);
+    int64_t from = std::max(m_base, end - window);
     YIN_ESTIMATE estimate;
-    const bool found = m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate);
+    bool found = m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate);
     // The note's own period still repeating holds it, whichever dip is
     // deepest (a low piano string's partials can make a neighbour's).
     if (m_yin.DipNear(FrequencyOf(m_note.midi), kHoldCents) < kHoldAperiodicity) {
@@ -272,49 +290,84 @@ void CNoteTracker::Follow(int64_t end, double levelDb) {
         }
         return;
     }
-    if (!found) {
-        ++m_unvoicedHops;
-        m_change = CHANGE();
-        return;
+    // The note's period is gone: the whole range is looked at, since the
+    // next note may lie below what the note's own window can tell.
+    if (window < m_longestWindow) {
+        from = std::max(m_base, end - m_longestWindow);
+        found = m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate);
     }
-    m_unvoicedHops = 0;
-    const double cents = Cents(estimate.frequency, FrequencyOf(m_note.midi));
-    if (std::abs(cents) < kHoldCents) {
+    const double cents = found ? Cents(estimate.frequency, FrequencyOf(m_note.midi)) : 0.0;
+    if (found && std::abs(cents) < kHoldCents) {
+        m_unvoicedHops = 0;
         m_change = CHANGE();
         TellPitch(end, estimate.frequency);
         return;
     }
     m_steady.clear();
-    if (levelDb >= m_note.loudestDb - kChangeDropDb) {
-        WatchChange(MidiOf(estimate.frequency), estimate.frequency, end, window);
+    if (m_change.since < 0) {
+        m_change.since = end;
+        m_change.sinceTime = std::max(m_note.start, TimeOf(end - (end - from) / 2));
+    }
+    if (!found) {
+        ++m_unvoicedHops;
+        m_change.hops = 0;
+        return;
+    }
+    m_unvoicedHops = 0;
+    if (estimate.aperiodicity < kChangeAperiodicity) {
+        WatchChange(estimate.frequency);
     } else {
-        m_change = CHANGE();
+        m_change.hops = 0;
     }
 }
 
-// Another pitch held for kChangeHops hops ends the note and starts its own,
-// from about the middle of the first window that heard it. An octave off is
-// more often a fading partial than a new note: that needs an onset.
-void CNoteTracker::WatchChange(int midi, double frequency, int64_t end, int window) {
-    if ((midi - m_note.midi) % kSemitones == 0) {
-        m_change = CHANGE();
+// Another pitch held steady for kChangeHops hops ends the note and starts
+// its own where the level rose after the note's period was lost. An octave
+// off is more often a fading partial than a new note: that needs an onset.
+void CNoteTracker::WatchChange(double frequency) {
+    const int midi = MidiOf(frequency);
+    if ((midi - m_note.midi) % kSemitones == 0 ||
+        std::abs(Cents(frequency, FrequencyOf(m_note.midi))) < kChangeCents) {
+        m_change.hops = 0;
         return;
     }
-    if (midi != m_change.midi) {
-        m_change.midi = midi;
+    if (m_change.hops == 0 || std::abs(Cents(frequency, m_change.frequency)) > kSteadyChangeCents) {
+        m_change.frequency = frequency;
         m_change.hops = 0;
-        m_change.time = std::max(m_note.start, TimeOf(end - window / 2));
     }
     if (++m_change.hops < kChangeHops) {
         return;
     }
-    const double time = m_change.time;
+    const double time = std::max(m_note.start, RiseBefore(m_change.since, m_change.sinceTime));
     EndNote(time);
     m_note.sounding = true;
     m_note.midi = midi;
     m_note.start = time;
+    m_note.loudestDb = m_levels.back();
     m_change = CHANGE();
     m_listener.OnTrackerStart(time, frequency, VolumeOf(m_note.loudestDb));
+}
+
+// Where the level last rose by kChangeRiseDb out of its quietest hop, from
+// kRiseHops before index on; otherwise fallback. A bowed or sung note
+// changing without an attack still swells out of the last one's end.
+double CNoteTracker::RiseBefore(int64_t index, double fallback) const {
+    const int count = static_cast<int>(m_levels.size());
+    const int newest = count - 1;
+    const int first = std::max(0, newest - static_cast<int>((m_done - index) / m_hop) - kRiseHops);
+    int quietest = first;
+    for (int i = first + 1; i < count; ++i) {
+        if (m_levels[i] < m_levels[quietest]) {
+            quietest = i;
+        }
+    }
+    const double loudest = *std::max_element(m_levels.begin() + quietest, m_levels.end());
+    if (loudest - m_levels[quietest] < kChangeRiseDb) {
+        return fallback;
+    }
+    // The quietest hop's middle: the old sound ends and the new begins in it.
+    const int64_t quietEnd = m_done - static_cast<int64_t>(newest - quietest) * m_hop;
+    return TimeOf(quietEnd - m_hop / 2);
 }
 
 // Tells the pitch once a few in a row agree, at most every kPitchHops.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "audio/WaveFormat.h"
@@ -76,10 +77,12 @@ private:
         int agreeing = 0;
         int hops = 0;
     };
+    // A pitch other than the sounding note's.
     struct CHANGE {
-        int midi = -1;
-        int hops = 0;
-        double time = 0.0;
+        double frequency = 0.0;
+        int hops = 0;            // it has stayed steady
+        int64_t since = -1;      // end of the first hop that lost the note
+        double sinceTime = 0.0;  // the middle of that hop's window
     };
 
     void Hop(int64_t end);
@@ -89,7 +92,9 @@ private:
     void WatchPending(int64_t end, double levelDb);
     void Confirm(int midi, double frequency);
     void Follow(int64_t end, double levelDb);
-    void WatchChange(int midi, double frequency, int64_t end, int window);
+    void WatchChange(double frequency);
+    double RiseBefore(int64_t index, double fallback) const;
+    void KeepLevel(double levelDb);
     void WatchRelease(int64_t end, double levelDb, double triggerDb);
     void TellPitch(int64_t end, double frequency);
     void EndNote(double time);
@@ -113,6 +118,7 @@ private:
     NOTE m_note;
     PENDING m_pending;
     CHANGE m_change;
+    std::deque<double> m_levels;  // the newest hops' levels in dB, newest last
     int64_t m_lastOnset = -1;
     double m_previousLevelDb = -200.0;
     int m_quietHops = 0;
