@@ -56,6 +56,8 @@ constexpr double kHoldAperiodicity = 0.2;
 // at least this share longer than its period.
 constexpr double kFollowSlack = 1.1;
 constexpr double kFollowPeriods = 4.0;
+// A note that ended this long ago may still fade under the next.
+constexpr double kFadingSeconds = 1.0;
 constexpr double kA4 = 440.0;
 constexpr int kA4Midi = 69;
 constexpr double kCentsPerOctave = 1200.0;
@@ -102,6 +104,8 @@ void CNoteTracker::Start(const WAVE_FORMAT& format, bool lowRange) {
     m_pending = PENDING();
     m_change = CHANGE();
     m_levels.clear();
+    m_endedMidi = 0;
+    m_endedIndex = -1;
     m_lastOnset = -1;
     m_previousLevelDb = kSilentDb;
     m_quietHops = m_unvoicedHops = m_hopsSinceLevel = 0;
@@ -241,7 +245,7 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
         return;
     }
     YIN_ESTIMATE estimate;
-    if (!m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate)) {
+    if (!m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate, Fading(end))) {
         m_pending.agreeing = 0;
         return;
     }
@@ -294,7 +298,8 @@ void CNoteTracker::Follow(int64_t end, double levelDb) {
     // next note may lie below what the note's own window can tell.
     if (window < m_longestWindow) {
         from = std::max(m_base, end - m_longestWindow);
-        found = m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate);
+        found = m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate,
+                               FrequencyOf(m_note.midi));
     }
     const double cents = found ? Cents(estimate.frequency, FrequencyOf(m_note.midi)) : 0.0;
     if (found && std::abs(cents) < kHoldCents) {
@@ -404,11 +409,23 @@ void CNoteTracker::WatchRelease(int64_t end, double levelDb, double triggerDb) {
     }
 }
 
+// The pitch of the sounding note, or of one that ended so recently that it
+// may still fade in the window; 0 for none.
+double CNoteTracker::Fading(int64_t end) const {
+    if (m_note.sounding) {
+        return FrequencyOf(m_note.midi);
+    }
+    const bool recent = m_endedIndex >= 0 && end - m_endedIndex < m_rate * kFadingSeconds;
+    return recent ? FrequencyOf(m_endedMidi) : 0.0;
+}
+
 void CNoteTracker::EndNote(double time) {
     if (!m_note.sounding) {
         return;
     }
     m_note.sounding = false;
+    m_endedMidi = m_note.midi;
+    m_endedIndex = m_done;
     m_quietHops = m_unvoicedHops = 0;
     m_change = CHANGE();
     m_steady.clear();

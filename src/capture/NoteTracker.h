@@ -98,6 +98,7 @@ private:
     void WatchRelease(int64_t end, double levelDb, double triggerDb);
     void TellPitch(int64_t end, double frequency);
     void EndNote(double time);
+    double Fading(int64_t end) const;
     const float* ValuesAt(int64_t index) const;
     double TimeOf(int64_t index) const;
     void Trim();
@@ -119,6 +120,8 @@ private:
     PENDING m_pending;
     CHANGE m_change;
     std::deque<double> m_levels;  // the newest hops' levels in dB, newest last
+    int m_endedMidi = 0;          // the last note that ended
+    int64_t m_endedIndex = -1;    // when it ended (the value last analysed)
     int64_t m_lastOnset = -1;
     double m_previousLevelDb = -200.0;
     int m_quietHops = 0;

@@ -9,9 +9,14 @@ namespace {
 constexpr double kDoubleShare = 0.15;
 // ... and the period itself was no clear dip.
 constexpr double kDoubleFloor = 0.12;
-// The half of a period found without a clear dip wins when it is nearly as
-// periodic: the first of near-equal dips is the period.
-constexpr double kHalfMargin = 0.05;
+// A period's whole fraction (a half, a third, ...) wins when its dip is
+// nearly as deep: the shortest of near-equal periods is the period.
+constexpr double kFractionMargin = 0.1;
+constexpr int kMostParts = 6;
+// A period that is a multiple of one to avoid (a fading note's) gives way
+// to the deepest of its fractions that is not related to that one, if the
+// dip there is at least this deep.
+constexpr double kMixedWeakest = 0.45;
 // Without a dip under the threshold, the first dip this close to the
 // deepest is the period.
 constexpr double kFallbackMargin = 0.1;
@@ -52,7 +57,7 @@ int CYinPitch::ValuesFor(double lag) const {
     return 2 * (static_cast<int>(std::ceil(checked)) + kEdgeLags);
 }
 
-bool CYinPitch::Estimate(const float* values, int count, YIN_ESTIMATE& estimate) {
+bool CYinPitch::Estimate(const float* values, int count, YIN_ESTIMATE& estimate, double avoid) {
     estimate = YIN_ESTIMATE();
     m_lags = 0;
     const int lags = std::min(m_longest + kEdgeLags, count / 2);
@@ -68,6 +73,9 @@ bool CYinPitch::Estimate(const float* values, int count, YIN_ESTIMATE& estimate)
         return false;
     }
     lag = CheckOctaves(lag, lags);
+    if (avoid > 0.0) {
+        lag = AvoidMixture(lag, m_rate / avoid);
+    }
     // The double of the period must have been in view, unless it is out of
     // the range: otherwise a longer window may still find the true period.
     if (2 * lag + kEdgeLags > lags && 2 * lag <= m_longest) {
@@ -147,29 +155,65 @@ int CYinPitch::DeepestDip(int first, int last) const {
     return best;
 }
 
-// Half and double of the period found: a weak dip whose half is nearly as
-// deep gives way to the half; a dip that is no clear period gives way to a
-// much deeper one at its double (a weak fundamental under loud harmonics
-// makes the half period look periodic).
+// The deepest dip within a few per cent of centre.
+int CYinPitch::DipAround(int centre, int last) const {
+    const int slack = std::max(1, static_cast<int>(centre * kMultipleSlack));
+    return DeepestDip(std::max(m_shortest, centre - slack), std::min(last, centre + slack));
+}
+
+bool CYinPitch::IsDip(int lag) const {
+    return lag > 0 && m_curve[lag] <= m_curve[lag - 1] && m_curve[lag] <= m_curve[lag + 1];
+}
+
+// Whole fractions and the double of the period found: a fraction nearly as
+// periodic wins (a tone whose attack or a reverberant tail blurs its own
+// period can look more periodic at a multiple); a dip that is no clear
+// period gives way to a much deeper one at its double (a weak fundamental
+// under loud harmonics makes the half period look periodic).
 int CYinPitch::CheckOctaves(int lag, int lags) const {
     const int last = lags - kEdgeLags;
-    const auto near = [&](int centre) {
-        const int slack = std::max(1, static_cast<int>(centre * kMultipleSlack));
-        return DeepestDip(std::max(m_shortest, centre - slack), std::min(last, centre + slack));
-    };
-    if (m_curve[lag] >= kThreshold && lag / 2 >= m_shortest) {
-        const int half = near(lag / 2);
-        if (m_curve[half] < m_curve[lag] + kHalfMargin) {
-            lag = half;
+    for (int parts = kMostParts; parts >= 2; --parts) {
+        if (lag / parts < m_shortest) {
+            continue;
+        }
+        const int fraction = DipAround((lag + parts / 2) / parts, last);
+        if (IsDip(fraction) && m_curve[fraction] < m_curve[lag] + kFractionMargin) {
+            lag = fraction;
+            break;
         }
     }
     if (2 * lag + 1 <= last && m_curve[lag] > kDoubleFloor) {
-        const int twice = near(2 * lag);
+        const int twice = DipAround(2 * lag, last);
         if (m_curve[twice] < kDoubleShare * m_curve[lag]) {
             lag = twice;
         }
     }
     return lag;
+}
+
+// A window that still holds a fading note's sound (reverberation, a long
+// release) alongside the new one repeats at a common multiple of their
+// periods. When the period found is a multiple of the avoided one, the new
+// note is the deepest of its fractions that is no multiple or fraction of
+// the avoided period.
+int CYinPitch::AvoidMixture(int lag, double avoid) const {
+    const auto related = [](double a, double b) {
+        const double ratio = a > b ? a / b : b / a;
+        return std::abs(ratio - std::round(ratio)) < kMultipleSlack * ratio;
+    };
+    if (lag < 1.5 * avoid || !related(lag, avoid)) {
+        return lag;
+    }
+    const int last = m_lags - kEdgeLags;
+    int best = 0;
+    for (int parts = 2; parts <= kMostParts && lag / parts >= m_shortest; ++parts) {
+        const int fraction = DipAround((lag + parts / 2) / parts, last);
+        if (IsDip(fraction) && !related(fraction, avoid) &&
+            (best == 0 || m_curve[fraction] < m_curve[best])) {
+            best = fraction;
+        }
+    }
+    return best > 0 && m_curve[best] < kMixedWeakest ? best : lag;
 }
 
 // The lag of the parabola's bottom through the dip and its neighbours.

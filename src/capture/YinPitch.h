@@ -27,8 +27,10 @@ public:
     void Configure(double rate, double lowest, double highest);
 
     // Looks at count values; false (estimate cleared) when the window is too
-    // short for any lag or holds no period.
-    bool Estimate(const float* values, int count, YIN_ESTIMATE& estimate);
+    // short for any lag or holds no period. avoid (Hz, 0 for none): a note
+    // that may still fade in the window, whose mixture with a new one is not
+    // to be taken for the new one.
+    bool Estimate(const float* values, int count, YIN_ESTIMATE& estimate, double avoid = 0.0);
 
     // After Estimate: the deepest dip within cents of frequency, if it lies
     // inside that span (not on its edge, which would be the shoulder of a
@@ -46,7 +48,10 @@ private:
     void Normalise(int lags);
     int FirstDip(int lags) const;
     int DeepestDip(int first, int last) const;
+    int DipAround(int centre, int last) const;
+    bool IsDip(int lag) const;
     int CheckOctaves(int lag, int lags) const;
+    int AvoidMixture(int lag, double avoid) const;
     double Refine(int lag, int lags) const;
 
     double m_rate = 0.0;
