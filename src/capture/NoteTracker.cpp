@@ -29,6 +29,11 @@ constexpr int kRefractoryHops = 7;
 constexpr int kPendingHops = 60;
 // A repeated note of the same pitch needs its level to rise this much.
 constexpr double kRepeatRiseDb = 3.0;
+// ... and to come this long after its start (a second swell of one attack
+// is no new note).
+constexpr double kRepeatSeconds = 0.1;
+// Estimates agree when they name one note and lie this close.
+constexpr double kAgreeCents = 20.0;
 // A pitch change without an onset is heard when the new pitch is this
 // clear, this far from the note's and stays within kSteadyChangeCents of
 // where it began.
@@ -250,8 +255,13 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
         return;
     }
     const int midi = MidiOf(estimate.frequency);
-    m_pending.agreeing = midi == m_pending.lastMidi ? m_pending.agreeing + 1 : 1;
+    // A pitch still sliding into the note (a reed's or a voice's scoop) is
+    // no agreement, even within one semitone.
+    const bool steady = midi == m_pending.lastMidi &&
+                        std::abs(Cents(estimate.frequency, m_pending.lastFrequency)) < kAgreeCents;
+    m_pending.agreeing = steady ? m_pending.agreeing + 1 : 1;
     m_pending.lastMidi = midi;
+    m_pending.lastFrequency = estimate.frequency;
     if (m_pending.agreeing >= kAgreeingHops) {
         Confirm(midi, estimate.frequency);
     }
@@ -259,7 +269,8 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
 
 void CNoteTracker::Confirm(int midi, double frequency) {
     m_pending.active = false;
-    if (m_note.sounding && midi == m_note.midi && m_pending.riseDb < kRepeatRiseDb) {
+    if (m_note.sounding && midi == m_note.midi &&
+        (m_pending.riseDb < kRepeatRiseDb || m_pending.time - m_note.start < kRepeatSeconds)) {
         return;  // the same note went on: no new attack
     }
     if (m_note.sounding) {

@@ -74,6 +74,7 @@ private:
         double riseDb = 0.0;
         double loudestDb = -200.0;
         int lastMidi = -1;
+        double lastFrequency = 0.0;
         int agreeing = 0;
         int hops = 0;
     };
