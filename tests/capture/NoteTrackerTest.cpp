@@ -159,6 +159,50 @@ TEST_F(NoteTracker, NamesAnOrganStackOfOctavesByItsLowest) {
     }
 }
 
+// A plucked string's first few tens of milliseconds can hold a body thump a
+// third of its pitch, which makes the attack repeat at three periods.
+TEST_F(NoteTracker, NamesAPluckWhoseAttackThumpsAtAThirdOfItsPitch) {
+    for (int note : {65, 71, 81}) {
+        m_collector = CCollector();
+        const double f = MidiFrequency(note);
+        const Wave tone = Harmonics(f, {1.0, 0.6, 0.8, 0.3});
+        const Wave wave = [tone, f](double t) {
+            const double thump = 0.5 * std::exp(-60.0 * t);
+            return tone(t) + thump * (std::sin(2.0 * kPi * f / 3.0 * t) +
+                                      0.6 * std::sin(4.0 * kPi * f / 3.0 * t));
+        };
+        TONE pluck{0.5, 0.8, wave};
+        pluck.decay = 2.0;
+        ExpectOneNote(Detect({pluck}, 2.0), note, 0.5, 0.03);
+    }
+}
+
+// In a reverberant room the last note still sounds under the next: A4
+// fading under the E5 above it repeats at 220 Hz, which is neither note.
+TEST_F(NoteTracker, NamesANoteOverTheTailOfTheOneAFifthBelow) {
+    TONE first{0.5, 0.8, Harmonics(MidiFrequency(69), {1.0, 0.5, 0.3})};
+    first.decay = 2.5;
+    const TONE second{1.0, 0.6, Harmonics(MidiFrequency(76), {1.0, 0.5, 0.3})};
+    const std::vector<FOUND> starts = Detect({first, second}, 2.5);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[0].note, 69);
+    EXPECT_EQ(starts[1].note, 76);
+    EXPECT_NEAR(starts[1].time, 1.0, 0.03);
+}
+
+// A bowed or sung line: the next note swells out of the last one's fading
+// end without an attack the spectrum would show.
+TEST_F(NoteTracker, HearsANoteSwellingOutOfTheLastOneWhereItRises) {
+    TONE first{0.5, 0.7, Harmonics(MidiFrequency(57), {1.0, 0.5, 0.3})};
+    first.decay = 3.0;
+    TONE second{1.2, 0.8, Harmonics(MidiFrequency(60), {1.0, 0.5, 0.3})};
+    second.attack = 0.08;
+    const std::vector<FOUND> starts = Detect({first, second}, 2.5);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[1].note, 60);
+    EXPECT_NEAR(starts[1].time, 1.2, 0.05);
+}
+
 TEST_F(NoteTracker, FindsASlowAttackWithinFiftyMillisecondsOfItsStart) {
     TONE tone{1.0, 1.0, Harmonics(MidiFrequency(62), {1.0, 0.4, 0.2})};
     tone.attack = 0.150;
