@@ -1,4 +1,6 @@
 // notara-detect FILE.wav [--method N] [--low] [--trigger LEVEL]
+// (method 7, the live one, by default; its trigger follows the noise floor
+// unless --trigger gives a fixed one)
 // Runs the live note detector over a WAVE file, as if it came from the
 // microphone, and prints one line per detected note:
 //   onset_s release_s midi_note frequency_hz
@@ -13,7 +15,7 @@
 #include <vector>
 
 #include "capture/FileNoteDetector.h"
-#include "capture/PitchDetector.h"
+#include "capture/SoundDetector.h"
 #include "common/NumberFormat.h"
 
 namespace {
@@ -25,18 +27,20 @@ constexpr int kExitUsage = 2;
 int Usage() {
     std::fprintf(stderr,
                  "usage: notara-detect FILE.wav [--method N] [--low] [--trigger LEVEL]\n"
-                 "  --method N       pitch method 1..6 (4, the live method, by default)\n"
-                 "  --low            the bass range, 35..200 Hz\n"
-                 "  --trigger LEVEL  the level a note rises through, 0..1 (%.2f)\n",
+                 "  --method N       pitch method 1..7 (7, the live method, by default)\n"
+                 "  --low            the bass range\n"
+                 "  --trigger LEVEL  a fixed level a note rises through, 0..1 (%.2f);\n"
+                 "                   method 7 follows the noise floor without it\n",
                  kDefaultTrigger);
     return kExitUsage;
 }
 
 int Detect(int argc, char** argv) {
     const char* path = nullptr;
-    int method = CPitchDetector::kFastAutoCorr;
+    int method = CSoundDetector::kLiveMethod;
     bool low = false;
     double trigger = kDefaultTrigger;
+    bool automatic = true;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--method") == 0 && i + 1 < argc) {
             if (!NumberFormat::ParseInt(argv[++i], method, NumberFormat::kLikeStrtol)) {
@@ -48,16 +52,18 @@ int Detect(int argc, char** argv) {
             if (!NumberFormat::ParseDouble(argv[++i], trigger, NumberFormat::kLikeStrtod)) {
                 return Usage();
             }
+            automatic = false;
         } else if (argv[i][0] == '-' || path != nullptr) {
             return Usage();
         } else {
             path = argv[i];
         }
     }
-    if (path == nullptr || method < 1 || method > 6 || !(trigger > 0.0 && trigger < 1.0)) {
+    if (path == nullptr || method < 1 || method > CSoundDetector::kNoteTracker ||
+        !(trigger > 0.0 && trigger < 1.0)) {
         return Usage();
     }
-    CFileNoteDetector detector(method, low, trigger);
+    CFileNoteDetector detector(method, low, trigger, automatic);
     std::vector<DETECTED_NOTE> notes;
     if (!detector.DetectFile(path, notes)) {
         std::fprintf(stderr, "Can't read %s: %s\n", path, detector.GetError());

@@ -1,5 +1,11 @@
 #include "app/AudioInfo.h"
 
+namespace {
+
+constexpr int32_t kHighestPitchMethod = 7;
+
+}  // namespace
+
 bool AUDIO_INFO::Load(const ISettingsStore& store, const char* subKey) {
     bool all = ReadGuid(store, subKey, "Audio input GUID", inputGuid);
     all = ReadText(store, subKey, "Audio input name", kMaxNameSetting, inputName) && all;
@@ -21,6 +27,15 @@ bool AUDIO_INFO::Load(const ISettingsStore& store, const char* subKey) {
     if (ReadInt32(store, subKey, "MIDI input chosen", chosen)) {
         midiChosen = chosen != 0;
     }
+    int32_t method = pitchMethod;
+    if (ReadInt32(store, subKey, "Pitch method", method) && method >= 0 &&
+        method <= kHighestPitchMethod) {
+        pitchMethod = method;
+    }
+    int32_t fixed = fixedTrigger ? 1 : 0;
+    if (ReadInt32(store, subKey, "Fixed trigger", fixed)) {
+        fixedTrigger = fixed != 0;
+    }
     return all;
 }
 
@@ -33,5 +48,7 @@ bool AUDIO_INFO::Save(ISettingsStore& store, const char* subKey) const {
     all = WriteInt32(store, subKey, "MIDI input port", midiInputPort) && all;
     all = WriteInt32(store, subKey, "Microphone input", microphoneInput ? 1 : 0) && all;
     all = WriteInt32(store, subKey, "MIDI input chosen", midiChosen ? 1 : 0) && all;
+    all = WriteInt32(store, subKey, "Pitch method", pitchMethod) && all;
+    all = WriteInt32(store, subKey, "Fixed trigger", fixedTrigger ? 1 : 0) && all;
     return all;
 }

@@ -29,4 +29,10 @@ struct AUDIO_INFO {
     // The learner chose the MIDI input (also "--- None ---"); until then the
     // only keyboard plugged in opens by itself.
     bool midiChosen = false;
+    // The microphone's pitch method: 0 (the default) the program's live
+    // method; 1..7 a method chosen by number, kept as stored.
+    int32_t pitchMethod = 0;
+    // The microphone's trigger is the fixed level instead of one that
+    // follows the room's noise floor.
+    bool fixedTrigger = false;
 };

@@ -14,6 +14,7 @@
 #include "capture/DetectorPoster.h"
 #include "capture/PitchDetector.h"
 #include "capture/SoundCapture.h"
+#include "capture/SoundDetector.h"
 #include "editors/AudioSettingsDlg.h"
 #include "foundation/ErrorReport.h"
 #include "foundation/MessageIds.h"
@@ -388,10 +389,15 @@ void CDeviceKeeper::StartCapture() {
     m_detectorPoster = poster;
     const CNoteList table = m_notes.GetNoteTable();
     const std::string name = m_settings ? m_settings->audio.inputName.GetText() : "";
+    const int method = m_settings && m_settings->audio.pitchMethod != 0
+                           ? m_settings->audio.pitchMethod
+                           : CSoundDetector::kLiveMethod;
+    const bool fixedTrigger = m_settings && m_settings->audio.fixedTrigger;
     m_captureTask = std::make_unique<CBackgroundTask<CAPTURE_OPENING>>();
     m_captureWait = WAIT{Now(), false};
     m_captureTask->Start([factory = m_platform.createAudioIn,
-                          standIn = m_platform.createStandInAudioIn, poster, table, name] {
+                          standIn = m_platform.createStandInAudioIn, poster, table, name, method,
+                          fixedTrigger] {
         CAPTURE_OPENING opening;
         opening.poster = poster;
         opening.capture = std::make_unique<CSoundCapture>(table, kTriggerLevel, poster.get());
@@ -412,9 +418,13 @@ void CDeviceKeeper::StartCapture() {
                 id = device.description == name ? device.id : id;
             }
         }
-        // Live detection from the start, with the live method.
-        if (!capture.Open(id) || !capture.GetReady(nullptr, 0.0, 0.0) ||
-            !capture.Start(CPitchDetector::kFastAutoCorr, false)) {
+        // Live detection from the start, with the live method unless the
+        // settings chose another; the trigger follows the room unless fixed.
+        const bool opened = capture.Open(id);
+        if (opened && capture.GetDetector() != nullptr) {
+            capture.GetDetector()->SetAutomaticTrigger(!fixedTrigger);
+        }
+        if (!opened || !capture.GetReady(nullptr, 0.0, 0.0) || !capture.Start(method, false)) {
             opening.error = capture.GetError();
             opening.capture.reset();
         }

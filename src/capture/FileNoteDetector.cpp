@@ -97,8 +97,12 @@ private:
 
 }  // namespace
 
-CFileNoteDetector::CFileNoteDetector(int method, bool lowRange, double trigger)
-    : m_method(method), m_lowRange(lowRange), m_trigger(trigger) {}
+CFileNoteDetector::CFileNoteDetector(int method, bool lowRange, double trigger,
+                                     bool automaticTrigger)
+    : m_method(method),
+      m_lowRange(lowRange),
+      m_trigger(trigger),
+      m_automaticTrigger(automaticTrigger) {}
 
 bool CFileNoteDetector::DetectFile(const char* path, std::vector<DETECTED_NOTE>& notes) {
     notes.clear();
@@ -158,6 +162,7 @@ bool CFileNoteDetector::RunBlocks(const WAVE_FORMAT& format, const READ& read,
     CCollector collector(notes);
     CSoundDetector detector(manager.GetNoteTable(), capture, static_cast<float>(m_trigger),
                             &collector);
+    detector.SetAutomaticTrigger(m_automaticTrigger);
     if (!detector.Start(0.0, m_method, m_lowRange)) {
         m_error = detector.GetError();
         return false;

@@ -28,8 +28,11 @@ public:
     static constexpr uint32_t kReadBytes = 64 * 1024;  // of a file at a time
     static constexpr double kDefaultTrigger = 0.05;
 
-    // method 1..6; lowRange: the bass range.
-    CFileNoteDetector(int method, bool lowRange, double trigger = kDefaultTrigger);
+    // method 1..7; lowRange: the bass range; trigger: the level a note rises
+    // through, which the note tracker (method 7) only uses when
+    // automaticTrigger is false (it follows the noise floor otherwise).
+    CFileNoteDetector(int method, bool lowRange, double trigger = kDefaultTrigger,
+                      bool automaticTrigger = true);
 
     // The notes of the WAVE file at path.
     bool DetectFile(const char* path, std::vector<DETECTED_NOTE>& notes);
@@ -48,5 +51,6 @@ private:
     int m_method;
     bool m_lowRange;
     double m_trigger;
+    bool m_automaticTrigger;
     CCharString m_error;
 };

@@ -75,6 +75,15 @@ bool CSoundDetector::Start(double timeOffset, int method, bool lowRange) {
     m_minimumPitchBytes = method != 0 ? m_pitch.GetMinimumFrames() * m_format.blockAlign : 0;
     m_pitch.SetBlockLength(
         static_cast<int>(rate * (lowRange ? kBlockLengthLow : kBlockLengthNormal)));
+    if (method == kNoteTracker) {
+        if (!m_tracker) {
+            INoteTrackerListener& listener = *this;
+            m_tracker = std::make_unique<CNoteTracker>(listener);
+        }
+        m_tracker->Start(m_format, lowRange);
+        m_trackedOpen = false;
+        m_tracker->SetTrigger(m_automaticTrigger, m_triggerFraction);
+    }
     m_trigger = static_cast<int>(std::clamp(m_triggerFraction, 0.0f, 1.0f) * kFullScale);
     m_blockOffset = 0.0;
     m_instrument = lowRange ? THING_BASS_GUITAR : THING_LEAD_GUITAR;
@@ -115,6 +124,10 @@ bool CSoundDetector::AddDataAt(const uint8_t* bytes, uint32_t count, double endS
     const int channels = m_format.channels;
     const int frames = static_cast<int>(count / m_format.blockAlign);
     m_blockOffset = endSeconds - static_cast<double>(frames) / m_format.samplesPerSecond;
+    if (m_method == kNoteTracker) {
+        m_tracker->Add(bytes, frames, m_blockOffset);
+        return true;
+    }
     m_block = bytes;
     m_saveOffset = m_onset != kNoFrame ? 0 : -1;
     for (int i = 0; i < frames; ++i) {
@@ -398,4 +411,46 @@ void CSoundDetector::PostLevel() {
     if (m_sink != nullptr) {
         m_sink->OnLevel(level);
     }
+}
+
+void CSoundDetector::OnTrackerStart(double time, double frequency, float volume) {
+    CNote found;
+    if (!FindNote(frequency, found)) {
+        return;  // outside the table: no note to tell
+    }
+    m_reported = CNote();
+    m_reported.time = time - m_timeOffset;
+    m_reported.mode = MODE_START;
+    m_reported.CopyPitch(found);
+    m_reported.measuredFrequency = frequency;
+    m_reported.volume = volume;
+    m_reported.duration = 0.0;
+    m_reported.eventKind = EVENT_NOTE_START;
+    m_current = m_reported;
+    m_trackedOpen = true;
+    PostNote();
+}
+
+void CSoundDetector::OnTrackerEnd(double time) {
+    if (!m_trackedOpen) {
+        return;
+    }
+    m_reported.volume = 0.0f;
+    m_reported.mode = MODE_END;
+    m_reported.eventKind = EVENT_NOTE_END;
+    m_reported.duration = (time - m_timeOffset) - m_reported.time;
+    PostNote();
+    m_trackedOpen = false;
+}
+
+void CSoundDetector::OnTrackerPitch(double time, double frequency) {
+    if (m_sink != nullptr) {
+        m_sink->OnPitch(frequency, m_startTime + time);
+    }
+}
+
+void CSoundDetector::OnTrackerLevel(double time, float volume) {
+    m_current.volume = volume;
+    m_current.time = time - m_timeOffset;
+    PostLevel();
 }

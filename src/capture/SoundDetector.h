@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "audio/WaveFormat.h"
+#include "capture/NoteTracker.h"
 #include "capture/PitchDetector.h"
 #include "foundation/CharString.h"
 #include "theory/NoteList.h"
@@ -23,6 +24,10 @@ public:
     virtual void OnNote(const CNote& note, double clockTime) = 0;
     // A level update (source 6): the sound's volume, no pitch.
     virtual void OnLevel(const CNote& level) = 0;
+    // A steady pitch heard while a note sounds (the note tracker, method 7,
+    // tells one at most every 50 ms or so): for a tuner readout, see
+    // CTunerReading. clockTime is when it was heard, on the platform clock.
+    virtual void OnPitch(double /*frequency*/, double /*clockTime*/) {}
 };
 
 // Turns captured audio into played notes: it follows the level frame by
@@ -36,10 +41,19 @@ public:
 // steps split a sung note's vibrato into extra notes about a third more
 // often, each of which an exercise counts as a wrong answer.
 //
+// Pitch method 7 (kNoteTracker, the live method) hands the sound to
+// CNoteTracker instead: onsets by spectral flux, YIN pitch, a trigger that
+// follows the room's noise floor; see NoteTracker.h.
+//
 // Threads: everything but construction runs on the thread that feeds it;
 // results leave only through the sink.
-class CSoundDetector {
+class CSoundDetector : private INoteTrackerListener {
 public:
+    // The pitch method that runs the note tracker, and the one the
+    // microphone uses unless told otherwise; 1..6 are CPitchDetector's.
+    static constexpr int kNoteTracker = 7;
+    static constexpr int kLiveMethod = kNoteTracker;
+
     static constexpr int kNoFrame = 0x7FFFFFFF;
     static constexpr int kPitchSeconds = 60;  // raw bytes gathered at most
     static constexpr int kChangeSteps = 3;    // steps another pitch must hold
@@ -64,12 +78,21 @@ public:
     bool Stop();
 
     void SetTriggerLevel(float level) { m_triggerFraction = level; }
+    // The note tracker's trigger: automatic (the default) follows the
+    // room's noise floor; otherwise the trigger level above is used.
+    // Takes effect at the next Start.
+    void SetAutomaticTrigger(bool automatic) { m_automaticTrigger = automatic; }
+    bool IsAutomaticTrigger() const { return m_automaticTrigger; }
     void SetDebug(bool debug) { m_debug = debug; }
     bool IsRunning() const { return m_running; }
     int GetStepLength() const { return m_stepLength; }
     const char* GetError() const { return m_error; }
 
 private:
+    void OnTrackerStart(double time, double frequency, float volume) override;
+    void OnTrackerEnd(double time) override;
+    void OnTrackerPitch(double time, double frequency) override;
+    void OnTrackerLevel(double time, float volume) override;
     double FrameTime(int frame) const;
     // When a posted note began (a start) or ended, on the platform clock.
     double ClockTimeOf(const CNote& note) const;
@@ -124,7 +147,10 @@ private:
     int64_t m_saveOffset = -1;         // its first byte not yet gathered; -1: no note
     double m_timeOffset = 0.0;
     bool m_debug = false;
-    int m_candidate = NOTE_NONE;   // another note heard while one sounds
-    int m_candidateSteps = 0;      // steps in a row it was heard
-    double m_candidateTime = 0.0;  // when it began to sound (note time)
+    bool m_automaticTrigger = true;
+    std::unique_ptr<CNoteTracker> m_tracker;  // method 7 only
+    bool m_trackedOpen = false;               // a tracked note's start was told
+    int m_candidate = NOTE_NONE;              // another note heard while one sounds
+    int m_candidateSteps = 0;                 // steps in a row it was heard
+    double m_candidateTime = 0.0;             // when it began to sound (note time)
 };

@@ -1,0 +1,314 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <random>
+#include <vector>
+
+#include "capture/SoundDetector.h"
+#include "capture/TunerReading.h"
+#include "theory/NoteManager.h"
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kBlockFrames = 256;  // as the capture hands them over
+
+// Value at a time in seconds, full scale 1.0.
+using Wave = std::function<double(double)>;
+
+double MidiFrequency(int note) {
+    return 440.0 * std::pow(2.0, (note - 69) / 12.0);
+}
+
+// A harmonic tone: amplitudes of partials 1, 2, 3, ... at frequency.
+Wave Harmonics(double frequency, std::vector<double> amplitudes) {
+    return [frequency, amplitudes](double t) {
+        double value = 0.0;
+        for (size_t k = 0; k < amplitudes.size(); ++k) {
+            value += amplitudes[k] * std::sin(2.0 * kPi * frequency * (k + 1) * t);
+        }
+        return value;
+    };
+}
+
+struct TONE {
+    double start, length;
+    Wave wave;
+    double level = 0.3;
+    double attack = 0.005;  // seconds of linear fade-in
+    double decay = 0.0;     // per second of exponential fall; 0: none
+};
+
+struct FOUND {
+    int note;
+    double time;
+    bool start;
+};
+
+class CCollector : public ISoundDetectorSink {
+public:
+    void OnNote(const CNote& note, double) override {
+        found.push_back({note.midiNote,
+                         note.time + (note.eventKind == EVENT_NOTE_END ? note.duration : 0.0),
+                         note.eventKind == EVENT_NOTE_START});
+    }
+    void OnLevel(const CNote&) override {}
+    void OnPitch(double frequency, double) override { pitches.push_back(frequency); }
+    std::vector<FOUND> Starts() const {
+        std::vector<FOUND> starts;
+        for (const FOUND& f : found) {
+            if (f.start) {
+                starts.push_back(f);
+            }
+        }
+        return starts;
+    }
+    std::vector<FOUND> found;
+    std::vector<double> pitches;
+};
+
+class NoteTracker : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_manager.Init()); }
+
+    // Renders the tones over noise of noiseLevel (RMS, full scale 1.0) and
+    // feeds them to a detector running the note tracker.
+    std::vector<FOUND> Detect(const std::vector<TONE>& tones, double seconds,
+                              double noiseLevel = 0.0, bool automatic = true,
+                              float trigger = 0.05f) {
+        const WAVE_FORMAT format = WAVE_FORMAT::Stream();
+        CSoundDetector detector(m_manager.GetNoteTable(), format, trigger, &m_collector);
+        detector.SetAutomaticTrigger(automatic);
+        EXPECT_TRUE(detector.Start(0.0, CSoundDetector::kLiveMethod, false));
+        const size_t frames = static_cast<size_t>(seconds * kRate);
+        std::vector<int16_t> values(frames * 2);
+        std::mt19937 random(7);
+        std::normal_distribution<double> noise(0.0, noiseLevel);
+        for (size_t i = 0; i < frames; ++i) {
+            const double t = static_cast<double>(i) / kRate;
+            double value = noiseLevel > 0.0 ? noise(random) : 0.0;
+            for (const TONE& tone : tones) {
+                const double local = t - tone.start;
+                if (local < 0.0 || local >= tone.length) {
+                    continue;
+                }
+                const double fade =
+                    std::min({1.0, local / tone.attack, (tone.length - local) / 0.005});
+                value += tone.level * fade * std::exp(-tone.decay * local) * tone.wave(local);
+            }
+            const auto v = static_cast<int16_t>(std::clamp(value * 32767.0, -32768.0, 32767.0));
+            values[2 * i] = values[2 * i + 1] = v;
+        }
+        for (size_t first = 0; first < frames; first += kBlockFrames) {
+            const size_t count = std::min<size_t>(kBlockFrames, frames - first);
+            const double end = static_cast<double>(first + count) / kRate;
+            detector.AddDataAt(reinterpret_cast<const uint8_t*>(values.data() + 2 * first),
+                               static_cast<uint32_t>(count * 4), end);
+        }
+        return m_collector.Starts();
+    }
+
+    CNoteManager m_manager;
+    CCollector m_collector;
+};
+
+void ExpectOneNote(const std::vector<FOUND>& starts, int note, double onset, double slack) {
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].note, note);
+    EXPECT_NEAR(starts[0].time, onset, slack);
+}
+
+TEST_F(NoteTracker, NamesAToneWhoseFundamentalIsWeakerThanItsHarmonics) {
+    for (int note : {50, 57, 64, 72}) {
+        m_collector = CCollector();
+        const Wave wave = Harmonics(MidiFrequency(note), {0.2, 1.0, 0.8, 0.3, 0.2});
+        ExpectOneNote(Detect({{0.5, 0.8, wave}}, 2.0), note, 0.5, 0.03);
+    }
+}
+
+TEST_F(NoteTracker, NamesAToneWithASubOctaveByItsOwnPitch) {
+    for (int note : {52, 60, 69}) {
+        m_collector = CCollector();
+        const double f = MidiFrequency(note);
+        const Wave tone = Harmonics(f, {1.0, 0.5, 0.3});
+        const Wave wave = [tone, f](double t) { return tone(t) + 0.2 * std::sin(kPi * f * t); };
+        ExpectOneNote(Detect({{0.5, 0.8, wave}}, 2.0), note, 0.5, 0.03);
+    }
+}
+
+TEST_F(NoteTracker, NamesASquareWave) {
+    for (int note : {45, 57, 76}) {
+        m_collector = CCollector();
+        const double f = MidiFrequency(note);
+        const Wave wave = [f](double t) { return std::sin(2.0 * kPi * f * t) >= 0.0 ? 0.7 : -0.7; };
+        ExpectOneNote(Detect({{0.5, 0.8, wave}}, 2.0), note, 0.5, 0.03);
+    }
+}
+
+TEST_F(NoteTracker, NamesAnOrganStackOfOctavesByItsLowest) {
+    for (int note : {48, 55, 62}) {
+        m_collector = CCollector();
+        const double f = MidiFrequency(note);
+        const Wave wave = [f](double t) {
+            return 0.6 * std::sin(2.0 * kPi * f * t) + 0.6 * std::sin(4.0 * kPi * f * t) +
+                   0.5 * std::sin(8.0 * kPi * f * t) + 0.3 * std::sin(16.0 * kPi * f * t);
+        };
+        ExpectOneNote(Detect({{0.5, 0.8, wave}}, 2.0), note, 0.5, 0.03);
+    }
+}
+
+// A plucked string's first few tens of milliseconds can hold a body thump a
+// third of its pitch, which makes the attack repeat at three periods.
+TEST_F(NoteTracker, NamesAPluckWhoseAttackThumpsAtAThirdOfItsPitch) {
+    for (int note : {65, 71, 81}) {
+        m_collector = CCollector();
+        const double f = MidiFrequency(note);
+        const Wave tone = Harmonics(f, {1.0, 0.6, 0.8, 0.3});
+        const Wave wave = [tone, f](double t) {
+            const double thump = 0.5 * std::exp(-60.0 * t);
+            return tone(t) + thump * (std::sin(2.0 * kPi * f / 3.0 * t) +
+                                      0.6 * std::sin(4.0 * kPi * f / 3.0 * t));
+        };
+        TONE pluck{0.5, 0.8, wave};
+        pluck.decay = 2.0;
+        ExpectOneNote(Detect({pluck}, 2.0), note, 0.5, 0.03);
+    }
+}
+
+// In a reverberant room the last note still sounds under the next: A4
+// fading under the E5 above it repeats at 220 Hz, which is neither note.
+TEST_F(NoteTracker, NamesANoteOverTheTailOfTheOneAFifthBelow) {
+    TONE first{0.5, 0.8, Harmonics(MidiFrequency(69), {1.0, 0.5, 0.3})};
+    first.decay = 2.5;
+    const TONE second{1.0, 0.6, Harmonics(MidiFrequency(76), {1.0, 0.5, 0.3})};
+    const std::vector<FOUND> starts = Detect({first, second}, 2.5);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[0].note, 69);
+    EXPECT_EQ(starts[1].note, 76);
+    EXPECT_NEAR(starts[1].time, 1.0, 0.03);
+}
+
+// A bowed or sung line: the next note swells out of the last one's fading
+// end without an attack the spectrum would show.
+TEST_F(NoteTracker, HearsANoteSwellingOutOfTheLastOneWhereItRises) {
+    TONE first{0.5, 0.7, Harmonics(MidiFrequency(57), {1.0, 0.5, 0.3})};
+    first.decay = 3.0;
+    TONE second{1.2, 0.8, Harmonics(MidiFrequency(60), {1.0, 0.5, 0.3})};
+    second.attack = 0.08;
+    const std::vector<FOUND> starts = Detect({first, second}, 2.5);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[1].note, 60);
+    EXPECT_NEAR(starts[1].time, 1.2, 0.05);
+}
+
+TEST_F(NoteTracker, FindsASlowAttackWithinFiftyMillisecondsOfItsStart) {
+    TONE tone{1.0, 1.0, Harmonics(MidiFrequency(62), {1.0, 0.4, 0.2})};
+    tone.attack = 0.150;
+    ExpectOneNote(Detect({tone}, 2.5), 62, 1.0, 0.05);
+}
+
+TEST_F(NoteTracker, HoldsVibratoOfThirtyCentsAsOneNote) {
+    const double f = MidiFrequency(67);
+    const Wave wave = [f](double t) {
+        // The phase of a frequency swinging ±30 cents at 5.5 Hz.
+        const double depth = std::pow(2.0, 30.0 / 1200.0) - 1.0;
+        const double rate = 5.5;
+        const double phase =
+            2.0 * kPi * f * (t - depth / (2.0 * kPi * rate) * std::cos(2.0 * kPi * rate * t));
+        return std::sin(phase) + 0.4 * std::sin(2.0 * phase) + 0.2 * std::sin(3.0 * phase);
+    };
+    ExpectOneNote(Detect({{0.5, 2.0, wave}}, 3.0), 67, 0.5, 0.03);
+}
+
+TEST_F(NoteTracker, HoldsThePianoLikeBeatingOfTwoDetunedPartialsAsOneNote) {
+    const double f = MidiFrequency(57);
+    const Wave wave = [f](double t) {
+        return 0.5 * std::sin(2.0 * kPi * f * t) + 0.5 * std::sin(2.0 * kPi * (f + 1.5) * t) +
+               0.3 * std::sin(4.0 * kPi * f * t) + 0.3 * std::sin(4.0 * kPi * (f + 1.2) * t);
+    };
+    TONE tone{0.5, 2.5, wave};
+    tone.decay = 0.8;
+    ExpectOneNote(Detect({tone}, 3.5), 57, 0.5, 0.03);
+}
+
+TEST_F(NoteTracker, SplitsRepeatedNotesOfTheSamePitchAtTheirOnsets) {
+    const Wave wave = Harmonics(MidiFrequency(64), {1.0, 0.5, 0.3, 0.2});
+    std::vector<TONE> tones;
+    for (double start : {0.5, 0.9, 1.3}) {
+        TONE tone{start, 0.4, wave};
+        tone.decay = 6.0;  // struck: it fades until the next stroke
+        tones.push_back(tone);
+    }
+    const std::vector<FOUND> starts = Detect(tones, 2.5);
+    ASSERT_EQ(starts.size(), 3u);
+    for (size_t i = 0; i < starts.size(); ++i) {
+        EXPECT_EQ(starts[i].note, 64);
+        EXPECT_NEAR(starts[i].time, tones[i].start, 0.03);
+    }
+}
+
+TEST_F(NoteTracker, HearsNoNoteInSilenceOrRoomNoise) {
+    EXPECT_TRUE(Detect({}, 3.0).empty());
+    m_collector = CCollector();
+    EXPECT_TRUE(Detect({}, 3.0, 0.01).empty());  // -40 dB
+    m_collector = CCollector();
+    EXPECT_TRUE(Detect({}, 3.0, 0.0003).empty());  // a quiet room
+}
+
+TEST_F(NoteTracker, DetectsAMelodyAlikeAtFortyAndTwentyDecibelsOfNoise) {
+    std::vector<TONE> tones;
+    const int melody[] = {60, 64, 67, 72, 65};
+    for (int i = 0; i < 5; ++i) {
+        TONE tone{0.6 + 0.5 * i, 0.4, Harmonics(MidiFrequency(melody[i]), {1.0, 0.5, 0.3})};
+        tone.level = 0.25;
+        tones.push_back(tone);
+    }
+    // The tones' RMS is about 0.2; noise 40 and 20 dB under it.
+    const std::vector<FOUND> quiet = Detect(tones, 3.5, 0.002);
+    m_collector = CCollector();
+    const std::vector<FOUND> noisy = Detect(tones, 3.5, 0.02);
+    ASSERT_EQ(quiet.size(), 5u);
+    ASSERT_EQ(noisy.size(), 5u);
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(quiet[i].note, melody[i]);
+        EXPECT_EQ(noisy[i].note, melody[i]);
+        EXPECT_NEAR(quiet[i].time, tones[i].start, 0.03);
+        EXPECT_NEAR(noisy[i].time, tones[i].start, 0.03);
+    }
+}
+
+TEST_F(NoteTracker, HearsAQuietNoteWithTheAutomaticTriggerButNotUnderAFixedOne) {
+    TONE tone{0.8, 0.6, Harmonics(MidiFrequency(69), {1.0, 0.3})};
+    tone.level = 0.01;  // -40 dB: under the fixed 0.05
+    ExpectOneNote(Detect({tone}, 2.0), 69, 0.8, 0.03);
+    m_collector = CCollector();
+    EXPECT_TRUE(Detect({tone}, 2.0, 0.0, false, 0.05f).empty());
+}
+
+TEST_F(NoteTracker, TellsASteadyPitchForTheTuner) {
+    const double sharp = MidiFrequency(69) * std::pow(2.0, 20.0 / 1200.0);
+    ExpectOneNote(Detect({{0.5, 1.0, Harmonics(sharp, {1.0, 0.3})}}, 2.0), 69, 0.5, 0.03);
+    ASSERT_FALSE(m_collector.pitches.empty());
+    for (double pitch : m_collector.pitches) {
+        EXPECT_NEAR(1200.0 * std::log2(pitch / sharp), 0.0, 3.0);
+    }
+    TUNER_READING reading;
+    ASSERT_TRUE(CTunerReading::Read(m_collector.pitches.back(), reading));
+    EXPECT_STREQ(reading.text.GetText(), "A4 +20 cents");
+}
+
+TEST(TunerReading, NamesTheNearestNoteAndTheCentsOff) {
+    TUNER_READING reading;
+    ASSERT_TRUE(CTunerReading::Read(440.0 * std::pow(2.0, 20.0 / 1200.0), reading));
+    EXPECT_EQ(reading.midiNote, 69);
+    EXPECT_NEAR(reading.cents, 20.0, 0.01);
+    EXPECT_STREQ(reading.text.GetText(), "A4 +20 cents");
+    ASSERT_TRUE(CTunerReading::Read(MidiFrequency(61) * std::pow(2.0, -12.0 / 1200.0), reading));
+    EXPECT_STREQ(reading.text.GetText(), "C#4 -12 cents");
+    EXPECT_FALSE(CTunerReading::Read(0.0, reading));
+    EXPECT_FALSE(CTunerReading::Read(-5.0, reading));
+}
+
+}  // namespace
