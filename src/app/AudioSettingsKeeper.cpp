@@ -98,6 +98,12 @@ void CAudioSettingsKeeper::ShowMicrophoneState(bool on) {
     }
 }
 
+void CAudioSettingsKeeper::ShowTuner(const char* text) {
+    if (m_dialog) {
+        m_dialog->SetTunerText(text);
+    }
+}
+
 void CAudioSettingsKeeper::ShowInputLevel(float volume) {
     if (m_dialog) {
         m_dialog->SetInputLevel(volume);

@@ -49,6 +49,7 @@ public:
     void OnFrame();
     void ShowMicrophoneState(bool on);
     void ShowInputLevel(float volume);
+    void ShowTuner(const char* text);
     const char* GetError() const { return m_error; }
 
 private:

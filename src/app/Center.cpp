@@ -21,6 +21,7 @@
 #include "app/WindowRegistry.h"
 #include "capture/DetectorPoster.h"
 #include "capture/SoundCapture.h"
+#include "capture/TunerReading.h"
 #include "exercise/HeldKeys.h"
 #include "exercise/Teacher.h"
 #include "foundation/CrashReport.h"
@@ -420,6 +421,20 @@ void CCenter::OnLevel(std::unique_ptr<IPayload> payload) {
     m_devices->ShowInputLevel(level->volume);
     if (m_audioSettings) {
         m_audioSettings->ShowInputLevel(level->volume);
+    }
+}
+
+void CCenter::OnPitch(std::unique_ptr<IPayload> payload) {
+    const std::unique_ptr<SOUND_PITCH> pitch = TakePayload<SOUND_PITCH>(payload);
+    if (!pitch || !m_devices || !m_devices->GetCapture()) {
+        return;
+    }
+    TUNER_READING reading;
+    const bool steady = pitch->frequency > 0.0 && CTunerReading::Read(pitch->frequency, reading);
+    const char* text = steady ? reading.text.GetText() : "";
+    m_devices->ShowTuner(text);
+    if (m_audioSettings) {
+        m_audioSettings->ShowTuner(text);
     }
 }
 

@@ -81,6 +81,9 @@ public:
     void OnNote(std::unique_ptr<IPayload> note);
     // A level the note detector heard (message 1047): the input meters.
     void OnLevel(std::unique_ptr<IPayload> level);
+    // The tuner readout of a steady pitch the microphone hears, beside the
+    // level meter of the window and of the audio settings.
+    void OnPitch(std::unique_ptr<IPayload> pitch);
     // The open MIDI input went away: reported once.
     void OnMidiDeviceLost(std::unique_ptr<IPayload> reason);
     // The devices' problems gathered by a timer, shown in one box.

@@ -381,6 +381,12 @@ void CDeviceKeeper::ShowInputLevel(float volume) {
     }
 }
 
+void CDeviceKeeper::ShowTuner(const char* text) {
+    if (m_capture) {
+        m_window.SetTunerText(text);
+    }
+}
+
 void CDeviceKeeper::StartCapture() {
     if (!m_platform.createAudioIn || !IsMicrophoneOn() || m_captureTask || m_capture) {
         return;
@@ -463,6 +469,7 @@ void CDeviceKeeper::CloseCapture() {
     m_capture.reset();
     m_captureTask.reset();  // a device that never answered is left to its thread
     m_window.SetInputLevel(-1.0f);
+    m_window.SetTunerText("");
 }
 
 bool CDeviceKeeper::ReopenCapture(CCharString& problem) {

@@ -80,6 +80,8 @@ public:
     void SetMicrophone(bool on);
     // A level the note detector heard: the input meter.
     void ShowInputLevel(float volume);
+    // The tuner readout beside the level meter; empty hides it.
+    void ShowTuner(const char* text);
 
     CSound* GetSound() const { return m_sound.get(); }
     CSoundCapture* GetCapture() const { return m_capture.get(); }

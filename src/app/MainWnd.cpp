@@ -64,6 +64,9 @@ void CMainWnd::OnPosted(int message, std::unique_ptr<IPayload> payload) {
         case kLevelMessage:
             m_center.OnLevel(std::move(payload));
             break;
+        case kPitchMessage:
+            m_center.OnPitch(std::move(payload));
+            break;
         case kMidiDeviceLostMessage:
             m_center.OnMidiDeviceLost(std::move(payload));
             break;

@@ -12,6 +12,15 @@ void CDetectorPoster::OnNote(const CNote& note, double clockTime) {
     auto event = std::make_unique<NOTE_EVENT>(NOTE_EVENT::Make(
         note.midiNote, on, on ? note.volume : 0.0f, SOURCE_SOUND_DETECTOR, clockTime));
     m_loop.Post(m_window, kNoteMessage, MakePayload(std::move(event)));
+    if (!on) {
+        OnPitch(0.0, clockTime);  // the tuner readout goes with the note
+    }
+}
+
+void CDetectorPoster::OnPitch(double frequency, double /*clockTime*/) {
+    auto pitch = std::make_unique<SOUND_PITCH>();
+    pitch->frequency = frequency;
+    m_loop.Post(m_window, kPitchMessage, MakePayload(std::move(pitch)));
 }
 
 void CDetectorPoster::OnLevel(const CNote& level) {

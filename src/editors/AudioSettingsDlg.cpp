@@ -11,6 +11,8 @@ constexpr int kWidth = 420;
 constexpr int kLabelWidth = 60;
 constexpr int kComboX = kMargin + kLabelWidth + 8;
 constexpr int kComboWidth = kWidth - kComboX - 2 * kMargin;
+constexpr int kTunerWidth = 110;  // "C#4 -50 cents"
+constexpr int kTunerGap = 8;
 constexpr int kRowHeight = 30;
 constexpr int kItemHeight = 24;
 constexpr int kGroupCaption = 20;
@@ -57,8 +59,11 @@ DIALOG_TEMPLATE CAudioSettingsDlg::MakeTemplate() {
     items.push_back(Item(ControlKind::kLabel, 0, "Level", kMargin, RowTop(kSoundTop, 3) + 4,
                          kLabelWidth, kItemHeight - 4));
     items.push_back(Item(ControlKind::kProgressBar, kLevelId, "", kComboX, RowTop(kSoundTop, 3) + 4,
-                         kComboWidth, kItemHeight - 8,
+                         kComboWidth - kTunerWidth - kTunerGap, kItemHeight - 8,
                          "What the microphone hears now: play or sing to see it move"));
+    items.push_back(Item(ControlKind::kLabel, kTunerId, "", kComboX + kComboWidth - kTunerWidth,
+                         RowTop(kSoundTop, 3) + 2, kTunerWidth, kItemHeight - 4,
+                         "The note the microphone hears and how far off it is"));
     items.push_back(Item(ControlKind::kGroup, 0, "MIDI", kMargin / 2, kMidiTop, kWidth - kMargin,
                          kGroupCaption + kRowHeight + 6));
     items.push_back(Item(ControlKind::kLabel, 0, "Input", kMargin, RowTop(kMidiTop, 0) + 4,
@@ -198,10 +203,17 @@ void CAudioSettingsDlg::SetInputLevel(float level) {
     m_level.SetValue(level > 0.0f ? level : 0.0);
 }
 
+void CAudioSettingsDlg::SetTunerText(const char* text) {
+    if (m_dialog != nullptr) {
+        m_dialog->SetItemText(kTunerId, text != nullptr ? text : "");
+    }
+}
+
 void CAudioSettingsDlg::SetMicrophoneState(bool on) {
     m_microphoneBox.SetCheck(on);
     if (!on) {
         SetInputLevel(0.0f);
+        SetTunerText("");
     }
 }
 
@@ -211,6 +223,7 @@ void CAudioSettingsDlg::OnControl(int id, ControlEvent event) {
         const bool on = m_microphoneBox.GetCheck();
         if (!on) {
             SetInputLevel(0.0f);
+            SetTunerText("");
         }
         if (m_microphone) {
             m_microphone(on);

@@ -56,6 +56,7 @@ public:
     static constexpr int kMidiId = 1211;
     static constexpr int kMicrophoneId = 1212;
     static constexpr int kLevelId = 1213;
+    static constexpr int kTunerId = 1214;  // the tuner readout beside the meter
     static constexpr int kNoticeId = 1214;
 
     // Re-opens the devices of choice; false with the reason in error.
@@ -79,6 +80,8 @@ public:
               const DEVICE_LIST& outputs, const DEVICE_LIST& midiPorts, const AUDIO_CHOICE& saved);
     // The input meter: a level 0..1; below 0 (no sound input) shows 0.
     void SetInputLevel(float level);
+    // "A4 +20 cents" while a steady pitch is heard; empty when none is.
+    void SetTunerText(const char* text);
     // The microphone's state changed elsewhere (the menu).
     void SetMicrophoneState(bool on);
     // True once OK succeeded or the dialog was cancelled: the owner may

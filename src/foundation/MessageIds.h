@@ -14,4 +14,5 @@ enum MESSAGE_ID : int {
     kLevelMessage = 1047,           // a SOUND_LEVEL of the sound detector
     kMidiDeviceLostMessage = 1048,  // a CCharString: why the MIDI input went away
     kDeviceProblemsMessage = 1049,  // the devices' problems wait to be shown
+    kPitchMessage = 1050,           // a SOUND_PITCH: the steady pitch the detector hears
 };

@@ -48,6 +48,9 @@ public:
     // The input meter under the picture: a level 0..1 shows it, below 0
     // hides it.
     virtual void SetInputLevel(float level) { (void)level; }
+    // The note and cents a tuner reads from the input, beside its level;
+    // empty hides it.
+    virtual void SetTunerText(const char* text) { (void)text; }
     // Saves what the window shows as a PNG file.
     virtual bool SaveScreenshot(const char* path, std::string& error) = 0;
     // The window's 3D view, filling its client area; made on the first call

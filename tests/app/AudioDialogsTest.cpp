@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -502,6 +504,37 @@ TEST(AudioSettingsDialog, ChoosingTheSilentOutputAndBackReopensTheEngineAndTheNe
     PressAndRelease(*center, key);
     EXPECT_EQ(speakers->plays, 2) << "the next key sounds on the speakers again";
     EXPECT_EQ(center->GetSettings()->audio.outputName, CTestSpeakers::kName);
+}
+
+// A steady pitch the microphone hears is read as a tuner does, beside the
+// level meter of the window and of the audio settings, and goes when the
+// note ends.
+TEST(AudioSettingsDialog, ATuneReadoutShowsTheNoteHeardAndHowFarOffItIs) {
+    CNullBackend backend;
+    backend.EnableSound(CNullAudioOut::Clock::kRealTime);
+    backend.EnableCapture("");
+    auto center = Start(backend, backend.GetPlatform());
+    ASSERT_TRUE(center);
+    ASSERT_NE(center->GetCapture(), nullptr);
+    ASSERT_TRUE(center->OnCommand(kCommandAudioSettings));
+    CNullControlDialog* dialog = AudioSettings(backend);
+    ASSERT_NE(dialog, nullptr);
+    CNullWindow* main = backend.GetWindowSystem().GetWindows().at(0);
+    const auto hear = [&](double frequency) {
+        auto pitch = std::make_unique<SOUND_PITCH>();
+        pitch->frequency = frequency;
+        center->OnPitch(MakePayload(std::move(pitch)));
+    };
+    hear(440.0 * std::pow(2.0, 20.0 / 1200.0));  // 20 cents sharp of A4
+    EXPECT_EQ(main->GetTunerText(), "A4 +20 cents");
+    EXPECT_EQ(dialog->FindItem(CAudioSettingsDlg::kTunerId)->control.text, "A4 +20 cents");
+    hear(0.0);
+    EXPECT_EQ(main->GetTunerText(), "");
+    EXPECT_EQ(dialog->FindItem(CAudioSettingsDlg::kTunerId)->control.text, "");
+    hear(440.0);
+    ASSERT_TRUE(dialog->Click(CAudioSettingsDlg::kMicrophoneId));  // the microphone off
+    EXPECT_EQ(main->GetTunerText(), "") << "a readout outlives the microphone";
+    EXPECT_EQ(dialog->FindItem(CAudioSettingsDlg::kTunerId)->control.text, "");
 }
 
 TEST(AudioSettingsDialog, ChoicesAndTheMicrophoneSwitchSurviveARestart) {

@@ -28,6 +28,8 @@ public:
     bool IsVisible() const override { return m_visible; }
     void BringToFront() override;
     void SetStatusText(const char* text) override { m_statusText = text != nullptr ? text : ""; }
+    void SetTunerText(const char* text) override { m_tunerText = text != nullptr ? text : ""; }
+    const std::string& GetTunerText() const { return m_tunerText; }
     void FocusView() override {
         BringToFront();
         ++m_viewFocusCount;
@@ -64,6 +66,7 @@ private:
     int m_menuId = 0;
     std::vector<MENU_ITEM> m_menu;
     std::string m_statusText;
+    std::string m_tunerText;
     int m_viewFocusCount = 0;
     WINDOW_RECT m_rect;
     int m_minimumWidth = 0;

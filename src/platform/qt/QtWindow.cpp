@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include <QImage>
+#include <QLabel>
 #include <QMenuBar>
 #include <QOpenGLContext>
 #include <QPixmap>
@@ -112,6 +113,27 @@ void CQtWindow::SetStatusText(const char* text) {
 
 QString CQtWindow::GetStatusText() const {
     return m_statusLabel != nullptr ? m_statusLabel->GetFullText() : QString();
+}
+
+void CQtWindow::SetTunerText(const char* text) {
+    if (m_widget == nullptr) {
+        return;
+    }
+    const QString shown = QString::fromUtf8(text != nullptr ? text : "");
+    if (m_tuner == nullptr) {
+        if (shown.isEmpty()) {
+            return;
+        }
+        m_tuner = new QLabel();  // the status bar owns it
+        m_tuner->setToolTip(QStringLiteral("The note the microphone hears and how far off it is"));
+        m_widget->statusBar()->addPermanentWidget(m_tuner);
+    }
+    m_tuner->setText(shown);
+    m_tuner->setVisible(!shown.isEmpty());
+}
+
+QString CQtWindow::GetTunerText() const {
+    return m_tuner != nullptr && m_tuner->isVisible() ? m_tuner->text() : QString();
 }
 
 void CQtWindow::SetInputLevel(float level) {

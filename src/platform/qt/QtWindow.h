@@ -9,6 +9,7 @@ class CQtEventLoop;
 class CQtFrameWidget;
 class CQtGlView;
 class CQtStatusLabel;
+class QLabel;
 class QMenu;
 
 // A top-level window on Qt Widgets.
@@ -30,6 +31,8 @@ public:
     void BringToFront() override;
     void SetStatusText(const char* text) override;
     void SetInputLevel(float level) override;
+    void SetTunerText(const char* text) override;
+    QString GetTunerText() const;
     void FocusView() override;
     bool SaveScreenshot(const char* path, std::string& error) override;
     IGlDevice* GetGlView(std::string& error) override;
@@ -47,5 +50,6 @@ private:
     QPointer<CQtFrameWidget> m_widget;
     QPointer<CQtGlView> m_glView;
     QProgressBar* m_inputMeter = nullptr;     // in the status bar, made when first needed
+    QLabel* m_tuner = nullptr;                // beside the meter, made when first needed
     CQtStatusLabel* m_statusLabel = nullptr;  // in the status bar, made when first needed
 };
