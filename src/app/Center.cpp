@@ -191,10 +191,13 @@ bool CCenter::Startup() {
         }
     } else if (m_firstRun && !songNamed) {
         // Nothing runs before the learner asks: the Welcome lesson waits
-        // for its Start button.
-        m_teacher->StandBy(kFirstStartInvitation);
-        GetMainIWindow()->SetStatusText(kFirstStartInvitation);
-        if (CTextDlg* dialog = m_dialogs->GetTextDialog()) {
+        // for its Start button. The groove kind has no note lessons.
+        const bool notes = m_appKind.pictureKind == kPictureNotes;
+        const char* invitation = notes ? kFirstStartInvitation : kGrooveInvitation;
+        m_teacher->StandBy(invitation);
+        GetMainIWindow()->SetStatusText(invitation);
+        CTextDlg* dialog = m_dialogs->GetTextDialog();
+        if (dialog != nullptr && notes) {
             dialog->HighlightButton(0);
         }
     }

@@ -54,6 +54,8 @@ public:
     // path.
     static constexpr const char* kOpenSongMessage = "open ";
     // The status line of a first start, until a lesson starts.
+    static constexpr const char* kGrooveInvitation =
+        "The Song Editor joins in a later version: the Lessons window (F1) tells of the grooves";
     static constexpr const char* kFirstStartInvitation =
         "Press Start in the Lessons window to begin (F1 shows it)";
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/Catalogue.h"
 #include "app/Center.h"
 #include "app/MainWnd.h"
 #include "app/StartOptions.h"
@@ -12,6 +13,21 @@ const char* const kInstanceLockName = "{37750A18-5FF9-4f22-BB8F-46F5877AAA5E}";
 
 namespace {
 constexpr const char* kProductTitle = "Notara";
+
+// One lock for each product: the trainer keeps the lock of its first
+// version, another product (the groove kind) takes its own, so that two
+// kinds run at once and two copies of one kind do not.
+std::string LockNameOf(const APP_KIND& kind) {
+    const std::string product = kind.productWord;
+    return product.empty() || product == kProductTitle
+               ? kInstanceLockName
+               : std::string(kInstanceLockName) + "-" + product;
+}
+
+// The box captions name the product that runs.
+const char* TitleOf(const APP_KIND& kind) {
+    return *kind.productWord != '\0' ? kind.productWord : kProductTitle;
+}
 
 // Hands the song file a second start was given to the running program,
 // with its path made absolute: that program's folder is another. False when
@@ -28,15 +44,19 @@ bool HandOverSong(IInstanceLock& lock, const START_OPTIONS& options) {
 }  // namespace
 
 int RunApplication(const PLATFORM& platform, int kind, const START_OPTIONS& options) {
+    APP_KIND appKind;
+    CCharString unknown;
+    FindApplicationKind(kind, appKind, unknown);  // an unknown kind fails in Init, told there
+    const char* const title = TitleOf(appKind);
     std::unique_ptr<IInstanceLock> instanceLock = platform.createInstanceLock();
-    if (!instanceLock->TryAcquire(kInstanceLockName)) {
+    if (!instanceLock->TryAcquire(LockNameOf(appKind).c_str())) {
         // A song given to a second start opens in the program that runs.
         if (HandOverSong(*instanceLock, options)) {
             return 0;
         }
         platform.windowSystem->MessageBox(nullptr,
-                                          "Another instance of\nthis application is running",
-                                          kProductTitle, BoxIcon::kExclamation, BoxButtons::kOk);
+                                          "Another instance of\nthis application is running", title,
+                                          BoxIcon::kExclamation, BoxButtons::kOk);
         return CCenter::kExitFailure;
     }
     CCenter center(kind, options.commandLine.c_str(), platform, options);
@@ -64,8 +84,8 @@ int RunApplication(const PLATFORM& platform, int kind, const START_OPTIONS& opti
             platform.watchEndRequests(nullptr);
         }
         CCharString message;
-        message.Format("Can't initialize %s:\n%s", kProductTitle, center.GetError());
-        platform.windowSystem->MessageBox(nullptr, message, kProductTitle, BoxIcon::kError,
+        message.Format("Can't initialize %s:\n%s", title, center.GetError());
+        platform.windowSystem->MessageBox(nullptr, message, title, BoxIcon::kError,
                                           BoxButtons::kOk);
         return CCenter::kExitFailure;
     }

@@ -67,12 +67,43 @@ std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints, bool microphone, bool 
     return {file, show, view, hintMenu, settings};
 }
 
+// The groove kind's menu: its song and groove commands (greyed until the
+// Song Editor that carries them exists), its windows and its settings.
+std::vector<MENU_ITEM> GrooveMenu(bool microphone) {
+    MENU_ITEM file = Popup("&File");
+    file.items = {Greyed("New song", kCommandNewSong),
+                  Greyed("Open song...", kCommandOpenSong),
+                  Greyed("Save song", kCommandSaveSong),
+                  Greyed("Save song as...", kCommandSaveSongAs),
+                  Greyed("Save song to MIDI...", kCommandSaveSongToMidi),
+                  Greyed("Save song to WAVE...", kCommandSaveSongToWave),
+                  MENU_ITEM{},
+                  Greyed("New groove", kCommandNewGroove),
+                  Greyed("Open groove...", kCommandOpenGroove),
+                  Greyed("Save groove", kCommandSaveGroove),
+                  Greyed("Save groove as...", kCommandSaveGrooveAs),
+                  MENU_ITEM{},
+                  Item("&Quit", kCommandQuit, "Ctrl+Q")};
+    MENU_ITEM show = Popup("&Show");
+    show.items = {Greyed("Song", kCommandShowSong), Item("&Mixer", kCommandShowMixer),
+                  Item("&Lessons", kCommandShowText, "F1"), MENU_ITEM{},
+                  Item("Arrange all windows", kCommandArrangeAll)};
+    MENU_ITEM settings = Popup("Settings");
+    settings.items = {Item("&Audio...", kCommandAudioSettings),
+                      Toggle("&Microphone input", kCommandMicrophone, microphone), MENU_ITEM{},
+                      Item("About...", kCommandAbout)};
+    return {file, show, settings};
+}
+
 }  // namespace
 
 std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints, bool microphone,
                                   bool keyAccuracy) {
-    if (menuId == 1447) {
+    if (menuId == kNotaraDemoMenu) {
         return NotaraDemoMenu(hints, microphone, keyAccuracy);
+    }
+    if (menuId == kGrooveMenu) {
+        return GrooveMenu(microphone);
     }
     return {};
 }

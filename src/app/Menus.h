@@ -38,6 +38,11 @@ enum MenuCommand : int {
     kCommandExportHistory = 1710,
 };
 
+// The menus of the kinds this build runs: the note-reading trainer's and
+// the groove kind's.
+constexpr int kNotaraDemoMenu = 1447;
+constexpr int kGrooveMenu = 1241;
+
 // The menu bar of a menu id, its Hints and Microphone input ticked as
 // given; empty for menus of kinds this build lacks.
 std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints = HINTS(), bool microphone = true,

@@ -9,6 +9,7 @@
 #include "foundation/ErrorReport.h"
 #include "platform/Window.h"
 #include "scene/SpacePainter.h"
+#include "scene/WaitingPicture.h"
 #include "trainer/Piano.h"
 #include "trainer/PianoNotes.h"
 
@@ -35,6 +36,10 @@ bool CPictureKeeper::Start(IWindow& main, int pictureKind) {
             ApplyKeyAccuracy();  // a rebuilt picture keeps the learner's choice
             return m_pianoNotes;
         });
+    // The band's picture is not built yet: its scene says so.
+    m_painter->SetPictureFactory(kPictureGrooves, [](CSpacePainter& scene, CVertexBuffer& list) {
+        return CWaitingPicture::Make(scene, list, kBandLaterText);
+    });
     if (!m_painter->CreatePicture(pictureKind)) {
         ReportError(kSource, __LINE__, "Can't create new picture in Space Painter: %s",
                     m_painter->GetError());

@@ -17,6 +17,9 @@ enum class VIEW_COMMAND;
 // view with the kind's picture (the note-reading picture shows the running
 // lesson), runs the view commands, colours the keys by accuracy on request
 // and asks for frames.
+// What the groove kind's picture says until its band exists.
+constexpr const char* kBandLaterText = "The band joins in a later version";
+
 class CPictureKeeper {
 public:
     static constexpr const char* kSource = "Picture";

@@ -20,6 +20,15 @@ const char* const kUsageText =
     "  --screenshot FILE      save a PNG picture of the main window once it shows\n"
     "  --quit-after SECONDS   close the application after SECONDS seconds (0 to 86400)\n";
 
+const char* const kGrooveUsageText =
+    "Usage: rumblo [options] [FILE]\n"
+    "Groove and song editor. FILE is a \".Song\" or \".mid\" file to open.\n"
+    "\n"
+    "Options:\n"
+    "  --help                 show this text and exit\n"
+    "  --screenshot FILE      save a PNG picture of the main window once it shows\n"
+    "  --quit-after SECONDS   close the application after SECONDS seconds (0 to 86400)\n";
+
 namespace {
 
 constexpr double kMillisecondsPerSecond = 1000.0;

@@ -42,3 +42,5 @@ bool FindCommandLineSong(const char* commandLine, CCharString& path);
 CCharString GetSongOpenError(const char* path);
 
 extern const char* const kUsageText;
+// The groove kind's usage text.
+extern const char* const kGrooveUsageText;

@@ -17,7 +17,18 @@
 #include "platform/rtaudio/RtAudioOut.h"
 #include "platform/rtmidi/RtMidiIn.h"
 
+#ifndef NOTARA_APP_KIND
+#define NOTARA_APP_KIND 11
+#endif
+
 namespace {
+
+// The application kind this executable starts: the note-reading trainer or
+// the groove kind, built from this one source.
+constexpr int kBuildKind = NOTARA_APP_KIND;
+constexpr int kGrooveKind = 3;
+constexpr const char* kProgramName = kBuildKind == kGrooveKind ? "rumblo" : "notara";
+const char* const kUsage = kBuildKind == kGrooveKind ? kGrooveUsageText : kUsageText;
 
 // True when the command line asks for the usage text, which needs no display.
 bool AsksForHelp(int argc, char** argv) {
@@ -54,18 +65,18 @@ void InstallCrashReport() {
 int main(int argc, char** argv) {
     InstallCrashReport();
     if (AsksForHelp(argc, argv)) {
-        std::fputs(kUsageText, stdout);
+        std::fputs(kUsage, stdout);
         return 0;
     }
     QApplication application(argc, argv);  // takes Qt's own options out of argv
     START_OPTIONS options;
     std::string error;
     if (!ParseStartOptions(argc - 1, argv + 1, options, error)) {
-        std::fprintf(stderr, "notara: %s\n\n%s", error.c_str(), kUsageText);
+        std::fprintf(stderr, "%s: %s\n\n%s", kProgramName, error.c_str(), kUsage);
         return 2;
     }
     if (options.showHelp) {
-        std::fputs(kUsageText, stdout);
+        std::fputs(kUsage, stdout);
         return 0;
     }
     CQtBackend backend;
@@ -82,7 +93,7 @@ int main(int argc, char** argv) {
     platform.createAudioIn = [] { return std::make_unique<CRtAudioIn>(); };
     // In place of a microphone the learner may choose silence.
     platform.createStandInAudioIn = [] { return std::make_unique<CNullAudioIn>(); };
-    const int code = RunApplication(platform, kNotaraDemoKind, options);
+    const int code = RunApplication(platform, kBuildKind, options);
     CCrashReport::Uninstall();
     return code;
 }

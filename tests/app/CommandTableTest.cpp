@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int kNotaraDemoMenu = 1447;
-
 void ForEachItem(const std::vector<MENU_ITEM>& items,
                  const std::function<void(const MENU_ITEM&)>& visit) {
     for (const MENU_ITEM& item : items) {
@@ -58,6 +56,33 @@ TEST(CommandTable, EveryEnabledItemOfTheNoteReadingMenuHasAHandler) {
         }
     });
     EXPECT_GT(items, 10);
+}
+
+// The groove kind's menu: its windows and settings run, its song and groove
+// commands stand greyed until the Song Editor carries them.
+TEST(CommandTable, TheGrooveKindsMenuRunsWhatItOffersAndGreysTheSongCommands) {
+    CNullBackend backend;
+    CCenter center(3, "", backend.GetPlatform());
+    CCommandTable table;
+    FillNotaraCommands(center, table);
+    std::vector<int> enabled;
+    std::vector<int> greyed;
+    ForEachItem(GetMenuBar(kGrooveMenu), [&](const MENU_ITEM& item) {
+        if (item.commandId != 0) {
+            (item.enabled ? enabled : greyed).push_back(item.commandId);
+        }
+    });
+    for (const int id : enabled) {
+        EXPECT_TRUE(table.Has(id)) << id << " does nothing";
+    }
+    EXPECT_EQ(enabled, (std::vector<int>{kCommandQuit, kCommandShowMixer, kCommandShowText,
+                                         kCommandArrangeAll, kCommandAudioSettings,
+                                         kCommandMicrophone, kCommandAbout}));
+    EXPECT_EQ(greyed,
+              (std::vector<int>{kCommandNewSong, kCommandOpenSong, kCommandSaveSong,
+                                kCommandSaveSongAs, kCommandSaveSongToMidi, kCommandSaveSongToWave,
+                                kCommandNewGroove, kCommandOpenGroove, kCommandSaveGroove,
+                                kCommandSaveGrooveAs, kCommandShowSong}));
 }
 
 }  // namespace
