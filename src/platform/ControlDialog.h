@@ -16,6 +16,10 @@ enum class ControlKind {
     kTrackBar,     // a horizontal slider
     kProgressBar,  // a horizontal meter
     kPicture,      // a picture the owner paints, shown at its natural size
+    kRadioButton,  // one choice of the radio buttons of its group
+    kEditBox,      // one line of text the user types
+    kListBox,      // a list of texts, one of them selected
+    kImageButton,  // a picture the owner paints that tells when it is pressed
 };
 
 // One item of a dialog: where it goes in the dialog's client area, in pixels.
@@ -25,6 +29,7 @@ struct CONTROL_ITEM {
     std::string text;
     WINDOW_RECT rect;
     std::string toolTip;  // shown when the pointer rests on the item
+    int group = 0;        // radio buttons of one group exclude each other
 };
 
 // A text shown when the pointer rests on a rectangle of a picture, in the
@@ -46,6 +51,10 @@ enum class ControlEvent {
     kClicked,           // a button pressed, a check box turned over
     kSelectionChanged,  // the user chose another item of a combo box
     kMoved,             // the user moved a slider (by dragging, a click or a key)
+    kEdited,            // the user changed the text of an edit box
+    kPressed,           // a mouse button went down on an image button
+    kReleased,          // ... and came up again
+    kLeft,              // the pointer left an image button
 };
 
 // What a control dialog's owner hears besides the window events. Only what
@@ -65,15 +74,18 @@ public:
     static constexpr int kIdOk = 1;
     static constexpr int kIdCancel = 2;
 
-    // Any item: its text (a label's, a button's or a check box's caption).
+    // Any item: its text (a label's, a button's or a check box's caption,
+    // an edit box's contents).
     virtual bool SetItemText(int id, const char* text) = 0;
+    virtual bool GetItemText(int id, std::string& text) const = 0;
     virtual bool EnableItem(int id, bool enabled) = 0;
 
-    // Check boxes.
+    // Check boxes and radio buttons; checking a radio button unchecks the
+    // others of its group.
     virtual bool SetChecked(int id, bool checked) = 0;
     virtual bool GetChecked(int id, bool& checked) const = 0;
 
-    // Combo boxes. An index of -1 selects nothing.
+    // Combo boxes and list boxes. An index of -1 selects nothing.
     virtual bool ClearList(int id) = 0;
     virtual bool AddListItem(int id, const char* text) = 0;
     virtual bool SelectListItem(int id, int index) = 0;
@@ -91,7 +103,7 @@ public:
     virtual bool SetMeterPosition(int id, int position) = 0;
     virtual bool SetMeterColor(int id, uint32_t color) = 0;
 
-    // Pictures: width x height ARGB pixels, top row first, with straight
+    // Pictures and image buttons: width x height ARGB pixels, top row first, with straight
     // alpha, as IImagePainter::End gives them. False for a size that does
     // not match the pixels.
     virtual bool SetPicture(int id, int width, int height, const std::vector<uint32_t>& argb) = 0;

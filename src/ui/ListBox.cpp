@@ -1,13 +1,13 @@
-#include "ui/ComboBox.h"
+#include "ui/ListBox.h"
 
 #include <cstring>
 
-bool CComboBox::Clear() {
+bool CListBox::Clear() {
     m_items.clear();
     return m_dialog != nullptr && m_dialog->ClearList(m_id);
 }
 
-bool CComboBox::AddItem(const char* text, const char* data) {
+bool CListBox::AddItem(const char* text, const char* data) {
     if (m_dialog == nullptr || !m_dialog->AddListItem(m_id, text)) {
         return false;
     }
@@ -15,11 +15,11 @@ bool CComboBox::AddItem(const char* text, const char* data) {
     return true;
 }
 
-bool CComboBox::Select(int index) {
+bool CListBox::Select(int index) {
     return m_dialog != nullptr && index < GetCount() && m_dialog->SelectListItem(m_id, index);
 }
 
-bool CComboBox::SelectByData(const char* data) {
+bool CListBox::SelectByData(const char* data) {
     for (int i = 0; i < GetCount(); ++i) {
         if (std::strcmp(m_items[static_cast<size_t>(i)].data.GetText(), data) == 0) {
             return Select(i);
@@ -28,7 +28,7 @@ bool CComboBox::SelectByData(const char* data) {
     return false;
 }
 
-int CComboBox::GetSelection() const {
+int CListBox::GetSelection() const {
     int index = -1;
     if (m_dialog == nullptr || !m_dialog->GetListSelection(m_id, index) || index >= GetCount()) {
         return -1;
@@ -36,7 +36,7 @@ int CComboBox::GetSelection() const {
     return index;
 }
 
-bool CComboBox::GetSelectionText(CCharString& text) const {
+bool CListBox::GetSelectionText(CCharString& text) const {
     const int index = GetSelection();
     if (index < 0) {
         return false;
@@ -45,7 +45,7 @@ bool CComboBox::GetSelectionText(CCharString& text) const {
     return true;
 }
 
-bool CComboBox::GetSelectionData(CCharString& data) const {
+bool CListBox::GetSelectionData(CCharString& data) const {
     const int index = GetSelection();
     if (index < 0) {
         return false;
@@ -54,7 +54,7 @@ bool CComboBox::GetSelectionData(CCharString& data) const {
     return true;
 }
 
-const char* CComboBox::GetData(int index) const {
+const char* CListBox::GetData(int index) const {
     return index >= 0 && index < GetCount() ? m_items[static_cast<size_t>(index)].data.GetText()
                                             : "";
 }

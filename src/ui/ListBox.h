@@ -5,9 +5,9 @@
 #include "foundation/CharString.h"
 #include "ui/DialogItem.h"
 
-// A drop-down list of a dialog whose every item carries a data text (a
-// device id, a port number) beside the text it shows.
-class CComboBox : public CDialogItem {
+// A list of a dialog whose every item carries a data text (a device id, a
+// port number, a file's path) beside the text it shows.
+class CListBox : public CDialogItem {
 public:
     bool Clear();
     bool AddItem(const char* text, const char* data);

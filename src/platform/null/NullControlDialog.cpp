@@ -51,6 +51,35 @@ const CNullControlDialog::ITEM* CNullControlDialog::Find(int id, ControlKind kin
     return found != m_items.end() && found->second.control.kind == kind ? &found->second : nullptr;
 }
 
+CNullControlDialog::ITEM* CNullControlDialog::Find(int id, ControlKind kind, ControlKind other) {
+    ITEM* item = Find(id, kind);
+    return item != nullptr ? item : Find(id, other);
+}
+
+const CNullControlDialog::ITEM* CNullControlDialog::Find(int id, ControlKind kind,
+                                                         ControlKind other) const {
+    const ITEM* item = Find(id, kind);
+    return item != nullptr ? item : Find(id, other);
+}
+
+void CNullControlDialog::CheckRadio(ITEM& radio) {
+    for (auto& [id, item] : m_items) {
+        if (item.control.kind == ControlKind::kRadioButton &&
+            item.control.group == radio.control.group) {
+            item.checked = false;
+        }
+    }
+    radio.checked = true;
+}
+
+bool CNullControlDialog::GetItemText(int id, std::string& text) const {
+    const ITEM* item = FindItem(id);
+    if (item != nullptr) {
+        text = item->control.text;
+    }
+    return item != nullptr;
+}
+
 bool CNullControlDialog::SetItemText(int id, const char* text) {
     const auto found = m_items.find(id);
     if (found == m_items.end()) {
@@ -70,15 +99,17 @@ bool CNullControlDialog::EnableItem(int id, bool enabled) {
 }
 
 bool CNullControlDialog::SetChecked(int id, bool checked) {
-    ITEM* item = Find(id, ControlKind::kCheckBox);
-    if (item != nullptr) {
+    ITEM* item = Find(id, ControlKind::kCheckBox, ControlKind::kRadioButton);
+    if (item != nullptr && checked && item->control.kind == ControlKind::kRadioButton) {
+        CheckRadio(*item);
+    } else if (item != nullptr) {
         item->checked = checked;
     }
     return item != nullptr;
 }
 
 bool CNullControlDialog::GetChecked(int id, bool& checked) const {
-    const ITEM* item = Find(id, ControlKind::kCheckBox);
+    const ITEM* item = Find(id, ControlKind::kCheckBox, ControlKind::kRadioButton);
     if (item != nullptr) {
         checked = item->checked;
     }
@@ -86,7 +117,7 @@ bool CNullControlDialog::GetChecked(int id, bool& checked) const {
 }
 
 bool CNullControlDialog::ClearList(int id) {
-    ITEM* item = Find(id, ControlKind::kComboBox);
+    ITEM* item = Find(id, ControlKind::kComboBox, ControlKind::kListBox);
     if (item != nullptr) {
         item->list.clear();
         item->selection = -1;
@@ -95,7 +126,7 @@ bool CNullControlDialog::ClearList(int id) {
 }
 
 bool CNullControlDialog::AddListItem(int id, const char* text) {
-    ITEM* item = Find(id, ControlKind::kComboBox);
+    ITEM* item = Find(id, ControlKind::kComboBox, ControlKind::kListBox);
     if (item != nullptr) {
         item->list.emplace_back(text != nullptr ? text : "");
     }
@@ -103,7 +134,7 @@ bool CNullControlDialog::AddListItem(int id, const char* text) {
 }
 
 bool CNullControlDialog::SelectListItem(int id, int index) {
-    ITEM* item = Find(id, ControlKind::kComboBox);
+    ITEM* item = Find(id, ControlKind::kComboBox, ControlKind::kListBox);
     if (item == nullptr) {
         return false;
     }
@@ -112,7 +143,7 @@ bool CNullControlDialog::SelectListItem(int id, int index) {
 }
 
 bool CNullControlDialog::GetListSelection(int id, int& index) const {
-    const ITEM* item = Find(id, ControlKind::kComboBox);
+    const ITEM* item = Find(id, ControlKind::kComboBox, ControlKind::kListBox);
     if (item != nullptr) {
         index = item->selection;
     }
@@ -184,7 +215,7 @@ bool CNullControlDialog::SetMeterColor(int id, uint32_t color) {
 
 bool CNullControlDialog::SetPicture(int id, int width, int height,
                                     const std::vector<uint32_t>& argb) {
-    ITEM* item = Find(id, ControlKind::kPicture);
+    ITEM* item = Find(id, ControlKind::kPicture, ControlKind::kImageButton);
     if (item == nullptr || width <= 0 || height <= 0 ||
         argb.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) {
         return false;
@@ -220,7 +251,7 @@ std::string CNullControlDialog::GetPictureTip(int id, int x, int y) const {
 
 bool CNullControlDialog::GetPicture(int id, int& width, int& height,
                                     std::vector<uint32_t>& argb) const {
-    const ITEM* item = Find(id, ControlKind::kPicture);
+    const ITEM* item = Find(id, ControlKind::kPicture, ControlKind::kImageButton);
     if (item == nullptr || item->picture.empty()) {
         return false;
     }
@@ -238,6 +269,8 @@ bool CNullControlDialog::Click(int id) {
     ITEM& item = found->second;
     if (item.control.kind == ControlKind::kCheckBox) {
         item.checked = !item.checked;
+    } else if (item.control.kind == ControlKind::kRadioButton) {
+        CheckRadio(item);
     } else if (item.control.kind != ControlKind::kButton) {
         return false;
     }
@@ -246,13 +279,34 @@ bool CNullControlDialog::Click(int id) {
 }
 
 bool CNullControlDialog::Choose(int id, int index) {
-    ITEM* item = Find(id, ControlKind::kComboBox);
+    ITEM* item = Find(id, ControlKind::kComboBox, ControlKind::kListBox);
     if (item == nullptr || !item->enabled || index < 0 ||
         index >= static_cast<int>(item->list.size())) {
         return false;
     }
     item->selection = index;
     m_controlHandler->OnControl(id, ControlEvent::kSelectionChanged);
+    return true;
+}
+
+bool CNullControlDialog::Type(int id, const char* text) {
+    ITEM* item = Find(id, ControlKind::kEditBox);
+    if (item == nullptr || !item->enabled) {
+        return false;
+    }
+    item->control.text = text != nullptr ? text : "";
+    m_controlHandler->OnControl(id, ControlEvent::kEdited);
+    return true;
+}
+
+bool CNullControlDialog::Press(int id, ControlEvent event) {
+    // An image button tells its owner even while greyed: the owner decides.
+    const bool told = event == ControlEvent::kPressed || event == ControlEvent::kReleased ||
+                      event == ControlEvent::kLeft;
+    if (Find(id, ControlKind::kImageButton) == nullptr || !told) {
+        return false;
+    }
+    m_controlHandler->OnControl(id, event);
     return true;
 }
 

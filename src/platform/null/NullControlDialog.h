@@ -51,6 +51,7 @@ public:
     IGlDevice* GetGlView(std::string& error) override;
 
     bool SetItemText(int id, const char* text) override;
+    bool GetItemText(int id, std::string& text) const override;
     bool EnableItem(int id, bool enabled) override;
     bool SetChecked(int id, bool checked) override;
     bool GetChecked(int id, bool& checked) const override;
@@ -77,6 +78,11 @@ public:
     bool Click(int id);
     bool Choose(int id, int index);
     bool MoveSlider(int id, int position);
+    // Types text into an edit box in place of what it held.
+    bool Type(int id, const char* text);
+    // A mouse button going down (kPressed) or up (kReleased) on an image
+    // button, or the pointer leaving it (kLeft).
+    bool Press(int id, ControlEvent event);
     void RequestClose() { m_frame.RequestClose(); }
 
     // The last picture set on the picture item id; false when there is no
@@ -92,6 +98,11 @@ public:
 private:
     ITEM* Find(int id, ControlKind kind);
     const ITEM* Find(int id, ControlKind kind) const;
+    // An item of either kind.
+    ITEM* Find(int id, ControlKind kind, ControlKind other);
+    const ITEM* Find(int id, ControlKind kind, ControlKind other) const;
+    // Checks radio and unchecks the others of its group.
+    void CheckRadio(ITEM& radio);
 
     CNullWindow m_frame;
     IControlDialogHandler* m_controlHandler;

@@ -9,6 +9,8 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QSignalBlocker>
@@ -111,9 +113,29 @@ IGlDevice* CQtControlDialog::GetGlView(std::string& error) {
     return nullptr;
 }
 
+bool CQtControlDialog::GetItemText(int id, std::string& text) const {
+    QString found;
+    if (const auto* edit = Find<QLineEdit>(id)) {
+        found = edit->text();
+    } else if (const auto* button = Find<QAbstractButton>(id)) {
+        found = button->text();
+    } else if (const auto* label = Find<QLabel>(id)) {
+        found = label->text();
+    } else if (const auto* group = Find<QGroupBox>(id)) {
+        found = group->title();
+    } else {
+        return false;
+    }
+    text = found.toStdString();
+    return true;
+}
+
 bool CQtControlDialog::SetItemText(int id, const char* text) {
     const QString qtText = QString::fromUtf8(text != nullptr ? text : "");
-    if (auto* button = Find<QAbstractButton>(id)) {
+    if (auto* edit = Find<QLineEdit>(id)) {
+        const QSignalBlocker quiet(edit);
+        edit->setText(qtText);
+    } else if (auto* button = Find<QAbstractButton>(id)) {
         button->setText(qtText);
     } else if (auto* label = Find<QLabel>(id);
                label != nullptr && !CQtControlWidget::IsPicture(label)) {
@@ -136,8 +158,8 @@ bool CQtControlDialog::EnableItem(int id, bool enabled) {
 }
 
 bool CQtControlDialog::SetChecked(int id, bool checked) {
-    QCheckBox* box = Find<QCheckBox>(id);
-    if (box == nullptr) {
+    QAbstractButton* box = Find<QAbstractButton>(id);
+    if (box == nullptr || !box->isCheckable()) {
         return false;
     }
     const QSignalBlocker quiet(box);
@@ -146,8 +168,8 @@ bool CQtControlDialog::SetChecked(int id, bool checked) {
 }
 
 bool CQtControlDialog::GetChecked(int id, bool& checked) const {
-    const QCheckBox* box = Find<QCheckBox>(id);
-    if (box == nullptr) {
+    const QAbstractButton* box = Find<QAbstractButton>(id);
+    if (box == nullptr || !box->isCheckable()) {
         return false;
     }
     checked = box->isChecked();
@@ -155,6 +177,11 @@ bool CQtControlDialog::GetChecked(int id, bool& checked) const {
 }
 
 bool CQtControlDialog::ClearList(int id) {
+    if (QListWidget* box = Find<QListWidget>(id)) {
+        const QSignalBlocker quiet(box);
+        box->clear();
+        return true;
+    }
     QComboBox* list = Find<QComboBox>(id);
     if (list == nullptr) {
         return false;
@@ -165,6 +192,11 @@ bool CQtControlDialog::ClearList(int id) {
 }
 
 bool CQtControlDialog::AddListItem(int id, const char* text) {
+    if (QListWidget* box = Find<QListWidget>(id)) {
+        const QSignalBlocker quiet(box);
+        box->addItem(QString::fromUtf8(text != nullptr ? text : ""));
+        return true;
+    }
     QComboBox* list = Find<QComboBox>(id);
     if (list == nullptr) {
         return false;
@@ -178,6 +210,14 @@ bool CQtControlDialog::AddListItem(int id, const char* text) {
 }
 
 bool CQtControlDialog::SelectListItem(int id, int index) {
+    if (QListWidget* box = Find<QListWidget>(id)) {
+        if (index < -1 || index >= box->count()) {
+            return false;
+        }
+        const QSignalBlocker quiet(box);
+        box->setCurrentRow(index);
+        return true;
+    }
     QComboBox* list = Find<QComboBox>(id);
     if (list == nullptr || index < -1 || index >= list->count()) {
         return false;
@@ -188,6 +228,10 @@ bool CQtControlDialog::SelectListItem(int id, int index) {
 }
 
 bool CQtControlDialog::GetListSelection(int id, int& index) const {
+    if (const QListWidget* box = Find<QListWidget>(id)) {
+        index = box->currentRow();
+        return true;
+    }
     const QComboBox* list = Find<QComboBox>(id);
     if (list == nullptr) {
         return false;

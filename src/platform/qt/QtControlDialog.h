@@ -28,6 +28,7 @@ public:
     IGlDevice* GetGlView(std::string& error) override;
 
     bool SetItemText(int id, const char* text) override;
+    bool GetItemText(int id, std::string& text) const override;
     bool EnableItem(int id, bool enabled) override;
     bool SetChecked(int id, bool checked) override;
     bool GetChecked(int id, bool& checked) const override;

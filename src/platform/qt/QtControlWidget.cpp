@@ -1,14 +1,19 @@
 #include "platform/qt/QtControlWidget.h"
 
+#include "platform/qt/QtImageButton.h"
 #include "platform/qt/QtPictureLabel.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 
 #include "platform/WindowHandler.h"
@@ -74,6 +79,14 @@ QWidget* CQtControlWidget::MakeItem(const CONTROL_ITEM& item) {
             return MakeProgressBar();
         case ControlKind::kPicture:
             return MakePicture();
+        case ControlKind::kRadioButton:
+            return MakeRadioButton(item);
+        case ControlKind::kEditBox:
+            return MakeEditBox(item);
+        case ControlKind::kListBox:
+            return MakeListBox(item);
+        case ControlKind::kImageButton:
+            return MakeImageButton(item);
         default: {
             // A label's text goes on over more lines rather than be cut.
             auto* label = new QLabel(text, this);
@@ -131,6 +144,44 @@ QWidget* CQtControlWidget::MakePicture() {
     picture->setProperty(kPictureProperty, true);
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return picture;
+}
+
+QWidget* CQtControlWidget::MakeRadioButton(const CONTROL_ITEM& item) {
+    auto* radio = new QRadioButton(QString::fromUtf8(item.text.c_str()), this);
+    QButtonGroup*& group = m_radioGroups[item.group];
+    if (group == nullptr) {
+        group = new QButtonGroup(this);  // exclusive: one choice of the group
+    }
+    group->addButton(radio);
+    const int id = item.id;
+    connect(radio, &QRadioButton::clicked, this,
+            [this, id] { Report(id, ControlEvent::kClicked); });
+    return radio;
+}
+
+QWidget* CQtControlWidget::MakeEditBox(const CONTROL_ITEM& item) {
+    auto* edit = new QLineEdit(QString::fromUtf8(item.text.c_str()), this);
+    // textEdited comes from the user only, unlike textChanged.
+    const int id = item.id;
+    connect(edit, &QLineEdit::textEdited, this, [this, id] { Report(id, ControlEvent::kEdited); });
+    return edit;
+}
+
+QWidget* CQtControlWidget::MakeListBox(const CONTROL_ITEM& item) {
+    auto* list = new QListWidget(this);
+    // The owner's Set calls block the signal.
+    const int id = item.id;
+    connect(list, &QListWidget::currentRowChanged, this,
+            [this, id] { Report(id, ControlEvent::kSelectionChanged); });
+    return list;
+}
+
+QWidget* CQtControlWidget::MakeImageButton(const CONTROL_ITEM& item) {
+    const int id = item.id;
+    auto* button = new CQtImageButton(this, [this, id](ControlEvent event) { Report(id, event); });
+    button->setProperty(kPictureProperty, true);
+    button->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return button;
 }
 
 bool CQtControlWidget::IsPicture(const QWidget* item) {

@@ -6,6 +6,7 @@
 #include "platform/ControlDialog.h"
 
 class IWindowHandler;
+class QButtonGroup;
 class QLabel;
 
 // The widget of a control dialog: one child widget per item of a template,
@@ -43,9 +44,14 @@ private:
     QWidget* MakeTrackBar(const CONTROL_ITEM& item);
     QWidget* MakeProgressBar();
     QWidget* MakePicture();
+    QWidget* MakeRadioButton(const CONTROL_ITEM& item);
+    QWidget* MakeEditBox(const CONTROL_ITEM& item);
+    QWidget* MakeListBox(const CONTROL_ITEM& item);
+    QWidget* MakeImageButton(const CONTROL_ITEM& item);
     void Report(int id, ControlEvent event);
 
     IWindowHandler* m_handler;
     IControlDialogHandler* m_controlHandler;
-    std::map<int, QWidget*> m_items;  // children of this widget, by id
+    std::map<int, QWidget*> m_items;             // children of this widget, by id
+    std::map<int, QButtonGroup*> m_radioGroups;  // children of this widget, by group
 };

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSet>
@@ -588,4 +589,81 @@ TEST(QtControlDialog, ADialogOfAWindowIsItsChildAndGoesAwayWithItsObject) {
     dialog.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(widget.isNull());
+}
+
+// The items the editors need beyond the first dialogs: radio groups, an
+// edit line, a list and an image button, each telling what the user did.
+TEST(QtControlDialog, RadioGroupsEditLinesListsAndImageButtonsTellWhatTheUserDid) {
+    App();
+    CQtBackend backend;
+    CRecordingControlHandler handler;
+    DIALOG_TEMPLATE dialog;
+    dialog.title = "Groove";
+    dialog.width = 320;
+    dialog.height = 220;
+    constexpr int kSlow = 20, kFast = 21, kSwing = 22, kName = 23, kStyles = 24, kPlay = 25;
+    CONTROL_ITEM slow{ControlKind::kRadioButton, kSlow, "Slow", {10, 10, 80, 20}, ""};
+    CONTROL_ITEM fast{ControlKind::kRadioButton, kFast, "Fast", {10, 35, 80, 20}, ""};
+    CONTROL_ITEM swing{ControlKind::kRadioButton, kSwing, "Swing", {110, 10, 80, 20}, ""};
+    slow.group = fast.group = 1;
+    swing.group = 2;
+    dialog.items = {slow,
+                    fast,
+                    swing,
+                    {ControlKind::kEditBox, kName, "Blues", {10, 60, 150, 24}, ""},
+                    {ControlKind::kListBox, kStyles, "", {10, 90, 150, 80}, ""},
+                    {ControlKind::kImageButton, kPlay, "", {200, 90, 32, 32}, "Play"}};
+    std::string error;
+    auto made = backend.GetPlatform().windowSystem->CreateControlDialog(dialog, &handler, &handler,
+                                                                        nullptr, error);
+    ASSERT_TRUE(made) << error;
+    ShowAndSettle(*made);
+    CQtControlWidget* widget = WidgetOf(made);
+    ASSERT_TRUE(made->SetChecked(kSlow, true));
+    ASSERT_TRUE(made->SetChecked(kSwing, true));
+    EXPECT_TRUE(handler.events.empty()) << "the owner's own Set calls tell nothing";
+    QTest::mouseClick(widget->findChild<QWidget*>("item21"), Qt::LeftButton);
+    bool checked = true;
+    ASSERT_TRUE(made->GetChecked(kSlow, checked));
+    EXPECT_FALSE(checked) << "two choices of one group at once";
+    ASSERT_TRUE(made->GetChecked(kSwing, checked));
+    EXPECT_TRUE(checked) << "a choice of another group was taken away";
+    ASSERT_FALSE(handler.events.empty());
+    EXPECT_EQ(handler.events.back().id, kFast);
+    EXPECT_EQ(handler.events.back().event, ControlEvent::kClicked);
+
+    QWidget* name = widget->findChild<QWidget*>("item23");
+    name->setFocus();
+    QTest::keyClicks(name, " Shuffle");
+    EXPECT_EQ(handler.events.back().event, ControlEvent::kEdited);
+    std::string text;
+    ASSERT_TRUE(made->GetItemText(kName, text));
+    EXPECT_EQ(text, "Blues Shuffle");
+    ASSERT_TRUE(made->SetItemText(kName, "Rock"));
+    ASSERT_TRUE(made->GetItemText(kName, text));
+    EXPECT_EQ(text, "Rock");
+
+    ASSERT_TRUE(made->AddListItem(kStyles, "Blues"));
+    ASSERT_TRUE(made->AddListItem(kStyles, "Rock"));
+    ASSERT_TRUE(made->SelectListItem(kStyles, 0));
+    const size_t heard = handler.events.size();
+    auto* list = widget->findChild<QListWidget*>("item24");
+    ASSERT_NE(list, nullptr);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(1)).center());
+    ASSERT_GT(handler.events.size(), heard);
+    EXPECT_EQ(handler.events.back().event, ControlEvent::kSelectionChanged);
+    int index = -1;
+    ASSERT_TRUE(made->GetListSelection(kStyles, index));
+    EXPECT_EQ(index, 1);
+
+    const std::vector<uint32_t> face(32 * 32, 0xFF2060E0);
+    ASSERT_TRUE(made->SetPicture(kPlay, 32, 32, face));
+    QWidget* play = widget->findChild<QWidget*>("item25");
+    QTest::mousePress(play, Qt::LeftButton);
+    EXPECT_EQ(handler.events.back().event, ControlEvent::kPressed);
+    QTest::mouseRelease(play, Qt::LeftButton);
+    EXPECT_EQ(handler.events.back().event, ControlEvent::kReleased);
+    EXPECT_EQ(handler.events.back().id, kPlay);
+    EXPECT_EQ(widget->findChild<QLabel*>("item25")->pixmap().toImage().pixel(5, 5), 0xFF2060E0u);
 }

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <functional>
+
+#include "platform/ControlDialog.h"
+#include "platform/qt/QtPictureLabel.h"
+
+// An image button of a control dialog: a picture its owner paints that
+// tells when a mouse button goes down or up on it and when the pointer
+// leaves it. Which image shows, and when the button's command runs, is the
+// owner's to decide.
+class CQtImageButton : public CQtPictureLabel {
+public:
+    using Reporter = std::function<void(ControlEvent)>;
+
+    CQtImageButton(QWidget* parent, Reporter reporter);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    Reporter m_reporter;
+};
