@@ -89,13 +89,13 @@ std::vector<GRID_MENU_ITEM> CGridMenu::Build(const CNoteGrid& grid, const GRID_C
         return items;
     }
     const int index = grid.GetNoteAt(cell);
-    const CNote* note = index >= 0 ? &grid.GetNote(index).note : nullptr;
+    const GRID_NOTE* note = index >= 0 ? &grid.GetNote(index) : nullptr;
     const bool tabs = grid.GetDisplay() == DISPLAY_TABS;
     items.push_back(Item(grid, kDeleteNote, "Delete note", cell));
     items.push_back(Submenu(grid, kFretMenu, "Set fret", kFirstFret, kLastFret,
                             note != nullptr ? note->fret : UNSET, cell));
     items.push_back(Submenu(grid, kFingerMenu, "Set finger", kFirstFinger, kLastFinger,
-                            note != nullptr ? note->finger : UNSET, cell));
+                            note != nullptr ? note->note.finger : UNSET, cell));
     items.push_back(Item(grid, kShowNotes, "Show notes", cell));
     items.back().checked = !tabs;
     items.push_back(Item(grid, kShowTabs, "Show tabs", cell));

@@ -19,7 +19,7 @@ bool CGridPlacer::Place(GRID_NOTE& placed) {
     if (note.midiNote < NOTE_COUNT) {
         note.SetTablePitch(note.midiNote);
     }
-    placed.row = FindRow(note);
+    placed.row = FindRow(placed);
     if (placed.row < 0) {
         m_error.Format("Can't find a row for note %d", note.midiNote);
         return false;
@@ -29,7 +29,9 @@ bool CGridPlacer::Place(GRID_NOTE& placed) {
     return true;
 }
 
-int CGridPlacer::FindRow(CNote& note) const {
+int CGridPlacer::FindRow(GRID_NOTE& placed) const {
+    CNote& note = placed.note;
+    placed.fret = UNSET;
     if (note.IsMarker()) {
         return FindMarkerRow(note);
     }
@@ -37,7 +39,7 @@ int CGridPlacer::FindRow(CNote& note) const {
         return FindKind(ROW_RHYTHM);
     }
     if (m_display == DISPLAY_TABS) {
-        return FindTabRow(note);
+        return FindTabRow(placed);
     }
     return m_drums ? FindDrumRow(note) : FindPitchRow(note);
 }
@@ -53,7 +55,8 @@ int CGridPlacer::FindMarkerRow(const CNote& note) const {
     }
 }
 
-int CGridPlacer::FindTabRow(CNote& note) const {
+int CGridPlacer::FindTabRow(GRID_NOTE& placed) const {
+    const CNote& note = placed.note;
     for (int i = 0; i < static_cast<int>(m_rows.size()); ++i) {
         const GRID_ROW& row = m_rows[i];
         const bool fits = HasString(note)
@@ -62,11 +65,10 @@ int CGridPlacer::FindTabRow(CNote& note) const {
         if (!fits) {
             continue;
         }
-        if (row.kind == ROW_TAB) {
-            note.guitarString = row.guitarString;
-            if (CanHold(row, note.midiNote)) {
-                note.fret = note.midiNote - row.midiNote;
-            }
+        if (HasString(note) && note.fret != UNSET) {
+            placed.fret = note.fret;
+        } else if (CanHold(row, note.midiNote)) {
+            placed.fret = note.midiNote - row.midiNote;
         }
         return i;
     }
@@ -92,13 +94,15 @@ int CGridPlacer::FindPitchRow(CNote& note) const {
         if (row.kind != ROW_NOTE || row.midiNote >= NOTE_COUNT) {
             continue;
         }
-        // Above the top row only its own sharp counts.
-        const bool reachable = !top || pitch - row.midiNote <= 1;
+        // Above the top row only its own sharp has a row.
+        if (top && pitch - row.midiNote > 1) {
+            return -1;
+        }
         top = false;
         if (row.midiNote == pitch) {
             return i;
         }
-        if (row.midiNote < pitch && reachable && pitch < NOTE_COUNT) {
+        if (row.midiNote < pitch) {
             note.accidental = ACCIDENTAL_SHARP;
             return i;
         }

@@ -23,9 +23,9 @@ public:
     // Completes the note from the note table, finds its row and its columns;
     // false with "Can't find a row for note %d" when no row holds it.
     bool Place(GRID_NOTE& placed);
-    // The row for note, -1 for none; sets the note's accidental to Sharp when
-    // it sits on the row below, and a string row's string and fret.
-    int FindRow(CNote& note) const;
+    // The row for a note, -1 for none; sets the note's accidental to Sharp
+    // when it sits on the row below, and the fret shown on a string row.
+    int FindRow(GRID_NOTE& placed) const;
     // The columns of a note already in its row: a drum note takes one cell,
     // others the cells up to their end, or their length without a duration.
     void SetColumns(GRID_NOTE& placed) const;
@@ -37,7 +37,7 @@ public:
 
 private:
     int FindMarkerRow(const CNote& note) const;
-    int FindTabRow(CNote& note) const;
+    int FindTabRow(GRID_NOTE& placed) const;
     int FindDrumRow(const CNote& note) const;
     int FindPitchRow(CNote& note) const;
     int FindKind(int kind) const;

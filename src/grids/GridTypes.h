@@ -50,4 +50,8 @@ struct GRID_NOTE {
     int first = -1;  // the columns it covers; -1 when it lies past the last measure
     int last = -1;
     bool offGrid = false;  // its start is not the start of a cell
+    // In tab display the fret shown: the note's own on its string, or the
+    // one its pitch takes on the row's string. The note itself keeps no
+    // string until one is given to it.
+    int fret = UNSET;
 };

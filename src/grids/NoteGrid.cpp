@@ -313,6 +313,7 @@ int CNoteGrid::InsertNote(int row, int first, int last) {
     GRID_NOTE placed;
     placed.row = row;
     FillFromRow(m_rows[row], placed.note);
+    placed.fret = placed.note.fret;
     placed.note.time = m_layout.GetColumnTime(first);
     if (placed.note.IsDrum()) {
         last = first;
@@ -334,7 +335,8 @@ bool CNoteGrid::MoveNote(int index, int row, int first) {
         CNote& note = placed.note;
         const GRID_ROW& target = m_rows[row];
         if (target.kind == ROW_TAB) {
-            note.fret = note.fret == UNSET ? 0 : note.fret;
+            note.fret = placed.fret == UNSET ? 0 : placed.fret;
+            placed.fret = note.fret;
             note.guitarString = target.guitarString;
             note.midiNote = static_cast<uint8_t>(target.midiNote + note.fret);
         } else if (m_drums) {
@@ -395,7 +397,8 @@ bool CNoteGrid::SetFret(int index, int fret) {
     }
     return Edit([&] {
         GRID_NOTE& placed = m_notes[index];
-        placed.note.fret = fret;
+        placed.note.guitarString = m_rows[placed.row].guitarString;
+        placed.note.fret = placed.fret = fret;
         placed.note.midiNote = static_cast<uint8_t>(m_rows[placed.row].midiNote + fret);
         placed.note.SetTablePitch(placed.note.midiNote);
         placed.note.accidental = ACCIDENTAL_NOT_SET;
