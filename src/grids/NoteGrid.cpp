@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <utility>
 
+#include "grids/GridAreas.h"
 #include "grids/GridPlacer.h"
 #include "songs/Track.h"
 
@@ -138,6 +139,13 @@ bool CNoteGrid::PlaceAll(const std::vector<CNote>& notes) {
 
 void CNoteGrid::RefreshNote(GRID_NOTE& placed) const {
     CGridPlacer(m_rows, m_layout, m_display, m_drums).SetColumns(placed);
+}
+
+void CNoteGrid::RefreshAll() {
+    for (GRID_NOTE& placed : m_notes) {
+        RefreshNote(placed);
+    }
+    RebuildCells();
 }
 
 void CNoteGrid::RebuildCells() {
@@ -435,7 +443,8 @@ bool CNoteGrid::ClearBeat(int beat) {
         return SetError("Can't clear beat %d", beat);
     }
     return Edit([&] {
-        RemoveStarting(beat, beat, -1);
+        CGridAreas::RemoveStarting(m_notes, m_layout, beat, beat, -1);
+        RebuildCells();
         return true;
     });
 }
@@ -446,21 +455,11 @@ bool CNoteGrid::ClearMeasure(int measure) {
     }
     const int beats = m_layout.GetBeatsPerMeasure();
     return Edit([&] {
-        RemoveStarting(measure * beats, measure * beats + beats - 1, -1);
+        CGridAreas::RemoveStarting(m_notes, m_layout, measure * beats, measure * beats + beats - 1,
+                                   -1);
+        RebuildCells();
         return true;
     });
-}
-
-void CNoteGrid::RemoveStarting(int firstBeat, int lastBeat, int row) {
-    auto inArea = [&](const GRID_NOTE& placed) {
-        if (placed.first < 0 || (row >= 0 && placed.row != row)) {
-            return false;
-        }
-        const int beat = m_layout.GetColumn(placed.first).beat;
-        return beat >= firstBeat && beat <= lastBeat;
-    };
-    m_notes.erase(std::remove_if(m_notes.begin(), m_notes.end(), inArea), m_notes.end());
-    RebuildCells();
 }
 
 bool CNoteGrid::RepeatBeat(int beat, int row) {
@@ -468,7 +467,8 @@ bool CNoteGrid::RepeatBeat(int beat, int row) {
         return SetError("Can't repeat beat %d of row %d", beat, row);
     }
     return Edit([&] {
-        Repeat(beat, 1, row);
+        CGridAreas::Repeat(m_notes, m_layout, beat, 1, row);
+        RefreshAll();
         return true;
     });
 }
@@ -479,39 +479,10 @@ bool CNoteGrid::RepeatMeasure(int measure, int row) {
     }
     const int beats = m_layout.GetBeatsPerMeasure();
     return Edit([&] {
-        Repeat(measure * beats, beats, row);
+        CGridAreas::Repeat(m_notes, m_layout, measure * beats, beats, row);
+        RefreshAll();
         return true;
     });
-}
-
-void CNoteGrid::Repeat(int firstBeat, int beats, int row) {
-    const int beatCount = m_layout.GetBeatCount();
-    std::vector<GRID_NOTE> source;
-    for (const GRID_NOTE& placed : m_notes) {
-        if (placed.first >= 0 && (row < 0 || placed.row == row)) {
-            const int beat = m_layout.GetColumn(placed.first).beat;
-            if (beat >= firstBeat && beat < firstBeat + beats) {
-                source.push_back(placed);
-            }
-        }
-    }
-    RemoveStarting(firstBeat + beats, beatCount - 1, row);
-    for (int target = firstBeat + beats; target + beats <= beatCount; target += beats) {
-        if (row < 0) {
-            for (int i = 0; i < beats; ++i) {
-                m_layout.SetTriplet(target + i, m_layout.IsTriplet(firstBeat + i));
-            }
-        }
-        const double offset = m_layout.GetBeatTime(target) - m_layout.GetBeatTime(firstBeat);
-        for (GRID_NOTE copy : source) {
-            copy.note.time += offset;
-            m_notes.push_back(copy);
-        }
-    }
-    for (GRID_NOTE& placed : m_notes) {
-        RefreshNote(placed);
-    }
-    RebuildCells();
 }
 
 bool CNoteGrid::SetTriplets(int beat, bool triplets) {
@@ -520,16 +491,9 @@ bool CNoteGrid::SetTriplets(int beat, bool triplets) {
     }
     return Edit([&] {
         const int cells = triplets ? CGridLayout::kTripletCells : m_layout.GetCellsPerBeat();
-        for (GRID_NOTE& placed : m_notes) {
-            if (placed.first >= 0 && m_layout.GetColumn(placed.first).beat == beat) {
-                placed.note.time = m_layout.SnapInBeat(placed.note.time, beat, cells);
-            }
-        }
+        CGridAreas::SnapToCells(m_notes, m_layout, beat, cells);
         m_layout.SetTriplet(beat, triplets);
-        for (GRID_NOTE& placed : m_notes) {
-            RefreshNote(placed);
-        }
-        RebuildCells();
+        RefreshAll();
         return true;
     });
 }
@@ -539,10 +503,7 @@ bool CNoteGrid::AddMeasure() {
         if (!m_layout.AddMeasure()) {
             return SetError("%s", m_layout.GetError());
         }
-        for (GRID_NOTE& placed : m_notes) {
-            RefreshNote(placed);
-        }
-        RebuildCells();
+        RefreshAll();
         return true;
     });
 }
@@ -552,22 +513,11 @@ bool CNoteGrid::DeleteLastMeasure() {
         return SetError("Can't delete the only measure");
     }
     return Edit([&] {
-        const int beats = m_layout.GetBeatsPerMeasure();
-        const int firstBeat = m_layout.GetBeatCount() - beats;
-        RemoveStarting(firstBeat, m_layout.GetBeatCount() - 1, -1);
-        const double end = m_layout.GetBeatTime(firstBeat);
-        for (GRID_NOTE& placed : m_notes) {
-            CNote& note = placed.note;
-            if (placed.first >= 0 && !note.IsDrum() && note.duration != UNSET_TIME &&
-                note.time + note.duration > end) {
-                note.duration = end - note.time;
-            }
-        }
+        const int firstBeat = m_layout.GetBeatCount() - m_layout.GetBeatsPerMeasure();
+        CGridAreas::RemoveStarting(m_notes, m_layout, firstBeat, m_layout.GetBeatCount() - 1, -1);
+        CGridAreas::CutAt(m_notes, m_layout.GetBeatTime(firstBeat));
         m_layout.RemoveLastMeasure();
-        for (GRID_NOTE& placed : m_notes) {
-            RefreshNote(placed);
-        }
-        RebuildCells();
+        RefreshAll();
         return true;
     });
 }

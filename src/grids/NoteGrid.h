@@ -127,14 +127,12 @@ private:
     bool PlaceAll(const std::vector<CNote>& notes);
     void MarkTriplets(const std::vector<CNote>& notes);
     void RefreshNote(GRID_NOTE& placed) const;
+    void RefreshAll();
     void RebuildCells();
     void WriteTrack();
     // One edit around change(); false (and nothing changes) when it fails.
     template <typename Change>
     bool Edit(Change change);
-    // Removes the notes starting in beats first..last (in one row or all).
-    void RemoveStarting(int firstBeat, int lastBeat, int row);
-    void Repeat(int firstBeat, int beats, int row);
     void FillFromRow(const GRID_ROW& row, CNote& note) const;
     bool IsValidNote(int index) const;
 
