@@ -18,6 +18,7 @@
 #include "app/PictureKeeper.h"
 #include "app/PracticeKeeper.h"
 #include "app/SettingsKeeper.h"
+#include "app/SongPlayer.h"
 #include "app/WindowRegistry.h"
 #include "capture/DetectorPoster.h"
 #include "capture/SoundCapture.h"
@@ -30,6 +31,7 @@
 #include "foundation/LogFile.h"
 #include "midi/MidiKeyboard.h"
 #include "midi/MidiMapper.h"
+#include "platform/Clock.h"
 #include "platform/GlDevice.h"
 #include "scene/SpacePainter.h"
 #include "songs/Mix.h"
@@ -231,6 +233,8 @@ void CCenter::StartExercise() {
     m_noteRouter = std::make_unique<CNoteRouter>();
     m_keyInput = std::make_unique<CKeyInput>(*m_midiKeyboard, *m_noteRouter,
                                              [this] { return m_teacher->GetKeyShift(); });
+    m_songPlayer = std::make_unique<CSongPlayer>([this] { return GetSound(); }, *m_noteRouter,
+                                                 [] { return Platform::GetClock().GetSeconds(); });
     OpenPractice();
     // The road's stops in their order; each hears every note the ones
     // before it let through.
@@ -395,6 +399,9 @@ void CCenter::OnTimer(int timerId) {
         }
         if (CSoundCapture* capture = GetCapture()) {
             capture->OnTimer();
+        }
+        if (m_songPlayer) {
+            m_songPlayer->OnTimer();  // the played notes along the road
         }
     } else if (timerId == CMainWnd::kSecondTimer) {
         if (m_devices) {

@@ -39,6 +39,7 @@ class CSettingsKeeper;
 class CPracticeKeeper;
 class CSound;
 class CSoundCapture;
+class CSongPlayer;
 class CSpacePainter;
 class CWindowRegistry;
 class Teacher;
@@ -143,6 +144,8 @@ public:
     CPracticeKeeper* GetPractice() const { return m_practice.get(); }
     CHeldKeys* GetHeldKeys() const { return m_heldKeys.get(); }
     CNoteRouter* GetNoteRouter() const { return m_noteRouter.get(); }
+    // Plays grooves, parts and songs; null before Startup.
+    CSongPlayer* GetSongPlayer() const { return m_songPlayer.get(); }
     CLessonController* GetLessons() const { return m_lessons.get(); }
     // The dialogs, Settings > Audio and the 3D picture; null before they
     // exist (the picture also without a display that draws it).
@@ -227,6 +230,7 @@ private:
     std::unique_ptr<CHeldKeys> m_heldKeys;
     std::unique_ptr<CMidiMapper> m_midiMapper;
     CEchoFilter m_echoFilter;
+    std::unique_ptr<CSongPlayer> m_songPlayer;
     std::unique_ptr<CNoteSounder> m_sounder;
     std::unique_ptr<CNoteRouter> m_noteRouter;
     std::unique_ptr<CKeyInput> m_keyInput;
