@@ -199,8 +199,11 @@ bool CSongEditorDlg::ChooseExportPath(const char* extension, const char* filter,
                                       CCharString& folder, CCharString& path) {
     const CCharString name = MakeFileName(m_host.GetSong().m_name, extension, false);
     CCharString suggested;
+    const size_t length = folder.GetLength();
     if (folder.IsEmpty()) {
         suggested = name;
+    } else if (folder.GetText()[length - 1] == '/') {
+        suggested.Format("%s%s", folder.GetText(), name.GetText());
     } else {
         suggested.Format("%s/%s", folder.GetText(), name.GetText());
     }
