@@ -80,6 +80,16 @@ public:
         (void)path;
         return false;
     }
+    // Pops up menu at point (in owner's client area, or on the screen when
+    // owner is null) and waits for the user: the command id of the item
+    // chosen, or 0 when the menu was dismissed.
+    virtual int PopupMenu(IWindow* owner, const std::vector<MENU_ITEM>& menu, int x, int y) {
+        (void)owner;
+        (void)menu;
+        (void)x;
+        (void)y;
+        return 0;
+    }
     // A painter of pictures in memory that needs no 3D device, for the
     // pictures of dialogs; null where the platform has none.
     virtual std::unique_ptr<IImagePainter> CreateImagePainter() { return nullptr; }

@@ -468,3 +468,30 @@ bool CComposition::AppendToPlayList(CSongPart* part) {
 CSongPart* CComposition::GetPlayListEntry(int index) {
     return index >= 0 && index < GetPlayListCount() ? m_playList[index] : nullptr;
 }
+
+bool CComposition::RemovePlayListEntry(int index) {
+    CSongPart* part = GetPlayListEntry(index);
+    if (part == nullptr) {
+        return SetError("Can't remove play list entry %d, %d entries in the song", index,
+                        GetPlayListCount());
+    }
+    m_playList.erase(m_playList.begin() + index);
+    if (std::find(m_playList.begin(), m_playList.end(), part) == m_playList.end()) {
+        m_parts.erase(std::find_if(m_parts.begin(), m_parts.end(),
+                                   [part](const auto& owned) { return owned.get() == part; }));
+    }
+    m_modified = true;
+    return true;
+}
+
+bool CComposition::MovePlayListEntry(int index, int newIndex) {
+    if (GetPlayListEntry(index) == nullptr || GetPlayListEntry(newIndex) == nullptr) {
+        return SetError("Can't move play list entry %d to %d, %d entries in the song", index,
+                        newIndex, GetPlayListCount());
+    }
+    CSongPart* part = m_playList[index];
+    m_playList.erase(m_playList.begin() + index);
+    m_playList.insert(m_playList.begin() + newIndex, part);
+    m_modified = true;
+    return true;
+}

@@ -75,6 +75,13 @@ public:
     bool AppendToPlayList(CSongPart* part);
     int GetPlayListCount() const { return static_cast<int>(m_playList.size()); }
     CSongPart* GetPlayListEntry(int index);
+    // Takes an entry off the play list; its part leaves the library too
+    // when no other entry plays it.
+    bool RemovePlayListEntry(int index);
+    // Moves an entry to another place of the play list.
+    bool MovePlayListEntry(int index, int newIndex);
+    // The editor changed a part, its chords or the info.
+    void SetModified() { m_modified = true; }
 
     // True for a MIDI file without song parts, opened as its notes alone.
     bool IsPlainSong() const { return m_plain; }

@@ -157,3 +157,28 @@ bool CNullWindowSystem::ChooseFileToOpen(IWindow*, const char*, const char* fold
     m_files.pop_front();
     return true;
 }
+
+namespace {
+
+// Whether menu (or one of its submenus) holds an enabled item of command.
+bool HoldsEnabled(const std::vector<MENU_ITEM>& menu, int commandId) {
+    for (const MENU_ITEM& item : menu) {
+        if ((item.enabled && item.items.empty() && item.commandId == commandId) ||
+            (item.enabled && HoldsEnabled(item.items, commandId))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+int CNullWindowSystem::PopupMenu(IWindow* owner, const std::vector<MENU_ITEM>& menu, int x, int y) {
+    m_popups.push_back(POPUP_RECORD{menu, x, y, owner != nullptr});
+    if (m_menuChoices.empty()) {
+        return 0;
+    }
+    const int chosen = m_menuChoices.front();
+    m_menuChoices.pop_front();
+    return chosen != 0 && HoldsEnabled(menu, chosen) ? chosen : 0;
+}

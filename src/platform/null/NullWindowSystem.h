@@ -11,6 +11,14 @@ class CNullWindow;
 class CNullDocumentDialog;
 class CNullControlDialog;
 
+// A popup menu the program showed, and where.
+struct POPUP_RECORD {
+    std::vector<MENU_ITEM> menu;
+    int x = 0;
+    int y = 0;
+    bool hasOwner = false;
+};
+
 struct BOX_RECORD {
     std::string text;
     std::string caption;
@@ -54,6 +62,12 @@ public:
     const std::string& GetLastFileFolder() const { return m_lastFileFolder; }
 
     void ScriptAnswer(BoxResult answer) { m_answers.push_back(answer); }
+    // Popup menus are recorded and answered from the commands scripted with
+    // ScriptMenuChoice (none: dismissed). A scripted command that the menu
+    // does not hold, or holds greyed, dismisses it too.
+    int PopupMenu(IWindow* owner, const std::vector<MENU_ITEM>& menu, int x, int y) override;
+    void ScriptMenuChoice(int commandId) { m_menuChoices.push_back(commandId); }
+    const std::vector<POPUP_RECORD>& GetPopups() const { return m_popups; }
     // Makes the next window creations fail with error.
     void FailWindowCreation(const std::string& error) { m_creationError = error; }
     void SetWorkArea(const WINDOW_RECT& area) { m_workArea = area; }
@@ -71,6 +85,8 @@ private:
     CNullJournal* m_journal;
     std::vector<BOX_RECORD> m_boxes;
     std::deque<BoxResult> m_answers;
+    std::vector<POPUP_RECORD> m_popups;
+    std::deque<int> m_menuChoices;
     std::deque<std::string> m_files;
     std::string m_lastFileFolder;
     std::deque<std::string> m_saveFiles;

@@ -1,0 +1,158 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "editors/GrooveGrids.h"
+#include "editors/ModalDlg.h"
+#include "editors/SongEditorSettings.h"
+#include "editors/SongPartsEditor.h"
+#include "ui/BaseWindow.h"
+#include "ui/CheckBox.h"
+#include "ui/CmdButton.h"
+#include "ui/ComboBox.h"
+#include "ui/EditBox.h"
+#include "ui/PlayButton.h"
+#include "ui/ProgressBar.h"
+#include "ui/RadioButton.h"
+#include "ui/RecordButton.h"
+#include "ui/TrackBar.h"
+
+class CNoteList;
+class ISongEditorHost;
+
+// The Song Editor: the grooves of a style shown in five note grids, the
+// song's parts and their chords, playing a groove, a part or the whole song
+// and recording, through the host. A modeless dialog; closing it asks to
+// save what changed and hides it.
+class CSongEditorDlg : public CBaseWindow, private IControlDialogHandler {
+public:
+    static constexpr int kTypeId = 13;
+    static constexpr int kGrooveRepeats = 1000;
+    static constexpr int kMaxSongRepeats = 10000;
+    static constexpr int kInputPositions = 20;
+    static constexpr int kVolumePositions = 100;
+    static constexpr const char* kNoPartToPlay = "Please select the part to play";
+    static constexpr const char* kNoPartTitle = "No part is selected";
+    static constexpr const char* kNoChords = "Song part must have at least one chord";
+    static constexpr const char* kNoChordsTitle = "No chords";
+    static constexpr const char* kSongChanged = "The song has been changed.\rSave the changes?";
+    static constexpr const char* kGrooveChanged =
+        "The groove was changed.\nDo you want to save the changes?";
+    static constexpr const char* kDeleteGroove =
+        "This groove will be permanently deleted.\nDo you want to delete it?";
+    static constexpr const char* kOnlyMeasure = "Can't delete the only measure";
+    static constexpr const char* kDeleteMeasure =
+        "The last measure will be deleted.\nDo you want to delete it?";
+    static constexpr const char* kDeleteMeasureTitle = "Delete Last Measure";
+    static constexpr const char* kTimeStampFormat = "%b-%d-%y %H-%M-%S";
+
+    CSongEditorDlg(IWindowSystem& windowSystem, IEventLoop& eventLoop, ISongEditorHost& host);
+    ~CSongEditorDlg() override;
+
+    // Makes and shows the dialog owned by owner (may be null), with the
+    // settings of the last run; false with the reason in GetError.
+    bool Open(IWindow* owner, const SONG_EDITOR_SETTINGS& settings);
+    // What the editor keeps for the next run.
+    SONG_EDITOR_SETTINGS GetSettings() const;
+
+    // The host replaced or changed the song (new, opened).
+    void SongChanged();
+    // The host's playback (or take) ended by itself.
+    void PlaybackEnded();
+    // The input meter, 0..1.
+    void SetInputLevel(float level);
+    // Shows a groove of the grooves folder; false with the reason.
+    bool SelectGroove(const char* style, const char* name);
+    // Runs a command of a menu, a button or a key.
+    void RunCommand(int commandId);
+    // Asks to save the changed groove and song, then runs next; Cancel of a
+    // name question drops next.
+    void QuerySaveChanges(std::function<void()> next);
+    // The grid menu's "Delete last measure" for the whole groove.
+    void DeleteLastMeasure();
+    // The MIDI and WAVE exports of the song.
+    bool ExportMidi();
+    bool ExportWave();
+    // "%s.mid", or "%s (%s).mid" with the local time when stamped.
+    static CCharString MakeFileName(const char* songName, const char* extension, bool stamped);
+
+    CGrooveGrids& GetGrids() { return m_grids; }
+    CSongPartsEditor& GetParts() { return m_parts; }
+    IControlDialog* GetDialog() const { return m_dialog; }
+    // The question dialog opened last, or null.
+    CModalDlg* GetLastQuestion() const;
+    bool IsPlaying() const { return m_playing != kIdle; }
+
+protected:
+    void OnClose() override;
+    void OnDestroy(int code) override;
+    void OnMenuCommand(int commandId) override { RunCommand(commandId); }
+
+private:
+    enum PLAYING { kIdle, kGroove, kPart, kSong, kRecording };
+
+    void OnControl(int id, ControlEvent event) override;
+    bool CreateButtons();
+    void AttachControls();
+    void FillHumanization();
+    void FillStyles();
+    void FillGrooves();
+    void GrooveChosen();
+    void PopupCommands(int buttonId);
+    void RunFileCommand(int commandId);
+    BoxResult Box(const char* text, const char* caption, BoxButtons buttons = BoxButtons::kOk);
+    void Keep(std::unique_ptr<CModalDlg> dialog);
+    void DropFinishedQuestions();
+    bool AskText(const char* title, const char* text, std::function<bool(const CCharString&)> done);
+
+    // Playing.
+    std::vector<int> GetPlayedThings() const;
+    void Humanize(CNoteList& notes) const;
+    void PlayGroove();
+    void PlayPart();
+    void PlaySong();
+    void Record(int buttonId);
+    bool StartPlaying(PLAYING what, const CNoteList& notes, double measureLength, double loopLength,
+                      int repeats);
+    void StopPlaying();
+    void ShowPlayState();
+    int GetRepeatCount() const;
+
+    // Files.
+    void QuerySaveGroove(std::function<void()> next);
+    void QuerySaveSong(std::function<void()> next);
+    void SaveGroove(std::function<void()> next);
+    void NewGroove();
+    void DeleteGroove();
+    bool ChooseExportPath(const char* extension, const char* filter, CCharString& folder,
+                          CCharString& path);
+    void WithSongName(std::function<void()> next);
+
+    ISongEditorHost& m_host;
+    SONG_EDITOR_SETTINGS m_settings;
+    IControlDialog* m_dialog = nullptr;  // the window the base owns
+    CCmdButton m_commandButtons[4];
+    CPlayButton m_playGroove;
+    CPlayButton m_playSong;
+    CPlayButton m_playPart;
+    CRecordButton m_recordGroove;
+    CRecordButton m_recordSong;
+    CRecordButton m_recordPart;
+    CComboBox m_styles;
+    CListBox m_grooves;
+    CComboBox m_humanization;
+    CEditBox m_tempo;
+    CEditBox m_repeat;
+    CCheckBox m_play[4];
+    CRadioButton m_record[4];
+    CCheckBox m_clear[4];
+    CCheckBox m_showNotes;
+    CTrackBar m_volume;
+    CProgressBar m_input;
+    CGrooveGrids m_grids;
+    CSongPartsEditor m_parts;
+    std::vector<std::unique_ptr<CModalDlg>> m_questions;
+    PLAYING m_playing = kIdle;
+};
