@@ -18,11 +18,13 @@
 #include "app/PictureKeeper.h"
 #include "app/PracticeKeeper.h"
 #include "app/SettingsKeeper.h"
+#include "app/SongKeeper.h"
 #include "app/SongPlayer.h"
 #include "app/WindowRegistry.h"
 #include "capture/DetectorPoster.h"
 #include "capture/SoundCapture.h"
 #include "capture/TunerReading.h"
+#include "editors/SongEditorDlg.h"
 #include "exercise/HeldKeys.h"
 #include "exercise/Teacher.h"
 #include "foundation/CrashReport.h"
@@ -151,6 +153,12 @@ bool CCenter::Startup() {
             m_noteManager.get(), m_teacher.get(), m_heldKeys.get(), m_practice.get()});
     }
     if (!m_dialogs->CreateTextDialog([this](const LESSON_SETTINGS& lesson, CCharString& reason) {
+            if (m_songs) {
+                // The groove kind's buttons open songs and grooves.
+                CCharString folder;
+                folder.Format("%sGrooves/", m_settings->tutorialsFolder.GetText());
+                return m_songs->OnLesson(lesson, folder, reason);
+            }
             const bool started = m_lessons->StartLesson(lesson);
             reason = m_lessons->GetError();
             if (started) {
@@ -164,6 +172,9 @@ bool CCenter::Startup() {
     if (!m_dialogs->CreateMixerDialog(*m_mix)) {
         // The rest of the application works without its mixer.
         ReportError(kSource, __LINE__, "%s", m_dialogs->GetError());
+    }
+    if (m_appKind.pictureKind == kPictureGrooves) {
+        CreateSongEditor();
     }
     if (m_picture && !m_picture->Start(*GetMainIWindow(), m_appKind.pictureKind)) {
         // The rest of the application works without its 3D picture.
@@ -185,9 +196,10 @@ bool CCenter::Startup() {
                             GetSongOpenError(m_settings->tuneFile).IsEmpty();
     if (resumeTune) {
         m_lessons->ResumeTune(m_settings->tuneFile, m_settings->tuneNote);
-    } else if (!m_firstRun && !songNamed) {
+    } else if (!m_firstRun && !songNamed && m_appKind.pictureKind == kPictureNotes) {
         // The lesson of the document the learner left open runs again,
         // unless the command line names a tune: that tune is the lesson.
+        // (A groove kind's button plays music: nothing plays unasked.)
         if (CTextDlg* dialog = m_dialogs->GetTextDialog()) {
             dialog->StartShownLesson();
         }
@@ -222,6 +234,31 @@ void CCenter::LoadMix() {
     const CCharString mixPath = GetDefaultMixPath();
     if (!m_mix->LoadOrDefaults(mixPath) && m_mix->IsDamaged(mixPath)) {
         ReportError(kSource, __LINE__, "%s", m_mix->GetError());
+    }
+}
+
+// The kinds of grooves and songs edit them in the Song Editor, which the
+// song keeper hosts.
+void CCenter::CreateSongEditor() {
+    CSongKeeper::SERVICES services;
+    services.windowSystem = m_platform.windowSystem;
+    services.eventLoop = m_platform.eventLoop;
+    services.windows = m_windows.get();
+    services.notes = m_noteManager.get();
+    services.mix = [this] { return m_mix.get(); };
+    services.sound = [this] { return GetSound(); };
+    services.player = m_songPlayer.get();
+    services.settings = m_settings;
+    services.showMixer = [this] { m_dialogs->ShowWindowOfType(kWindowMixer); };
+    m_songs = std::make_unique<CSongKeeper>(services);
+    if (!m_songs->Create(GetMainIWindow())) {
+        // The rest of the application works without its editor.
+        ReportError(kSource, __LINE__, "%s", m_songs->GetError());
+        m_songs.reset();
+        return;
+    }
+    if (m_firstRun) {
+        m_songs->GetEditor()->Show(true);
     }
 }
 
@@ -402,6 +439,9 @@ void CCenter::OnTimer(int timerId) {
         }
         if (m_songPlayer) {
             m_songPlayer->OnTimer();  // the played notes along the road
+        }
+        if (m_songs) {
+            m_songs->OnFrame();
         }
     } else if (timerId == CMainWnd::kSecondTimer) {
         if (m_devices) {

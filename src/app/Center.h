@@ -39,6 +39,7 @@ class CSettingsKeeper;
 class CPracticeKeeper;
 class CSound;
 class CSoundCapture;
+class CSongKeeper;
 class CSongPlayer;
 class CSpacePainter;
 class CWindowRegistry;
@@ -56,7 +57,8 @@ public:
     static constexpr const char* kOpenSongMessage = "open ";
     // The status line of a first start, until a lesson starts.
     static constexpr const char* kGrooveInvitation =
-        "The Song Editor joins in a later version: the Lessons window (F1) tells of the grooves";
+        "Choose a groove in the Song Editor (F2) and press Play groove; the Lessons window (F1) "
+        "tells of the grooves";
     static constexpr const char* kFirstStartInvitation =
         "Press Start in the Lessons window to begin (F1 shows it)";
 
@@ -146,6 +148,8 @@ public:
     CNoteRouter* GetNoteRouter() const { return m_noteRouter.get(); }
     // Plays grooves, parts and songs; null before Startup.
     CSongPlayer* GetSongPlayer() const { return m_songPlayer.get(); }
+    // The song document and its editor; null in kinds without one.
+    CSongKeeper* GetSongs() const { return m_songs.get(); }
     CLessonController* GetLessons() const { return m_lessons.get(); }
     // The dialogs, Settings > Audio and the 3D picture; null before they
     // exist (the picture also without a display that draws it).
@@ -183,6 +187,7 @@ public:
 private:
     bool OpenLog();
     void LoadMix();
+    void CreateSongEditor();
     void StartExercise();
     void StartLessons();
     void RunViewCommand(VIEW_COMMAND command);
@@ -231,6 +236,7 @@ private:
     std::unique_ptr<CMidiMapper> m_midiMapper;
     CEchoFilter m_echoFilter;
     std::unique_ptr<CSongPlayer> m_songPlayer;
+    std::unique_ptr<CSongKeeper> m_songs;
     std::unique_ptr<CNoteSounder> m_sounder;
     std::unique_ptr<CNoteRouter> m_noteRouter;
     std::unique_ptr<CKeyInput> m_keyInput;

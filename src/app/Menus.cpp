@@ -67,25 +67,25 @@ std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints, bool microphone, bool 
     return {file, show, view, hintMenu, settings};
 }
 
-// The groove kind's menu: its song and groove commands (greyed until the
-// Song Editor that carries them exists), its windows and its settings.
+// The groove kind's menu: the Song Editor's song and groove commands, its
+// windows and its settings.
 std::vector<MENU_ITEM> GrooveMenu(bool microphone) {
     MENU_ITEM file = Popup("&File");
-    file.items = {Greyed("New song", kCommandNewSong),
-                  Greyed("Open song...", kCommandOpenSong),
-                  Greyed("Save song", kCommandSaveSong),
-                  Greyed("Save song as...", kCommandSaveSongAs),
-                  Greyed("Save song to MIDI...", kCommandSaveSongToMidi),
-                  Greyed("Save song to WAVE...", kCommandSaveSongToWave),
+    file.items = {Item("&New song", kCommandNewSong),
+                  Item("&Open song...", kCommandOpenSong, "Ctrl+O"),
+                  Item("&Save song", kCommandSaveSong, "Ctrl+S"),
+                  Item("Save song &as...", kCommandSaveSongAs),
+                  Item("Save song to &MIDI...", kCommandSaveSongToMidi),
+                  Item("Save song to &WAVE...", kCommandSaveSongToWave),
                   MENU_ITEM{},
-                  Greyed("New groove", kCommandNewGroove),
-                  Greyed("Open groove...", kCommandOpenGroove),
-                  Greyed("Save groove", kCommandSaveGroove),
-                  Greyed("Save groove as...", kCommandSaveGrooveAs),
+                  Item("New &groove", kCommandNewGroove),
+                  Item("Open g&roove...", kCommandOpenGroove),
+                  Item("Sa&ve groove", kCommandSaveGroove),
+                  Item("Save groove as...", kCommandSaveGrooveAs),
                   MENU_ITEM{},
                   Item("&Quit", kCommandQuit, "Ctrl+Q")};
     MENU_ITEM show = Popup("&Show");
-    show.items = {Greyed("Song", kCommandShowSong), Item("&Mixer", kCommandShowMixer),
+    show.items = {Item("&Song", kCommandShowSong, "F2"), Item("&Mixer", kCommandShowMixer),
                   Item("&Lessons", kCommandShowText, "F1"), MENU_ITEM{},
                   Item("Arrange all windows", kCommandArrangeAll)};
     MENU_ITEM settings = Popup("Settings");

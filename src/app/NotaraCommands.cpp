@@ -15,6 +15,8 @@
 #include "app/Menus.h"
 #include "app/PictureKeeper.h"
 #include "app/PracticeKeeper.h"
+#include "app/SongKeeper.h"
+#include "editors/SongEditorDlg.h"
 #include "history/HistoryExport.h"
 #include "platform/Window.h"
 #include "platform/WindowSystem.h"
@@ -108,14 +110,22 @@ bool ExportHistory(CCenter& center, CCharString& error) {
 }  // namespace
 
 void FillNotaraCommands(CCenter& center, CCommandTable& table) {
-    // Every song and groove command needs the Song Editor first.
-    table.Add({kCommandNewSong, kCommandOpenSong, kCommandSaveSong, kCommandSaveSongAs,
-               kCommandSaveSongToMidi, kCommandSaveSongToWave, kCommandNewGroove,
-               kCommandOpenGroove, kCommandSaveGroove, kCommandSaveGrooveAs},
-              [&center](CCharString&) {
-                  CBaseWindow* editor = nullptr;
-                  return center.FindWindow(kWindowSongEditor, editor);
-              });
+    // Every song and groove command goes to the Song Editor, which asks
+    // before it drops changes; kinds without one have none to run.
+    for (const int id : {kCommandNewSong, kCommandOpenSong, kCommandSaveSong, kCommandSaveSongAs,
+                         kCommandSaveSongToMidi, kCommandSaveSongToWave, kCommandNewGroove,
+                         kCommandOpenGroove, kCommandSaveGroove, kCommandSaveGrooveAs}) {
+        table.Add(id, [&center, id](CCharString&) {
+            CSongEditorDlg* editor =
+                center.GetSongs() != nullptr ? center.GetSongs()->GetEditor() : nullptr;
+            if (editor == nullptr) {
+                CBaseWindow* none = nullptr;
+                return center.FindWindow(kWindowSongEditor, none);  // says it is missing
+            }
+            editor->RunCommand(id);
+            return true;
+        });
+    }
     table.Add(kCommandShowSong, Show(center, kWindowSongEditor));
     table.Add(kCommandShowMixer, Show(center, kWindowMixer));
     table.Add(kCommandShowPicture, Show(center, kWindowPicture));

@@ -58,31 +58,25 @@ TEST(CommandTable, EveryEnabledItemOfTheNoteReadingMenuHasAHandler) {
     EXPECT_GT(items, 10);
 }
 
-// The groove kind's menu: its windows and settings run, its song and groove
-// commands stand greyed until the Song Editor carries them.
-TEST(CommandTable, TheGrooveKindsMenuRunsWhatItOffersAndGreysTheSongCommands) {
+// The groove kind's menu: every item it offers runs, the song and groove
+// commands through the Song Editor.
+TEST(CommandTable, EveryItemOfTheGrooveKindsMenuHasAHandler) {
     CNullBackend backend;
     CCenter center(3, "", backend.GetPlatform());
     CCommandTable table;
     FillNotaraCommands(center, table);
-    std::vector<int> enabled;
     std::vector<int> greyed;
+    int items = 0;
     ForEachItem(GetMenuBar(kGrooveMenu), [&](const MENU_ITEM& item) {
-        if (item.commandId != 0) {
-            (item.enabled ? enabled : greyed).push_back(item.commandId);
+        if (item.commandId != 0 && !item.enabled) {
+            greyed.push_back(item.commandId);
+        } else if (item.commandId != 0) {
+            ++items;
+            EXPECT_TRUE(table.Has(item.commandId)) << item.text << " does nothing";
         }
     });
-    for (const int id : enabled) {
-        EXPECT_TRUE(table.Has(id)) << id << " does nothing";
-    }
-    EXPECT_EQ(enabled, (std::vector<int>{kCommandQuit, kCommandShowMixer, kCommandShowText,
-                                         kCommandArrangeAll, kCommandAudioSettings,
-                                         kCommandMicrophone, kCommandAbout}));
-    EXPECT_EQ(greyed,
-              (std::vector<int>{kCommandNewSong, kCommandOpenSong, kCommandSaveSong,
-                                kCommandSaveSongAs, kCommandSaveSongToMidi, kCommandSaveSongToWave,
-                                kCommandNewGroove, kCommandOpenGroove, kCommandSaveGroove,
-                                kCommandSaveGrooveAs, kCommandShowSong}));
+    EXPECT_TRUE(greyed.empty());
+    EXPECT_EQ(items, 18);
 }
 
 }  // namespace

@@ -1,0 +1,75 @@
+// The groove kind on the null platform: its Song Editor is made at the
+// start and shown at the first one, its menu's song commands reach it, and
+// a file that is no song is told and leaves an empty song to edit.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "TempFolder.h"
+#include "app/Center.h"
+#include "app/Menus.h"
+#include "app/SongKeeper.h"
+#include "editors/SongEditorDlg.h"
+#include "platform/null/NullBackend.h"
+#include "songio/Composition.h"
+
+namespace {
+
+constexpr int kGrooveKind = 3;
+
+std::unique_ptr<CCenter> StartGrooveKind(CNullBackend& backend) {
+    auto center = std::make_unique<CCenter>(kGrooveKind, "", backend.GetPlatform());
+    if (!center->Init()) {
+        ADD_FAILURE() << center->GetError();
+        return nullptr;
+    }
+    backend.GetEventLoop().ProcessMessages();  // the start message
+    return center;
+}
+
+TEST(GrooveKind, TheSongEditorIsMadeAtTheStartAndShownAtTheFirst) {
+    CNullBackend backend;
+    auto center = StartGrooveKind(backend);
+    ASSERT_TRUE(center);
+    ASSERT_NE(center->GetSongs(), nullptr) << "the groove kind has no song keeper";
+    CSongEditorDlg* editor = center->GetSongs()->GetEditor();
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NE(editor->GetWindow(), nullptr);
+    EXPECT_TRUE(editor->GetWindow()->IsVisible()) << "a first start hides the editor";
+    editor->Show(false);
+    ASSERT_TRUE(center->OnCommand(kCommandShowSong));
+    EXPECT_TRUE(editor->GetWindow()->IsVisible());
+    EXPECT_FALSE(center->GetSongs()->IsPlaying());
+}
+
+TEST(GrooveKind, ASongCommandOfTheMenuReachesTheEditorAndABadFileIsTold) {
+    CNullBackend backend;
+    auto center = StartGrooveKind(backend);
+    ASSERT_TRUE(center);
+    ASSERT_NE(center->GetSongs(), nullptr);
+    const CTempFolder folder("groove-kind");
+    const std::string path = folder.Path("not a song.mid");
+    std::ofstream(path) << "this is text";
+    backend.GetWindowSystem().ScriptFileToOpen(path);
+    const size_t boxes = backend.GetWindowSystem().GetBoxes().size();
+    ASSERT_TRUE(center->OnCommand(kCommandOpenSong));
+    ASSERT_GT(backend.GetWindowSystem().GetBoxes().size(), boxes) << "the bad file was not told";
+    EXPECT_EQ(backend.GetWindowSystem().GetBoxes().back().text.rfind("Can't open song: ", 0), 0u)
+        << backend.GetWindowSystem().GetBoxes().back().text;
+    EXPECT_STREQ(center->GetSongs()->GetSong().GetFileName(), "") << "a half-read song stays";
+    ASSERT_TRUE(center->OnCommand(kCommandNewSong));
+    EXPECT_STREQ(center->GetSongs()->GetSong().GetFileName(), "");
+}
+
+TEST(GrooveKind, TheTrainerHasNoSongEditor) {
+    CNullBackend backend;
+    auto center = std::make_unique<CCenter>(11, "", backend.GetPlatform());
+    ASSERT_TRUE(center->Init()) << center->GetError();
+    backend.GetEventLoop().ProcessMessages();
+    EXPECT_EQ(center->GetSongs(), nullptr);
+    EXPECT_FALSE(center->OnCommand(kCommandNewSong));
+}
+
+}  // namespace
