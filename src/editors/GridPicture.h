@@ -18,6 +18,10 @@ public:
     static constexpr int kMaxRowHeight = 14;
     static constexpr int kMinRowHeight = 4;
     static constexpr double kMaxBeatWidth = 160.0;
+    // The colours of the notes: pitches and strums, drum hits, markers.
+    static constexpr uint32_t kNoteColor = 0xFF2F6FD6;
+    static constexpr uint32_t kDrumColor = 0xFFD4602C;
+    static constexpr uint32_t kMarkerColor = 0xFF3E9A50;
 
     // The layout of grid in a picture of width x height pixels; the rows
     // and beats share the room up to their largest sizes.
