@@ -242,6 +242,12 @@ int CQtWindowSystem::PopupMenu(IWindow* owner, const std::vector<MENU_ITEM>& men
     QMenu popup(client);
     AddPopupItems(&popup, menu);
     const QPoint at = client != nullptr ? client->mapToGlobal(QPoint(x, y)) : QPoint(x, y);
-    const QAction* chosen = popup.exec(at);
-    return chosen != nullptr ? chosen->data().toInt() : 0;
+    // A submenu's item comes back through the signal, not always from exec.
+    int chosen = 0;
+    QObject::connect(&popup, &QMenu::triggered,
+                     [&chosen](const QAction* action) { chosen = action->data().toInt(); });
+    if (const QAction* action = popup.exec(at)) {
+        chosen = action->data().toInt();
+    }
+    return chosen;
 }
