@@ -32,6 +32,7 @@ constexpr float kOffGridWidth = 2.0f;    // the mark at the left of an off-grid 
 constexpr float kTextPadding = 2.0f;     // around the texts
 constexpr float kMinTextSize = 6.0f;     // smaller texts are left out
 constexpr float kBaselineShare = 0.78f;  // of the row height, from the row's top
+constexpr float kCharacterShare = 0.5f;  // a narrow character's width, of the text size
 
 }  // namespace
 
@@ -183,6 +184,9 @@ void CGridPicture::PaintText(IImagePainter& painter, const char* text, double le
                              int top, uint32_t argb) const {
     float size = static_cast<float>(m_rowHeight) - kTextPadding;
     const auto room = static_cast<float>(width) - kTextPadding;
+    if (room < kMinTextSize * kCharacterShare || size < kMinTextSize) {
+        return;  // not even one character fits
+    }
     const float measured = painter.MeasureText(kFace, size, text);
     if (measured > room && measured > 0.0f) {
         size *= room / measured;
