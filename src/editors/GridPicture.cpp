@@ -5,6 +5,7 @@
 
 #include "grids/NoteGrid.h"
 #include "platform/ImagePainter.h"
+#include "theory/NoteManager.h"
 
 namespace {
 
@@ -150,7 +151,7 @@ void CGridPicture::PaintNote(IImagePainter& painter, const GRID_NOTE& placed,
     }
     CCharString text;
     if (note.IsMarker()) {
-        text = !note.GetMarkerText().IsEmpty() ? note.GetMarkerText() : note.GetChord().name;
+        text = MarkerText(placed);
     } else if (m_grid.GetDisplay() == DISPLAY_TABS && placed.fret != UNSET) {
         text.Format("%d", placed.fret);
     } else if (noteNames && !note.IsDrum()) {
@@ -164,6 +165,22 @@ void CGridPicture::PaintNote(IImagePainter& painter, const GRID_NOTE& placed,
         text.Format("%d", note.finger);
         PaintText(painter, text, left, GetColumnWidth(placed.first), 0, kFingerText);
     }
+}
+
+CCharString CGridPicture::MarkerText(const GRID_NOTE& placed) const {
+    const CNote& marker = placed.note;
+    CCharString text = marker.GetMarkerText();
+    if (!text.IsEmpty()) {
+        return text;
+    }
+    if (marker.eventKind == EVENT_MEASURE_MARKER) {
+        text.Format("%d", m_grid.GetLayout().GetColumn(placed.first).measure + 1);
+    } else if (!marker.GetChord().name.IsEmpty()) {
+        text = marker.GetChord().name;
+    } else {
+        CNoteManager::GetChordName(marker.GetChord().chordType, marker.GetChord().root, text);
+    }
+    return text;
 }
 
 void CGridPicture::PaintLabels(IImagePainter& painter) const {

@@ -49,6 +49,8 @@ private:
     void PaintRows(IImagePainter& painter) const;
     void PaintLines(IImagePainter& painter) const;
     void PaintNote(IImagePainter& painter, const GRID_NOTE& note, bool noteNames) const;
+    // A marker's text, the chord's name or the measure's number.
+    CCharString MarkerText(const GRID_NOTE& placed) const;
     // Text centred in a box, shrunk to fit its width; nothing when it cannot.
     void PaintText(IImagePainter& painter, const char* text, double left, double width, int top,
                    uint32_t argb) const;
