@@ -68,6 +68,7 @@ bool CSongEditorDlg::Open(IWindow* owner, const SONG_EDITOR_SETTINGS& settings) 
         }
         m_dialog->SetRect(rect);
         AttachControls();
+        AttachGridViews();
         if (!CreateButtons()) {
             Destroy(2);
             return false;
@@ -88,6 +89,7 @@ bool CSongEditorDlg::Open(IWindow* owner, const SONG_EDITOR_SETTINGS& settings) 
             m_grooves.Select(-1);
         }
     }
+    RefreshGridViews();
     return Show(true);
 }
 
@@ -197,6 +199,7 @@ bool CSongEditorDlg::SelectGroove(const char* style, const char* name) {
     m_settings.style = style;
     m_settings.groove = name;
     m_tempo.SetReal(m_grids.GetGroove().m_info.tempo, 0);
+    RefreshGridViews();
     return true;
 }
 
@@ -290,6 +293,7 @@ void CSongEditorDlg::OnControl(int id, ControlEvent event) {
     } else if (id == L::kShowNotes) {
         m_settings.showNotes = m_showNotes.GetCheck();
         m_grids.ShowNoteNames(m_settings.showNotes);
+        RefreshGridViews();
     } else if (id == L::kVolume && event == ControlEvent::kMoved) {
         m_host.SetMasterVolume(static_cast<float>(1.0 - m_volume.GetValue()));
     } else if (id == L::kTempo && event == ControlEvent::kEdited) {
@@ -364,6 +368,7 @@ void CSongEditorDlg::RunCommand(int commandId) {
         case L::kRedo:
             if (m_grids.HasGroove()) {
                 commandId == L::kUndo ? m_grids.Undo() : m_grids.Redo();
+                RefreshGridViews();
             }
             break;
         default:

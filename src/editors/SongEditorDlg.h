@@ -6,6 +6,7 @@
 
 #include "editors/GrooveGrids.h"
 #include "editors/ModalDlg.h"
+#include "editors/NoteGridView.h"
 #include "editors/SongEditorSettings.h"
 #include "editors/SongPartsEditor.h"
 #include "ui/BaseWindow.h"
@@ -79,6 +80,10 @@ public:
     static CCharString MakeFileName(const char* songName, const char* extension, bool stamped);
 
     CGrooveGrids& GetGrids() { return m_grids; }
+    // The view of grid i (CGrooveGrids::GRID).
+    CNoteGridView& GetGridView(int grid) { return *m_views.at(static_cast<size_t>(grid)); }
+    // Paints the five grids again.
+    void RefreshGridViews();
     CSongPartsEditor& GetParts() { return m_parts; }
     IControlDialog* GetDialog() const { return m_dialog; }
     // The question dialog opened last, or null.
@@ -94,6 +99,11 @@ private:
     enum PLAYING { kIdle, kGroove, kPart, kSong, kRecording };
 
     void OnControl(int id, ControlEvent event) override;
+    void OnPointer(int id, const POINTER_EVENT& event) override;
+    // The grids' views in their image buttons, and what their menus ask of
+    // the whole groove.
+    void AttachGridViews();
+    void RunGrooveCommand(int commandId);
     bool CreateButtons();
     void AttachControls();
     void FillHumanization();
@@ -152,6 +162,7 @@ private:
     CTrackBar m_volume;
     CProgressBar m_input;
     CGrooveGrids m_grids;
+    std::vector<std::unique_ptr<CNoteGridView>> m_views;
     CSongPartsEditor m_parts;
     std::vector<std::unique_ptr<CModalDlg>> m_questions;
     PLAYING m_playing = kIdle;

@@ -47,6 +47,7 @@ void CSongEditorDlg::QuerySaveGroove(std::function<void()> next) {
     }
     if (Box(kGrooveChanged, m_grids.GetName(), BoxButtons::kYesNo) == BoxResult::kNo) {
         m_grids.Show();  // the tracks as they were shown: the edits are gone
+        RefreshGridViews();
         if (next) {
             next();
         }
@@ -139,6 +140,7 @@ void CSongEditorDlg::NewGroove() {
             return false;
         }
         m_tempo.SetReal(CGrooveGrids::kNewTempo, 0);
+        RefreshGridViews();
         SaveGroove(nullptr);
         return true;
     };
@@ -178,6 +180,7 @@ void CSongEditorDlg::DeleteLastMeasure() {
     if (!m_grids.DeleteLastMeasure()) {
         Box(m_grids.GetError(), kDeleteMeasureTitle);
     }
+    RefreshGridViews();
 }
 
 // The song's name first: a song without one is asked for it.

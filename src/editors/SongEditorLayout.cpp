@@ -23,6 +23,12 @@ constexpr int kInstrumentTop = kSongTop + kSongHeight + kGap;
 constexpr int kInstrumentHeight = 150;
 constexpr int kGridLeft = kMargin + kPanelWidth + kMargin;
 constexpr int kSettingsHeight = 32;  // the row above the grids
+// The grids: rows of the note display of each grid (top row, lead, rhythm,
+// bass, drums), the height of a row, the room around and between them.
+constexpr int kGridRows[] = {2, 22, 1, 17, 13};
+constexpr int kGridRowHeight = 10;
+constexpr int kGridInset = 6;
+constexpr int kGridGap = 3;
 
 CONTROL_ITEM Item(ControlKind kind, int id, const char* text, int x, int y, int width, int height,
                   const char* toolTip = "", int group = 0) {
@@ -125,6 +131,24 @@ void AddInstruments(std::vector<CONTROL_ITEM>& items) {
                          "Input level"));
 }
 
+// The frame of the five grids and the grids in it, each as high as its rows
+// of the note display.
+void AddGridViews(std::vector<CONTROL_ITEM>& items) {
+    const int top = kMargin + kSettingsHeight;
+    const int width = kWidth - kGridLeft - kMargin;
+    items.push_back(Item(ControlKind::kGroup, CSongEditorLayout::kGridArea, "", kGridLeft, top,
+                         width, kHeight - kMargin - top));
+    const char* const tips[CSongEditorLayout::kGridCount] = {
+        "Measures and chords", "Lead guitar", "Rhythm guitar", "Bass guitar", "Drums"};
+    int y = top + kGridInset;
+    for (int i = 0; i < CSongEditorLayout::kGridCount; ++i) {
+        const int height = kGridRows[i] * kGridRowHeight;
+        items.push_back(Item(ControlKind::kImageButton, CSongEditorLayout::kGridViews[i], "",
+                             kGridLeft + kGridInset, y, width - 2 * kGridInset, height, tips[i]));
+        y += height + kGridGap;
+    }
+}
+
 void AddSettings(std::vector<CONTROL_ITEM>& items) {
     int x = kGridLeft;
     const int y = kMargin;
@@ -138,9 +162,7 @@ void AddSettings(std::vector<CONTROL_ITEM>& items) {
     items.push_back(Item(ControlKind::kLabel, 0, "Human.", x, y + 4, 56, kRow - 4));
     items.push_back(Item(ControlKind::kComboBox, CSongEditorLayout::kHumanization, "", x + 60, y,
                          120, kRow, "How freely the band plays"));
-    items.push_back(Item(ControlKind::kPicture, CSongEditorLayout::kGridArea, "", kGridLeft,
-                         kMargin + kSettingsHeight, kWidth - kGridLeft - kMargin,
-                         kHeight - 2 * kMargin - kSettingsHeight, "The groove's five rows"));
+    AddGridViews(items);
 }
 
 MENU_ITEM Command(const char* text, int id) {
@@ -157,6 +179,15 @@ const int CSongEditorLayout::kRecordRadios[kInstrumentCount] = {1788, 1658, 1662
 const int CSongEditorLayout::kClearBoxes[kInstrumentCount] = {1791, 1697, 1699, 1701};
 const int CSongEditorLayout::kInstrumentThings[kInstrumentCount] = {
     THING_LEAD_GUITAR, THING_RHYTHM_GUITAR, THING_BASS_GUITAR, THING_DRUM_SET};
+
+const int CSongEditorLayout::kGridViews[kGridCount] = {1320, 1321, 1322, 1323, 1324};
+
+WINDOW_RECT CSongEditorLayout::GetItemRect(int id) {
+    const DIALOG_TEMPLATE dialog = MakeTemplate();
+    const auto item = std::find_if(dialog.items.begin(), dialog.items.end(),
+                                   [id](const CONTROL_ITEM& c) { return c.id == id; });
+    return item != dialog.items.end() ? item->rect : WINDOW_RECT{};
+}
 
 DIALOG_TEMPLATE CSongEditorLayout::MakeTemplate() {
     DIALOG_TEMPLATE dialog;

@@ -36,6 +36,10 @@ public:
     static constexpr int kTempo = 1234;
     static constexpr int kHumanization = 1347;
     static constexpr int kGridArea = 1319;
+    // The five grids inside the area, as image buttons: top row, lead,
+    // rhythm, bass and drums.
+    static constexpr int kGridCount = 5;
+    static const int kGridViews[kGridCount];
 
     // The instruments: play, record target and clear, in the order lead,
     // rhythm, bass, drums.
@@ -99,6 +103,8 @@ public:
     };
 
     static DIALOG_TEMPLATE MakeTemplate();
+    // Where an item of the template lies; an empty rectangle for none.
+    static WINDOW_RECT GetItemRect(int id);
     // The menu with resource id, empty for an unknown id.
     static POPUP GetPopup(int menuId);
     // The menu a command button pops up, 0 for none.

@@ -183,6 +183,7 @@ void CSongEditorDlg::StopPlaying() {
 void CSongEditorDlg::PlaybackEnded() {
     m_playing = kIdle;
     ShowPlayState();
+    RefreshGridViews();  // a take may have written notes into a row
 }
 
 void CSongEditorDlg::ShowPlayState() {

@@ -57,12 +57,29 @@ enum class ControlEvent {
     kLeft,              // the pointer left an image button
 };
 
+// The pointer on an image button, for owners that draw into it.
+struct POINTER_EVENT {
+    enum Kind { kPress, kMove, kRelease, kLeave };
+    enum Button { kNone, kLeft, kRight };
+    Kind kind = kMove;
+    int x = 0;  // in the picture's pixels from its top left
+    int y = 0;
+    Button button = kNone;  // the one that went down or up; held ones for a move
+    bool ctrl = false;
+};
+
 // What a control dialog's owner hears besides the window events. Only what
 // the user does is told: the owner's own Set calls tell nothing.
 class IControlDialogHandler {
 public:
     virtual ~IControlDialogHandler() = default;
     virtual void OnControl(int id, ControlEvent event) = 0;
+    // Where the pointer is on an image button and what its buttons do;
+    // told beside OnControl's kPressed, kReleased and kLeft.
+    virtual void OnPointer(int id, const POINTER_EVENT& event) {
+        (void)id;
+        (void)event;
+    }
 };
 
 // A dialog of standard controls, made from a DIALOG_TEMPLATE. Each item is

@@ -103,3 +103,39 @@ TEST(NullPicture, TheWindowSystemsPainterFillsShapesAndMeasuresText) {
     EXPECT_EQ(texts[0].text, "Hello");
     EXPECT_FALSE(painter->End(argb, error)) << "painting ended already";
 }
+
+TEST(NullPicture, AnImageButtonTellsThePointerAndOtherItemsRefuseIt) {
+    class CPointerHandler : public CQuietHandler {
+    public:
+        void OnPointer(int id, const POINTER_EVENT& event) override {
+            heard.emplace_back(id, event);
+        }
+        std::vector<std::pair<int, POINTER_EVENT>> heard;
+    };
+    constexpr int kButton = 23;
+    CNullBackend backend;
+    CPointerHandler handler;
+    DIALOG_TEMPLATE template_ = PictureDialog();
+    template_.items.push_back({ControlKind::kImageButton, kButton, "", {60, 10, 40, 20}, ""});
+    std::string error;
+    auto made = backend.GetWindowSystem().CreateControlDialog(template_, &handler, &handler,
+                                                              nullptr, error);
+    ASSERT_TRUE(made) << error;
+    auto& dialog = static_cast<CNullControlDialog&>(*made);
+    POINTER_EVENT event;
+    event.kind = POINTER_EVENT::kPress;
+    event.x = 7;
+    event.y = 3;
+    event.button = POINTER_EVENT::kRight;
+    event.ctrl = true;
+    ASSERT_TRUE(dialog.Point(kButton, event));
+    EXPECT_FALSE(dialog.Point(kPicture, event)) << "a plain picture tells nothing";
+    EXPECT_FALSE(dialog.Point(99, event));
+    ASSERT_EQ(handler.heard.size(), 1u);
+    EXPECT_EQ(handler.heard[0].first, kButton);
+    EXPECT_EQ(handler.heard[0].second.kind, POINTER_EVENT::kPress);
+    EXPECT_EQ(handler.heard[0].second.x, 7);
+    EXPECT_EQ(handler.heard[0].second.y, 3);
+    EXPECT_EQ(handler.heard[0].second.button, POINTER_EVENT::kRight);
+    EXPECT_TRUE(handler.heard[0].second.ctrl);
+}

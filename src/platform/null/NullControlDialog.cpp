@@ -310,6 +310,14 @@ bool CNullControlDialog::Press(int id, ControlEvent event) {
     return true;
 }
 
+bool CNullControlDialog::Point(int id, const POINTER_EVENT& event) {
+    if (Find(id, ControlKind::kImageButton) == nullptr) {
+        return false;
+    }
+    m_controlHandler->OnPointer(id, event);
+    return true;
+}
+
 bool CNullControlDialog::MoveSlider(int id, int position) {
     ITEM* item = Find(id, ControlKind::kTrackBar);
     if (item == nullptr || !item->enabled) {

@@ -83,6 +83,9 @@ public:
     // A mouse button going down (kPressed) or up (kReleased) on an image
     // button, or the pointer leaving it (kLeft).
     bool Press(int id, ControlEvent event);
+    // The pointer pressing, moving, releasing or leaving at a point of an
+    // image button's picture.
+    bool Point(int id, const POINTER_EVENT& event);
     void RequestClose() { m_frame.RequestClose(); }
 
     // The last picture set on the picture item id; false when there is no

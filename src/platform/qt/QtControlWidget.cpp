@@ -178,7 +178,13 @@ QWidget* CQtControlWidget::MakeListBox(const CONTROL_ITEM& item) {
 
 QWidget* CQtControlWidget::MakeImageButton(const CONTROL_ITEM& item) {
     const int id = item.id;
-    auto* button = new CQtImageButton(this, [this, id](ControlEvent event) { Report(id, event); });
+    auto* button = new CQtImageButton(
+        this, [this, id](ControlEvent event) { Report(id, event); },
+        [this, id](const POINTER_EVENT& event) {
+            if (m_controlHandler != nullptr && id != 0) {
+                m_controlHandler->OnPointer(id, event);
+            }
+        });
     button->setProperty(kPictureProperty, true);
     button->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return button;

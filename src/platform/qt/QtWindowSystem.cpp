@@ -2,13 +2,17 @@
 
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QMainWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 
 #include "platform/DebugOutput.h"
 #include "platform/qt/QtControlDialog.h"
+#include "platform/qt/QtControlWidget.h"
 #include "platform/qt/QtDocumentDialog.h"
+#include "platform/qt/QtDocumentWidget.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/QtFrameWidget.h"
 #include "platform/qt/QtImagePainter.h"
@@ -189,4 +193,61 @@ bool CQtWindowSystem::ChooseFileToOpen(IWindow* owner, const char* title, const 
     }
     path = chosen.toStdString();
     return true;
+}
+
+namespace {
+
+// The widget whose top left is the owner's client point (0, 0), or null.
+QWidget* ClientWidgetOf(IWindow* owner) {
+    if (auto* window = dynamic_cast<CQtWindow*>(owner)) {
+        QMainWindow* frame = window->GetWidget();
+        return frame->centralWidget() != nullptr ? frame->centralWidget() : frame;
+    }
+    if (auto* dialog = dynamic_cast<CQtControlDialog*>(owner)) {
+        return dialog->GetWidget();
+    }
+    if (auto* dialog = dynamic_cast<CQtDocumentDialog*>(owner)) {
+        return dialog->GetWidget();
+    }
+    return nullptr;
+}
+
+// Adds the items to menu; each chosen action carries its command id.
+void AddPopupItems(QMenu* menu, const std::vector<MENU_ITEM>& items) {
+    for (const MENU_ITEM& item : items) {
+        const QString text = QString::fromStdString(item.text);
+        if (!item.items.empty()) {
+            QMenu* submenu = menu->addMenu(text);
+            submenu->setEnabled(item.enabled);
+            AddPopupItems(submenu, item.items);
+        } else if (item.text.empty() && item.commandId == 0) {
+            menu->addSeparator();
+        } else {
+            QAction* action = menu->addAction(text);
+            action->setData(item.commandId);
+            action->setEnabled(item.enabled);
+            action->setCheckable(item.checkable || item.checked);
+            action->setChecked(item.checked);
+        }
+    }
+}
+
+}  // namespace
+
+int CQtWindowSystem::PopupMenu(IWindow* owner, const std::vector<MENU_ITEM>& menu, int x, int y) {
+    if (QGuiApplication::instance() == nullptr || menu.empty()) {
+        return 0;
+    }
+    QWidget* client = ClientWidgetOf(owner);
+    QMenu popup(client);
+    AddPopupItems(&popup, menu);
+    const QPoint at = client != nullptr ? client->mapToGlobal(QPoint(x, y)) : QPoint(x, y);
+    // A submenu's item comes back through the signal, not always from exec.
+    int chosen = 0;
+    QObject::connect(&popup, &QMenu::triggered,
+                     [&chosen](const QAction* action) { chosen = action->data().toInt(); });
+    if (const QAction* action = popup.exec(at)) {
+        chosen = action->data().toInt();
+    }
+    return chosen;
 }

@@ -30,6 +30,8 @@ public:
                           std::string& path) override;
     bool ChooseFileToSave(IWindow* owner, const char* title, const char* suggested,
                           const char* filter, std::string& path) override;
+    // A QMenu run at the owner's client point; the chosen command or 0.
+    int PopupMenu(IWindow* owner, const std::vector<MENU_ITEM>& menu, int x, int y) override;
     // The texture painter of the 3D views: QPainter on a QImage, no GL.
     std::unique_ptr<IImagePainter> CreateImagePainter() override;
     WINDOW_RECT GetWorkArea() override;
