@@ -19,6 +19,8 @@ constexpr uint32_t kInk = 0xFF000000;
 constexpr const char* kFace = "Sans";
 constexpr float kGlyphShare = 0.5f;  // of the button's smaller side
 constexpr float kTextShare = 0.55f;  // of the button's height
+constexpr float kCaptionMargin = 3.0f;
+constexpr float kMenuLineWidth = 2.0f;
 
 enum class Face { kUp, kDown, kGreyed };
 
@@ -60,6 +62,16 @@ void PaintGlyph(IImagePainter& painter, int width, int height, ButtonGlyph glyph
             const char* text = caption != nullptr ? caption : "";
             const float size = height * kTextShare;
             const float textWidth = painter.MeasureText(kFace, size, text);
+            if (textWidth > width - 2 * kCaptionMargin) {
+                // A caption wider than its button would show cut: a small
+                // button of commands shows the menu mark, its tooltip the words.
+                for (int line = -1; line <= 1; ++line) {
+                    const float y = cy + line * half / 2;
+                    painter.DrawLine(cx - half / 1.5f, y, cx + half / 1.5f, y, kMenuLineWidth,
+                                     color);
+                }
+                break;
+            }
             painter.DrawText(kFace, size, cx - textWidth / 2, cy + size / 3, text, color);
             break;
         }

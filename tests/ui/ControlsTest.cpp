@@ -176,6 +176,29 @@ TEST_F(CControls, AButtonsCommandRunsWhenItGoesDownOrWhenSetSoWhenItComesUp) {
     EXPECT_EQ(Shown(kApply), up);
 }
 
+// A caption too wide for its button is not drawn cut: the button shows the
+// menu mark, three short lines across its middle.
+TEST_F(CControls, ANarrowCommandButtonShowsTheMenuMarkInPlaceOfACutCaption) {
+    std::string error;
+    CCmdButton commands;
+    commands.Attach(m_dialog, kApply);
+    constexpr int kSide = 28;
+    ASSERT_TRUE(
+        commands.Create(m_backend.GetWindowSystem(), kSide, kSide, "Groove commands", error))
+        << error;
+    const std::vector<uint32_t> face = Shown(kApply);
+    ASSERT_EQ(face.size(), static_cast<size_t>(kSide * kSide));
+    int runs = 0;
+    bool inInk = false;
+    for (int y = 2; y < kSide - 2; ++y) {
+        const uint32_t pixel = face[static_cast<size_t>(y * kSide + kSide / 2)];
+        const bool ink = ((pixel >> 16) & 0xFF) < 100 && ((pixel >> 8) & 0xFF) < 100;
+        runs += ink && !inInk ? 1 : 0;
+        inInk = ink;
+    }
+    EXPECT_EQ(runs, 3) << "no menu mark on a narrow command button";
+}
+
 TEST_F(CControls, ToggleButtonsShowTheImagesOfTheirState) {
     std::string error;
     CPlayButton play;
