@@ -219,8 +219,13 @@ bool CCenter::Startup() {
         m_mainWindow->Show(true);
     }
     if (m_firstRun) {
-        // A first start shows the picture with the lessons beside it, on top.
+        // A first start shows the picture with the lessons beside it, on top;
+        // the groove kind's Song Editor, its main tool, comes first.
         m_dialogs->Arrange();
+        CSongEditorDlg* editor = m_songs ? m_songs->GetEditor() : nullptr;
+        if (editor != nullptr && editor->GetWindow() != nullptr) {
+            editor->GetWindow()->BringToFront();
+        }
     }
     m_windows->ForEach([](CBaseWindow& window) { window.Update(); });
     ShowNotices();

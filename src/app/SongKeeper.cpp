@@ -72,24 +72,32 @@ bool CSongKeeper::OnLesson(const LESSON_SETTINGS& lesson, const char* lessonsFol
             path = std::filesystem::path(lessonsFolder) / path;
         }
         if (!m_song->Open(path.string().c_str())) {
-            reason.Format("Can't open song: %s", m_song->GetError());
+            reason = m_song->GetError();
             m_song->New();
             editor->SongChanged();
             return false;
         }
         editor->SongChanged();
     }
+    editor->Show(true);
+    const bool playSong = strcasecmp(lesson.play, "Song") == 0;
+    const bool playGroove = strcasecmp(lesson.play, "Groove") == 0;
     if (!lesson.style.IsEmpty() || !lesson.groove.IsEmpty()) {
-        if (!editor->SelectGroove(lesson.style, lesson.groove)) {
+        CCharString path;
+        path.Format("%s/%s/%s.mid", GetGroovesFolder().GetText(), lesson.style.GetText(),
+                    lesson.groove.GetText());
+        if (!std::filesystem::is_regular_file(path.Str())) {
             reason.Format("there is no groove \"%s\" of the style \"%s\"", lesson.groove.GetText(),
                           lesson.style.GetText());
             return false;
         }
+        // A changed groove on the grids is offered for saving first.
+        editor->OpenGroove(lesson.style, lesson.groove, playGroove);
+    } else if (playGroove && !IsPlaying()) {
+        editor->RunCommand(L::kPlayGroove);
     }
-    editor->Show(true);
-    if (!lesson.play.IsEmpty() && !IsPlaying()) {
-        const bool song = strcasecmp(lesson.play, "Song") == 0;
-        editor->RunCommand(song ? L::kPlaySong : L::kPlayGroove);
+    if (playSong && !IsPlaying()) {
+        editor->RunCommand(L::kPlaySong);
     }
     return true;
 }
@@ -168,8 +176,8 @@ void CSongKeeper::OpenSong() {
         return;
     }
     if (!m_song->Open(path.c_str())) {
-        CCharString message;
-        message.Format("Can't open song: %s", m_song->GetError());
+        // The song's reason says what could not be opened.
+        const CCharString message = m_song->GetError();
         m_song->New();  // a song half read is no song to edit
         Tell(message, "Open song");
     }
@@ -212,11 +220,18 @@ void CSongKeeper::OpenGroove() {
     const std::string style = file.parent_path().filename().string();
     const std::string name = file.stem().string();
     CSongEditorDlg* editor = GetEditor();
-    if (editor != nullptr && !editor->SelectGroove(style.c_str(), name.c_str())) {
+    const std::filesystem::path expected =
+        std::filesystem::path(GetGroovesFolder().Str()) / style / (name + ".mid");
+    std::error_code error;
+    if (!std::filesystem::equivalent(expected, file, error)) {
         CCharString message;
         message.Format("Can't open groove '%s': it is not in a style folder of '%s'", path.c_str(),
                        GetGroovesFolder().GetText());
         Tell(message, "Open groove");
+        return;
+    }
+    if (editor != nullptr) {
+        editor->OpenGroove(style.c_str(), name.c_str(), false);
     }
 }
 

@@ -198,9 +198,25 @@ bool CSongEditorDlg::SelectGroove(const char* style, const char* name) {
     }
     m_settings.style = style;
     m_settings.groove = name;
+    // The lists show the groove on the grids.
+    if (m_styles.SelectByData(style)) {
+        FillGrooves();
+        m_grooves.SelectByData(name);
+    }
     m_tempo.SetReal(m_grids.GetGroove().m_info.tempo, 0);
     RefreshGridViews();
     return true;
+}
+
+void CSongEditorDlg::OpenGroove(const char* style, const char* name, bool play) {
+    const CCharString styleText = style;
+    const CCharString nameText = name;
+    QuerySaveGroove([this, styleText, nameText, play]() {
+        if (SelectGroove(styleText, nameText) && play) {
+            StopPlaying();
+            PlayGroove();
+        }
+    });
 }
 
 void CSongEditorDlg::GrooveChosen() {

@@ -66,6 +66,9 @@ public:
     void SetInputLevel(float level);
     // Shows a groove of the grooves folder; false with the reason.
     bool SelectGroove(const char* style, const char* name);
+    // Shows a groove as a user's choice does: the changed groove on the
+    // grids is offered for saving first; play starts it when shown.
+    void OpenGroove(const char* style, const char* name, bool play);
     // Runs a command of a menu, a button or a key.
     void RunCommand(int commandId);
     // Asks to save the changed groove and song, then runs next; Cancel of a

@@ -8,12 +8,15 @@
 #include <string>
 
 #include "TempFolder.h"
+#include "app/AppSettings.h"
 #include "app/Center.h"
 #include "app/Menus.h"
 #include "app/SongKeeper.h"
 #include "editors/SongEditorDlg.h"
+#include "platform/null/NullAudioOut.h"
 #include "platform/null/NullBackend.h"
 #include "songio/Composition.h"
+#include "ui/LessonSettings.h"
 
 namespace {
 
@@ -56,11 +59,37 @@ TEST(GrooveKind, ASongCommandOfTheMenuReachesTheEditorAndABadFileIsTold) {
     const size_t boxes = backend.GetWindowSystem().GetBoxes().size();
     ASSERT_TRUE(center->OnCommand(kCommandOpenSong));
     ASSERT_GT(backend.GetWindowSystem().GetBoxes().size(), boxes) << "the bad file was not told";
-    EXPECT_EQ(backend.GetWindowSystem().GetBoxes().back().text.rfind("Can't open song: ", 0), 0u)
+    EXPECT_EQ(backend.GetWindowSystem().GetBoxes().back().text.rfind("Can't open song file (", 0),
+              0u)
         << backend.GetWindowSystem().GetBoxes().back().text;
     EXPECT_STREQ(center->GetSongs()->GetSong().GetFileName(), "") << "a half-read song stays";
     ASSERT_TRUE(center->OnCommand(kCommandNewSong));
     EXPECT_STREQ(center->GetSongs()->GetSong().GetFileName(), "");
+}
+
+// A course button shows the groove it names (the one on the grids offered
+// for saving first) and plays it; a groove that is not there is told.
+TEST(GrooveKind, ALessonButtonShowsAndPlaysItsGrooveAndAMissingOneIsTold) {
+    CNullBackend backend;
+    backend.EnableSound(CNullAudioOut::Clock::kStepped);
+    auto center = std::make_unique<CCenter>(kGrooveKind, "", backend.GetPlatform());
+    ASSERT_TRUE(center->Init()) << center->GetError();
+    center->GetSettings()->grooveRoot = NOTARA_BINARY_DIR "/Grooves/";
+    backend.GetEventLoop().ProcessMessages();
+    ASSERT_NE(center->GetSongs(), nullptr);
+    LESSON_SETTINGS lesson;
+    DISPLAY_SETTINGS display;
+    CCharString reason;
+    ASSERT_TRUE(ParseActionParameters("Style=Rock|Groove=Straight Eight|Play=Groove", lesson,
+                                      display, reason));
+    ASSERT_TRUE(center->GetSongs()->OnLesson(lesson, "", reason)) << reason;
+    CSongEditorDlg* editor = center->GetSongs()->GetEditor();
+    EXPECT_TRUE(editor->GetGrids().HasGroove());
+    EXPECT_EQ(editor->GetGrids().GetName(), "Straight Eight");
+    ASSERT_TRUE(ParseActionParameters("Style=Rock|Groove=Polka", lesson, display, reason));
+    EXPECT_FALSE(center->GetSongs()->OnLesson(lesson, "", reason));
+    EXPECT_EQ(reason, "there is no groove \"Polka\" of the style \"Rock\"");
+    EXPECT_EQ(editor->GetGrids().GetName(), "Straight Eight") << "the groove on show went";
 }
 
 TEST(GrooveKind, TheTrainerHasNoSongEditor) {

@@ -27,9 +27,11 @@
 #include "app/Center.h"
 #include "app/MainWnd.h"
 #include "app/Menus.h"
+#include "app/SongKeeper.h"
 #include "audio/Sound.h"
 #include "audio/SoundFile.h"
 #include "audio/SoundInfo.h"
+#include "editors/SongEditorDlg.h"
 #include "midi/MidiKeyboard.h"
 #include "midi/MidiPort.h"
 #include "platform/null/NullAudioIn.h"
@@ -782,6 +784,56 @@ TEST(TrainerFlow, AfterFiveLessonsInARowOneKeyIsMarkedAndTheHintTakesItAway) {
     ASSERT_TRUE(center.OnCommand(kCommandHintExpectedKey));
     EXPECT_TRUE(MarkedKeys(center).empty()) << "the mark shows with its hint off";
     EXPECT_TRUE(RunUntil([&] { return CountPixels(*view, markGreen) == 0; }, 3000));
+    static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
+    RunUntil([&] { return center.GetMainWindow() == nullptr || !center.GetMainWindow()->Exists(); },
+             3000);
+}
+
+namespace {
+
+int DistinctColours(const QImage& image) {
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 3) {
+        for (int x = 0; x < image.width(); x += 3) {
+            colours.insert(image.pixel(x, y));
+        }
+    }
+    return static_cast<int>(colours.size());
+}
+
+}  // namespace
+
+// The groove kind's first start on Qt: the main window with its waiting
+// picture and the Song Editor with the shipped grooves; a groove chosen
+// shows on the grids. The screen is kept as build/tests/rumblo-first-start.png.
+TEST(GrooveKindFlow, AFirstStartShowsTheSongEditorWithTheShippedGrooves) {
+    CQtBackend backend;
+    backend.SetMessageBoxTimeout(100);
+    CCenter center(3, "", backend.GetPlatform());
+    ASSERT_TRUE(center.Init()) << center.GetError();
+    // The build's grooves and course, in place of the private folders'.
+    center.GetSettings()->grooveRoot = NOTARA_BINARY_DIR "/Grooves/";
+    center.GetSettings()->tutorialsFolder = NOTARA_BINARY_DIR "/Tutorials/";
+    QWidget* editor = nullptr;
+    ASSERT_TRUE(RunUntil([&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->isVisible() && top->windowTitle() == "Song Editor") {
+                editor = top;
+            }
+        }
+        return editor != nullptr;
+    })) << "the Song Editor is not shown at the first start";
+    ASSERT_NE(center.GetSongs(), nullptr);
+    ASSERT_TRUE(center.GetSongs()->GetEditor()->SelectGroove("Rock", "Straight Eight"));
+    QTest::qWait(300);  // let the windows paint before the screen is grabbed
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    screen.save(NOTARA_BINARY_DIR "/tests/rumblo-first-start.png");
+    EXPECT_GT(DistinctColours(editor->grab().toImage()), 20) << "the editor shows nothing";
+    bool bandText = false;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        bandText = bandText || (top->isVisible() && top->windowTitle() == "Rumblo");
+    }
+    EXPECT_TRUE(bandText) << "the main window of the groove kind is not shown";
     static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
     RunUntil([&] { return center.GetMainWindow() == nullptr || !center.GetMainWindow()->Exists(); },
              3000);
