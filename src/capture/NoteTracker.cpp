@@ -61,6 +61,13 @@ constexpr double kHoldAperiodicity = 0.2;
 // at least this share longer than its period.
 constexpr double kFollowSlack = 1.1;
 constexpr double kFollowPeriods = 4.0;
+// A pitch whose half period dips this low is doubtful for up to
+// kDoubtSeconds after the onset.
+constexpr double kOctaveDoubt = 0.3;
+constexpr double kDoubtCents = 60.0;
+constexpr double kDoubtSeconds = 0.08;
+// A closer look names another octave when it is this clearly periodic.
+constexpr double kCloserAperiodicity = 0.1;
 // A note that ended this long ago may still fade under the next.
 constexpr double kFadingSeconds = 1.0;
 constexpr double kA4 = 440.0;
@@ -254,17 +261,47 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
         m_pending.agreeing = 0;
         return;
     }
+    LookCloser(m_pending.index + m_hop, end, estimate);
+    const double halfDip = m_yin.DipNear(2.0 * estimate.frequency, kDoubtCents);
     const int midi = MidiOf(estimate.frequency);
     // A pitch still sliding into the note (a reed's or a voice's scoop) is
     // no agreement, even within one semitone.
     const bool steady = midi == m_pending.lastMidi &&
                         std::abs(Cents(estimate.frequency, m_pending.lastFrequency)) < kAgreeCents;
-    m_pending.agreeing = steady ? m_pending.agreeing + 1 : 1;
+    // While half the period is nearly as periodic in the closer look, the
+    // attack (a reed's bark, a flute's chiff) may still repeat at twice the
+    // note's period: it is watched a little longer.
+    const bool doubtful = halfDip < kOctaveDoubt && TimeOf(end) - m_pending.time < kDoubtSeconds;
+    m_pending.agreeing = doubtful ? 0 : steady ? m_pending.agreeing + 1 : 1;
     m_pending.lastMidi = midi;
     m_pending.lastFrequency = estimate.frequency;
     if (m_pending.agreeing >= kAgreeingHops) {
         Confirm(midi, estimate.frequency);
     }
+}
+
+// The newest few periods of the pitch found: an octave they name clearly
+// is the note's (the long window may still hold an attack that repeats at
+// twice the period, or a weak fundamental the short one does not see).
+void CNoteTracker::LookCloser(int64_t first, int64_t end, YIN_ESTIMATE& estimate) {
+    const int64_t from = std::max(first, end - FollowWindow(estimate.frequency));
+    YIN_ESTIMATE closer;
+    if (from >= end ||
+        !m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), closer, Fading(end))) {
+        return;
+    }
+    const int apart = MidiOf(closer.frequency) - MidiOf(estimate.frequency);
+    if (apart != 0 && apart % kSemitones == 0 && closer.aperiodicity < kCloserAperiodicity) {
+        estimate = closer;
+    }
+}
+
+// Values that show a note of this pitch: a few of its periods, and its
+// double period where the range reaches it.
+int CNoteTracker::FollowWindow(double frequency) const {
+    const double period = m_rate / frequency;
+    return std::min<int>(m_longestWindow, std::max(m_yin.ValuesFor(kFollowSlack * period),
+                                                   static_cast<int>(kFollowPeriods * period)));
 }
 
 void CNoteTracker::Confirm(int midi, double frequency) {
@@ -288,10 +325,7 @@ void CNoteTracker::Confirm(int midi, double frequency) {
 
 void CNoteTracker::Follow(int64_t end, double levelDb) {
     m_note.loudestDb = std::max(m_note.loudestDb, levelDb);
-    const double period = m_rate / FrequencyOf(m_note.midi);
-    const int window =
-        std::min<int>(m_longestWindow, std::max(m_yin.ValuesFor(kFollowSlack * period),
-                                                static_cast<int>(kFollowPeriods * period)));
+    const int window = FollowWindow(FrequencyOf(m_note.midi));
     int64_t from = std::max(m_base, end - window);
     YIN_ESTIMATE estimate;
     bool found = m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate);
@@ -331,6 +365,7 @@ void CNoteTracker::Follow(int64_t end, double levelDb) {
     }
     m_unvoicedHops = 0;
     if (estimate.aperiodicity < kChangeAperiodicity) {
+        LookCloser(m_base, end, estimate);
         WatchChange(estimate.frequency);
     } else {
         m_change.hops = 0;

@@ -91,6 +91,8 @@ private:
     void FindOnset(int64_t end, double levelDb, double triggerDb);
     void BeginPending(int64_t index, double riseDb);
     void WatchPending(int64_t end, double levelDb);
+    void LookCloser(int64_t first, int64_t end, YIN_ESTIMATE& estimate);
+    int FollowWindow(double frequency) const;
     void Confirm(int midi, double frequency);
     void Follow(int64_t end, double levelDb);
     void WatchChange(double frequency);

@@ -177,6 +177,23 @@ TEST_F(NoteTracker, NamesAPluckWhoseAttackThumpsAtAThirdOfItsPitch) {
     }
 }
 
+// A reed's or a flute's first tens of milliseconds can bark at one and a
+// half and two and a half times its pitch, which makes the attack repeat at
+// twice its period: the note is named by the tone that follows.
+TEST_F(NoteTracker, NamesAReedWhoseAttackRepeatsAtTwiceItsPeriod) {
+    for (int note : {67, 74, 79}) {
+        m_collector = CCollector();
+        const double f = MidiFrequency(note);
+        const Wave tone = Harmonics(f, {1.0, 0.5, 0.3});
+        const Wave wave = [tone, f](double t) {
+            const double bark = 0.8 * std::exp(-40.0 * t);
+            return tone(t) +
+                   bark * (std::sin(3.0 * kPi * f * t) + 0.6 * std::sin(5.0 * kPi * f * t));
+        };
+        ExpectOneNote(Detect({{0.5, 0.8, wave}}, 2.0), note, 0.5, 0.03);
+    }
+}
+
 // In a reverberant room the last note still sounds under the next: A4
 // fading under the E5 above it repeats at 220 Hz, which is neither note.
 TEST_F(NoteTracker, NamesANoteOverTheTailOfTheOneAFifthBelow) {
