@@ -23,6 +23,9 @@ constexpr double kSilentDb = -100.0;
 // above the floor, looked for at most kTraceHops back.
 constexpr double kTraceMarginDb = 3.0;
 constexpr int kTraceHops = 12;
+// ... unless it never stood under that within them: then where the level
+// last lay this close to its lowest.
+constexpr double kTroughDb = 1.5;
 // A new onset this soon after the last is the same one.
 constexpr int kRefractoryHops = 7;
 // An onset not named within this many hops was no note.
@@ -227,12 +230,33 @@ void CNoteTracker::FindOnset(int64_t end, double levelDb, double triggerDb) {
     if (quiet && (rose || m_onsets.IsOnset())) {
         // Traced back to where the sound first stood out of the floor.
         const double from = std::min(triggerDb, m_floor.GetFloorDb() + kTraceMarginDb);
-        const int back = m_onsets.HopsSinceAbove(from, kTraceHops);
+        int back = m_onsets.HopsSinceAbove(from, kTraceHops);
+        if (back >= kTraceHops) {
+            back = HopsSinceTrough(kTraceHops);
+        }
         BeginPending(std::max(m_base, end - static_cast<int64_t>(back + 1) * m_hop),
                      m_onsets.GetRiseDb());
     } else if (!quiet && m_onsets.IsOnset()) {
         BeginPending(end - m_hop, m_onsets.GetRiseDb());
     }
+}
+
+// How many hops back, of the newest maxHops, the level last stood within
+// kTroughDb of the quietest (0: the newest). A sound that rises out of the
+// last note's tail, still above the floor, begins where the tail's trough
+// ends.
+int CNoteTracker::HopsSinceTrough(int maxHops) const {
+    const int count = static_cast<int>(m_levels.size());
+    const int span = std::min(maxHops, count - 1);
+    double quietest = m_levels.back();
+    for (int back = 1; back <= span; ++back) {
+        quietest = std::min(quietest, m_levels[count - 1 - back]);
+    }
+    int back = 0;
+    while (back < span && m_levels[count - 1 - back] > quietest + kTroughDb) {
+        ++back;
+    }
+    return back;
 }
 
 void CNoteTracker::BeginPending(int64_t index, double riseDb) {

@@ -89,6 +89,7 @@ private:
     void Hop(int64_t end);
     double LevelDb(int64_t end) const;
     void FindOnset(int64_t end, double levelDb, double triggerDb);
+    int HopsSinceTrough(int maxHops) const;
     void BeginPending(int64_t index, double riseDb);
     void WatchPending(int64_t end, double levelDb);
     void LookCloser(int64_t first, int64_t end, YIN_ESTIMATE& estimate);

@@ -226,6 +226,25 @@ TEST_F(NoteTracker, FindsASlowAttackWithinFiftyMillisecondsOfItsStart) {
     ExpectOneNote(Detect({tone}, 2.5), 62, 1.0, 0.05);
 }
 
+// In noise, the last note's soft tail can stay a little above the floor
+// until the next note swells out of it: that note begins where the tail was
+// quietest, not as far back as the trace looks.
+TEST_F(NoteTracker, StartsABowedNoteOverTheLastOnesTailInNoiseWhereItRises) {
+    TONE first{0.6, 0.7, Harmonics(MidiFrequency(57), {1.0, 0.5, 0.3})};
+    first.level = 0.25;
+    TONE tail{1.3, 0.4, Harmonics(MidiFrequency(57), {1.0, 0.5, 0.3})};
+    tail.level = 0.035;
+    tail.attack = 0.001;
+    tail.decay = 1.0;
+    TONE second{1.55, 0.6, Harmonics(MidiFrequency(62), {1.0, 0.5, 0.3})};
+    second.level = 0.25;
+    second.attack = 0.06;
+    const std::vector<FOUND> starts = Detect({first, tail, second}, 3.0, 0.02);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[1].note, 62);
+    EXPECT_NEAR(starts[1].time, 1.55, 0.03);
+}
+
 TEST_F(NoteTracker, HoldsVibratoOfThirtyCentsAsOneNote) {
     const double f = MidiFrequency(67);
     const Wave wave = [f](double t) {
