@@ -133,16 +133,26 @@ int CYinPitch::FirstDip(int lags) const {
     if (m_curve[deepest] >= kWeakest) {
         return 0;
     }
-    // The first dip nearly as deep: the deepest is often a multiple of the
-    // period, the normalisation favouring long lags.
+    // The first dip nearly as deep of which the deepest is a multiple: the
+    // deepest is often a multiple of the period, the normalisation favouring
+    // long lags. A dip just short of the deepest is only a ripple on its
+    // slope (a low string's upper partials read a semitone sharp).
     const float nearly = m_curve[deepest] + static_cast<float>(kFallbackMargin);
     for (int lag = m_shortest + 1; lag < deepest; ++lag) {
         if (m_curve[lag] < nearly && m_curve[lag] <= m_curve[lag - 1] &&
-            m_curve[lag] <= m_curve[lag + 1]) {
+            m_curve[lag] <= m_curve[lag + 1] && IsMultiple(deepest, lag)) {
             return lag;
         }
     }
     return deepest;
+}
+
+// longer is a whole or a half multiple (1.5, 2, 2.5, ...) of lag, within
+// kMultipleSlack: a tone with a strong second partial dips at every half
+// period.
+bool CYinPitch::IsMultiple(int longer, int lag) {
+    const double halves = 2.0 * longer / lag;
+    return halves > 2.5 && std::abs(halves - std::round(halves)) < kMultipleSlack * halves;
 }
 
 int CYinPitch::DeepestDip(int first, int last) const {
