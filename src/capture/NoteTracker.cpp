@@ -44,10 +44,9 @@ constexpr double kChangeAperiodicity = 0.2;
 constexpr double kChangeCents = 80.0;
 constexpr double kSteadyChangeCents = 50.0;
 // Its start is where the level rose by kChangeRiseDb, looked for from
-// kRiseHops before its pitch was first heard; kLevelHistory hops are kept.
+// kRiseHops before its pitch was first heard.
 constexpr double kChangeRiseDb = 3.0;
 constexpr int kRiseHops = 12;
-constexpr size_t kLevelHistory = 64;
 // The level under the trigger this many hops, or no pitch heard this many,
 // ends the note.
 constexpr int kReleaseHops = 8;
@@ -71,6 +70,10 @@ constexpr double kDoubtCents = 60.0;
 constexpr double kDoubtSeconds = 0.08;
 // A closer look names another octave when it is this clearly periodic.
 constexpr double kCloserAperiodicity = 0.1;
+// The double period wins when it dips under this share of a period that
+// dips no lower than kLowerFloor.
+constexpr double kLowerShare = 0.3;
+constexpr double kLowerFloor = 0.085;
 // A note that ended this long ago may still fade under the next.
 constexpr double kFadingSeconds = 1.0;
 constexpr double kA4 = 440.0;
@@ -118,7 +121,7 @@ void CNoteTracker::Start(const WAVE_FORMAT& format, bool lowRange) {
     m_note = NOTE();
     m_pending = PENDING();
     m_change = CHANGE();
-    m_levels.clear();
+    m_levels.Clear();
     m_endedMidi = 0;
     m_endedIndex = -1;
     m_lastOnset = -1;
@@ -181,7 +184,7 @@ double CNoteTracker::LevelDb(int64_t end) const {
 
 void CNoteTracker::Hop(int64_t end) {
     const double levelDb = LevelDb(end);
-    KeepLevel(levelDb);
+    m_levels.Add(levelDb);
     const int fft = m_onsets.GetFftSize();
     if (end - fft >= m_base) {
         m_onsets.AddHop(ValuesAt(end - fft), levelDb);
@@ -211,13 +214,6 @@ void CNoteTracker::Hop(int64_t end) {
     m_previousLevelDb = levelDb;
 }
 
-void CNoteTracker::KeepLevel(double levelDb) {
-    m_levels.push_back(levelDb);
-    if (m_levels.size() > kLevelHistory) {
-        m_levels.pop_front();
-    }
-}
-
 void CNoteTracker::FindOnset(int64_t end, double levelDb, double triggerDb) {
     if (levelDb <= triggerDb) {
         return;
@@ -232,31 +228,13 @@ void CNoteTracker::FindOnset(int64_t end, double levelDb, double triggerDb) {
         const double from = std::min(triggerDb, m_floor.GetFloorDb() + kTraceMarginDb);
         int back = m_onsets.HopsSinceAbove(from, kTraceHops);
         if (back >= kTraceHops) {
-            back = HopsSinceTrough(kTraceHops);
+            back = m_levels.HopsSinceTrough(kTraceHops, kTroughDb);
         }
         BeginPending(std::max(m_base, end - static_cast<int64_t>(back + 1) * m_hop),
                      m_onsets.GetRiseDb());
     } else if (!quiet && m_onsets.IsOnset()) {
         BeginPending(end - m_hop, m_onsets.GetRiseDb());
     }
-}
-
-// How many hops back, of the newest maxHops, the level last stood within
-// kTroughDb of the quietest (0: the newest). A sound that rises out of the
-// last note's tail, still above the floor, begins where the tail's trough
-// ends.
-int CNoteTracker::HopsSinceTrough(int maxHops) const {
-    const int count = static_cast<int>(m_levels.size());
-    const int span = std::min(maxHops, count - 1);
-    double quietest = m_levels.back();
-    for (int back = 1; back <= span; ++back) {
-        quietest = std::min(quietest, m_levels[count - 1 - back]);
-    }
-    int back = 0;
-    while (back < span && m_levels[count - 1 - back] > quietest + kTroughDb) {
-        ++back;
-    }
-    return back;
 }
 
 void CNoteTracker::BeginPending(int64_t index, double riseDb) {
@@ -286,6 +264,7 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
         return;
     }
     LookCloser(m_pending.index + m_hop, end, estimate);
+    PreferLowerOctave(estimate);
     const double halfDip = m_yin.DipNear(2.0 * estimate.frequency, kDoubtCents);
     const int midi = MidiOf(estimate.frequency);
     // A pitch still sliding into the note (a reed's or a voice's scoop) is
@@ -317,6 +296,18 @@ void CNoteTracker::LookCloser(int64_t first, int64_t end, YIN_ESTIMATE& estimate
     const int apart = MidiOf(closer.frequency) - MidiOf(estimate.frequency);
     if (apart != 0 && apart % kSemitones == 0 && closer.aperiodicity < kCloserAperiodicity) {
         estimate = closer;
+    }
+}
+
+// After the closer look: when twice the period repeats much better than the
+// period, which is no clear one, the note is an octave lower (a guitar's low
+// string whose second partial outsounds its fundamental).
+void CNoteTracker::PreferLowerOctave(YIN_ESTIMATE& estimate) const {
+    const double ownDip = m_yin.DipNear(estimate.frequency, kDoubtCents);
+    const double lowerDip = m_yin.DipNear(estimate.frequency / 2.0, kDoubtCents);
+    if (ownDip < 1.0 && ownDip > kLowerFloor && lowerDip < kLowerShare * ownDip) {
+        estimate.frequency /= 2.0;
+        estimate.aperiodicity = lowerDip;
     }
 }
 
@@ -418,7 +409,7 @@ void CNoteTracker::WatchChange(double frequency) {
     m_note.sounding = true;
     m_note.midi = midi;
     m_note.start = time;
-    m_note.loudestDb = m_levels.back();
+    m_note.loudestDb = m_levels.Newest();
     m_change = CHANGE();
     m_listener.OnTrackerStart(time, frequency, VolumeOf(m_note.loudestDb));
 }
@@ -427,21 +418,13 @@ void CNoteTracker::WatchChange(double frequency) {
 // kRiseHops before index on; otherwise fallback. A bowed or sung note
 // changing without an attack still swells out of the last one's end.
 double CNoteTracker::RiseBefore(int64_t index, double fallback) const {
-    const int count = static_cast<int>(m_levels.size());
-    const int newest = count - 1;
-    const int first = std::max(0, newest - static_cast<int>((m_done - index) / m_hop) - kRiseHops);
-    int quietest = first;
-    for (int i = first + 1; i < count; ++i) {
-        if (m_levels[i] < m_levels[quietest]) {
-            quietest = i;
-        }
-    }
-    const double loudest = *std::max_element(m_levels.begin() + quietest, m_levels.end());
-    if (loudest - m_levels[quietest] < kChangeRiseDb) {
+    const int span = static_cast<int>((m_done - index) / m_hop) + kRiseHops;
+    const int back = m_levels.HopsSinceRise(span, kChangeRiseDb);
+    if (back < 0) {
         return fallback;
     }
     // The quietest hop's middle: the old sound ends and the new begins in it.
-    const int64_t quietEnd = m_done - static_cast<int64_t>(newest - quietest) * m_hop;
+    const int64_t quietEnd = m_done - static_cast<int64_t>(back) * m_hop;
     return TimeOf(quietEnd - m_hop / 2);
 }
 

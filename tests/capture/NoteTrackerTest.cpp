@@ -194,6 +194,18 @@ TEST_F(NoteTracker, NamesAReedWhoseAttackRepeatsAtTwiceItsPeriod) {
     }
 }
 
+// A nylon string low on the neck: its second partial outsounds the
+// fundamental by 12 dB and its odd partials are faint, so its period
+// repeats almost at half; the note is named by its own period all the same.
+TEST_F(NoteTracker, NamesALowPluckWhoseSecondPartialOutsoundsItsFundamental) {
+    for (int note : {45, 47, 48}) {
+        m_collector = CCollector();
+        TONE pluck{0.5, 0.6, Harmonics(MidiFrequency(note), {0.25, 1.0, 0.05, 0.3, 0.02, 0.1})};
+        pluck.decay = 2.0;
+        ExpectOneNote(Detect({pluck}, 1.5), note, 0.5, 0.03);
+    }
+}
+
 // In a reverberant room the last note still sounds under the next: A4
 // fading under the E5 above it repeats at 220 Hz, which is neither note.
 TEST_F(NoteTracker, NamesANoteOverTheTailOfTheOneAFifthBelow) {
