@@ -68,6 +68,8 @@ constexpr double kFollowPeriods = 4.0;
 constexpr double kOctaveDoubt = 0.3;
 constexpr double kDoubtCents = 60.0;
 constexpr double kDoubtSeconds = 0.08;
+// ... as is one whose level still rises this much a hop.
+constexpr double kRisingDb = 1.0;
 // A closer look names another octave when it is this clearly periodic.
 constexpr double kCloserAperiodicity = 0.1;
 // The double period wins when it dips under this share of a period that
@@ -271,10 +273,13 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
     // no agreement, even within one semitone.
     const bool steady = midi == m_pending.lastMidi &&
                         std::abs(Cents(estimate.frequency, m_pending.lastFrequency)) < kAgreeCents;
-    // While half the period is nearly as periodic in the closer look, the
-    // attack (a reed's bark, a flute's chiff) may still repeat at twice the
-    // note's period: it is watched a little longer.
-    const bool doubtful = halfDip < kOctaveDoubt && TimeOf(end) - m_pending.time < kDoubtSeconds;
+    // While half the period is nearly as periodic in the closer look, or the
+    // level still swells, the attack (a reed's bark, a flute's chiff, a
+    // wind note speaking low) may still repeat at twice the note's period:
+    // it is watched a little longer.
+    const bool rising = levelDb - m_previousLevelDb > kRisingDb;
+    const bool doubtful =
+        (halfDip < kOctaveDoubt || rising) && TimeOf(end) - m_pending.time < kDoubtSeconds;
     m_pending.agreeing = doubtful ? 0 : steady ? m_pending.agreeing + 1 : 1;
     m_pending.lastMidi = midi;
     m_pending.lastFrequency = estimate.frequency;

@@ -34,8 +34,9 @@ public:
 // - names the sound since the onset with YIN once two hops in a row agree,
 //   a short window answering for high notes and a longer one only as the
 //   low range needs it; the octave is checked on the newest few periods,
-//   and a young pitch whose half period nearly repeats is watched up to
-//   80 ms; the start is told with the onset's time;
+//   and a young pitch whose half period nearly repeats, or whose level
+//   still swells, is watched up to 80 ms; the start is told with the
+//   onset's time;
 // - follows the sounding note: a pitch within kHoldCents of it (vibrato,
 //   beating partials) is the same note; another pitch held for kChangeHops
 //   hops without an onset ends it and starts the new one (legato); a new

@@ -206,6 +206,24 @@ TEST_F(NoteTracker, NamesALowPluckWhoseSecondPartialOutsoundsItsFundamental) {
     }
 }
 
+// A flute's or a saxophone's tone can speak an octave low while its level
+// still swells: for its first few tens of milliseconds it repeats at twice
+// its period, and the note is named by the tone that follows.
+TEST_F(NoteTracker, NamesAWindNoteWhoseSwellSpeaksAnOctaveLow) {
+    for (int note : {64, 70, 76}) {
+        m_collector = CCollector();
+        const double f = MidiFrequency(note);
+        const Wave tone = Harmonics(f, {1.0, 0.3, 0.1});
+        const Wave wave = [tone, f](double t) {
+            const double swell = std::min(1.0, t / 0.06);
+            const double low = 0.25 * std::exp(-50.0 * t);
+            return swell * swell * tone(t) +
+                   low * (std::sin(kPi * f * t) + 0.5 * std::sin(3.0 * kPi * f * t));
+        };
+        ExpectOneNote(Detect({{0.5, 0.8, wave}}, 2.0), note, 0.5, 0.03);
+    }
+}
+
 // In a reverberant room the last note still sounds under the next: A4
 // fading under the E5 above it repeats at 220 Hz, which is neither note.
 TEST_F(NoteTracker, NamesANoteOverTheTailOfTheOneAFifthBelow) {
