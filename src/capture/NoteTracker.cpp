@@ -23,6 +23,9 @@ constexpr double kSilentDb = -100.0;
 // above the floor, looked for at most kTraceHops back.
 constexpr double kTraceMarginDb = 3.0;
 constexpr int kTraceHops = 12;
+// ... unless it never stood under that within them: then where the level
+// last lay this close to its lowest.
+constexpr double kTroughDb = 1.5;
 // A new onset this soon after the last is the same one.
 constexpr int kRefractoryHops = 7;
 // An onset not named within this many hops was no note.
@@ -41,10 +44,9 @@ constexpr double kChangeAperiodicity = 0.2;
 constexpr double kChangeCents = 80.0;
 constexpr double kSteadyChangeCents = 50.0;
 // Its start is where the level rose by kChangeRiseDb, looked for from
-// kRiseHops before its pitch was first heard; kLevelHistory hops are kept.
+// kRiseHops before its pitch was first heard.
 constexpr double kChangeRiseDb = 3.0;
 constexpr int kRiseHops = 12;
-constexpr size_t kLevelHistory = 64;
 // The level under the trigger this many hops, or no pitch heard this many,
 // ends the note.
 constexpr int kReleaseHops = 8;
@@ -61,6 +63,19 @@ constexpr double kHoldAperiodicity = 0.2;
 // at least this share longer than its period.
 constexpr double kFollowSlack = 1.1;
 constexpr double kFollowPeriods = 4.0;
+// A pitch whose half period dips this low is doubtful for up to
+// kDoubtSeconds after the onset.
+constexpr double kOctaveDoubt = 0.3;
+constexpr double kDoubtCents = 60.0;
+constexpr double kDoubtSeconds = 0.08;
+// ... as is one whose level still rises this much a hop.
+constexpr double kRisingDb = 1.0;
+// A closer look names another octave when it is this clearly periodic.
+constexpr double kCloserAperiodicity = 0.1;
+// The double period wins when it dips under this share of a period that
+// dips no lower than kLowerFloor.
+constexpr double kLowerShare = 0.3;
+constexpr double kLowerFloor = 0.085;
 // A note that ended this long ago may still fade under the next.
 constexpr double kFadingSeconds = 1.0;
 constexpr double kA4 = 440.0;
@@ -108,7 +123,7 @@ void CNoteTracker::Start(const WAVE_FORMAT& format, bool lowRange) {
     m_note = NOTE();
     m_pending = PENDING();
     m_change = CHANGE();
-    m_levels.clear();
+    m_levels.Clear();
     m_endedMidi = 0;
     m_endedIndex = -1;
     m_lastOnset = -1;
@@ -171,7 +186,7 @@ double CNoteTracker::LevelDb(int64_t end) const {
 
 void CNoteTracker::Hop(int64_t end) {
     const double levelDb = LevelDb(end);
-    KeepLevel(levelDb);
+    m_levels.Add(levelDb);
     const int fft = m_onsets.GetFftSize();
     if (end - fft >= m_base) {
         m_onsets.AddHop(ValuesAt(end - fft), levelDb);
@@ -201,13 +216,6 @@ void CNoteTracker::Hop(int64_t end) {
     m_previousLevelDb = levelDb;
 }
 
-void CNoteTracker::KeepLevel(double levelDb) {
-    m_levels.push_back(levelDb);
-    if (m_levels.size() > kLevelHistory) {
-        m_levels.pop_front();
-    }
-}
-
 void CNoteTracker::FindOnset(int64_t end, double levelDb, double triggerDb) {
     if (levelDb <= triggerDb) {
         return;
@@ -220,7 +228,10 @@ void CNoteTracker::FindOnset(int64_t end, double levelDb, double triggerDb) {
     if (quiet && (rose || m_onsets.IsOnset())) {
         // Traced back to where the sound first stood out of the floor.
         const double from = std::min(triggerDb, m_floor.GetFloorDb() + kTraceMarginDb);
-        const int back = m_onsets.HopsSinceAbove(from, kTraceHops);
+        int back = m_onsets.HopsSinceAbove(from, kTraceHops);
+        if (back >= kTraceHops) {
+            back = m_levels.HopsSinceTrough(kTraceHops, kTroughDb);
+        }
         BeginPending(std::max(m_base, end - static_cast<int64_t>(back + 1) * m_hop),
                      m_onsets.GetRiseDb());
     } else if (!quiet && m_onsets.IsOnset()) {
@@ -254,17 +265,63 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
         m_pending.agreeing = 0;
         return;
     }
+    LookCloser(m_pending.index + m_hop, end, estimate);
+    PreferLowerOctave(estimate);
+    const double halfDip = m_yin.DipNear(2.0 * estimate.frequency, kDoubtCents);
     const int midi = MidiOf(estimate.frequency);
     // A pitch still sliding into the note (a reed's or a voice's scoop) is
     // no agreement, even within one semitone.
     const bool steady = midi == m_pending.lastMidi &&
                         std::abs(Cents(estimate.frequency, m_pending.lastFrequency)) < kAgreeCents;
-    m_pending.agreeing = steady ? m_pending.agreeing + 1 : 1;
+    // While half the period is nearly as periodic in the closer look, or the
+    // level still swells, the attack (a reed's bark, a flute's chiff, a
+    // wind note speaking low) may still repeat at twice the note's period:
+    // it is watched a little longer.
+    const bool rising = levelDb - m_previousLevelDb > kRisingDb;
+    const bool doubtful =
+        (halfDip < kOctaveDoubt || rising) && TimeOf(end) - m_pending.time < kDoubtSeconds;
+    m_pending.agreeing = doubtful ? 0 : steady ? m_pending.agreeing + 1 : 1;
     m_pending.lastMidi = midi;
     m_pending.lastFrequency = estimate.frequency;
     if (m_pending.agreeing >= kAgreeingHops) {
         Confirm(midi, estimate.frequency);
     }
+}
+
+// The newest few periods of the pitch found: an octave they name clearly
+// is the note's (the long window may still hold an attack that repeats at
+// twice the period, or a weak fundamental the short one does not see).
+void CNoteTracker::LookCloser(int64_t first, int64_t end, YIN_ESTIMATE& estimate) {
+    const int64_t from = std::max(first, end - FollowWindow(estimate.frequency));
+    YIN_ESTIMATE closer;
+    if (from >= end ||
+        !m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), closer, Fading(end))) {
+        return;
+    }
+    const int apart = MidiOf(closer.frequency) - MidiOf(estimate.frequency);
+    if (apart != 0 && apart % kSemitones == 0 && closer.aperiodicity < kCloserAperiodicity) {
+        estimate = closer;
+    }
+}
+
+// After the closer look: when twice the period repeats much better than the
+// period, which is no clear one, the note is an octave lower (a guitar's low
+// string whose second partial outsounds its fundamental).
+void CNoteTracker::PreferLowerOctave(YIN_ESTIMATE& estimate) const {
+    const double ownDip = m_yin.DipNear(estimate.frequency, kDoubtCents);
+    const double lowerDip = m_yin.DipNear(estimate.frequency / 2.0, kDoubtCents);
+    if (ownDip < 1.0 && ownDip > kLowerFloor && lowerDip < kLowerShare * ownDip) {
+        estimate.frequency /= 2.0;
+        estimate.aperiodicity = lowerDip;
+    }
+}
+
+// Values that show a note of this pitch: a few of its periods, and its
+// double period where the range reaches it.
+int CNoteTracker::FollowWindow(double frequency) const {
+    const double period = m_rate / frequency;
+    return std::min<int>(m_longestWindow, std::max(m_yin.ValuesFor(kFollowSlack * period),
+                                                   static_cast<int>(kFollowPeriods * period)));
 }
 
 void CNoteTracker::Confirm(int midi, double frequency) {
@@ -288,10 +345,7 @@ void CNoteTracker::Confirm(int midi, double frequency) {
 
 void CNoteTracker::Follow(int64_t end, double levelDb) {
     m_note.loudestDb = std::max(m_note.loudestDb, levelDb);
-    const double period = m_rate / FrequencyOf(m_note.midi);
-    const int window =
-        std::min<int>(m_longestWindow, std::max(m_yin.ValuesFor(kFollowSlack * period),
-                                                static_cast<int>(kFollowPeriods * period)));
+    const int window = FollowWindow(FrequencyOf(m_note.midi));
     int64_t from = std::max(m_base, end - window);
     YIN_ESTIMATE estimate;
     bool found = m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate);
@@ -331,6 +385,7 @@ void CNoteTracker::Follow(int64_t end, double levelDb) {
     }
     m_unvoicedHops = 0;
     if (estimate.aperiodicity < kChangeAperiodicity) {
+        LookCloser(m_base, end, estimate);
         WatchChange(estimate.frequency);
     } else {
         m_change.hops = 0;
@@ -359,7 +414,7 @@ void CNoteTracker::WatchChange(double frequency) {
     m_note.sounding = true;
     m_note.midi = midi;
     m_note.start = time;
-    m_note.loudestDb = m_levels.back();
+    m_note.loudestDb = m_levels.Newest();
     m_change = CHANGE();
     m_listener.OnTrackerStart(time, frequency, VolumeOf(m_note.loudestDb));
 }
@@ -368,21 +423,13 @@ void CNoteTracker::WatchChange(double frequency) {
 // kRiseHops before index on; otherwise fallback. A bowed or sung note
 // changing without an attack still swells out of the last one's end.
 double CNoteTracker::RiseBefore(int64_t index, double fallback) const {
-    const int count = static_cast<int>(m_levels.size());
-    const int newest = count - 1;
-    const int first = std::max(0, newest - static_cast<int>((m_done - index) / m_hop) - kRiseHops);
-    int quietest = first;
-    for (int i = first + 1; i < count; ++i) {
-        if (m_levels[i] < m_levels[quietest]) {
-            quietest = i;
-        }
-    }
-    const double loudest = *std::max_element(m_levels.begin() + quietest, m_levels.end());
-    if (loudest - m_levels[quietest] < kChangeRiseDb) {
+    const int span = static_cast<int>((m_done - index) / m_hop) + kRiseHops;
+    const int back = m_levels.HopsSinceRise(span, kChangeRiseDb);
+    if (back < 0) {
         return fallback;
     }
     // The quietest hop's middle: the old sound ends and the new begins in it.
-    const int64_t quietEnd = m_done - static_cast<int64_t>(newest - quietest) * m_hop;
+    const int64_t quietEnd = m_done - static_cast<int64_t>(back) * m_hop;
     return TimeOf(quietEnd - m_hop / 2);
 }
 

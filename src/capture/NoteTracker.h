@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <vector>
 
 #include "audio/WaveFormat.h"
 #include "capture/Decimator.h"
+#include "capture/LevelHistory.h"
 #include "capture/NoiseFloor.h"
 #include "capture/OnsetDetector.h"
 #include "capture/YinPitch.h"
@@ -33,7 +33,10 @@ public:
 //   trigger after silence, traced back to where the sound began;
 // - names the sound since the onset with YIN once two hops in a row agree,
 //   a short window answering for high notes and a longer one only as the
-//   low range needs it; the start is told with the onset's time;
+//   low range needs it; the octave is checked on the newest few periods,
+//   and a young pitch whose half period nearly repeats, or whose level
+//   still swells, is watched up to 80 ms; the start is told with the
+//   onset's time;
 // - follows the sounding note: a pitch within kHoldCents of it (vibrato,
 //   beating partials) is the same note; another pitch held for kChangeHops
 //   hops without an onset ends it and starts the new one (legato); a new
@@ -91,11 +94,13 @@ private:
     void FindOnset(int64_t end, double levelDb, double triggerDb);
     void BeginPending(int64_t index, double riseDb);
     void WatchPending(int64_t end, double levelDb);
+    void LookCloser(int64_t first, int64_t end, YIN_ESTIMATE& estimate);
+    void PreferLowerOctave(YIN_ESTIMATE& estimate) const;
+    int FollowWindow(double frequency) const;
     void Confirm(int midi, double frequency);
     void Follow(int64_t end, double levelDb);
     void WatchChange(double frequency);
     double RiseBefore(int64_t index, double fallback) const;
-    void KeepLevel(double levelDb);
     void WatchRelease(int64_t end, double levelDb, double triggerDb);
     void TellPitch(int64_t end, double frequency);
     void EndNote(double time);
@@ -120,9 +125,9 @@ private:
     NOTE m_note;
     PENDING m_pending;
     CHANGE m_change;
-    std::deque<double> m_levels;  // the newest hops' levels in dB, newest last
-    int m_endedMidi = 0;          // the last note that ended
-    int64_t m_endedIndex = -1;    // when it ended (the value last analysed)
+    CLevelHistory m_levels;
+    int m_endedMidi = 0;        // the last note that ended
+    int64_t m_endedIndex = -1;  // when it ended (the value last analysed)
     int64_t m_lastOnset = -1;
     double m_previousLevelDb = -200.0;
     int m_quietHops = 0;

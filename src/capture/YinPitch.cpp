@@ -20,6 +20,8 @@ constexpr double kMixedWeakest = 0.45;
 // Without a dip under the threshold, the first dip this close to the
 // deepest is the period.
 constexpr double kFallbackMargin = 0.1;
+// A dip this share past another may show that one a ripple.
+constexpr double kRippleSpan = 1.12;
 // A dip at a multiple of a lag is looked for this share of the lag about it.
 constexpr double kMultipleSlack = 0.03;
 // Lags past the last one searched that a dip's bottom and a parabola need.
@@ -126,23 +128,45 @@ int CYinPitch::FirstDip(int lags) const {
             while (lag < last && m_curve[lag + 1] < m_curve[lag]) {
                 ++lag;
             }
-            return lag;
+            return PastRipple(lag, last);
         }
     }
     const int deepest = DeepestDip(m_shortest, last);
     if (m_curve[deepest] >= kWeakest) {
         return 0;
     }
-    // The first dip nearly as deep: the deepest is often a multiple of the
-    // period, the normalisation favouring long lags.
+    // The first dip nearly as deep of which the deepest is a multiple: the
+    // deepest is often a multiple of the period, the normalisation favouring
+    // long lags. A dip just short of the deepest is only a ripple on its
+    // slope (a low string's upper partials read a semitone sharp).
     const float nearly = m_curve[deepest] + static_cast<float>(kFallbackMargin);
     for (int lag = m_shortest + 1; lag < deepest; ++lag) {
         if (m_curve[lag] < nearly && m_curve[lag] <= m_curve[lag - 1] &&
-            m_curve[lag] <= m_curve[lag + 1]) {
-            return lag;
+            m_curve[lag] <= m_curve[lag + 1] && IsMultiple(deepest, lag)) {
+            return PastRipple(lag, last);
         }
     }
     return deepest;
+}
+
+// A deeper dip a little past lag (within kRippleSpan of it) is the period,
+// lag only a ripple on its slope: a low piano string's sharp partials
+// repeat a semitone short of its period.
+int CYinPitch::PastRipple(int lag, int last) const {
+    const int ahead = std::min(last, static_cast<int>(lag * kRippleSpan));
+    if (ahead <= lag + 1) {
+        return lag;
+    }
+    const int deeper = DeepestDip(lag + 1, ahead);
+    return IsDip(deeper) && m_curve[deeper] < m_curve[lag] ? deeper : lag;
+}
+
+// longer is a whole or a half multiple (1.5, 2, 2.5, ...) of lag, within
+// kMultipleSlack: a tone with a strong second partial dips at every half
+// period.
+bool CYinPitch::IsMultiple(int longer, int lag) {
+    const double halves = 2.0 * longer / lag;
+    return halves > 2.5 && std::abs(halves - std::round(halves)) < kMultipleSlack * halves;
 }
 
 int CYinPitch::DeepestDip(int first, int last) const {

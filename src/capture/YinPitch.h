@@ -47,6 +47,8 @@ private:
     void Differences(const float* values, int window, int lags);
     void Normalise(int lags);
     int FirstDip(int lags) const;
+    int PastRipple(int lag, int last) const;
+    static bool IsMultiple(int longer, int lag);
     int DeepestDip(int first, int last) const;
     int DipAround(int centre, int last) const;
     bool IsDip(int lag) const;

@@ -177,6 +177,53 @@ TEST_F(NoteTracker, NamesAPluckWhoseAttackThumpsAtAThirdOfItsPitch) {
     }
 }
 
+// A reed's or a flute's first tens of milliseconds can bark at one and a
+// half and two and a half times its pitch, which makes the attack repeat at
+// twice its period: the note is named by the tone that follows.
+TEST_F(NoteTracker, NamesAReedWhoseAttackRepeatsAtTwiceItsPeriod) {
+    for (int note : {67, 74, 79}) {
+        m_collector = CCollector();
+        const double f = MidiFrequency(note);
+        const Wave tone = Harmonics(f, {1.0, 0.5, 0.3});
+        const Wave wave = [tone, f](double t) {
+            const double bark = 0.8 * std::exp(-40.0 * t);
+            return tone(t) +
+                   bark * (std::sin(3.0 * kPi * f * t) + 0.6 * std::sin(5.0 * kPi * f * t));
+        };
+        ExpectOneNote(Detect({{0.5, 0.8, wave}}, 2.0), note, 0.5, 0.03);
+    }
+}
+
+// A nylon string low on the neck: its second partial outsounds the
+// fundamental by 12 dB and its odd partials are faint, so its period
+// repeats almost at half; the note is named by its own period all the same.
+TEST_F(NoteTracker, NamesALowPluckWhoseSecondPartialOutsoundsItsFundamental) {
+    for (int note : {45, 47, 48}) {
+        m_collector = CCollector();
+        TONE pluck{0.5, 0.6, Harmonics(MidiFrequency(note), {0.25, 1.0, 0.05, 0.3, 0.02, 0.1})};
+        pluck.decay = 2.0;
+        ExpectOneNote(Detect({pluck}, 1.5), note, 0.5, 0.03);
+    }
+}
+
+// A flute's or a saxophone's tone can speak an octave low while its level
+// still swells: for its first few tens of milliseconds it repeats at twice
+// its period, and the note is named by the tone that follows.
+TEST_F(NoteTracker, NamesAWindNoteWhoseSwellSpeaksAnOctaveLow) {
+    for (int note : {64, 70, 76}) {
+        m_collector = CCollector();
+        const double f = MidiFrequency(note);
+        const Wave tone = Harmonics(f, {1.0, 0.3, 0.1});
+        const Wave wave = [tone, f](double t) {
+            const double swell = std::min(1.0, t / 0.06);
+            const double low = 0.25 * std::exp(-50.0 * t);
+            return swell * swell * tone(t) +
+                   low * (std::sin(kPi * f * t) + 0.5 * std::sin(3.0 * kPi * f * t));
+        };
+        ExpectOneNote(Detect({{0.5, 0.8, wave}}, 2.0), note, 0.5, 0.03);
+    }
+}
+
 // In a reverberant room the last note still sounds under the next: A4
 // fading under the E5 above it repeats at 220 Hz, which is neither note.
 TEST_F(NoteTracker, NamesANoteOverTheTailOfTheOneAFifthBelow) {
@@ -207,6 +254,25 @@ TEST_F(NoteTracker, FindsASlowAttackWithinFiftyMillisecondsOfItsStart) {
     TONE tone{1.0, 1.0, Harmonics(MidiFrequency(62), {1.0, 0.4, 0.2})};
     tone.attack = 0.150;
     ExpectOneNote(Detect({tone}, 2.5), 62, 1.0, 0.05);
+}
+
+// In noise, the last note's soft tail can stay a little above the floor
+// until the next note swells out of it: that note begins where the tail was
+// quietest, not as far back as the trace looks.
+TEST_F(NoteTracker, StartsABowedNoteOverTheLastOnesTailInNoiseWhereItRises) {
+    TONE first{0.6, 0.7, Harmonics(MidiFrequency(57), {1.0, 0.5, 0.3})};
+    first.level = 0.25;
+    TONE tail{1.3, 0.4, Harmonics(MidiFrequency(57), {1.0, 0.5, 0.3})};
+    tail.level = 0.035;
+    tail.attack = 0.001;
+    tail.decay = 1.0;
+    TONE second{1.55, 0.6, Harmonics(MidiFrequency(62), {1.0, 0.5, 0.3})};
+    second.level = 0.25;
+    second.attack = 0.06;
+    const std::vector<FOUND> starts = Detect({first, tail, second}, 3.0, 0.02);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[1].note, 62);
+    EXPECT_NEAR(starts[1].time, 1.55, 0.03);
 }
 
 TEST_F(NoteTracker, HoldsVibratoOfThirtyCentsAsOneNote) {
