@@ -212,23 +212,17 @@ bool CGrooveGrids::DeleteLastMeasure() {
     if (GetGrid(kTop).GetLayout().GetMeasures() <= 1) {
         return SetError("Can't delete the only measure");
     }
-    for (int i = 0; i < kGridCount; ++i) {
-        if (!GetGrid(i).DeleteLastMeasure()) {
-            // The grids done so far go back, so that all keep one length.
-            for (int j = i - 1; j >= 0; --j) {
-                GetGrid(j).Undo();
-            }
-            return SetError("%s", GetGrid(i).GetError());
-        }
-    }
-    GridEdited(kAllGrids);
-    FollowLayout();
-    return true;
+    return ChangeAllGrids([](CNoteGrid& grid) { return grid.DeleteLastMeasure(); });
 }
 
 bool CGrooveGrids::AddMeasure() {
+    return ChangeAllGrids([](CNoteGrid& grid) { return grid.AddMeasure(); });
+}
+
+bool CGrooveGrids::ChangeAllGrids(const std::function<bool(CNoteGrid&)>& change) {
     for (int i = 0; i < kGridCount; ++i) {
-        if (!GetGrid(i).AddMeasure()) {
+        if (!change(GetGrid(i))) {
+            // The grids done so far go back, so that all keep one length.
             for (int j = i - 1; j >= 0; --j) {
                 GetGrid(j).Undo();
             }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -74,6 +75,9 @@ private:
     bool EnsureTracks();
     bool SizeGrids();
     void FollowLayout();
+    // Changes every grid alike, one undoable edit; a grid that refuses
+    // puts the ones before it back.
+    bool ChangeAllGrids(const std::function<bool(CNoteGrid&)>& change);
     // An edit that every grid made at once (a measure added or removed).
     static constexpr int kAllGrids = -1;
 
