@@ -348,6 +348,13 @@ void CCenter::Close() {
         m_settings->tuneNote = tuneRuns ? note : 0;
         m_lessons->Attach(nullptr, nullptr);
     }
+    // A playback ends with its notes released, before the road and the
+    // sound engine it uses go.
+    if (m_songPlayer) {
+        m_songPlayer->Stop();
+    }
+    m_songs.reset();
+    m_songPlayer.reset();
     m_devices.reset();  // a device that never answered is left to its thread
     m_picture.reset();
     m_keyInput.reset();

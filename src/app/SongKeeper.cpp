@@ -32,7 +32,9 @@ CSongKeeper::~CSongKeeper() = default;
 
 bool CSongKeeper::Create(IWindow* owner) {
     m_owner = owner;
-    m_song = std::make_unique<CComposition>(*m_services.notes, m_services.sound());
+    // The sound engine is taken when a WAVE is rendered: devices open after
+    // the editor is made, and may be opened again.
+    m_song = std::make_unique<CComposition>(*m_services.notes, nullptr);
     m_song->SetGroovesFolder(GetGroovesFolder());
     auto editor =
         std::make_unique<CSongEditorDlg>(*m_services.windowSystem, *m_services.eventLoop, *this);
@@ -135,7 +137,10 @@ bool CSongKeeper::SaveWave(const char* path, int repeatCount, CCharString& error
         return false;
     }
     m_song->m_info.repeat = repeatCount;
-    if (!m_song->SaveWave(path, *mix, false)) {
+    m_song->SetSound(m_services.sound());
+    const bool saved = m_song->SaveWave(path, *mix, false);
+    m_song->SetSound(nullptr);  // no engine is kept past its use
+    if (!saved) {
         error = m_song->GetError();
         return false;
     }

@@ -52,6 +52,9 @@ public:
     // exactly). On success the path becomes the file name and the document
     // is unmodified; a failure leaves it reset or partly filled.
     bool Open(const char* path);
+    // The sound engine that renders "Save as WAVE" from now on (may be
+    // null); it must outlive this.
+    void SetSound(CSound* sound) { m_sound = sound; }
     // Where the grooves of text songs are found: "<folder>/<style>/<name>.mid".
     void SetGroovesFolder(const char* folder) { m_groovesFolder = folder; }
 

@@ -92,6 +92,28 @@ TEST(GrooveKind, ALessonButtonShowsAndPlaysItsGrooveAndAMissingOneIsTold) {
     EXPECT_EQ(editor->GetGrids().GetName(), "Straight Eight") << "the groove on show went";
 }
 
+// The song renders as WAVE through the sound engine that is open when the
+// export runs, not the one (or none) there was when the editor was made.
+TEST(GrooveKind, ASongExportsAsWaveThroughTheSoundEngineOpenNow) {
+    CNullBackend backend;
+    backend.EnableSound(CNullAudioOut::Clock::kStepped);
+    auto center = std::make_unique<CCenter>(kGrooveKind, "", backend.GetPlatform());
+    ASSERT_TRUE(center->Init()) << center->GetError();
+    center->GetSettings()->grooveRoot = NOTARA_BINARY_DIR "/Grooves/";
+    center->GetSettings()->soundFolder = NOTARA_BINARY_DIR "/Sound/";
+    backend.GetEventLoop().ProcessMessages();
+    ASSERT_NE(center->GetSongs(), nullptr);
+    ASSERT_NE(center->GetSound(), nullptr);
+    CComposition& song = center->GetSongs()->GetSong();
+    ASSERT_TRUE(song.Open(NOTARA_BINARY_DIR "/Tutorials/Grooves/Songs/Example Song.Song"))
+        << song.GetError();
+    const CTempFolder folder("groove-kind-wave");
+    const std::string wave = folder.Path("Example Song.wav");
+    CCharString error;
+    EXPECT_TRUE(center->GetSongs()->SaveWave(wave.c_str(), 1, error)) << error;
+    EXPECT_TRUE(std::ifstream(wave).good());
+}
+
 TEST(GrooveKind, TheTrainerHasNoSongEditor) {
     CNullBackend backend;
     auto center = std::make_unique<CCenter>(11, "", backend.GetPlatform());
