@@ -252,9 +252,14 @@ void CCenter::CreateSongEditor() {
     services.notes = m_noteManager.get();
     services.mix = [this] { return m_mix.get(); };
     services.sound = [this] { return GetSound(); };
+    services.capture = [this] { return GetCapture(); };
+    services.router = m_noteRouter.get();
+    services.pitchMethod = [this] { return m_devices ? m_devices->GetPitchMethod() : 0; };
     services.player = m_songPlayer.get();
     services.settings = m_settings;
     services.showMixer = [this] { m_dialogs->ShowWindowOfType(kWindowMixer); };
+    services.keepFolder = GetUserFolder();
+    services.title = m_appKind.title;
     m_songs = std::make_unique<CSongKeeper>(services);
     if (!m_songs->Create(GetMainIWindow())) {
         // The rest of the application works without its editor.
@@ -291,12 +296,15 @@ void CCenter::StartExercise() {
     m_lessons->Attach(m_teacher.get(), m_practice.get());
 }
 
+std::string CCenter::GetUserFolder() const {
+    const std::string folder = m_settingsKeeper->GetFolder();
+    // A store kept nowhere: the data folder.
+    return folder.empty() ? m_settings->dataFolder.Str() : folder;
+}
+
 void CCenter::OpenPractice() {
     m_practice = std::make_unique<CPracticeKeeper>(*m_teacher);
-    std::string folder = m_settingsKeeper->GetFolder();
-    if (folder.empty()) {
-        folder = m_settings->dataFolder.Str();  // a store kept nowhere: the data folder
-    }
+    const std::string folder = GetUserFolder();
     if (folder.empty() || !m_practice->Open(folder)) {
         // The lessons run without a history; the log says why.
         ReportError(kSource, __LINE__, "Can't keep the practice history: %s",
@@ -328,11 +336,26 @@ void CCenter::ShowNotices() {
         m_platform.windowSystem->MessageBox(main, text, m_appKind.title, BoxIcon::kInformation,
                                             BoxButtons::kOk);
     }
+    if (m_songs) {
+        m_songs->OfferRecovery();
+    }
+}
+
+void CCenter::QueryClose(std::function<void()> proceed) {
+    if (m_songs) {
+        m_songs->QueryClose(std::move(proceed));
+    } else {
+        proceed();
+    }
 }
 
 void CCenter::Close() {
     if (!m_windows) {
         return;
+    }
+    // Changes nobody was asked about wait for the next start.
+    if (m_songs) {
+        m_songs->KeepUnsaved();
     }
     if (m_dialogs) {
         m_dialogs->StorePlacements();

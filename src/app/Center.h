@@ -75,6 +75,12 @@ public:
     bool Startup();
     // Run by the main window after its timers are stopped.
     void Close();
+    // The user closes the program: what the kind edits is offered for
+    // saving first, then proceed runs; a cancelled question drops it.
+    void QueryClose(std::function<void()> proceed);
+    // The folder of the user's own files: the settings', else the data
+    // folder.
+    std::string GetUserFolder() const;
 
     // The open window of typeId; false with "Can't find open window %d".
     bool FindWindow(int typeId, CBaseWindow*& window);

@@ -387,6 +387,11 @@ void CDeviceKeeper::ShowTuner(const char* text) {
     }
 }
 
+int CDeviceKeeper::GetPitchMethod() const {
+    return m_settings && m_settings->audio.pitchMethod != 0 ? m_settings->audio.pitchMethod
+                                                            : CSoundDetector::kLiveMethod;
+}
+
 void CDeviceKeeper::StartCapture() {
     if (!m_platform.createAudioIn || !IsMicrophoneOn() || m_captureTask || m_capture) {
         return;
@@ -395,9 +400,7 @@ void CDeviceKeeper::StartCapture() {
     m_detectorPoster = poster;
     const CNoteList table = m_notes.GetNoteTable();
     const std::string name = m_settings ? m_settings->audio.inputName.GetText() : "";
-    const int method = m_settings && m_settings->audio.pitchMethod != 0
-                           ? m_settings->audio.pitchMethod
-                           : CSoundDetector::kLiveMethod;
+    const int method = GetPitchMethod();
     const bool fixedTrigger = m_settings && m_settings->audio.fixedTrigger;
     m_captureTask = std::make_unique<CBackgroundTask<CAPTURE_OPENING>>();
     m_captureWait = WAIT{Now(), false};

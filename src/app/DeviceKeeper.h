@@ -85,6 +85,8 @@ public:
 
     CSound* GetSound() const { return m_sound.get(); }
     CSoundCapture* GetCapture() const { return m_capture.get(); }
+    // The pitch method of the microphone: the settings', else the live one.
+    int GetPitchMethod() const;
     CMidiPort* GetMidiPort() const;
 
 private:

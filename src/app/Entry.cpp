@@ -61,14 +61,15 @@ int RunApplication(const PLATFORM& platform, int kind, const START_OPTIONS& opti
     }
     CCenter center(kind, options.commandLine.c_str(), platform, options);
     // Logout, a closed terminal and Ctrl+C close the application as its
-    // window's close box does, settings saved. The handlers go in before the
+    // window's close box does, settings saved, but ask nothing: changes
+    // left unsaved are kept for the next start. The handlers go in before the
     // start, which may take a while: a request that comes meanwhile waits
     // for the window.
     bool endRequested = false;
     const auto close = [&center] {
         CMainWnd* window = center.GetMainWindow();
         if (window != nullptr) {
-            window->OnCloseRequest();
+            window->EndNow();
         }
         return window != nullptr;
     };

@@ -163,6 +163,13 @@ void CMainWnd::OnMenuCommand(int commandId) {
     m_center.OnCommand(commandId);
 }
 
+void CMainWnd::OnCloseRequest() {
+    if (m_closing) {
+        return;
+    }
+    m_center.QueryClose([this]() { OnClose(); });
+}
+
 void CMainWnd::OnClose() {
     if (m_closing) {
         return;

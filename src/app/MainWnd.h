@@ -29,6 +29,13 @@ public:
 
     bool CreateMain(const APP_KIND& kind);
     bool IsClosing() const { return m_closing; }
+    // The close box and File > Quit: what the kind edits is offered for
+    // saving first; a cancelled question keeps the program open.
+    void OnCloseRequest() override;
+    // The system asks the program to end (logout, a signal): it closes
+    // without a question, and changes left unsaved are kept for the next
+    // start.
+    void EndNow() { OnClose(); }
 
 protected:
     bool OnCreate() override;

@@ -7,6 +7,8 @@
 
 #include "app/AppSettings.h"
 #include "app/SongPlayer.h"
+#include "app/SongRecovery.h"
+#include "app/SongTake.h"
 #include "app/WindowRegistry.h"
 #include "audio/Sound.h"
 #include "editors/SongEditorDlg.h"
@@ -26,7 +28,8 @@ constexpr const char* kGrooveFilter = "Grooves (*.mid)";
 
 }  // namespace
 
-CSongKeeper::CSongKeeper(const SERVICES& services) : m_services(services) {}
+CSongKeeper::CSongKeeper(const SERVICES& services)
+    : m_services(services), m_take(std::make_unique<CSongTake>()) {}
 
 CSongKeeper::~CSongKeeper() = default;
 
@@ -53,6 +56,7 @@ CSongEditorDlg* CSongKeeper::GetEditor() const {
 void CSongKeeper::OnFrame() {
     const bool playing = IsPlaying();
     if (m_wasPlaying && !playing) {
+        FinishTake();
         if (CSongEditorDlg* editor = GetEditor()) {
             editor->PlaybackEnded();
         }
@@ -118,6 +122,7 @@ void CSongKeeper::Stop() {
     if (m_services.player != nullptr) {
         m_services.player->Stop();
     }
+    FinishTake();
     m_wasPlaying = false;
 }
 
@@ -125,9 +130,93 @@ bool CSongKeeper::IsPlaying() const {
     return m_services.player != nullptr && m_services.player->IsPlaying();
 }
 
-bool CSongKeeper::Record(const CNoteList&, const RECORD_REQUEST&, CCharString& error) {
-    error = "Can't record yet: takes join the Song Editor in a later version";
-    return false;
+bool CSongKeeper::Record(const CNoteList& notes, const RECORD_REQUEST& request,
+                         CCharString& error) {
+    CSoundCapture* capture = m_services.capture ? m_services.capture() : nullptr;
+    if (capture == nullptr || m_services.player == nullptr) {
+        error =
+            "Can't record: the microphone is off. Turn on Settings > Microphone input and "
+            "record again.";
+        return false;
+    }
+    Stop();
+    CSongTake::SERVICES take;
+    take.capture = capture;
+    take.player = m_services.player;
+    take.router = m_services.router;
+    take.liveMethod = m_services.pitchMethod ? m_services.pitchMethod() : 0;
+    take.tempFolder = GetTempFolder().Str();
+    take.sink = [this](int thing, const CNote& note, CCharString& reason) {
+        CSongEditorDlg* editor = GetEditor();
+        if (editor == nullptr || !editor->AddTakeNote(thing, note)) {
+            reason = editor != nullptr ? editor->GetError() : "the Song Editor is not there";
+            return false;
+        }
+        return true;
+    };
+    std::error_code ignored;
+    std::filesystem::create_directories(take.tempFolder, ignored);
+    if (!m_take->Start(notes, request, take, error)) {
+        return false;
+    }
+    m_wasPlaying = true;
+    return true;
+}
+
+void CSongKeeper::FinishTake() {
+    if (!m_take->IsRunning()) {
+        return;
+    }
+    std::string mixed;
+    CCharString error;
+    if (!m_take->Finish(mixed, error)) {
+        Tell(error, L::kTitle);
+        return;
+    }
+    if (!mixed.empty()) {
+        SaveFileAs(mixed, std::filesystem::path(m_take->GetRecordName().Str()).filename().string());
+    }
+}
+
+bool CSongKeeper::SaveFileAs(const std::string& source, const std::string& suggestedName) {
+    APP_SETTINGS& settings = *m_services.settings;
+    std::string suggested = std::string(settings.waveFolder.GetText()) + suggestedName;
+    for (;;) {
+        std::string path;
+        if (!m_services.windowSystem->ChooseFileToSave(m_owner, "Save the take", suggested.c_str(),
+                                                       "WAVE files (*.wav)", path)) {
+            std::error_code ignored;
+            std::filesystem::remove(source, ignored);
+            return false;
+        }
+        suggested = path;
+        std::error_code error;
+        if (std::filesystem::exists(path, error) &&
+            m_services.windowSystem->MessageBox(
+                m_owner, "Another file with this name already exists.\nDo you want to overwrite?",
+                "Save File", BoxIcon::kQuestion, BoxButtons::kYesNo) == BoxResult::kNo) {
+            continue;
+        }
+        std::filesystem::rename(source, path, error);
+        if (error) {
+            // Another file system: copied, then the source goes.
+            error.clear();
+            std::filesystem::copy_file(source, path,
+                                       std::filesystem::copy_options::overwrite_existing, error);
+            if (!error) {
+                std::filesystem::remove(source, error);
+                error.clear();
+            }
+        }
+        if (error) {
+            m_services.windowSystem->MessageBox(m_owner,
+                                                "Can not save the file.\nTry another name.",
+                                                "Save File", BoxIcon::kError, BoxButtons::kOk);
+            continue;
+        }
+        settings.waveFolder = (std::filesystem::path(path).parent_path() / "").string().c_str();
+        return true;
+    }
 }
 
 bool CSongKeeper::SaveWave(const char* path, int repeatCount, CCharString& error) {
@@ -211,7 +300,62 @@ void CSongKeeper::SaveSong(bool askName) {
         message.Format("Can't save song: %s",
                        mix == nullptr ? "there is no mix" : m_song->GetError());
         Tell(message, "Save song");
+        return;
     }
+    // The song is the saved file from now on, unchanged.
+    m_song->SetFileName(path.c_str(), false);
+}
+
+void CSongKeeper::QueryClose(std::function<void()> proceed) {
+    CSongEditorDlg* editor = GetEditor();
+    if (editor == nullptr) {
+        proceed();
+        return;
+    }
+    editor->QuerySaveChanges([this, proceed]() {
+        m_closeAnswered = true;
+        proceed();
+    });
+}
+
+void CSongKeeper::KeepUnsaved() {
+    CSongEditorDlg* editor = GetEditor();
+    const CMix* mix = m_services.mix();
+    if (m_closeAnswered || editor == nullptr || mix == nullptr || m_services.keepFolder.empty()) {
+        return;
+    }
+    CSongRecovery recovery(m_services.keepFolder);
+    if (!recovery.Keep(*m_song, *mix, editor->GetGrids())) {
+        ReportError(kSource, __LINE__, "%s", recovery.GetError());
+    }
+}
+
+void CSongKeeper::OfferRecovery() {
+    CSongEditorDlg* editor = GetEditor();
+    if (editor == nullptr || m_services.keepFolder.empty()) {
+        return;
+    }
+    CSongRecovery recovery(m_services.keepFolder);
+    CSongRecovery::KEPT kept;
+    if (!recovery.Find(kept)) {
+        recovery.Discard();  // an index without its copies is no use
+        return;
+    }
+    const BoxResult answer = m_services.windowSystem->MessageBox(
+        m_owner, CSongRecovery::Describe(kept, m_services.title), m_services.title,
+        BoxIcon::kQuestion, BoxButtons::kYesNo);
+    if (answer == BoxResult::kYes) {
+        if (kept.song && !recovery.RestoreSong(kept, *m_song)) {
+            Tell(recovery.GetError(), m_services.title);
+        }
+        editor->SongChanged();
+        if (kept.groove) {
+            editor->RestoreGroove(recovery.GetGroovePath().c_str(), kept.grooveStyle.c_str(),
+                                  kept.grooveName.c_str());
+        }
+        editor->Show(true);
+    }
+    recovery.Discard();
 }
 
 void CSongKeeper::OpenGroove() {

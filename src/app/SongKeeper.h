@@ -2,13 +2,17 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "editors/SongEditorHost.h"
 #include "foundation/CharString.h"
 
 class CComposition;
 class CSongEditorDlg;
+class CNoteRouter;
 class CSongPlayer;
+class CSongTake;
+class CSoundCapture;
 class CSound;
 class CWindowRegistry;
 class IEventLoop;
@@ -32,9 +36,16 @@ public:
         CNoteManager* notes = nullptr;
         std::function<CMix*()> mix;
         std::function<CSound*()> sound;
+        std::function<CSoundCapture*()> capture;  // the microphone's, when on
+        CNoteRouter* router = nullptr;
+        std::function<int()> pitchMethod;  // the microphone's, outside takes
         CSongPlayer* player = nullptr;
         APP_SETTINGS* settings = nullptr;
         std::function<void()> showMixer;
+        // Where changes left unsaved at an unasked end are kept: the
+        // settings' folder.
+        std::string keepFolder;
+        const char* title = "";  // the program's, for its questions
     };
 
     explicit CSongKeeper(const SERVICES& services);
@@ -51,6 +62,16 @@ public:
     // the song. False with the reason.
     bool OnLesson(const LESSON_SETTINGS& lesson, const char* lessonsFolder, CCharString& reason);
     const char* GetError() const { return m_error; }
+
+    // The user closes the program: the changed groove and song are offered
+    // for saving, then proceed runs (not when a name question is
+    // cancelled).
+    void QueryClose(std::function<void()> proceed);
+    // The program ends: what changed and was not offered for saving is kept
+    // for the next start.
+    void KeepUnsaved();
+    // At the start: changes kept at the last end are offered, once.
+    void OfferRecovery();
 
     // ISongEditorHost
     CComposition& GetSong() override { return *m_song; }
@@ -73,10 +94,18 @@ private:
     void SaveSong(bool askName);
     void OpenGroove();
     void Tell(const char* message, const char* title);
+    // Ends a take that runs; an audio take's mixed sound is offered.
+    void FinishTake();
+    // Moves the file at source where the user chooses in the WAVE folder,
+    // suggested under suggestedName; the folder is remembered. False when
+    // cancelled (source is then deleted).
+    bool SaveFileAs(const std::string& source, const std::string& suggestedName);
 
     SERVICES m_services;
     std::unique_ptr<CComposition> m_song;
+    std::unique_ptr<CSongTake> m_take;
     IWindow* m_owner = nullptr;
     bool m_wasPlaying = false;
+    bool m_closeAnswered = false;  // the user was asked about the changes
     CCharString m_error;
 };

@@ -16,7 +16,8 @@ constexpr float kPlaybackVolume = 0.8f;
 CSongPlayer::CSongPlayer(SoundGetter sound, CNoteRouter& router, Clock clock)
     : m_sound(std::move(sound)), m_router(router), m_clock(std::move(clock)) {}
 
-bool CSongPlayer::Play(const CNoteList& notes, double loopLength, int repeatCount) {
+bool CSongPlayer::Play(const CNoteList& notes, double loopLength, int repeatCount,
+                       const char* recordName) {
     Stop();
     CSound* sound = m_sound ? m_sound() : nullptr;
     if (sound == nullptr) {
@@ -24,7 +25,7 @@ bool CSongPlayer::Play(const CNoteList& notes, double loopLength, int repeatCoun
         return false;
     }
     const int repeats = loopLength > 0.0 && repeatCount > 1 ? repeatCount : 1;
-    if (!sound->Start(notes, loopLength, repeats)) {
+    if (!sound->Start(notes, loopLength, repeats, recordName)) {
         m_error.Format("Can't play: %s", sound->GetError());
         return false;
     }

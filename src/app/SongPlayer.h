@@ -24,8 +24,12 @@ public:
 
     // Streams notes, repeated repeatCount times every loopLength seconds
     // (once when loopLength is 0 or repeatCount below 2); a playback that
-    // runs is stopped first. False with the reason.
-    bool Play(const CNoteList& notes, double loopLength, int repeatCount);
+    // runs is stopped first; with recordName the stream is also written
+    // into that WAVE file. False with the reason.
+    bool Play(const CNoteList& notes, double loopLength, int repeatCount,
+              const char* recordName = nullptr);
+    // When the playback began, on the clock.
+    double GetStartTime() const { return m_start; }
     // Stops the stream; notes still sounding on the road are released.
     bool Stop();
     bool IsPlaying() const { return m_playing; }

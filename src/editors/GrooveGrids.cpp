@@ -167,6 +167,14 @@ bool CGrooveGrids::Show() {
 }
 
 bool CGrooveGrids::Save(const char* path) {
+    if (!SaveCopy(path)) {
+        return false;
+    }
+    ClearChanged();
+    return true;
+}
+
+bool CGrooveGrids::SaveCopy(const char* path) {
     m_groove.m_info.style = m_style;
     m_groove.m_info.name = m_name;
     m_groove.m_info.length = m_groove.m_info.measures * GetMeasureLength();
@@ -175,7 +183,6 @@ bool CGrooveGrids::Save(const char* path) {
     if (!writer.Write(path, m_groove)) {
         return SetError("Can't save groove: %s", writer.GetError());
     }
-    ClearChanged();
     return true;
 }
 
@@ -201,6 +208,10 @@ void CGrooveGrids::ClearChanged() {
     for (auto& grid : m_grids) {
         grid->SetChanged(false);
     }
+}
+
+void CGrooveGrids::MarkChanged() {
+    GetGrid(kTop).SetChanged(true);
 }
 
 void CGrooveGrids::GridEdited(int grid) {

@@ -33,6 +33,9 @@ public:
     bool MakeNew(const GROOVE_INFO& info);
     // Writes the groove to path; the grids are unchanged afterwards.
     bool Save(const char* path);
+    // Writes the groove to path and leaves the grids changed (a copy kept
+    // for recovery).
+    bool SaveCopy(const char* path);
     // Shows the groove's tracks in the grids (once more).
     bool Show();
     // Takes the groove's time and notes from other.
@@ -53,6 +56,8 @@ public:
     // Changed by any grid since it was shown or saved.
     bool IsChanged() const;
     void ClearChanged();
+    // Marks the groove as changed, as a recovered one is.
+    void MarkChanged();
     // The grid view tells each completed edit of a grid here, for undo.
     void GridEdited(int grid);
     // Removes the last measure from every grid; refused for one measure

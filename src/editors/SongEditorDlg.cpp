@@ -191,6 +191,18 @@ void CSongEditorDlg::FillGrooves() {
 bool CSongEditorDlg::SelectGroove(const char* style, const char* name) {
     CCharString path;
     path.Format("%s/%s/%s.mid", m_host.GetGroovesFolder().GetText(), style, name);
+    return ShowGrooveFile(path, style, name);
+}
+
+bool CSongEditorDlg::RestoreGroove(const char* path, const char* style, const char* name) {
+    if (!ShowGrooveFile(path, style, name)) {
+        return false;
+    }
+    m_grids.MarkChanged();
+    return true;
+}
+
+bool CSongEditorDlg::ShowGrooveFile(const char* path, const char* style, const char* name) {
     if (!m_grids.Load(path, style, name)) {
         m_error = m_grids.GetError();
         Box(m_error, L::kTitle);
@@ -214,7 +226,7 @@ void CSongEditorDlg::OpenGroove(const char* style, const char* name, bool play) 
     QuerySaveGroove([this, styleText, nameText, play]() {
         if (SelectGroove(styleText, nameText) && play) {
             StopPlaying();
-            PlayGroove();
+            Play(kGroove);
         }
     });
 }
@@ -228,7 +240,7 @@ void CSongEditorDlg::GrooveChosen() {
     QuerySaveGroove([this, style, name]() {
         if (SelectGroove(style, name) && m_settings.playWhenSelected) {
             StopPlaying();
-            PlayGroove();
+            Play(kGroove);
         }
     });
 }
@@ -355,13 +367,13 @@ void CSongEditorDlg::RunCommand(int commandId) {
     }
     switch (commandId) {
         case L::kPlayGroove:
-            m_playing == kGroove ? StopPlaying() : PlayGroove();
+            m_playing == kGroove ? StopPlaying() : Play(kGroove);
             break;
         case L::kPlayPart:
-            m_playing == kPart ? StopPlaying() : PlayPart();
+            m_playing == kPart ? StopPlaying() : Play(kPart);
             break;
         case L::kPlaySong:
-            m_playing == kSong ? StopPlaying() : PlaySong();
+            m_playing == kSong ? StopPlaying() : Play(kSong);
             break;
         case L::kRecordGroove:
         case L::kRecordPart:

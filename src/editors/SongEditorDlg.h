@@ -64,8 +64,14 @@ public:
     void PlaybackEnded();
     // The input meter, 0..1.
     void SetInputLevel(float level);
+    // A note heard in a take into the groove goes into the row of thing,
+    // its time folded into the groove; false with the reason in GetError.
+    bool AddTakeNote(int thing, const CNote& note);
     // Shows a groove of the grooves folder; false with the reason.
     bool SelectGroove(const char* style, const char* name);
+    // Shows the groove kept at path as the changed groove style/name, as a
+    // recovered one is shown; false with the reason (told).
+    bool RestoreGroove(const char* path, const char* style, const char* name);
     // Shows a groove as a user's choice does: the changed groove on the
     // grids is offered for saving first; play starts it when shown.
     void OpenGroove(const char* style, const char* name, bool play);
@@ -113,6 +119,7 @@ private:
     void FillStyles();
     void FillGrooves();
     void GrooveChosen();
+    bool ShowGrooveFile(const char* path, const char* style, const char* name);
     void PopupCommands(int buttonId);
     void RunFileCommand(int commandId);
     BoxResult Box(const char* text, const char* caption, BoxButtons buttons = BoxButtons::kOk);
@@ -123,10 +130,22 @@ private:
     // Playing.
     std::vector<int> GetPlayedThings() const;
     void Humanize(CNoteList& notes) const;
-    void PlayGroove();
-    void PlayPart();
-    void PlaySong();
+    // What a play or a take spans.
+    struct PLAY_SPAN {
+        double measureLength = 0.0;
+        double loopLength = 0.0;
+        int repeats = 1;
+    };
+    // The notes of the groove, the selected part or the song with the
+    // played instruments, humanized; false when there are none (told).
+    bool GetGrooveNotes(CNoteList& notes, PLAY_SPAN& span);
+    bool GetPartNotes(CNoteList& notes, PLAY_SPAN& span);
+    bool GetSongNotes(CNoteList& notes, PLAY_SPAN& span);
+    void Play(PLAYING what);
     void Record(int buttonId);
+    bool MakeTakeNotes(const CNoteList& played, const PLAY_SPAN& span, double countIn, bool repeat,
+                       CNoteList& notes);
+    void ClearTargetRow(int thing);
     bool StartPlaying(PLAYING what, const CNoteList& notes, double measureLength, double loopLength,
                       int repeats);
     void StopPlaying();

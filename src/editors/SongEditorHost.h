@@ -14,6 +14,7 @@ struct RECORD_REQUEST {
     double measureLength = 0.0;
     double mixOffset = 0.0;       // where the take's audio joins the playback
     double detectorOffset = 0.0;  // where detected notes begin
+    double foldLength = 0.0;      // the groove's length: notes fold into it
     int targetThing = 0;          // the row the detected notes go to
     bool clearRow = false;        // empty the row before the take
     bool audio = false;           // record sound into recordFile, detect nothing

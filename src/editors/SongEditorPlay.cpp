@@ -14,6 +14,9 @@ using L = CSongEditorLayout;
 
 constexpr int kCountInMeasures = 1;
 constexpr double kMixLead = 0.2;  // of a measure: the take's audio starts this early
+constexpr double kTakeSeconds = 120.0;
+constexpr int kCountInBeats = 4;
+constexpr double kDefaultBeatSeconds = 0.5;  // a take into the groove plays this long at most
 
 // Adds the notes of song's tracks of things to notes, in time order.
 bool CollectNotes(const CSong& song, const std::vector<int>& things, CNoteList& notes) {
@@ -62,52 +65,47 @@ void CSongEditorDlg::Humanize(CNoteList& notes) const {
     notes.Sort();
 }
 
-void CSongEditorDlg::PlayGroove() {
+bool CSongEditorDlg::GetGrooveNotes(CNoteList& notes, PLAY_SPAN& span) {
     if (!m_grids.HasGroove()) {
-        return;
+        return false;
     }
-    CNoteList notes(CTrack::kNoteGrowStep, false);
     if (!m_grids.GetNotes(GetPlayedThings(), notes)) {
         Box(m_grids.GetError(), L::kTitle);
-        return;
+        return false;
     }
     Humanize(notes);
-    const double measure = m_grids.GetMeasureLength();
-    StartPlaying(kGroove, notes, measure, measure * m_grids.GetMeasures(), kGrooveRepeats);
+    span.measureLength = m_grids.GetMeasureLength();
+    span.loopLength = span.measureLength * m_grids.GetMeasures();
+    span.repeats = kGrooveRepeats;
+    return true;
 }
 
-void CSongEditorDlg::PlayPart() {
+bool CSongEditorDlg::GetPartNotes(CNoteList& notes, PLAY_SPAN& span) {
     CSongPart* part = m_parts.GetSelectedPart();
     if (part == nullptr) {
         Box(kNoPartToPlay, kNoPartTitle);
-        return;
+        return false;
     }
     if (part->m_chords.empty()) {
         Box(kNoChords, kNoChordsTitle);
-        return;
+        return false;
     }
     if (!part->Build(m_host.GetNoteManager(), false)) {
         CCharString text;
         text.Format("Can't get song's notes: %s", part->GetError());
         Box(text, L::kTitle);
-        return;
+        return false;
     }
-    CNoteList notes(CTrack::kNoteGrowStep, false);
     CollectNotes(part->m_arrangement, GetPlayedThings(), notes);
     Humanize(notes);
     const SONG_INFO& info = part->m_arrangement.m_info;
-    StartPlaying(kPart, notes, info.GetMeasureLength(), info.length, std::max(1, part->m_repeat));
+    span.measureLength = info.GetMeasureLength();
+    span.loopLength = info.length;
+    span.repeats = std::max(1, part->m_repeat);
+    return true;
 }
 
-int CSongEditorDlg::GetRepeatCount() const {
-    int repeat = 1;
-    if (!m_repeat.GetInt(repeat) || repeat < 1 || repeat > kMaxSongRepeats) {
-        repeat = 1;
-    }
-    return repeat;
-}
-
-void CSongEditorDlg::PlaySong() {
+bool CSongEditorDlg::GetSongNotes(CNoteList& notes, PLAY_SPAN& span) {
     CComposition& composition = m_host.GetSong();
     const int kept = composition.m_info.repeat;
     composition.m_info.repeat = 1;
@@ -118,37 +116,82 @@ void CSongEditorDlg::PlaySong() {
         CCharString text;
         text.Format("Can't get song's notes: %s", composition.GetError());
         Box(text, L::kTitle);
-        return;
+        return false;
     }
-    CNoteList notes(CTrack::kNoteGrowStep, false);
     CollectNotes(song, GetPlayedThings(), notes);
     Humanize(notes);
-    const double length = song.m_info.length == UNSET_TIME ? 0.0 : song.m_info.length;
-    StartPlaying(kSong, notes, song.m_info.GetMeasureLength(), length, GetRepeatCount());
+    span.measureLength = song.m_info.GetMeasureLength();
+    span.loopLength = song.m_info.length == UNSET_TIME ? 0.0 : song.m_info.length;
+    span.repeats = GetRepeatCount();
+    return true;
 }
 
-// A take over the groove, the part or the song: its notes after a count-in
-// of whole measures, the capture listening from the end of the count-in.
-void CSongEditorDlg::Record(int buttonId) {
+void CSongEditorDlg::Play(PLAYING what) {
     CNoteList notes(CTrack::kNoteGrowStep, false);
-    if (!m_grids.HasGroove() || !m_grids.GetNotes(GetPlayedThings(), notes)) {
+    PLAY_SPAN span;
+    const bool built = what == kGroove ? GetGrooveNotes(notes, span)
+                       : what == kPart ? GetPartNotes(notes, span)
+                                       : GetSongNotes(notes, span);
+    if (built) {
+        StartPlaying(what, notes, span.measureLength, span.loopLength, span.repeats);
+    }
+}
+
+int CSongEditorDlg::GetRepeatCount() const {
+    int repeat = 1;
+    if (!m_repeat.GetInt(repeat) || repeat < 1 || repeat > kMaxSongRepeats) {
+        repeat = 1;
+    }
+    return repeat;
+}
+
+// A take: into the groove, the notes heard go into the record target row
+// while the groove plays over and over; over a part or the song, the sound
+// is recorded and mixed with what played. What plays is preceded by a
+// count-in: one silent measure, then kCountInMeasures of the groove's or
+// song's drums.
+void CSongEditorDlg::Record(int buttonId) {
+    CNoteList played(CTrack::kNoteGrowStep, false);
+    PLAY_SPAN span;
+    const bool intoGroove = buttonId == L::kRecordGroove;
+    const bool built = intoGroove                   ? GetGrooveNotes(played, span)
+                       : buttonId == L::kRecordPart ? GetPartNotes(played, span)
+                                                    : GetSongNotes(played, span);
+    if (!built) {
         return;
     }
-    (void)buttonId;
+    if (!(span.measureLength > 0.0)) {
+        // A song without a time signature counts in whole measures of 4/4.
+        span.measureLength = kCountInBeats * m_host.GetSong().m_info.secondsPerBeat;
+    }
+    if (!(span.measureLength > 0.0)) {
+        span.measureLength = kCountInBeats * kDefaultBeatSeconds;
+    }
     RECORD_REQUEST request;
     request.countInMeasures = kCountInMeasures;
-    request.measureLength = m_grids.GetMeasureLength();
+    request.measureLength = span.measureLength;
     const double countIn = (1 + kCountInMeasures) * request.measureLength;
-    for (int i = 0; i < notes.GetCount(); ++i) {
-        notes.GetAt(i)->time += countIn;
-    }
     request.mixOffset = countIn - kMixLead * request.measureLength;
     request.detectorOffset = countIn;
+    request.audio = !intoGroove;
+    request.foldLength = intoGroove ? span.loopLength : 0.0;
     for (int i = 0; i < L::kInstrumentCount; ++i) {
         if (m_record[i].GetCheck()) {
             request.targetThing = L::kInstrumentThings[i];
             request.clearRow = m_clear[i].GetCheck();
         }
+    }
+    if (request.audio) {
+        const CComposition& song = m_host.GetSong();
+        const CCharString name =
+            MakeFileName(song.m_name.IsEmpty() ? "Take" : song.m_name.GetText(), ".wav", true);
+        request.recordFile.Format("%s%s", m_host.GetTempFolder().GetText(), name.GetText());
+    } else if (request.clearRow) {
+        ClearTargetRow(request.targetThing);
+    }
+    CNoteList notes(CTrack::kNoteGrowStep, false);
+    if (!MakeTakeNotes(played, span, countIn, intoGroove, notes)) {
+        return;
     }
     CCharString error;
     if (!m_host.Record(notes, request, error)) {
@@ -157,6 +200,74 @@ void CSongEditorDlg::Record(int buttonId) {
     }
     m_playing = kRecording;
     ShowPlayState();
+}
+
+// The notes a take plays: the count-in's drums (the first measure's),
+// then the notes from countIn on; a groove played over and over, up to
+// kTakeSeconds.
+bool CSongEditorDlg::MakeTakeNotes(const CNoteList& played, const PLAY_SPAN& span, double countIn,
+                                   bool repeat, CNoteList& notes) {
+    const double measure = span.measureLength;
+    for (int m = 1; m <= kCountInMeasures; ++m) {
+        for (int i = 0; i < played.GetCount(); ++i) {
+            CNote note = *played.GetAt(i);
+            if (note.IsDrum() && note.time < measure) {
+                note.time += m * measure;
+                notes.Add(note);
+            }
+        }
+    }
+    const int passes = repeat && span.loopLength > 0.0
+                           ? std::max(1, static_cast<int>(kTakeSeconds / span.loopLength))
+                           : 1;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int i = 0; i < played.GetCount(); ++i) {
+            CNote note = *played.GetAt(i);
+            note.time += countIn + pass * span.loopLength;
+            if (!notes.Add(note)) {
+                Box("Can't make the take's notes: out of memory", L::kTitle);
+                return false;
+            }
+        }
+    }
+    notes.Sort();
+    return true;
+}
+
+// Empties the record target row before a take, as one undo step.
+void CSongEditorDlg::ClearTargetRow(int thing) {
+    for (int g = 0; g < CGrooveGrids::kGridCount; ++g) {
+        CNoteGrid& grid = m_grids.GetGrid(g);
+        if (grid.GetThing() != thing || g == CGrooveGrids::kTop) {
+            continue;
+        }
+        grid.BeginEdit();
+        for (int i = grid.GetNoteCount() - 1; i >= 0; --i) {
+            grid.RemoveNote(i);
+        }
+        grid.CommitEdit();
+        m_grids.GridEdited(g);
+    }
+    RefreshGridViews();
+}
+
+// A note heard in a take into the groove: into the target row, its time
+// folded into the groove. False with the reason.
+bool CSongEditorDlg::AddTakeNote(int thing, const CNote& note) {
+    for (int g = CGrooveGrids::kLead; g < CGrooveGrids::kGridCount; ++g) {
+        CNoteGrid& grid = m_grids.GetGrid(g);
+        if (grid.GetThing() == thing) {
+            if (!grid.AddPlayedNote(note)) {
+                m_error = grid.GetError();
+                return false;
+            }
+            m_grids.GridEdited(g);
+            RefreshGridViews();
+            return true;
+        }
+    }
+    m_error.Format("Can't find the row of instrument %d", thing);
+    return false;
 }
 
 bool CSongEditorDlg::StartPlaying(PLAYING what, const CNoteList& notes, double measureLength,

@@ -1,6 +1,7 @@
 #include "grids/NoteGrid.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <utility>
 
@@ -332,6 +333,36 @@ int CNoteGrid::InsertNote(int row, int first, int last) {
     m_notes.push_back(placed);
     RebuildCells();
     return GetNoteCount() - 1;
+}
+
+bool CNoteGrid::AddPlayedNote(const CNote& note) {
+    const int columns = m_layout.GetColumnCount();
+    int nearest = -1;
+    for (int c = 0; c < columns; ++c) {
+        const double distance = std::fabs(m_layout.GetColumnTime(c) - note.time);
+        if (nearest < 0 || distance < std::fabs(m_layout.GetColumnTime(nearest) - note.time)) {
+            nearest = c;
+        }
+    }
+    GRID_NOTE placed;
+    placed.note = note;
+    placed.note.thing = static_cast<int16_t>(m_thing);
+    if (nearest >= 0) {
+        placed.note.time = m_layout.GetColumnTime(nearest);
+    }
+    CGridPlacer placer(m_rows, m_layout, m_display, m_drums);
+    if (!placer.Place(placed)) {
+        return SetError("%s", placer.GetError());
+    }
+    if (placed.first < 0) {
+        return SetError("Can't put note %d at %.3f s: it lies past the last measure", note.midiNote,
+                        note.time);
+    }
+    BeginEdit();
+    m_notes.push_back(placed);
+    RebuildCells();
+    CommitEdit();
+    return true;
 }
 
 bool CNoteGrid::MoveNote(int index, int row, int first) {

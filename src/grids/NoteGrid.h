@@ -93,6 +93,10 @@ public:
     // Gives a note the columns first..last of its row.
     bool SpanNote(int index, int first, int last);
     void RemoveNote(int index);
+    // A note played into the grid (a take): its start moved to the nearest
+    // cell, its row found as a shown track's notes are, as one undo step.
+    // False with the reason for a note no row holds or past the last measure.
+    bool AddPlayedNote(const CNote& note);
 
     bool Undo();
     bool Redo();

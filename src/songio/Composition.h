@@ -85,6 +85,12 @@ public:
     bool MovePlayListEntry(int index, int newIndex);
     // The editor changed a part, its chords or the info.
     void SetModified() { m_modified = true; }
+    // The file the document belongs to from now on: the one it was saved
+    // to (unmodified), or the one a recovered copy came from (modified).
+    void SetFileName(const char* path, bool modified) {
+        m_fileName = path;
+        m_modified = modified;
+    }
 
     // True for a MIDI file without song parts, opened as its notes alone.
     bool IsPlainSong() const { return m_plain; }

@@ -16,6 +16,16 @@
 
 namespace {
 
+// The whole measures of the length the song's info states, 0 without one:
+// a groove's empty last measures have no notes to be counted by.
+int StatedMeasures(const SONG_INFO& info) {
+    const double measure = info.GetMeasureLength();
+    if (info.length == UNSET_TIME || !(info.length > 0.0) || !(measure > 0.0)) {
+        return 0;
+    }
+    return static_cast<int>(info.length / measure + CSong::kMeasureRemainder);
+}
+
 using namespace MidiCodes;
 
 constexpr float kVelocityFactor = 0.3322f;  // single precision, as files have been written
@@ -102,7 +112,7 @@ bool CMidiFile::Read(const char* path, CSong& song) {
         return SetError("Can't read file '%s': %s", path, reader.GetError());
     }
     const bool ok = ReadSmf(file, song);
-    song.m_info.measures = song.CountMeasures();
+    song.m_info.measures = std::max(song.CountMeasures(), StatedMeasures(song.m_info));
     song.CopyInfoToTracks();
     song.m_info.fileName = path;
     return ok;

@@ -3,16 +3,29 @@
 // a file that is no song is told and leaves an empty song to edit.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
+#include <thread>
 
 #include "TempFolder.h"
 #include "app/AppSettings.h"
 #include "app/Center.h"
+#include "app/MainWnd.h"
 #include "app/Menus.h"
 #include "app/SongKeeper.h"
+#include "app/SongRecovery.h"
+#include "audio/SoundFile.h"
+#include "audio/SoundInfo.h"
+#include "capture/SoundCapture.h"
 #include "editors/SongEditorDlg.h"
+#include "editors/SongEditorLayout.h"
+#include "grids/NoteGrid.h"
+#include "platform/null/NullAudioIn.h"
 #include "platform/null/NullAudioOut.h"
 #include "platform/null/NullBackend.h"
 #include "songio/Composition.h"
@@ -112,6 +125,291 @@ TEST(GrooveKind, ASongExportsAsWaveThroughTheSoundEngineOpenNow) {
     CCharString error;
     EXPECT_TRUE(center->GetSongs()->SaveWave(wave.c_str(), 1, error)) << error;
     EXPECT_TRUE(std::ifstream(wave).good());
+}
+
+// Starts the groove kind with the shipped grooves and lets the start run
+// (the questions at the start take the answers scripted before).
+// Changes an earlier test left are dropped unless kept is set.
+std::unique_ptr<CCenter> StartWithGrooves(CNullBackend& backend, bool kept = false) {
+    auto center = std::make_unique<CCenter>(kGrooveKind, "", backend.GetPlatform());
+    if (!center->Init()) {
+        ADD_FAILURE() << center->GetError();
+        return nullptr;
+    }
+    if (!kept) {
+        CSongRecovery(center->GetUserFolder()).Discard();
+    }
+    center->GetSettings()->grooveRoot = NOTARA_BINARY_DIR "/Grooves/";
+    center->GetSettings()->soundFolder = NOTARA_BINARY_DIR "/Sound/";
+    backend.GetEventLoop().ProcessMessages();
+    if (center->GetSongs() == nullptr) {
+        ADD_FAILURE() << "the groove kind has no song keeper";
+        return nullptr;
+    }
+    return center;
+}
+
+size_t CountBoxesStarting(CNullBackend& backend, const std::string& start) {
+    size_t count = 0;
+    for (const BOX_RECORD& box : backend.GetWindowSystem().GetBoxes()) {
+        count += box.text.rfind(start, 0) == 0 ? 1 : 0;
+    }
+    return count;
+}
+
+// The program ended by the system (logout, a signal) with a changed song
+// and groove asks nothing and keeps both; the next start offers them once:
+// taken back they are changed again under their own names; a user's close
+// that answers No keeps nothing for a third start.
+TEST(GrooveKind, ChangesLeftAtAnEndWithoutQuestionsAreOfferedOnceAtTheNextStart) {
+    constexpr const char* kOffer = "Rumblo ended last time with changes";
+    CNullBackend backend;
+    std::string folder;
+    int measures = 0;
+    {
+        auto center = StartWithGrooves(backend);
+        ASSERT_TRUE(center);
+        folder = center->GetSettings()->dataFolder.Str();
+        CSongEditorDlg& editor = *center->GetSongs()->GetEditor();
+        ASSERT_TRUE(editor.SelectGroove("Rock", "Straight Eight"));
+        measures = editor.GetGrids().GetMeasures();
+        ASSERT_TRUE(editor.GetGrids().AddMeasure()) << editor.GetGrids().GetError();
+        ASSERT_EQ(editor.GetGrids().GetMeasures(), measures + 1);
+        CComposition& song = center->GetSongs()->GetSong();
+        ASSERT_TRUE(song.Open(NOTARA_BINARY_DIR "/Tutorials/Grooves/Songs/Example Song.Song"))
+            << song.GetError();
+        song.m_name = "Sketch";
+        song.SetModified();
+        const size_t boxes = backend.GetWindowSystem().GetBoxes().size();
+        center->GetMainWindow()->EndNow();
+        backend.GetEventLoop().ProcessMessages();
+        EXPECT_EQ(backend.GetWindowSystem().GetBoxes().size(), boxes) << "the end asked";
+    }
+    const std::filesystem::path kept = std::filesystem::path(folder) / CSongRecovery::kFolderName;
+    ASSERT_TRUE(std::filesystem::exists(kept / CSongRecovery::kIndexName));
+    EXPECT_TRUE(std::filesystem::exists(kept / CSongRecovery::kSongName));
+    EXPECT_TRUE(std::filesystem::exists(kept / CSongRecovery::kGrooveName));
+
+    // The next start: offered, taken back.
+    backend.GetWindowSystem().ScriptAnswer(BoxResult::kYes);
+    {
+        auto center = StartWithGrooves(backend, true);
+        ASSERT_TRUE(center);
+        ASSERT_EQ(CountBoxesStarting(backend, kOffer), 1u);
+        const std::string offer = backend.GetWindowSystem().GetBoxes().back().text;
+        EXPECT_NE(offer.find("the song \"Sketch\""), std::string::npos) << offer;
+        EXPECT_NE(offer.find("the groove \"Straight Eight\" of the style \"Rock\""),
+                  std::string::npos)
+            << offer;
+        EXPECT_FALSE(std::filesystem::exists(kept / CSongRecovery::kIndexName))
+            << "the copies stay after they were offered";
+        CComposition& song = center->GetSongs()->GetSong();
+        EXPECT_EQ(song.m_name, "Sketch");
+        EXPECT_TRUE(song.IsModified());
+        EXPECT_STREQ(song.GetFileName(),
+                     NOTARA_BINARY_DIR "/Tutorials/Grooves/Songs/Example Song.Song");
+        CGrooveGrids& grids = center->GetSongs()->GetEditor()->GetGrids();
+        EXPECT_EQ(grids.GetName(), "Straight Eight");
+        EXPECT_EQ(grids.GetStyle(), "Rock");
+        EXPECT_TRUE(grids.IsChanged());
+        EXPECT_EQ(grids.GetMeasures(), measures + 1);
+        // The user closes and drops both changes.
+        backend.GetWindowSystem().ScriptAnswer(BoxResult::kNo);
+        backend.GetWindowSystem().ScriptAnswer(BoxResult::kNo);
+        static_cast<IWindowHandler*>(center->GetMainWindow())->OnCloseRequest();
+        backend.GetEventLoop().ProcessMessages();
+        EXPECT_FALSE(center->GetMainWindow()->Exists()) << "the close did not end the program";
+    }
+    EXPECT_FALSE(std::filesystem::exists(kept / CSongRecovery::kIndexName))
+        << "changes the user dropped were kept";
+    {
+        auto center = StartWithGrooves(backend, true);
+        ASSERT_TRUE(center);
+        EXPECT_EQ(CountBoxesStarting(backend, kOffer), 1u) << "offered twice";
+    }
+}
+
+// A piano note heard at a time of a take.
+struct HEARD_NOTE {
+    const char* sample;  // below the build's Sound/Piano folder
+    double time;
+};
+
+// Writes what the microphone hears: silence of seconds with the first
+// kHold seconds of each note's sample at its time.
+bool WriteHeard(const std::string& path, double seconds, const std::vector<HEARD_NOTE>& notes) {
+    constexpr double kHold = 0.4;
+    std::vector<int16_t> values;
+    WAVE_FORMAT format;
+    for (const HEARD_NOTE& heard : notes) {
+        CSoundInfo sample;
+        const std::string samplePath =
+            std::string(NOTARA_BINARY_DIR "/Sound/Piano/") + heard.sample;
+        if (!CSoundFile().ReadInfo(samplePath.c_str(), sample) || sample.format.channels != 1 ||
+            sample.format.bitsPerSample != 16) {
+            return false;
+        }
+        format = sample.format;
+        const double rate = format.samplesPerSecond;
+        values.resize(static_cast<size_t>(seconds * rate), 0);
+        const size_t from = static_cast<size_t>(heard.time * rate);
+        const size_t count =
+            std::min<size_t>(sample.GetSize() / 2, static_cast<size_t>(kHold * rate));
+        for (size_t i = 0; i < count && from + i < values.size(); ++i) {
+            values[from + i] = sample.GetValues()[i];
+        }
+    }
+    CSoundInfo sound;
+    sound.format = format;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(values.data());
+    sound.SetData(std::vector<uint8_t>(bytes, bytes + values.size() * sizeof(int16_t)));
+    return CSoundFile().Save(path.c_str(), sound);
+}
+
+bool PumpUntil(CNullBackend& backend, const std::function<bool()>& done, int timeoutMs = 10000) {
+    for (int waited = 0; waited < timeoutMs; waited += 5) {
+        backend.GetEventLoop().ProcessMessages();
+        if (done()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return done();
+}
+
+// Chooses the row a take goes to and whether it is emptied first.
+void ChooseTakeRow(CSongEditorDlg& editor, int row, bool clear) {
+    for (int i = 0; i < CSongEditorLayout::kInstrumentCount; ++i) {
+        editor.GetDialog()->SetChecked(CSongEditorLayout::kRecordRadios[i], i == row);
+        editor.GetDialog()->SetChecked(CSongEditorLayout::kClearBoxes[i], i == row && clear);
+    }
+}
+
+// A bass line played into the microphone while the groove plays lands in
+// the bass row, each note at its beat, after a count-in that hears nothing.
+TEST(GrooveKind, ABassLinePlayedIntoTheMicrophoneLandsInTheBassRow) {
+    constexpr double kMeasure = 2.0;           // 4/4 at 120 beats a minute
+    constexpr double kCountIn = 2 * kMeasure;  // a silent measure and one of drums
+    constexpr int kBassRow = 2;
+    const CTempFolder folder("groove-take");
+    const std::string heard = folder.Path("bass line.wav");
+    // A note in the count-in is not taken; three after it are.
+    ASSERT_TRUE(WriteHeard(heard, kCountIn + 3.0,
+                           {{"Piano-C3.wav", 1.0},
+                            {"Piano-C3.wav", kCountIn},
+                            {"Piano-A2.wav", kCountIn + 0.5},
+                            {"Piano-F#2.wav", kCountIn + 1.0}}));
+    CNullBackend backend;
+    backend.EnableSound(CNullAudioOut::Clock::kStepped);
+    backend.EnableCapture(heard, CNullAudioIn::Clock::kStepped);
+    auto center = StartWithGrooves(backend);
+    ASSERT_TRUE(center);
+    if (!center->IsMicrophoneOn()) {
+        center->OnCommand(kCommandMicrophone);
+    }
+    ASSERT_TRUE(PumpUntil(backend, [&] { return center->GetCapture() != nullptr; }))
+        << "the microphone never opened: " << center->GetError();
+    CSongEditorDlg& editor = *center->GetSongs()->GetEditor();
+    ASSERT_TRUE(editor.SelectGroove("Rock", "Straight Eight"));
+    ASSERT_DOUBLE_EQ(editor.GetGrids().GetMeasureLength(), kMeasure);
+    ChooseTakeRow(editor, kBassRow, true);
+    editor.RunCommand(CSongEditorLayout::kRecordGroove);
+    ASSERT_TRUE(editor.IsPlaying()) << "the take did not start";
+    auto* device = dynamic_cast<CNullAudioIn*>(center->GetCapture()->GetDevice());
+    ASSERT_NE(device, nullptr);
+    const CNoteGrid& bass = editor.GetGrids().GetGrid(CGrooveGrids::kBass);
+    const int rate = static_cast<int>(center->GetCapture()->GetFormat().samplesPerSecond);
+    const int total = static_cast<int>((kCountIn + 3.0) * rate);
+    // The microphone hears at the pace of the playback: the detector dates
+    // what it hears by when it arrives.
+    const auto begun = std::chrono::steady_clock::now();
+    for (int frames = 0; frames < total; frames += CNullAudioIn::kBlockFrames * 4) {
+        std::this_thread::sleep_until(
+            begun + std::chrono::microseconds(static_cast<int64_t>(1e6 * frames / rate)));
+        device->Step(CNullAudioIn::kBlockFrames * 4);
+        backend.GetEventLoop().ProcessMessages();
+    }
+    EXPECT_TRUE(PumpUntil(backend, [&] { return bass.GetNoteCount() >= 3; }))
+        << "only " << bass.GetNoteCount() << " notes reached the bass row";
+    editor.RunCommand(CSongEditorLayout::kRecordGroove);  // the second click ends it
+    EXPECT_FALSE(editor.IsPlaying());
+    std::set<std::pair<int, double>> taken;
+    for (int i = 0; i < bass.GetNoteCount(); ++i) {
+        taken.insert({bass.GetNote(i).note.midiNote, bass.GetNote(i).note.time});
+    }
+    const std::set<std::pair<int, double>> played = {{48, 0.0}, {45, 0.5}, {42, 1.0}};
+    EXPECT_EQ(taken, played);
+    EXPECT_TRUE(editor.GetGrids().IsChanged());
+    // One step takes the whole take back, another the emptied row.
+    EXPECT_TRUE(editor.GetGrids().Undo());
+    EXPECT_LT(bass.GetNoteCount(), 3);
+}
+
+// A take over the song records the microphone beside the playback; ended,
+// the two are mixed from the end of the count-in and offered for saving in
+// the WAVE folder, and the temporary files go.
+TEST(GrooveKind, AnAudioTakeOverTheSongIsMixedAndOfferedForSaving) {
+    constexpr double kTakeSeconds = 5.0;  // past the count-in of 4 s
+    const CTempFolder folder("groove-audio-take");
+    const std::string heard = folder.Path("sung.wav");
+    ASSERT_TRUE(WriteHeard(heard, kTakeSeconds, {{"Piano-C4.wav", 4.2}}));
+    CNullBackend backend;
+    backend.EnableSound(CNullAudioOut::Clock::kRealTime);
+    backend.EnableCapture(heard, CNullAudioIn::Clock::kStepped);
+    auto center = StartWithGrooves(backend);
+    ASSERT_TRUE(center);
+    if (!center->IsMicrophoneOn()) {
+        center->OnCommand(kCommandMicrophone);
+    }
+    ASSERT_TRUE(PumpUntil(backend, [&] { return center->GetCapture() != nullptr; }));
+    center->GetSettings()->tempFolder = folder.Path("temp/").c_str();
+    center->GetSettings()->waveFolder = folder.Path("waves/").c_str();
+    CComposition& song = center->GetSongs()->GetSong();
+    ASSERT_TRUE(song.Open(NOTARA_BINARY_DIR "/Tutorials/Grooves/Songs/Example Song.Song"))
+        << song.GetError();
+    CSongEditorDlg& editor = *center->GetSongs()->GetEditor();
+    editor.RunCommand(CSongEditorLayout::kRecordSong);
+    ASSERT_TRUE(editor.IsPlaying()) << "the take did not start";
+    auto* device = dynamic_cast<CNullAudioIn*>(center->GetCapture()->GetDevice());
+    ASSERT_NE(device, nullptr);
+    const int rate = static_cast<int>(center->GetCapture()->GetFormat().samplesPerSecond);
+    const auto begun = std::chrono::steady_clock::now();
+    for (int frames = 0; frames < kTakeSeconds * rate; frames += CNullAudioIn::kBlockFrames * 4) {
+        std::this_thread::sleep_until(
+            begun + std::chrono::microseconds(static_cast<int64_t>(1e6 * frames / rate)));
+        device->Step(CNullAudioIn::kBlockFrames * 4);
+        backend.GetEventLoop().ProcessMessages();
+    }
+    const std::string kept = folder.Path("my take.wav");
+    backend.GetWindowSystem().ScriptFileToSave(kept);
+    editor.RunCommand(CSongEditorLayout::kRecordSong);  // the second click ends it
+    EXPECT_FALSE(editor.IsPlaying());
+    CSoundInfo mixed;
+    ASSERT_TRUE(CSoundFile().ReadInfo(kept.c_str(), mixed)) << "the mixed take was not kept";
+    const double seconds =
+        static_cast<double>(mixed.GetSize()) / mixed.format.averageBytesPerSecond;
+    EXPECT_GT(seconds, 0.3) << "the take after the count-in is missing";
+    EXPECT_LT(seconds, 2.0) << "the count-in was kept";
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path("temp")))
+        << "the take's temporary files stayed";
+    EXPECT_EQ(center->GetSettings()->waveFolder, (folder.Get() + "/").c_str());
+}
+
+TEST(GrooveKind, ATakeWithoutTheMicrophoneIsRefusedWithItsReason) {
+    CNullBackend backend;
+    backend.EnableSound(CNullAudioOut::Clock::kStepped);
+    auto center = StartWithGrooves(backend);
+    ASSERT_TRUE(center);
+    ASSERT_EQ(center->GetCapture(), nullptr);
+    CSongEditorDlg& editor = *center->GetSongs()->GetEditor();
+    ASSERT_TRUE(editor.SelectGroove("Rock", "Straight Eight"));
+    editor.RunCommand(CSongEditorLayout::kRecordGroove);
+    EXPECT_FALSE(editor.IsPlaying());
+    ASSERT_FALSE(backend.GetWindowSystem().GetBoxes().empty());
+    EXPECT_EQ(
+        backend.GetWindowSystem().GetBoxes().back().text.rfind("Can't record: the microphone", 0),
+        0u)
+        << backend.GetWindowSystem().GetBoxes().back().text;
 }
 
 TEST(GrooveKind, TheTrainerHasNoSongEditor) {
