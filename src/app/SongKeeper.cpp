@@ -88,6 +88,7 @@ bool CSongKeeper::OnLesson(const LESSON_SETTINGS& lesson, const char* lessonsFol
     editor->Show(true);
     const bool playSong = strcasecmp(lesson.play, "Song") == 0;
     const bool playGroove = strcasecmp(lesson.play, "Groove") == 0;
+    const bool hasTempo = lesson.tempo != LESSON_SETTINGS().tempo;
     if (!lesson.style.IsEmpty() || !lesson.groove.IsEmpty()) {
         CCharString path;
         path.Format("%s/%s/%s.mid", GetGroovesFolder().GetText(), lesson.style.GetText(),
@@ -98,8 +99,20 @@ bool CSongKeeper::OnLesson(const LESSON_SETTINGS& lesson, const char* lessonsFol
             return false;
         }
         // A changed groove on the grids is offered for saving first.
-        editor->OpenGroove(lesson.style, lesson.groove, playGroove);
-    } else if (playGroove && !IsPlaying()) {
+        editor->OpenGroove(lesson.style, lesson.groove, playGroove && !hasTempo);
+    }
+    if (hasTempo) {
+        // The course's tempo is a way to hear the groove, not an edit of it.
+        const bool changed = editor->GetGrids().IsChanged();
+        if (!editor->SetTempo(lesson.tempo)) {
+            reason = editor->GetError();
+            return false;
+        }
+        if (!changed) {
+            editor->GetGrids().ClearChanged();
+        }
+    }
+    if (playGroove && !IsPlaying()) {
         editor->RunCommand(L::kPlayGroove);
     }
     if (playSong && !IsPlaying()) {

@@ -210,6 +210,23 @@ void CGrooveGrids::ClearChanged() {
     }
 }
 
+bool CGrooveGrids::SetTempo(double tempo) {
+    if (!m_loaded || !(tempo > 0.0)) {
+        return SetError("Can't set the tempo %g: there is no groove", tempo);
+    }
+    CSong changed;
+    if (!changed.CopyFrom(m_groove)) {
+        return SetError("Can't set the tempo: %s", changed.GetError());
+    }
+    changed.Rescale(kSecondsPerMinute / tempo);
+    changed.m_info.tempo = tempo;
+    if (!ShowGroove(changed)) {
+        return false;
+    }
+    MarkChanged();
+    return true;
+}
+
 void CGrooveGrids::MarkChanged() {
     GetGrid(kTop).SetChanged(true);
 }

@@ -56,6 +56,9 @@ public:
     // Changed by any grid since it was shown or saved.
     bool IsChanged() const;
     void ClearChanged();
+    // Plays the groove at tempo (beats a minute): its notes keep their
+    // beats; the groove is changed. False with the reason.
+    bool SetTempo(double tempo);
     // Marks the groove as changed, as a recovered one is.
     void MarkChanged();
     // The grid view tells each completed edit of a grid here, for undo.

@@ -325,12 +325,29 @@ void CSongEditorDlg::OnControl(int id, ControlEvent event) {
     } else if (id == L::kVolume && event == ControlEvent::kMoved) {
         m_host.SetMasterVolume(static_cast<float>(1.0 - m_volume.GetValue()));
     } else if (id == L::kTempo && event == ControlEvent::kEdited) {
+        // A tempo being typed takes effect once it is one.
         double tempo = 0.0;
         if (m_tempo.GetReal(tempo) && tempo >= CComposition::kMinTempo &&
-            tempo <= CComposition::kMaxTempo && m_grids.HasGroove()) {
-            m_grids.GetGroove().m_info.tempo = tempo;
+            tempo <= CComposition::kMaxTempo && m_grids.HasGroove() &&
+            tempo != m_grids.GetGroove().m_info.tempo && m_grids.SetTempo(tempo)) {
+            RefreshGridViews();
         }
     }
+}
+
+bool CSongEditorDlg::SetTempo(double tempo) {
+    if (!(tempo >= CComposition::kMinTempo && tempo <= CComposition::kMaxTempo)) {
+        m_error.Format("Can't set the tempo %g: it must lie between %g and %g", tempo,
+                       CComposition::kMinTempo, CComposition::kMaxTempo);
+        return false;
+    }
+    if (!m_grids.SetTempo(tempo)) {
+        m_error = m_grids.GetError();
+        return false;
+    }
+    m_tempo.SetReal(tempo, 0);
+    RefreshGridViews();
+    return true;
 }
 
 void CSongEditorDlg::PopupCommands(int buttonId) {

@@ -64,6 +64,9 @@ public:
     void PlaybackEnded();
     // The input meter, 0..1.
     void SetInputLevel(float level);
+    // Plays the groove on the grids at tempo from now on, shown in the
+    // Tempo box; false (told) outside the song's tempo range.
+    bool SetTempo(double tempo);
     // A note heard in a take into the groove goes into the row of thing,
     // its time folded into the groove; false with the reason in GetError.
     bool AddTakeNote(int thing, const CNote& note);

@@ -412,6 +412,83 @@ TEST(GrooveKind, ATakeWithoutTheMicrophoneIsRefusedWithItsReason) {
         << backend.GetWindowSystem().GetBoxes().back().text;
 }
 
+// A course button's tempo plays the groove at it, its notes on their beats,
+// and leaves the groove unchanged; a tempo out of range is told.
+TEST(GrooveKind, ALessonButtonsTempoPlaysTheGrooveAtItAndABadOneIsTold) {
+    CNullBackend backend;
+    backend.EnableSound(CNullAudioOut::Clock::kStepped);
+    auto center = StartWithGrooves(backend);
+    ASSERT_TRUE(center);
+    LESSON_SETTINGS lesson;
+    DISPLAY_SETTINGS display;
+    CCharString reason;
+    ASSERT_TRUE(ParseActionParameters("Style=Rock|Groove=Straight Eight|Tempo=90|Play=Groove",
+                                      lesson, display, reason));
+    ASSERT_TRUE(center->GetSongs()->OnLesson(lesson, "", reason)) << reason;
+    CGrooveGrids& grids = center->GetSongs()->GetEditor()->GetGrids();
+    EXPECT_DOUBLE_EQ(grids.GetGroove().m_info.tempo, 90.0);
+    EXPECT_DOUBLE_EQ(grids.GetMeasureLength(), 4 * 60.0 / 90.0);
+    EXPECT_FALSE(grids.IsChanged()) << "the course's tempo counts as an edit";
+    EXPECT_TRUE(center->GetSongs()->IsPlaying());
+    const CNoteGrid& drums = grids.GetGrid(CGrooveGrids::kDrums);
+    ASSERT_GT(drums.GetNoteCount(), 1);
+    for (int i = 0; i < drums.GetNoteCount(); ++i) {
+        EXPECT_GE(drums.GetNote(i).first, 0) << "a note fell off the grid at the new tempo";
+    }
+    ASSERT_TRUE(ParseActionParameters("Tempo=5", lesson, display, reason));
+    EXPECT_FALSE(center->GetSongs()->OnLesson(lesson, "", reason));
+    EXPECT_EQ(reason.Str().rfind("Can't set the tempo 5", 0), 0u) << reason;
+}
+
+// The seconds another tool finds in a sound file, from the first line it
+// prints; -1 when it can't read the file.
+double RunForSeconds(const std::string& command) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return -1.0;
+    }
+    char line[256] = {};
+    const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
+    const int status = pclose(pipe);
+    return read && status == 0 ? std::atof(line) : -1.0;
+}
+
+// The example song of three parts, exported as MIDI, renders in another
+// synthesizer for the song's length; exported as WAVE, another tool reads
+// the same length.
+TEST(GrooveKind, ASongOfThreePartsExportsAsMidiAndWaveThatOtherToolsRead) {
+    constexpr const char* kSoundFont = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
+    constexpr double kReleaseSeconds = 3.0;  // the last notes' tails
+    CNullBackend backend;
+    backend.EnableSound(CNullAudioOut::Clock::kStepped);
+    auto center = StartWithGrooves(backend);
+    ASSERT_TRUE(center);
+    CComposition& song = center->GetSongs()->GetSong();
+    ASSERT_TRUE(song.Open(NOTARA_BINARY_DIR "/Tutorials/Grooves/Songs/Example Song.Song"))
+        << song.GetError();
+    ASSERT_EQ(song.GetPlayListCount(), 3);
+    CSong rendered;
+    ASSERT_TRUE(song.Render(rendered, false)) << song.GetError();
+    const double length = rendered.m_info.length;
+    ASSERT_GT(length, 1.0);
+    const CTempFolder folder("groove-export");
+    const std::string midi = folder.Path("Example Song.mid");
+    ASSERT_TRUE(song.SaveMidi(midi.c_str(), center->GetSongs()->GetMix())) << song.GetError();
+    const std::string synthesized = folder.Path("synthesized.wav");
+    const std::string render = "fluidsynth -ni -g 0.5 -r 22050 -F '" + synthesized + "' " +
+                               kSoundFont + " '" + midi + "' >/dev/null 2>&1 && soxi -D '" +
+                               synthesized + "'";
+    const double synthesizedSeconds = RunForSeconds(render);
+    EXPECT_GE(synthesizedSeconds, length - 0.1) << "another synthesizer cut the song short";
+    EXPECT_LE(synthesizedSeconds, length + kReleaseSeconds);
+    const std::string wave = folder.Path("Example Song.wav");
+    CCharString error;
+    ASSERT_TRUE(center->GetSongs()->SaveWave(wave.c_str(), 1, error)) << error;
+    const double waveSeconds = RunForSeconds("soxi -D '" + wave + "'");
+    EXPECT_GE(waveSeconds, length - 0.1) << "soxi can't read the WAVE or finds it short";
+    EXPECT_LE(waveSeconds, length + kReleaseSeconds);
+}
+
 TEST(GrooveKind, TheTrainerHasNoSongEditor) {
     CNullBackend backend;
     auto center = std::make_unique<CCenter>(11, "", backend.GetPlatform());
