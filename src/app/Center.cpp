@@ -221,11 +221,7 @@ bool CCenter::Startup() {
     if (m_firstRun) {
         // A first start shows the picture with the lessons beside it, on top;
         // the groove kind's Song Editor, its main tool, comes first.
-        m_dialogs->Arrange();
-        CSongEditorDlg* editor = m_songs ? m_songs->GetEditor() : nullptr;
-        if (editor != nullptr && editor->GetWindow() != nullptr) {
-            editor->GetWindow()->BringToFront();
-        }
+        m_dialogs->Arrange(GetSongEditorWindow());
     }
     m_windows->ForEach([](CBaseWindow& window) { window.Update(); });
     ShowNotices();
@@ -294,6 +290,11 @@ void CCenter::StartExercise() {
     m_noteRouter->Subscribe(ROAD_STAGE::kSounder, *m_sounder);
     m_noteRouter->Subscribe(ROAD_STAGE::kHistory, *m_practice);
     m_lessons->Attach(m_teacher.get(), m_practice.get());
+}
+
+IWindow* CCenter::GetSongEditorWindow() const {
+    CSongEditorDlg* editor = m_songs ? m_songs->GetEditor() : nullptr;
+    return editor != nullptr ? editor->GetWindow() : nullptr;
 }
 
 std::string CCenter::GetUserFolder() const {

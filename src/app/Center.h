@@ -81,6 +81,8 @@ public:
     // The folder of the user's own files: the settings', else the data
     // folder.
     std::string GetUserFolder() const;
+    // The Song Editor's window in the kinds that have one, else null.
+    IWindow* GetSongEditorWindow() const;
 
     // The open window of typeId; false with "Can't find open window %d".
     bool FindWindow(int typeId, CBaseWindow*& window);

@@ -139,7 +139,7 @@ bool CDialogKeeper::ShowWindowOfType(int typeId) {
     return true;
 }
 
-void CDialogKeeper::Arrange() {
+void CDialogKeeper::Arrange(IWindow* songEditor) {
     CTextDlg* lessons = GetTextDialog();
     if (lessons == nullptr || lessons->GetWindow() == nullptr) {
         return;
@@ -147,11 +147,21 @@ void CDialogKeeper::Arrange() {
     WINDOW_RECT picture;
     WINDOW_RECT text;
     const WINDOW_RECT area = m_platform.windowSystem->GetWorkArea();
-    const int side = area.height > area.width ? CTextDlg::kMinHeight : CTextDlg::kMinWidth;
-    CWindowPlacement::Arrange(area, side, picture, text);
+    if (songEditor != nullptr && songEditor->IsVisible()) {
+        WINDOW_RECT editor = songEditor->GetRect();
+        CWindowPlacement::ArrangeAroundEditor(area, CTextDlg::kMinWidth, CTextDlg::kMinHeight,
+                                              editor, picture, text);
+        songEditor->SetRect(editor);
+    } else {
+        const int side = area.height > area.width ? CTextDlg::kMinHeight : CTextDlg::kMinWidth;
+        CWindowPlacement::Arrange(area, side, picture, text);
+    }
     m_main.SetRect(picture);
     lessons->GetWindow()->SetRect(text);
     lessons->Show(true);
+    if (songEditor != nullptr && songEditor->IsVisible()) {
+        songEditor->BringToFront();
+    }
     lessons->GetWindow()->BringToFront();
 }
 

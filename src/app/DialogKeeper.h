@@ -44,7 +44,9 @@ public:
     // Shows the window of typeId, brought back beside the main window.
     bool ShowWindowOfType(int typeId);
     // The picture and the lessons side by side on the work area.
-    void Arrange();
+    // The picture beside the lessons; with the groove kind's Song Editor
+    // (its window, when shown) the editor first, at the top left.
+    void Arrange(IWindow* songEditor = nullptr);
     // Show > Progress: the history's days and notes (none: empty pictures).
     bool ShowProgress(CPracticeHistory* history);
 

@@ -132,7 +132,7 @@ void FillNotaraCommands(CCenter& center, CCommandTable& table) {
     table.Add(kCommandShowColors, Show(center, kWindowColors));
     table.Add(kCommandShowText, Show(center, kWindowText));
     table.Add(kCommandArrangeAll, [&center](CCharString&) {
-        center.GetDialogs()->Arrange();
+        center.GetDialogs()->Arrange(center.GetSongEditorWindow());
         return true;
     });
     table.Add(kCommandQuit, [&center](CCharString&) {

@@ -14,6 +14,7 @@
 #include "editors/SongEditorDlg.h"
 #include "editors/SongEditorLayout.h"
 #include "foundation/ErrorReport.h"
+#include "platform/Clock.h"
 #include "platform/WindowSystem.h"
 #include "songio/Composition.h"
 #include "songs/Mix.h"
@@ -55,6 +56,10 @@ CSongEditorDlg* CSongKeeper::GetEditor() const {
 
 void CSongKeeper::OnFrame() {
     const bool playing = IsPlaying();
+    if (CSongEditorDlg* editor = GetEditor(); editor != nullptr && m_services.player != nullptr) {
+        editor->ShowPlayTime(
+            playing ? Platform::GetClock().GetSeconds() - m_services.player->GetStartTime() : -1.0);
+    }
     if (m_wasPlaying && !playing) {
         FinishTake();
         if (CSongEditorDlg* editor = GetEditor()) {

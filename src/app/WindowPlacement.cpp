@@ -66,6 +66,28 @@ WINDOW_RECT CWindowPlacement::PlaceMain(const WINDOW_RECT& saved,
     return placed;
 }
 
+void CWindowPlacement::ArrangeAroundEditor(const WINDOW_RECT& workArea, int lessonsWidth,
+                                           int lessonsHeight, WINDOW_RECT& editor,
+                                           WINDOW_RECT& picture, WINDOW_RECT& lessons) {
+    const int width = std::max(kMinimumSide, workArea.width);
+    const int height = std::max(kMinimumSide, workArea.height);
+    editor.left = workArea.left;
+    editor.top = workArea.top;
+    editor.width = std::clamp(editor.width, kMinimumSide, width);
+    editor.height = std::clamp(editor.height, kMinimumSide, height);
+    const int pictureLeft = std::max(0, std::min(editor.width, width - kMinimumPicture));
+    picture.left = workArea.left + pictureLeft;
+    picture.top = workArea.top;
+    picture.width = width - pictureLeft;
+    picture.height =
+        std::clamp(static_cast<int>(picture.width * kPictureAspect), kMinimumSide, height);
+    const int lessonsTop = std::max(0, std::min(editor.height, height - lessonsHeight));
+    lessons.left = workArea.left;
+    lessons.top = workArea.top + lessonsTop;
+    lessons.width = std::min(width, std::max(editor.width, lessonsWidth));
+    lessons.height = height - lessonsTop;
+}
+
 void CWindowPlacement::Arrange(const WINDOW_RECT& workArea, int lessonsSide, WINDOW_RECT& picture,
                                WINDOW_RECT& lessons) {
     picture = workArea;

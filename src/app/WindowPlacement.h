@@ -29,6 +29,17 @@ public:
     static void Arrange(const WINDOW_RECT& workArea, int lessonsSide, WINDOW_RECT& picture,
                         WINDOW_RECT& lessons);
 
+    // The groove kind: the Song Editor (its size in editor) at the top left;
+    // the picture to its right from the top, kPictureAspect as high as wide
+    // and at least kMinimumPicture wide; the lessons at the left below the
+    // editor, as wide as it (at least lessonsWidth), down to the bottom, at
+    // least lessonsHeight high. All inside the work area.
+    static constexpr int kMinimumPicture = 320;
+    static constexpr double kPictureAspect = 0.75;
+    static void ArrangeAroundEditor(const WINDOW_RECT& workArea, int lessonsWidth,
+                                    int lessonsHeight, WINDOW_RECT& editor, WINDOW_RECT& picture,
+                                    WINDOW_RECT& lessons);
+
 private:
     static bool Meets(const WINDOW_RECT& a, const WINDOW_RECT& b);
     // rect no larger than area and moved inside it.

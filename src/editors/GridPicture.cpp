@@ -72,7 +72,8 @@ bool CGridPicture::HitTest(int x, int y, GRID_CELL& cell, double& fraction) cons
     return cell.row >= 0 && cell.row < m_grid.GetRowCount();
 }
 
-bool CGridPicture::Paint(IImagePainter& painter, bool noteNames, std::string& error) const {
+bool CGridPicture::Paint(IImagePainter& painter, bool noteNames, std::string& error,
+                         double playTime) const {
     if (!painter.Begin(m_width, m_height, error)) {
         return false;
     }
@@ -82,8 +83,24 @@ bool CGridPicture::Paint(IImagePainter& painter, bool noteNames, std::string& er
     for (int i = 0; i < m_grid.GetNoteCount(); ++i) {
         PaintNote(painter, m_grid.GetNote(i), noteNames);
     }
+    const double playX = playTime == kNoPlayHead ? -1.0 : GetPlayHeadX(playTime);
+    if (playX >= 0.0) {
+        const auto x = static_cast<float>(playX);
+        painter.DrawLine(x, 0.0f, x, static_cast<float>(m_height), kPlayHeadWidth, kPlayHeadColor);
+    }
     PaintLabels(painter);
     return true;
+}
+
+double CGridPicture::GetPlayHeadX(double time) const {
+    const CGridLayout& layout = m_grid.GetLayout();
+    const int column = layout.FindColumn(time);
+    if (column < 0 || column >= layout.GetColumnCount()) {
+        return -1.0;
+    }
+    const double duration = layout.GetColumnDuration(column);
+    const double across = duration > 0.0 ? (time - layout.GetColumnTime(column)) / duration : 0.0;
+    return GetColumnLeft(column) + std::clamp(across, 0.0, 1.0) * GetColumnWidth(column);
 }
 
 void CGridPicture::PaintRows(IImagePainter& painter) const {

@@ -22,6 +22,9 @@ public:
     static constexpr uint32_t kNoteColor = 0xFF2F6FD6;
     static constexpr uint32_t kDrumColor = 0xFFD4602C;
     static constexpr uint32_t kMarkerColor = 0xFF3E9A50;
+    static constexpr uint32_t kPlayHeadColor = 0xFFE0281E;
+    static constexpr float kPlayHeadWidth = 2.0f;
+    static constexpr double kNoPlayHead = -1.0;
 
     // The layout of grid in a picture of width x height pixels; the rows
     // and beats share the room up to their largest sizes.
@@ -41,8 +44,12 @@ public:
     // holds the nearest row and column, which may lie outside the grid).
     bool HitTest(int x, int y, GRID_CELL& cell, double& fraction) const;
 
-    // Paints the picture; false with the painter's reason in error.
-    bool Paint(IImagePainter& painter, bool noteNames, std::string& error) const;
+    // Paints the picture, with the play-head at playTime seconds of the
+    // groove unless it is kNoPlayHead; false with the painter's reason.
+    bool Paint(IImagePainter& painter, bool noteNames, std::string& error,
+               double playTime = kNoPlayHead) const;
+    // Where the play-head stands at time: x in pixels, -1 off the grid.
+    double GetPlayHeadX(double time) const;
 
 private:
     void PaintLabels(IImagePainter& painter) const;

@@ -54,7 +54,8 @@ bool CNoteGridView::Refresh() {
     }
     const CGridPicture picture(m_grid, m_rect.width, m_rect.height);
     std::string reason;
-    if (!picture.Paint(*painter, m_noteNames, reason) || !painter->End(m_pixels, reason)) {
+    if (!picture.Paint(*painter, m_noteNames, reason, m_playTime) ||
+        !painter->End(m_pixels, reason)) {
         m_error.Format("Can't paint the grid: %s", reason.c_str());
         return false;
     }

@@ -40,6 +40,10 @@ public:
     // Paints the grid again and shows it; false with the reason.
     bool Refresh();
     void ShowNoteNames(bool show) { m_noteNames = show; }
+    // Where the play-head stands, in seconds of the groove
+    // (CGridPicture::kNoPlayHead: none); shown at the next Refresh.
+    void SetPlayTime(double seconds) { m_playTime = seconds; }
+    double GetPlayTime() const { return m_playTime; }
 
     // The cell under a point of the picture and the point's place across
     // it; false off the cells.
@@ -70,6 +74,7 @@ private:
     GrooveCommandHandler m_grooveCommand;
     std::vector<uint32_t> m_pixels;
     bool m_noteNames = false;
+    double m_playTime = -1.0;
     bool m_dragging = false;
     CCharString m_error;
 };

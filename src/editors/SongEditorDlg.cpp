@@ -314,6 +314,8 @@ void CSongEditorDlg::OnControl(int id, ControlEvent event) {
         FillGrooves();
     } else if (id == L::kGrooves && event == ControlEvent::kSelectionChanged) {
         GrooveChosen();
+    } else if (id == L::kGrooves && event == ControlEvent::kContextMenu) {
+        PopupMenuUnder(L::kSongGroovesMenu, id);
     } else if (id == L::kParts && event == ControlEvent::kSelectionChanged) {
         m_parts.PartChosen();
     } else if (id == L::kHumanization && event == ControlEvent::kSelectionChanged) {
@@ -351,7 +353,12 @@ bool CSongEditorDlg::SetTempo(double tempo) {
 }
 
 void CSongEditorDlg::PopupCommands(int buttonId) {
-    const CSongEditorLayout::POPUP popup = L::GetPopup(L::PopupOf(buttonId));
+    PopupMenuUnder(L::PopupOf(buttonId), buttonId);
+}
+
+// Pops menu up under the control controlId and runs what is chosen.
+void CSongEditorDlg::PopupMenuUnder(int menuId, int controlId) {
+    const CSongEditorLayout::POPUP popup = L::GetPopup(menuId);
     std::vector<MENU_ITEM> items = popup.items;
     for (MENU_ITEM& item : items) {
         if (item.commandId == L::kPlayWhenSelected) {
@@ -361,7 +368,10 @@ void CSongEditorDlg::PopupCommands(int buttonId) {
     const DIALOG_TEMPLATE dialog = L::MakeTemplate();
     const auto button =
         std::find_if(dialog.items.begin(), dialog.items.end(),
-                     [buttonId](const CONTROL_ITEM& c) { return c.id == buttonId; });
+                     [controlId](const CONTROL_ITEM& c) { return c.id == controlId; });
+    if (button == dialog.items.end()) {
+        return;
+    }
     const int x = button->rect.left;
     const int y = button->rect.top + button->rect.height;
     const int chosen = m_windowSystem.PopupMenu(GetWindow(), items, x, y);
@@ -401,6 +411,7 @@ void CSongEditorDlg::RunCommand(int commandId) {
             SaveGroove(nullptr);
             break;
         case L::kDeleteGroove:
+        case L::kDeleteSongGroove:
             DeleteGroove();
             break;
         case L::kRefreshGrooves:

@@ -62,6 +62,9 @@ public:
     void SongChanged();
     // The host's playback (or take) ended by itself.
     void PlaybackEnded();
+    // Seconds since the playback began, each frame, negative when nothing
+    // plays: the play-head over the grids follows a playing groove.
+    void ShowPlayTime(double elapsed);
     // The input meter, 0..1.
     void SetInputLevel(float level);
     // Plays the groove on the grids at tempo from now on, shown in the
@@ -124,6 +127,7 @@ private:
     void GrooveChosen();
     bool ShowGrooveFile(const char* path, const char* style, const char* name);
     void PopupCommands(int buttonId);
+    void PopupMenuUnder(int menuId, int controlId);
     void RunFileCommand(int commandId);
     BoxResult Box(const char* text, const char* caption, BoxButtons buttons = BoxButtons::kOk);
     void Keep(std::unique_ptr<CModalDlg> dialog);
@@ -191,4 +195,7 @@ private:
     CSongPartsEditor m_parts;
     std::vector<std::unique_ptr<CModalDlg>> m_questions;
     PLAYING m_playing = kIdle;
+    bool m_takeIntoGroove = false;  // the take that runs fills a row of the groove
+    double m_playLead = 0.0;        // seconds before the groove's first beat (a count-in)
+    int m_playColumn = -1;          // the cell the play-head is in, -1 for none
 };

@@ -1,6 +1,10 @@
 // The Song Editor's five grid views: painting them and what their pointer
 // gestures and menus do to the groove.
 #include "editors/SongEditorDlg.h"
+
+#include <cmath>
+
+#include "editors/GridPicture.h"
 #include "editors/SongEditorLayout.h"
 #include "grids/GridMenu.h"
 
@@ -28,6 +32,28 @@ void CSongEditorDlg::AttachGridViews() {
 void CSongEditorDlg::RefreshGridViews() {
     for (const auto& view : m_views) {
         view->ShowNoteNames(m_grids.ShowsNoteNames());
+        view->Refresh();
+    }
+}
+
+// The play-head follows a groove that plays (after a take's count-in) and
+// is repainted only when it enters another cell.
+void CSongEditorDlg::ShowPlayTime(double elapsed) {
+    const double grooveLength = m_grids.GetMeasureLength() * m_grids.GetMeasures();
+    double time = CGridPicture::kNoPlayHead;
+    const bool groovePlays = m_playing == kGroove || (m_playing == kRecording && m_takeIntoGroove);
+    if (groovePlays && elapsed >= m_playLead && grooveLength > 0.0 && m_grids.HasGroove()) {
+        time = std::fmod(elapsed - m_playLead, grooveLength);
+    }
+    const int column = time == CGridPicture::kNoPlayHead
+                           ? -1
+                           : m_grids.GetGrid(CGrooveGrids::kTop).GetLayout().FindColumn(time);
+    if (column == m_playColumn) {
+        return;
+    }
+    m_playColumn = column;
+    for (const auto& view : m_views) {
+        view->SetPlayTime(column < 0 ? CGridPicture::kNoPlayHead : time);
         view->Refresh();
     }
 }

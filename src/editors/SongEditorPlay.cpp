@@ -199,6 +199,8 @@ void CSongEditorDlg::Record(int buttonId) {
         return;
     }
     m_playing = kRecording;
+    m_takeIntoGroove = intoGroove;
+    m_playLead = countIn;
     ShowPlayState();
 }
 
@@ -279,6 +281,7 @@ bool CSongEditorDlg::StartPlaying(PLAYING what, const CNoteList& notes, double m
         return false;
     }
     m_playing = what;
+    m_playLead = 0.0;
     ShowPlayState();
     return true;
 }

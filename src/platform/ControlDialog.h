@@ -55,6 +55,7 @@ enum class ControlEvent {
     kPressed,           // a mouse button went down on an image button
     kReleased,          // ... and came up again
     kLeft,              // the pointer left an image button
+    kContextMenu,       // the user asked for a list box's menu (right click, menu key)
 };
 
 // The pointer on an image button, for owners that draw into it.

@@ -3,6 +3,7 @@
 // a file that is no song is told and leaves an empty song to edit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -22,12 +23,14 @@
 #include "audio/SoundFile.h"
 #include "audio/SoundInfo.h"
 #include "capture/SoundCapture.h"
+#include "editors/GridPicture.h"
 #include "editors/SongEditorDlg.h"
 #include "editors/SongEditorLayout.h"
 #include "grids/NoteGrid.h"
 #include "platform/null/NullAudioIn.h"
 #include "platform/null/NullAudioOut.h"
 #include "platform/null/NullBackend.h"
+#include "platform/null/NullControlDialog.h"
 #include "songio/Composition.h"
 #include "ui/LessonSettings.h"
 
@@ -54,6 +57,13 @@ TEST(GrooveKind, TheSongEditorIsMadeAtTheStartAndShownAtTheFirst) {
     ASSERT_NE(editor, nullptr);
     ASSERT_NE(editor->GetWindow(), nullptr);
     EXPECT_TRUE(editor->GetWindow()->IsVisible()) << "a first start hides the editor";
+    // The first start puts the editor first, at the top left, the picture
+    // to its right.
+    const WINDOW_RECT area = backend.GetWindowSystem().GetWorkArea();
+    const WINDOW_RECT placed = editor->GetWindow()->GetRect();
+    EXPECT_EQ(placed.left, area.left);
+    EXPECT_EQ(placed.top, area.top);
+    EXPECT_GE(center->GetMainWindow()->GetWindow()->GetRect().left, placed.left + 1);
     editor->Show(false);
     ASSERT_TRUE(center->OnCommand(kCommandShowSong));
     EXPECT_TRUE(editor->GetWindow()->IsVisible());
@@ -487,6 +497,69 @@ TEST(GrooveKind, ASongOfThreePartsExportsAsMidiAndWaveThatOtherToolsRead) {
     const double waveSeconds = RunForSeconds("soxi -D '" + wave + "'");
     EXPECT_GE(waveSeconds, length - 0.1) << "soxi can't read the WAVE or finds it short";
     EXPECT_LE(waveSeconds, length + kReleaseSeconds);
+}
+
+int CountColour(const std::vector<uint32_t>& pixels, uint32_t argb) {
+    return static_cast<int>(std::count(pixels.begin(), pixels.end(), argb));
+}
+
+// While a groove plays a play-head line stands over every grid, moving with
+// the time; it goes when the groove stops.
+TEST(GrooveKind, APlayHeadMovesOverTheGridsWhileTheGroovePlays) {
+    CNullBackend backend;
+    backend.EnableSound(CNullAudioOut::Clock::kStepped);
+    auto center = StartWithGrooves(backend);
+    ASSERT_TRUE(center);
+    CSongEditorDlg& editor = *center->GetSongs()->GetEditor();
+    ASSERT_TRUE(editor.SelectGroove("Rock", "Straight Eight"));
+    const CNoteGridView& drums = editor.GetGridView(CGrooveGrids::kDrums);
+    EXPECT_EQ(CountColour(drums.GetPixels(), CGridPicture::kPlayHeadColor), 0);
+    editor.RunCommand(CSongEditorLayout::kPlayGroove);
+    ASSERT_TRUE(editor.IsPlaying());
+    const double measure = editor.GetGrids().GetMeasureLength();
+    const auto headColumn = [&]() {
+        const std::vector<uint32_t>& pixels = drums.GetPixels();
+        for (int x = 0; x < drums.GetWidth(); ++x) {
+            if (pixels[static_cast<size_t>(x)] == CGridPicture::kPlayHeadColor) {
+                return x;
+            }
+        }
+        return -1;
+    };
+    editor.ShowPlayTime(0.1 * measure);
+    const int early = headColumn();
+    editor.ShowPlayTime(0.6 * measure);
+    const int later = headColumn();
+    EXPECT_GT(early, CGridPicture::kLabelWidth) << "no play-head over the cells";
+    EXPECT_GT(later, early) << "the play-head did not move on";
+    for (int grid = CGrooveGrids::kTop; grid < CGrooveGrids::kGridCount; ++grid) {
+        EXPECT_GT(CountColour(editor.GetGridView(grid).GetPixels(), CGridPicture::kPlayHeadColor),
+                  0)
+            << "grid " << grid << " has no play-head";
+    }
+    editor.RunCommand(CSongEditorLayout::kPlayGroove);  // stops
+    center->GetSongs()->OnFrame();
+    EXPECT_EQ(CountColour(drums.GetPixels(), CGridPicture::kPlayHeadColor), 0)
+        << "the play-head stayed after the groove stopped";
+}
+
+// A right click on the grooves list pops up the "Song Grooves" menu; its
+// "Delete" asks before deleting the groove (No keeps it).
+TEST(GrooveKind, TheGrooveListsMenuOffersToDeleteTheGroove) {
+    CNullBackend backend;
+    auto center = StartWithGrooves(backend);
+    ASSERT_TRUE(center);
+    CSongEditorDlg& editor = *center->GetSongs()->GetEditor();
+    ASSERT_TRUE(editor.SelectGroove("Rock", "Straight Eight"));
+    auto* dialog = dynamic_cast<CNullControlDialog*>(editor.GetDialog());
+    ASSERT_NE(dialog, nullptr);
+    backend.GetWindowSystem().ScriptMenuChoice(CSongEditorLayout::kDeleteSongGroove);
+    backend.GetWindowSystem().ScriptAnswer(BoxResult::kNo);
+    const size_t boxes = backend.GetWindowSystem().GetBoxes().size();
+    ASSERT_TRUE(dialog->RequestMenu(CSongEditorLayout::kGrooves));
+    ASSERT_GT(backend.GetWindowSystem().GetBoxes().size(), boxes) << "Delete asked nothing";
+    EXPECT_EQ(backend.GetWindowSystem().GetBoxes().back().text, CSongEditorDlg::kDeleteGroove);
+    EXPECT_TRUE(std::filesystem::exists(NOTARA_BINARY_DIR "/Grooves/Rock/Straight Eight.mid"));
 }
 
 TEST(GrooveKind, TheTrainerHasNoSongEditor) {

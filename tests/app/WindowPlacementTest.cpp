@@ -110,3 +110,39 @@ TEST(WindowPlacement, TheApplicationBringsASavedOffScreenMainWindowBack) {
     EXPECT_EQ(rect.height, 800);
     center.Close();
 }
+
+namespace {
+
+bool Inside(const WINDOW_RECT& rect, const WINDOW_RECT& area) {
+    return rect.left >= area.left && rect.top >= area.top &&
+           rect.left + rect.width <= area.left + area.width &&
+           rect.top + rect.height <= area.top + area.height;
+}
+
+}  // namespace
+
+// The groove kind's first start: the Song Editor at the top left, the
+// picture to its right, the lessons below it; all inside small areas too.
+TEST(WindowPlacement, TheSongEditorComesFirstAtTheTopLeftWithThePictureAndLessonsAroundIt) {
+    const WINDOW_RECT area{10, 20, 1280, 800};
+    WINDOW_RECT editor{500, 500, 900, 560};
+    WINDOW_RECT picture;
+    WINDOW_RECT lessons;
+    CWindowPlacement::ArrangeAroundEditor(area, 500, 300, editor, picture, lessons);
+    EXPECT_EQ(editor.left, 10);
+    EXPECT_EQ(editor.top, 20);
+    EXPECT_EQ(editor.width, 900);
+    EXPECT_EQ(picture.left, 10 + 900);
+    EXPECT_EQ(picture.top, 20);
+    EXPECT_EQ(picture.width, 380);
+    EXPECT_EQ(lessons.left, 10);
+    EXPECT_EQ(lessons.top, 20 + 500) << "the lessons keep their least height";
+    EXPECT_EQ(lessons.top + lessons.height, 20 + 800);
+    for (const WINDOW_RECT& small : {WINDOW_RECT{0, 0, 320, 240}, WINDOW_RECT{0, 0, 2560, 1440}}) {
+        WINDOW_RECT big{0, 0, 900, 560};
+        CWindowPlacement::ArrangeAroundEditor(small, 500, 300, big, picture, lessons);
+        EXPECT_TRUE(Inside(big, small) && Inside(picture, small) && Inside(lessons, small))
+            << small.width << "x" << small.height;
+        EXPECT_GE(picture.width, std::min(small.width, CWindowPlacement::kMinimumPicture));
+    }
+}

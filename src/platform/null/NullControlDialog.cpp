@@ -289,6 +289,15 @@ bool CNullControlDialog::Choose(int id, int index) {
     return true;
 }
 
+bool CNullControlDialog::RequestMenu(int id) {
+    const ITEM* item = Find(id, ControlKind::kListBox);
+    if (item == nullptr || !item->enabled) {
+        return false;
+    }
+    m_controlHandler->OnControl(id, ControlEvent::kContextMenu);
+    return true;
+}
+
 bool CNullControlDialog::Type(int id, const char* text) {
     ITEM* item = Find(id, ControlKind::kEditBox);
     if (item == nullptr || !item->enabled) {

@@ -78,6 +78,8 @@ public:
     bool Click(int id);
     bool Choose(int id, int index);
     bool MoveSlider(int id, int position);
+    // A right click on a list box: asks for its menu.
+    bool RequestMenu(int id);
     // Types text into an edit box in place of what it held.
     bool Type(int id, const char* text);
     // A mouse button going down (kPressed) or up (kReleased) on an image

@@ -173,6 +173,9 @@ QWidget* CQtControlWidget::MakeListBox(const CONTROL_ITEM& item) {
     const int id = item.id;
     connect(list, &QListWidget::currentRowChanged, this,
             [this, id] { Report(id, ControlEvent::kSelectionChanged); });
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list, &QListWidget::customContextMenuRequested, this,
+            [this, id] { Report(id, ControlEvent::kContextMenu); });
     return list;
 }
 
