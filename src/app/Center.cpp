@@ -152,12 +152,13 @@ bool CCenter::Startup() {
         m_picture = std::make_unique<CPictureKeeper>(CPictureKeeper::EXERCISE{
             m_noteManager.get(), m_teacher.get(), m_heldKeys.get(), m_practice.get()});
     }
-    if (!m_dialogs->CreateTextDialog([this](const LESSON_SETTINGS& lesson, CCharString& reason) {
+    if (!m_dialogs->CreateTextDialog([this](const LESSON_SETTINGS& lesson,
+                                            const DISPLAY_SETTINGS& display, CCharString& reason) {
             if (m_songs) {
                 // The groove kind's buttons open songs and grooves.
                 CCharString folder;
                 folder.Format("%sGrooves/", m_settings->tutorialsFolder.GetText());
-                return m_songs->OnLesson(lesson, folder, reason);
+                return m_songs->OnLesson(lesson, display, folder, reason);
             }
             const bool started = m_lessons->StartLesson(lesson);
             reason = m_lessons->GetError();

@@ -34,9 +34,8 @@ bool CDialogKeeper::CreateTextDialog(LessonReceiver receiver) {
         return false;
     }
     dialog->SetLessonReceiver(
-        [receiver](const LESSON_SETTINGS& lesson, const DISPLAY_SETTINGS&, CCharString& reason) {
-            return receiver && receiver(lesson, reason);
-        });
+        [receiver](const LESSON_SETTINGS& lesson, const DISPLAY_SETTINGS& display,
+                   CCharString& reason) { return receiver && receiver(lesson, display, reason); });
     m_windows.Add(std::move(dialog));
     return true;
 }

@@ -7,6 +7,7 @@
 
 struct APP_KIND;
 struct APP_SETTINGS;
+struct DISPLAY_SETTINGS;
 struct LESSON_SETTINGS;
 class CMix;
 class CMixerDlg;
@@ -25,7 +26,8 @@ public:
     static constexpr const char* kSource = "Dialogs";
     // A lesson button was clicked: true when its lesson started, else false
     // with the reason.
-    using LessonReceiver = std::function<bool(const LESSON_SETTINGS&, CCharString& reason)>;
+    using LessonReceiver =
+        std::function<bool(const LESSON_SETTINGS&, const DISPLAY_SETTINGS&, CCharString& reason)>;
 
     // Everything given must outlive the keeper; main is the main window.
     CDialogKeeper(const PLATFORM& platform, CWindowRegistry& windows, APP_SETTINGS& settings,

@@ -69,8 +69,8 @@ void CSongKeeper::OnFrame() {
     m_wasPlaying = playing;
 }
 
-bool CSongKeeper::OnLesson(const LESSON_SETTINGS& lesson, const char* lessonsFolder,
-                           CCharString& reason) {
+bool CSongKeeper::OnLesson(const LESSON_SETTINGS& lesson, const DISPLAY_SETTINGS& display,
+                           const char* lessonsFolder, CCharString& reason) {
     CSongEditorDlg* editor = GetEditor();
     if (editor == nullptr) {
         reason = "the Song Editor is not there";
@@ -91,6 +91,9 @@ bool CSongKeeper::OnLesson(const LESSON_SETTINGS& lesson, const char* lessonsFol
         editor->SongChanged();
     }
     editor->Show(true);
+    if (display.showNotesGiven) {
+        editor->ShowNoteNames(display.showNotes);
+    }
     const bool playSong = strcasecmp(lesson.play, "Song") == 0;
     const bool playGroove = strcasecmp(lesson.play, "Groove") == 0;
     const bool hasTempo = lesson.tempo != LESSON_SETTINGS().tempo;
@@ -105,6 +108,11 @@ bool CSongKeeper::OnLesson(const LESSON_SETTINGS& lesson, const char* lessonsFol
         }
         // A changed groove on the grids is offered for saving first.
         editor->OpenGroove(lesson.style, lesson.groove, playGroove && !hasTempo);
+    }
+    if (hasTempo && playGroove && IsPlaying()) {
+        // What plays starts again at the new tempo.
+        Stop();
+        editor->PlaybackEnded();
     }
     if (hasTempo) {
         // The course's tempo is a way to hear the groove, not an edit of it.

@@ -19,6 +19,7 @@ class IEventLoop;
 class IWindow;
 class IWindowSystem;
 struct APP_SETTINGS;
+struct DISPLAY_SETTINGS;
 struct LESSON_SETTINGS;
 
 // The song document of the kinds with a Song Editor, and the editor's host:
@@ -60,7 +61,8 @@ public:
     // A lesson button of this kind: "File" opens that song, "Style" and
     // "Groove" show that groove in the editor, "Play" plays the groove or
     // the song. False with the reason.
-    bool OnLesson(const LESSON_SETTINGS& lesson, const char* lessonsFolder, CCharString& reason);
+    bool OnLesson(const LESSON_SETTINGS& lesson, const DISPLAY_SETTINGS& display,
+                  const char* lessonsFolder, CCharString& reason);
     const char* GetError() const { return m_error; }
 
     // The user closes the program: the changed groove and song are offered

@@ -321,9 +321,7 @@ void CSongEditorDlg::OnControl(int id, ControlEvent event) {
     } else if (id == L::kHumanization && event == ControlEvent::kSelectionChanged) {
         CHumanization::Apply(m_humanization.GetSelection(), m_settings);
     } else if (id == L::kShowNotes) {
-        m_settings.showNotes = m_showNotes.GetCheck();
-        m_grids.ShowNoteNames(m_settings.showNotes);
-        RefreshGridViews();
+        ShowNoteNames(m_showNotes.GetCheck());
     } else if (id == L::kVolume && event == ControlEvent::kMoved) {
         m_host.SetMasterVolume(static_cast<float>(1.0 - m_volume.GetValue()));
     } else if (id == L::kTempo && event == ControlEvent::kEdited) {
@@ -335,6 +333,13 @@ void CSongEditorDlg::OnControl(int id, ControlEvent event) {
             RefreshGridViews();
         }
     }
+}
+
+void CSongEditorDlg::ShowNoteNames(bool show) {
+    m_settings.showNotes = show;
+    m_showNotes.SetCheck(show);
+    m_grids.ShowNoteNames(show);
+    RefreshGridViews();
 }
 
 bool CSongEditorDlg::SetTempo(double tempo) {

@@ -67,6 +67,8 @@ public:
     void ShowPlayTime(double elapsed);
     // The input meter, 0..1.
     void SetInputLevel(float level);
+    // Shows or hides the note names in the grids, as "Show notes" does.
+    void ShowNoteNames(bool show);
     // Plays the groove on the grids at tempo from now on, shown in the
     // Tempo box; false (told) outside the song's tempo range.
     bool SetTempo(double tempo);

@@ -121,6 +121,7 @@ bool Store(const char* name, const std::string& value, LESSON_SETTINGS& lesson,
     }
     if (is("ShowNotes")) {
         display.showNotes = value == "Y";
+        display.showNotesGiven = true;
         return true;
     }
     return true;  // unknown keys are ignored

@@ -47,8 +47,9 @@ struct DISPLAY_SETTINGS {
     int chordNumber = LESSON_SETTINGS::kUnset;  // none
     CCharString chordGroup;
     CCharString lookAt;
-    bool showNotes = true;  // "ShowNotes": "Y" for yes, anything else no
-    CCharString show;       // "Position" or "Neck"
+    bool showNotes = true;        // "ShowNotes": "Y" for yes, anything else no
+    bool showNotesGiven = false;  // the key was there
+    CCharString show;             // "Position" or "Neck"
 };
 
 // Parses parameter text into the two records (which start from their

@@ -105,12 +105,12 @@ TEST(GrooveKind, ALessonButtonShowsAndPlaysItsGrooveAndAMissingOneIsTold) {
     CCharString reason;
     ASSERT_TRUE(ParseActionParameters("Style=Rock|Groove=Straight Eight|Play=Groove", lesson,
                                       display, reason));
-    ASSERT_TRUE(center->GetSongs()->OnLesson(lesson, "", reason)) << reason;
+    ASSERT_TRUE(center->GetSongs()->OnLesson(lesson, display, "", reason)) << reason;
     CSongEditorDlg* editor = center->GetSongs()->GetEditor();
     EXPECT_TRUE(editor->GetGrids().HasGroove());
     EXPECT_EQ(editor->GetGrids().GetName(), "Straight Eight");
     ASSERT_TRUE(ParseActionParameters("Style=Rock|Groove=Polka", lesson, display, reason));
-    EXPECT_FALSE(center->GetSongs()->OnLesson(lesson, "", reason));
+    EXPECT_FALSE(center->GetSongs()->OnLesson(lesson, display, "", reason));
     EXPECT_EQ(reason, "there is no groove \"Polka\" of the style \"Rock\"");
     EXPECT_EQ(editor->GetGrids().GetName(), "Straight Eight") << "the groove on show went";
 }
@@ -424,7 +424,7 @@ TEST(GrooveKind, ATakeWithoutTheMicrophoneIsRefusedWithItsReason) {
 
 // A course button's tempo plays the groove at it, its notes on their beats,
 // and leaves the groove unchanged; a tempo out of range is told.
-TEST(GrooveKind, ALessonButtonsTempoPlaysTheGrooveAtItAndABadOneIsTold) {
+TEST(GrooveKind, ALessonButtonsTempoAndShowNotesTakeEffectAndABadTempoIsTold) {
     CNullBackend backend;
     backend.EnableSound(CNullAudioOut::Clock::kStepped);
     auto center = StartWithGrooves(backend);
@@ -434,19 +434,37 @@ TEST(GrooveKind, ALessonButtonsTempoPlaysTheGrooveAtItAndABadOneIsTold) {
     CCharString reason;
     ASSERT_TRUE(ParseActionParameters("Style=Rock|Groove=Straight Eight|Tempo=90|Play=Groove",
                                       lesson, display, reason));
-    ASSERT_TRUE(center->GetSongs()->OnLesson(lesson, "", reason)) << reason;
+    ASSERT_TRUE(center->GetSongs()->OnLesson(lesson, display, "", reason)) << reason;
     CGrooveGrids& grids = center->GetSongs()->GetEditor()->GetGrids();
     EXPECT_DOUBLE_EQ(grids.GetGroove().m_info.tempo, 90.0);
     EXPECT_DOUBLE_EQ(grids.GetMeasureLength(), 4 * 60.0 / 90.0);
     EXPECT_FALSE(grids.IsChanged()) << "the course's tempo counts as an edit";
+    ASSERT_TRUE(ParseActionParameters("ShowNotes=N", lesson, display, reason));
+    ASSERT_TRUE(center->GetSongs()->OnLesson(lesson, display, "", reason)) << reason;
+    EXPECT_FALSE(grids.ShowsNoteNames()) << "ShowNotes=N left the note names";
+    ASSERT_TRUE(ParseActionParameters("Style=Rock|Groove=Straight Eight", lesson, display, reason));
+    ASSERT_TRUE(center->GetSongs()->OnLesson(lesson, display, "", reason)) << reason;
+    EXPECT_FALSE(grids.ShowsNoteNames()) << "a button without ShowNotes changed them";
+    ASSERT_TRUE(ParseActionParameters("ShowNotes=Y", lesson, display, reason));
+    ASSERT_TRUE(center->GetSongs()->OnLesson(lesson, display, "", reason)) << reason;
+    EXPECT_TRUE(grids.ShowsNoteNames()) << "ShowNotes=Y showed no note names";
     EXPECT_TRUE(center->GetSongs()->IsPlaying());
+    // Another tempo for the groove that plays starts it again at that tempo.
+    ASSERT_TRUE(ParseActionParameters("Style=Rock|Groove=Straight Eight|Tempo=120|Play=Groove",
+                                      lesson, display, reason));
+    ASSERT_TRUE(center->GetSongs()->OnLesson(lesson, display, "", reason)) << reason;
+    EXPECT_DOUBLE_EQ(grids.GetMeasureLength(), 2.0);
+    EXPECT_TRUE(center->GetSongs()->IsPlaying()) << "the groove stopped at the new tempo";
+    ASSERT_TRUE(ParseActionParameters("Style=Rock|Groove=Straight Eight|Tempo=90|Play=Groove",
+                                      lesson, display, reason));
+    ASSERT_TRUE(center->GetSongs()->OnLesson(lesson, display, "", reason)) << reason;
     const CNoteGrid& drums = grids.GetGrid(CGrooveGrids::kDrums);
     ASSERT_GT(drums.GetNoteCount(), 1);
     for (int i = 0; i < drums.GetNoteCount(); ++i) {
         EXPECT_GE(drums.GetNote(i).first, 0) << "a note fell off the grid at the new tempo";
     }
     ASSERT_TRUE(ParseActionParameters("Tempo=5", lesson, display, reason));
-    EXPECT_FALSE(center->GetSongs()->OnLesson(lesson, "", reason));
+    EXPECT_FALSE(center->GetSongs()->OnLesson(lesson, display, "", reason));
     EXPECT_EQ(reason.Str().rfind("Can't set the tempo 5", 0), 0u) << reason;
 }
 
@@ -560,6 +578,38 @@ TEST(GrooveKind, TheGrooveListsMenuOffersToDeleteTheGroove) {
     ASSERT_GT(backend.GetWindowSystem().GetBoxes().size(), boxes) << "Delete asked nothing";
     EXPECT_EQ(backend.GetWindowSystem().GetBoxes().back().text, CSongEditorDlg::kDeleteGroove);
     EXPECT_TRUE(std::filesystem::exists(NOTARA_BINARY_DIR "/Grooves/Rock/Straight Eight.mid"));
+}
+
+// Every button of the shipped groove course does what it says: its song
+// opens, its groove shows, its tempo and note names take effect.
+TEST(GrooveKind, EveryButtonOfTheGrooveCourseWorks) {
+    const std::filesystem::path course = NOTARA_BINARY_DIR "/Tutorials/Grooves";
+    CNullBackend backend;
+    backend.EnableSound(CNullAudioOut::Clock::kStepped);
+    auto center = StartWithGrooves(backend);
+    ASSERT_TRUE(center);
+    int buttons = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(course / "Lessons")) {
+        std::ifstream document(entry.path());
+        std::string line;
+        while (std::getline(document, line)) {
+            const size_t mark = line.find("~^");
+            if (line.rfind("<b>", 0) != 0 || mark == std::string::npos) {
+                continue;
+            }
+            LESSON_SETTINGS lesson;
+            DISPLAY_SETTINGS display;
+            CCharString reason;
+            ASSERT_TRUE(ParseActionParameters(line.c_str() + mark + 2, lesson, display, reason))
+                << entry.path().filename() << ": " << line << ": " << reason;
+            EXPECT_TRUE(center->GetSongs()->OnLesson(lesson, display,
+                                                     (course.string() + "/").c_str(), reason))
+                << entry.path().filename() << ": " << line << ": " << reason;
+            center->GetSongs()->Stop();
+            ++buttons;
+        }
+    }
+    EXPECT_GE(buttons, 8);
 }
 
 TEST(GrooveKind, TheTrainerHasNoSongEditor) {
