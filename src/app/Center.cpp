@@ -575,6 +575,7 @@ bool CCenter::OpenInSongEditor(const char* path) {
                                             BoxIcon::kExclamation, BoxButtons::kOk);
         return false;
     }
+    editor->SongChanged();
     editor->Show(true);
     if (editor->GetWindow() != nullptr) {
         editor->GetWindow()->BringToFront();

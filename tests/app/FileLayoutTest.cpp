@@ -14,21 +14,6 @@
 
 namespace {
 
-// Puts folder in place of the executable's folder for one test.
-class CProgramFolderSwap {
-public:
-    explicit CProgramFolderSwap(const std::string& folder) {
-        GetProgramFolder(m_old);
-        SetProgramFolder(folder.c_str());
-    }
-    ~CProgramFolderSwap() { SetProgramFolder(m_old.IsEmpty() ? nullptr : m_old.GetText()); }
-    CProgramFolderSwap(const CProgramFolderSwap&) = delete;
-    CProgramFolderSwap& operator=(const CProgramFolderSwap&) = delete;
-
-private:
-    CCharString m_old;
-};
-
 TEST(FileLayout, ContentBesideTheExecutableIsTheBuildTree) {
     const CTempFolder folder("layout-build");
     std::filesystem::create_directories(folder.Path("bin/Sound"));

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "TempFolder.h"
+#include "foundation/CharString.h"
+#include "foundation/Paths.h"
 
 // A make-believe install below a temporary folder: "<prefix>/bin" for the
 // executable's folder, the shipped content in "<prefix>/share/notara" (the
@@ -17,7 +19,9 @@ public:
     CInstallTree() : m_root("install") {
         namespace fs = std::filesystem;
         fs::create_directories(Bin());
-        fs::create_directories(Share() + "/Sound");
+        fs::create_directories(Share());
+        // The samples are only read: linked, not copied.
+        fs::create_directory_symlink(NOTARA_BINARY_DIR "/Sound", Share() + "/Sound");
         fs::create_directories(Home());
         fs::copy(NOTARA_BINARY_DIR "/Tutorials", Share() + "/Tutorials",
                  fs::copy_options::recursive);
@@ -32,6 +36,7 @@ public:
         unsetenv("XDG_MUSIC_DIR");
     }
     ~CInstallTree() {
+        MakeWritable();
         Restore("HOME", m_oldHome, m_hadHome);
         Restore("XDG_DATA_HOME", m_oldData, m_hadData);
         Restore("XDG_CONFIG_HOME", m_oldConfig, m_hadConfig);
@@ -74,9 +79,13 @@ public:
     // Gives the write permissions back, so that the folder can go.
     void MakeWritable() const {
         namespace fs = std::filesystem;
-        fs::permissions(Prefix(), fs::perms::owner_write, fs::perm_options::add);
-        for (const auto& entry : fs::recursive_directory_iterator(Prefix())) {
-            fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+        std::error_code error;
+        fs::permissions(Prefix(), fs::perms::owner_write, fs::perm_options::add, error);
+        for (fs::recursive_directory_iterator at(Prefix(), error), end; !error && at != end;
+             at.increment(error)) {
+            if (!at->is_symlink(error)) {
+                fs::permissions(at->path(), fs::perms::owner_write, fs::perm_options::add, error);
+            }
         }
     }
 
@@ -97,4 +106,19 @@ private:
     CTempFolder m_root;
     std::string m_oldHome, m_oldData, m_oldConfig, m_oldMusic;
     bool m_hadHome = false, m_hadData = false, m_hadConfig = false, m_hadMusic = false;
+};
+
+// Puts folder in place of the executable's folder for one test.
+class CProgramFolderSwap {
+public:
+    explicit CProgramFolderSwap(const std::string& folder) {
+        GetProgramFolder(m_old);
+        SetProgramFolder(folder.c_str());
+    }
+    ~CProgramFolderSwap() { SetProgramFolder(m_old.IsEmpty() ? nullptr : m_old.GetText()); }
+    CProgramFolderSwap(const CProgramFolderSwap&) = delete;
+    CProgramFolderSwap& operator=(const CProgramFolderSwap&) = delete;
+
+private:
+    CCharString m_old;
 };
