@@ -199,7 +199,8 @@ void CSongKeeper::SaveSong(bool askName) {
     std::string path = current;
     const bool midi = std::filesystem::path(current).extension() == ".mid";
     // A shipped song (the course's example) is saved as a song of the user's.
-    const bool shipped = current.rfind(m_services.settings->tutorialsFolder.Str(), 0) == 0;
+    const CCharString& shippedFolder = m_services.settings->tutorialsFolder;
+    const bool shipped = !shippedFolder.IsEmpty() && current.rfind(shippedFolder.Str(), 0) == 0;
     if (askName || current.empty() || !midi || shipped) {
         const std::string suggested =
             std::string(m_services.settings->songPath.GetText()) +
@@ -217,6 +218,10 @@ void CSongKeeper::SaveSong(bool askName) {
         message.Format("Can't save song: %s",
                        mix == nullptr ? "there is no mix" : m_song->GetError());
         Tell(message, "Save song");
+    } else if (path != current) {
+        // The folder a song was saved in is the kind's songs folder next time.
+        const std::string folder = std::filesystem::path(path).parent_path().string() + "/";
+        m_services.settings->songPath = folder.c_str();
     }
 }
 

@@ -21,7 +21,7 @@ deb=$work/notara_${version}_amd64.deb
 dpkg-deb --info "$deb" >"$work/info.txt" || fail "dpkg-deb --info"
 dpkg-deb --contents "$deb" | awk '{ $1=$2=$3=$4=$5=""; print substr($0, 6) }' >"$work/files.txt"
 depends=$(sed -n 's/^ Depends: //p' "$work/info.txt")
-for needed in libqt6widgets6 libqt6opengl6 libqt6network6 librtaudio6 librtmidi6 libsqlite3-0 \
+for needed in libqt6widgets6 libqt6openglwidgets6 libqt6network6 librtaudio6 librtmidi6 libsqlite3-0 \
   libdw1 libjack qt6-qpa-plugins libgl1-mesa-dri fonts-freefont-ttf; do
   grep -q "$needed" <<<"$depends" || fail "the package does not depend on $needed"
 done
