@@ -218,10 +218,6 @@ void CSongKeeper::SaveSong(bool askName) {
         message.Format("Can't save song: %s",
                        mix == nullptr ? "there is no mix" : m_song->GetError());
         Tell(message, "Save song");
-    } else if (path != current) {
-        // The folder a song was saved in is the kind's songs folder next time.
-        const std::string folder = std::filesystem::path(path).parent_path().string() + "/";
-        m_services.settings->songPath = folder.c_str();
     }
 }
 
