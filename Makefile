@@ -9,7 +9,12 @@ ARGS ?=
 FUZZ_TIME ?= 600
 FUZZ_DIR ?= build-fuzz
 
-.PHONY: all deps configure build run test bench fuzz format clean
+# make install: the programs, their content and desktop files below PREFIX
+# (below DESTDIR when given, for a staged install).
+PREFIX ?= /usr/local
+DESTDIR ?=
+
+.PHONY: all deps configure build run test bench fuzz format clean install package
 
 all: build
 
@@ -44,6 +49,14 @@ bench: configure
 # $(FUZZ_DIR)/work, crash inputs go to $(FUZZ_DIR)/crashes.
 fuzz: deps
 	@tools/run-fuzzers $(FUZZ_DIR) $(FUZZ_TIME) $(JOBS)
+
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# make package: the Debian package of both programs, in the build folder.
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
+	@ls $(BUILD_DIR)/notara_*.deb
 
 format:
 	@clang-format -i $$(git ls-files '*.h' '*.cpp')

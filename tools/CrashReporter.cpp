@@ -81,6 +81,7 @@ void WriteHeader(REPORTER& r) {
     localtime_r(&time, &local);
     std::strftime(when, sizeof when, "%a, %b %d, %Y, %I:%M:%S %p", &local);
     std::fprintf(r.out, "=====================================================\n%s\n", when);
+    std::fprintf(r.out, "%s%s\n", CCrashReport::kVersionLabel, r.data.version);
     if (r.data.profile[0] != '\0') {
         std::fprintf(r.out, "%s%s\n", CCrashReport::kProfileLabel, r.data.profile);
     }

@@ -1,4 +1,5 @@
 // notara-detect FILE.wav [--method N] [--low] [--trigger LEVEL]
+// notara-detect --help | --version
 // (method 7, the live one, by default; its trigger follows the noise floor
 // unless --trigger gives a fixed one)
 // Runs the live note detector over a WAVE file, as if it came from the
@@ -17,6 +18,7 @@
 #include "capture/FileNoteDetector.h"
 #include "capture/SoundDetector.h"
 #include "common/NumberFormat.h"
+#include "foundation/Version.h"
 
 namespace {
 
@@ -24,15 +26,19 @@ constexpr double kDefaultTrigger = CFileNoteDetector::kDefaultTrigger;
 constexpr int kExitBadInput = 1;
 constexpr int kExitUsage = 2;
 
-int Usage() {
-    std::fprintf(stderr,
+// The usage text on stream; the exit status of a run that shows it.
+int Usage(FILE* stream = stderr) {
+    std::fprintf(stream,
                  "usage: notara-detect FILE.wav [--method N] [--low] [--trigger LEVEL]\n"
+                 "       notara-detect --help | --version\n"
                  "  --method N       pitch method 1..7 (7, the live method, by default)\n"
                  "  --low            the bass range\n"
                  "  --trigger LEVEL  a fixed level a note rises through, 0..1 (%.2f);\n"
-                 "                   method 7 follows the noise floor without it\n",
+                 "                   method 7 follows the noise floor without it\n"
+                 "  --help           show this text and exit\n"
+                 "  --version        show the version and exit\n",
                  kDefaultTrigger);
-    return kExitUsage;
+    return stream == stderr ? kExitUsage : 0;
 }
 
 int Detect(int argc, char** argv) {
@@ -42,6 +48,13 @@ int Detect(int argc, char** argv) {
     double trigger = kDefaultTrigger;
     bool automatic = true;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            return Usage(stdout);
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("notara-detect %s\n", GetVersionText());
+            return 0;
+        }
         if (std::strcmp(argv[i], "--method") == 0 && i + 1 < argc) {
             if (!NumberFormat::ParseInt(argv[++i], method, NumberFormat::kLikeStrtol)) {
                 return Usage();

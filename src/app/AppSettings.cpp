@@ -105,6 +105,8 @@ void APP_SETTINGS::SetDefaultFolders(const char* root) {
         folder.Format("%s/%s/", root, name);
         return folder;
     };
+    mixFolder.Empty();
+    shippedGrooveRoot.Empty();
     dataFolder = below("Data");
     soundFolder = below("Sound");
     tutorialsFolder = below("Tutorials");
@@ -119,17 +121,56 @@ void APP_SETTINGS::SetDefaultFolders(const char* root) {
     lessonsPath = below("Lessons");
 }
 
-bool APP_SETTINGS::SetProgramFolders() {
+void APP_SETTINGS::SetInstalledFolders(const FILE_LAYOUT& layout, const char* product,
+                                       const char* settingsFolder) {
+    const auto below = [](const CCharString& root, const char* name) {
+        CCharString folder;
+        folder.Format("%s/%s/", root.GetText(), name);
+        return folder;
+    };
+    soundFolder = below(layout.contentRoot, "Sound");
+    tutorialsFolder = below(layout.contentRoot, "Tutorials");
+    lessonsRoot = below(layout.contentRoot, "Lessons");
+    lessonsPath = lessonsRoot;
+    shippedGrooveRoot = below(layout.contentRoot, "Grooves");
+    dataFolder.Format("%s/", layout.userRoot.GetText());
+    grooveRoot = below(layout.userRoot, "Grooves");
+    groovePath = grooveRoot;
+    songRoot = below(layout.documentRoot, "Songs");
+    songPath = songRoot;
+    midiFolder = below(layout.documentRoot, "MIDI");
+    waveFolder = below(layout.documentRoot, "WAVE");
+    // The mix and the recovery files beside the settings, as the history.
+    if (settingsFolder != nullptr && *settingsFolder != '\0') {
+        mixFolder.Format("%s/%s/", settingsFolder, product);
+    } else {
+        mixFolder = dataFolder;
+    }
+    tempFolder.Format("%sTemp/", mixFolder.GetText());
+}
+
+bool APP_SETTINGS::SetProgramFolders(const char* product, const char* settingsFolder) {
     CCharString root;
     const bool haveRoot = GetProgramFolder(root);
+    const FILE_LAYOUT layout = CFileLayout::Find(haveRoot ? root.GetText() : ".", product);
     SetDefaultFolders(haveRoot ? root.GetText() : ".");
+    if (layout.installed) {
+        SetInstalledFolders(layout, product != nullptr ? product : "Notara", settingsFolder);
+    }
     return haveRoot;
 }
 
+CCharString APP_SETTINGS::GetMixPath() const {
+    CCharString path;
+    path.Format("%sDefault.mix", mixFolder.IsEmpty() ? soundFolder.GetText() : mixFolder.GetText());
+    return path;
+}
+
 bool APP_SETTINGS::Load(ISettingsStore& store, const char* /*title*/, int kind) {
-    const bool haveRoot = SetProgramFolders();
     const char* product = GetProductWord(kind);
-    if (product == nullptr || !store.Open(kMaker, product) || !store.Exists()) {
+    const bool opened = product != nullptr && store.Open(kMaker, product);
+    const bool haveRoot = SetProgramFolders(product, opened ? store.GetFolder().c_str() : nullptr);
+    if (!opened || !store.Exists()) {
         return false;
     }
     bool all = haveRoot;

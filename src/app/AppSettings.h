@@ -3,6 +3,7 @@
 #include "exercise/Hints.h"
 
 #include "app/AudioInfo.h"
+#include "app/FileLayout.h"
 #include "app/WindowInfo.h"
 #include "foundation/CharString.h"
 #include "platform/SettingsStore.h"
@@ -11,7 +12,9 @@
 // devices and the data folders. Kept per user under the maker "Cadenzor" and
 // the product word of the application kind ("Notara" for kinds 10 and 11),
 // with one sub-key per dialog and "Audio". The folders are derived from the
-// executable's folder; five of them may be moved by saved values.
+// executable's folder (see FILE_LAYOUT): all below it in the build tree; for
+// an install the shipped content below its prefix and the user's files in
+// the user's folders. Five of them may be moved by saved values.
 struct APP_SETTINGS {
     static constexpr const char* kMaker = "Cadenzor";
 
@@ -21,9 +24,19 @@ struct APP_SETTINGS {
     // Sets the folders below root (the executable's folder, no trailing
     // separator): "<root>/Data/" and so on.
     void SetDefaultFolders(const char* root);
-    // The same below the executable's folder; when that can't be found, below
-    // the current folder, and false.
-    bool SetProgramFolders();
+    // The folders of an install: the shipped content below contentRoot, the
+    // grooves and data below userRoot, songs and exports below documentRoot,
+    // and the mix and recovery files in "<settingsFolder>/<product>/"
+    // (below userRoot when settingsFolder is empty).
+    void SetInstalledFolders(const FILE_LAYOUT& layout, const char* product,
+                             const char* settingsFolder);
+    // The folders of the executable's layout for the kind's product word;
+    // when the executable's folder can't be found, below the current
+    // folder, and false.
+    bool SetProgramFolders(const char* product = nullptr, const char* settingsFolder = nullptr);
+    // Where the mix is kept: "<mixFolder>Default.mix", or in the sound
+    // folder when no mix folder is set (the build tree).
+    CCharString GetMixPath() const;
 
     // Fills the record from the store for the application kind; title names
     // the application and does not choose the key (kinds share product
@@ -72,6 +85,11 @@ struct APP_SETTINGS {
     CCharString tutorialsFolder;
     CCharString lessonsPath;
     CCharString lessonsRoot;
+    // Set for an install only, and never saved: where the mix is kept, and
+    // the shipped grooves that the user's groove folder offers beside the
+    // user's own (see CGrooveShelf).
+    CCharString mixFolder;
+    CCharString shippedGrooveRoot;
 
 private:
     struct FOLDER_VALUE {

@@ -8,6 +8,7 @@
 #include "app/ContentFile.h"
 #include "app/DeviceKeeper.h"
 #include "app/DialogKeeper.h"
+#include "app/GrooveShelf.h"
 #include "app/KeyInput.h"
 #include "app/LessonController.h"
 #include "app/LessonWindows.h"
@@ -36,6 +37,7 @@
 #include "platform/Clock.h"
 #include "platform/GlDevice.h"
 #include "scene/SpacePainter.h"
+#include "songio/Composition.h"
 #include "songs/Mix.h"
 #include "theory/NoteManager.h"
 #include "theory/NoteRouter.h"
@@ -74,6 +76,7 @@ bool CCenter::Init() {
     // A crash of this run is told to the next start of this profile only.
     CCrashReport::SetProfile(m_settingsKeeper->GetFolder().c_str());
     m_firstRun = m_settings->mainWindow.rect.left == -1;
+    StockGrooves();
 
     m_mainWindow = std::make_unique<CMainWnd>(*this, *m_platform.windowSystem,
                                               *m_platform.eventLoop, m_options);
@@ -87,6 +90,25 @@ bool CCenter::Init() {
     StartLessons();
     FillNotaraCommands(*this, m_commands);
     return true;
+}
+
+// An install's user groove folder offers the shipped grooves beside the
+// user's own, for the kind whose Song Editor saves grooves; the other kinds
+// only read the shipped ones. The build tree's groove folder is the shipped
+// one.
+void CCenter::StockGrooves() {
+    if (m_settings->shippedGrooveRoot.IsEmpty()) {
+        return;
+    }
+    if (m_appKind.pictureKind != kPictureGrooves) {
+        m_settings->grooveRoot = m_settings->shippedGrooveRoot;
+        return;
+    }
+    CGrooveShelf shelf;
+    if (!shelf.Stock(m_settings->shippedGrooveRoot.Str(), m_settings->grooveRoot.Str())) {
+        // The editor still lists whatever grooves there are.
+        ReportError(kSource, __LINE__, "%s", shelf.GetError());
+    }
 }
 
 // The lesson flow exists from the start: a lesson chosen before start-up
@@ -363,6 +385,7 @@ void CCenter::Close() {
         m_dialogs->StorePlacements();
     }
     m_audioSettings.reset();
+    RememberExportFolders();
     m_windows->CloseAll();
     if (m_lessons && m_settings != nullptr) {
         // A tune that runs is resumed at its note next time.
@@ -409,6 +432,21 @@ void CCenter::Close() {
     m_windows.reset();
 }
 
+// The folders the Song Editor exported to last are the kind's next time.
+void CCenter::RememberExportFolders() {
+    CSongEditorDlg* editor = m_songs ? m_songs->GetEditor() : nullptr;
+    if (editor == nullptr || m_settings == nullptr) {
+        return;
+    }
+    const SONG_EDITOR_SETTINGS editorSettings = editor->GetSettings();
+    if (!editorSettings.midiFolder.IsEmpty()) {
+        m_settings->midiFolder = editorSettings.midiFolder;
+    }
+    if (!editorSettings.waveFolder.IsEmpty()) {
+        m_settings->waveFolder = editorSettings.waveFolder;
+    }
+}
+
 void CCenter::TellHistoryProblem() {
     CCharString text;
     if (m_practice && m_practice->GetHistory().TakeWriteProblem(text)) {
@@ -441,9 +479,7 @@ void CCenter::SaveAtClose(const CCharString& historyProblem) {
 }
 
 CCharString CCenter::GetDefaultMixPath() const {
-    CCharString path;
-    path.Format("%sDefault.mix", m_settings ? m_settings->soundFolder.GetText() : "");
-    return path;
+    return m_settings ? m_settings->GetMixPath() : CCharString("Default.mix");
 }
 
 IWindow* CCenter::GetMainIWindow() const {
@@ -541,10 +577,35 @@ void CCenter::OnHandedOver(const std::string& message) {
         main->BringToFront();
     }
     // As a song named on the command line: taken at once when it reads in a
-    // moment, else when it is read.
-    if (OpenTuneLesson(path.c_str())) {
+    // moment, else when it is read; the groove kind's Song Editor opens it.
+    if (m_songs) {
+        OpenInSongEditor(path.c_str());
+    } else if (OpenTuneLesson(path.c_str())) {
         WaitForTuneLesson(kStartTuneSeconds);
     }
+}
+
+bool CCenter::OpenInSongEditor(const char* path) {
+    CSongEditorDlg* editor = m_songs ? m_songs->GetEditor() : nullptr;
+    if (editor == nullptr) {
+        m_error = "Can't open the song: there is no Song Editor";
+        return false;
+    }
+    CComposition& song = m_songs->GetSong();
+    if (!song.Open(path)) {
+        m_error = song.GetError();
+        song.New();  // a song half read is no song to edit
+        ReportError(kSource, __LINE__, "%s", m_error.GetText());
+        m_platform.windowSystem->MessageBox(GetMainIWindow(), m_error, m_appKind.title,
+                                            BoxIcon::kExclamation, BoxButtons::kOk);
+        return false;
+    }
+    editor->SongChanged();
+    editor->Show(true);
+    if (editor->GetWindow() != nullptr) {
+        editor->GetWindow()->BringToFront();
+    }
+    return true;
 }
 
 void CCenter::OnDeviceProblems() {
@@ -661,7 +722,13 @@ bool CCenter::WaitForTuneLesson(double seconds) {
 
 bool CCenter::HandleCommandLine() {
     CCharString path;
-    if (!FindCommandLineSong(m_commandLine, path) || !OpenTuneLesson(path)) {
+    if (!FindCommandLineSong(m_commandLine, path)) {
+        return false;
+    }
+    if (m_songs) {
+        return OpenInSongEditor(path);  // the groove kind edits the song
+    }
+    if (!OpenTuneLesson(path)) {
         return false;
     }
     // A tune reads in a moment: the window shows with it, or with its

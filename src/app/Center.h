@@ -120,6 +120,9 @@ public:
     // taken on the frame timer (or by WaitForTuneLesson) once read; a file
     // that can't be played is told in a box then and the running lesson
     // stays.
+    // Opens the song file at path in the groove kind's Song Editor and
+    // shows it; a file that can't be opened is told in a box.
+    bool OpenInSongEditor(const char* path);
     bool OpenTuneLesson(const char* path);
     // Waits up to seconds for the song being read and takes it; false with
     // the reason when it can't be played.
@@ -197,6 +200,8 @@ private:
     void LoadMix();
     void CreateSongEditor();
     void StartExercise();
+    void StockGrooves();
+    void RememberExportFolders();
     void StartLessons();
     void RunViewCommand(VIEW_COMMAND command);
     void RequestFrame();

@@ -17,14 +17,10 @@
 #include "app/PracticeKeeper.h"
 #include "app/SongKeeper.h"
 #include "editors/SongEditorDlg.h"
+#include "foundation/Version.h"
 #include "history/HistoryExport.h"
 #include "platform/Window.h"
 #include "platform/WindowSystem.h"
-
-#ifndef NOTARA_VERSION_MAJOR
-#define NOTARA_VERSION_MAJOR 0
-#define NOTARA_VERSION_MINOR 1
-#endif
 
 namespace {
 
@@ -51,7 +47,10 @@ CCommandTable::Handler Hint(CCenter& center, bool HINTS::*hint) {
 
 void ShowAbout(CCenter& center) {
     CCharString text;
-    text.Format("%s\nVersion %d.%d", center.GetTitle(), NOTARA_VERSION_MAJOR, NOTARA_VERSION_MINOR);
+    // The window's title, then the product and its version.
+    const char* product = APP_SETTINGS::GetProductWord(center.GetKind());
+    text.Format("%s\n%s %s", center.GetTitle(), product != nullptr ? product : "Notara",
+                GetVersionText());
     center.GetPlatform().windowSystem->MessageBox(center.GetMainWindow()->GetWindow(), text,
                                                   "About", BoxIcon::kInformation, BoxButtons::kOk);
 }

@@ -13,7 +13,7 @@ CSettingsKeeper::CSettingsKeeper(const PLATFORM& platform, const char* title, in
         m_settings->Load(*m_store, m_title, m_kind);
         m_readProblem = m_store->GetReadProblem().c_str();
     } else {
-        m_settings->SetProgramFolders();
+        m_settings->SetProgramFolders(APP_SETTINGS::GetProductWord(m_kind));
     }
 }
 

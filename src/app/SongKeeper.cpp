@@ -42,7 +42,11 @@ bool CSongKeeper::Create(IWindow* owner) {
     m_song->SetGroovesFolder(GetGroovesFolder());
     auto editor =
         std::make_unique<CSongEditorDlg>(*m_services.windowSystem, *m_services.eventLoop, *this);
-    if (!editor->Open(owner, SONG_EDITOR_SETTINGS())) {
+    // The exports start in the kind's MIDI and WAVE folders.
+    SONG_EDITOR_SETTINGS settings;
+    settings.midiFolder = m_services.settings->midiFolder;
+    settings.waveFolder = m_services.settings->waveFolder;
+    if (!editor->Open(owner, settings)) {
         m_error.Format("Can't create Song Editor: %s", editor->GetError());
         return false;
     }
@@ -309,7 +313,10 @@ void CSongKeeper::SaveSong(bool askName) {
     const std::string current = m_song->GetFileName();
     std::string path = current;
     const bool midi = std::filesystem::path(current).extension() == ".mid";
-    if (askName || current.empty() || !midi) {
+    // A shipped song (the course's example) is saved as a song of the user's.
+    const CCharString& shippedFolder = m_services.settings->tutorialsFolder;
+    const bool shipped = !shippedFolder.IsEmpty() && current.rfind(shippedFolder.Str(), 0) == 0;
+    if (askName || current.empty() || !midi || shipped) {
         const std::string suggested =
             std::string(m_services.settings->songPath.GetText()) +
             (current.empty()

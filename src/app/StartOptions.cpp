@@ -10,6 +10,7 @@
 
 #include "common/NumberFormat.h"
 #include "foundation/StringBreaker.h"
+#include "foundation/Version.h"
 
 const char* const kUsageText =
     "Usage: notara [options] [FILE]\n"
@@ -17,6 +18,7 @@ const char* const kUsageText =
     "\n"
     "Options:\n"
     "  --help                 show this text and exit\n"
+    "  --version              show the version and exit\n"
     "  --screenshot FILE      save a PNG picture of the main window once it shows\n"
     "  --quit-after SECONDS   close the application after SECONDS seconds (0 to 86400)\n";
 
@@ -26,6 +28,7 @@ const char* const kGrooveUsageText =
     "\n"
     "Options:\n"
     "  --help                 show this text and exit\n"
+    "  --version              show the version and exit\n"
     "  --screenshot FILE      save a PNG picture of the main window once it shows\n"
     "  --quit-after SECONDS   close the application after SECONDS seconds (0 to 86400)\n";
 
@@ -118,6 +121,8 @@ bool ParseStartOptions(int argc, const char* const* argv, START_OPTIONS& options
             onlyWords = true;
         } else if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
             options.showHelp = true;
+        } else if (std::strcmp(argument, "--version") == 0) {
+            options.showVersion = true;
         } else if (IsOption(argument, "--screenshot")) {
             if (!TakeValue("--screenshot", argc, argv, i, value, error)) {
                 return false;
@@ -143,6 +148,10 @@ bool ParseStartOptions(int argc, const char* const* argv, START_OPTIONS& options
         }
     }
     return true;
+}
+
+std::string MakeVersionText(const char* name) {
+    return std::string(name != nullptr ? name : "") + " " + GetVersionText() + "\n";
 }
 
 int ToMilliseconds(double seconds) {

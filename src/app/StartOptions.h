@@ -11,6 +11,7 @@ struct START_OPTIONS {
     std::string screenshotPath;      // save a picture of the main window once it shows
     double quitAfterSeconds = -1.0;  // close the main window after this long; < 0: never
     bool showHelp = false;
+    bool showVersion = false;
 };
 
 // The longest --quit-after: a day.
@@ -44,3 +45,6 @@ CCharString GetSongOpenError(const char* path);
 extern const char* const kUsageText;
 // The groove kind's usage text.
 extern const char* const kGrooveUsageText;
+
+// What --version prints for the program named name: "<name> <version>".
+std::string MakeVersionText(const char* name);

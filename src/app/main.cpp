@@ -3,11 +3,13 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "app/Catalogue.h"
 #include "app/Entry.h"
+#include "app/FileLayout.h"
 #include "app/StartOptions.h"
 #include "foundation/CrashReport.h"
 #include "platform/null/NullAudioIn.h"
@@ -30,44 +32,62 @@ constexpr int kGrooveKind = 3;
 constexpr const char* kProgramName = kBuildKind == kGrooveKind ? "rumblo" : "notara";
 const char* const kUsage = kBuildKind == kGrooveKind ? kGrooveUsageText : kUsageText;
 
-// True when the command line asks for the usage text, which needs no display.
-bool AsksForHelp(int argc, char** argv) {
+// What the command line asks for that needs no display: the usage text
+// (kHelp) or the version (kVersion), whichever comes first; kNone else.
+enum class ASKS { kNone, kHelp, kVersion };
+ASKS AsksForText(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--") {
-            return false;
+        const std::string argument = argv[i];
+        if (argument == "--") {
+            return ASKS::kNone;
         }
-        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
-            return true;
+        if (argument == "--help" || argument == "-h") {
+            return ASKS::kHelp;
+        }
+        if (argument == "--version") {
+            return ASKS::kVersion;
         }
     }
-    return false;
+    return ASKS::kNone;
 }
 
-// The crash report goes beside the executable, or into the per-user data
-// folder; the reporter program is installed beside the executable.
+// The crash report goes beside the executable in the build tree, or into
+// the per-user data folder: always there for an install, whose folders are
+// never written. The reporter program comes with the executable.
 void InstallCrashReport() {
     char exe[4096] = {};
     if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) {
         return;
     }
     std::string folder = exe;
-    folder.erase(folder.find_last_of('/') + 1);
-    const char* data = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    const std::string fallback = data != nullptr && *data != '\0' ? std::string(data) + "/notara"
-                                 : home != nullptr ? std::string(home) + "/.local/share/notara"
-                                                   : std::string();
-    CCrashReport::Install(exe, (folder + "notara-crash").c_str(), fallback.c_str());
+    folder.erase(folder.find_last_of('/'));
+    const FILE_LAYOUT layout = CFileLayout::Find(folder.c_str(), nullptr);
+    const std::string fallback = CFileLayout::GetUserFolder();
+    const std::string reporter = CFileLayout::FindReporter(folder.c_str());
+    if (layout.installed) {
+        std::error_code ignored;
+        std::filesystem::create_directories(fallback, ignored);
+        const std::string name = exe + folder.size() + 1;
+        CCrashReport::Install((fallback + "/" + name).c_str(), reporter.c_str(), fallback.c_str());
+        return;
+    }
+    CCrashReport::Install(exe, reporter.c_str(), fallback.c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    InstallCrashReport();
-    if (AsksForHelp(argc, argv)) {
-        std::fputs(kUsage, stdout);
-        return 0;
+    switch (AsksForText(argc, argv)) {
+        case ASKS::kHelp:
+            std::fputs(kUsage, stdout);
+            return 0;
+        case ASKS::kVersion:
+            std::fputs(MakeVersionText(kProgramName).c_str(), stdout);
+            return 0;
+        case ASKS::kNone:
+            break;
     }
+    InstallCrashReport();
     QApplication application(argc, argv);  // takes Qt's own options out of argv
     START_OPTIONS options;
     std::string error;
@@ -77,6 +97,10 @@ int main(int argc, char** argv) {
     }
     if (options.showHelp) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (options.showVersion) {
+        std::fputs(MakeVersionText(kProgramName).c_str(), stdout);
         return 0;
     }
     CQtBackend backend;

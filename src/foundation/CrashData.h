@@ -9,6 +9,7 @@ struct CRASH_DATA {
     static constexpr uint32_t kMagic = 0x4E435244;  // marks a record of this layout
     static constexpr int kRegisters = 23;           // the general registers of the context
     static constexpr int kTextSize = 512;
+    static constexpr int kVersionSize = 32;
 
     uint32_t magic = kMagic;
     int32_t signal = 0;
@@ -19,9 +20,10 @@ struct CRASH_DATA {
     uint64_t time = 0;     // Unix seconds
     uint64_t registers[kRegisters] = {};
     int32_t hasRegisters = 0;
-    char exception[kTextSize] = {};  // an uncaught exception's type and text
-    int32_t sender = 0;              // the process that sent the signal (kill), or 0
-    char profile[kTextSize] = {};    // the settings folder of the run that crashed
+    char exception[kTextSize] = {};   // an uncaught exception's type and text
+    int32_t sender = 0;               // the process that sent the signal (kill), or 0
+    char profile[kTextSize] = {};     // the settings folder of the run that crashed
+    char version[kVersionSize] = {};  // the version of the program that crashed
 };
 
 // The names a crash report gives a signal, as the codes of the report's

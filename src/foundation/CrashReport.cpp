@@ -19,6 +19,7 @@
 #include <typeinfo>
 
 #include "foundation/CrashData.h"
+#include "foundation/Version.h"
 
 extern char** environ;
 
@@ -100,6 +101,7 @@ void WriteShortReport(const CRASH_DATA& data) {
     CLine line;
     line.Text("=====================================================").WriteTo(fd);
     line.Text("Unix time ").Hex(data.time, 16).WriteTo(fd);
+    line.Text(CCrashReport::kVersionLabel).Text(data.version).WriteTo(fd);
     if (data.profile[0] != '\0') {
         line.Text(CCrashReport::kProfileLabel).Text(data.profile).WriteTo(fd);
     }
@@ -201,6 +203,7 @@ void OnFatalSignal(int signal, siginfo_t* info, void* context) {
         FillRegisters(data, context);
         CopyText(data.exception, sizeof data.exception, g_exception);
         CopyText(data.profile, sizeof data.profile, g_profile);
+        CopyText(data.version, sizeof data.version, GetVersionText());
         if (!RunReporter(data)) {
             WriteShortReport(data);
         }

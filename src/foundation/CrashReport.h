@@ -18,6 +18,8 @@ public:
     static constexpr const char* kProfileLabel = "Profile: ";
     // The line of a report of a signal another process sent.
     static constexpr const char* kSenderLabel = "Sent by process ";
+    // The line of a report that names the version of the program.
+    static constexpr const char* kVersionLabel = "Version: ";
     static constexpr int kReporterSeconds = 20;  // the reporter's time before it is given up
 
     // Installs the handlers. exePath names the executable (the report goes

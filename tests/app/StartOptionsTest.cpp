@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "CommaLocale.h"
 #include "app/StartOptions.h"
+#include "foundation/Version.h"
 
 namespace {
 bool Parse(std::vector<const char*> args, START_OPTIONS& options, std::string& error) {
@@ -47,6 +49,18 @@ TEST(StartOptions, HelpAndWordsAfterTheDoubleDash) {
     ASSERT_TRUE(Parse({"--help", "--", "--odd name.mid"}, options, error));
     EXPECT_TRUE(options.showHelp);
     EXPECT_EQ(options.commandLine, "--odd name.mid");
+}
+
+TEST(StartOptions, VersionIsAskedForAndNamesTheProgramAndTheBuildsVersion) {
+    START_OPTIONS options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--version"}, options, error)) << error;
+    EXPECT_TRUE(options.showVersion);
+    EXPECT_EQ(MakeVersionText("rumblo"), std::string("rumblo ") + GetVersionText() + "\n");
+    EXPECT_NE(std::string(kUsageText).find("--version"), std::string::npos);
+    EXPECT_NE(std::string(kGrooveUsageText).find("--version"), std::string::npos);
+    const std::string version = GetVersionText();
+    ASSERT_EQ(std::count(version.begin(), version.end(), '.'), 2) << version;
 }
 
 TEST(StartOptions, QuitAfterTakesOnlyAPlainNumberOfSecondsUpToADay) {

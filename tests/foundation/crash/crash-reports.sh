@@ -39,6 +39,7 @@ grep -qF "Uncaught exception: " "$report" && grep -qF "nobody catches this" "$re
 check thread ACCESS_VIOLATION CrashByNullPointer
 
 grep -qF "Profile: /home/learner/.config/Cadenzor" "$report" || fail "the profile is not named"
+grep -q "^Version: [0-9][0-9]*\.[0-9][0-9]*\.[0-9][0-9]*$" "$report" || fail "the version is not named"
 
 # A fatal signal another process sends is told as such, not as a fault.
 : >"$report"
