@@ -304,6 +304,16 @@ void CSongKeeper::OpenSong() {
         const CCharString message = m_song->GetError();
         m_song->New();  // a song half read is no song to edit
         Tell(message, "Open song");
+        return;
+    }
+    RememberSongFolder(path);
+}
+
+// The folder of the song opened or saved last is where the next opens.
+void CSongKeeper::RememberSongFolder(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) {
+        m_services.settings->songPath = (folder / "").string().c_str();
     }
 }
 
@@ -337,6 +347,7 @@ void CSongKeeper::SaveSong(bool askName) {
     }
     // The song is the saved file from now on, unchanged.
     m_song->SetFileName(path.c_str(), false);
+    RememberSongFolder(path);
 }
 
 void CSongKeeper::QueryClose(std::function<void()> proceed) {

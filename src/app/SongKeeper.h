@@ -94,6 +94,7 @@ public:
 private:
     void OpenSong();
     void SaveSong(bool askName);
+    void RememberSongFolder(const std::string& path);
     void OpenGroove();
     void Tell(const char* message, const char* title);
     // Ends a take that runs; an audio take's mixed sound is offered.

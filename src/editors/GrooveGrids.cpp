@@ -234,6 +234,9 @@ void CGrooveGrids::MarkChanged() {
 void CGrooveGrids::GridEdited(int grid) {
     m_edits.push_back(grid);
     m_undone.clear();
+    if (m_edited) {
+        m_edited();
+    }
 }
 
 bool CGrooveGrids::DeleteLastMeasure() {

@@ -63,6 +63,10 @@ public:
     void MarkChanged();
     // The grid view tells each completed edit of a grid here, for undo.
     void GridEdited(int grid);
+    // Hears of every undo step GridEdited records.
+    void SetEditListener(std::function<void()> listener) { m_edited = std::move(listener); }
+    // Forgets the steps undone, as a new edit elsewhere does.
+    void DropRedo() { m_undone.clear(); }
     // Removes the last measure from every grid; refused for one measure
     // with the grid's "Can't delete the only measure".
     bool DeleteLastMeasure();
@@ -93,7 +97,8 @@ private:
     CSong m_groove;
     std::vector<std::unique_ptr<CNoteGrid>> m_grids;
     std::vector<int> m_undone;  // grids (or kAllGrids) in the order of their redo steps
-    std::vector<int> m_edits;   // grids (or kAllGrids) in the order of their undo steps
+    std::function<void()> m_edited;
+    std::vector<int> m_edits;  // grids (or kAllGrids) in the order of their undo steps
     CCharString m_style;
     CCharString m_name;
     bool m_loaded = false;

@@ -7,6 +7,7 @@
 #include "editors/Humanization.h"
 #include "editors/SongEditorHost.h"
 #include "editors/SongEditorLayout.h"
+#include "foundation/MessageIds.h"
 #include "songio/Composition.h"
 
 namespace {
@@ -46,6 +47,7 @@ CSongEditorDlg::CSongEditorDlg(IWindowSystem& windowSystem, IEventLoop& eventLoo
       m_parts(windowSystem, eventLoop, host) {}
 
 CSongEditorDlg::~CSongEditorDlg() {
+    m_host.GetSong().SetChangeListener(nullptr);
     m_questions.clear();
     Destroy(2);
 }
@@ -77,6 +79,9 @@ bool CSongEditorDlg::Open(IWindow* owner, const SONG_EDITOR_SETTINGS& settings) 
     FillHumanization();
     FillStyles();
     m_parts.FillParts();
+    m_host.GetSong().SetChangeListener([this]() { SongEdited(); });
+    m_grids.SetEditListener([this]() { GridStepRecorded(); });
+    m_songHistory.Reset(m_host.GetSong());
     m_showNotes.SetCheck(m_settings.showNotes);
     m_grids.ShowNoteNames(m_settings.showNotes);
     m_volume.SetValue(1.0 - m_host.GetMasterVolume());
@@ -247,6 +252,60 @@ void CSongEditorDlg::GrooveChosen() {
 
 void CSongEditorDlg::SongChanged() {
     m_parts.FillParts();
+    // Another song: the old one's steps go, the grids' stay.
+    m_songHistory.Reset(m_host.GetSong());
+    const auto dropSongSteps = [](std::vector<bool>& order) {
+        order.erase(std::remove(order.begin(), order.end(), true), order.end());
+    };
+    dropSongSteps(m_undoOrder);
+    dropSongSteps(m_redoOrder);
+}
+
+// The song tells of each change; the changes of one user action make one
+// step, settled once the action is over.
+void CSongEditorDlg::SongEdited() {
+    if (m_songHistory.Changed()) {
+        m_undoOrder.push_back(true);
+        m_redoOrder.clear();
+        m_grids.DropRedo();
+        PostMessage(kSongEditedMessage);
+    }
+}
+
+void CSongEditorDlg::GridStepRecorded() {
+    m_undoOrder.push_back(false);
+    m_redoOrder.clear();
+    m_songHistory.DropRedo();
+}
+
+void CSongEditorDlg::OnPosted(int message, std::unique_ptr<IPayload> /*payload*/) {
+    if (message == kSongEditedMessage) {
+        m_songHistory.Settle(m_host.GetSong());
+    }
+}
+
+// Ctrl+Z and Ctrl+Y: the latest step of the grids or the song. A grid step
+// of a groove shown since has gone with it and is passed over.
+void CSongEditorDlg::UndoOrRedo(bool undo) {
+    std::vector<bool>& from = undo ? m_undoOrder : m_redoOrder;
+    std::vector<bool>& to = undo ? m_redoOrder : m_undoOrder;
+    while (!from.empty()) {
+        const bool song = from.back();
+        from.pop_back();
+        bool done = false;
+        if (song) {
+            CComposition& composition = m_host.GetSong();
+            done = undo ? m_songHistory.Undo(composition) : m_songHistory.Redo(composition);
+            m_parts.FillParts();
+        } else if (m_grids.HasGroove()) {
+            done = undo ? m_grids.Undo() : m_grids.Redo();
+            RefreshGridViews();
+        }
+        if (done) {
+            to.push_back(song);
+            return;
+        }
+    }
 }
 
 void CSongEditorDlg::SetInputLevel(float level) {
@@ -427,10 +486,7 @@ void CSongEditorDlg::RunCommand(int commandId) {
             break;
         case L::kUndo:
         case L::kRedo:
-            if (m_grids.HasGroove()) {
-                commandId == L::kUndo ? m_grids.Undo() : m_grids.Redo();
-                RefreshGridViews();
-            }
+            UndoOrRedo(commandId == L::kUndo);
             break;
         default:
             break;
@@ -460,8 +516,9 @@ void CSongEditorDlg::RunFileCommand(int commandId) {
             });
             break;
         default:
+            // Saving keeps the song and its undo steps.
             m_host.RunCommand(commandId);
-            SongChanged();
+            m_parts.FillParts();
             break;
     }
 }

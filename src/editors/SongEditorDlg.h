@@ -8,6 +8,7 @@
 #include "editors/ModalDlg.h"
 #include "editors/NoteGridView.h"
 #include "editors/SongEditorSettings.h"
+#include "editors/SongHistory.h"
 #include "editors/SongPartsEditor.h"
 #include "ui/BaseWindow.h"
 #include "ui/CheckBox.h"
@@ -111,6 +112,7 @@ protected:
     void OnClose() override;
     void OnDestroy(int code) override;
     void OnMenuCommand(int commandId) override { RunCommand(commandId); }
+    void OnPosted(int message, std::unique_ptr<IPayload> payload) override;
 
 private:
     enum PLAYING { kIdle, kGroove, kPart, kSong, kRecording };
@@ -128,6 +130,10 @@ private:
     void FillGrooves();
     void GrooveChosen();
     bool ShowGrooveFile(const char* path, const char* style, const char* name);
+    // Undo and redo of the grids' and the song's edits, in one order.
+    void SongEdited();
+    void GridStepRecorded();
+    void UndoOrRedo(bool undo);
     void PopupCommands(int buttonId);
     void PopupMenuUnder(int menuId, int controlId);
     void RunFileCommand(int commandId);
@@ -197,6 +203,11 @@ private:
     CSongPartsEditor m_parts;
     std::vector<std::unique_ptr<CModalDlg>> m_questions;
     PLAYING m_playing = kIdle;
+    CSongHistory m_songHistory;
+    // The undo and redo steps in their order: true for a song step, false
+    // for a grid step.
+    std::vector<bool> m_undoOrder;
+    std::vector<bool> m_redoOrder;
     bool m_takeIntoGroove = false;  // the take that runs fills a row of the groove
     double m_playLead = 0.0;        // seconds before the groove's first beat (a count-in)
     int m_playColumn = -1;          // the cell the play-head is in, -1 for none

@@ -15,4 +15,5 @@ enum MESSAGE_ID : int {
     kMidiDeviceLostMessage = 1048,  // a CCharString: why the MIDI input went away
     kDeviceProblemsMessage = 1049,  // the devices' problems wait to be shown
     kPitchMessage = 1050,           // a SOUND_PITCH: the steady pitch the detector hears
+    kSongEditedMessage = 1051,      // the Song Editor's song edit of one action is over
 };

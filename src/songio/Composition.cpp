@@ -177,7 +177,7 @@ bool CComposition::TakePart(std::unique_ptr<CSongPart> part) {
                         part->m_name.GetText());
     }
     m_parts.push_back(std::move(part));
-    m_modified = true;
+    SetModified();
     return true;
 }
 
@@ -429,7 +429,7 @@ bool CComposition::AddPart(const CSongPart& part) {
         return SetError("Can't add song part %s: %s", part.m_name.GetText(), copy->GetError());
     }
     m_parts.push_back(std::move(copy));
-    m_modified = true;
+    SetModified();
     return true;
 }
 
@@ -461,7 +461,7 @@ bool CComposition::AppendToPlayList(CSongPart* part) {
         return SetError("Can't add a song part to the play list: it is not in the song");
     }
     m_playList.push_back(part);
-    m_modified = true;
+    SetModified();
     return true;
 }
 
@@ -480,7 +480,7 @@ bool CComposition::RemovePlayListEntry(int index) {
         m_parts.erase(std::find_if(m_parts.begin(), m_parts.end(),
                                    [part](const auto& owned) { return owned.get() == part; }));
     }
-    m_modified = true;
+    SetModified();
     return true;
 }
 
@@ -492,6 +492,6 @@ bool CComposition::MovePlayListEntry(int index, int newIndex) {
     CSongPart* part = m_playList[index];
     m_playList.erase(m_playList.begin() + index);
     m_playList.insert(m_playList.begin() + newIndex, part);
-    m_modified = true;
+    SetModified();
     return true;
 }

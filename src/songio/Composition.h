@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +11,14 @@
 class CMix;
 class CNoteManager;
 class CSound;
+
+// The song's name, info, parts and play list at one moment, kept for undo.
+struct SONG_STATE {
+    CCharString name;
+    SONG_INFO info;
+    std::vector<std::unique_ptr<CSongPart>> parts;
+    std::vector<int> playList;  // indexes into parts
+};
 
 // The song document: a library of song parts, a play list that orders them
 // (a part may play several times) and the song info. It renders itself into
@@ -83,8 +92,17 @@ public:
     bool RemovePlayListEntry(int index);
     // Moves an entry to another place of the play list.
     bool MovePlayListEntry(int index, int newIndex);
-    // The editor changed a part, its chords or the info.
-    void SetModified() { m_modified = true; }
+    // The editor changed a part, its chords or the info; the change
+    // listener hears of it.
+    void SetModified();
+    // Called after every change of the parts, the play list or the info
+    // (none: nobody listens).
+    void SetChangeListener(std::function<void()> listener) { m_changed = std::move(listener); }
+    // Keeps the song's parts, play list, name and info in state; puts a kept
+    // state back (the file name stays, the song is modified). False with
+    // the reason.
+    bool SaveState(SONG_STATE& state) const;
+    bool RestoreState(const SONG_STATE& state);
     // The file the document belongs to from now on: the one it was saved
     // to (unmodified), or the one a recovered copy came from (modified).
     void SetFileName(const char* path, bool modified) {
@@ -121,4 +139,5 @@ private:
     CSong m_plainSong;  // the notes of a MIDI file without song parts
     bool m_plain = false;
     bool m_modified = false;
+    std::function<void()> m_changed;
 };

@@ -49,15 +49,28 @@ struct MIDI_SYSTEM {
     std::condition_variable released;
     std::vector<std::string> ports;
     bool hang = false;
+    int inside = 0;  // threads in the MIDI system now
+
+    // A thread the program left hanging in the MIDI system is let go and
+    // has left it before the system goes.
+    ~MIDI_SYSTEM() {
+        std::unique_lock<std::mutex> held(lock);
+        hang = false;
+        released.notify_all();
+        released.wait(held, [this] { return inside == 0; });
+    }
 
     PLATFORM Attach(PLATFORM platform) {
         platform.createMidiIn = [this] {
             std::unique_lock<std::mutex> held(lock);
+            ++inside;
             released.wait(held, [this] { return !hang; });
             auto input = std::make_unique<CNullMidiIn>();
             for (const std::string& name : ports) {
                 input->AddPort(name);
             }
+            --inside;
+            released.notify_all();
             return input;
         };
         return platform;

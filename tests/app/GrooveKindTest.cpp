@@ -612,6 +612,26 @@ TEST(GrooveKind, EveryButtonOfTheGrooveCourseWorks) {
     EXPECT_GE(buttons, 8);
 }
 
+// A song saved is the song's file from then on, unchanged, and its folder is
+// where the next song is saved or opened.
+TEST(GrooveKind, ASavedSongIsUnchangedAndItsFolderIsRemembered) {
+    CNullBackend backend;
+    auto center = StartWithGrooves(backend);
+    ASSERT_TRUE(center);
+    CComposition& song = center->GetSongs()->GetSong();
+    ASSERT_TRUE(song.Open(NOTARA_BINARY_DIR "/Tutorials/Grooves/Songs/Example Song.Song"))
+        << song.GetError();
+    song.SetModified();
+    const CTempFolder folder("groove-save-song");
+    const std::string path = folder.Path("Mine.mid");
+    backend.GetWindowSystem().ScriptFileToSave(path);
+    ASSERT_TRUE(center->OnCommand(kCommandSaveSongAs));
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_STREQ(song.GetFileName(), path.c_str());
+    EXPECT_FALSE(song.IsModified());
+    EXPECT_EQ(center->GetSettings()->songPath, (folder.Get() + "/").c_str());
+}
+
 TEST(GrooveKind, TheTrainerHasNoSongEditor) {
     CNullBackend backend;
     auto center = std::make_unique<CCenter>(11, "", backend.GetPlatform());

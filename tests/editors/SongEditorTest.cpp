@@ -314,3 +314,47 @@ TEST_F(SongEditorTest, DeletingAGrooveAsksThenRemovesItsFile) {
     EXPECT_FALSE(std::filesystem::exists(m_folder.Get() + "/Rock/Long.mid"));
     EXPECT_EQ(m_dialog->FindItem(L::kGrooves)->list, std::vector<std::string>{"Beat"});
 }
+
+// Ctrl+Z takes back the latest edit whether of the grids or of the song
+// (a new part, with its play-list entry, is one step), Ctrl+Y brings it
+// again, and a new edit forgets what was undone.
+TEST_F(SongEditorTest, UndoAndRedoTakeGridAndSongEditsBackInTheirOrder) {
+    Open();
+    SelectGroove("Beat");
+    CGrooveGrids& grids = m_editor->GetGrids();
+    CNoteGrid& drums = grids.GetGrid(CGrooveGrids::kDrums);
+    const int notes = drums.GetNoteCount();
+    const auto draw = [&](int beat) {
+        drums.BeginEdit();
+        const int column = drums.GetLayout().GetFirstColumn(beat);
+        ASSERT_GE(drums.InsertNote(7, column, column), 0);
+        drums.CommitEdit();
+        grids.GridEdited(CGrooveGrids::kDrums);
+    };
+    draw(1);
+    NewPart("Verse");
+    m_backend.GetEventLoop().ProcessMessages();  // the action is over
+    NewPart("Chorus");
+    m_backend.GetEventLoop().ProcessMessages();
+    CComposition& song = m_host->m_song;
+    ASSERT_EQ(song.GetPartCount(), 2);
+    m_editor->RunCommand(L::kUndo);
+    EXPECT_EQ(song.GetPartCount(), 1) << "the last part stayed";
+    EXPECT_EQ(song.GetPlayListCount(), 1);
+    EXPECT_EQ(m_dialog->FindItem(L::kParts)->list, std::vector<std::string>{"Verse"});
+    m_editor->RunCommand(L::kUndo);
+    EXPECT_EQ(song.GetPartCount(), 0);
+    EXPECT_EQ(drums.GetNoteCount(), notes + 1) << "a song step took the drawn note";
+    m_editor->RunCommand(L::kUndo);
+    EXPECT_EQ(drums.GetNoteCount(), notes);
+    m_editor->RunCommand(L::kRedo);
+    EXPECT_EQ(drums.GetNoteCount(), notes + 1);
+    m_editor->RunCommand(L::kRedo);
+    EXPECT_EQ(song.GetPartCount(), 1);
+    EXPECT_TRUE(song.IsModified());
+    // A new edit: the undone Chorus can't come back.
+    draw(2);
+    m_editor->RunCommand(L::kRedo);
+    EXPECT_EQ(song.GetPartCount(), 1);
+    EXPECT_EQ(drums.GetNoteCount(), notes + 2);
+}

@@ -49,11 +49,53 @@ void RemoveSharedMemory(const std::string& server) {
     }
 }
 
+// True when a JACK server process of this machine runs.
+bool AnyJackServerRuns() {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        std::ifstream comm(entry.path() / "comm");
+        std::string name;
+        if (comm && std::getline(comm, name) && (name == "jackd" || name == "jackdbus")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// With no JACK server running, the shared-memory registry and the segments
+// of servers that were killed only keep a new server from starting ("Too
+// many servers already active"): they are removed. True when they were.
+bool RemoveOrphanedRegistry() {
+    if (AnyJackServerRuns()) {
+        return false;
+    }
+    bool removed = false;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(kSharedMemory, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("jack-", 0) == 0 || name.rfind("jack_", 0) == 0) {
+            removed = std::filesystem::remove_all(entry.path(), error) > 0 || removed;
+        }
+    }
+    return removed;
+}
+
+constexpr const char* kTooManyServers = "Too many servers already active";
+
 }  // namespace
 
 bool CJackServer::Start(std::string& reason, int periodFrames) {
     const std::string period = std::to_string(periodFrames);
     RemoveSharedMemory("");
+    if (Launch(reason, period)) {
+        return true;
+    }
+    // Killed servers may have left the registry full.
+    return reason.find(kTooManyServers) != std::string::npos && RemoveOrphanedRegistry() &&
+           Launch(reason, period);
+}
+
+bool CJackServer::Launch(std::string& reason, const std::string& period) {
     m_name = kNamePrefix + std::to_string(getpid());
     m_log = "/tmp/" + m_name + ".log";
     setenv("JACK_DEFAULT_SERVER", m_name.c_str(), 1);

@@ -17,7 +17,8 @@ public:
 
     // Starts jackd (44100 Hz, periodFrames a cycle) and waits up to 5 s for it to answer; false
     // with the reason (the server's own words) when it does not. Entries left in shared memory by
-    // servers of ended processes are removed first.
+    // servers of ended processes are removed first; a registry that killed servers left full is
+    // removed when no server runs, and the start is tried again.
     static constexpr int kPeriodFrames = 256;
     bool Start(std::string& reason, int periodFrames = kPeriodFrames);
     // Ends the server and removes its shared-memory entries.
@@ -27,6 +28,8 @@ public:
     const std::string& GetName() const { return m_name; }
 
 private:
+    // Starts jackd and waits for it; false with the reason.
+    bool Launch(std::string& reason, const std::string& period);
     bool IsRunning() const;
     void StopProcess();
 
