@@ -287,6 +287,19 @@ bool PumpUntil(CNullBackend& backend, const std::function<bool()>& done, int tim
     return done();
 }
 
+// The stepped microphone hears frames at the pace of the playback: the
+// detector dates what it hears by when it arrives.
+void HearAtPlaybackPace(CNullBackend& backend, CNullAudioIn& device, int rate, int frames) {
+    constexpr int kStep = CNullAudioIn::kBlockFrames * 4;
+    const auto begun = std::chrono::steady_clock::now();
+    for (int heard = 0; heard < frames; heard += kStep) {
+        std::this_thread::sleep_until(
+            begun + std::chrono::microseconds(static_cast<int64_t>(1e6 * heard / rate)));
+        device.Step(kStep);
+        backend.GetEventLoop().ProcessMessages();
+    }
+}
+
 // Chooses the row a take goes to and whether it is emptied first.
 void ChooseTakeRow(CSongEditorDlg& editor, int row, bool clear) {
     for (int i = 0; i < CSongEditorLayout::kInstrumentCount; ++i) {
@@ -330,15 +343,7 @@ TEST(GrooveKind, ABassLinePlayedIntoTheMicrophoneLandsInTheBassRow) {
     const CNoteGrid& bass = editor.GetGrids().GetGrid(CGrooveGrids::kBass);
     const int rate = static_cast<int>(center->GetCapture()->GetFormat().samplesPerSecond);
     const int total = static_cast<int>((kCountIn + 3.0) * rate);
-    // The microphone hears at the pace of the playback: the detector dates
-    // what it hears by when it arrives.
-    const auto begun = std::chrono::steady_clock::now();
-    for (int frames = 0; frames < total; frames += CNullAudioIn::kBlockFrames * 4) {
-        std::this_thread::sleep_until(
-            begun + std::chrono::microseconds(static_cast<int64_t>(1e6 * frames / rate)));
-        device->Step(CNullAudioIn::kBlockFrames * 4);
-        backend.GetEventLoop().ProcessMessages();
-    }
+    HearAtPlaybackPace(backend, *device, rate, total);
     EXPECT_TRUE(PumpUntil(backend, [&] { return bass.GetNoteCount() >= 3; }))
         << "only " << bass.GetNoteCount() << " notes reached the bass row";
     editor.RunCommand(CSongEditorLayout::kRecordGroove);  // the second click ends it
@@ -383,13 +388,7 @@ TEST(GrooveKind, AnAudioTakeOverTheSongIsMixedAndOfferedForSaving) {
     auto* device = dynamic_cast<CNullAudioIn*>(center->GetCapture()->GetDevice());
     ASSERT_NE(device, nullptr);
     const int rate = static_cast<int>(center->GetCapture()->GetFormat().samplesPerSecond);
-    const auto begun = std::chrono::steady_clock::now();
-    for (int frames = 0; frames < kTakeSeconds * rate; frames += CNullAudioIn::kBlockFrames * 4) {
-        std::this_thread::sleep_until(
-            begun + std::chrono::microseconds(static_cast<int64_t>(1e6 * frames / rate)));
-        device->Step(CNullAudioIn::kBlockFrames * 4);
-        backend.GetEventLoop().ProcessMessages();
-    }
+    HearAtPlaybackPace(backend, *device, rate, static_cast<int>(kTakeSeconds * rate));
     const std::string kept = folder.Path("my take.wav");
     backend.GetWindowSystem().ScriptFileToSave(kept);
     editor.RunCommand(CSongEditorLayout::kRecordSong);  // the second click ends it

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "RunUntil.h"
 #include "app/AppSettings.h"
 #include "app/Center.h"
 #include "app/MainWnd.h"
@@ -23,18 +24,6 @@
 namespace {
 
 constexpr int kGrooveKind = 3;
-
-bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) {
-            return false;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 // The program's own wiring of end requests: the main window ends at once.
 void WatchEnd(const PLATFORM& platform, CCenter& center) {

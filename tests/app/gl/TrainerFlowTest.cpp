@@ -23,6 +23,7 @@
 #include <set>
 
 #include "../PrivateFolders.h"
+#include "RunUntil.h"
 #include "app/Catalogue.h"
 #include "app/Center.h"
 #include "app/MainWnd.h"
@@ -53,18 +54,6 @@
 #include "ui/LessonSettings.h"
 
 namespace {
-
-bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) {
-            return false;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 bool ShowsNotes(const CCenter& center) {
     return center.GetSpacePainter() != nullptr &&
