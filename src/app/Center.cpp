@@ -15,6 +15,7 @@
 #include "app/MainWnd.h"
 #include "app/Menus.h"
 #include "app/NotaraCommands.h"
+#include "app/PictureCommands.h"
 #include "app/NoteSounder.h"
 #include "app/PictureKeeper.h"
 #include "app/PracticeKeeper.h"
@@ -89,6 +90,7 @@ bool CCenter::Init() {
         std::make_unique<CDialogKeeper>(m_platform, *m_windows, *m_settings, *GetMainIWindow());
     StartLessons();
     FillNotaraCommands(*this, m_commands);
+    FillPictureCommands(*this, m_commands);
     return true;
 }
 
@@ -172,7 +174,8 @@ bool CCenter::Startup() {
     StartExercise();
     if (m_appKind.hasScene) {
         m_picture = std::make_unique<CPictureKeeper>(CPictureKeeper::EXERCISE{
-            m_noteManager.get(), m_teacher.get(), m_heldKeys.get(), m_practice.get()});
+            m_noteManager.get(), m_teacher.get(), m_heldKeys.get(), m_practice.get(),
+            m_logFile.get()});
     }
     if (!m_dialogs->CreateTextDialog([this](const LESSON_SETTINGS& lesson,
                                             const DISPLAY_SETTINGS& display, CCharString& reason) {
@@ -180,6 +183,10 @@ bool CCenter::Startup() {
                 // The groove kind's buttons open songs and grooves.
                 CCharString folder;
                 folder.Format("%sGrooves/", m_settings->tutorialsFolder.GetText());
+                if (!display.lookAt.IsEmpty() && m_picture &&
+                    !m_picture->LookAt(display.lookAt.GetText())) {
+                    ReportError(kSource, __LINE__, "%s", m_picture->GetError());
+                }
                 return m_songs->OnLesson(lesson, display, folder, reason);
             }
             const bool started = m_lessons->StartLesson(lesson);
@@ -208,6 +215,7 @@ bool CCenter::Startup() {
         m_picture->GetPainter().SetKeyHandler(
             [this](const KEY_EVENT& key) { return OnViewKey(key); });
         m_noteRouter->SetFrameRequest([this] { m_picture->RequestFrameIfDirty(); });
+        m_noteRouter->Subscribe(ROAD_STAGE::kBand, *m_picture);
     }
     m_devices->WaitForStart();
     m_dialogs->LoadContent(m_appKind);
@@ -382,7 +390,8 @@ bool CCenter::OnViewKey(const KEY_EVENT& key) {
     if (OnKeyAsNote(key)) {
         return true;
     }
-    const VIEW_COMMAND command = CCommandKeys::Find(key, m_picture && m_picture->IsFullScreen());
+    const VIEW_COMMAND command = CCommandKeys::Find(key, m_picture && m_picture->IsFullScreen(),
+                                                    m_picture && m_picture->GetBand() != nullptr);
     if (command == VIEW_COMMAND::kNone) {
         return false;  // on to the scene's own keys
     }

@@ -85,6 +85,9 @@ void CCenter::Close() {
     m_songs.reset();
     m_songPlayer.reset();
     m_devices.reset();  // a device that never answered is left to its thread
+    if (m_picture && m_noteRouter) {
+        m_noteRouter->Unsubscribe(*m_picture);
+    }
     m_picture.reset();
     m_keyInput.reset();
     m_noteRouter.reset();

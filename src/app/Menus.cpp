@@ -88,11 +88,19 @@ std::vector<MENU_ITEM> GrooveMenu(bool microphone) {
     show.items = {Item("&Song", kCommandShowSong, "F2"), Item("&Mixer", kCommandShowMixer),
                   Item("&Lessons", kCommandShowText, "F1"), MENU_ITEM{},
                   Item("Arrange all windows", kCommandArrangeAll)};
+    MENU_ITEM picture = Popup("&Picture");
+    picture.items = {Item("Look at whole &band", kCommandLookAtBand, "Ctrl+0"),
+                     Item("Look at &lead guitar", kCommandLookAtLead, "Ctrl+L"),
+                     Item("Look at &rhythm guitar", kCommandLookAtRhythm, "Ctrl+R"),
+                     Item("Look at b&ass guitar", kCommandLookAtBass, "Ctrl+B"),
+                     Item("Look at &drums", kCommandLookAtDrums, "Ctrl+D"),
+                     MENU_ITEM{},
+                     Item("Band", kCommandBand)};
     MENU_ITEM settings = Popup("Settings");
     settings.items = {Item("&Audio...", kCommandAudioSettings),
                       Toggle("&Microphone input", kCommandMicrophone, microphone), MENU_ITEM{},
                       Item("About...", kCommandAbout)};
-    return {file, show, settings};
+    return {file, show, picture, settings};
 }
 
 }  // namespace

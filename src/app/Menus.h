@@ -36,6 +36,14 @@ enum MenuCommand : int {
     kCommandShowProgress = 1708,
     kCommandKeyAccuracy = 1709,
     kCommandExportHistory = 1710,
+    kCommandBand = 1596,
+    kCommandLookAtBand = 1716,
+    kCommandLookAtLead = 1717,
+    kCommandLookAtRhythm = 1718,
+    kCommandLookAtBass = 1719,
+    kCommandLookAtDrums = 1720,
+    kCommandLoadMesh = 1869,
+    kCommandLoadSkinnedMesh = 1874,
 };
 
 // The menus of the kinds this build runs: the note-reading trainer's and

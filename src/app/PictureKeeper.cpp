@@ -6,10 +6,11 @@
 #include "app/Catalogue.h"
 #include "app/CommandKeys.h"
 #include "app/PracticeKeeper.h"
+#include "characters/Band.h"
 #include "foundation/ErrorReport.h"
 #include "platform/Window.h"
 #include "scene/SpacePainter.h"
-#include "scene/WaitingPicture.h"
+#include "theory/Note.h"
 #include "trainer/Piano.h"
 #include "trainer/PianoNotes.h"
 
@@ -36,10 +37,17 @@ bool CPictureKeeper::Start(IWindow& main, int pictureKind) {
             ApplyKeyAccuracy();  // a rebuilt picture keeps the learner's choice
             return m_pianoNotes;
         });
-    // The band's picture is not built yet: its scene says so.
-    m_painter->SetPictureFactory(kPictureGrooves, [](CSpacePainter& scene, CVertexBuffer& list) {
-        return CWaitingPicture::Make(scene, list, kBandLaterText);
-    });
+    // The band, in both its arrangements; it takes its first poses once
+    // the scene has it.
+    for (const int kind : {kPictureGrooves, kPictureBandSecond}) {
+        m_painter->SetPictureFactory(kind, [this](CSpacePainter& scene, CVertexBuffer& list) {
+            m_band = CBand::Make(scene, list, m_exercise.notes, m_exercise.log);
+            if (m_band != nullptr) {
+                m_band->StartPoses();
+            }
+            return m_band;
+        });
+    }
     if (!m_painter->CreatePicture(pictureKind)) {
         ReportError(kSource, __LINE__, "Can't create new picture in Space Painter: %s",
                     m_painter->GetError());
@@ -70,6 +78,21 @@ void CPictureKeeper::RunViewCommand(VIEW_COMMAND command) {
         case VIEW_COMMAND::kNewPicture:
             m_painter->CreatePicture(kPictureNone);
             break;
+        case VIEW_COMMAND::kLookAtBand:
+            LookAt(THING_BAND);
+            break;
+        case VIEW_COMMAND::kLookAtBass:
+            LookAtBassistNext();
+            break;
+        case VIEW_COMMAND::kLookAtDrums:
+            LookAt(THING_DRUM_SET);
+            break;
+        case VIEW_COMMAND::kLookAtLead:
+            LookAt(THING_LEAD_GUITAR);
+            break;
+        case VIEW_COMMAND::kLookAtRhythm:
+            LookAt(THING_RHYTHM_GUITAR);
+            break;
         default:
             break;
     }
@@ -99,6 +122,69 @@ void CPictureKeeper::ApplyKeyAccuracy() {
     }
     m_pianoNotes->ShowKeyAccuracy(stats, m_keyAccuracy);
     RequestFrame();
+}
+
+bool CPictureKeeper::ShowBand() {
+    if (!m_painter->CreatePicture(kPictureGrooves)) {
+        m_error.Format("Can't show the band: %s", m_painter->GetError());
+        return false;
+    }
+    RequestFrame();
+    return true;
+}
+
+CBand* CPictureKeeper::GetBand() const {
+    return m_band != nullptr && m_painter->GetPicture() == m_band ? m_band : nullptr;
+}
+
+bool CPictureKeeper::LookAt(int thing) {
+    CBand* band = GetBand();
+    if (band == nullptr || !band->LookAt(thing)) {
+        return false;
+    }
+    RequestFrame();
+    return true;
+}
+
+bool CPictureKeeper::LookAt(const char* name) {
+    int thing = THING_NONE;
+    CCharString first;
+    first.Format("%s 1", name);  // "Crash cymbal" is the first of the crash cymbals
+    if (!FindThing(name, thing) && !FindThing(first, thing)) {
+        m_error.Format("Can't look at \"%s\": the band has no such player or instrument", name);
+        return false;
+    }
+    if (!LookAt(thing)) {
+        m_error.Format("Can't look at \"%s\": the picture shows no band", name);
+        return false;
+    }
+    return true;
+}
+
+bool CPictureKeeper::LookAtBassistNext() {
+    CBand* band = GetBand();
+    if (band == nullptr || !band->LookAt(THING_BASS_GUITAR, m_bassCamera)) {
+        return false;
+    }
+    m_bassCamera = (m_bassCamera + 1) % CBand::kCameraPositions;
+    RequestFrame();
+    return true;
+}
+
+bool CPictureKeeper::OnNote(ROUTED_NOTE& routed) {
+    CBand* band = GetBand();
+    const NOTE_EVENT& event = routed.event;
+    if (band == nullptr || !event.IsValid()) {
+        return true;
+    }
+    BAND_NOTE note;
+    note.midiNote = event.note;
+    // A note that does not say its instrument is the front player's: the
+    // computer keyboard, the MIDI keyboard and the microphone.
+    note.thing = event.thing != THING_NONE ? event.thing : THING_LEAD_GUITAR;
+    note.on = event.IsOn();
+    band->PlayNote(note);
+    return true;
 }
 
 void CPictureKeeper::RequestFrame() {

@@ -3,8 +3,11 @@
 #include <memory>
 
 #include "foundation/CharString.h"
+#include "theory/NoteSubscriber.h"
 
+class CBand;
 class CHeldKeys;
+class CLogFile;
 class CNoteManager;
 class CPianoNotes;
 class CPracticeKeeper;
@@ -15,12 +18,10 @@ enum class VIEW_COMMAND;
 
 // The 3D picture of the application: starts the scene on the main window's
 // view with the kind's picture (the note-reading picture shows the running
-// lesson), runs the view commands, colours the keys by accuracy on request
-// and asks for frames.
-// What the groove kind's picture says until its band exists.
-constexpr const char* kBandLaterText = "The band joins in a later version";
-
-class CPictureKeeper {
+// lesson, the band plays the notes on the road), runs the view commands,
+// points the camera at the band's players, colours the keys by accuracy on
+// request and asks for frames.
+class CPictureKeeper : public INoteSubscriber {
 public:
     static constexpr const char* kSource = "Picture";
 
@@ -30,10 +31,11 @@ public:
         Teacher* teacher = nullptr;
         CHeldKeys* heldKeys = nullptr;
         CPracticeKeeper* practice = nullptr;  // may be null
+        CLogFile* log = nullptr;              // may be null
     };
 
     explicit CPictureKeeper(const EXERCISE& exercise);
-    ~CPictureKeeper();
+    ~CPictureKeeper() override;
     CPictureKeeper(const CPictureKeeper&) = delete;
     CPictureKeeper& operator=(const CPictureKeeper&) = delete;
 
@@ -49,6 +51,22 @@ public:
     // The keys coloured by how well their notes are read, or plain again.
     void ToggleKeyAccuracy();
     bool IsShowingKeyAccuracy() const { return m_keyAccuracy; }
+    // Builds the band picture anew (after a mesh was shown, say).
+    bool ShowBand();
+    // The band while it is the picture, else null.
+    CBand* GetBand() const;
+    // Points the camera at the band or one of its players (62 the band,
+    // 39 and 65 the front player, 38, 36 and 1 the others; any drum piece
+    // the drummer); false when there is no band or no such player.
+    bool LookAt(int thing);
+    // LookAt by the instrument's name ("Band", "Drum set", "Crash cymbal");
+    // false with the reason when the name is none the band knows.
+    bool LookAt(const char* name);
+    // The bass player's camera walks round it: positions 0 to 12, one step
+    // further at each call.
+    bool LookAtBassistNext();
+    // A played note reaches the band's player of its instrument.
+    bool OnNote(ROUTED_NOTE& note) override;
     // Marks the picture changed and asks for a frame.
     void RequestFrame();
     // Asks for a frame only when something changed.
@@ -61,6 +79,8 @@ private:
     EXERCISE m_exercise;
     std::unique_ptr<CSpacePainter> m_painter;
     CPianoNotes* m_pianoNotes = nullptr;  // the picture, while it is the painter's
+    CBand* m_band = nullptr;              // the same for the band
+    int m_bassCamera = 0;
     bool m_keyAccuracy = false;
     CCharString m_error;
 };

@@ -49,8 +49,9 @@ void CSongPlayer::Schedule(const CNoteList& notes) {
         if (!sounding || note.time < 0.0) {
             continue;  // markers and notes without a time are not heard
         }
-        m_loop.push_back({note.time, note.midiNote, true});
-        m_loop.push_back({note.time + std::max(note.duration, 0.0), note.midiNote, false});
+        m_loop.push_back({note.time, note.midiNote, true, note.thing});
+        m_loop.push_back(
+            {note.time + std::max(note.duration, 0.0), note.midiNote, false, note.thing});
     }
     // Ends before starts at one time: a repeated note is released first.
     std::stable_sort(m_loop.begin(), m_loop.end(), [](const EVENT& a, const EVENT& b) {
@@ -64,9 +65,9 @@ bool CSongPlayer::Stop() {
         CSound* sound = m_sound ? m_sound() : nullptr;
         stopped = sound == nullptr || sound->Stop();
     }
-    const std::vector<int> sounding = m_sounding;
-    for (const int note : sounding) {
-        Route(note, false);
+    const std::vector<EVENT> sounding = m_sounding;
+    for (const EVENT& event : sounding) {
+        Route(event.note, false, event.thing);
     }
     m_playing = false;
     m_loop.clear();
@@ -81,7 +82,7 @@ void CSongPlayer::OnTimer() {
     while (m_pass < m_repeats) {
         const double offset = m_pass * m_loopLength;
         while (m_next < m_loop.size() && offset + m_loop[m_next].time <= elapsed) {
-            Route(m_loop[m_next].note, m_loop[m_next].on);
+            Route(m_loop[m_next].note, m_loop[m_next].on, m_loop[m_next].thing);
             ++m_next;
         }
         if (m_next < m_loop.size()) {
@@ -96,15 +97,19 @@ void CSongPlayer::OnTimer() {
     Stop();  // the last note of the last pass is over
 }
 
-void CSongPlayer::Route(int note, bool on) {
-    const auto held = std::find(m_sounding.begin(), m_sounding.end(), note);
+void CSongPlayer::Route(int note, bool on, int thing) {
+    const auto held = std::find_if(m_sounding.begin(), m_sounding.end(), [&](const EVENT& e) {
+        return e.note == note && e.thing == thing;
+    });
     if (on) {
-        m_sounding.push_back(note);
+        m_sounding.push_back({0.0, note, true, thing});
     } else if (held != m_sounding.end()) {
         m_sounding.erase(held);
     } else {
         return;  // never sent, or released already
     }
-    m_router.Route(
-        NOTE_EVENT::Make(note, on, on ? kPlaybackVolume : 0.0f, SOURCE_MIDI_FILE, m_clock()));
+    NOTE_EVENT event =
+        NOTE_EVENT::Make(note, on, on ? kPlaybackVolume : 0.0f, SOURCE_MIDI_FILE, m_clock());
+    event.thing = thing;
+    m_router.Route(event);
 }

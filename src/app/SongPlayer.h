@@ -43,9 +43,10 @@ private:
         double time;
         int note;
         bool on;
+        int thing;
     };
     void Schedule(const CNoteList& notes);
-    void Route(int note, bool on);
+    void Route(int note, bool on, int thing);
 
     SoundGetter m_sound;
     CNoteRouter& m_router;
@@ -56,7 +57,7 @@ private:
     double m_start = 0.0;
     size_t m_next = 0;  // the next event of the current pass
     int m_pass = 0;
-    std::vector<int> m_sounding;
+    std::vector<EVENT> m_sounding;  // the notes on, with their instruments
     bool m_playing = false;
     CCharString m_error;
 };

@@ -79,6 +79,7 @@ bool CPrimitive::RewriteVertices(const glm::mat4& matrix, bool moveAxes) {
     }
     m_frame[3] = origin;
     m_inverse = glm::inverse(m_frame);
+    m_placement = matrix * m_placement;
     OnRewrite(matrix);
     for (auto& child : m_children) {
         if (!child->RewriteVertices(matrix, moveAxes)) {

@@ -115,6 +115,12 @@ public:
     const PRIMITIVE_RANGE& GetRange() const { return m_range; }
     const glm::mat4& GetFrame() const { return m_frame; }
     glm::vec3 GetOrigin() const { return glm::vec3(m_frame[3]); }
+    // Every rewrite since the primitive was built, in one matrix: takes a
+    // point of the place it was built in to where it is now.
+    const glm::mat4& GetPlacement() const { return m_placement; }
+    glm::vec3 ToWorld(const glm::vec3& built) const {
+        return glm::vec3(m_placement * glm::vec4(built, 1.0f));
+    }
     CVertexBuffer* GetBuffer() const { return m_buffer; }
     int GetChildCount() const { return static_cast<int>(m_children.size()); }
     CPrimitive* GetChild(int i) const { return m_children[i].get(); }
@@ -146,6 +152,7 @@ protected:
     std::vector<std::unique_ptr<CPrimitive>> m_children;
     glm::mat4 m_frame{1.0f};
     glm::mat4 m_inverse{1.0f};
+    glm::mat4 m_placement{1.0f};
     glm::mat4 m_channel[2] = {glm::mat4(1.0f), glm::mat4(1.0f)};
     bool m_channelSet[2] = {false, false};
     std::vector<CAnimationList*> m_animations;

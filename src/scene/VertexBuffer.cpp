@@ -73,6 +73,17 @@ bool CVertexBuffer::AddIndex(uint32_t index) {
     return true;
 }
 
+bool CVertexBuffer::AddLine(uint32_t a, uint32_t b) {
+    if (!m_lineMode || a >= static_cast<uint32_t>(m_vertexCount) ||
+        b >= static_cast<uint32_t>(m_vertexCount)) {
+        return FailWith(m_error, kSource, __LINE__, "Can't add line %u-%u of %d vertices", a, b,
+                        m_vertexCount);
+    }
+    m_indices.insert(m_indices.end(), {a, b});
+    CountIndices(2, 1);
+    return true;
+}
+
 bool CVertexBuffer::AddTriangle(const VERTEX& a, const VERTEX& b, const VERTEX& c) {
     const uint32_t n = static_cast<uint32_t>(m_vertexCount);
     if (!AddVertex(a) || !AddVertex(b) || !AddVertex(c)) {

@@ -49,6 +49,8 @@ public:
     // Triangles over already added vertices: 3 or 4 indices.
     bool AddPolygon(const std::vector<uint32_t>& indices);
     bool AddIndex(uint32_t index);
+    // One line between two added vertices; the buffer must be in line mode.
+    bool AddLine(uint32_t a, uint32_t b);
     bool ToLines();
 
     bool Upload();

@@ -14,7 +14,8 @@ struct NOTE_EVENT {
     int note = NOTE_NONE;  // MIDI note 0..127
     int velocity = 0;      // 1..127 for a press, 0 for its release
     int source = SOURCE_NONE;
-    double arrival = 0.0;  // seconds on Platform::GetClock()
+    double arrival = 0.0;    // seconds on Platform::GetClock()
+    int thing = THING_NONE;  // the instrument, when the input knows it (a song's notes)
 
     bool IsOn() const { return velocity > 0; }
     bool IsValid() const { return note >= 0 && note <= kMaxNote; }

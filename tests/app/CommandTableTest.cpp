@@ -7,9 +7,11 @@
 
 #include "app/Catalogue.h"
 #include "app/Center.h"
+#include "app/CommandKeys.h"
 #include "app/CommandTable.h"
 #include "app/Menus.h"
 #include "app/NotaraCommands.h"
+#include "app/PictureCommands.h"
 #include "platform/null/NullBackend.h"
 
 namespace {
@@ -65,6 +67,7 @@ TEST(CommandTable, EveryItemOfTheGrooveKindsMenuHasAHandler) {
     CCenter center(3, "", backend.GetPlatform());
     CCommandTable table;
     FillNotaraCommands(center, table);
+    FillPictureCommands(center, table);
     std::vector<int> greyed;
     int items = 0;
     ForEachItem(GetMenuBar(kGrooveMenu), [&](const MENU_ITEM& item) {
@@ -76,7 +79,38 @@ TEST(CommandTable, EveryItemOfTheGrooveKindsMenuHasAHandler) {
         }
     });
     EXPECT_TRUE(greyed.empty());
-    EXPECT_EQ(items, 18);
+    EXPECT_EQ(items, 24);
+}
+
+// Ctrl with 0, B, D, L and R point the band's camera where the band is the
+// picture; elsewhere they stay the scene's own keys.
+TEST(CommandKeys, TheBandsCameraKeysHoldOnlyWhereTheBandIs) {
+    const struct {
+        int key;
+        VIEW_COMMAND command;
+    } keys[] = {{'0', VIEW_COMMAND::kLookAtBand},
+                {'B', VIEW_COMMAND::kLookAtBass},
+                {'D', VIEW_COMMAND::kLookAtDrums},
+                {'L', VIEW_COMMAND::kLookAtLead},
+                {'R', VIEW_COMMAND::kLookAtRhythm}};
+    for (const auto& entry : keys) {
+        KEY_EVENT key;
+        key.key = entry.key;
+        key.down = true;
+        key.flags = kFlagControl;
+        EXPECT_EQ(CCommandKeys::Find(key, false, true), entry.command) << entry.key;
+        EXPECT_EQ(CCommandKeys::Find(key, false, false), VIEW_COMMAND::kNone) << entry.key;
+        key.flags = 0;
+        EXPECT_EQ(CCommandKeys::Find(key, false, true), VIEW_COMMAND::kNone) << entry.key;
+        key.flags = kFlagControl;
+        key.repeat = true;
+        EXPECT_EQ(CCommandKeys::Find(key, false, true), VIEW_COMMAND::kNone) << entry.key;
+    }
+    KEY_EVENT redraw;
+    redraw.key = 'A';
+    redraw.down = true;
+    redraw.flags = kFlagControl;
+    EXPECT_EQ(CCommandKeys::Find(redraw, false, true), VIEW_COMMAND::kRedraw);
 }
 
 }  // namespace
