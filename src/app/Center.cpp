@@ -15,8 +15,8 @@
 #include "app/MainWnd.h"
 #include "app/Menus.h"
 #include "app/NotaraCommands.h"
-#include "app/PictureCommands.h"
 #include "app/NoteSounder.h"
+#include "app/PictureCommands.h"
 #include "app/PictureKeeper.h"
 #include "app/PracticeKeeper.h"
 #include "app/SettingsKeeper.h"
@@ -173,9 +173,9 @@ bool CCenter::Startup() {
     m_audioSettings->SetMicrophoneSwitch([this](bool on) { SetMicrophone(on); });
     StartExercise();
     if (m_appKind.hasScene) {
-        m_picture = std::make_unique<CPictureKeeper>(CPictureKeeper::EXERCISE{
-            m_noteManager.get(), m_teacher.get(), m_heldKeys.get(), m_practice.get(),
-            m_logFile.get()});
+        m_picture = std::make_unique<CPictureKeeper>(
+            CPictureKeeper::EXERCISE{m_noteManager.get(), m_teacher.get(), m_heldKeys.get(),
+                                     m_practice.get(), m_logFile.get()});
     }
     if (!m_dialogs->CreateTextDialog([this](const LESSON_SETTINGS& lesson,
                                             const DISPLAY_SETTINGS& display, CCharString& reason) {
@@ -205,6 +205,15 @@ bool CCenter::Startup() {
     }
     if (m_appKind.pictureKind == kPictureGrooves) {
         CreateSongEditor();
+    }
+    if (m_picture) {
+        m_picture->SetBandMenu([this](int x, int y) {
+            const int chosen =
+                m_platform.windowSystem->PopupMenu(GetMainIWindow(), GetBandViewMenu(), x, y);
+            if (chosen != 0) {
+                OnCommand(chosen);
+            }
+        });
     }
     if (m_picture && !m_picture->Start(*GetMainIWindow(), m_appKind.pictureKind)) {
         // The rest of the application works without its 3D picture.

@@ -89,13 +89,9 @@ std::vector<MENU_ITEM> GrooveMenu(bool microphone) {
                   Item("&Lessons", kCommandShowText, "F1"), MENU_ITEM{},
                   Item("Arrange all windows", kCommandArrangeAll)};
     MENU_ITEM picture = Popup("&Picture");
-    picture.items = {Item("Look at whole &band", kCommandLookAtBand, "Ctrl+0"),
-                     Item("Look at &lead guitar", kCommandLookAtLead, "Ctrl+L"),
-                     Item("Look at &rhythm guitar", kCommandLookAtRhythm, "Ctrl+R"),
-                     Item("Look at b&ass guitar", kCommandLookAtBass, "Ctrl+B"),
-                     Item("Look at &drums", kCommandLookAtDrums, "Ctrl+D"),
-                     MENU_ITEM{},
-                     Item("Band", kCommandBand)};
+    picture.items = GetBandViewMenu();
+    picture.items.push_back(MENU_ITEM{});
+    picture.items.push_back(Item("Band", kCommandBand));
     MENU_ITEM settings = Popup("Settings");
     settings.items = {Item("&Audio...", kCommandAudioSettings),
                       Toggle("&Microphone input", kCommandMicrophone, microphone), MENU_ITEM{},
@@ -104,6 +100,14 @@ std::vector<MENU_ITEM> GrooveMenu(bool microphone) {
 }
 
 }  // namespace
+
+std::vector<MENU_ITEM> GetBandViewMenu() {
+    return {Item("Look at whole &band", kCommandLookAtBand, "Ctrl+0"),
+            Item("Look at &lead guitar", kCommandLookAtLead, "Ctrl+L"),
+            Item("Look at &rhythm guitar", kCommandLookAtRhythm, "Ctrl+R"),
+            Item("Look at b&ass guitar", kCommandLookAtBass, "Ctrl+B"),
+            Item("Look at &drums", kCommandLookAtDrums, "Ctrl+D")};
+}
 
 std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints, bool microphone,
                                   bool keyAccuracy) {

@@ -51,6 +51,10 @@ enum MenuCommand : int {
 constexpr int kNotaraDemoMenu = 1447;
 constexpr int kGrooveMenu = 1241;
 
+// The band's camera targets: the Picture menu's first items, and the menu
+// a right click on the band opens.
+std::vector<MENU_ITEM> GetBandViewMenu();
+
 // The menu bar of a menu id, its Hints and Microphone input ticked as
 // given; empty for menus of kinds this build lacks.
 std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints = HINTS(), bool microphone = true,

@@ -43,6 +43,7 @@ bool CPictureKeeper::Start(IWindow& main, int pictureKind) {
         m_painter->SetPictureFactory(kind, [this](CSpacePainter& scene, CVertexBuffer& list) {
             m_band = CBand::Make(scene, list, m_exercise.notes, m_exercise.log);
             if (m_band != nullptr) {
+                m_band->SetMenuRequest(m_bandMenu);
                 m_band->StartPoses();
             }
             return m_band;

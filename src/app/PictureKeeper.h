@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "foundation/CharString.h"
@@ -51,6 +52,9 @@ public:
     // The keys coloured by how well their notes are read, or plain again.
     void ToggleKeyAccuracy();
     bool IsShowingKeyAccuracy() const { return m_keyAccuracy; }
+    // What a right click on the band asks for: its camera menu at a point
+    // of the view.
+    void SetBandMenu(std::function<void(int x, int y)> menu) { m_bandMenu = std::move(menu); }
     // Builds the band picture anew (after a mesh was shown, say).
     bool ShowBand();
     // The band while it is the picture, else null.
@@ -81,6 +85,7 @@ private:
     CPianoNotes* m_pianoNotes = nullptr;  // the picture, while it is the painter's
     CBand* m_band = nullptr;              // the same for the band
     int m_bassCamera = 0;
+    std::function<void(int x, int y)> m_bandMenu;
     bool m_keyAccuracy = false;
     CCharString m_error;
 };

@@ -261,6 +261,15 @@ bool CBand::Animate(double now, double previous) {
     return true;
 }
 
+bool CBand::OnButtonDown(MouseButton button, int x, int y, int flags) {
+    constexpr int kModifiers = kFlagShift | kFlagControl | kFlagAlt;
+    if (button != MouseButton::kRight || (flags & kModifiers) != 0 || !m_menuRequest) {
+        return false;
+    }
+    m_menuRequest(x, y);
+    return true;
+}
+
 bool CBand::OnDoubleClick(MouseButton button, int, int, int) {
     return button == MouseButton::kLeft && LookAt(THING_BAND);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include <glm/glm.hpp>
 
@@ -62,6 +63,11 @@ public:
     CPlayer* GetPlayer(int thing) const;
 
     bool Animate(double now, double previous) override;
+    // Asked for the band's camera menu at a point of the view.
+    using MenuRequest = std::function<void(int x, int y)>;
+    void SetMenuRequest(MenuRequest request) { m_menuRequest = std::move(request); }
+    // A right click without modifier keys asks for the camera menu.
+    bool OnButtonDown(MouseButton button, int x, int y, int flags) override;
     // A left double-click brings the camera back to the whole band.
     bool OnDoubleClick(MouseButton button, int x, int y, int flags) override;
     bool GetStatusText(CCharString& text) const override;
@@ -94,4 +100,5 @@ private:
     uint8_t m_flag = 0;
     int m_lineup = kLeadLineup;
     double m_now = 0.0;
+    MenuRequest m_menuRequest;
 };

@@ -147,6 +147,26 @@ TEST_F(BandFixture, TheCameraOfTheWholeBandIsTheSameFromAnyCamera) {
     EXPECT_FALSE(band->LookAt(THING_GUITAR));
 }
 
+TEST_F(BandFixture, ARightClickAsksForTheCameraMenuAndADoubleClickLooksAtTheBand) {
+    auto band = Make(CBand::kLeadLineup);
+    ASSERT_TRUE(built);
+    EXPECT_FALSE(band->OnButtonDown(MouseButton::kRight, 10, 20, 0));  // no menu to ask for
+    int asked = 0;
+    band->SetMenuRequest([&](int x, int y) {
+        ++asked;
+        EXPECT_EQ(x, 10);
+        EXPECT_EQ(y, 20);
+    });
+    EXPECT_TRUE(band->OnButtonDown(MouseButton::kRight, 10, 20, 0));
+    EXPECT_FALSE(band->OnButtonDown(MouseButton::kRight, 10, 20, kFlagControl));
+    EXPECT_FALSE(band->OnButtonDown(MouseButton::kLeft, 10, 20, 0));
+    EXPECT_EQ(asked, 1);
+    ASSERT_TRUE(band->LookAt(THING_DRUM_SET));
+    EXPECT_TRUE(band->OnDoubleClick(MouseButton::kLeft, 0, 0, 0));
+    EXPECT_FLOAT_EQ(scene.GetCameraYaw(), 210.0f);
+    EXPECT_FLOAT_EQ(scene.GetCameraDistance(), 8.0f);
+}
+
 TEST_F(BandFixture, APlayersCameraLooksFromItsOwnPlaceAndWalksRoundIt) {
     auto band = Make(CBand::kLeadLineup);
     ASSERT_TRUE(built);
