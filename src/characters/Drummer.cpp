@@ -3,14 +3,15 @@
 #include <algorithm>
 #include <memory>
 
-#include "characters/Arm.h"
 #include "characters/DrumSet.h"
+#include "characters/Segment.h"
 #include "scene/Shapes.h"
 #include "theory/Note.h"
 
 namespace {
 
 constexpr float kStickLength = 40.0f;
+constexpr float kGrip = 6.0f;  // of the stick behind the hand
 constexpr float kHeelBack = 12.0f;
 constexpr float kFootLift = 5.0f;
 constexpr double kSettle = 0.05;
@@ -49,13 +50,14 @@ bool CDrummer::Build(uint8_t) {
         return Fail(__LINE__, "Can't build the drum set: %s", drums->GetError());
     }
     m_drums = static_cast<CDrumSet*>(AddChild(std::move(drums)));
-    // A stick in each hand, pointing forward out of the fist.
-    for (const int hand : {THING_LEFT_HAND, THING_RIGHT_HAND}) {
-        CPrimitive* fist = m_human->GetArm(hand)->GetHand();
-        const glm::vec3 grip = fist->GetOrigin();
-        const glm::vec3 tip = grip + glm::normalize(glm::vec3(0.0f, -0.35f, 1.0f)) * kStickLength;
-        m_sticks[hand == THING_LEFT_HAND ? 0 : 1] = fist->AddChild(CShapes::Cylinder(
-            "Stick", m_device, m_buffer, grip - (tip - grip) * 0.15f, tip, 0.7f, 6, kStickColour));
+    // A stick in each hand: its own segment, put in the fist at every pose
+    // so that it follows whichever figure holds it.
+    for (int i = 0; i < 2; ++i) {
+        auto stick = std::make_unique<CSegment>("Stick", m_device, m_buffer, glm::vec3(0.0f),
+                                                glm::vec3(0, 0, 1), kStickLength);
+        stick->AddChild(CShapes::Cylinder("Stick", m_device, m_buffer, glm::vec3(0.0f),
+                                          glm::vec3(0, 0, kStickLength), 0.7f, 6, kStickColour));
+        m_sticks[i] = static_cast<CSegment*>(AddChild(std::move(stick)));
     }
     m_human->Sit(CDrumSet::kSeatHeight);
     m_human->SetBendHint(THING_LEFT_HAND, m_human->ToWorld(glm::vec3(-50.0f, 70.0f, -10.0f)));
@@ -72,7 +74,7 @@ bool CDrummer::Build(uint8_t) {
     return Rest(0.0);
 }
 
-CPrimitive* CDrummer::GetStick(int hand) const {
+CSegment* CDrummer::GetStick(int hand) const {
     return hand == THING_LEFT_HAND ? m_sticks[0] : hand == THING_RIGHT_HAND ? m_sticks[1] : nullptr;
 }
 
@@ -161,6 +163,16 @@ bool CDrummer::Pose(double now) {
     m_human->ReachHand(THING_RIGHT_HAND, m_limbs[kRightHand].motion.At(now));
     m_human->ReachFoot(THING_LEFT_FOOT, m_limbs[kLeftFoot].motion.At(now));
     m_human->ReachFoot(THING_RIGHT_FOOT, m_limbs[kRightFoot].motion.At(now));
+    for (const int hand : {THING_LEFT_HAND, THING_RIGHT_HAND}) {
+        // The stick runs on from the forearm, held a little behind the knuckles.
+        const glm::vec3 knuckles = m_human->GetKnuckles(hand);
+        const glm::vec3 along = knuckles - m_human->GetWrist(hand);
+        if (glm::length(along) > 0.0f) {
+            const glm::vec3 direction = glm::normalize(along);
+            GetStick(hand)->PointAt(knuckles - direction * (kGrip * m_human->GetScale()),
+                                    direction);
+        }
+    }
     m_posed = true;
     return true;
 }

@@ -4,6 +4,7 @@
 #include "characters/Player.h"
 
 class CDrumSet;
+class CSegment;
 
 // The drummer: a seated figure behind the drum set with a stick in each
 // hand. Each drum note sends a stick down onto its piece and back up, the
@@ -24,7 +25,7 @@ public:
 
     CDrumSet* GetDrumSet() const { return m_drums; }
     // The stick held by hand (THING_LEFT_HAND or THING_RIGHT_HAND).
-    CPrimitive* GetStick(int hand) const;
+    CSegment* GetStick(int hand) const;
     // The piece each hand played last.
     int GetLastPiece(int hand) const;
 
@@ -42,7 +43,7 @@ private:
     void Strike(int limb, const glm::vec3& down, const glm::vec3& up, double now);
 
     CDrumSet* m_drums = nullptr;
-    CPrimitive* m_sticks[2] = {};
+    CSegment* m_sticks[2] = {};
     LIMB_STROKE m_limbs[kLimbCount];
     double m_busyUntil = 0.0;
     bool m_posed = false;

@@ -124,13 +124,8 @@ bool CHuman::ReachFoot(int foot, const glm::vec3& target) {
 
 bool CHuman::ReachFingerToward(int hand, int finger, const glm::vec3& target) {
     constexpr float kStretch = 0.999f;
-    CArm* arm = GetArm(hand);
-    CFinger* limb = arm != nullptr ? arm->GetFinger(finger) : nullptr;
-    if (limb == nullptr) {
-        return ReachFinger(hand, finger, target);
-    }
-    const glm::vec3 root = limb->GetRoot();
-    const float reach = limb->GetReach() * kStretch;
+    const glm::vec3 root = GetFingerRoot(hand, finger);
+    const float reach = GetFingerReach(hand, finger) * kStretch;
     const glm::vec3 d = target - root;
     const float distance = glm::length(d);
     return ReachFinger(hand, finger, distance > reach ? root + d * (reach / distance) : target);
@@ -203,6 +198,18 @@ glm::vec3 CHuman::GetKnuckles(int hand) const {
         return GetOrigin();
     }
     return arm->GetEnd() + arm->GetLower()->GetDirection() * (CArm::kHandLength * GetScale());
+}
+
+glm::vec3 CHuman::GetFingerRoot(int hand, int finger) const {
+    const CArm* arm = GetArm(hand);
+    const CFinger* limb = arm != nullptr ? arm->GetFinger(finger) : nullptr;
+    return limb != nullptr ? limb->GetRoot() : GetOrigin();
+}
+
+float CHuman::GetFingerReach(int hand, int finger) const {
+    const CArm* arm = GetArm(hand);
+    const CFinger* limb = arm != nullptr ? arm->GetFinger(finger) : nullptr;
+    return limb != nullptr ? limb->GetReach() : 0.0f;
 }
 
 glm::vec3 CHuman::GetAnkle(int foot) const {

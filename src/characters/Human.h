@@ -59,6 +59,9 @@ public:
     virtual glm::vec3 GetWrist(int hand) const;
     virtual glm::vec3 GetFingerTip(int hand, int finger) const;
     virtual glm::vec3 GetKnuckles(int hand) const;
+    // Where a finger's first joint is and how far its end reaches from there.
+    virtual glm::vec3 GetFingerRoot(int hand, int finger) const;
+    virtual float GetFingerReach(int hand, int finger) const;
     virtual glm::vec3 GetAnkle(int foot) const;
     virtual float GetScale() const;
 

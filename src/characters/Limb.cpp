@@ -55,19 +55,13 @@ glm::vec3 CLimb::GetEnd() const {
     return m_lower->GetEnd();
 }
 
-bool CLimb::Reach(const glm::vec3& target) {
-    if (m_upper == nullptr || m_lower == nullptr) {
-        return Fail(__LINE__, "Can't reach with limb %s: it has no segments", GetName());
-    }
-    const glm::vec3 root = GetRoot();
+void CLimb::Bend(const glm::vec3& root, const glm::vec3& target, const glm::vec3* hint, float upper,
+                 float lower, const glm::vec3& along, glm::vec3& upperDirection,
+                 glm::vec3& lowerDirection) {
     const glm::vec3 d = target - root;
     const float distance = glm::length(d);
-    if (distance > GetReach()) {
-        Platform::WriteDebugOutput(m_failTrace);
-        return false;
-    }
     // The bend axis: across the reach and the hint, or the vertical.
-    glm::vec3 axis = glm::cross(d, m_hasHint ? target - m_hint : kUp);
+    glm::vec3 axis = glm::cross(d, hint != nullptr ? target - *hint : kUp);
     if (glm::length(axis) < kTiny) {
         axis = glm::cross(d, glm::vec3(1.0f, 0.0f, 0.0f));
         if (glm::length(axis) < kTiny) {
@@ -75,17 +69,28 @@ bool CLimb::Reach(const glm::vec3& target) {
         }
     }
     axis = glm::normalize(axis);
-    const float upperLength = m_upper->GetLength();
-    const float lowerLength = m_lower->GetLength();
-    // A target on the root itself folds the limb along its current upper
-    // direction.
-    const glm::vec3 along = distance > kTiny ? d / distance : m_upper->GetDirection();
+    // A target on the root itself folds the limb along its upper direction.
+    const glm::vec3 line = distance > kTiny ? d / distance : glm::normalize(along);
     const float reach = std::max(distance, kTiny);
-    const float upperAngle = CornerAngle(upperLength, reach, lowerLength);
-    const float lowerAngle = CornerAngle(lowerLength, reach, upperLength);
+    const float upperAngle = CornerAngle(upper, reach, lower);
+    const float lowerAngle = CornerAngle(lower, reach, upper);
     // Turning against the axis bends the joint towards the hint.
-    const glm::vec3 upperDirection = Turned(along, -upperAngle, axis);
-    const glm::vec3 lowerDirection = Turned(along, lowerAngle, axis);
+    upperDirection = Turned(line, -upperAngle, axis);
+    lowerDirection = Turned(line, lowerAngle, axis);
+}
+
+bool CLimb::Reach(const glm::vec3& target) {
+    if (m_upper == nullptr || m_lower == nullptr) {
+        return Fail(__LINE__, "Can't reach with limb %s: it has no segments", GetName());
+    }
+    const glm::vec3 root = GetRoot();
+    if (glm::distance(target, root) > GetReach()) {
+        Platform::WriteDebugOutput(m_failTrace);
+        return false;
+    }
+    glm::vec3 upperDirection, lowerDirection;
+    Bend(root, target, m_hasHint ? &m_hint : nullptr, m_upper->GetLength(), m_lower->GetLength(),
+         m_upper->GetDirection(), upperDirection, lowerDirection);
     return m_upper->PointAt(root, upperDirection) &&
-           m_lower->PointAt(root + upperDirection * upperLength, lowerDirection);
+           m_lower->PointAt(root + upperDirection * m_upper->GetLength(), lowerDirection);
 }

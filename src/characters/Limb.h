@@ -32,6 +32,13 @@ public:
     void ClearBendHint() { m_hasHint = false; }
 
     float GetReach() const;
+    // The directions of the two segments (lengths upper and lower) from
+    // root that put the end on target, bending towards hint when given,
+    // else downwards; along is the upper direction to keep when the target
+    // lies on the root. The target must lie within reach.
+    static void Bend(const glm::vec3& root, const glm::vec3& target, const glm::vec3* hint,
+                     float upper, float lower, const glm::vec3& along, glm::vec3& upperDirection,
+                     glm::vec3& lowerDirection);
     glm::vec3 GetRoot() const;
     glm::vec3 GetJoint() const;
     glm::vec3 GetEnd() const;

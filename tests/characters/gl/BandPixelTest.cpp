@@ -13,6 +13,7 @@
 #include "characters/Band.h"
 #include "characters/Drummer.h"
 #include "characters/Guitarist.h"
+#include "characters/Segment.h"
 #include "platform/qt/QtOffscreenGl.h"
 #include "scene/SpacePainter.h"
 #include "theory/Note.h"
