@@ -1,6 +1,7 @@
 #include "platform/assimp/AssimpImport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -16,9 +17,11 @@ namespace {
 // library's right-handed space turned back into the left-handed one of the
 // scene (and of the .x format), with clockwise front faces. The vertices
 // stay in their meshes' own spaces, so that bones can move them.
+// Missing normals are made here (MakeNormals): the library would make them
+// after turning the faces, for counter-clockwise ones.
 constexpr unsigned kImportSteps = aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
-                                  aiProcess_LimitBoneWeights | aiProcess_GenSmoothNormals |
-                                  aiProcess_ValidateDataStructure | aiProcess_ConvertToLeftHanded;
+                                  aiProcess_LimitBoneWeights | aiProcess_ValidateDataStructure |
+                                  aiProcess_ConvertToLeftHanded;
 constexpr int kTriangleCorners = 3;
 
 void CopyMatrix(const aiMatrix4x4& from, MESH_MATRIX& to) {
@@ -30,6 +33,33 @@ void CopyMatrix(const aiMatrix4x4& from, MESH_MATRIX& to) {
     for (int column = 0; column < 4; ++column) {
         for (int row = 0; row < 4; ++row) {
             to.m[column * 4 + row] = rows[row][column];
+        }
+    }
+}
+
+// Smooth normals for a mesh without them: each vertex the sum of its
+// triangles' normals, weighed by their areas. A clockwise triangle of the
+// left-handed space faces the side its cross product points to.
+void MakeNormals(MESH_PART& part) {
+    std::vector<float>& n = part.normals;
+    const std::vector<float>& p = part.positions;
+    for (size_t t = 0; t + 2 < part.indices.size(); t += 3) {
+        const size_t a = 3 * part.indices[t], b = 3 * part.indices[t + 1];
+        const size_t c = 3 * part.indices[t + 2];
+        const float u[3] = {p[b] - p[a], p[b + 1] - p[a + 1], p[b + 2] - p[a + 2]};
+        const float v[3] = {p[c] - p[a], p[c + 1] - p[a + 1], p[c + 2] - p[a + 2]};
+        const float face[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                               u[0] * v[1] - u[1] * v[0]};
+        for (size_t corner : {a, b, c}) {
+            for (int k = 0; k < 3; ++k) {
+                n[corner + k] += face[k];
+            }
+        }
+    }
+    for (size_t v = 0; v < n.size(); v += 3) {
+        const float length = std::sqrt(n[v] * n[v] + n[v + 1] * n[v + 1] + n[v + 2] * n[v + 2]);
+        for (int k = 0; k < 3 && length > 0.0f; ++k) {
+            n[v + k] /= length;
         }
     }
 }
@@ -151,6 +181,9 @@ bool CAssimpImport::AddMesh(const aiScene& scene, const aiMesh& source, MESH_PAR
             }
             part.indices.push_back(face.mIndices[corner]);
         }
+    }
+    if (source.mNormals == nullptr) {
+        MakeNormals(part);
     }
     SetMaterial(scene, source, part);
     return AddBones(source, part, error);

@@ -13,17 +13,6 @@
 #include <cstdio>
 #include <cstring>
 
-// The sanitizers keep terabytes of address space for themselves: a limit on
-// address space would only make them fail.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define NOTARA_READER_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || \
-    __has_feature(memory_sanitizer)
-#define NOTARA_READER_SANITIZED 1
-#endif
-#endif
-
 namespace {
 
 constexpr char kAnswerOk = 'K';
@@ -78,12 +67,12 @@ void CReaderProcess::RunChild(const Work& work, const LIMITS& limits, int output
     ::signal(SIGPIPE, SIG_IGN);
     SetLimit(RLIMIT_CORE, 0);
     SetLimit(RLIMIT_CPU, static_cast<rlim_t>(limits.seconds) + 1);
-#ifndef NOTARA_READER_SANITIZED
+    // Room for the reader above what the copy of the caller holds (the
+    // sanitizers' reserved shadow included).
     const size_t now = CurrentAddressSpace();
     if (now > 0) {
         SetLimit(RLIMIT_AS, static_cast<rlim_t>(now + limits.memory));
     }
-#endif
     std::vector<uint8_t> result;
     std::string error;
     bool ok = false;
