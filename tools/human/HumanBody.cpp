@@ -168,7 +168,7 @@ void CHumanBuilder::AddArm(CHumanModel& model, const HUMAN_SIDE& side) {
     const std::string shoulder = Name("%c_Shoulder", c), elbow = Name("%c_Elbow", c);
     const std::string wrist = Name("%c_Wrist", c);
     // Distances down the arm from the shoulder joint, and the radii there.
-    const float at[] = {-0.03f, 0.0f, 0.07f, 0.14f, 0.21f, 0.28f, 0.34f, 0.40f, 0.46f, 0.53f};
+    const float at[] = {-0.02f, 0.0f, 0.07f, 0.14f, 0.21f, 0.28f, 0.34f, 0.40f, 0.46f, 0.53f};
     const float radius[] = {0.050f, 0.050f, 0.047f, 0.043f, 0.040f,
                             0.036f, 0.040f, 0.037f, 0.032f, 0.026f};
     std::vector<HUMAN_RING> rings;
@@ -182,6 +182,10 @@ void CHumanBuilder::AddArm(CHumanModel& model, const HUMAN_SIDE& side) {
                              radius[i] / flat, radius[i] * flat, weights));
     }
     CHumanShapes::Tube(model, rings, kArmSides, Material(model, "Body"), false, false);
+    // A round shoulder over the arm's open end; centred on the joint, it
+    // keeps its place whichever way the arm turns.
+    CHumanShapes::Ellipsoid(model, arm.shoulder, glm::vec3(0.058f), 8, 14, 180.0f,
+                            Material(model, "Body"), Blend(model, "Chest", shoulder, 0.5f));
 }
 
 void CHumanBuilder::AddHand(CHumanModel& model, const HUMAN_SIDE& side) {
