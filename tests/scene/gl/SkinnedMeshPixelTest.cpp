@@ -136,7 +136,9 @@ TEST_F(CSkinnedMeshPixels, DrawsTheHumanLitAndCentredWhereItsVerticesProject) {
     Build(CSkinnedMeshPicture::kKind, kHuman);
     Draw();
     Save("mesh-human.png");
-    for (const auto& corner : {std::pair<int, int>{0, 0}, {kWidth - 1, 0}, {0, kHeight - 1},
+    for (const auto& corner : {std::pair<int, int>{0, 0},
+                               {kWidth - 1, 0},
+                               {0, kHeight - 1},
                                {kWidth - 1, kHeight - 1}}) {
         EXPECT_TRUE(IsBackground(Pixel(corner.first, corner.second)));
     }
