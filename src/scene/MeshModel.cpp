@@ -9,6 +9,7 @@
 
 #include "foundation/DiskFile.h"
 #include "foundation/ErrorReport.h"
+#include "platform/DebugOutput.h"
 #include "platform/MeshCheck.h"
 
 namespace {
@@ -249,4 +250,32 @@ std::vector<int> CMeshModel::FindParts(const char* name) const {
         }
     }
     return parts;
+}
+
+void CMeshModel::Dump() const {
+    Platform::WriteDebugOutput(m_skinned ? "LoadSkin ==========" : "LoadMesh ==========");
+    CCharString line;
+    Platform::WriteDebugOutput(line.Format("================== File: %s", m_name.GetText()));
+    for (int f = 0; f < GetFrameCount(); ++f) {
+        const MESH_FRAME& frame = m_data.frames[f];
+        int vertices = 0;
+        glm::vec3 low(0.0f), high(0.0f);
+        for (int part : frame.meshes) {
+            const MESH_PART& mesh = m_data.meshes[part];
+            for (size_t v = 0; v < mesh.GetVertexCount(); ++v) {
+                const glm::vec3 p(mesh.positions[3 * v], mesh.positions[3 * v + 1],
+                                  mesh.positions[3 * v + 2]);
+                low = vertices == 0 ? p : glm::min(low, p);
+                high = vertices == 0 ? p : glm::max(high, p);
+                ++vertices;
+            }
+        }
+        CCharString box;
+        box.Format("(%.3f, %.3f, %.3f) - (%.3f, %.3f, %.3f)", low.x, low.y, low.z, high.x, high.y,
+                   high.z);
+        Platform::WriteDebugOutput(
+            line.Format("Frame: %s (child of %s), %d vertices %s", frame.name.c_str(),
+                        frame.parent >= 0 ? m_data.frames[frame.parent].name.c_str() : "none",
+                        vertices, box.GetText()));
+    }
 }

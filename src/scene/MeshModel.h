@@ -68,6 +68,11 @@ public:
     bool GetBounds(const glm::mat4& placement, const std::vector<bool>& shown, glm::vec3& low,
                    glm::vec3& high) const;
 
+    // Writes the frame tree to the debug output: a "LoadMesh" or "LoadSkin"
+    // line, the file, and each frame with its parent, the vertices of the
+    // meshes it holds and their box.
+    void Dump() const;
+
     // Parts by name: a material's name first, else a mesh's name.
     std::vector<int> FindParts(const char* name) const;
     const MESH_DATA& GetData() const { return m_data; }

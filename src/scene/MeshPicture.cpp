@@ -36,6 +36,7 @@ bool CMeshPicture::Create(CSpacePainter& scene, const char* path, bool skinned) 
         m_error = mesh->GetError();
         return false;
     }
+    mesh->GetModel().Dump();
     m_mesh = static_cast<CSkinnedMesh*>(AddChild(std::move(mesh)));
     Frame(scene, *m_mesh);
     return true;

@@ -244,16 +244,16 @@ bool CSkinProgram::Begin(const CDirect3D& device, const glm::mat4& world) {
 
 void CSkinProgram::SetPalette(const glm::mat4* matrices, int count) {
     count = std::min(count, m_paletteSize);
-    std::vector<glm::vec4> rows(static_cast<size_t>(count) * kRowsPerBone);
+    m_rows.resize(static_cast<size_t>(count) * kRowsPerBone);
     for (int b = 0; b < count; ++b) {
         for (int r = 0; r < kRowsPerBone; ++r) {
             const glm::mat4& m = matrices[b];
-            rows[b * kRowsPerBone + r] = glm::vec4(m[0][r], m[1][r], m[2][r], m[3][r]);
+            m_rows[b * kRowsPerBone + r] = glm::vec4(m[0][r], m[1][r], m[2][r], m[3][r]);
         }
     }
-    if (!rows.empty()) {
-        m_gl.Uniform4fv(m_program->GetLocation(uPalette), static_cast<GLsizei>(rows.size()),
-                        glm::value_ptr(rows[0]));
+    if (!m_rows.empty()) {
+        m_gl.Uniform4fv(m_program->GetLocation(uPalette), static_cast<GLsizei>(m_rows.size()),
+                        glm::value_ptr(m_rows[0]));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <glm/glm.hpp>
 
@@ -49,5 +50,6 @@ private:
     std::string m_vertexSource;
     std::unique_ptr<CShaderProgram> m_program;
     int m_paletteSize = 0;
+    std::vector<glm::vec4> m_rows;  // the palette as it is sent
     CCharString m_error;
 };
