@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <assimp/Importer.hpp>
+
+#include "platform/assimp/ReaderProcess.h"
 
 namespace {
 
@@ -80,6 +83,9 @@ bool CAssimpImport::Import(const void* data, size_t size, const char* formatHint
                                                        formatHint != nullptr ? formatHint : "");
     if (scene == nullptr) {
         error = importer.GetErrorString();
+        if (error == std::bad_alloc().what()) {
+            error = CReaderProcess::kNoMemory;  // the library caught it
+        }
         if (error.empty()) {
             error = "the file is not a model the reader knows";
         }

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -78,6 +79,8 @@ void CReaderProcess::RunChild(const Work& work, const LIMITS& limits, int output
     bool ok = false;
     try {
         ok = work(result, error);
+    } catch (const std::bad_alloc&) {
+        error = kNoMemory;
     } catch (const std::exception& exception) {
         error = exception.what();
     } catch (...) {

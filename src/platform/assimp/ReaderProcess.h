@@ -22,6 +22,9 @@ public:
         size_t resultSize = 512u << 20;  // largest answer taken
     };
 
+    // The reason given when the child runs out of the memory it may use.
+    static constexpr const char* kNoMemory = "the model needs more memory than the reader may use";
+
     // True with the child's result; false with its error, or with what
     // became of a child that did not answer.
     static bool Run(const Work& work, const LIMITS& limits, std::vector<uint8_t>& result,
