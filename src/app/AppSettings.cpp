@@ -110,6 +110,7 @@ void APP_SETTINGS::SetDefaultFolders(const char* root) {
     dataFolder = below("Data");
     soundFolder = below("Sound");
     tutorialsFolder = below("Tutorials");
+    modelFolder = below("Models");
     grooveRoot = below("Grooves");
     groovePath = grooveRoot;
     tempFolder = below("Temp");
@@ -130,6 +131,7 @@ void APP_SETTINGS::SetInstalledFolders(const FILE_LAYOUT& layout, const char* pr
     };
     soundFolder = below(layout.contentRoot, "Sound");
     tutorialsFolder = below(layout.contentRoot, "Tutorials");
+    modelFolder = below(layout.contentRoot, "Models");
     lessonsRoot = below(layout.contentRoot, "Lessons");
     lessonsPath = lessonsRoot;
     shippedGrooveRoot = below(layout.contentRoot, "Grooves");

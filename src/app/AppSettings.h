@@ -83,6 +83,7 @@ struct APP_SETTINGS {
     CCharString groovePath;
     CCharString grooveRoot;
     CCharString tutorialsFolder;
+    CCharString modelFolder;  // the shipped 3D models: the band's figure
     CCharString lessonsPath;
     CCharString lessonsRoot;
     // Set for an install only, and never saved: where the mix is kept, and

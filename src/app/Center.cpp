@@ -207,6 +207,9 @@ bool CCenter::Startup() {
         CreateSongEditor();
     }
     if (m_picture) {
+        CCharString figure;
+        figure.Format("%sHuman.x", m_settings->modelFolder.GetText());
+        m_picture->SetFigureModel(figure);
         m_picture->SetBandMenu([this](int x, int y) {
             const int chosen =
                 m_platform.windowSystem->PopupMenu(GetMainIWindow(), GetBandViewMenu(), x, y);

@@ -92,6 +92,8 @@ std::vector<MENU_ITEM> GrooveMenu(bool microphone) {
     picture.items = GetBandViewMenu();
     picture.items.push_back(MENU_ITEM{});
     picture.items.push_back(Item("Band", kCommandBand));
+    picture.items.push_back(Item("Load mesh...", kCommandLoadMesh));
+    picture.items.push_back(Item("Load skinned mesh...", kCommandLoadSkinnedMesh));
     MENU_ITEM settings = Popup("Settings");
     settings.items = {Item("&Audio...", kCommandAudioSettings),
                       Toggle("&Microphone input", kCommandMicrophone, microphone), MENU_ITEM{},

@@ -1,9 +1,15 @@
 #include "app/PictureCommands.h"
 
+#include <string>
+
+#include "app/AppSettings.h"
 #include "app/Center.h"
 #include "app/CommandTable.h"
+#include "app/MainWnd.h"
 #include "app/Menus.h"
 #include "app/PictureKeeper.h"
+#include "platform/Window.h"
+#include "platform/WindowSystem.h"
 #include "theory/Note.h"
 
 namespace {
@@ -16,6 +22,32 @@ CCommandTable::Handler LookAt(CCenter& center, int thing) {
         if (picture == nullptr || !picture->LookAt(thing)) {
             error = kNoBand;
             return false;
+        }
+        return true;
+    };
+}
+
+// "Load mesh..." and "Load skinned mesh...": any file, shown alone; one
+// that can't be shown is told and the picture before stays.
+CCommandTable::Handler LoadMesh(CCenter& center, bool skinned) {
+    return [&center, skinned](CCharString& error) {
+        CPictureKeeper* picture = center.GetPicture();
+        if (picture == nullptr) {
+            error = "Can't show a mesh: there is no picture";
+            return false;
+        }
+        IWindow* main = center.GetMainWindow()->GetWindow();
+        IWindowSystem& windows = *center.GetPlatform().windowSystem;
+        std::string path;
+        if (!windows.ChooseFileToOpen(
+                main, skinned ? "Load skinned mesh" : "Load mesh",
+                center.GetSettings()->modelFolder.GetText(),
+                "Models (*.x *.obj *.fbx *.dae *.3ds *.ply *.stl);;All files (*)", path)) {
+            return true;  // cancelled
+        }
+        if (!picture->ShowMesh(path.c_str(), skinned)) {
+            windows.MessageBox(main, picture->GetError(), center.GetTitle(), BoxIcon::kExclamation,
+                               BoxButtons::kOk);
         }
         return true;
     };
@@ -36,6 +68,8 @@ void FillPictureCommands(CCenter& center, CCommandTable& table) {
         }
         return true;
     });
+    table.Add(kCommandLoadMesh, LoadMesh(center, false));
+    table.Add(kCommandLoadSkinnedMesh, LoadMesh(center, true));
     table.Add(kCommandBand, [&center](CCharString& error) {
         CPictureKeeper* picture = center.GetPicture();
         if (picture == nullptr || !picture->ShowBand()) {

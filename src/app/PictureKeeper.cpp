@@ -9,6 +9,9 @@
 #include "characters/Band.h"
 #include "foundation/ErrorReport.h"
 #include "platform/Window.h"
+#include "scene/MeshModel.h"
+#include "scene/MeshPicture.h"
+#include "scene/SkinnedMeshPicture.h"
 #include "scene/SpacePainter.h"
 #include "theory/Note.h"
 #include "trainer/Piano.h"
@@ -41,7 +44,8 @@ bool CPictureKeeper::Start(IWindow& main, int pictureKind) {
     // the scene has it.
     for (const int kind : {kPictureGrooves, kPictureBandSecond}) {
         m_painter->SetPictureFactory(kind, [this](CSpacePainter& scene, CVertexBuffer& list) {
-            m_band = CBand::Make(scene, list, m_exercise.notes, m_exercise.log);
+            m_band =
+                CBand::Make(scene, list, m_exercise.notes, m_exercise.log, m_figureModel.c_str());
             if (m_band != nullptr) {
                 m_band->SetMenuRequest(m_bandMenu);
                 m_band->StartPoses();
@@ -49,6 +53,14 @@ bool CPictureKeeper::Start(IWindow& main, int pictureKind) {
             return m_band;
         });
     }
+    m_painter->SetPictureFactory(CMeshPicture::kKind,
+                                 [this](CSpacePainter& scene, CVertexBuffer& list) {
+                                     return CMeshPicture::Make(scene, list, m_meshPath.c_str());
+                                 });
+    m_painter->SetPictureFactory(
+        CSkinnedMeshPicture::kKind, [this](CSpacePainter& scene, CVertexBuffer& list) {
+            return CSkinnedMeshPicture::Make(scene, list, m_meshPath.c_str());
+        });
     if (!m_painter->CreatePicture(pictureKind)) {
         ReportError(kSource, __LINE__, "Can't create new picture in Space Painter: %s",
                     m_painter->GetError());
@@ -123,6 +135,23 @@ void CPictureKeeper::ApplyKeyAccuracy() {
     }
     m_pianoNotes->ShowKeyAccuracy(stats, m_keyAccuracy);
     RequestFrame();
+}
+
+bool CPictureKeeper::ShowMesh(const char* path, bool skinned) {
+    // The file is read first, so that one that can't be shown leaves the
+    // picture before it as it was.
+    CMeshModel model;
+    if (!model.Load(path)) {
+        m_error = model.GetError();
+        return false;
+    }
+    m_meshPath = path;
+    if (!m_painter->CreatePicture(skinned ? CSkinnedMeshPicture::kKind : CMeshPicture::kKind)) {
+        m_error = m_painter->GetError();
+        return false;
+    }
+    RequestFrame();
+    return true;
 }
 
 bool CPictureKeeper::ShowBand() {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "foundation/CharString.h"
 #include "theory/NoteSubscriber.h"
@@ -55,6 +56,12 @@ public:
     // What a right click on the band asks for: its camera menu at a point
     // of the view.
     void SetBandMenu(std::function<void(int x, int y)> menu) { m_bandMenu = std::move(menu); }
+    // The model file of the band's skinned figures; the figures of
+    // primitives play when it can't be used.
+    void SetFigureModel(const char* path) { m_figureModel = path != nullptr ? path : ""; }
+    // Shows a model file alone (skinned: in the pose of its bones); a file
+    // that can't be read is told in the error and the picture stays.
+    bool ShowMesh(const char* path, bool skinned);
     // Builds the band picture anew (after a mesh was shown, say).
     bool ShowBand();
     // The band while it is the picture, else null.
@@ -86,6 +93,8 @@ private:
     CBand* m_band = nullptr;              // the same for the band
     int m_bassCamera = 0;
     std::function<void(int x, int y)> m_bandMenu;
+    std::string m_meshPath;  // the file the mesh pictures show
+    std::string m_figureModel;
     bool m_keyAccuracy = false;
     CCharString m_error;
 };

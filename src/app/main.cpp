@@ -12,6 +12,7 @@
 #include "app/FileLayout.h"
 #include "app/StartOptions.h"
 #include "foundation/CrashReport.h"
+#include "platform/assimp/AssimpMeshReader.h"
 #include "platform/null/NullAudioIn.h"
 #include "platform/null/NullAudioOut.h"
 #include "platform/qt/QtBackend.h"
@@ -104,6 +105,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     CQtBackend backend;
+    // Model files (the band's figures, "Load mesh...") are read by this one.
+    static CAssimpMeshReader meshReader;
+    Platform::SetMeshReader(&meshReader);
     if (options.quitAfterSeconds >= 0.0) {
         // Unattended runs must not hang on a box nobody answers.
         backend.SetMessageBoxTimeout(ToMilliseconds(options.quitAfterSeconds));

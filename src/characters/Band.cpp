@@ -5,9 +5,11 @@
 #include "characters/Drummer.h"
 #include "characters/Guitarist.h"
 #include "characters/Pianist.h"
+#include "foundation/ErrorReport.h"
 #include "foundation/LogFile.h"
 #include "platform/DebugOutput.h"
 #include "scene/Camera.h"
+#include "scene/MeshModel.h"
 #include "scene/SpacePainter.h"
 #include "theory/Note.h"
 
@@ -57,6 +59,7 @@ void CBand::Log(const char* text) const {
 }
 
 bool CBand::AddPlayer(std::unique_ptr<CPlayer> player, uint8_t flag) {
+    player->SetFigureModel(m_figureModel);
     if (!player->Build(flag)) {
         return Fail(__LINE__, "Can't build the %s: %s", player->GetName(), player->GetError());
     }
@@ -70,6 +73,15 @@ bool CBand::Build(uint8_t flag, int lineup) {
     }
     if (m_scene != nullptr) {
         m_scene->GetCameraFrame(m_cameraFrame);
+    }
+    if (!m_figureModel.IsEmpty()) {
+        // One look at the model for the whole band: without it every
+        // player is a figure of primitives, told once.
+        CMeshModel model;
+        if (!model.Load(m_figureModel)) {
+            ReportError(kSource, __LINE__, "%s", model.GetError());
+            m_figureModel.Empty();
+        }
     }
     Log("The original human is loaded");
     m_flag = flag;
@@ -279,8 +291,10 @@ bool CBand::GetStatusText(CCharString& text) const {
     return false;
 }
 
-CBand* CBand::Make(CSpacePainter& scene, CVertexBuffer& list, CNoteManager* notes, CLogFile* log) {
+CBand* CBand::Make(CSpacePainter& scene, CVertexBuffer& list, CNoteManager* notes, CLogFile* log,
+                   const char* figureModel) {
     auto band = std::make_unique<CBand>(scene.GetDirect3D(), &list, notes, log);
+    band->SetFigureModel(figureModel);
     band->SetScene(&scene);
     if (!band->Build(kBuildFlag, kLeadLineup)) {
         scene.SetErrorText(band->GetError());

@@ -37,6 +37,9 @@ public:
     CBand(CDirect3D* device, CVertexBuffer* buffer, CNoteManager* notes, CLogFile* log);
     ~CBand() override;
 
+    // The model of the players' skinned figures; none (the default) gives
+    // figures of primitives. Set before Build.
+    void SetFigureModel(const char* path) { m_figureModel = path != nullptr ? path : ""; }
     // Builds the players of lineup 63 (lead guitarist) or 64 (pianist);
     // any other lineup fails and builds none.
     bool Build(uint8_t flag, int lineup);
@@ -84,13 +87,14 @@ public:
     // lineup 63 with flag 1, its light and camera; null with the scene's
     // error when it can't.
     static CBand* Make(CSpacePainter& scene, CVertexBuffer& list, CNoteManager* notes,
-                       CLogFile* log);
+                       CLogFile* log, const char* figureModel = nullptr);
 
 private:
     void Log(const char* text) const;
     bool AddPlayer(std::unique_ptr<CPlayer> player, uint8_t flag);
 
     CNoteManager* m_notes;
+    CCharString m_figureModel;
     CLogFile* m_log;
     CPianist* m_pianist = nullptr;
     CGuitarist* m_leadGuitarist = nullptr;

@@ -23,6 +23,8 @@ struct BAND_NOTE {
 // player's limbs glide to where the notes send them, frame by frame.
 class CPlayer : public CPrimitive {
 public:
+    static constexpr const char* kSource = "Player";
+
     CPlayer(const char* name, CDirect3D* device, CVertexBuffer* buffer, int thing);
     ~CPlayer() override;
 
@@ -40,6 +42,9 @@ public:
     // something moves, so that the scene draws another frame.
     virtual bool Pose(double now) = 0;
 
+    // The model file of a skinned figure; the figure of primitives when
+    // empty or when the file can't be used. Set before Build.
+    void SetFigureModel(const char* path) { m_figureModel = path != nullptr ? path : ""; }
     int GetThing() const { return m_thing; }
     CHuman* GetHuman() const { return m_human; }
     // How many notes the player has taken, for those who watch it.
@@ -50,6 +55,7 @@ protected:
     bool MakeHuman(const CHuman::LOOK& look);
 
     int m_thing;
+    CCharString m_figureModel;
     CHuman* m_human = nullptr;
     int m_notesPlayed = 0;
     // Where the player's own camera looks from and at, in built centimetres.

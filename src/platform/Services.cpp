@@ -5,6 +5,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
+#include "platform/MeshReader.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ CStderrOutput g_stderrOutput;
 CSystemClock g_systemClock;
 std::atomic<IDebugOutput*> g_debugOutput{&g_stderrOutput};
 std::atomic<IClock*> g_clock{&g_systemClock};
+std::atomic<IMeshReader*> g_meshReader{nullptr};
 
 }  // namespace
 
@@ -61,6 +63,14 @@ void SetClock(IClock* clock) {
 
 IClock& GetClock() {
     return *g_clock.load();
+}
+
+void SetMeshReader(IMeshReader* reader) {
+    g_meshReader = reader;
+}
+
+IMeshReader* GetMeshReader() {
+    return g_meshReader.load();
 }
 
 }  // namespace Platform

@@ -297,6 +297,7 @@ void CDirect3D::OnContextLost() {
     }
     m_textures.clear();
     m_contextLost = true;
+    ++m_contextSerial;
 }
 
 void CDirect3D::OnContextCreated() {
@@ -310,6 +311,7 @@ void CDirect3D::OnContextCreated() {
 bool CDirect3D::Release() {
     ReleasePrograms(m_gl.IsLoaded() && m_device != nullptr && m_device->IsReady());
     m_created = false;
+    ++m_contextSerial;
     return true;
 }
 
@@ -622,6 +624,13 @@ void CDirect3D::EndText() {
     if (!m_overlay->End()) {
         return;
     }
+    if (m_scene->IsLinked()) {
+        m_scene->Use();
+    }
+    MarkStateDirty();
+}
+
+void CDirect3D::RestoreSceneProgram() {
     if (m_scene->IsLinked()) {
         m_scene->Use();
     }

@@ -80,6 +80,18 @@ public:
     bool EndFrame();
     void SetTransform(Transform which, const glm::mat4& matrix);
     const glm::mat4& GetTransform(Transform which) const { return m_transforms[which]; }
+    // The lighting as set, for programs of their own that light alike.
+    const LIGHT& GetLight(int index) const {
+        return m_lights[index >= 0 && index < kMaxLights ? index : 0];
+    }
+    bool IsLightOn(int index) const { return index >= 0 && index < kMaxLights && m_lightOn[index]; }
+    const glm::vec4& GetAmbient() const { return m_ambient; }
+    bool IsLighting() const { return m_lighting; }
+    // Changes whenever the GL objects made so far went with their context.
+    uint32_t GetContextSerial() const { return m_contextSerial; }
+    // After a draw with a program of one's own (the pending draws flushed
+    // before it): the scene's program again, its state all sent anew.
+    void RestoreSceneProgram();
     void SetLight(int index, const LIGHT& light);
     void EnableLight(int index, bool on);
     void SetAmbient(uint32_t argb);
@@ -167,5 +179,6 @@ private:
         uint32_t count = 0;
     } m_pending;
     int m_drawCalls = 0;
+    uint32_t m_contextSerial = 0;
     std::set<uint32_t> m_textures;  // made through CreateTexture in this context
 };

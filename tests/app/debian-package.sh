@@ -32,6 +32,7 @@ grep -q "^ Version: $version$" "$work/info.txt" || fail "the package's version i
 for path in ./usr/bin/notara ./usr/bin/rumblo ./usr/bin/notara-detect \
   ./usr/libexec/notara/notara-crash "./usr/share/notara/Tutorials/Notara/Notara Content.txt" \
   "./usr/share/notara/Grooves/Rock/Straight Eight.mid" ./usr/share/notara/Sound/Piano/Piano-A3.wav \
+  ./usr/share/notara/Models/Human.x \
   ./usr/share/applications/com.cadenzor.Notara.desktop \
   ./usr/share/applications/com.cadenzor.Rumblo.desktop \
   ./usr/share/metainfo/com.cadenzor.Rumblo.metainfo.xml ./usr/share/mime/packages/notara-song.xml \

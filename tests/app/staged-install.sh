@@ -30,7 +30,7 @@ for path in bin/notara bin/rumblo bin/notara-detect libexec/notara/notara-crash 
   "share/notara/Tutorials/Notara/Tunes/Brother John.mid" \
   "share/notara/Tutorials/Grooves/Grooves Content.txt" \
   "share/notara/Tutorials/Grooves/Songs/Example Song.Song" \
-  "share/notara/Grooves/Rock/Straight Eight.mid" \
+  "share/notara/Grooves/Rock/Straight Eight.mid" share/notara/Models/Human.x \
   share/applications/com.cadenzor.Notara.desktop share/applications/com.cadenzor.Rumblo.desktop \
   share/metainfo/com.cadenzor.Notara.metainfo.xml share/metainfo/com.cadenzor.Rumblo.metainfo.xml \
   share/mime/packages/notara-song.xml \

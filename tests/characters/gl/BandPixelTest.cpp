@@ -14,6 +14,7 @@
 #include "characters/Drummer.h"
 #include "characters/Guitarist.h"
 #include "characters/Segment.h"
+#include "platform/assimp/AssimpMeshReader.h"
 #include "platform/qt/QtOffscreenGl.h"
 #include "scene/SpacePainter.h"
 #include "theory/Note.h"
@@ -35,8 +36,13 @@ QGuiApplication& App() {
 
 class CBandPixels : public testing::Test {
 protected:
+    // The figures of primitives unless a test asks for the skinned ones.
+    virtual const char* FigureModel() const { return nullptr; }
+
     void SetUp() override {
         App();
+        static CAssimpMeshReader reader;
+        Platform::SetMeshReader(&reader);
         ASSERT_TRUE(m_notes.Init());
         m_device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight);
         std::string error;
@@ -44,7 +50,7 @@ protected:
         m_scene = std::make_unique<CSpacePainter>();
         ASSERT_TRUE(m_scene->Init(m_device.get())) << m_scene->GetError();
         m_scene->SetPictureFactory(kBandKind, [this](CSpacePainter& scene, CVertexBuffer& list) {
-            m_band = CBand::Make(scene, list, &m_notes, nullptr);
+            m_band = CBand::Make(scene, list, &m_notes, nullptr, FigureModel());
             return m_band;
         });
         ASSERT_TRUE(m_scene->CreatePicture(kBandKind)) << m_scene->GetError();
@@ -208,6 +214,28 @@ TEST_F(CBandPixels, EachCameraTargetShowsItsPlayerInTheMiddle) {
     ASSERT_TRUE(m_band->LookAt(THING_BAND));
     Draw();
     Save("band-camera-band.png");
+}
+
+// The band of skinned figures: the same players, the model's bones placed
+// by the same reaching.
+class CSkinnedBandPixels : public CBandPixels {
+protected:
+    const char* FigureModel() const override { return NOTARA_BINARY_DIR "/Models/Human.x"; }
+};
+
+TEST_F(CSkinnedBandPixels, ShowsFourSkinnedFiguresPlayingTheirInstruments) {
+    m_band->StartPoses();
+    Settle(0.0, 0.5);
+    Draw();
+    Save("band-skinned.png");
+    for (CPlayer* player : {static_cast<CPlayer*>(m_band->GetLeadGuitarist()),
+                            static_cast<CPlayer*>(m_band->GetBassist())}) {
+        const glm::ivec2 chest = Project(player->ToWorld(glm::vec3(0, 125, 0)));
+        EXPECT_GT(LitShare(chest, 6), 0.8) << player->GetName();
+    }
+    ASSERT_TRUE(m_band->LookAt(THING_BASS_GUITAR));
+    Draw();
+    Save("band-skinned-bass.png");
 }
 
 }  // namespace
