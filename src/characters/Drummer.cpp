@@ -159,8 +159,8 @@ bool CDrummer::Pose(double now) {
     if (now > m_busyUntil && m_posed) {
         return false;
     }
-    m_human->ReachHand(THING_LEFT_HAND, m_limbs[kLeftHand].motion.At(now));
-    m_human->ReachHand(THING_RIGHT_HAND, m_limbs[kRightHand].motion.At(now));
+    m_human->ReachHandToward(THING_LEFT_HAND, m_limbs[kLeftHand].motion.At(now));
+    m_human->ReachHandToward(THING_RIGHT_HAND, m_limbs[kRightHand].motion.At(now));
     m_human->ReachFoot(THING_LEFT_FOOT, m_limbs[kLeftFoot].motion.At(now));
     m_human->ReachFoot(THING_RIGHT_FOOT, m_limbs[kRightFoot].motion.At(now));
     for (const int hand : {THING_LEFT_HAND, THING_RIGHT_HAND}) {

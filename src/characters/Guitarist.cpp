@@ -195,7 +195,7 @@ bool CGuitarist::Pose(double now) {
         return false;
     }
     m_human->ReachKnuckles(THING_LEFT_HAND, m_fretKnuckles.At(now));
-    m_human->ReachHand(THING_RIGHT_HAND, m_pickWrist.At(now));
+    m_human->ReachHandToward(THING_RIGHT_HAND, m_pickWrist.At(now));
     for (int i = 0; i < kFingers; ++i) {
         m_human->ReachFingerToward(THING_LEFT_HAND, i + 1, m_fingers[i].At(now));
     }

@@ -123,12 +123,19 @@ bool CHuman::ReachFoot(int foot, const glm::vec3& target) {
 }
 
 bool CHuman::ReachFingerToward(int hand, int finger, const glm::vec3& target) {
+    return ReachFinger(hand, finger,
+                       Within(GetFingerRoot(hand, finger), target, GetFingerReach(hand, finger)));
+}
+
+bool CHuman::ReachHandToward(int hand, const glm::vec3& target) {
+    return ReachHand(hand, Within(GetShoulder(hand), target, GetArmReach(hand)));
+}
+
+glm::vec3 CHuman::Within(const glm::vec3& root, const glm::vec3& target, float reach) {
     constexpr float kStretch = 0.999f;
-    const glm::vec3 root = GetFingerRoot(hand, finger);
-    const float reach = GetFingerReach(hand, finger) * kStretch;
     const glm::vec3 d = target - root;
     const float distance = glm::length(d);
-    return ReachFinger(hand, finger, distance > reach ? root + d * (reach / distance) : target);
+    return distance > reach * kStretch ? root + d * (reach * kStretch / distance) : target;
 }
 
 bool CHuman::ReachKnuckles(int hand, const glm::vec3& target) {
@@ -136,10 +143,10 @@ bool CHuman::ReachKnuckles(int hand, const glm::vec3& target) {
     // where the knuckles land: two corrections are enough by far.
     constexpr int kCorrections = 2;
     glm::vec3 wrist = target + (GetWrist(hand) - GetKnuckles(hand));
-    bool ok = ReachHand(hand, wrist);
+    bool ok = ReachHandToward(hand, wrist);
     for (int i = 0; ok && i < kCorrections; ++i) {
         wrist += target - GetKnuckles(hand);
-        ok = ReachHand(hand, wrist);
+        ok = ReachHandToward(hand, wrist);
     }
     return ok;
 }
@@ -204,6 +211,11 @@ glm::vec3 CHuman::GetFingerRoot(int hand, int finger) const {
     const CArm* arm = GetArm(hand);
     const CFinger* limb = arm != nullptr ? arm->GetFinger(finger) : nullptr;
     return limb != nullptr ? limb->GetRoot() : GetOrigin();
+}
+
+float CHuman::GetArmReach(int hand) const {
+    const CArm* arm = GetArm(hand);
+    return arm != nullptr ? arm->GetReach() : 0.0f;
 }
 
 float CHuman::GetFingerReach(int hand, int finger) const {

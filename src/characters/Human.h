@@ -47,6 +47,9 @@ public:
     // Reaches for target, or as near as the finger goes when it lies
     // beyond: a finger that waits over a far fret stretches towards it.
     bool ReachFingerToward(int hand, int finger, const glm::vec3& target);
+    // Reaches for target, or as far towards it as the arm goes: a player's
+    // hand that follows a stroke never asks beyond its arm.
+    bool ReachHandToward(int hand, const glm::vec3& target);
     // Places the hand so that its knuckles, not the wrist, meet target:
     // where a hand goes whose fingers must reach on from there.
     bool ReachKnuckles(int hand, const glm::vec3& target);
@@ -62,6 +65,7 @@ public:
     // Where a finger's first joint is and how far its end reaches from there.
     virtual glm::vec3 GetFingerRoot(int hand, int finger) const;
     virtual float GetFingerReach(int hand, int finger) const;
+    virtual float GetArmReach(int hand) const;
     virtual glm::vec3 GetAnkle(int foot) const;
     virtual float GetScale() const;
 
@@ -69,6 +73,9 @@ public:
     CLeg* GetLeg(int foot) const;
 
 protected:
+    // target, or the point towards it at reach from root.
+    static glm::vec3 Within(const glm::vec3& root, const glm::vec3& target, float reach);
+
     CArm* m_arms[2] = {};  // left, right
     CLeg* m_legs[2] = {};
 };

@@ -315,3 +315,13 @@ float CMeshHuman::GetFingerReach(int hand, int finger) const {
     return glm::distance(Point(chain.lower), Point(chain.upper)) +
            glm::distance(Point(chain.end), Point(chain.lower));
 }
+
+float CMeshHuman::GetArmReach(int hand) const {
+    const int arm = ArmOf(hand);
+    if (arm < 0) {
+        return 0.0f;
+    }
+    const CHAIN& chain = m_limbs[arm];
+    return glm::distance(Point(chain.lower), Point(chain.upper)) +
+           glm::distance(Point(chain.end), Point(chain.lower));
+}

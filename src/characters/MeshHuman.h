@@ -37,6 +37,7 @@ public:
     glm::vec3 GetAnkle(int foot) const override;
     glm::vec3 GetFingerRoot(int hand, int finger) const override;
     float GetFingerReach(int hand, int finger) const override;
+    float GetArmReach(int hand) const override;
 
     CSkinnedMesh* GetMesh() const { return m_mesh; }
 
