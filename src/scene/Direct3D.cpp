@@ -341,6 +341,7 @@ bool CDirect3D::BeginFrame() {
     MarkStateDirty();
     m_pending.count = 0;
     m_drawCalls = 0;
+    m_drawnVertices = 0;
     return true;
 }
 
@@ -568,8 +569,9 @@ void CDirect3D::Flush() {
     m_gl.DrawElements(modes[m_pending.topology], static_cast<GLsizei>(m_pending.count),
                       GL_UNSIGNED_INT,
                       reinterpret_cast<const void*>(static_cast<uintptr_t>(m_pending.first) * 4));
-    m_pending.count = 0;
     ++m_drawCalls;
+    m_drawnVertices += static_cast<int>(m_pending.count);
+    m_pending.count = 0;
 }
 
 uint32_t CDirect3D::CreateTexture(int width, int height, const uint32_t* argb) {

@@ -114,6 +114,8 @@ public:
     void Flush();
     // GL draw calls issued in the current frame.
     int GetDrawCalls() const { return m_drawCalls; }
+    // Vertices (indices) those calls drew.
+    int GetDrawnVertices() const { return m_drawnVertices; }
 
     // A texture from 32-bit ARGB pixels, top row first, with mipmaps.
     uint32_t CreateTexture(int width, int height, const uint32_t* argb);
@@ -179,6 +181,7 @@ private:
         uint32_t count = 0;
     } m_pending;
     int m_drawCalls = 0;
+    int m_drawnVertices = 0;
     uint32_t m_contextSerial = 0;
     std::set<uint32_t> m_textures;  // made through CreateTexture in this context
 };
