@@ -168,6 +168,8 @@ bool CVertexBuffer::Upload() {
         return FailWith(m_error, kSource, __LINE__, "No device for the vertex buffer");
     }
     ReleaseDevice();
+    m_translucent.clear();
+    CheckAlpha(0, m_vertexCount);
     const CGlApi& gl = m_device->GetApi();
     gl.GenVertexArrays(1, &m_vertexArray);
     gl.BindVertexArray(m_vertexArray);
@@ -232,6 +234,7 @@ void CVertexBuffer::ReleaseDevice() {
     }
     m_vertexArray = m_vertexBuffer = m_indexBuffer = 0;
     m_deviceVertexCapacity = 0;
+    m_refreshed.clear();  // the next upload copies everything
 }
 
 bool CVertexBuffer::Bind() {
@@ -239,6 +242,9 @@ bool CVertexBuffer::Bind() {
         return FailWith(m_error, kSource, __LINE__, "Can't set vertices: %s", "D3DERR_INVALIDCALL");
     }
     m_device->Flush();
+    if (!UploadChanges()) {
+        return false;
+    }
     m_device->GetApi().BindVertexArray(m_vertexArray);
     return true;
 }
@@ -252,28 +258,80 @@ bool CVertexBuffer::DrawPrimitive(const CPrimitive& primitive) {
                                          : range.lines             ? CDirect3D::kLines
                                                                    : CDirect3D::kTriangles;
     return m_device->DrawIndexed(topology, static_cast<uint32_t>(range.firstIndex),
-                                 static_cast<uint32_t>(range.indexCount)) ||
+                                 static_cast<uint32_t>(range.indexCount),
+                                 IsTranslucent(range.firstVertex, range.vertexCount)) ||
            FailWith(m_error, kSource, __LINE__, "Can't draw: %s", m_device->GetError());
 }
 
 bool CVertexBuffer::Refresh(int first, int count) {
-    if (m_vertexBuffer == 0) {
-        return true;  // the next upload copies everything
-    }
     first = std::max(0, first);
     count = std::min(count, m_vertexCount - first);
     if (count <= 0) {
         return true;
     }
+    CheckAlpha(first, count);
+    if (m_vertexBuffer == 0) {
+        return true;  // the next upload copies everything
+    }
     if (first + count > m_deviceVertexCapacity) {
         return Upload();
     }
+    m_refreshed.push_back(STRETCH{first, first + count});
+    return true;
+}
+
+bool CVertexBuffer::UploadChanges() {
+    if (m_refreshed.empty() || m_vertexBuffer == 0) {
+        m_refreshed.clear();
+        return true;
+    }
+    std::sort(m_refreshed.begin(), m_refreshed.end(),
+              [](const STRETCH& a, const STRETCH& b) { return a.first < b.first; });
+    // Draws that wait read the vertices as they are when they are issued.
     m_device->Flush();
     const CGlApi& gl = m_device->GetApi();
     gl.BindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
-    gl.BufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(first) * sizeof(VERTEX),
-                     static_cast<GLsizeiptr>(count) * sizeof(VERTEX), &m_vertices[first]);
+    STRETCH upload = m_refreshed.front();
+    for (size_t i = 1; i <= m_refreshed.size(); ++i) {
+        if (i < m_refreshed.size() && m_refreshed[i].first <= upload.end + kUploadGap) {
+            upload.end = std::max(upload.end, m_refreshed[i].end);
+            continue;
+        }
+        gl.BufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(upload.first) * sizeof(VERTEX),
+                         static_cast<GLsizeiptr>(upload.end - upload.first) * sizeof(VERTEX),
+                         &m_vertices[static_cast<size_t>(upload.first)]);
+        if (i < m_refreshed.size()) {
+            upload = m_refreshed[i];
+        }
+    }
+    m_refreshed.clear();
+    CCharString name;
+    if (m_device->TakeResult(name) != D3D_OK) {
+        return FailWith(m_error, kSource, __LINE__, "Can't lock device vertex buffer: %s",
+                        name.GetText());
+    }
     return true;
+}
+
+void CVertexBuffer::CheckAlpha(int first, int count) {
+    const auto begin = std::lower_bound(m_translucent.begin(), m_translucent.end(), first);
+    const auto end = std::lower_bound(begin, m_translucent.end(), first + count);
+    std::vector<int> found;
+    for (int i = first; i < first + count; ++i) {
+        if ((m_vertices[static_cast<size_t>(i)].diffuse >> 24) != 0xFF) {
+            found.push_back(i);
+        }
+    }
+    if (found.empty() && begin == end) {
+        return;
+    }
+    const auto at = m_translucent.erase(begin, end);
+    m_translucent.insert(at, found.begin(), found.end());
+}
+
+bool CVertexBuffer::IsTranslucent(int first, int count) const {
+    const auto at = std::lower_bound(m_translucent.begin(), m_translucent.end(), first);
+    return at != m_translucent.end() && *at < first + count;
 }
 
 bool CVertexBuffer::SetColour(int first, int count, uint32_t argb, ColorKind which, bool refresh) {
@@ -283,6 +341,9 @@ bool CVertexBuffer::SetColour(int first, int count, uint32_t argb, ColorKind whi
     }
     for (int i = first; i < first + count; ++i) {
         (which == kDiffuse ? m_vertices[i].diffuse : m_vertices[i].specular) = argb;
+    }
+    if (which == kDiffuse) {
+        CheckAlpha(first, count);
     }
     return !refresh || Refresh(first, count);
 }
