@@ -21,7 +21,8 @@ CDirect3D::CDirect3D(IGlDevice* device, bool fullScreen)
     : m_device(device),
       m_fullScreen(fullScreen),
       m_program(std::make_unique<CSceneProgram>(m_gl)),
-      m_overlay(std::make_unique<CTextOverlay>(m_gl, device)) {
+      m_overlay(std::make_unique<CTextOverlay>(m_gl, device)),
+      m_drawer(m_gl, *m_program) {
     for (glm::mat4& matrix : m_transforms) {
         matrix = glm::mat4(1.0f);
     }
@@ -106,7 +107,7 @@ bool CDirect3D::SetRenderState() {
     m_sceneLights.lighting = true;
     LightsChanged();
     SetCull(kCullCounterClockwise);
-    m_fixed.known = false;
+    m_drawer.ForgetState();
     CCharString name;
     if (TakeResult(name) != D3D_OK) {
         return FailWith(m_error, kSource, __LINE__, "Can't set render state: %s", name.GetText());
@@ -206,8 +207,7 @@ bool CDirect3D::BeginFrame() {
     m_gl.DepthMask(GL_TRUE);
     MarkStateDirty();
     m_batcher.Take();
-    m_drawCalls = 0;
-    m_drawnVertices = 0;
+    m_drawer.ResetCounts();
     return true;
 }
 
@@ -218,7 +218,7 @@ bool CDirect3D::Clear(uint32_t argb, float depth) {
     m_gl.ClearDepth(depth);
     m_gl.ClearStencil(0);
     m_gl.DepthMask(GL_TRUE);
-    m_fixed.known = false;
+    m_drawer.ForgetState();
     m_gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     return true;
 }
@@ -341,6 +341,9 @@ bool CDirect3D::DrawIndexed(Topology topology, uint32_t firstIndex, uint32_t cou
         state.flags |= DRAW_STATE::kOpaque;
     }
     m_batcher.Add(state, firstIndex, count);
+    if (!m_batching) {
+        Flush();
+    }
     return true;
 }
 
@@ -353,103 +356,9 @@ void CDirect3D::Flush() {
         return;
     }
     for (const DRAW_BATCH& batch : m_batcher.Take()) {
-        IssueBatch(batch);
+        m_drawer.Draw(batch, m_batcher.GetRanges(), m_camera, m_sceneLights);
     }
-    // Whoever uses GL next finds blending on, as the render state has it.
-    if (!m_fixed.blend) {
-        m_gl.Enable(GL_BLEND);
-        m_fixed.blend = true;
-    }
-}
-
-void CDirect3D::IssueBatch(const DRAW_BATCH& batch) {
-    ApplyState(batch.state);
-    const GLenum modes[] = {GL_TRIANGLES, GL_LINES, GL_POINTS};
-    const GLenum mode = modes[batch.state.GetTopology()];
-    const std::vector<INDEX_RANGE>& ranges = m_batcher.GetRanges();
-    if (batch.rangeCount == 1) {
-        const INDEX_RANGE& range = ranges[batch.firstRange];
-        m_gl.DrawElements(mode, static_cast<GLsizei>(range.count), GL_UNSIGNED_INT,
-                          reinterpret_cast<const void*>(static_cast<uintptr_t>(range.first) * 4));
-        m_drawnVertices += static_cast<int>(range.count);
-    } else {
-        m_counts.clear();
-        m_offsets.clear();
-        for (size_t i = batch.firstRange; i < batch.firstRange + batch.rangeCount; ++i) {
-            m_counts.push_back(static_cast<GLsizei>(ranges[i].count));
-            m_offsets.push_back(
-                reinterpret_cast<const void*>(static_cast<uintptr_t>(ranges[i].first) * 4));
-            m_drawnVertices += static_cast<int>(ranges[i].count);
-        }
-        m_gl.MultiDrawElements(mode, m_counts.data(), GL_UNSIGNED_INT, m_offsets.data(),
-                               static_cast<GLsizei>(m_counts.size()));
-    }
-    ++m_drawCalls;
-}
-
-void CDirect3D::ApplyState(const DRAW_STATE& state) {
-    m_program->Use(state.texture != 0 ? CSceneProgram::kTextured : CSceneProgram::kPlain);
-    m_program->SetCamera(m_camera);
-    m_program->SetWorld(state.world);
-    m_program->SetLights(m_sceneLights);
-    MATERIAL material;
-    material.specular = state.specular;
-    material.power = state.power;
-    m_program->SetMaterial(material);
-    m_program->SetPointSprite(state.Has(DRAW_STATE::kPointSprite));
-    ApplyFixedState(state);
-}
-
-void CDirect3D::ApplyFixedState(const DRAW_STATE& state) {
-    FIXED_STATE& fixed = m_fixed;
-    const bool known = fixed.known;
-    const bool wrap = state.Has(DRAW_STATE::kTextureWrap);
-    if (state.texture != 0 && (!known || fixed.texture != state.texture || fixed.wrap != wrap)) {
-        m_gl.ActiveTexture(GL_TEXTURE0);
-        m_gl.BindTexture(GL_TEXTURE_2D, state.texture);
-        const GLint mode = wrap ? GL_REPEAT : GL_CLAMP_TO_EDGE;
-        m_gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, mode);
-        m_gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, mode);
-        fixed.texture = state.texture;
-        fixed.wrap = wrap;
-    }
-    const int cull = state.GetCull();
-    if (!known || fixed.cull != cull) {
-        if (cull == kCullNone) {
-            m_gl.Disable(GL_CULL_FACE);
-        } else {
-            m_gl.Enable(GL_CULL_FACE);
-            m_gl.FrontFace(cull == kCullCounterClockwise ? GL_CW : GL_CCW);
-        }
-        fixed.cull = cull;
-    }
-    const bool wireframe = state.Has(DRAW_STATE::kWireframe);
-    if (!known || fixed.wireframe != wireframe) {
-        m_gl.PolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
-        fixed.wireframe = wireframe;
-    }
-    const bool depthWrite = state.Has(DRAW_STATE::kDepthWrite);
-    if (!known || fixed.depthWrite != depthWrite) {
-        m_gl.DepthMask(depthWrite ? GL_TRUE : GL_FALSE);
-        fixed.depthWrite = depthWrite;
-    }
-    // Opaque draws are written without blending, which gives the same
-    // pixels for less work.
-    const bool blend = !state.Has(DRAW_STATE::kOpaque);
-    if (!known || fixed.blend != blend) {
-        if (blend) {
-            m_gl.Enable(GL_BLEND);
-        } else {
-            m_gl.Disable(GL_BLEND);
-        }
-        fixed.blend = blend;
-    }
-    const bool additive = state.Has(DRAW_STATE::kAdditive);
-    if (!known || fixed.additive != additive) {
-        m_gl.BlendFunc(GL_SRC_ALPHA, additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
-        fixed.additive = additive;
-    }
-    fixed.known = true;
+    m_drawer.Finish();
 }
 
 uint32_t CDirect3D::CreateTexture(int width, int height, const uint32_t* argb) {
@@ -467,7 +376,7 @@ uint32_t CDirect3D::CreateTexture(int width, int height, const uint32_t* argb) {
     m_gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     m_gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     m_gl.BindTexture(GL_TEXTURE_2D, 0);
-    m_fixed.texture = 0;
+    m_drawer.ForgetTexture();
     CCharString name;
     if (TakeResult(name) != D3D_OK) {
         m_gl.DeleteTextures(1, &texture);
@@ -484,7 +393,7 @@ void CDirect3D::DeleteTexture(uint32_t texture) {
     if (m_textures.erase(texture) > 0 && m_gl.IsLoaded() && m_device->IsReady()) {
         Flush();  // draws that wait may use it
         m_gl.DeleteTextures(1, &texture);
-        m_fixed.texture = m_fixed.texture == texture ? 0 : m_fixed.texture;
+        m_drawer.ForgetTexture();
     }
 }
 
@@ -522,5 +431,5 @@ void CDirect3D::MarkStateDirty() {
     // Another program and other GL state were used; the uniforms stay
     // with the scene's programs.
     m_program->ForgetCurrent();
-    m_fixed.known = false;
+    m_drawer.ForgetState();
 }

@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <memory>
 #include <set>
-#include <vector>
 
 #include <glm/glm.hpp>
 
 #include "foundation/CharString.h"
 #include "platform/GlDevice.h"
+#include "scene/BatchDrawer.h"
 #include "scene/DrawBatcher.h"
 #include "scene/GlApi.h"
 #include "scene/SceneProgram.h"
@@ -120,10 +120,14 @@ public:
                      bool translucentColours = false);
     // Issues the draws that wait, before GL is used otherwise.
     void Flush();
+    // Off, every draw goes to the driver at once, in the order it comes,
+    // as one call: what batching draws can be compared with it.
+    void SetBatching(bool on) { m_batching = on; }
+    bool IsBatching() const { return m_batching; }
     // GL draw calls issued in the current frame.
-    int GetDrawCalls() const { return m_drawCalls; }
+    int GetDrawCalls() const { return m_drawer.GetDrawCalls(); }
     // Vertices (indices) those calls drew.
-    int GetDrawnVertices() const { return m_drawnVertices; }
+    int GetDrawnVertices() const { return m_drawer.GetDrawnVertices(); }
 
     // A texture from 32-bit ARGB pixels, top row first, with mipmaps.
     uint32_t CreateTexture(int width, int height, const uint32_t* argb);
@@ -145,9 +149,6 @@ private:
     bool KeepOverlayError();
     void MarkStateDirty();
     bool SetRenderState();
-    void ApplyState(const DRAW_STATE& state);
-    void ApplyFixedState(const DRAW_STATE& state);
-    void IssueBatch(const DRAW_BATCH& batch);
     void SetFlag(DRAW_STATE::Flag flag, bool on);
     void CameraChanged();
     void LightsChanged();
@@ -176,21 +177,8 @@ private:
     // The state the next draw is made with (its world is m_transforms[kWorld]).
     DRAW_STATE m_state;
     CDrawBatcher m_batcher;
-    // The GL state outside the program as the last batch left it.
-    struct FIXED_STATE {
-        bool known = false;
-        uint32_t texture = 0;
-        bool wrap = false;
-        int cull = kCullCounterClockwise;
-        bool wireframe = false;
-        bool depthWrite = true;
-        bool blend = true;
-        bool additive = false;
-    } m_fixed;
-    std::vector<GLsizei> m_counts;  // of the ranges of a batch
-    std::vector<const void*> m_offsets;
-    int m_drawCalls = 0;
-    int m_drawnVertices = 0;
+    CBatchDrawer m_drawer;
+    bool m_batching = true;
     uint32_t m_contextSerial = 0;
     std::set<uint32_t> m_textures;  // made through CreateTexture in this context
 };
