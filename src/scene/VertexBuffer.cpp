@@ -59,6 +59,9 @@ bool CVertexBuffer::AddVertex(const VERTEX& vertex, uint32_t extra1, uint32_t ex
         return false;
     }
     m_vertices[m_vertexCount] = vertex;
+    if ((vertex.diffuse >> 24) != 0xFF) {
+        m_translucent.push_back(m_vertexCount);  // appended in order
+    }
     m_extra1[m_vertexCount] = extra1;
     m_extra2[m_vertexCount] = extra2;
     ++m_vertexCount;
