@@ -24,12 +24,15 @@ constexpr uint32_t kRed = 0xFFFF0000;
 constexpr uint32_t kBlue = 0xFF0000FF;
 constexpr uint32_t kHalf = 0x80000000;  // the alpha of a half-transparent vertex
 
-QGuiApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_scene_gl";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
+// One application for all the test files of the program, made by the
+// first test that needs it.
+void App() {
+    if (QGuiApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "test_scene_gl";
+        static char* argv[] = {name, nullptr};
+        static QGuiApplication app(argc, argv);
+    }
 }
 
 struct RGB {

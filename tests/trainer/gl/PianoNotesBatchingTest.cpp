@@ -26,12 +26,15 @@ constexpr int kHeight = 600;
 constexpr int kMaxDrawCalls = 12;
 constexpr int kMiddleC = 60;
 
-QGuiApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_trainer_gl";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
+// One application for all the test files of the program, made by the
+// first test that needs it.
+void App() {
+    if (QGuiApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "test_trainer_gl";
+        static char* argv[] = {name, nullptr};
+        static QGuiApplication app(argc, argv);
+    }
 }
 
 class CPianoNotesBatching : public testing::Test {
