@@ -807,8 +807,8 @@ TEST_F(CPianoNotesPixels, ShowsTheComputerKeysOnWhiteAndBlackKeys) {
     for (int n : {61, 63, 66, 68, 70}) {
         // The I is one thin stroke, greyed by the black around it.
         const auto grey = [](int r, int g, int b) { return r > 115 && g > 115 && b > 115; };
-        const int light =
-            n == 66 ? CountNear(LetterPlace(n), 4, 6, grey) : CountNear(LetterPlace(n), 4, 6, Pale);
+        const int light = n == 66 ? CountNear(LetterPlace(n), 4, 6, grey)
+                                  : CountNear(LetterPlace(n), 4, 6, Pale);
         EXPECT_GT(light, 3) << "no light letter on black key " << n;
     }
     // The same places without their letters: a white and a black key.
