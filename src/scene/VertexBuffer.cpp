@@ -279,15 +279,25 @@ bool CVertexBuffer::Refresh(int first, int count) {
     if (first + count > m_deviceVertexCapacity) {
         return Upload();
     }
+    if (static_cast<int>(m_refreshed.size()) >= kMaxPendingStretches) {
+        STRETCH all = m_refreshed.front();
+        for (const STRETCH& stretch : m_refreshed) {
+            all.first = std::min(all.first, stretch.first);
+            all.end = std::max(all.end, stretch.end);
+        }
+        m_refreshed.assign(1, all);
+    }
     m_refreshed.push_back(STRETCH{first, first + count});
     return true;
 }
 
 bool CVertexBuffer::UploadChanges() {
+    m_sentStretches = m_uploads = 0;
     if (m_refreshed.empty() || m_vertexBuffer == 0) {
         m_refreshed.clear();
         return true;
     }
+    m_sentStretches = static_cast<int>(m_refreshed.size());
     std::sort(m_refreshed.begin(), m_refreshed.end(),
               [](const STRETCH& a, const STRETCH& b) { return a.first < b.first; });
     // Draws that wait read the vertices as they are when they are issued.
@@ -303,6 +313,7 @@ bool CVertexBuffer::UploadChanges() {
         gl.BufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(upload.first) * sizeof(VERTEX),
                          static_cast<GLsizeiptr>(upload.end - upload.first) * sizeof(VERTEX),
                          &m_vertices[static_cast<size_t>(upload.first)]);
+        ++m_uploads;
         if (i < m_refreshed.size()) {
             upload = m_refreshed[i];
         }

@@ -69,6 +69,9 @@ public:
     // device copy could not take them.
     bool UploadChanges();
     int GetPendingStretches() const { return static_cast<int>(m_refreshed.size()); }
+    // The stretches the last UploadChanges sent and the uploads it took.
+    int GetSentStretches() const { return m_sentStretches; }
+    int GetUploads() const { return m_uploads; }
     // Some vertex of [first, first + count) has a diffuse alpha below 255,
     // as the vertices were at the last upload, refresh or colour change.
     bool IsTranslucent(int first, int count) const;
@@ -93,6 +96,9 @@ private:
     // Two refreshed stretches closer than this many vertices go to the
     // device as one.
     static constexpr int kUploadGap = 256;
+    // More stretches than this waiting (no frame drawn for a while) become
+    // the one stretch that covers them.
+    static constexpr int kMaxPendingStretches = 4096;
     struct STRETCH {
         int first;
         int end;
@@ -119,5 +125,7 @@ private:
     uint32_t m_vertexBuffer = 0;
     uint32_t m_indexBuffer = 0;
     std::vector<STRETCH> m_refreshed;
+    int m_sentStretches = 0;
+    int m_uploads = 0;
     std::vector<int> m_translucent;  // vertices, ascending
 };
