@@ -170,6 +170,7 @@ bool CVertexBuffer::Upload() {
     if (m_device == nullptr || !m_device->IsCreated()) {
         return FailWith(m_error, kSource, __LINE__, "No device for the vertex buffer");
     }
+    m_device->Flush();  // draws that wait use the device copy that goes
     ReleaseDevice();
     m_translucent.clear();
     CheckAlpha(0, m_vertexCount);
