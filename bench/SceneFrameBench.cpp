@@ -1,17 +1,30 @@
-// Frame time of a trainer-sized scene on the machine's GL driver: 2,000 lit
-// primitives (1,300 solids for keys and staff, 700 flat glyph quads) at
-// 1280 x 800 with four samples. Prints mean and 95th percentile of the wall
-// time per frame (finished on the GPU) and the CPU time per frame.
+// Frame times of the scene on the machine's GL driver at 1280 x 800 with
+// four samples (another count as the first argument), side by side in one
+// run: an empty frame, the note-reading picture (kind 32) with a note on
+// show, a trainer-sized scene of 2,000 lit primitives (1,300 solids, 700 flat
+// glyph quads) and the band picture (kind 17), whose figures play a note
+// every few frames and move their limbs by rewriting their vertices. The
+// scenes draw
+// their frames in turns, so that load elsewhere on the machine weighs on all
+// of them alike. Prints each scene's GL draw calls and vertices per frame,
+// the mean, median and 95th percentile of the wall time per frame (finished
+// on the GPU), the CPU time of the UI thread, and the median as a ratio to
+// the empty frame's.
 #include <QGuiApplication>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <numeric>
 #include <string>
 #include <vector>
 
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "characters/Band.h"
 #include "exercise/HeldKeys.h"
 #include "exercise/Teacher.h"
 #include "platform/qt/QtOffscreenGl.h"
@@ -25,13 +38,28 @@
 
 namespace {
 
+constexpr int kWidth = 1280;
+constexpr int kHeight = 800;
+constexpr int kWarmupFrames = 20;
+constexpr int kFrames = 300;
+constexpr int kBenchKind = 3;  // a free picture kind for the generic scenes
+constexpr int kBandKind = 17;
+// The band plays a note every few frames, its players in turn; a frame
+// step is the scene's.
+constexpr int kFramesPerNote = 4;
+constexpr double kFrameStep = 0.025;
+
 double CpuMs(clockid_t clock) {
     timespec t{};
     clock_gettime(clock, &t);
     return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
 }
 
-CPrimitive* BuildScene(CSpacePainter& scene, CVertexBuffer& list) {
+CPrimitive* BuildEmpty(CSpacePainter& scene, CVertexBuffer& list) {
+    return scene.AddToList(std::make_unique<CPrimitive>("Nothing", scene.GetDirect3D(), &list));
+}
+
+CPrimitive* BuildTrainerSized(CSpacePainter& scene, CVertexBuffer& list) {
     CDirect3D* device = scene.GetDirect3D();
     CPrimitive* first = nullptr;
     for (int i = 0; i < 1300; ++i) {
@@ -62,89 +90,182 @@ CPrimitive* BuildScene(CSpacePainter& scene, CVertexBuffer& list) {
         glyph->EndGeometry();
         scene.AddToList(std::move(glyph));
     }
+    scene.SetCamera(glm::vec3(0, 0, -18), glm::vec3(0), glm::vec3(0, 1, 0), 180.0f, 90.0f, 18.0f);
     return first;
 }
 
-void Report(const char* what, std::vector<double> values) {
+// One scene in a context of its own and the figures of its frames.
+struct BENCH_SCENE {
+    const char* name = "";
+    int kind = kBenchKind;
+    std::unique_ptr<CQtOffscreenGl> device;
+    std::unique_ptr<Teacher> teacher;  // outlives the picture that shows it
+    CHeldKeys heldKeys;
+    std::unique_ptr<CSpacePainter> scene;
+    CBand* band = nullptr;
+    int frame = 0;
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    std::vector<double> process;
+    int drawCalls = 0;
+    int vertices = 0;
+    int stretches = 0;  // vertex stretches rewritten for the last frame
+    int uploads = 0;    // and the uploads that sent them
+};
+
+bool Open(BENCH_SCENE& bench, int samples, CNoteManager& notes,
+          const CSpacePainter::PictureFactory& factory) {
+    bench.device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight, samples);
+    std::string error;
+    if (!bench.device->Create(error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    bench.teacher = std::make_unique<Teacher>(&notes);
+    bench.scene = std::make_unique<CSpacePainter>();
+    if (!bench.scene->Init(bench.device.get())) {
+        std::fprintf(stderr, "%s\n", bench.scene->GetError());
+        return false;
+    }
+    BENCH_SCENE* self = &bench;
+    bench.scene->SetPictureFactory(
+        CPianoNotes::kKind, [self, &notes](CSpacePainter& scene, CVertexBuffer& list) {
+            return CPianoNotes::Make(scene, list, notes, *self->teacher, self->heldKeys);
+        });
+    bench.scene->SetPictureFactory(kBandKind,
+                                   [self, &notes](CSpacePainter& scene, CVertexBuffer& list) {
+                                       self->band = CBand::Make(scene, list, &notes, nullptr);
+                                       return self->band;
+                                   });
+    bench.scene->SetPictureFactory(kBenchKind, factory);
+    if (!bench.scene->CreatePicture(bench.kind)) {
+        std::fprintf(stderr, "%s: %s\n", bench.name, bench.scene->GetError());
+        return false;
+    }
+    if (bench.kind == CPianoNotes::kKind) {
+        // A lesson of one note: the staff shows it, its key is marked.
+        const int middleC = 60;
+        bench.teacher->SetLesson(Teacher::kDefaultScale, middleC, middleC);
+    }
+    if (bench.band != nullptr) {
+        bench.band->StartPoses();
+    }
+    return true;
+}
+
+// Every few frames a note for the next player: the limbs glide to it over
+// the frames after.
+void PlayBand(BENCH_SCENE& bench) {
+    const double now = bench.frame * kFrameStep;
+    if (bench.frame % kFramesPerNote == 0) {
+        const BAND_NOTE notes[] = {{51, THING_RIDE_CYMBAL},
+                                   {40, THING_BASS_GUITAR},
+                                   {55, THING_RHYTHM_GUITAR},
+                                   {64, THING_LEAD_GUITAR}};
+        const BAND_NOTE& note = notes[(bench.frame / kFramesPerNote) % 4];
+        bench.band->PlayNote(note);
+    }
+    bench.band->Animate(now + kFrameStep, now);
+    ++bench.frame;
+}
+
+bool DrawFrame(BENCH_SCENE& bench, bool keep) {
+    CSpacePainter& scene = *bench.scene;
+    const double cpu0 = CpuMs(CLOCK_THREAD_CPUTIME_ID);
+    const double process0 = CpuMs(CLOCK_PROCESS_CPUTIME_ID);
+    const auto start = std::chrono::steady_clock::now();
+    if (bench.band != nullptr) {
+        PlayBand(bench);
+    }
+    const bool drawn = scene.Render(true);
+    scene.GetDirect3D()->GetApi().Finish();
+    const auto end = std::chrono::steady_clock::now();
+    if (keep) {
+        bench.wall.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+        bench.cpu.push_back(CpuMs(CLOCK_THREAD_CPUTIME_ID) - cpu0);
+        bench.process.push_back(CpuMs(CLOCK_PROCESS_CPUTIME_ID) - process0);
+    }
+    bench.drawCalls = scene.GetDirect3D()->GetDrawCalls();
+    bench.vertices = scene.GetDirect3D()->GetDrawnVertices();
+    bench.stretches = scene.GetFirstList()->GetSentStretches();
+    bench.uploads = scene.GetFirstList()->GetUploads();
+    return drawn;
+}
+
+double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
-    const double mean = std::accumulate(values.begin(), values.end(), 0.0) / values.size();
-    const double p95 = values[static_cast<size_t>(values.size() * 0.95)];
-    std::printf("%-28s mean %7.3f ms   p95 %7.3f ms\n", what, mean, p95);
+    return values[values.size() / 2];
+}
+
+void Report(const BENCH_SCENE& bench, double emptyMedian, double emptyProcess) {
+    std::vector<double> wall = bench.wall;
+    std::sort(wall.begin(), wall.end());
+    const double mean = std::accumulate(wall.begin(), wall.end(), 0.0) / wall.size();
+    const double median = Median(wall);
+    const double p95 = wall[static_cast<size_t>(wall.size() * 0.95)];
+    const double p10 = wall[static_cast<size_t>(wall.size() * 0.10)];
+    const double cpu = Median(bench.cpu);
+    const double process = Median(bench.process);
+    std::printf("%-22s %6d %9d %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %7.2f %7.2f\n", bench.name,
+                bench.drawCalls, bench.vertices, mean, p10, median, p95, cpu, process,
+                median / emptyMedian, process / emptyProcess);
 }
 
 }  // namespace
 
-CNoteManager* g_noteManager = nullptr;
-
-// Draws 300 frames of the scene and prints their figures; trainer draws the
-// note-reading picture instead of the generic one.
-int Run(int samples, bool empty, bool trainer = false) {
-    CQtOffscreenGl device(1280, 800, samples);
-    std::string error;
-    if (!device.Create(error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
-    // The exercise outlives the picture that shows it.
-    Teacher teacher(g_noteManager);
-    CHeldKeys heldKeys;
-    CSpacePainter scene;
-    if (!scene.Init(&device)) {
-        std::fprintf(stderr, "%s\n", scene.GetError());
-        return 1;
-    }
-    scene.SetPictureFactory(CPianoNotes::kKind, [&](CSpacePainter& s, CVertexBuffer& list) {
-        return CPianoNotes::Make(s, list, *g_noteManager, teacher, heldKeys);
-    });
-    scene.SetPictureFactory(3, empty ? [](CSpacePainter& s, CVertexBuffer& list) {
-        return s.AddToList(std::make_unique<CPrimitive>("Nothing", s.GetDirect3D(), &list));
-    } : CSpacePainter::PictureFactory(BuildScene));
-    if (!scene.CreatePicture(trainer ? CPianoNotes::kKind : 3)) {
-        std::fprintf(stderr, "%s\n", scene.GetError());
-        return 1;
-    }
-    if (!trainer) {
-        scene.SetCamera(glm::vec3(0, 0, -18), glm::vec3(0), glm::vec3(0, 1, 0), 180.0f, 90.0f,
-                        18.0f);
-    }
-    const CGlApi& gl = scene.GetDirect3D()->GetApi();
-    std::vector<double> wall, thread, process;
-    const int warmup = 20, frames = 300;
-    for (int i = 0; i < warmup + frames; ++i) {
-        const double thread0 = CpuMs(CLOCK_THREAD_CPUTIME_ID);
-        const double process0 = CpuMs(CLOCK_PROCESS_CPUTIME_ID);
-        const auto start = std::chrono::steady_clock::now();
-        scene.Render(true);
-        gl.Finish();
-        const auto end = std::chrono::steady_clock::now();
-        if (i >= warmup) {
-            wall.push_back(std::chrono::duration<double, std::milli>(end - start).count());
-            thread.push_back(CpuMs(CLOCK_THREAD_CPUTIME_ID) - thread0);
-            process.push_back(CpuMs(CLOCK_PROCESS_CPUTIME_ID) - process0);
-        }
-    }
-    std::printf("\n%s of %d primitives, %d vertices at 1280x800, %d samples, %s\n",
-                trainer ? "Note-reading picture" : (empty ? "Empty scene" : "Scene"),
-                scene.GetFirstList()->GetPrimitives().GetCount(),
-                scene.GetFirstList()->GetVertexCount(), device.GetSamples(),
-                reinterpret_cast<const char*>(gl.GetString(GL_RENDERER)));
-    std::printf("GL draw calls per frame: %d\n", scene.GetDirect3D()->GetDrawCalls());
-    Report("frame time (wall)", wall);
-    Report("CPU, UI thread", thread);
-    Report("CPU, all threads", process);
-    return 0;
-}
-
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    // The product's four samples, then one sample and an empty frame to show
-    // where the time goes on a software renderer.
-    CNoteManager noteManager;
-    if (!noteManager.Init()) {
-        std::fprintf(stderr, "%s\n", noteManager.GetError());
+    const int samples = argc > 1 ? std::atoi(argv[1]) : 4;
+    CNoteManager notes;
+    if (!notes.Init()) {
+        std::fprintf(stderr, "%s\n", notes.GetError());
         return 1;
     }
-    g_noteManager = &noteManager;
-    return Run(4, false) || Run(0, false) || Run(4, true) || Run(4, false, true) ||
-           Run(0, false, true);
+    BENCH_SCENE scenes[4];
+    scenes[0].name = "Empty frame";
+    scenes[1].name = "Note-reading picture";
+    scenes[1].kind = CPianoNotes::kKind;
+    scenes[2].name = "Trainer-sized scene";
+    scenes[3].name = "Band picture";
+    scenes[3].kind = kBandKind;
+    const CSpacePainter::PictureFactory factories[4] = {BuildEmpty, BuildEmpty, BuildTrainerSized,
+                                                        BuildEmpty};
+    for (int i = 0; i < 4; ++i) {
+        if (!Open(scenes[i], samples, notes, factories[i])) {
+            return 1;
+        }
+    }
+    const std::string only = argc > 2 ? argv[2] : "ENTB";
+    for (int frame = 0; frame < kWarmupFrames + kFrames; ++frame) {
+        for (BENCH_SCENE& bench : scenes) {
+            if (only.find(bench.name[0]) == std::string::npos && &bench != &scenes[0]) {
+                continue;
+            }
+            if (!DrawFrame(bench, frame >= kWarmupFrames)) {
+                std::fprintf(stderr, "%s: %s\n", bench.name, bench.scene->GetError());
+                return 1;
+            }
+        }
+    }
+    const CGlApi& gl = scenes[0].scene->GetDirect3D()->GetApi();
+    scenes[0].device->MakeCurrent();
+    std::printf("\n%dx%d, %d samples per pixel, %s, %d frames each\n", kWidth, kHeight,
+                scenes[0].device->GetSamples(),
+                reinterpret_cast<const char*>(gl.GetString(GL_RENDERER)), kFrames);
+    std::printf("%-22s %6s %9s %8s %8s %8s %8s %8s %8s %7s %7s\n", "", "draws", "vertices",
+                "mean ms", "p10", "median", "p95", "UI CPU", "all CPU", "ratio", "CPU");
+    const double emptyMedian = Median(scenes[0].wall);
+    const double emptyProcess = Median(scenes[0].process);
+    for (const BENCH_SCENE& bench : scenes) {
+        if (bench.wall.empty()) {
+            continue;
+        }
+        Report(bench, emptyMedian, emptyProcess);
+    }
+    const BENCH_SCENE& band = scenes[3];
+    if (!band.wall.empty()) {
+        std::printf("%s: %d vertex stretches rewritten for its last frame, sent in %d uploads\n",
+                    band.name, band.stretches, band.uploads);
+    }
+    return 0;
 }

@@ -8,9 +8,11 @@
 
 #include "foundation/CharString.h"
 #include "platform/GlDevice.h"
+#include "scene/BatchDrawer.h"
+#include "scene/DrawBatcher.h"
 #include "scene/GlApi.h"
+#include "scene/SceneProgram.h"
 
-class CShaderProgram;
 class CTextOverlay;
 
 // A light as the lighting model knows it; colours are RGBA in 0..1.
@@ -37,6 +39,9 @@ struct MATERIAL {
 // Vertex colour 1 drives ambient and diffuse reflection, vertex colour 2 is
 // the emissive colour, specular reflection comes from the material, and
 // everything is alpha-blended, culled counter-clockwise and depth-tested.
+// Draws wait with the state they were made with until Flush, which sends
+// them grouped by state (see CDrawBatcher): opaque draws first, translucent
+// ones after them in their order.
 class CDirect3D {
 public:
     static constexpr const char* kSource = "Direct3D";
@@ -98,7 +103,7 @@ public:
     void SetLighting(bool on);
     void SetMaterial(const MATERIAL& material);
     void SetWireframe(bool on);
-    bool IsWireframe() const { return m_wireframe; }
+    bool IsWireframe() const { return m_state.Has(DRAW_STATE::kWireframe); }
     // The fill mode the whole frame is drawn with; primitives may add theirs.
     void SetSceneWireframe(bool on) { m_sceneWireframe = on; }
     bool IsSceneWireframe() const { return m_sceneWireframe; }
@@ -108,12 +113,21 @@ public:
     void SetTexture(uint32_t texture, bool wrap);
     void SetPointSprite(bool on);
     // Draws count indices from the bound index buffer under the current
-    // state; the draw may wait to be merged with the next one.
-    bool DrawIndexed(Topology topology, uint32_t firstIndex, uint32_t count);
-    // Issues the draw that waits, before GL is used otherwise.
+    // state; the draw waits for Flush. translucentColours: some vertex
+    // colour is not opaque, so that the draw keeps its place among the
+    // translucent ones.
+    bool DrawIndexed(Topology topology, uint32_t firstIndex, uint32_t count,
+                     bool translucentColours = false);
+    // Issues the draws that wait, before GL is used otherwise.
     void Flush();
+    // Off, every draw goes to the driver at once, in the order it comes,
+    // as one call: what batching draws can be compared with it.
+    void SetBatching(bool on) { m_batching = on; }
+    bool IsBatching() const { return m_batching; }
     // GL draw calls issued in the current frame.
-    int GetDrawCalls() const { return m_drawCalls; }
+    int GetDrawCalls() const { return m_drawer.GetDrawCalls(); }
+    // Vertices (indices) those calls drew.
+    int GetDrawnVertices() const { return m_drawer.GetDrawnVertices(); }
 
     // A texture from 32-bit ARGB pixels, top row first, with mipmaps.
     uint32_t CreateTexture(int width, int height, const uint32_t* argb);
@@ -135,9 +149,9 @@ private:
     bool KeepOverlayError();
     void MarkStateDirty();
     bool SetRenderState();
-    void ApplyState(Topology topology);
-    void ApplyLights();
-    void SetFlag(bool& flag, bool on);
+    void SetFlag(DRAW_STATE::Flag flag, bool on);
+    void CameraChanged();
+    void LightsChanged();
 
     IGlDevice* m_device;
     bool m_fullScreen;
@@ -151,34 +165,20 @@ private:
     uint32_t m_screenHeight = 0;
     uint32_t m_textColor = 0xFFFFFFFF;
 
-    std::unique_ptr<CShaderProgram> m_scene;
+    std::unique_ptr<CSceneProgram> m_program;
     std::unique_ptr<CTextOverlay> m_overlay;
 
     glm::mat4 m_transforms[kTransformCount];
+    SCENE_CAMERA m_camera;
     LIGHT m_lights[kMaxLights];
     bool m_lightOn[kMaxLights] = {};
-    glm::vec4 m_ambient{0.0f};
-    bool m_lighting = true;
-    MATERIAL m_material;
-    bool m_wireframe = false;
+    SCENE_LIGHTS m_sceneLights;
     bool m_sceneWireframe = false;
-    Cull m_cull = kCullCounterClockwise;
-    bool m_depthWrite = true;
-    bool m_additive = false;
-    uint32_t m_texture = 0;
-    bool m_textureWrap = false;
-    bool m_pointSprite = false;
-    bool m_transformsDirty = true;
-    bool m_lightsDirty = true;
-    bool m_materialDirty = true;
-    bool m_stateDirty = true;
-    bool m_appliedPoints = false;
-    struct PENDING_DRAW {
-        Topology topology = kTriangles;
-        uint32_t first = 0;
-        uint32_t count = 0;
-    } m_pending;
-    int m_drawCalls = 0;
+    // The state the next draw is made with (its world is m_transforms[kWorld]).
+    DRAW_STATE m_state;
+    CDrawBatcher m_batcher;
+    CBatchDrawer m_drawer;
+    bool m_batching = true;
     uint32_t m_contextSerial = 0;
     std::set<uint32_t> m_textures;  // made through CreateTexture in this context
 };

@@ -46,6 +46,7 @@ typedef void(APIENTRYP NOTARA_PFNGLBINDTEXTURE)(GLenum target, GLuint texture);
     X(PFNGLENABLEVERTEXATTRIBARRAYPROC, EnableVertexAttribArray) \
     X(PFNGLVERTEXATTRIBPOINTERPROC, VertexAttribPointer)         \
     X(NOTARA_PFNGLDRAWELEMENTS, DrawElements)                    \
+    X(PFNGLMULTIDRAWELEMENTSPROC, MultiDrawElements)             \
     X(NOTARA_PFNGLDRAWARRAYS, DrawArrays)                        \
     X(PFNGLCREATESHADERPROC, CreateShader)                       \
     X(PFNGLSHADERSOURCEPROC, ShaderSource)                       \

@@ -59,6 +59,9 @@ bool CVertexBuffer::AddVertex(const VERTEX& vertex, uint32_t extra1, uint32_t ex
         return false;
     }
     m_vertices[m_vertexCount] = vertex;
+    if ((vertex.diffuse >> 24) != 0xFF) {
+        m_translucent.push_back(m_vertexCount);  // appended in order
+    }
     m_extra1[m_vertexCount] = extra1;
     m_extra2[m_vertexCount] = extra2;
     ++m_vertexCount;
@@ -167,7 +170,10 @@ bool CVertexBuffer::Upload() {
     if (m_device == nullptr || !m_device->IsCreated()) {
         return FailWith(m_error, kSource, __LINE__, "No device for the vertex buffer");
     }
+    m_device->Flush();  // draws that wait use the device copy that goes
     ReleaseDevice();
+    m_translucent.clear();
+    CheckAlpha(0, m_vertexCount);
     const CGlApi& gl = m_device->GetApi();
     gl.GenVertexArrays(1, &m_vertexArray);
     gl.BindVertexArray(m_vertexArray);
@@ -232,6 +238,7 @@ void CVertexBuffer::ReleaseDevice() {
     }
     m_vertexArray = m_vertexBuffer = m_indexBuffer = 0;
     m_deviceVertexCapacity = 0;
+    m_refreshed.clear();  // the next upload copies everything
 }
 
 bool CVertexBuffer::Bind() {
@@ -239,6 +246,9 @@ bool CVertexBuffer::Bind() {
         return FailWith(m_error, kSource, __LINE__, "Can't set vertices: %s", "D3DERR_INVALIDCALL");
     }
     m_device->Flush();
+    if (!UploadChanges()) {
+        return false;
+    }
     m_device->GetApi().BindVertexArray(m_vertexArray);
     return true;
 }
@@ -252,28 +262,91 @@ bool CVertexBuffer::DrawPrimitive(const CPrimitive& primitive) {
                                          : range.lines             ? CDirect3D::kLines
                                                                    : CDirect3D::kTriangles;
     return m_device->DrawIndexed(topology, static_cast<uint32_t>(range.firstIndex),
-                                 static_cast<uint32_t>(range.indexCount)) ||
+                                 static_cast<uint32_t>(range.indexCount),
+                                 IsTranslucent(range.firstVertex, range.vertexCount)) ||
            FailWith(m_error, kSource, __LINE__, "Can't draw: %s", m_device->GetError());
 }
 
 bool CVertexBuffer::Refresh(int first, int count) {
-    if (m_vertexBuffer == 0) {
-        return true;  // the next upload copies everything
-    }
     first = std::max(0, first);
     count = std::min(count, m_vertexCount - first);
     if (count <= 0) {
         return true;
     }
+    CheckAlpha(first, count);
+    if (m_vertexBuffer == 0) {
+        return true;  // the next upload copies everything
+    }
     if (first + count > m_deviceVertexCapacity) {
         return Upload();
     }
+    if (static_cast<int>(m_refreshed.size()) >= kMaxPendingStretches) {
+        STRETCH all = m_refreshed.front();
+        for (const STRETCH& stretch : m_refreshed) {
+            all.first = std::min(all.first, stretch.first);
+            all.end = std::max(all.end, stretch.end);
+        }
+        m_refreshed.assign(1, all);
+    }
+    m_refreshed.push_back(STRETCH{first, first + count});
+    return true;
+}
+
+bool CVertexBuffer::UploadChanges() {
+    m_sentStretches = m_uploads = 0;
+    if (m_refreshed.empty() || m_vertexBuffer == 0) {
+        m_refreshed.clear();
+        return true;
+    }
+    m_sentStretches = static_cast<int>(m_refreshed.size());
+    std::sort(m_refreshed.begin(), m_refreshed.end(),
+              [](const STRETCH& a, const STRETCH& b) { return a.first < b.first; });
+    // Draws that wait read the vertices as they are when they are issued.
     m_device->Flush();
     const CGlApi& gl = m_device->GetApi();
     gl.BindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
-    gl.BufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(first) * sizeof(VERTEX),
-                     static_cast<GLsizeiptr>(count) * sizeof(VERTEX), &m_vertices[first]);
+    STRETCH upload = m_refreshed.front();
+    for (size_t i = 1; i <= m_refreshed.size(); ++i) {
+        if (i < m_refreshed.size() && m_refreshed[i].first <= upload.end + kUploadGap) {
+            upload.end = std::max(upload.end, m_refreshed[i].end);
+            continue;
+        }
+        gl.BufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(upload.first) * sizeof(VERTEX),
+                         static_cast<GLsizeiptr>(upload.end - upload.first) * sizeof(VERTEX),
+                         &m_vertices[static_cast<size_t>(upload.first)]);
+        ++m_uploads;
+        if (i < m_refreshed.size()) {
+            upload = m_refreshed[i];
+        }
+    }
+    m_refreshed.clear();
+    CCharString name;
+    if (m_device->TakeResult(name) != D3D_OK) {
+        return FailWith(m_error, kSource, __LINE__, "Can't lock device vertex buffer: %s",
+                        name.GetText());
+    }
     return true;
+}
+
+void CVertexBuffer::CheckAlpha(int first, int count) {
+    const auto begin = std::lower_bound(m_translucent.begin(), m_translucent.end(), first);
+    const auto end = std::lower_bound(begin, m_translucent.end(), first + count);
+    std::vector<int> found;
+    for (int i = first; i < first + count; ++i) {
+        if ((m_vertices[static_cast<size_t>(i)].diffuse >> 24) != 0xFF) {
+            found.push_back(i);
+        }
+    }
+    if (found.empty() && begin == end) {
+        return;
+    }
+    const auto at = m_translucent.erase(begin, end);
+    m_translucent.insert(at, found.begin(), found.end());
+}
+
+bool CVertexBuffer::IsTranslucent(int first, int count) const {
+    const auto at = std::lower_bound(m_translucent.begin(), m_translucent.end(), first);
+    return at != m_translucent.end() && *at < first + count;
 }
 
 bool CVertexBuffer::SetColour(int first, int count, uint32_t argb, ColorKind which, bool refresh) {
@@ -283,6 +356,9 @@ bool CVertexBuffer::SetColour(int first, int count, uint32_t argb, ColorKind whi
     }
     for (int i = first; i < first + count; ++i) {
         (which == kDiffuse ? m_vertices[i].diffuse : m_vertices[i].specular) = argb;
+    }
+    if (which == kDiffuse) {
+        CheckAlpha(first, count);
     }
     return !refresh || Refresh(first, count);
 }

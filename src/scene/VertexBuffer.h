@@ -23,7 +23,10 @@ static_assert(sizeof(VERTEX) == 44, "the vertex record is 44 bytes");
 // The vertices and indices of a whole picture in one system copy and one
 // device copy, and the list of primitives drawn from them in order.
 // Primitives own contiguous stretches; geometry added while a primitive is
-// current is counted into it.
+// current is counted into it. Stretches refreshed between two frames go to
+// the device together when the list is bound for the next one, neighbours
+// in one upload. The list knows which vertices have a translucent diffuse
+// colour, so that draws of opaque ones can be batched freely.
 class CVertexBuffer {
 public:
     static constexpr const char* kSource = "VertexBuffer";
@@ -56,10 +59,22 @@ public:
     bool Upload();
     void ReleaseDevice();
     bool IsUploaded() const { return m_vertexBuffer != 0; }
+    // Binds the list for drawing, after sending the refreshed stretches.
     bool Bind();
     bool DrawPrimitive(const CPrimitive& primitive);
-    // Writes vertices [first, first + count) to the device copy.
+    // Marks vertices [first, first + count) for the device copy, which
+    // receives them at the next Bind (or UploadChanges).
     bool Refresh(int first, int count);
+    // Sends the stretches refreshed since the last upload; false when the
+    // device copy could not take them.
+    bool UploadChanges();
+    int GetPendingStretches() const { return static_cast<int>(m_refreshed.size()); }
+    // The stretches the last UploadChanges sent and the uploads it took.
+    int GetSentStretches() const { return m_sentStretches; }
+    int GetUploads() const { return m_uploads; }
+    // Some vertex of [first, first + count) has a diffuse alpha below 255,
+    // as the vertices were at the last upload, refresh or colour change.
+    bool IsTranslucent(int first, int count) const;
     bool SetColour(int first, int count, uint32_t argb, ColorKind which, bool refresh);
 
     bool AddPrimitive(CPrimitive* primitive) { return m_primitives.Add(primitive); }
@@ -78,7 +93,19 @@ public:
     const char* GetError() const { return m_error; }
 
 private:
+    // Two refreshed stretches closer than this many vertices go to the
+    // device as one.
+    static constexpr int kUploadGap = 256;
+    // More stretches than this waiting (no frame drawn for a while) become
+    // the one stretch that covers them.
+    static constexpr int kMaxPendingStretches = 4096;
+    struct STRETCH {
+        int first;
+        int end;
+    };
     void CountIndices(int indices, int primitives);
+    // Notes which vertices of [first, first + count) are translucent.
+    void CheckAlpha(int first, int count);
 
     CDirect3D* m_device;
     bool m_secondList;
@@ -97,4 +124,8 @@ private:
     uint32_t m_vertexArray = 0;
     uint32_t m_vertexBuffer = 0;
     uint32_t m_indexBuffer = 0;
+    std::vector<STRETCH> m_refreshed;
+    int m_sentStretches = 0;
+    int m_uploads = 0;
+    std::vector<int> m_translucent;  // vertices, ascending
 };

@@ -138,6 +138,33 @@ TEST(VertexBuffer, ColoursAStretchAndRefusesOneBeyondTheEnd) {
     EXPECT_FALSE(list.SetColour(2, 5, 0, CVertexBuffer::kDiffuse, true));
 }
 
+TEST(VertexBuffer, KnowsWhichStretchesHaveATranslucentColour) {
+    CVertexBuffer list(nullptr, 100);
+    VERTEX seeThrough = At(0, 0, 0);
+    seeThrough.diffuse = 0x80FFFFFF;
+    list.AddQuad(At(0, 0, 0), At(1, 0, 0), At(1, 1, 0), At(0, 1, 0));
+    list.AddQuad(At(0, 0, 0), seeThrough, At(1, 1, 0), At(0, 1, 0));
+    EXPECT_FALSE(list.IsTranslucent(0, 4));
+    EXPECT_TRUE(list.IsTranslucent(4, 4));
+    EXPECT_TRUE(list.IsTranslucent(5, 1));
+    EXPECT_FALSE(list.IsTranslucent(6, 2));
+    // Colours set through the list, and vertices written and refreshed.
+    ASSERT_TRUE(list.SetColour(4, 4, 0xFF808080, CVertexBuffer::kDiffuse, false));
+    EXPECT_FALSE(list.IsTranslucent(0, 8));
+    ASSERT_TRUE(list.SetColour(0, 2, 0x40808080, CVertexBuffer::kDiffuse, false));
+    EXPECT_TRUE(list.IsTranslucent(0, 4));
+    ASSERT_TRUE(list.SetColour(0, 2, 0x40808080, CVertexBuffer::kSpecular, false));
+    EXPECT_FALSE(list.IsTranslucent(2, 6));
+    list.GetVertex(7)->diffuse = 0x00000000;
+    ASSERT_TRUE(list.Refresh(6, 2));
+    EXPECT_TRUE(list.IsTranslucent(4, 4));
+    list.GetVertex(0)->diffuse = list.GetVertex(1)->diffuse = 0xFF000000;
+    ASSERT_TRUE(list.Refresh(0, 2));
+    EXPECT_FALSE(list.IsTranslucent(0, 4));
+    // Without a device copy nothing waits to be sent.
+    EXPECT_EQ(list.GetPendingStretches(), 0);
+}
+
 TEST(D3DResult, NamesKnownResultsAndShowsOthersInHex) {
     CCharString text;
     EXPECT_STREQ(D3DResultName(D3D_OK, text), "D3D_OK");

@@ -29,12 +29,15 @@ namespace {
 constexpr int kWidth = 320;
 constexpr int kHeight = 200;
 
-QGuiApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_scene_gl";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
+// One application for all the test files of the program, made by the
+// first test that needs it.
+void App() {
+    if (QGuiApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "test_scene_gl";
+        static char* argv[] = {name, nullptr};
+        static QGuiApplication app(argc, argv);
+    }
 }
 
 struct RGBA {
