@@ -421,9 +421,7 @@ void CDirect3D::EndText() {
 }
 
 void CDirect3D::RestoreSceneProgram() {
-    if (m_scene->IsLinked()) {
-        m_scene->Use();
-    }
+    // The scene's program is bound again by the next draw.
     MarkStateDirty();
 }
 

@@ -90,8 +90,8 @@ public:
         return m_lights[index >= 0 && index < kMaxLights ? index : 0];
     }
     bool IsLightOn(int index) const { return index >= 0 && index < kMaxLights && m_lightOn[index]; }
-    const glm::vec4& GetAmbient() const { return m_ambient; }
-    bool IsLighting() const { return m_lighting; }
+    const glm::vec4& GetAmbient() const { return m_sceneLights.ambient; }
+    bool IsLighting() const { return m_sceneLights.lighting; }
     // Changes whenever the GL objects made so far went with their context.
     uint32_t GetContextSerial() const { return m_contextSerial; }
     // After a draw with a program of one's own (the pending draws flushed
