@@ -15,9 +15,9 @@ enum WINDOW_TYPE {
 enum PICTURE_KIND {
     kPictureNone = 0,
     kPictureGrooves = 17,
-    kPictureEmpty = 18,  // the empty scene, with its statistics
+    kPictureEmpty = 18,       // the empty scene, with its statistics
     kPictureBandSecond = 21,  // the band, second arrangement
-    kPictureNotes = 32,  // the keyboard under the grand staff
+    kPictureNotes = 32,       // the keyboard under the grand staff
 };
 
 constexpr int kMaxContentFiles = 2;

@@ -453,7 +453,8 @@ void CCenter::ShowMenu() {
     if (IWindow* main = GetMainIWindow()) {
         main->SetMenu(m_appKind.menuId,
                       GetMenuBar(m_appKind.menuId, m_lessons->GetHints(), IsMicrophoneOn(),
-                                 m_picture && m_picture->IsShowingKeyAccuracy()));
+                                 m_picture && m_picture->IsShowingKeyAccuracy(),
+                                 m_picture && m_picture->HasSkinnedFigures()));
     }
     if (m_picture) {
         m_picture->RequestFrameIfDirty();

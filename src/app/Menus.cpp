@@ -69,7 +69,7 @@ std::vector<MENU_ITEM> NotaraDemoMenu(const HINTS& hints, bool microphone, bool 
 
 // The groove kind's menu: the Song Editor's song and groove commands, its
 // windows and its settings.
-std::vector<MENU_ITEM> GrooveMenu(bool microphone) {
+std::vector<MENU_ITEM> GrooveMenu(bool microphone, bool skinnedFigures) {
     MENU_ITEM file = Popup("&File");
     file.items = {Item("&New song", kCommandNewSong),
                   Item("&Open song...", kCommandOpenSong, "Ctrl+O"),
@@ -92,6 +92,7 @@ std::vector<MENU_ITEM> GrooveMenu(bool microphone) {
     picture.items = GetBandViewMenu();
     picture.items.push_back(MENU_ITEM{});
     picture.items.push_back(Item("Band", kCommandBand));
+    picture.items.push_back(Toggle("&Skinned figures", kCommandSkinnedFigures, skinnedFigures));
     picture.items.push_back(Item("Load mesh...", kCommandLoadMesh));
     picture.items.push_back(Item("Load skinned mesh...", kCommandLoadSkinnedMesh));
     MENU_ITEM settings = Popup("Settings");
@@ -111,13 +112,13 @@ std::vector<MENU_ITEM> GetBandViewMenu() {
             Item("Look at &drums", kCommandLookAtDrums, "Ctrl+D")};
 }
 
-std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints, bool microphone,
-                                  bool keyAccuracy) {
+std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints, bool microphone, bool keyAccuracy,
+                                  bool skinnedFigures) {
     if (menuId == kNotaraDemoMenu) {
         return NotaraDemoMenu(hints, microphone, keyAccuracy);
     }
     if (menuId == kGrooveMenu) {
-        return GrooveMenu(microphone);
+        return GrooveMenu(microphone, skinnedFigures);
     }
     return {};
 }

@@ -44,6 +44,7 @@ enum MenuCommand : int {
     kCommandLookAtDrums = 1720,
     kCommandLoadMesh = 1869,
     kCommandLoadSkinnedMesh = 1874,
+    kCommandSkinnedFigures = 1711,
 };
 
 // The menus of the kinds this build runs: the note-reading trainer's and
@@ -58,4 +59,4 @@ std::vector<MENU_ITEM> GetBandViewMenu();
 // The menu bar of a menu id, its Hints and Microphone input ticked as
 // given; empty for menus of kinds this build lacks.
 std::vector<MENU_ITEM> GetMenuBar(int menuId, const HINTS& hints = HINTS(), bool microphone = true,
-                                  bool keyAccuracy = false);
+                                  bool keyAccuracy = false, bool skinnedFigures = false);

@@ -68,6 +68,16 @@ void FillPictureCommands(CCenter& center, CCommandTable& table) {
         }
         return true;
     });
+    table.Add(kCommandSkinnedFigures, [&center](CCharString& error) {
+        CPictureKeeper* picture = center.GetPicture();
+        if (picture == nullptr || !picture->SetSkinnedFigures(!picture->HasSkinnedFigures())) {
+            error =
+                picture != nullptr ? picture->GetError() : "Can't change the figures: no picture";
+            return false;
+        }
+        center.ShowMenu();
+        return true;
+    });
     table.Add(kCommandLoadMesh, LoadMesh(center, false));
     table.Add(kCommandLoadSkinnedMesh, LoadMesh(center, true));
     table.Add(kCommandBand, [&center](CCharString& error) {

@@ -154,6 +154,11 @@ bool CPictureKeeper::ShowMesh(const char* path, bool skinned) {
     return true;
 }
 
+bool CPictureKeeper::SetSkinnedFigures(bool on) {
+    m_skinnedFigures = on;
+    return GetBand() == nullptr || ShowBand();
+}
+
 bool CPictureKeeper::ShowBand() {
     if (!m_painter->CreatePicture(kPictureGrooves)) {
         m_error.Format("Can't show the band: %s", m_painter->GetError());

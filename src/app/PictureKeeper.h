@@ -59,6 +59,11 @@ public:
     // The model file of the band's skinned figures; the figures of
     // primitives play when it can't be used.
     void SetFigureModel(const char* path) { m_figureModel = path != nullptr ? path : ""; }
+    // The band's figures: skinned from the model, or of primitives (the
+    // default: they draw in half the time on a software renderer). The
+    // band is built anew with them.
+    bool SetSkinnedFigures(bool on);
+    bool HasSkinnedFigures() const { return m_skinnedFigures; }
     // Shows a model file alone (skinned: in the pose of its bones); a file
     // that can't be read is told in the error and the picture stays.
     bool ShowMesh(const char* path, bool skinned);
@@ -95,6 +100,7 @@ private:
     std::function<void(int x, int y)> m_bandMenu;
     std::string m_meshPath;  // the file the mesh pictures show
     std::string m_figureModel;
+    bool m_skinnedFigures = false;
     bool m_keyAccuracy = false;
     CCharString m_error;
 };

@@ -79,7 +79,7 @@ TEST(CommandTable, EveryItemOfTheGrooveKindsMenuHasAHandler) {
         }
     });
     EXPECT_TRUE(greyed.empty());
-    EXPECT_EQ(items, 26);
+    EXPECT_EQ(items, 27);
 }
 
 // Ctrl with 0, B, D, L and R point the band's camera where the band is the

@@ -110,9 +110,13 @@ TEST(BandFlow, TheBandPlaysTheGrooveStartedInTheSongEditorAndTheCameraFollowsThe
               std::string::npos);
 
     editor.RunCommand(CSongEditorLayout::kPlayGroove);  // stops
-    // Built anew, the band stands in its starting poses again.
+    // Built anew, the band stands in its starting poses again, with
+    // skinned figures when asked.
     ASSERT_TRUE(center.OnCommand(kCommandBand));
     EXPECT_NE(center.GetPicture()->GetBand(), nullptr);
+    ASSERT_TRUE(center.OnCommand(kCommandSkinnedFigures)) << center.GetError();
+    EXPECT_TRUE(center.GetPicture()->HasSkinnedFigures());
+    ASSERT_NE(center.GetPicture()->GetBand(), nullptr);
     static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
     RunUntil([&] { return center.GetMainWindow() == nullptr || !center.GetMainWindow()->Exists(); },
              3000);
