@@ -59,7 +59,7 @@ void CBand::Log(const char* text) const {
 }
 
 bool CBand::AddPlayer(std::unique_ptr<CPlayer> player, uint8_t flag) {
-    player->SetFigureModel(m_figureModel);
+    player->SetFigureModel(m_figure.get());
     if (!player->Build(flag)) {
         return Fail(__LINE__, "Can't build the %s: %s", player->GetName(), player->GetError());
     }
@@ -75,12 +75,12 @@ bool CBand::Build(uint8_t flag, int lineup) {
         m_scene->GetCameraFrame(m_cameraFrame);
     }
     if (!m_figureModel.IsEmpty()) {
-        // One look at the model for the whole band: without it every
+        // The model is read once for the whole band; without it every
         // player is a figure of primitives, told once.
-        CMeshModel model;
-        if (!model.Load(m_figureModel)) {
-            ReportError(kSource, __LINE__, "%s", model.GetError());
-            m_figureModel.Empty();
+        m_figure = std::make_unique<CMeshModel>();
+        if (!m_figure->Load(m_figureModel)) {
+            ReportError(kSource, __LINE__, "%s", m_figure->GetError());
+            m_figure.reset();
         }
     }
     Log("The original human is loaded");

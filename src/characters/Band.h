@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include <glm/glm.hpp>
 
@@ -11,6 +12,7 @@
 class CDrummer;
 class CGuitarist;
 class CLogFile;
+class CMeshModel;
 class CNoteManager;
 class CPianist;
 class CSpacePainter;
@@ -95,6 +97,7 @@ private:
 
     CNoteManager* m_notes;
     CCharString m_figureModel;
+    std::unique_ptr<CMeshModel> m_figure;  // read from m_figureModel, copied by each player
     CLogFile* m_log;
     CPianist* m_pianist = nullptr;
     CGuitarist* m_leadGuitarist = nullptr;

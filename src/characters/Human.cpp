@@ -173,6 +173,10 @@ bool CHuman::Sit(float seatHeight) {
             return false;
         }
     }
+    return PutFeetForward(seatHeight);
+}
+
+bool CHuman::PutFeetForward(float seatHeight) {
     bool ok = true;
     for (int i = 0; i < 2; ++i) {
         const float side = i == 0 ? -1.0f : 1.0f;

@@ -73,6 +73,9 @@ public:
     CLeg* GetLeg(int foot) const;
 
 protected:
+    // Sets both feet forward on the floor before a seat seatHeight high,
+    // the knees bending up and forward.
+    bool PutFeetForward(float seatHeight);
     // target, or the point towards it at reach from root.
     static glm::vec3 Within(const glm::vec3& root, const glm::vec3& target, float reach);
 

@@ -32,6 +32,10 @@ CMeshHuman::CMeshHuman(const char* name, CDirect3D* device, CVertexBuffer* buffe
                        const char* modelPath)
     : CHuman(name, device, buffer), m_modelPath(modelPath != nullptr ? modelPath : "") {}
 
+CMeshHuman::CMeshHuman(const char* name, CDirect3D* device, CVertexBuffer* buffer,
+                       const CMeshModel& model)
+    : CHuman(name, device, buffer), m_model(&model) {}
+
 CMeshHuman::~CMeshHuman() = default;
 
 bool CMeshHuman::ListBones(std::vector<CCharString>& names) {
@@ -62,7 +66,10 @@ bool CMeshHuman::ListBones(std::vector<CCharString>& names) {
 
 bool CMeshHuman::Build(const LOOK&) {
     auto mesh = std::make_unique<CSkinnedMesh>("Skinned human", m_device, m_buffer);
-    if (!mesh->Load(m_modelPath, true)) {
+    const bool loaded = m_model != nullptr
+                            ? mesh->SetModel(std::make_unique<CMeshModel>(*m_model), true)
+                            : mesh->Load(m_modelPath, true);
+    if (!loaded) {
         return Fail(__LINE__, "Can't build the figure %s: %s", GetName(), mesh->GetError());
     }
     // Metres facing -z into centimetres facing +z, standing where the
@@ -257,14 +264,7 @@ bool CMeshHuman::Sit(float seatHeight) {
         return Fail(__LINE__, "%s", model.GetError());
     }
     model.Update();
-    bool ok = true;
-    for (int i = 0; i < 2; ++i) {
-        const float side = i == 0 ? -1.0f : 1.0f;
-        const int foot = i == 0 ? THING_LEFT_FOOT : THING_RIGHT_FOOT;
-        SetBendHint(foot, ToWorld(glm::vec3(side * kHipWidth, seatHeight + 40.0f, 80.0f)));
-        ok = ReachFoot(foot, ToWorld(glm::vec3(side * (kHipWidth + 3.0f), 9.0f, 38.0f))) && ok;
-    }
-    return ok;
+    return PutFeetForward(seatHeight);
 }
 
 glm::vec3 CMeshHuman::GetShoulder(int hand) const {

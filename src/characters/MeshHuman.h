@@ -6,6 +6,7 @@
 
 #include "characters/Human.h"
 
+class CMeshModel;
 class CSkinnedMesh;
 
 // A human figure that is a skinned mesh loaded from a model file: the
@@ -18,7 +19,10 @@ class CMeshHuman : public CHuman {
 public:
     static constexpr const char* kSource = "MeshHuman";
 
+    // The figure of the model file at modelPath.
     CMeshHuman(const char* name, CDirect3D* device, CVertexBuffer* buffer, const char* modelPath);
+    // The figure of a copy of model, read before; model must live until Build.
+    CMeshHuman(const char* name, CDirect3D* device, CVertexBuffer* buffer, const CMeshModel& model);
     ~CMeshHuman() override;
 
     // Loads the model; false with the reason (a missing file, a bone the
@@ -68,6 +72,7 @@ private:
     int LegOf(int foot) const;
 
     CCharString m_modelPath;
+    const CMeshModel* m_model = nullptr;  // to copy in place of reading m_modelPath
     CSkinnedMesh* m_mesh = nullptr;
     CHAIN m_limbs[kLimbs];
     CHAIN m_fingers[2][kFingers];  // first joint, second joint, tip

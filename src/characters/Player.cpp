@@ -11,8 +11,8 @@ CPlayer::CPlayer(const char* name, CDirect3D* device, CVertexBuffer* buffer, int
 CPlayer::~CPlayer() = default;
 
 bool CPlayer::MakeHuman(const CHuman::LOOK& look) {
-    if (!m_figureModel.IsEmpty()) {
-        auto skinned = std::make_unique<CMeshHuman>("Human", m_device, m_buffer, m_figureModel);
+    if (m_figureModel != nullptr) {
+        auto skinned = std::make_unique<CMeshHuman>("Human", m_device, m_buffer, *m_figureModel);
         if (skinned->Build(look)) {
             m_human = static_cast<CHuman*>(AddChild(std::move(skinned)));
             return true;

@@ -7,6 +7,8 @@
 #include "characters/Human.h"
 #include "scene/Primitive.h"
 
+class CMeshModel;
+
 // One note for a player of the band: what sounds (or stops), on which
 // instrument, and with which hand when the note says so.
 struct BAND_NOTE {
@@ -42,9 +44,10 @@ public:
     // something moves, so that the scene draws another frame.
     virtual bool Pose(double now) = 0;
 
-    // The model file of a skinned figure; the figure of primitives when
-    // empty or when the file can't be used. Set before Build.
-    void SetFigureModel(const char* path) { m_figureModel = path != nullptr ? path : ""; }
+    // The model of a skinned figure, which the player copies; the figure
+    // of primitives when null or when the model can't be used. Set before
+    // Build; it must live until then.
+    void SetFigureModel(const CMeshModel* model) { m_figureModel = model; }
     int GetThing() const { return m_thing; }
     CHuman* GetHuman() const { return m_human; }
     // How many notes the player has taken, for those who watch it.
@@ -55,7 +58,7 @@ protected:
     bool MakeHuman(const CHuman::LOOK& look);
 
     int m_thing;
-    CCharString m_figureModel;
+    const CMeshModel* m_figureModel = nullptr;
     CHuman* m_human = nullptr;
     int m_notesPlayed = 0;
     // Where the player's own camera looks from and at, in built centimetres.

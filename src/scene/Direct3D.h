@@ -85,13 +85,8 @@ public:
     bool EndFrame();
     void SetTransform(Transform which, const glm::mat4& matrix);
     const glm::mat4& GetTransform(Transform which) const { return m_transforms[which]; }
-    // The lighting as set, for programs of their own that light alike.
-    const LIGHT& GetLight(int index) const {
-        return m_lights[index >= 0 && index < kMaxLights ? index : 0];
-    }
-    bool IsLightOn(int index) const { return index >= 0 && index < kMaxLights && m_lightOn[index]; }
-    const glm::vec4& GetAmbient() const { return m_sceneLights.ambient; }
-    bool IsLighting() const { return m_sceneLights.lighting; }
+    // The lights as set, for programs of their own that light alike.
+    const SCENE_LIGHTS& GetSceneLights() const { return m_sceneLights; }
     // Changes whenever the GL objects made so far went with their context.
     uint32_t GetContextSerial() const { return m_contextSerial; }
     // After a draw with a program of one's own (the pending draws flushed

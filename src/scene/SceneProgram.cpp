@@ -1,13 +1,17 @@
 #include "scene/SceneProgram.h"
 
+#include <string>
+
 #include <glm/gtc/type_ptr.hpp>
 
 #include "scene/Direct3D.h"
+#include "scene/SceneLighting.h"
 #include "scene/ShaderProgram.h"
 
 namespace {
 
-const char* const kVertexShader = R"(#version 330 core
+// Follows the version line and the lighting model.
+const char* const kVertexShaderBody = R"(
 layout(location = 0) in vec3 aPosition;
 layout(location = 2) in vec3 aNormal;
 layout(location = 3) in vec4 aDiffuse;
@@ -16,20 +20,6 @@ layout(location = 5) in vec2 aUv;
 uniform mat4 uWorld;
 uniform mat4 uViewProjection;
 uniform mat3 uNormalMatrix;
-uniform vec3 uEye;
-uniform int uLighting;
-uniform vec4 uAmbient;
-uniform int uLightCount;
-uniform int uLightOn[8];
-uniform int uLightType[8];
-uniform vec4 uLightDiffuse[8];
-uniform vec4 uLightSpecular[8];
-uniform vec4 uLightAmbient[8];
-uniform vec3 uLightPosition[8];
-uniform vec3 uLightDirection[8];
-uniform vec4 uLightFalloff[8];
-uniform vec4 uMaterialSpecular;
-uniform float uMaterialPower;
 uniform int uPointSprite;
 uniform float uViewportHeight;
 out vec4 vColor;
@@ -48,39 +38,9 @@ void main() {
         vSpecular = vec3(0.0);
         return;
     }
-    vec3 n = normalize(uNormalMatrix * aNormal);
-    vec3 toEye = normalize(uEye - world.xyz);
-    vec3 ambient = uAmbient.rgb;
-    vec3 diffuse = vec3(0.0);
-    vec3 specular = vec3(0.0);
-    for (int i = 0; i < uLightCount; ++i) {
-        if (uLightOn[i] == 0) {
-            continue;
-        }
-        vec3 l;
-        float attenuation = 1.0;
-        if (uLightType[i] == 3) {
-            l = -normalize(uLightDirection[i]);
-        } else {
-            vec3 d = uLightPosition[i] - world.xyz;
-            float distance = length(d);
-            if (distance > uLightFalloff[i].w) {
-                continue;
-            }
-            l = d / max(distance, 1e-6);
-            attenuation = 1.0 / max(uLightFalloff[i].x + uLightFalloff[i].y * distance +
-                                    uLightFalloff[i].z * distance * distance, 1e-6);
-        }
-        ambient += uLightAmbient[i].rgb * attenuation;
-        float nl = max(dot(n, l), 0.0);
-        diffuse += uLightDiffuse[i].rgb * nl * attenuation;
-        if (nl > 0.0 && uMaterialPower > 0.0) {
-            vec3 h = normalize(toEye + l);
-            specular += uLightSpecular[i].rgb * pow(max(dot(n, h), 0.0), uMaterialPower) *
-                        attenuation;
-        }
-    }
-    vColor = clamp(vec4(aDiffuse.rgb * (ambient + diffuse) + aSpecular.rgb, aDiffuse.a), 0.0, 1.0);
+    vec3 specular;
+    vec3 light = Light(normalize(uNormalMatrix * aNormal), world.xyz, specular);
+    vColor = clamp(vec4(aDiffuse.rgb * light + aSpecular.rgb, aDiffuse.a), 0.0, 1.0);
     vSpecular = clamp(specular * uMaterialSpecular.rgb, 0.0, 1.0);
 }
 )";
@@ -155,15 +115,15 @@ const char* const kUniformNames[kUniformCount] = {
     "uLightFalloff[0]",
 };
 
-constexpr int kMaxLights = SCENE_LIGHTS::kMaxLights;
-static_assert(kMaxLights == CDirect3D::kMaxLights, "the program takes all the device's lights");
-
 }  // namespace
 
-CSceneProgram::CSceneProgram(const CGlApi& gl) : m_gl(gl) {
+CSceneProgram::CSceneProgram(const CGlApi& gl)
+    : m_gl(gl),
+      m_vertexSource(std::string("#version 330 core\n") + CSceneLighting::kShaderText +
+                     kVertexShaderBody) {
     const char* const fragments[kVariantCount] = {kPlainFragmentShader, kTexturedFragmentShader};
     for (int i = 0; i < kVariantCount; ++i) {
-        m_variants[i] = std::make_unique<CShaderProgram>(gl, kVertexShader, fragments[i],
+        m_variants[i] = std::make_unique<CShaderProgram>(gl, m_vertexSource.c_str(), fragments[i],
                                                          kUniformNames, kUniformCount);
     }
 }
@@ -241,38 +201,13 @@ void CSceneProgram::SetLights(const SCENE_LIGHTS& lights) {
         return;
     }
     const CShaderProgram& p = *m_variants[m_current];
-    GLint on[kMaxLights];
-    GLint types[kMaxLights];
-    GLint count = 0;
-    glm::vec4 diffuse[kMaxLights];
-    glm::vec4 specular[kMaxLights];
-    glm::vec4 ambient[kMaxLights];
-    glm::vec3 position[kMaxLights];
-    glm::vec3 direction[kMaxLights];
-    glm::vec4 falloff[kMaxLights];
-    for (int i = 0; i < kMaxLights; ++i) {
-        const LIGHT& light = lights.lights[i];
-        on[i] = lights.on[i] ? 1 : 0;
-        count = lights.on[i] ? i + 1 : count;
-        types[i] = light.type;
-        diffuse[i] = light.diffuse;
-        specular[i] = light.specular;
-        ambient[i] = light.ambient;
-        position[i] = light.position;
-        direction[i] = light.direction;
-        falloff[i] = glm::vec4(light.attenuation, light.range);
-    }
-    m_gl.Uniform1i(p.GetLocation(uLighting), lights.lighting ? 1 : 0);
-    m_gl.Uniform4fv(p.GetLocation(uAmbient), 1, glm::value_ptr(lights.ambient));
-    m_gl.Uniform1i(p.GetLocation(uLightCount), count);  // the loop stops after the last light on
-    m_gl.Uniform1iv(p.GetLocation(uLightOn), kMaxLights, on);
-    m_gl.Uniform1iv(p.GetLocation(uLightType), kMaxLights, types);
-    m_gl.Uniform4fv(p.GetLocation(uLightDiffuse), kMaxLights, glm::value_ptr(diffuse[0]));
-    m_gl.Uniform4fv(p.GetLocation(uLightSpecular), kMaxLights, glm::value_ptr(specular[0]));
-    m_gl.Uniform4fv(p.GetLocation(uLightAmbient), kMaxLights, glm::value_ptr(ambient[0]));
-    m_gl.Uniform3fv(p.GetLocation(uLightPosition), kMaxLights, glm::value_ptr(position[0]));
-    m_gl.Uniform3fv(p.GetLocation(uLightDirection), kMaxLights, glm::value_ptr(direction[0]));
-    m_gl.Uniform4fv(p.GetLocation(uLightFalloff), kMaxLights, glm::value_ptr(falloff[0]));
+    CSceneLighting::Send(
+        m_gl,
+        {p.GetLocation(uLighting), p.GetLocation(uAmbient), p.GetLocation(uLightCount),
+         p.GetLocation(uLightOn), p.GetLocation(uLightType), p.GetLocation(uLightDiffuse),
+         p.GetLocation(uLightSpecular), p.GetLocation(uLightAmbient), p.GetLocation(uLightPosition),
+         p.GetLocation(uLightDirection), p.GetLocation(uLightFalloff)},
+        lights);
     applied.lights = lights.version;
 }
 

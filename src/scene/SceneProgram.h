@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include <glm/glm.hpp>
 
@@ -80,6 +81,7 @@ private:
     };
 
     const CGlApi& m_gl;
+    std::string m_vertexSource;
     std::unique_ptr<CShaderProgram> m_variants[kVariantCount];
     APPLIED m_applied[kVariantCount];
     int m_current = kNone;

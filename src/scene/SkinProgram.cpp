@@ -8,6 +8,8 @@
 #include "foundation/ErrorReport.h"
 #include "platform/MeshReader.h"
 #include "scene/Direct3D.h"
+#include "scene/SceneLighting.h"
+#include "scene/SceneProgram.h"
 #include "scene/ShaderProgram.h"
 
 namespace {
@@ -18,7 +20,7 @@ namespace {
 constexpr int kReservedVectors = 96;
 constexpr int kRowsPerBone = 3;
 
-// The palette's size is put in front of this text.
+// Follows the version line, the palette's size and the lighting model.
 const char* const kVertexShaderBody = R"(
 layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec3 aNormal;
@@ -28,22 +30,8 @@ uniform vec4 uPalette[PALETTE * 3];
 uniform mat4 uWorld;
 uniform mat4 uViewProjection;
 uniform mat3 uNormalMatrix;
-uniform vec3 uEye;
-uniform int uLighting;
-uniform vec4 uAmbient;
-uniform int uLightCount;
-uniform int uLightOn[8];
-uniform int uLightType[8];
-uniform vec4 uLightDiffuse[8];
-uniform vec4 uLightSpecular[8];
-uniform vec4 uLightAmbient[8];
-uniform vec3 uLightPosition[8];
-uniform vec3 uLightDirection[8];
-uniform vec4 uLightFalloff[8];
 uniform vec4 uDiffuse;
 uniform vec3 uEmissive;
-uniform vec4 uMaterialSpecular;
-uniform float uMaterialPower;
 out vec4 vColor;
 out vec3 vSpecular;
 mat4 Bone(int i) {
@@ -64,39 +52,9 @@ void main() {
         vSpecular = vec3(0.0);
         return;
     }
-    vec3 n = normalize(uNormalMatrix * (mat3(skin) * aNormal));
-    vec3 toEye = normalize(uEye - world.xyz);
-    vec3 ambient = uAmbient.rgb;
-    vec3 diffuse = vec3(0.0);
-    vec3 specular = vec3(0.0);
-    for (int i = 0; i < uLightCount; ++i) {
-        if (uLightOn[i] == 0) {
-            continue;
-        }
-        vec3 l;
-        float attenuation = 1.0;
-        if (uLightType[i] == 3) {
-            l = -normalize(uLightDirection[i]);
-        } else {
-            vec3 d = uLightPosition[i] - world.xyz;
-            float distance = length(d);
-            if (distance > uLightFalloff[i].w) {
-                continue;
-            }
-            l = d / max(distance, 1e-6);
-            attenuation = 1.0 / max(uLightFalloff[i].x + uLightFalloff[i].y * distance +
-                                    uLightFalloff[i].z * distance * distance, 1e-6);
-        }
-        ambient += uLightAmbient[i].rgb * attenuation;
-        float nl = max(dot(n, l), 0.0);
-        diffuse += uLightDiffuse[i].rgb * nl * attenuation;
-        if (nl > 0.0 && uMaterialPower > 0.0) {
-            vec3 h = normalize(toEye + l);
-            specular += uLightSpecular[i].rgb * pow(max(dot(n, h), 0.0), uMaterialPower) *
-                        attenuation;
-        }
-    }
-    vColor = clamp(vec4(uDiffuse.rgb * (ambient + diffuse) + uEmissive, uDiffuse.a), 0.0, 1.0);
+    vec3 specular;
+    vec3 light = Light(normalize(uNormalMatrix * (mat3(skin) * aNormal)), world.xyz, specular);
+    vColor = clamp(vec4(uDiffuse.rgb * light + uEmissive, uDiffuse.a), 0.0, 1.0);
     vSpecular = clamp(specular * uMaterialSpecular.rgb, 0.0, 1.0);
 }
 )";
@@ -181,7 +139,7 @@ bool CSkinProgram::Link() {
                         "Can't link the skinning program: %d uniform components", components);
     }
     m_vertexSource = "#version 330 core\n#define PALETTE " + std::to_string(m_paletteSize) + "\n" +
-                     kVertexShaderBody;
+                     CSceneLighting::kShaderText + kVertexShaderBody;
     m_program = std::make_unique<CShaderProgram>(m_gl, m_vertexSource.c_str(), kFragmentShader,
                                                  kUniformNames, kUniformCount);
     if (!m_program->Link()) {
@@ -211,34 +169,13 @@ bool CSkinProgram::Begin(const CDirect3D& device, const glm::mat4& world) {
                           glm::value_ptr(viewProjection));
     m_gl.UniformMatrix3fv(p.GetLocation(uNormalMatrix), 1, GL_FALSE, glm::value_ptr(normal));
     m_gl.Uniform3fv(p.GetLocation(uEye), 1, glm::value_ptr(eye));
-    constexpr int kLights = CDirect3D::kMaxLights;
-    GLint on[kLights], types[kLights];
-    GLint count = 0;
-    glm::vec4 diffuse[kLights], specular[kLights], ambient[kLights], falloff[kLights];
-    glm::vec3 position[kLights], direction[kLights];
-    for (int i = 0; i < kLights; ++i) {
-        const LIGHT& light = device.GetLight(i);
-        on[i] = device.IsLightOn(i) ? 1 : 0;
-        count = on[i] ? i + 1 : count;
-        types[i] = light.type;
-        diffuse[i] = light.diffuse;
-        specular[i] = light.specular;
-        ambient[i] = light.ambient;
-        position[i] = light.position;
-        direction[i] = light.direction;
-        falloff[i] = glm::vec4(light.attenuation, light.range);
-    }
-    m_gl.Uniform1i(p.GetLocation(uLighting), device.IsLighting() ? 1 : 0);
-    m_gl.Uniform4fv(p.GetLocation(uAmbient), 1, glm::value_ptr(device.GetAmbient()));
-    m_gl.Uniform1i(p.GetLocation(uLightCount), count);
-    m_gl.Uniform1iv(p.GetLocation(uLightOn), kLights, on);
-    m_gl.Uniform1iv(p.GetLocation(uLightType), kLights, types);
-    m_gl.Uniform4fv(p.GetLocation(uLightDiffuse), kLights, glm::value_ptr(diffuse[0]));
-    m_gl.Uniform4fv(p.GetLocation(uLightSpecular), kLights, glm::value_ptr(specular[0]));
-    m_gl.Uniform4fv(p.GetLocation(uLightAmbient), kLights, glm::value_ptr(ambient[0]));
-    m_gl.Uniform3fv(p.GetLocation(uLightPosition), kLights, glm::value_ptr(position[0]));
-    m_gl.Uniform3fv(p.GetLocation(uLightDirection), kLights, glm::value_ptr(direction[0]));
-    m_gl.Uniform4fv(p.GetLocation(uLightFalloff), kLights, glm::value_ptr(falloff[0]));
+    CSceneLighting::Send(
+        m_gl,
+        {p.GetLocation(uLighting), p.GetLocation(uAmbient), p.GetLocation(uLightCount),
+         p.GetLocation(uLightOn), p.GetLocation(uLightType), p.GetLocation(uLightDiffuse),
+         p.GetLocation(uLightSpecular), p.GetLocation(uLightAmbient), p.GetLocation(uLightPosition),
+         p.GetLocation(uLightDirection), p.GetLocation(uLightFalloff)},
+        device.GetSceneLights());
     return true;
 }
 

@@ -3,13 +3,13 @@
 // camera's targets. The screenshots land in build/tests.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QImage>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "../../GuiApplication.h"
 #include "characters/Band.h"
 #include "characters/Drummer.h"
 #include "characters/Guitarist.h"
@@ -26,21 +26,13 @@ constexpr int kWidth = 1280;
 constexpr int kHeight = 800;
 constexpr int kBandKind = 17;
 
-QGuiApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_characters_gl";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
-}
-
 class CBandPixels : public testing::Test {
 protected:
     // The figures of primitives unless a test asks for the skinned ones.
     virtual const char* FigureModel() const { return nullptr; }
 
     void SetUp() override {
-        App();
+        EnsureGuiApplication();
         static CAssimpMeshReader reader;
         Platform::SetMeshReader(&reader);
         ASSERT_TRUE(m_notes.Init());

@@ -3,12 +3,11 @@
 // with the pixels of the band drawn primitive by primitive.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "../../GuiApplication.h"
 #include "characters/Band.h"
 #include "platform/qt/QtOffscreenGl.h"
 #include "scene/Direct3D.h"
@@ -27,19 +26,10 @@ constexpr double kFrameStep = 0.025;
 
 // One application for all the test files of the program, made by the
 // first test that needs it.
-void App() {
-    if (QGuiApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_characters_gl";
-        static char* argv[] = {name, nullptr};
-        static QGuiApplication app(argc, argv);
-    }
-}
-
 class CBatchedBand : public testing::Test {
 protected:
     void SetUp() override {
-        App();
+        EnsureGuiApplication();
         ASSERT_TRUE(m_notes.Init());
         m_device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight);
         std::string error;

@@ -4,11 +4,10 @@
 // rewriting their vertices, many stretches a frame.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-
 #include <cmath>
 #include <vector>
 
+#include "../../GuiApplication.h"
 #include "platform/qt/QtOffscreenGl.h"
 #include "scene/Direct3D.h"
 #include "scene/Primitive.h"
@@ -26,15 +25,6 @@ constexpr uint32_t kHalf = 0x80000000;  // the alpha of a half-transparent verte
 
 // One application for all the test files of the program, made by the
 // first test that needs it.
-void App() {
-    if (QGuiApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_scene_gl";
-        static char* argv[] = {name, nullptr};
-        static QGuiApplication app(argc, argv);
-    }
-}
-
 struct RGB {
     int r, g, b;
 };
@@ -48,7 +38,7 @@ int Shown(double value, double alpha) {
 class CSceneBatching : public testing::Test {
 protected:
     void SetUp() override {
-        App();
+        EnsureGuiApplication();
         m_device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight);
         std::string error;
         ASSERT_TRUE(m_device->Create(error)) << error;

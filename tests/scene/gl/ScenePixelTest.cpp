@@ -3,8 +3,6 @@
 // projection worked out here, not from the scene's own matrices.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -13,6 +11,7 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "../../GuiApplication.h"
 #include "platform/qt/QtOffscreenGl.h"
 #include "scene/AnimationList.h"
 #include "scene/AnimatorThread.h"
@@ -31,15 +30,6 @@ constexpr int kHeight = 200;
 
 // One application for all the test files of the program, made by the
 // first test that needs it.
-void App() {
-    if (QGuiApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_scene_gl";
-        static char* argv[] = {name, nullptr};
-        static QGuiApplication app(argc, argv);
-    }
-}
-
 struct RGBA {
     int r, g, b, a;
 };
@@ -47,7 +37,7 @@ struct RGBA {
 class CScenePixels : public testing::Test {
 protected:
     void SetUp() override {
-        App();
+        EnsureGuiApplication();
         m_device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight);
         std::string error;
         ASSERT_TRUE(m_device->Create(error)) << error;
@@ -386,7 +376,7 @@ TEST_F(CScenePixels, DrawsAPaintedTextureWithItsTransparency) {
 }
 
 TEST(ScenePixelsBeforeAContext, ShowsTheEmptySceneWhenThePictureAskedForEarlyCannotBeBuilt) {
-    App();
+    EnsureGuiApplication();
     CQtOffscreenGl device(kWidth, kHeight);
     CSpacePainter scene;
     ASSERT_TRUE(scene.Init(&device));  // no context yet: the device objects wait

@@ -1,11 +1,10 @@
 // Shader programs on a real GL driver (Mesa under Xvfb).
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-
 #include <memory>
 #include <string>
 
+#include "../../GuiApplication.h"
 #include "platform/qt/QtOffscreenGl.h"
 #include "scene/GlApi.h"
 #include "scene/ShaderProgram.h"
@@ -29,12 +28,7 @@ const char* const kNames[] = {"uOffset", "uColor", "uUnused"};
 class CShaderProgramGl : public testing::Test {
 protected:
     void SetUp() override {
-        if (QGuiApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "test_scene_gl";
-            static char* argv[] = {name, nullptr};
-            static QGuiApplication app(argc, argv);
-        }
+        EnsureGuiApplication();
         m_device = std::make_unique<CQtOffscreenGl>(16, 16);
         std::string error;
         ASSERT_TRUE(m_device->Create(error)) << error;

@@ -6,7 +6,6 @@
 // build/tests.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QImage>
 
 #include <cmath>
@@ -14,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../../GuiApplication.h"
 #include "platform/assimp/AssimpMeshReader.h"
 #include "platform/qt/QtOffscreenGl.h"
 #include "scene/MeshPicture.h"
@@ -43,12 +43,7 @@ bool IsSkin(const RGBA& c) {
 class CSkinnedMeshPixels : public testing::Test {
 protected:
     void SetUp() override {
-        if (QGuiApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "test_scene_gl";
-            static char* argv[] = {name, nullptr};
-            static QGuiApplication app(argc, argv);
-        }
+        EnsureGuiApplication();
         Platform::SetMeshReader(&m_reader);
         m_device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight);
         std::string error;

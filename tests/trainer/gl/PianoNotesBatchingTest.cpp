@@ -3,11 +3,10 @@
 // drawn primitive by primitive.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-
 #include <string>
 #include <vector>
 
+#include "../../GuiApplication.h"
 #include "exercise/HeldKeys.h"
 #include "exercise/Teacher.h"
 #include "platform/qt/QtOffscreenGl.h"
@@ -28,19 +27,10 @@ constexpr int kMiddleC = 60;
 
 // One application for all the test files of the program, made by the
 // first test that needs it.
-void App() {
-    if (QGuiApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_trainer_gl";
-        static char* argv[] = {name, nullptr};
-        static QGuiApplication app(argc, argv);
-    }
-}
-
 class CPianoNotesBatching : public testing::Test {
 protected:
     void SetUp() override {
-        App();
+        EnsureGuiApplication();
         ASSERT_TRUE(m_manager.Init());
         m_device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight);
         std::string error;

@@ -3,7 +3,6 @@
 // and colours a learner sees, read back from the pixels.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QImage>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../../GuiApplication.h"
 #include "exercise/HeldKeys.h"
 #include "exercise/Teacher.h"
 #include "platform/qt/QtOffscreenGl.h"
@@ -29,15 +29,6 @@ constexpr int kHeight = 600;
 
 // One application for all the test files of the program, made by the
 // first test that needs it.
-void App() {
-    if (QGuiApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_trainer_gl";
-        static char* argv[] = {name, nullptr};
-        static QGuiApplication app(argc, argv);
-    }
-}
-
 bool IsNatural(int midiNote) {
     const int pc = midiNote % 12;
     return pc == 0 || pc == 2 || pc == 4 || pc == 5 || pc == 7 || pc == 9 || pc == 11;
@@ -46,7 +37,7 @@ bool IsNatural(int midiNote) {
 class CPianoNotesPixels : public testing::Test {
 protected:
     void SetUp() override {
-        App();
+        EnsureGuiApplication();
         ASSERT_TRUE(m_manager.Init());
         m_device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight);
         std::string error;
@@ -807,8 +798,8 @@ TEST_F(CPianoNotesPixels, ShowsTheComputerKeysOnWhiteAndBlackKeys) {
     for (int n : {61, 63, 66, 68, 70}) {
         // The I is one thin stroke, greyed by the black around it.
         const auto grey = [](int r, int g, int b) { return r > 115 && g > 115 && b > 115; };
-        const int light = n == 66 ? CountNear(LetterPlace(n), 4, 6, grey)
-                                  : CountNear(LetterPlace(n), 4, 6, Pale);
+        const int light =
+            n == 66 ? CountNear(LetterPlace(n), 4, 6, grey) : CountNear(LetterPlace(n), 4, 6, Pale);
         EXPECT_GT(light, 3) << "no light letter on black key " << n;
     }
     // The same places without their letters: a white and a black key.
@@ -993,7 +984,7 @@ TEST_F(CPianoNotesPixels, ShowsTheLowestStaffLabelLightAboveTheKeyboard) {
 // Every key, the lowest C2 and the highest B6 included, lies inside the view
 // with a margin, in a wide window, at the fitted shape and in a narrow one.
 TEST(PianoNotesFit, ShowsTheWholeKeyboardInWindowsOfEveryShape) {
-    App();
+    EnsureGuiApplication();
     CNoteManager manager;
     ASSERT_TRUE(manager.Init());
     const struct {
