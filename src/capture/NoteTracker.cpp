@@ -37,6 +37,9 @@ constexpr double kRepeatRiseDb = 3.0;
 constexpr double kRepeatSeconds = 0.1;
 // Estimates agree when they name one note and lie this close.
 constexpr double kAgreeCents = 20.0;
+// An estimate this aperiodic needs kWeakAgreeingHops agreeing hops.
+constexpr double kWeakAperiodicity = 0.25;
+constexpr int kWeakAgreeingHops = 4;
 // A pitch change without an onset is heard when the new pitch is this
 // clear, this far from the note's and stays within kSteadyChangeCents of
 // where it began.
@@ -283,7 +286,10 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
     m_pending.agreeing = doubtful ? 0 : steady ? m_pending.agreeing + 1 : 1;
     m_pending.lastMidi = midi;
     m_pending.lastFrequency = estimate.frequency;
-    if (m_pending.agreeing >= kAgreeingHops) {
+    // A pitch read off a barely periodic sound (a bow's scratch at the
+    // attack) is named only when more hops agree on it.
+    const int needed = estimate.aperiodicity > kWeakAperiodicity ? kWeakAgreeingHops : kAgreeingHops;
+    if (m_pending.agreeing >= needed) {
         Confirm(midi, estimate.frequency);
     }
 }
