@@ -26,6 +26,8 @@ constexpr int kTraceHops = 12;
 // ... unless it never stood under that within them: then where the level
 // last lay this close to its lowest.
 constexpr double kTroughDb = 1.5;
+// An onset over a sounding note is traced back at most this many hops.
+constexpr int kRiseTraceHops = 8;
 // A new onset this soon after the last is the same one.
 constexpr int kRefractoryHops = 7;
 // An onset not named within this many hops was no note.
@@ -238,7 +240,14 @@ void CNoteTracker::FindOnset(int64_t end, double levelDb, double triggerDb) {
         BeginPending(std::max(m_base, end - static_cast<int64_t>(back + 1) * m_hop),
                      m_onsets.GetRiseDb());
     } else if (!quiet && m_onsets.IsOnset()) {
+        // A note rising out of the last one's sound began where the level
+        // last lay lowest (its spectrum stands out a few hops later); it is
+        // named from the onset on, without the last one's sound before it.
+        const int back = m_levels.HopsSinceTrough(kRiseTraceHops, kTroughDb);
+        const int64_t trough = end - static_cast<int64_t>(back + 1) * m_hop;
+        const int64_t began = std::max({m_base, trough, m_lastOnset + m_hop});
         BeginPending(end - m_hop, m_onsets.GetRiseDb());
+        m_pending.began = TimeOf(std::min(began, end - m_hop));
     }
 }
 
@@ -246,7 +255,7 @@ void CNoteTracker::BeginPending(int64_t index, double riseDb) {
     m_pending = PENDING();
     m_pending.active = true;
     m_pending.index = index;
-    m_pending.time = TimeOf(index);
+    m_pending.time = m_pending.began = TimeOf(index);
     m_pending.riseDb = riseDb;
     m_lastOnset = index;
 }
@@ -337,16 +346,16 @@ void CNoteTracker::Confirm(int midi, double frequency) {
         return;  // the same note went on: no new attack
     }
     if (m_note.sounding) {
-        EndNote(m_pending.time);
+        EndNote(m_pending.began);
     }
     m_note.sounding = true;
     m_note.midi = midi;
-    m_note.start = m_pending.time;
+    m_note.start = m_pending.began;
     m_note.loudestDb = m_pending.loudestDb;
     m_quietHops = m_unvoicedHops = 0;
     m_change = CHANGE();
     m_steady.clear();
-    m_listener.OnTrackerStart(m_pending.time, frequency, VolumeOf(m_pending.loudestDb));
+    m_listener.OnTrackerStart(m_pending.began, frequency, VolumeOf(m_pending.loudestDb));
 }
 
 void CNoteTracker::Follow(int64_t end, double levelDb) {

@@ -73,7 +73,8 @@ private:
     struct PENDING {
         bool active = false;
         int64_t index = 0;  // first value of the sound
-        double time = 0.0;
+        double time = 0.0;   // of the onset
+        double began = 0.0;  // where the sound began, told as its start
         double riseDb = 0.0;
         double loudestDb = -200.0;
         int lastMidi = -1;

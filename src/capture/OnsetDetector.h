@@ -16,7 +16,7 @@ public:
     // A hop's flux must exceed the recent mean this many times...
     static constexpr double kFluxRatio = 2.0;
     // ... and this much, in mean log-magnitude per bin.
-    static constexpr double kFluxDelta = 0.06;
+    static constexpr double kFluxDelta = 0.04;
 
     // hop values per analysis; fftSize values per spectrum.
     COnsetDetector(int hop, int fftSize);
