@@ -100,6 +100,11 @@ double Cents(double frequency, double reference) {
     return kCentsPerOctave * std::log2(frequency / reference);
 }
 
+// frequency moved by whole octaves to lie nearest reference.
+double OctaveNear(double frequency, double reference) {
+    return frequency * std::pow(2.0, std::round(std::log2(reference / frequency)));
+}
+
 float VolumeOf(double levelDb) {
     // The level is an RMS; a sine's peak is √2 above it.
     return static_cast<float>(std::min(1.0, std::sqrt(2.0) * std::pow(10.0, levelDb / 20.0)));
@@ -417,17 +422,29 @@ void CNoteTracker::WatchChange(double frequency) {
         m_change.hops = 0;
         return;
     }
-    if (m_change.hops == 0 || std::abs(Cents(frequency, m_change.frequency)) > kSteadyChangeCents) {
+    // A voice whose second partial outsounds its fundamental is read an
+    // octave high now and then: an octave of the new pitch is that pitch,
+    // and the lowest octave read is the note.
+    const double folded = OctaveNear(frequency, m_change.frequency);
+    if (m_change.hops == 0 || std::abs(Cents(folded, m_change.frequency)) > kSteadyChangeCents) {
         m_change.frequency = frequency;
         m_change.hops = 0;
+    } else if (frequency < folded) {
+        m_change.frequency = frequency;
     }
     if (++m_change.hops < kChangeHops) {
+        return;
+    }
+    frequency = m_change.frequency;
+    const int newMidi = MidiOf(frequency);
+    if ((newMidi - m_note.midi) % kSemitones == 0) {
+        m_change.hops = 0;
         return;
     }
     const double time = std::max(m_note.start, RiseBefore(m_change.since, m_change.sinceTime));
     EndNote(time);
     m_note.sounding = true;
-    m_note.midi = midi;
+    m_note.midi = newMidi;
     m_note.start = time;
     m_note.loudestDb = m_levels.Newest();
     m_change = CHANGE();
