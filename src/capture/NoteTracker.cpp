@@ -424,7 +424,7 @@ void CNoteTracker::WatchChange(double frequency) {
     }
     // A voice whose second partial outsounds its fundamental is read an
     // octave high now and then: an octave of the new pitch is that pitch,
-    // and the lowest octave read is the note.
+    // and the note is the newest pitch in the lowest octave read.
     const double folded = OctaveNear(frequency, m_change.frequency);
     if (m_change.hops == 0 || std::abs(Cents(folded, m_change.frequency)) > kSteadyChangeCents) {
         m_change.frequency = frequency;
@@ -435,7 +435,7 @@ void CNoteTracker::WatchChange(double frequency) {
     if (++m_change.hops < kChangeHops) {
         return;
     }
-    frequency = m_change.frequency;
+    frequency = OctaveNear(frequency, m_change.frequency);
     const int newMidi = MidiOf(frequency);
     if ((newMidi - m_note.midi) % kSemitones == 0) {
         m_change.hops = 0;
