@@ -121,6 +121,7 @@ void CNoteTracker::Start(const WAVE_FORMAT& format, bool lowRange) {
     m_rate = static_cast<double>(format.samplesPerSecond) / m_decimator.GetFactor();
     m_hop = lowRange ? kLowHop : kHop;
     m_onsets = COnsetDetector(m_hop, kFftSize);
+    m_spectrumOctave = CSpectrumOctave(m_rate);
     m_yin.Configure(m_rate, lowRange ? kLowLowest : kNormalLowest,
                     lowRange ? kLowHighest : kNormalHighest);
     m_longestWindow = m_yin.ValuesFor(m_yin.GetLongestLag());
@@ -284,6 +285,7 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
     }
     LookCloser(m_pending.index + m_hop, end, estimate);
     PreferLowerOctave(estimate);
+    PreferUpperOctave(m_pending.index + m_hop, end, estimate);
     const double halfDip = m_yin.DipNear(2.0 * estimate.frequency, kDoubtCents);
     const int midi = MidiOf(estimate.frequency);
     // A pitch still sliding into the note (a reed's or a voice's scoop) is
@@ -333,6 +335,20 @@ void CNoteTracker::PreferLowerOctave(YIN_ESTIMATE& estimate) const {
     if (ownDip < 1.0 && ownDip > kLowerFloor && lowerDip < kLowerShare * ownDip) {
         estimate.frequency /= 2.0;
         estimate.aperiodicity = lowerDip;
+    }
+}
+
+// A pitch from the middle of the keyboard up whose spectrum lacks its
+// fundamental is the octave above (an organ's quint stop).
+void CNoteTracker::PreferUpperOctave(int64_t first, int64_t end, YIN_ESTIMATE& estimate) const {
+    const double upper = 2.0 * estimate.frequency;
+    if (upper * m_yin.GetShortestLag() > m_yin.GetRate()) {
+        return;
+    }
+    const int64_t from = std::max(first, end - m_spectrumOctave.ValuesFor(estimate.frequency));
+    if (m_spectrumOctave.IsOctaveLow(ValuesAt(from), static_cast<int>(end - from),
+                                     estimate.frequency)) {
+        estimate.frequency = upper;
     }
 }
 

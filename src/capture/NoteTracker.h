@@ -8,6 +8,7 @@
 #include "capture/LevelHistory.h"
 #include "capture/NoiseFloor.h"
 #include "capture/OnsetDetector.h"
+#include "capture/SpectrumOctave.h"
 #include "capture/YinPitch.h"
 
 // Hears what the note tracker finds; times are seconds on the time line of
@@ -97,6 +98,7 @@ private:
     void WatchPending(int64_t end, double levelDb);
     void LookCloser(int64_t first, int64_t end, YIN_ESTIMATE& estimate);
     void PreferLowerOctave(YIN_ESTIMATE& estimate) const;
+    void PreferUpperOctave(int64_t first, int64_t end, YIN_ESTIMATE& estimate) const;
     int FollowWindow(double frequency) const;
     void Confirm(int midi, double frequency);
     void Follow(int64_t end, double levelDb);
@@ -113,6 +115,7 @@ private:
     INoteTrackerListener& m_listener;
     CDecimator m_decimator;
     CYinPitch m_yin;
+    CSpectrumOctave m_spectrumOctave;
     COnsetDetector m_onsets;
     CNoiseFloor m_floor;
     double m_rate = 0.0;

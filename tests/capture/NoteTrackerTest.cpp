@@ -159,6 +159,22 @@ TEST_F(NoteTracker, NamesAnOrganStackOfOctavesByItsLowest) {
     }
 }
 
+// An organ registration with a quint stop sounds a fifth over the octave
+// below the key beside the key's own partials: the sound repeats at twice
+// the key's period, but nothing sounds at the octave below itself.
+TEST_F(NoteTracker, NamesAnOrganNoteWithAQuintStopByItsKey) {
+    for (int note : {74, 79, 84, 88}) {
+        m_collector = CCollector();
+        const double f = MidiFrequency(note);
+        const Wave wave = [f](double t) {
+            return 0.8 * std::sin(2.0 * kPi * f * t) + 0.35 * std::sin(3.0 * kPi * f * t) +
+                   0.9 * std::sin(4.0 * kPi * f * t) + 0.5 * std::sin(6.0 * kPi * f * t) +
+                   0.4 * std::sin(8.0 * kPi * f * t);
+        };
+        ExpectOneNote(Detect({{0.5, 0.8, wave}}, 2.0), note, 0.5, 0.03);
+    }
+}
+
 // A plucked string's first few tens of milliseconds can hold a body thump a
 // third of its pitch, which makes the attack repeat at three periods.
 TEST_F(NoteTracker, NamesAPluckWhoseAttackThumpsAtAThirdOfItsPitch) {
