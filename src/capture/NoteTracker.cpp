@@ -297,8 +297,15 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
     // wind note speaking low) may still repeat at twice the note's period:
     // it is watched a little longer.
     const bool rising = levelDb - m_previousLevelDb > kRisingDb;
-    const bool doubtful =
-        (halfDip < kOctaveDoubt || rising) && TimeOf(end) - m_pending.time < kDoubtSeconds;
+    // So is a pitch with nothing at its own frequency (a period of the new
+    // note mixed with the last one's ringing).
+    const int64_t checked =
+        std::max(m_pending.index + m_hop, end - m_spectrumOctave.ValuesFor(estimate.frequency));
+    const bool hollow = m_spectrumOctave.LacksFundamental(
+        ValuesAt(checked), static_cast<int>(end - checked), estimate.frequency);
+    const bool doubtful = ((halfDip < kOctaveDoubt || rising || hollow) &&
+                           TimeOf(end) - m_pending.time < kDoubtSeconds) ||
+                          (hollow && estimate.frequency >= CSpectrumOctave::kLowest);
     m_pending.agreeing = doubtful ? 0 : steady ? m_pending.agreeing + 1 : 1;
     m_pending.lastMidi = midi;
     m_pending.lastFrequency = estimate.frequency;
@@ -386,8 +393,14 @@ void CNoteTracker::Follow(int64_t end, double levelDb) {
     YIN_ESTIMATE estimate;
     bool found = m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate);
     // The note's own period still repeating holds it, whichever dip is
-    // deepest (a low piano string's partials can make a neighbour's).
-    if (m_yin.DipNear(FrequencyOf(m_note.midi), kHoldCents) < kHoldAperiodicity) {
+    // deepest (a low piano string's partials can make a neighbour's). At
+    // the short lags of high notes a dip within the note's span may be the
+    // next note's, which its refined pitch shows.
+    const double ownDip = m_yin.DipNear(FrequencyOf(m_note.midi), kHoldCents);
+    const bool other = found && estimate.aperiodicity >= ownDip &&
+                       estimate.aperiodicity < kCloserAperiodicity &&
+                       std::abs(Cents(estimate.frequency, FrequencyOf(m_note.midi))) >= kChangeCents;
+    if (ownDip < kHoldAperiodicity && !other) {
         m_unvoicedHops = 0;
         m_change = CHANGE();
         if (found && std::abs(Cents(estimate.frequency, FrequencyOf(m_note.midi))) < kHoldCents) {

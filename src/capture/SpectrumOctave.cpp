@@ -30,8 +30,10 @@ int CSpectrumOctave::ValuesFor(double frequency) const {
     return frequency > 0.0 ? static_cast<int>(std::ceil(kPeriods * m_rate / frequency)) : 0;
 }
 
-bool CSpectrumOctave::IsOctaveLow(const float* values, int count, double frequency) const {
-    if (values == nullptr || !(frequency >= kLowest) || m_rate <= 0.0) {
+bool CSpectrumOctave::Measure(const float* values, int count, double frequency,
+                              PARTIAL_SHARES& shares) const {
+    shares = PARTIAL_SHARES();
+    if (values == nullptr || !(frequency > 0.0) || m_rate <= 0.0) {
         return false;
     }
     const int needed = ValuesFor(frequency);
@@ -50,5 +52,21 @@ bool CSpectrumOctave::IsOctaveLow(const float* values, int count, double frequen
         all += power;
         odd += k % 2 == 1 ? power : 0.0;
     }
-    return all > 0.0 && fundamental < kFundamentalShare * all && odd < kOddShare * all;
+    if (!(all > 0.0)) {
+        return false;
+    }
+    shares.fundamental = fundamental / all;
+    shares.odd = odd / all;
+    return true;
+}
+
+bool CSpectrumOctave::IsOctaveLow(const float* values, int count, double frequency) const {
+    PARTIAL_SHARES shares;
+    return frequency >= kLowest && Measure(values, count, frequency, shares) &&
+           shares.fundamental < kFundamentalShare && shares.odd < kOddShare;
+}
+
+bool CSpectrumOctave::LacksFundamental(const float* values, int count, double frequency) const {
+    PARTIAL_SHARES shares;
+    return Measure(values, count, frequency, shares) && shares.fundamental < kFundamentalShare;
 }

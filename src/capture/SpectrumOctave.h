@@ -7,6 +7,11 @@
 // of the keyboard up, every instrument a learner plays sounds its
 // fundamental (a microphone loses it only in the bass), so a pitch there
 // without one is the octave above.
+struct PARTIAL_SHARES {
+    double fundamental = 0.0;
+    double odd = 0.0;
+};
+
 class CSpectrumOctave {
 public:
     // Pitches from here up are checked.
@@ -23,10 +28,16 @@ public:
 
     // Values the check needs for a pitch of frequency Hz.
     int ValuesFor(double frequency) const;
+    // The shares of the power at the multiples of frequency that lie at
+    // the fundamental and at the odd multiples (the fundamental included),
+    // over the newest values of count; false when there are too few.
+    bool Measure(const float* values, int count, double frequency, PARTIAL_SHARES& shares) const;
     // Whether the pitch frequency (found by its period) is an octave below
-    // the note, judged on the newest values of count; false when there are
-    // too few.
+    // the note; false when there are too few values to tell.
     bool IsOctaveLow(const float* values, int count, double frequency) const;
+    // Whether nothing sounds at frequency itself: a period found in a mixture
+    // of a new note and the last one's ringing can lie far below both.
+    bool LacksFundamental(const float* values, int count, double frequency) const;
 
 private:
     double m_rate;

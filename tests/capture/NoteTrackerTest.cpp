@@ -253,6 +253,26 @@ TEST_F(NoteTracker, NamesANoteOverTheTailOfTheOneAFifthBelow) {
     EXPECT_NEAR(starts[1].time, 1.0, 0.03);
 }
 
+// A note a semitone or a tone from the last one, rising out of its ringing:
+// at the short lags of high notes the last note's span of lags holds the
+// new note's period too, and the new note must not be taken for it.
+TEST_F(NoteTracker, NamesANoteOverTheRingingOfOneASemitoneOrToneAway) {
+    const int pairs[][2] = {{77, 78}, {72, 74}, {81, 80}, {66, 68}};
+    for (const auto& pair : pairs) {
+        m_collector = CCollector();
+        TONE first{0.5, 1.3, Harmonics(MidiFrequency(pair[0]), {1.0, 0.6, 0.4, 0.2})};
+        first.decay = 2.0;
+        TONE second{1.0, 0.6, Harmonics(MidiFrequency(pair[1]), {1.0, 0.6, 0.4, 0.2})};
+        second.level = 0.2;
+        second.attack = 0.03;
+        const std::vector<FOUND> starts = Detect({first, second}, 2.5);
+        ASSERT_GE(starts.size(), 2u);
+        EXPECT_EQ(starts[0].note, pair[0]);
+        EXPECT_EQ(starts[1].note, pair[1]);
+        EXPECT_NEAR(starts[1].time, 1.0, 0.12);
+    }
+}
+
 // A bowed or sung line: the next note swells out of the last one's fading
 // end without an attack the spectrum would show.
 TEST_F(NoteTracker, HearsANoteSwellingOutOfTheLastOneWhereItRises) {
