@@ -64,10 +64,6 @@ constexpr int kPitchHops = 8;
 constexpr int kLevelHops = 5;
 // A followed note holds while its own period's dip stays this low.
 constexpr double kHoldAperiodicity = 0.2;
-// A followed note is looked at over this many of its periods, and at lags
-// at least this share longer than its period.
-constexpr double kFollowSlack = 1.1;
-constexpr double kFollowPeriods = 4.0;
 // A pitch whose half period dips this low is doubtful for up to
 // kDoubtSeconds after the onset.
 constexpr double kOctaveDoubt = 0.3;
@@ -75,12 +71,6 @@ constexpr double kDoubtCents = 60.0;
 constexpr double kDoubtSeconds = 0.08;
 // ... as is one whose level still rises this much a hop.
 constexpr double kRisingDb = 1.0;
-// A closer look names another octave when it is this clearly periodic.
-constexpr double kCloserAperiodicity = 0.1;
-// The double period wins when it dips under this share of a period that
-// dips no lower than kLowerFloor.
-constexpr double kLowerShare = 0.3;
-constexpr double kLowerFloor = 0.085;
 // A note that ended this long ago may still fade under the next.
 constexpr double kFadingSeconds = 1.0;
 constexpr double kA4 = 440.0;
@@ -121,10 +111,9 @@ void CNoteTracker::Start(const WAVE_FORMAT& format, bool lowRange) {
     m_rate = static_cast<double>(format.samplesPerSecond) / m_decimator.GetFactor();
     m_hop = lowRange ? kLowHop : kHop;
     m_onsets = COnsetDetector(m_hop, kFftSize);
-    m_spectrumOctave = CSpectrumOctave(m_rate);
-    m_yin.Configure(m_rate, lowRange ? kLowLowest : kNormalLowest,
-                    lowRange ? kLowHighest : kNormalHighest);
-    m_longestWindow = m_yin.ValuesFor(m_yin.GetLongestLag());
+    m_namer.Configure(m_rate, lowRange ? kLowLowest : kNormalLowest,
+                      lowRange ? kLowHighest : kNormalHighest);
+    m_longestWindow = m_namer.GetLongestWindow();
     const double hopsPerSecond = m_rate / m_hop;
     m_floor.Start(static_cast<int>(kFloorSeconds * hopsPerSecond),
                   static_cast<int>(kLearntSeconds * hopsPerSecond));
@@ -274,19 +263,18 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
     }
     // The hop that holds the attack (and a sound it may cut off) is left
     // out of the window.
-    const int64_t from = std::max(m_pending.index + m_hop, end - m_longestWindow);
-    if (from >= end) {
+    const int64_t first = m_pending.index + m_hop;
+    if (first >= end) {
         return;
     }
+    const float* values = ValuesAt(first);
+    const int count = static_cast<int>(end - first);
     YIN_ESTIMATE estimate;
-    if (!m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate, Fading(end))) {
+    if (!m_namer.Name(values, count, Fading(end), estimate)) {
         m_pending.agreeing = 0;
         return;
     }
-    LookCloser(m_pending.index + m_hop, end, estimate);
-    PreferLowerOctave(estimate);
-    PreferUpperOctave(m_pending.index + m_hop, end, estimate);
-    const double halfDip = m_yin.DipNear(2.0 * estimate.frequency, kDoubtCents);
+    const double halfDip = m_namer.DipNear(2.0 * estimate.frequency, kDoubtCents);
     const int midi = MidiOf(estimate.frequency);
     // A pitch still sliding into the note (a reed's or a voice's scoop) is
     // no agreement, even within one semitone.
@@ -299,10 +287,7 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
     const bool rising = levelDb - m_previousLevelDb > kRisingDb;
     // So is a pitch with nothing at its own frequency (a period of the new
     // note mixed with the last one's ringing).
-    const int64_t checked =
-        std::max(m_pending.index + m_hop, end - m_spectrumOctave.ValuesFor(estimate.frequency));
-    const bool hollow = m_spectrumOctave.LacksFundamental(
-        ValuesAt(checked), static_cast<int>(end - checked), estimate.frequency);
+    const bool hollow = m_namer.IsHollow(values, count, estimate.frequency);
     const bool doubtful = ((halfDip < kOctaveDoubt || rising || hollow) &&
                            TimeOf(end) - m_pending.time < kDoubtSeconds) ||
                           (hollow && estimate.frequency >= CSpectrumOctave::kLowest);
@@ -311,60 +296,11 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
     m_pending.lastFrequency = estimate.frequency;
     // A pitch read off a barely periodic sound (a bow's scratch at the
     // attack) is named only when more hops agree on it.
-    const int needed = estimate.aperiodicity > kWeakAperiodicity ? kWeakAgreeingHops : kAgreeingHops;
+    const int needed =
+        estimate.aperiodicity > kWeakAperiodicity ? kWeakAgreeingHops : kAgreeingHops;
     if (m_pending.agreeing >= needed) {
         Confirm(midi, estimate.frequency);
     }
-}
-
-// The newest few periods of the pitch found: an octave they name clearly
-// is the note's (the long window may still hold an attack that repeats at
-// twice the period, or a weak fundamental the short one does not see).
-void CNoteTracker::LookCloser(int64_t first, int64_t end, YIN_ESTIMATE& estimate) {
-    const int64_t from = std::max(first, end - FollowWindow(estimate.frequency));
-    YIN_ESTIMATE closer;
-    if (from >= end ||
-        !m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), closer, Fading(end))) {
-        return;
-    }
-    const int apart = MidiOf(closer.frequency) - MidiOf(estimate.frequency);
-    if (apart != 0 && apart % kSemitones == 0 && closer.aperiodicity < kCloserAperiodicity) {
-        estimate = closer;
-    }
-}
-
-// After the closer look: when twice the period repeats much better than the
-// period, which is no clear one, the note is an octave lower (a guitar's low
-// string whose second partial outsounds its fundamental).
-void CNoteTracker::PreferLowerOctave(YIN_ESTIMATE& estimate) const {
-    const double ownDip = m_yin.DipNear(estimate.frequency, kDoubtCents);
-    const double lowerDip = m_yin.DipNear(estimate.frequency / 2.0, kDoubtCents);
-    if (ownDip < 1.0 && ownDip > kLowerFloor && lowerDip < kLowerShare * ownDip) {
-        estimate.frequency /= 2.0;
-        estimate.aperiodicity = lowerDip;
-    }
-}
-
-// A pitch from the middle of the keyboard up whose spectrum lacks its
-// fundamental is the octave above (an organ's quint stop).
-void CNoteTracker::PreferUpperOctave(int64_t first, int64_t end, YIN_ESTIMATE& estimate) const {
-    const double upper = 2.0 * estimate.frequency;
-    if (upper * m_yin.GetShortestLag() > m_yin.GetRate()) {
-        return;
-    }
-    const int64_t from = std::max(first, end - m_spectrumOctave.ValuesFor(estimate.frequency));
-    if (m_spectrumOctave.IsOctaveLow(ValuesAt(from), static_cast<int>(end - from),
-                                     estimate.frequency)) {
-        estimate.frequency = upper;
-    }
-}
-
-// Values that show a note of this pitch: a few of its periods, and its
-// double period where the range reaches it.
-int CNoteTracker::FollowWindow(double frequency) const {
-    const double period = m_rate / frequency;
-    return std::min<int>(m_longestWindow, std::max(m_yin.ValuesFor(kFollowSlack * period),
-                                                   static_cast<int>(kFollowPeriods * period)));
 }
 
 void CNoteTracker::Confirm(int midi, double frequency) {
@@ -388,18 +324,19 @@ void CNoteTracker::Confirm(int midi, double frequency) {
 
 void CNoteTracker::Follow(int64_t end, double levelDb) {
     m_note.loudestDb = std::max(m_note.loudestDb, levelDb);
-    const int window = FollowWindow(FrequencyOf(m_note.midi));
+    const int window = m_namer.FollowWindow(FrequencyOf(m_note.midi));
     int64_t from = std::max(m_base, end - window);
     YIN_ESTIMATE estimate;
-    bool found = m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate);
+    bool found = m_namer.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate);
     // The note's own period still repeating holds it, whichever dip is
     // deepest (a low piano string's partials can make a neighbour's). At
     // the short lags of high notes a dip within the note's span may be the
     // next note's, which its refined pitch shows.
-    const double ownDip = m_yin.DipNear(FrequencyOf(m_note.midi), kHoldCents);
-    const bool other = found && estimate.aperiodicity >= ownDip &&
-                       estimate.aperiodicity < kCloserAperiodicity &&
-                       std::abs(Cents(estimate.frequency, FrequencyOf(m_note.midi))) >= kChangeCents;
+    const double ownDip = m_namer.DipNear(FrequencyOf(m_note.midi), kHoldCents);
+    const bool other =
+        found && estimate.aperiodicity >= ownDip &&
+        estimate.aperiodicity < CPitchNamer::kCloserAperiodicity &&
+        std::abs(Cents(estimate.frequency, FrequencyOf(m_note.midi))) >= kChangeCents;
     if (ownDip < kHoldAperiodicity && !other) {
         m_unvoicedHops = 0;
         m_change = CHANGE();
@@ -412,8 +349,8 @@ void CNoteTracker::Follow(int64_t end, double levelDb) {
     // next note may lie below what the note's own window can tell.
     if (window < m_longestWindow) {
         from = std::max(m_base, end - m_longestWindow);
-        found = m_yin.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate,
-                               FrequencyOf(m_note.midi));
+        found = m_namer.Estimate(ValuesAt(from), static_cast<int>(end - from), estimate,
+                                 FrequencyOf(m_note.midi));
     }
     const double cents = found ? Cents(estimate.frequency, FrequencyOf(m_note.midi)) : 0.0;
     if (found && std::abs(cents) < kHoldCents) {
@@ -434,7 +371,7 @@ void CNoteTracker::Follow(int64_t end, double levelDb) {
     }
     m_unvoicedHops = 0;
     if (estimate.aperiodicity < kChangeAperiodicity) {
-        LookCloser(m_base, end, estimate);
+        m_namer.LookCloser(ValuesAt(m_base), static_cast<int>(end - m_base), Fading(end), estimate);
         WatchChange(estimate.frequency);
     } else {
         m_change.hops = 0;

@@ -8,8 +8,7 @@
 #include "capture/LevelHistory.h"
 #include "capture/NoiseFloor.h"
 #include "capture/OnsetDetector.h"
-#include "capture/SpectrumOctave.h"
-#include "capture/YinPitch.h"
+#include "capture/PitchNamer.h"
 
 // Hears what the note tracker finds; times are seconds on the time line of
 // the data it was given.
@@ -73,7 +72,7 @@ private:
     };
     struct PENDING {
         bool active = false;
-        int64_t index = 0;  // first value of the sound
+        int64_t index = 0;   // first value of the sound
         double time = 0.0;   // of the onset
         double began = 0.0;  // where the sound began, told as its start
         double riseDb = 0.0;
@@ -96,10 +95,6 @@ private:
     void FindOnset(int64_t end, double levelDb, double triggerDb);
     void BeginPending(int64_t index, double riseDb);
     void WatchPending(int64_t end, double levelDb);
-    void LookCloser(int64_t first, int64_t end, YIN_ESTIMATE& estimate);
-    void PreferLowerOctave(YIN_ESTIMATE& estimate) const;
-    void PreferUpperOctave(int64_t first, int64_t end, YIN_ESTIMATE& estimate) const;
-    int FollowWindow(double frequency) const;
     void Confirm(int midi, double frequency);
     void Follow(int64_t end, double levelDb);
     void WatchChange(double frequency);
@@ -114,8 +109,7 @@ private:
 
     INoteTrackerListener& m_listener;
     CDecimator m_decimator;
-    CYinPitch m_yin;
-    CSpectrumOctave m_spectrumOctave;
+    CPitchNamer m_namer;
     COnsetDetector m_onsets;
     CNoiseFloor m_floor;
     double m_rate = 0.0;
