@@ -64,6 +64,8 @@ constexpr int kPitchHops = 8;
 constexpr int kLevelHops = 5;
 // A followed note holds while its own period's dip stays this low.
 constexpr double kHoldAperiodicity = 0.2;
+// A pitch from here up with nothing at its own frequency is never named.
+constexpr double kHollowLowest = 100.0;
 // A pitch whose half period dips this low is doubtful for up to
 // kDoubtSeconds after the onset.
 constexpr double kOctaveDoubt = 0.3;
@@ -290,7 +292,7 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
     const bool hollow = m_namer.IsHollow(values, count, estimate.frequency);
     const bool doubtful = ((halfDip < kOctaveDoubt || rising || hollow) &&
                            TimeOf(end) - m_pending.time < kDoubtSeconds) ||
-                          (hollow && estimate.frequency >= CSpectrumOctave::kLowest);
+                          (hollow && estimate.frequency >= kHollowLowest);
     m_pending.agreeing = doubtful ? 0 : steady ? m_pending.agreeing + 1 : 1;
     m_pending.lastMidi = midi;
     m_pending.lastFrequency = estimate.frequency;
@@ -370,7 +372,11 @@ void CNoteTracker::Follow(int64_t end, double levelDb) {
         return;
     }
     m_unvoicedHops = 0;
-    if (estimate.aperiodicity < kChangeAperiodicity) {
+    // A period with nothing at its own frequency is one of a mixture.
+    const bool hollow =
+        estimate.frequency >= kHollowLowest &&
+        m_namer.IsHollow(ValuesAt(m_base), static_cast<int>(end - m_base), estimate.frequency);
+    if (estimate.aperiodicity < kChangeAperiodicity && !hollow) {
         m_namer.LookCloser(ValuesAt(m_base), static_cast<int>(end - m_base), Fading(end), estimate);
         WatchChange(estimate.frequency);
     } else {
