@@ -42,3 +42,16 @@ int CLevelHistory::HopsSinceRise(int span, double riseDb) const {
     const double loudest = *std::max_element(m_levels.begin() + quietest, m_levels.end());
     return loudest - m_levels[quietest] < riseDb ? -1 : newest - quietest;
 }
+
+double CLevelHistory::SwellDb(int span) const {
+    const int count = static_cast<int>(m_levels.size());
+    if (span <= 0 || count < 2 * span) {
+        return 0.0;
+    }
+    double newer = 0.0, older = 0.0;
+    for (int i = 0; i < span; ++i) {
+        newer += m_levels[count - 1 - i];
+        older += m_levels[count - 1 - span - i];
+    }
+    return (newer - older) / span;
+}

@@ -19,6 +19,10 @@ public:
     // How many hops back the quietest of the newest span hops lies, when the
     // level rose out of it by riseDb since; -1 when it did not.
     int HopsSinceRise(int span, double riseDb) const;
+    // How much the newest span hops' mean level (in dB) lies above the
+    // span hops' before them: a level that swells, however its hops
+    // ripple with a low note's waveform. 0 without enough hops.
+    double SwellDb(int span) const;
 
 private:
     static constexpr double kQuiet = -200.0;

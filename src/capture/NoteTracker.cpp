@@ -71,6 +71,8 @@ constexpr double kHollowLowest = 100.0;
 constexpr double kOctaveDoubt = 0.3;
 constexpr double kDoubtCents = 60.0;
 constexpr double kDoubtSeconds = 0.08;
+// A swell is judged over at most this many hops.
+constexpr int kMostSwellHops = 8;
 // ... as is one whose level still rises this much a hop.
 constexpr double kRisingDb = 1.0;
 // A note that ended this long ago may still fade under the next.
@@ -286,7 +288,11 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
     // level still swells, the attack (a reed's bark, a flute's chiff, a
     // wind note speaking low) may still repeat at twice the note's period:
     // it is watched a little longer.
-    const bool rising = levelDb - m_previousLevelDb > kRisingDb;
+    // The level of a hop shorter than the period ripples with the
+    // waveform: it is judged over whole periods.
+    const int span = std::clamp(static_cast<int>(std::ceil(m_rate / estimate.frequency / m_hop)), 1,
+                                kMostSwellHops);
+    const bool rising = m_levels.SwellDb(span) > kRisingDb * span;
     // So is a pitch with nothing at its own frequency (a period of the new
     // note mixed with the last one's ringing).
     const bool hollow = m_namer.IsHollow(values, count, estimate.frequency);
