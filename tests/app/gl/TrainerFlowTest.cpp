@@ -391,6 +391,50 @@ bool WriteRepeatedNote(const char* samplePath, const std::string& path, double l
     return CSoundFile().Save(path.c_str(), sound);
 }
 
+// A sung-like tone: lead seconds of silence, then seconds of a note at
+// frequency with a few partials, faded in over 20 ms.
+bool WriteTone(const std::string& path, double frequency, double lead, double seconds) {
+    constexpr int kRate = 44100;
+    constexpr double kPi = 3.14159265358979323846;
+    constexpr double kFadeIn = 0.02;
+    std::vector<int16_t> values(static_cast<size_t>(lead * kRate), 0);
+    for (int i = 0; i < static_cast<int>(seconds * kRate); ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        double value = 0.0;
+        for (const auto& [partial, amplitude] :
+             {std::pair{1, 1.0}, {2, 0.5}, {3, 0.3}, {4, 0.15}}) {
+            value += amplitude * std::sin(2.0 * kPi * partial * frequency * t);
+        }
+        value *= 0.25 * std::min(1.0, t / kFadeIn);
+        values.push_back(static_cast<int16_t>(std::lround(value * 32767.0)));
+    }
+    CSoundInfo sound;
+    sound.format = WAVE_FORMAT::Pcm(1, kRate, 16);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(values.data());
+    sound.SetData(std::vector<uint8_t>(bytes, bytes + values.size() * sizeof(int16_t)));
+    return CSoundFile().Save(path.c_str(), sound);
+}
+
+// The readout the main window's status bar shows beside the input meter.
+QLabel* TunerReadout() {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        for (QLabel* label : top->findChildren<QLabel*>()) {
+            if (label->toolTip().startsWith("The note the microphone hears")) {
+                return label;
+            }
+        }
+    }
+    return nullptr;
+}
+
+// The cents of a readout such as "A4 +20 cents" after its note name.
+bool ReadsNote(const QString& text, const char* note, int& cents) {
+    const QStringList words = text.split(' ');
+    bool number = false;
+    cents = words.size() == 3 ? words[1].toInt(&number) : 0;
+    return number && words[0] == note && words[2] == "cents";
+}
+
 TEST(TrainerFlow, NotesPlayedIntoTheMicrophoneAreJudgedAndTheNextNotesFollow) {
     CQtBackend backend;
     backend.SetMessageBoxTimeout(100);
@@ -558,6 +602,65 @@ int CountColours(QWidget& widget) {
 }
 
 }  // namespace
+
+// What a learner sees while singing into the microphone: the note heard and
+// how far off it is, beside the input meter of the window and of the audio
+// settings.
+TEST(TrainerFlow, TheTunerReadoutShowsASungNoteTwentyCentsSharp) {
+    CQtBackend backend;
+    backend.SetMessageBoxTimeout(100);
+    PLATFORM platform = backend.GetPlatform();
+    std::string heard;
+    platform.createAudioIn = [&heard]() -> std::unique_ptr<IAudioIn> {
+        auto input = std::make_unique<CNullAudioIn>(CNullAudioIn::Clock::kRealTime);
+        input->SetSource(heard);
+        return input;
+    };
+    CCenter center(kNotaraDemoKind, "", platform);
+    ASSERT_TRUE(center.Init()) << center.GetError();
+    ASSERT_TRUE(RunUntil([&] { return ShowsNotes(center); }));
+    if (!center.IsMicrophoneOn()) {
+        center.OnCommand(kCommandMicrophone);
+    }
+    ASSERT_TRUE(RunUntil([&] { return center.GetCapture() != nullptr; }))
+        << "the microphone never opened: " << center.GetError();
+    heard = center.GetSettings()->soundFolder.GetText() + std::string("sung-a4-sharp.wav");
+    ASSERT_TRUE(WriteTone(heard, 440.0 * std::pow(2.0, 20.0 / 1200.0), 0.5, 8.0));
+    center.OnCommand(kCommandMicrophone);
+    center.OnCommand(kCommandMicrophone);
+    ASSERT_TRUE(RunUntil([&] { return center.GetCapture() != nullptr; }))
+        << "the microphone did not open again: " << center.GetError();
+
+    QLabel* readout = nullptr;
+    ASSERT_TRUE(RunUntil(
+        [&] { return (readout = TunerReadout()) != nullptr && readout->isVisible(); }, 8000))
+        << "no tuner readout while a steady note sounds";
+    int cents = 0;
+    EXPECT_TRUE(ReadsNote(readout->text(), "A4", cents)) << readout->text().toStdString();
+    EXPECT_NEAR(cents, 20, 3) << readout->text().toStdString();
+    QWidget* main = readout->window();
+    QTest::qWait(200);
+    main->grab().save(NOTARA_BINARY_DIR "/tests/microphone-tuner.png");
+    EXPECT_GT(CountColours(*main), 8) << "the window shows nothing";
+
+    ASSERT_TRUE(center.OnCommand(kCommandAudioSettings)) << center.GetError();
+    QWidget* settings = nullptr;
+    ASSERT_TRUE(
+        RunUntil([&] { return (settings = ShownWindow("Audio Settings")) != nullptr; }, 3000));
+    auto* dialogReadout = settings->findChild<QLabel*>("item1214");
+    ASSERT_NE(dialogReadout, nullptr);
+    EXPECT_TRUE(RunUntil([&] { return ReadsNote(dialogReadout->text(), "A4", cents); }, 3000))
+        << "the audio settings read '" << dialogReadout->text().toStdString() << "'";
+    EXPECT_NEAR(cents, 20, 3);
+    QTest::qWait(200);
+    settings->grab().save(NOTARA_BINARY_DIR "/tests/audio-settings-tuner.png");
+    auto* cancel = settings->findChild<QPushButton*>("item2");
+    ASSERT_NE(cancel, nullptr);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_TRUE(RunUntil([&] { return ShownWindow("Audio Settings") == nullptr; }, 3000));
+    static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
+    RunUntil([&] { return !center.GetMainWindow()->Exists(); }, 3000);
+}
 
 TEST(TrainerFlow, TheMixerAndTheAudioSettingsOpenFromTheMenuAndAct) {
     CQtBackend backend;
