@@ -73,6 +73,10 @@ constexpr double kDoubtCents = 60.0;
 constexpr double kDoubtSeconds = 0.08;
 // A swell is judged over at most this many hops.
 constexpr int kMostSwellHops = 8;
+// Below this pitch, a half period nearly as periodic is doubtful for up to
+// kBassDoubtSeconds.
+constexpr double kBassDoubtBelow = 100.0;
+constexpr double kBassDoubtSeconds = 0.15;
 // ... as is one whose level still rises this much a hop.
 constexpr double kRisingDb = 1.0;
 // A note that ended this long ago may still fade under the next.
@@ -296,9 +300,12 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
     // So is a pitch with nothing at its own frequency (a period of the new
     // note mixed with the last one's ringing).
     const bool hollow = m_namer.IsHollow(values, count, estimate.frequency);
-    const bool doubtful = ((halfDip < kOctaveDoubt || rising || hollow) &&
-                           TimeOf(end) - m_pending.time < kDoubtSeconds) ||
-                          (hollow && estimate.frequency >= kHollowLowest);
+    // A bass note's pluck can thump at half its pitch for longer.
+    const double age = TimeOf(end) - m_pending.time;
+    const bool lowOctaveDoubt =
+        halfDip < kOctaveDoubt && estimate.frequency < kBassDoubtBelow && age < kBassDoubtSeconds;
+    const bool doubtful = ((halfDip < kOctaveDoubt || rising || hollow) && age < kDoubtSeconds) ||
+                          lowOctaveDoubt || (hollow && estimate.frequency >= kHollowLowest);
     m_pending.agreeing = doubtful ? 0 : steady ? m_pending.agreeing + 1 : 1;
     m_pending.lastMidi = midi;
     m_pending.lastFrequency = estimate.frequency;

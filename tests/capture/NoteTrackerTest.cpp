@@ -198,6 +198,24 @@ TEST_F(NoteTracker, NamesAPluckWhoseAttackThumpsAtAThirdOfItsPitch) {
     }
 }
 
+// A bass string's pluck can thump an octave below its pitch for the first
+// hundred milliseconds or so; the note is the string's.
+TEST_F(NoteTracker, NamesABassPluckWhoseAttackThumpsAnOctaveLow) {
+    const std::pair<int, double> plucks[] = {{36, 1.0}, {39, 1.0}, {43, 1.0}, {36, 1.5}, {39, 1.2}};
+    for (const auto& [note, thumpLevel] : plucks) {
+        m_collector = CCollector();
+        const double f = MidiFrequency(note);
+        const Wave tone = Harmonics(f, {1.0, 0.7, 0.4, 0.3});
+        const Wave wave = [tone, f, level = thumpLevel](double t) {
+            const double thump = level * std::exp(-25.0 * t);
+            return tone(t) + thump * (std::sin(kPi * f * t) + 0.3 * std::sin(3.0 * kPi * f * t));
+        };
+        TONE pluck{0.5, 0.8, wave};
+        pluck.decay = 2.0;
+        ExpectOneNote(Detect({pluck}, 2.0, 0.0, true, 0.05f, true), note, 0.5, 0.03);
+    }
+}
+
 // A reed's or a flute's first tens of milliseconds can bark at one and a
 // half and two and a half times its pitch, which makes the attack repeat at
 // twice its period: the note is named by the tone that follows.
