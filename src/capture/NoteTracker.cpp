@@ -409,7 +409,8 @@ void CNoteTracker::WatchChange(double frequency) {
     }
     // A voice whose second partial outsounds its fundamental is read an
     // octave high now and then: an octave of the new pitch is that pitch,
-    // and the note is the newest pitch in the lowest octave read.
+    // and the note is the middle pitch read, in the lowest octave read (a
+    // voice wavers about its note).
     const double folded = OctaveNear(frequency, m_change.frequency);
     if (m_change.hops == 0 || std::abs(Cents(folded, m_change.frequency)) > kSteadyChangeCents) {
         m_change.frequency = frequency;
@@ -417,10 +418,15 @@ void CNoteTracker::WatchChange(double frequency) {
     } else if (frequency < folded) {
         m_change.frequency = frequency;
     }
+    m_change.readings[m_change.hops] = frequency;
     if (++m_change.hops < kChangeHops) {
         return;
     }
-    frequency = OctaveNear(frequency, m_change.frequency);
+    for (double& reading : m_change.readings) {
+        reading = OctaveNear(reading, m_change.frequency);
+    }
+    std::sort(m_change.readings.begin(), m_change.readings.end());
+    frequency = m_change.readings[kChangeHops / 2];
     const int newMidi = MidiOf(frequency);
     if ((newMidi - m_note.midi) % kSemitones == 0) {
         m_change.hops = 0;

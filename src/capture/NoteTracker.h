@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -84,10 +85,11 @@ private:
     };
     // A pitch other than the sounding note's.
     struct CHANGE {
-        double frequency = 0.0;
-        int hops = 0;            // it has stayed steady
-        int64_t since = -1;      // end of the first hop that lost the note
-        double sinceTime = 0.0;  // the middle of that hop's window
+        double frequency = 0.0;  // the first pitch read, in the lowest octave read
+        std::array<double, kChangeHops> readings{};  // the pitches read while steady
+        int hops = 0;                                // it has stayed steady
+        int64_t since = -1;                          // end of the first hop that lost the note
+        double sinceTime = 0.0;                      // the middle of that hop's window
     };
 
     void Hop(int64_t end);
