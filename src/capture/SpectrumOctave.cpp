@@ -36,12 +36,13 @@ bool CSpectrumOctave::Measure(const float* values, int count, double frequency,
     if (values == nullptr || !(frequency > 0.0) || m_rate <= 0.0) {
         return false;
     }
-    const int needed = ValuesFor(frequency);
-    if (count < needed) {
+    // Over six periods the partials lie six bins apart, well clear of the
+    // Hann window's main lobe; three (three bins) still part them.
+    const int fewest = static_cast<int>(std::ceil(kFewestPeriods * m_rate / frequency));
+    if (count < fewest) {
         return false;
     }
-    // Over six periods the partials lie six bins apart, well clear of the
-    // Hann window's main lobe.
+    const int needed = std::min(count, ValuesFor(frequency));
     const float* newest = values + (count - needed);
     const int partials = std::min(
         kMostPartials, static_cast<int>(std::min(kHighestPartial, m_rate / 2.0) / frequency));

@@ -21,8 +21,10 @@ public:
     // ... if the other odd partials are no more than this share either (a
     // hollow, clarinet-like tone is no octave higher).
     static constexpr double kOddShare = 0.3;
-    // Periods of the pitch found that the check needs.
+    // Periods of the pitch found that the check looks at...
     static constexpr double kPeriods = 6.0;
+    // ... and at least this many.
+    static constexpr double kFewestPeriods = 3.0;
 
     explicit CSpectrumOctave(double rate = 0.0) : m_rate(rate) {}
 
