@@ -79,6 +79,10 @@ constexpr double kBassDoubtBelow = 100.0;
 constexpr double kBassDoubtSeconds = 0.15;
 // ... as is one whose level still rises this much a hop.
 constexpr double kRisingDb = 1.0;
+// A sound of the last note's pitch this soon after it ended and this much
+// quieter than it was is its reverberation.
+constexpr double kTailSeconds = 2.5;
+constexpr double kTailDb = 30.0;
 // A note that ended this long ago may still fade under the next.
 constexpr double kFadingSeconds = 1.0;
 constexpr double kA4 = 440.0;
@@ -133,6 +137,7 @@ void CNoteTracker::Start(const WAVE_FORMAT& format, bool lowRange) {
     m_change = CHANGE();
     m_levels.Clear();
     m_endedMidi = 0;
+    m_endedLoudestDb = kSilentDb;
     m_endedIndex = -1;
     m_lastOnset = -1;
     m_previousLevelDb = kSilentDb;
@@ -324,6 +329,14 @@ void CNoteTracker::Confirm(int midi, double frequency) {
         (m_pending.riseDb < kRepeatRiseDb || m_pending.time - m_note.start < kRepeatSeconds)) {
         return;  // the same note went on: no new attack
     }
+    // The last note's own reverberation, long after and far quieter, is no
+    // new note.
+    const bool tail = !m_note.sounding && midi == m_endedMidi && m_endedIndex >= 0 &&
+                      m_done - m_endedIndex < m_rate * kTailSeconds &&
+                      m_pending.loudestDb < m_endedLoudestDb - kTailDb;
+    if (tail) {
+        return;
+    }
     if (m_note.sounding) {
         EndNote(m_pending.began);
     }
@@ -506,6 +519,7 @@ void CNoteTracker::EndNote(double time) {
     }
     m_note.sounding = false;
     m_endedMidi = m_note.midi;
+    m_endedLoudestDb = m_note.loudestDb;
     m_endedIndex = m_done;
     m_quietHops = m_unvoicedHops = 0;
     m_change = CHANGE();

@@ -126,8 +126,9 @@ private:
     PENDING m_pending;
     CHANGE m_change;
     CLevelHistory m_levels;
-    int m_endedMidi = 0;        // the last note that ended
-    int64_t m_endedIndex = -1;  // when it ended (the value last analysed)
+    int m_endedMidi = 0;               // the last note that ended
+    double m_endedLoudestDb = -200.0;  // its loudest level
+    int64_t m_endedIndex = -1;         // when it ended (the value last analysed)
     int64_t m_lastOnset = -1;
     double m_previousLevelDb = -200.0;
     int m_quietHops = 0;

@@ -349,6 +349,22 @@ TEST_F(NoteTracker, TellsALowBassNoteWithoutWaitingOnItsLevelsRipple) {
     }
 }
 
+// A long reverberant tail dies away about the trigger after the note
+// ended: it rises through the trigger again and again, but it is the note
+// that was, no new one.
+TEST_F(NoteTracker, HearsNoNewNoteInTheLastNotesDyingReverberation) {
+    const double f = MidiFrequency(69);
+    const Wave note = Harmonics(f, {1.0, 0.5, 0.3});
+    TONE played{0.5, 0.5, note};
+    // The tail swells and fades about twice a second, far under the note.
+    const Wave tail = [note](double t) { return note(t) * (0.6 + 0.4 * std::sin(12.0 * t)); };
+    TONE dying{1.0, 1.5, tail};
+    dying.level = 0.3 / 60.0;
+    dying.attack = 0.001;
+    const std::vector<FOUND> starts = Detect({played, dying}, 3.0, 0.0015);
+    ExpectOneNote(starts, 69, 0.5, 0.03);
+}
+
 TEST_F(NoteTracker, FindsASlowAttackWithinFiftyMillisecondsOfItsStart) {
     TONE tone{1.0, 1.0, Harmonics(MidiFrequency(62), {1.0, 0.4, 0.2})};
     tone.attack = 0.150;
