@@ -71,14 +71,14 @@ constexpr double kHollowLowest = 100.0;
 constexpr double kOctaveDoubt = 0.3;
 constexpr double kDoubtCents = 60.0;
 constexpr double kDoubtSeconds = 0.08;
-// A swell is judged over at most this many hops.
+// ... as is one whose level still rises this much a hop, judged over at
+// most kMostSwellHops.
+constexpr double kRisingDb = 1.0;
 constexpr int kMostSwellHops = 8;
 // Below this pitch, a half period nearly as periodic is doubtful for up to
 // kBassDoubtSeconds.
 constexpr double kBassDoubtBelow = 100.0;
 constexpr double kBassDoubtSeconds = 0.15;
-// ... as is one whose level still rises this much a hop.
-constexpr double kRisingDb = 1.0;
 // A sound of the last note's pitch this soon after it ended and this much
 // quieter than it was is its reverberation.
 constexpr double kTailSeconds = 2.5;
@@ -293,19 +293,19 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
     // no agreement, even within one semitone.
     const bool steady = midi == m_pending.lastMidi &&
                         std::abs(Cents(estimate.frequency, m_pending.lastFrequency)) < kAgreeCents;
-    // While half the period is nearly as periodic in the closer look, or the
-    // level still swells, the attack (a reed's bark, a flute's chiff, a
-    // wind note speaking low) may still repeat at twice the note's period:
-    // it is watched a little longer.
-    // The level of a hop shorter than the period ripples with the
-    // waveform: it is judged over whole periods.
+    // The level of a hop shorter than the period ripples with the waveform,
+    // so whether it swells is judged over whole periods.
     const int span = std::clamp(static_cast<int>(std::ceil(m_rate / estimate.frequency / m_hop)), 1,
                                 kMostSwellHops);
     const bool rising = m_levels.SwellDb(span) > kRisingDb * span;
-    // So is a pitch with nothing at its own frequency (a period of the new
-    // note mixed with the last one's ringing).
+    // While half the period is nearly as periodic in the closer look, or the
+    // level still swells, the attack (a reed's bark, a flute's chiff, a
+    // wind note speaking low) may still repeat at twice the note's period:
+    // it is watched a little longer; a bass pluck's thump at half its pitch
+    // longer still. So is a pitch with nothing at its own frequency (a
+    // period of the new note mixed with the last one's ringing), which from
+    // kHollowLowest up is never named.
     const bool hollow = m_namer.IsHollow(values, count, estimate.frequency);
-    // A bass note's pluck can thump at half its pitch for longer.
     const double age = TimeOf(end) - m_pending.time;
     const bool lowOctaveDoubt =
         halfDip < kOctaveDoubt && estimate.frequency < kBassDoubtBelow && age < kBassDoubtSeconds;

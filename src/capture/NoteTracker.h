@@ -32,17 +32,19 @@ public:
 //   above it (or uses a fixed trigger);
 // - finds onsets by spectral flux, or by the level rising through the
 //   trigger after silence, traced back to where the sound began;
-// - names the sound since the onset with YIN once two hops in a row agree,
-//   a short window answering for high notes and a longer one only as the
-//   low range needs it; the octave is checked on the newest few periods,
-//   and a young pitch whose half period nearly repeats, or whose level
-//   still swells, is watched up to 80 ms; the start is told with the
-//   onset's time;
+// - names the sound since the onset (CPitchNamer: YIN with octave checks
+//   on the newest periods and on the spectrum) once two hops in a row
+//   agree, four for a barely periodic sound; a young pitch whose half
+//   period nearly repeats, whose level still swells or which has nothing
+//   at its own frequency is watched up to 80 ms (150 ms in the bass); the
+//   start is told with the onset's time, or where the level rose out of
+//   the last note's sound;
 // - follows the sounding note: a pitch within kHoldCents of it (vibrato,
 //   beating partials) is the same note; another pitch held for kChangeHops
 //   hops without an onset ends it and starts the new one (legato); a new
 //   onset of the same pitch with a rising level splits it (a repeated note);
-// - ends it once the level stays under the trigger.
+// - ends it once the level stays under the trigger; the ended note's own
+//   reverberation, far quieter, starts no new one.
 class CNoteTracker {
 public:
     static constexpr double kHoldCents = 70.0;
