@@ -91,7 +91,7 @@ constexpr double kCentsPerOctave = 1200.0;
 constexpr int kSemitones = 12;
 
 int MidiOf(double frequency) {
-    return kA4Midi + static_cast<int>(std::lround(kSemitones * std::log2(frequency / kA4)));
+    return CPitchNamer::MidiOf(frequency);
 }
 
 double FrequencyOf(int midi) {

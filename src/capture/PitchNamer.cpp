@@ -19,11 +19,11 @@ constexpr int kSemitones = 12;
 constexpr double kA4 = 440.0;
 constexpr int kA4Midi = 69;
 
-int MidiOf(double frequency) {
+}  // namespace
+
+int CPitchNamer::MidiOf(double frequency) {
     return kA4Midi + static_cast<int>(std::lround(kSemitones * std::log2(frequency / kA4)));
 }
-
-}  // namespace
 
 void CPitchNamer::Configure(double rate, double lowest, double highest) {
     m_rate = rate;

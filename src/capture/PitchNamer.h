@@ -13,6 +13,9 @@ public:
     // A closer look names another octave when it is this clearly periodic.
     static constexpr double kCloserAperiodicity = 0.1;
 
+    // The MIDI note nearest a frequency in Hz.
+    static int MidiOf(double frequency);
+
     // rate of the values; lowest and highest fundamental in Hz.
     void Configure(double rate, double lowest, double highest);
     // Values the lowest pitch needs, with its double period.

@@ -435,26 +435,46 @@ bool ReadsNote(const QString& text, const char* note, int& cents) {
     return number && words[0] == note && words[2] == "cents";
 }
 
-TEST(TrainerFlow, NotesPlayedIntoTheMicrophoneAreJudgedAndTheNextNotesFollow) {
-    CQtBackend backend;
-    backend.SetMessageBoxTimeout(100);
+// The platform whose microphone hears the file named by heard in real time:
+// silence until the test has written it.
+PLATFORM MicrophoneHearing(CQtBackend& backend, const std::string& heard) {
     PLATFORM platform = backend.GetPlatform();
-    // The microphone hears a sound file in real time; silence until the
-    // test has written it.
-    std::string heard;
     platform.createAudioIn = [&heard]() -> std::unique_ptr<IAudioIn> {
         auto input = std::make_unique<CNullAudioIn>(CNullAudioIn::Clock::kRealTime);
         input->SetSource(heard);
         return input;
     };
-    CCenter center(kNotaraDemoKind, "", platform);
+    return platform;
+}
+
+// Turns the microphone on (an earlier test may have turned it off) and
+// waits until it opens.
+bool OpenMicrophone(CCenter& center) {
+    if (!center.IsMicrophoneOn()) {
+        center.OnCommand(kCommandMicrophone);
+    }
+    return RunUntil([&] { return center.GetCapture() != nullptr; });
+}
+
+// The microphone off and on again opens the input anew, on the file heard
+// now.
+bool ReopenMicrophone(CCenter& center) {
+    center.OnCommand(kCommandMicrophone);
+    if (center.GetCapture() != nullptr) {
+        return false;
+    }
+    center.OnCommand(kCommandMicrophone);
+    return RunUntil([&] { return center.GetCapture() != nullptr; });
+}
+
+TEST(TrainerFlow, NotesPlayedIntoTheMicrophoneAreJudgedAndTheNextNotesFollow) {
+    CQtBackend backend;
+    backend.SetMessageBoxTimeout(100);
+    std::string heard;
+    CCenter center(kNotaraDemoKind, "", MicrophoneHearing(backend, heard));
     ASSERT_TRUE(center.Init()) << center.GetError();
     ASSERT_TRUE(RunUntil([&] { return ShowsNotes(center); }));
-    if (!center.IsMicrophoneOn()) {
-        center.OnCommand(kCommandMicrophone);  // an earlier test turned it off
-    }
-    ASSERT_TRUE(RunUntil([&] { return center.GetCapture() != nullptr; }))
-        << "the microphone never opened: " << center.GetError();
+    ASSERT_TRUE(OpenMicrophone(center)) << "the microphone never opened: " << center.GetError();
     RunUntil([&] { return center.GetLesson() != nullptr; }, 1000);  // a resumed lesson
     // A lesson of middle C alone: every answer is C, and each right one
     // draws the next.
@@ -471,11 +491,7 @@ TEST(TrainerFlow, NotesPlayedIntoTheMicrophoneAreJudgedAndTheNextNotesFollow) {
     constexpr int kPlayed = 3;
     ASSERT_TRUE(WriteRepeatedNote(NOTARA_BINARY_DIR "/Sound/Piano/Piano-C4.wav", heard, 0.5, 0.7,
                                   0.6, kPlayed));
-    // The microphone off and on again opens the input anew, on the file.
-    center.OnCommand(kCommandMicrophone);
-    ASSERT_EQ(center.GetCapture(), nullptr);
-    center.OnCommand(kCommandMicrophone);
-    ASSERT_TRUE(RunUntil([&] { return center.GetCapture() != nullptr; }))
+    ASSERT_TRUE(ReopenMicrophone(center))
         << "the microphone did not open again: " << center.GetError();
     int answered = before;
     EXPECT_TRUE(RunUntil(
@@ -609,26 +625,14 @@ int CountColours(QWidget& widget) {
 TEST(TrainerFlow, TheTunerReadoutShowsASungNoteTwentyCentsSharp) {
     CQtBackend backend;
     backend.SetMessageBoxTimeout(100);
-    PLATFORM platform = backend.GetPlatform();
     std::string heard;
-    platform.createAudioIn = [&heard]() -> std::unique_ptr<IAudioIn> {
-        auto input = std::make_unique<CNullAudioIn>(CNullAudioIn::Clock::kRealTime);
-        input->SetSource(heard);
-        return input;
-    };
-    CCenter center(kNotaraDemoKind, "", platform);
+    CCenter center(kNotaraDemoKind, "", MicrophoneHearing(backend, heard));
     ASSERT_TRUE(center.Init()) << center.GetError();
     ASSERT_TRUE(RunUntil([&] { return ShowsNotes(center); }));
-    if (!center.IsMicrophoneOn()) {
-        center.OnCommand(kCommandMicrophone);
-    }
-    ASSERT_TRUE(RunUntil([&] { return center.GetCapture() != nullptr; }))
-        << "the microphone never opened: " << center.GetError();
+    ASSERT_TRUE(OpenMicrophone(center)) << "the microphone never opened: " << center.GetError();
     heard = center.GetSettings()->soundFolder.GetText() + std::string("sung-a4-sharp.wav");
     ASSERT_TRUE(WriteTone(heard, 440.0 * std::pow(2.0, 20.0 / 1200.0), 0.5, 8.0));
-    center.OnCommand(kCommandMicrophone);
-    center.OnCommand(kCommandMicrophone);
-    ASSERT_TRUE(RunUntil([&] { return center.GetCapture() != nullptr; }))
+    ASSERT_TRUE(ReopenMicrophone(center))
         << "the microphone did not open again: " << center.GetError();
 
     QLabel* readout = nullptr;
