@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "../../GuiApplication.h"
+#include "../../scene/gl/SceneGlFixture.h"
 #include "characters/Band.h"
 #include "characters/Drummer.h"
 #include "characters/Guitarist.h"
@@ -26,40 +26,25 @@ constexpr int kWidth = 1280;
 constexpr int kHeight = 800;
 constexpr int kBandKind = 17;
 
-class CBandPixels : public testing::Test {
+class CBandPixels : public CSceneGlFixture {
 protected:
+    CBandPixels() : CSceneGlFixture(kWidth, kHeight) {}
+
     // The figures of primitives unless a test asks for the skinned ones.
     virtual const char* FigureModel() const { return nullptr; }
 
     void SetUp() override {
-        EnsureGuiApplication();
         static CAssimpMeshReader reader;
         Platform::SetMeshReader(&reader);
+        CSceneGlFixture::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
         ASSERT_TRUE(m_notes.Init());
-        m_device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight);
-        std::string error;
-        ASSERT_TRUE(m_device->Create(error)) << error;
-        m_scene = std::make_unique<CSpacePainter>();
-        ASSERT_TRUE(m_scene->Init(m_device.get())) << m_scene->GetError();
         m_scene->SetPictureFactory(kBandKind, [this](CSpacePainter& scene, CVertexBuffer& list) {
             m_band = CBand::Make(scene, list, &m_notes, nullptr, FigureModel());
             return m_band;
         });
         ASSERT_TRUE(m_scene->CreatePicture(kBandKind)) << m_scene->GetError();
         ASSERT_NE(m_band, nullptr);
-    }
-
-    void TearDown() override {
-        m_scene.reset();
-        m_device.reset();
-    }
-
-    void Draw() {
-        ASSERT_TRUE(m_scene->Render(true)) << m_scene->GetError();
-        int w = 0, h = 0;
-        ASSERT_TRUE(m_device->ReadPixels(m_pixels, w, h));
-        ASSERT_EQ(w, kWidth);
-        ASSERT_EQ(h, kHeight);
     }
 
     void Save(const char* name) const {
@@ -86,7 +71,7 @@ protected:
                     continue;
                 }
                 ++all;
-                const uint8_t* p = Pixel(x, y);
+                const uint8_t* p = At(x, y);
                 lit += p[0] + p[1] + p[2] > 60 ? 1 : 0;
             }
         }
@@ -111,7 +96,7 @@ protected:
     }
 
     // The device gives the rows top first.
-    const uint8_t* Pixel(int x, int y) const {
+    const uint8_t* At(int x, int y) const {
         return &m_pixels[(static_cast<size_t>(y) * kWidth + x) * 4];
     }
 
@@ -123,10 +108,7 @@ protected:
     }
 
     CNoteManager m_notes;
-    std::unique_ptr<CQtOffscreenGl> m_device;
-    std::unique_ptr<CSpacePainter> m_scene;
     CBand* m_band = nullptr;
-    std::vector<uint8_t> m_pixels;
 };
 
 TEST_F(CBandPixels, ShowsFourFiguresWithTheirInstrumentsWhereTheyStand) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../../GuiApplication.h"
+#include "../../scene/gl/SceneGlFixture.h"
 #include "characters/Band.h"
 #include "platform/qt/QtOffscreenGl.h"
 #include "scene/Direct3D.h"
@@ -24,18 +24,14 @@ constexpr int kBandKind = 17;
 constexpr int kMaxDrawCalls = 4;
 constexpr double kFrameStep = 0.025;
 
-// One application for all the test files of the program, made by the
-// first test that needs it.
-class CBatchedBand : public testing::Test {
+class CBatchedBand : public CSceneGlFixture {
 protected:
+    CBatchedBand() : CSceneGlFixture(kWidth, kHeight) {}
+
     void SetUp() override {
-        EnsureGuiApplication();
+        CSceneGlFixture::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
         ASSERT_TRUE(m_notes.Init());
-        m_device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight);
-        std::string error;
-        ASSERT_TRUE(m_device->Create(error)) << error;
-        m_scene = std::make_unique<CSpacePainter>();
-        ASSERT_TRUE(m_scene->Init(m_device.get())) << m_scene->GetError();
         m_scene->SetPictureFactory(kBandKind, [this](CSpacePainter& scene, CVertexBuffer& list) {
             m_band = CBand::Make(scene, list, &m_notes, nullptr);
             return m_band;
@@ -44,11 +40,6 @@ protected:
         ASSERT_NE(m_band, nullptr);
         m_band->StartPoses();
         Step(0.5);
-    }
-
-    void TearDown() override {
-        m_scene.reset();
-        m_device.reset();
     }
 
     void Step(double seconds) {
@@ -84,8 +75,6 @@ protected:
     }
 
     CNoteManager m_notes;
-    std::unique_ptr<CQtOffscreenGl> m_device;
-    std::unique_ptr<CSpacePainter> m_scene;
     CBand* m_band = nullptr;
     double m_now = 0.0;
 };

@@ -7,8 +7,7 @@
 #include <cmath>
 #include <vector>
 
-#include "../../GuiApplication.h"
-#include "platform/qt/QtOffscreenGl.h"
+#include "SceneGlFixture.h"
 #include "scene/Direct3D.h"
 #include "scene/Primitive.h"
 #include "scene/Shapes.h"
@@ -23,47 +22,15 @@ constexpr uint32_t kRed = 0xFFFF0000;
 constexpr uint32_t kBlue = 0xFF0000FF;
 constexpr uint32_t kHalf = 0x80000000;  // the alpha of a half-transparent vertex
 
-// One application for all the test files of the program, made by the
-// first test that needs it.
-struct RGB {
-    int r, g, b;
-};
-
 // What the read-back picture shows of a blended colour: it takes the
 // colours as premultiplied by the alpha the blending left.
 int Shown(double value, double alpha) {
     return static_cast<int>(std::lround(255.0 * value / alpha));
 }
 
-class CSceneBatching : public testing::Test {
+class CSceneBatching : public CSceneGlFixture {
 protected:
-    void SetUp() override {
-        EnsureGuiApplication();
-        m_device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight);
-        std::string error;
-        ASSERT_TRUE(m_device->Create(error)) << error;
-        m_scene = std::make_unique<CSpacePainter>();
-        ASSERT_TRUE(m_scene->Init(m_device.get())) << m_scene->GetError();
-    }
-
-    void TearDown() override {
-        m_scene.reset();
-        m_device.reset();
-    }
-
-    void Build(const std::function<void(CSpacePainter&, CVertexBuffer&)>& build) {
-        m_scene->SetPictureFactory(3, [build](CSpacePainter& scene, CVertexBuffer& list) {
-            build(scene, list);
-            return list.GetPrimitives().GetCount() > 0 ? *list.GetPrimitives().GetAt(0) : nullptr;
-        });
-        ASSERT_TRUE(m_scene->CreatePicture(3)) << m_scene->GetError();
-    }
-
-    void Draw() {
-        ASSERT_TRUE(m_scene->Render(true)) << m_scene->GetError();
-        int w = 0, h = 0;
-        ASSERT_TRUE(m_device->ReadPixels(m_pixels, w, h));
-    }
+    CSceneBatching() : CSceneGlFixture(kWidth, kHeight) {}
 
     // A flat square facing the camera, its colour all emissive so that the
     // lights leave it as it is; alpha is the diffuse colour's.
@@ -88,22 +55,12 @@ protected:
         return square;
     }
 
-    // Where the default camera (eye (0, 0, -10) looking at the origin, 20
-    // degrees of vertical field) shows a world point.
-    RGB At(const glm::vec3& p) const {
-        const double t = std::tan(20.0 * M_PI / 180.0 / 2.0);
-        const double depth = p.z + 10.0;
-        const double nx = p.x / (depth * t * kWidth / kHeight);
-        const double ny = p.y / (depth * t);
-        const int x = static_cast<int>((nx + 1.0) / 2.0 * kWidth);
-        const int y = static_cast<int>((1.0 - ny) / 2.0 * kHeight);
-        const uint8_t* c = &m_pixels[(static_cast<size_t>(y) * kWidth + x) * 4];
-        return RGB{c[0], c[1], c[2]};
+    // The pixel where the default camera shows a world point.
+    RGBA At(const glm::vec3& p) const {
+        double x = 0.0, y = 0.0;
+        Project(p, x, y);
+        return Pixel(static_cast<int>(x), static_cast<int>(y));
     }
-
-    std::unique_ptr<CQtOffscreenGl> m_device;
-    std::unique_ptr<CSpacePainter> m_scene;
-    std::vector<uint8_t> m_pixels;
 };
 
 TEST_F(CSceneBatching, BlendsATranslucentSquareOverTheOpaqueOneBehindItThoughItCameFirst) {
@@ -114,11 +71,11 @@ TEST_F(CSceneBatching, BlendsATranslucentSquareOverTheOpaqueOneBehindItThoughItC
     Draw();
     // Half the red in front, half the blue behind it (alpha 0.5 * 0.5 + 0.5);
     // beside the red square the blue one alone.
-    const RGB mixed = At(glm::vec3(0, 0, -1));
+    const RGBA mixed = At(glm::vec3(0, 0, -1));
     EXPECT_NEAR(mixed.r, Shown(0.5, 0.75), 3);
     EXPECT_EQ(mixed.g, 0);
     EXPECT_NEAR(mixed.b, Shown(0.5, 0.75), 3);
-    const RGB blue = At(glm::vec3(0.8f, 0.8f, 0));
+    const RGBA blue = At(glm::vec3(0.8f, 0.8f, 0));
     EXPECT_EQ(blue.r, 0);
     EXPECT_EQ(blue.b, 255);
     EXPECT_EQ(m_scene->GetDirect3D()->GetDrawCalls(), 2);
@@ -134,7 +91,7 @@ TEST_F(CSceneBatching, BlendsOverlappingTranslucentSquaresInTheOrderTheyCame) {
     // The blue square, drawn last, over the red one over the black one:
     // red 0.25 and blue 0.5 at alpha 0.625 (the other way round would give
     // red 0.5 and blue 0.25).
-    const RGB both = At(glm::vec3(0, 0, -1));
+    const RGBA both = At(glm::vec3(0, 0, -1));
     EXPECT_NEAR(both.r, Shown(0.25, 0.625), 3);
     EXPECT_NEAR(both.b, Shown(0.5, 0.625), 3);
     // The translucent squares share their state: one call after the opaque one.
@@ -189,7 +146,7 @@ TEST_F(CSceneBatching, ShowsPrimitivesMovedByRewritingTheirVerticesManyAFrame) {
     Draw();
     EXPECT_EQ(list.GetPendingStretches(), 0);
     EXPECT_EQ(m_scene->GetDirect3D()->GetDrawCalls(), 1) << "rewrites changed the batches";
-    const auto lit = [](const RGB& c) { return c.r + c.g + c.b > 90; };
+    const auto lit = [](const RGBA& c) { return c.r + c.g + c.b > 90; };
     for (size_t i = 0; i < boxes.size(); ++i) {
         const bool moved = i % 2 == 0;
         EXPECT_TRUE(lit(At(places[i] + (moved ? lift : glm::vec3(0))))) << "box " << i;

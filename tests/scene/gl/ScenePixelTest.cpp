@@ -11,8 +11,7 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
-#include "../../GuiApplication.h"
-#include "platform/qt/QtOffscreenGl.h"
+#include "SceneGlFixture.h"
 #include "scene/AnimationList.h"
 #include "scene/AnimatorThread.h"
 #include "scene/Direct3D.h"
@@ -28,49 +27,9 @@ namespace {
 constexpr int kWidth = 320;
 constexpr int kHeight = 200;
 
-// One application for all the test files of the program, made by the
-// first test that needs it.
-struct RGBA {
-    int r, g, b, a;
-};
-
-class CScenePixels : public testing::Test {
+class CScenePixels : public CSceneGlFixture {
 protected:
-    void SetUp() override {
-        EnsureGuiApplication();
-        m_device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight);
-        std::string error;
-        ASSERT_TRUE(m_device->Create(error)) << error;
-        m_scene = std::make_unique<CSpacePainter>();
-        ASSERT_TRUE(m_scene->Init(m_device.get())) << m_scene->GetError();
-    }
-
-    void TearDown() override {
-        m_scene.reset();
-        m_device.reset();
-    }
-
-    // Builds a picture of kind 3 from build, which adds its primitives.
-    void Build(const std::function<void(CSpacePainter&, CVertexBuffer&)>& build) {
-        m_scene->SetPictureFactory(3, [build](CSpacePainter& scene, CVertexBuffer& list) {
-            build(scene, list);
-            return list.GetPrimitives().GetCount() > 0 ? *list.GetPrimitives().GetAt(0) : nullptr;
-        });
-        ASSERT_TRUE(m_scene->CreatePicture(3)) << m_scene->GetError();
-    }
-
-    void Draw() {
-        ASSERT_TRUE(m_scene->Render(true)) << m_scene->GetError();
-        int w = 0, h = 0;
-        ASSERT_TRUE(m_device->ReadPixels(m_pixels, w, h));
-        ASSERT_EQ(w, kWidth);
-        ASSERT_EQ(h, kHeight);
-    }
-
-    RGBA Pixel(int x, int y) const {
-        const uint8_t* p = &m_pixels[(static_cast<size_t>(y) * kWidth + x) * 4];
-        return RGBA{p[0], p[1], p[2], p[3]};
-    }
+    CScenePixels() : CSceneGlFixture(kWidth, kHeight) {}
 
     // Centre of the pixels brighter than black.
     bool Centroid(double& x, double& y) const {
@@ -93,22 +52,6 @@ protected:
         y = sy / n;
         return true;
     }
-
-    // Where the default camera (eye (0, 0, -10) looking at the origin, 20
-    // degrees of vertical field) shows a world point, in pixels.
-    static void Project(const glm::vec3& p, double& px, double& py) {
-        const double t = std::tan(20.0 * M_PI / 180.0 / 2.0);
-        const double aspect = static_cast<double>(kWidth) / kHeight;
-        const double depth = p.z + 10.0;
-        const double nx = p.x / (depth * t * aspect);
-        const double ny = p.y / (depth * t);
-        px = (nx + 1.0) / 2.0 * kWidth;
-        py = (1.0 - ny) / 2.0 * kHeight;
-    }
-
-    std::unique_ptr<CQtOffscreenGl> m_device;
-    std::unique_ptr<CSpacePainter> m_scene;
-    std::vector<uint8_t> m_pixels;
 };
 
 TEST_F(CScenePixels, LightsEachFaceOfACubeByAmbientPlusDiffuseTimesNDotL) {

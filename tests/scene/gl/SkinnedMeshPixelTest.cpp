@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "../../GuiApplication.h"
+#include "SceneGlFixture.h"
 #include "platform/assimp/AssimpMeshReader.h"
 #include "platform/qt/QtOffscreenGl.h"
 #include "scene/MeshPicture.h"
@@ -27,10 +27,6 @@ constexpr int kWidth = 300;
 constexpr int kHeight = 400;
 const std::string kHuman = std::string(NOTARA_BINARY_DIR) + "/Models/Human.x";
 
-struct RGBA {
-    int r, g, b, a;
-};
-
 bool IsBackground(const RGBA& c) {
     return c.r + c.g + c.b < 15;
 }
@@ -40,21 +36,17 @@ bool IsSkin(const RGBA& c) {
     return c.r > 90 && c.r > c.g + 15 && c.g > c.b && c.r - c.b > 35;
 }
 
-class CSkinnedMeshPixels : public testing::Test {
+class CSkinnedMeshPixels : public CSceneGlFixture {
 protected:
+    CSkinnedMeshPixels() : CSceneGlFixture(kWidth, kHeight) {}
+
     void SetUp() override {
-        EnsureGuiApplication();
         Platform::SetMeshReader(&m_reader);
-        m_device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight);
-        std::string error;
-        ASSERT_TRUE(m_device->Create(error)) << error;
-        m_scene = std::make_unique<CSpacePainter>();
-        ASSERT_TRUE(m_scene->Init(m_device.get())) << m_scene->GetError();
+        CSceneGlFixture::SetUp();
     }
 
     void TearDown() override {
-        m_scene.reset();
-        m_device.reset();
+        CSceneGlFixture::TearDown();
         Platform::SetMeshReader(nullptr);
     }
 
@@ -68,21 +60,6 @@ protected:
             });
         ASSERT_TRUE(m_scene->CreatePicture(kind)) << m_scene->GetError();
         ASSERT_NE(m_picture, nullptr);
-    }
-
-    void Draw() {
-        ASSERT_TRUE(m_scene->Render(true)) << m_scene->GetError();
-        int w = 0, h = 0;
-        ASSERT_TRUE(m_device->ReadPixels(m_pixels, w, h));
-        ASSERT_EQ(w, kWidth);
-        ASSERT_EQ(h, kHeight);
-    }
-
-    RGBA Pixel(int x, int y) const {
-        x = std::clamp(x, 0, kWidth - 1);
-        y = std::clamp(y, 0, kHeight - 1);
-        const uint8_t* p = &m_pixels[(static_cast<size_t>(y) * kWidth + x) * 4];
-        return RGBA{p[0], p[1], p[2], p[3]};
     }
 
     // Skin pixels within radius of (x, y).
@@ -121,10 +98,7 @@ protected:
     }
 
     CAssimpMeshReader m_reader;
-    std::unique_ptr<CQtOffscreenGl> m_device;
-    std::unique_ptr<CSpacePainter> m_scene;
     CMeshPicture* m_picture = nullptr;
-    std::vector<uint8_t> m_pixels;
 };
 
 TEST_F(CSkinnedMeshPixels, DrawsTheHumanLitAndCentredWhereItsVerticesProject) {

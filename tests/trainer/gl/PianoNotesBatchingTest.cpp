@@ -6,10 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "../../GuiApplication.h"
+#include "../../scene/gl/SceneGlFixture.h"
 #include "exercise/HeldKeys.h"
 #include "exercise/Teacher.h"
-#include "platform/qt/QtOffscreenGl.h"
 #include "scene/Direct3D.h"
 #include "scene/SpacePainter.h"
 #include "theory/NoteManager.h"
@@ -25,18 +24,14 @@ constexpr int kHeight = 600;
 constexpr int kMaxDrawCalls = 12;
 constexpr int kMiddleC = 60;
 
-// One application for all the test files of the program, made by the
-// first test that needs it.
-class CPianoNotesBatching : public testing::Test {
+class CPianoNotesBatching : public CSceneGlFixture {
 protected:
+    CPianoNotesBatching() : CSceneGlFixture(kWidth, kHeight) {}
+
     void SetUp() override {
-        EnsureGuiApplication();
+        CSceneGlFixture::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
         ASSERT_TRUE(m_manager.Init());
-        m_device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight);
-        std::string error;
-        ASSERT_TRUE(m_device->Create(error)) << error;
-        m_scene = std::make_unique<CSpacePainter>();
-        ASSERT_TRUE(m_scene->Init(m_device.get()));
         m_teacher = std::make_unique<Teacher>(&m_manager);
         m_router.Subscribe(ROAD_STAGE::kHeldKeys, m_keys);
         m_router.Subscribe(ROAD_STAGE::kExercise, *m_teacher);
@@ -49,13 +44,7 @@ protected:
     void TearDown() override {
         m_scene.reset();
         m_teacher.reset();
-        m_device.reset();
-    }
-
-    void Draw() {
-        ASSERT_TRUE(m_scene->Render(true)) << m_scene->GetError();
-        int w = 0, h = 0;
-        ASSERT_TRUE(m_device->ReadPixels(m_pixels, w, h));
+        CSceneGlFixture::TearDown();
     }
 
     int DrawCalls() const { return m_scene->GetDirect3D()->GetDrawCalls(); }
@@ -71,12 +60,9 @@ protected:
     }
 
     CNoteManager m_manager;
-    std::unique_ptr<CQtOffscreenGl> m_device;
-    std::unique_ptr<CSpacePainter> m_scene;
     std::unique_ptr<Teacher> m_teacher;
     CHeldKeys m_keys;
     CNoteRouter m_router;
-    std::vector<uint8_t> m_pixels;
 };
 
 TEST_F(CPianoNotesBatching, DrawsTheKeyboardAndTheStaffInAFewCalls) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "../../GuiApplication.h"
+#include "../../scene/gl/SceneGlFixture.h"
 #include "exercise/HeldKeys.h"
 #include "exercise/Teacher.h"
 #include "platform/qt/QtOffscreenGl.h"
@@ -27,23 +27,19 @@ namespace {
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 
-// One application for all the test files of the program, made by the
-// first test that needs it.
 bool IsNatural(int midiNote) {
     const int pc = midiNote % 12;
     return pc == 0 || pc == 2 || pc == 4 || pc == 5 || pc == 7 || pc == 9 || pc == 11;
 }
 
-class CPianoNotesPixels : public testing::Test {
+class CPianoNotesPixels : public CSceneGlFixture {
 protected:
+    CPianoNotesPixels() : CSceneGlFixture(kWidth, kHeight) {}
+
     void SetUp() override {
-        EnsureGuiApplication();
+        CSceneGlFixture::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
         ASSERT_TRUE(m_manager.Init());
-        m_device = std::make_unique<CQtOffscreenGl>(kWidth, kHeight);
-        std::string error;
-        ASSERT_TRUE(m_device->Create(error)) << error;
-        m_scene = std::make_unique<CSpacePainter>();
-        ASSERT_TRUE(m_scene->Init(m_device.get()));
         m_teacher = std::make_unique<Teacher>(&m_manager);
         m_router = std::make_unique<CNoteRouter>();
         m_router->Subscribe(ROAD_STAGE::kHeldKeys, m_keys);
@@ -60,13 +56,7 @@ protected:
         m_scene.reset();
         m_router.reset();
         m_teacher.reset();
-        m_device.reset();
-    }
-
-    void Draw() {
-        ASSERT_TRUE(m_scene->Render(true)) << m_scene->GetError();
-        int w = 0, h = 0;
-        ASSERT_TRUE(m_device->ReadPixels(m_pixels, w, h));
+        CSceneGlFixture::TearDown();
     }
 
     // A lesson of one note, so that it is the one shown.
@@ -297,10 +287,7 @@ protected:
     std::unique_ptr<Teacher> m_teacher;
     CHeldKeys m_keys;
     std::unique_ptr<CNoteRouter> m_router;
-    std::unique_ptr<CQtOffscreenGl> m_device;
-    std::unique_ptr<CSpacePainter> m_scene;
     CPianoNotes* m_picture = nullptr;
-    std::vector<uint8_t> m_pixels;
 };
 
 TEST_F(CPianoNotesPixels, PlacesEveryNaturalOnItsLineOrSpace) {
