@@ -56,6 +56,33 @@ vec3 Light(vec3 n, vec3 world, out vec3 specular) {
 }
 )";
 
+const char* const CSceneLighting::kFragmentShader = R"(#version 330 core
+in vec4 vColor;
+in vec3 vSpecular;
+out vec4 fragColor;
+void main() {
+    fragColor = vec4(min(vColor.rgb + vSpecular, vec3(1.0)), vColor.a);
+}
+)";
+
+LIGHT_LOCATIONS CSceneLighting::Locate(const CGlApi& gl, GLuint program) {
+    // Arrays are found by their first element.
+    const auto at = [&](const char* name) { return gl.GetUniformLocation(program, name); };
+    LIGHT_LOCATIONS locations;
+    locations.lighting = at("uLighting");
+    locations.ambient = at("uAmbient");
+    locations.count = at("uLightCount");
+    locations.on = at("uLightOn[0]");
+    locations.type = at("uLightType[0]");
+    locations.diffuse = at("uLightDiffuse[0]");
+    locations.specular = at("uLightSpecular[0]");
+    locations.lightAmbient = at("uLightAmbient[0]");
+    locations.position = at("uLightPosition[0]");
+    locations.direction = at("uLightDirection[0]");
+    locations.falloff = at("uLightFalloff[0]");
+    return locations;
+}
+
 void CSceneLighting::Send(const CGlApi& gl, const LIGHT_LOCATIONS& at, const SCENE_LIGHTS& lights) {
     constexpr int kLights = SCENE_LIGHTS::kMaxLights;
     static_assert(kLights == CDirect3D::kMaxLights, "the programs take all the device's lights");

@@ -29,6 +29,12 @@ public:
     // vec3 Light(vec3 normal, vec3 world, out vec3 specular), which gives
     // the ambient and diffuse light on a vertex and its specular light.
     static const char* const kShaderText;
+    // A whole fragment shader that adds the specular light to the lit
+    // colour, for a program whose vertices need no texture.
+    static const char* const kFragmentShader;
+
+    // Where a linked program keeps the uniforms of the lights.
+    static LIGHT_LOCATIONS Locate(const CGlApi& gl, GLuint program);
 
     // Sends the lights to the program in use at locations.
     static void Send(const CGlApi& gl, const LIGHT_LOCATIONS& locations,

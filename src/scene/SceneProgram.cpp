@@ -45,15 +45,6 @@ void main() {
 }
 )";
 
-const char* const kPlainFragmentShader = R"(#version 330 core
-in vec4 vColor;
-in vec3 vSpecular;
-out vec4 fragColor;
-void main() {
-    fragColor = vec4(min(vColor.rgb + vSpecular, vec3(1.0)), vColor.a);
-}
-)";
-
 const char* const kTexturedFragmentShader = R"(#version 330 core
 in vec4 vColor;
 in vec3 vSpecular;
@@ -67,52 +58,23 @@ void main() {
 }
 )";
 
-// The uniforms of the program; arrays are found by their first element.
+// The uniforms of the program besides the lights' (CSceneLighting finds those).
 enum Uniform : int {
-    uLightCount,
     uWorld,
     uViewProjection,
     uNormalMatrix,
     uEye,
-    uLighting,
-    uAmbient,
     uMaterialSpecular,
     uMaterialPower,
     uPointSprite,
     uViewportHeight,
     uTexture,
-    uLightOn,
-    uLightType,
-    uLightDiffuse,
-    uLightSpecular,
-    uLightAmbient,
-    uLightPosition,
-    uLightDirection,
-    uLightFalloff,
     kUniformCount
 };
 
 const char* const kUniformNames[kUniformCount] = {
-    "uLightCount",
-    "uWorld",
-    "uViewProjection",
-    "uNormalMatrix",
-    "uEye",
-    "uLighting",
-    "uAmbient",
-    "uMaterialSpecular",
-    "uMaterialPower",
-    "uPointSprite",
-    "uViewportHeight",
-    "uTexture",
-    "uLightOn[0]",
-    "uLightType[0]",
-    "uLightDiffuse[0]",
-    "uLightSpecular[0]",
-    "uLightAmbient[0]",
-    "uLightPosition[0]",
-    "uLightDirection[0]",
-    "uLightFalloff[0]",
+    "uWorld",         "uViewProjection", "uNormalMatrix",   "uEye",     "uMaterialSpecular",
+    "uMaterialPower", "uPointSprite",    "uViewportHeight", "uTexture",
 };
 
 }  // namespace
@@ -121,7 +83,8 @@ CSceneProgram::CSceneProgram(const CGlApi& gl)
     : m_gl(gl),
       m_vertexSource(std::string("#version 330 core\n") + CSceneLighting::kShaderText +
                      kVertexShaderBody) {
-    const char* const fragments[kVariantCount] = {kPlainFragmentShader, kTexturedFragmentShader};
+    const char* const fragments[kVariantCount] = {CSceneLighting::kFragmentShader,
+                                                  kTexturedFragmentShader};
     for (int i = 0; i < kVariantCount; ++i) {
         m_variants[i] = std::make_unique<CShaderProgram>(gl, m_vertexSource.c_str(), fragments[i],
                                                          kUniformNames, kUniformCount);
@@ -137,6 +100,7 @@ bool CSceneProgram::Link() {
         if (!m_variants[i]->Link()) {
             return false;
         }
+        m_lightLocations[i] = CSceneLighting::Locate(m_gl, m_variants[i]->GetId());
         // The texture always comes from unit 0.
         m_variants[i]->Use();
         m_gl.Uniform1i(m_variants[i]->GetLocation(uTexture), 0);
@@ -200,14 +164,7 @@ void CSceneProgram::SetLights(const SCENE_LIGHTS& lights) {
     if (applied.lights == lights.version) {
         return;
     }
-    const CShaderProgram& p = *m_variants[m_current];
-    CSceneLighting::Send(
-        m_gl,
-        {p.GetLocation(uLighting), p.GetLocation(uAmbient), p.GetLocation(uLightCount),
-         p.GetLocation(uLightOn), p.GetLocation(uLightType), p.GetLocation(uLightDiffuse),
-         p.GetLocation(uLightSpecular), p.GetLocation(uLightAmbient), p.GetLocation(uLightPosition),
-         p.GetLocation(uLightDirection), p.GetLocation(uLightFalloff)},
-        lights);
+    CSceneLighting::Send(m_gl, m_lightLocations[m_current], lights);
     applied.lights = lights.version;
 }
 

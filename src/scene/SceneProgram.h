@@ -7,6 +7,7 @@
 #include <glm/glm.hpp>
 
 #include "scene/GlApi.h"
+#include "scene/SceneLighting.h"
 
 class CShaderProgram;
 struct LIGHT;
@@ -84,5 +85,6 @@ private:
     std::string m_vertexSource;
     std::unique_ptr<CShaderProgram> m_variants[kVariantCount];
     APPLIED m_applied[kVariantCount];
+    LIGHT_LOCATIONS m_lightLocations[kVariantCount];
     int m_current = kNone;
 };

@@ -59,32 +59,12 @@ void main() {
 }
 )";
 
-const char* const kFragmentShader = R"(#version 330 core
-in vec4 vColor;
-in vec3 vSpecular;
-out vec4 fragColor;
-void main() {
-    fragColor = vec4(min(vColor.rgb + vSpecular, vec3(1.0)), vColor.a);
-}
-)";
-
 enum Uniform : int {
     uPalette,
     uWorld,
     uViewProjection,
     uNormalMatrix,
     uEye,
-    uLighting,
-    uAmbient,
-    uLightCount,
-    uLightOn,
-    uLightType,
-    uLightDiffuse,
-    uLightSpecular,
-    uLightAmbient,
-    uLightPosition,
-    uLightDirection,
-    uLightFalloff,
     uDiffuse,
     uEmissive,
     uMaterialSpecular,
@@ -93,26 +73,8 @@ enum Uniform : int {
 };
 
 const char* const kUniformNames[kUniformCount] = {
-    "uPalette[0]",
-    "uWorld",
-    "uViewProjection",
-    "uNormalMatrix",
-    "uEye",
-    "uLighting",
-    "uAmbient",
-    "uLightCount",
-    "uLightOn[0]",
-    "uLightType[0]",
-    "uLightDiffuse[0]",
-    "uLightSpecular[0]",
-    "uLightAmbient[0]",
-    "uLightPosition[0]",
-    "uLightDirection[0]",
-    "uLightFalloff[0]",
-    "uDiffuse",
-    "uEmissive",
-    "uMaterialSpecular",
-    "uMaterialPower",
+    "uPalette[0]", "uWorld",    "uViewProjection",   "uNormalMatrix",  "uEye",
+    "uDiffuse",    "uEmissive", "uMaterialSpecular", "uMaterialPower",
 };
 
 }  // namespace
@@ -140,12 +102,14 @@ bool CSkinProgram::Link() {
     }
     m_vertexSource = "#version 330 core\n#define PALETTE " + std::to_string(m_paletteSize) + "\n" +
                      CSceneLighting::kShaderText + kVertexShaderBody;
-    m_program = std::make_unique<CShaderProgram>(m_gl, m_vertexSource.c_str(), kFragmentShader,
-                                                 kUniformNames, kUniformCount);
+    m_program = std::make_unique<CShaderProgram>(m_gl, m_vertexSource.c_str(),
+                                                 CSceneLighting::kFragmentShader, kUniformNames,
+                                                 kUniformCount);
     if (!m_program->Link()) {
         return FailWith(m_error, kSource, __LINE__, "Can't link the skinning program: %s",
                         m_program->GetError());
     }
+    m_lightLocations = CSceneLighting::Locate(m_gl, m_program->GetId());
     return true;
 }
 
@@ -169,13 +133,7 @@ bool CSkinProgram::Begin(const CDirect3D& device, const glm::mat4& world) {
                           glm::value_ptr(viewProjection));
     m_gl.UniformMatrix3fv(p.GetLocation(uNormalMatrix), 1, GL_FALSE, glm::value_ptr(normal));
     m_gl.Uniform3fv(p.GetLocation(uEye), 1, glm::value_ptr(eye));
-    CSceneLighting::Send(
-        m_gl,
-        {p.GetLocation(uLighting), p.GetLocation(uAmbient), p.GetLocation(uLightCount),
-         p.GetLocation(uLightOn), p.GetLocation(uLightType), p.GetLocation(uLightDiffuse),
-         p.GetLocation(uLightSpecular), p.GetLocation(uLightAmbient), p.GetLocation(uLightPosition),
-         p.GetLocation(uLightDirection), p.GetLocation(uLightFalloff)},
-        device.GetSceneLights());
+    CSceneLighting::Send(m_gl, m_lightLocations, device.GetSceneLights());
     return true;
 }
 

@@ -8,6 +8,7 @@
 
 #include "foundation/CharString.h"
 #include "scene/GlApi.h"
+#include "scene/SceneLighting.h"
 
 class CDirect3D;
 class CShaderProgram;
@@ -49,6 +50,7 @@ private:
     const CGlApi& m_gl;
     std::string m_vertexSource;
     std::unique_ptr<CShaderProgram> m_program;
+    LIGHT_LOCATIONS m_lightLocations;
     int m_paletteSize = 0;
     std::vector<glm::vec4> m_rows;  // the palette as it is sent
     CCharString m_error;
