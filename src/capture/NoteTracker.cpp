@@ -40,7 +40,7 @@ constexpr double kRepeatSeconds = 0.1;
 // Estimates agree when they name one note and lie this close.
 constexpr double kAgreeCents = 20.0;
 // An estimate this aperiodic needs kWeakAgreeingHops agreeing hops.
-constexpr double kWeakAperiodicity = 0.25;
+constexpr double kWeakAperiodicity = 0.2;
 constexpr int kWeakAgreeingHops = 4;
 // A pitch change without an onset is heard when the new pitch is this
 // clear, this far from the note's and stays within kSteadyChangeCents of
@@ -304,13 +304,16 @@ void CNoteTracker::WatchPending(int64_t end, double levelDb) {
     // it is watched a little longer; a bass pluck's thump at half its pitch
     // longer still. So is a pitch with nothing at its own frequency (a
     // period of the new note mixed with the last one's ringing), which from
-    // kHollowLowest up is never named.
+    // kHollowLowest up is never named, nor before enough of its periods
+    // have come to tell.
     const bool hollow = m_namer.IsHollow(values, count, estimate.frequency);
+    const bool untold = !m_namer.CanTellHollow(count, estimate.frequency);
     const double age = TimeOf(end) - m_pending.time;
     const bool lowOctaveDoubt =
         halfDip < kOctaveDoubt && estimate.frequency < kBassDoubtBelow && age < kBassDoubtSeconds;
     const bool doubtful = ((halfDip < kOctaveDoubt || rising || hollow) && age < kDoubtSeconds) ||
-                          lowOctaveDoubt || (hollow && estimate.frequency >= kHollowLowest);
+                          lowOctaveDoubt ||
+                          ((hollow || untold) && estimate.frequency >= kHollowLowest);
     m_pending.agreeing = doubtful ? 0 : steady ? m_pending.agreeing + 1 : 1;
     m_pending.lastMidi = midi;
     m_pending.lastFrequency = estimate.frequency;

@@ -28,8 +28,13 @@ public:
     // onset (the newest last); avoid: the pitch of a note that may still
     // fade under it, 0 for none. False when no period is found.
     bool Name(const float* values, int count, double avoid, YIN_ESTIMATE& estimate);
-    // Whether the newest values hold nothing at frequency itself.
+    // Whether the newest values hold nothing at frequency itself; false
+    // when count values are too few to tell.
     bool IsHollow(const float* values, int count, double frequency) const;
+    // Whether count values are enough for IsHollow to tell.
+    bool CanTellHollow(int count, double frequency) const {
+        return count >= m_spectrum.FewestFor(frequency);
+    }
 
     // YIN alone over count values, the newest last.
     bool Estimate(const float* values, int count, YIN_ESTIMATE& estimate, double avoid = 0.0) {

@@ -30,6 +30,10 @@ int CSpectrumOctave::ValuesFor(double frequency) const {
     return frequency > 0.0 ? static_cast<int>(std::ceil(kPeriods * m_rate / frequency)) : 0;
 }
 
+int CSpectrumOctave::FewestFor(double frequency) const {
+    return frequency > 0.0 ? static_cast<int>(std::ceil(kFewestPeriods * m_rate / frequency)) : 0;
+}
+
 bool CSpectrumOctave::Measure(const float* values, int count, double frequency,
                               PARTIAL_SHARES& shares) const {
     shares = PARTIAL_SHARES();
@@ -38,8 +42,7 @@ bool CSpectrumOctave::Measure(const float* values, int count, double frequency,
     }
     // Over six periods the partials lie six bins apart, well clear of the
     // Hann window's main lobe; three (three bins) still part them.
-    const int fewest = static_cast<int>(std::ceil(kFewestPeriods * m_rate / frequency));
-    if (count < fewest) {
+    if (count < FewestFor(frequency)) {
         return false;
     }
     const int needed = std::min(count, ValuesFor(frequency));

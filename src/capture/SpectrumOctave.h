@@ -30,6 +30,8 @@ public:
 
     // Values the check needs for a pitch of frequency Hz.
     int ValuesFor(double frequency) const;
+    // Values any check of that pitch needs.
+    int FewestFor(double frequency) const;
     // The shares of the power at the multiples of frequency that lie at
     // the fundamental and at the odd multiples (the fundamental included),
     // over the newest values of count; false when there are too few.
