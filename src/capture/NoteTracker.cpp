@@ -48,7 +48,8 @@ constexpr int kWeakAgreeingHops = 4;
 constexpr double kChangeAperiodicity = 0.2;
 constexpr double kChangeCents = 80.0;
 constexpr double kSteadyChangeCents = 50.0;
-// Its start is where the level rose by kChangeRiseDb, looked for from
+// Its start is where the note's period was first troubled (CPeriodHistory);
+// failing that, where the level rose by kChangeRiseDb, looked for from
 // kRiseHops before its pitch was first heard.
 constexpr double kChangeRiseDb = 3.0;
 constexpr int kRiseHops = 12;
@@ -135,6 +136,7 @@ void CNoteTracker::Start(const WAVE_FORMAT& format, bool lowRange) {
     m_note = NOTE();
     m_pending = PENDING();
     m_change = CHANGE();
+    m_periods.Clear();
     m_levels.Clear();
     m_endedMidi = 0;
     m_endedLoudestDb = kSilentDb;
@@ -364,6 +366,7 @@ void CNoteTracker::Follow(int64_t end, double levelDb) {
     // the short lags of high notes a dip within the note's span may be the
     // next note's, which its refined pitch shows.
     const double ownDip = m_namer.DipNear(FrequencyOf(m_note.midi), kHoldCents);
+    m_periods.Add(end, ownDip, levelDb);
     const bool other =
         found && estimate.aperiodicity >= ownDip &&
         estimate.aperiodicity < CPitchNamer::kCloserAperiodicity &&
@@ -448,7 +451,7 @@ void CNoteTracker::WatchChange(double frequency) {
         m_change.hops = 0;
         return;
     }
-    const double time = std::max(m_note.start, RiseBefore(m_change.since, m_change.sinceTime));
+    const double time = std::max(m_note.start, ChangeStart());
     EndNote(time);
     m_note.sounding = true;
     m_note.midi = newMidi;
@@ -456,6 +459,17 @@ void CNoteTracker::WatchChange(double frequency) {
     m_note.loudestDb = m_levels.Newest();
     m_change = CHANGE();
     m_listener.OnTrackerStart(time, frequency, VolumeOf(m_note.loudestDb));
+}
+
+// Where the next note began under the sounding one: where the sounding
+// one's period was first troubled, the middle of that hop's window; else
+// where the level rose.
+double CNoteTracker::ChangeStart() const {
+    const int64_t troubled = m_periods.TroubledSince(m_change.since);
+    if (troubled < 0) {
+        return RiseBefore(m_change.since, m_change.sinceTime);
+    }
+    return TimeOf(troubled - m_namer.FollowWindow(FrequencyOf(m_note.midi)) / 2);
 }
 
 // Where the level last rose by kChangeRiseDb out of its quietest hop, from
@@ -526,6 +540,7 @@ void CNoteTracker::EndNote(double time) {
     m_endedIndex = m_done;
     m_quietHops = m_unvoicedHops = 0;
     m_change = CHANGE();
+    m_periods.Clear();
     m_steady.clear();
     m_listener.OnTrackerEnd(std::max(time, m_note.start));
 }

@@ -9,6 +9,7 @@
 #include "capture/LevelHistory.h"
 #include "capture/NoiseFloor.h"
 #include "capture/OnsetDetector.h"
+#include "capture/PeriodHistory.h"
 #include "capture/PitchNamer.h"
 
 // Hears what the note tracker finds; times are seconds on the time line of
@@ -41,8 +42,9 @@ public:
 //   the last note's sound;
 // - follows the sounding note: a pitch within kHoldCents of it (vibrato,
 //   beating partials) is the same note; another pitch held for kChangeHops
-//   hops without an onset ends it and starts the new one (legato); a new
-//   onset of the same pitch with a rising level splits it (a repeated note);
+//   hops without an onset ends it and starts the new one (legato) where the
+//   sounding note's period was first troubled; a new onset of the same
+//   pitch with a rising level splits it (a repeated note);
 // - ends it once the level stays under the trigger; the ended note's own
 //   reverberation, far quieter, starts no new one.
 class CNoteTracker {
@@ -103,6 +105,7 @@ private:
     void Follow(int64_t end, double levelDb);
     void WatchChange(double frequency);
     double RiseBefore(int64_t index, double fallback) const;
+    double ChangeStart() const;
     void WatchRelease(int64_t end, double levelDb, double triggerDb);
     void TellPitch(int64_t end, double frequency);
     void EndNote(double time);
@@ -127,6 +130,7 @@ private:
     NOTE m_note;
     PENDING m_pending;
     CHANGE m_change;
+    CPeriodHistory m_periods;
     CLevelHistory m_levels;
     int m_endedMidi = 0;               // the last note that ended
     double m_endedLoudestDb = -200.0;  // its loudest level

@@ -336,6 +336,28 @@ TEST_F(NoteTracker, HearsVoicesMoveToTheNextNoteWithoutAnAttack) {
     }
 }
 
+// A voice crossfading into its next note keeps its level, so no lull marks
+// the step: it starts where the last note's period was first troubled, not
+// where the next one's became clear.
+TEST_F(NoteTracker, StartsACrossfadedStepWhereTheLastNotesPeriodIsFirstTroubled) {
+    const int notes[][2] = {{60, 63}, {67, 65}, {72, 75}, {55, 57}};
+    constexpr double kFade = 0.1;
+    for (int pair : {0, 1, 2, 3}) {
+        m_collector = CCollector();
+        const Wave last = Harmonics(MidiFrequency(notes[pair][0]), {1.0, 0.5, 0.3});
+        const Wave fading = [last](double t) {
+            return last(t) * std::clamp((1.0 + kFade - t) / kFade, 0.0, 1.0);
+        };
+        TONE first{0.5, 1.0 + kFade, fading};
+        TONE second{1.5, 0.8, Harmonics(MidiFrequency(notes[pair][1]), {1.0, 0.5, 0.3})};
+        second.attack = kFade;
+        const std::vector<FOUND> starts = Detect({first, second}, 2.5);
+        ASSERT_EQ(starts.size(), 2u);
+        EXPECT_EQ(starts[1].note, notes[pair][1]);
+        EXPECT_NEAR(starts[1].time, 1.5, 0.04);
+    }
+}
+
 // A hop of the bass range is shorter than a low note's period, so its level
 // ripples with the waveform; that is no swell to wait for.
 TEST_F(NoteTracker, TellsALowBassNoteWithoutWaitingOnItsLevelsRipple) {
