@@ -465,7 +465,7 @@ void CNoteTracker::WatchChange(double frequency) {
 // one's period was first troubled, the middle of that hop's window; else
 // where the level rose.
 double CNoteTracker::ChangeStart() const {
-    const int64_t troubled = m_periods.TroubledSince(m_change.since);
+    const int64_t troubled = m_periods.TroubledSince(m_change.since, m_floor.GetFloorDb());
     if (troubled < 0) {
         return RiseBefore(m_change.since, m_change.sinceTime);
     }

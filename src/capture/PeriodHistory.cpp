@@ -9,7 +9,7 @@ void CPeriodHistory::Add(int64_t end, double dip, double levelDb) {
     }
 }
 
-int64_t CPeriodHistory::TroubledSince(int64_t index) const {
+int64_t CPeriodHistory::TroubledSince(int64_t index, double noiseDb) const {
     const HOP* earliest = nullptr;
     double quietestDb = 0.0;
     int hops = 0, clearHops = 0;
@@ -28,7 +28,8 @@ int64_t CPeriodHistory::TroubledSince(int64_t index) const {
         quietestDb = earliest == nullptr ? it->levelDb : std::min(quietestDb, it->levelDb);
         earliest = &*it;
     }
-    if (earliest == nullptr || clearHops < kClearHops || earliest->levelDb > quietestDb + kFallDb) {
+    if (earliest == nullptr || clearHops < kClearHops ||
+        earliest->levelDb < noiseDb + kAboveNoiseDb || earliest->levelDb > quietestDb + kFallDb) {
         return -1;
     }
     return earliest->end;

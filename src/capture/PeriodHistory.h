@@ -17,18 +17,21 @@ public:
     static constexpr int kClearHops = 3;
     // ... looked for at most this many hops back.
     static constexpr int kMostHops = 30;
-    // A run of troubled hops that began this much louder than its quietest
-    // hop began in a fading note (its period drowning in noise), not under
-    // a new one.
-    static constexpr double kFallDb = 3.0;
+    // A run of troubled hops is no new sound when it began within this of
+    // the noise floor (noise that close troubles a period about as much)...
+    static constexpr double kAboveNoiseDb = 16.0;
+    // ... or this much louder than its quietest hop: a note dying away in
+    // its release, whose period frays as it fades.
+    static constexpr double kFallDb = 8.0;
 
     void Clear() { m_hops.clear(); }
     // end: the index that ends the hop.
     void Add(int64_t end, double dip, double levelDb);
     // The end of the earliest troubled hop before index (inclusive), walking
     // back until kClearHops clear ones in a row; -1 when none is found that
-    // way within kMostHops, or when the level fell through the run.
-    int64_t TroubledSince(int64_t index) const;
+    // way within kMostHops, or when the run is a fading note's (see
+    // kAboveNoiseDb and kFallDb). noiseDb: the noise floor.
+    int64_t TroubledSince(int64_t index, double noiseDb) const;
 
 private:
     static constexpr size_t kCapacity = 48;

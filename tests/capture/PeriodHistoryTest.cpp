@@ -8,6 +8,7 @@
 namespace {
 
 constexpr int64_t kHop = 128;
+constexpr double kNoiseDb = -60.0;
 
 // Adds hops of (dip, level) ending at kHop, 2·kHop, ...; returns the last end.
 int64_t AddHops(CPeriodHistory& history, const std::vector<std::pair<double, double>>& hops) {
@@ -34,14 +35,14 @@ TEST(PeriodHistory, FindsWhereANewSoundFirstTroubledTheNote) {
                                            {0.12, -19},
                                            {0.30, -18},
                                            {0.60, -17}});
-    EXPECT_EQ(history.TroubledSince(last), 5 * kHop);
+    EXPECT_EQ(history.TroubledSince(last, kNoiseDb), 5 * kHop);
     // Asked from an earlier hop, only the hops up to it count.
-    EXPECT_EQ(history.TroubledSince(7 * kHop), 5 * kHop);
+    EXPECT_EQ(history.TroubledSince(7 * kHop, kNoiseDb), 5 * kHop);
 }
 
-TEST(PeriodHistory, FindsNothingInANoteFadingIntoNoise) {
+TEST(PeriodHistory, FindsNothingInANoteDyingAway) {
     CPeriodHistory history;
-    // The period drowns as the level falls: no new sound began.
+    // The period frays as the level falls: no new sound began.
     const int64_t last = AddHops(history, {{0.01, -15},
                                            {0.01, -15},
                                            {0.02, -16},
@@ -49,13 +50,22 @@ TEST(PeriodHistory, FindsNothingInANoteFadingIntoNoise) {
                                            {0.15, -22},
                                            {0.30, -27},
                                            {0.50, -30}});
-    EXPECT_EQ(history.TroubledSince(last), -1);
+    EXPECT_EQ(history.TroubledSince(last, kNoiseDb), -1);
+}
+
+TEST(PeriodHistory, FindsNothingWhereTheNoteLayCloseToTheNoise) {
+    CPeriodHistory history;
+    // The level holds, but the noise lies only 12 dB under it.
+    const std::vector<std::pair<double, double>> hops = {{0.01, -40}, {0.02, -40}, {0.01, -41},
+                                                         {0.08, -41}, {0.1, -40},  {0.2, -40}};
+    EXPECT_EQ(history.TroubledSince(AddHops(history, hops), -52.0), -1);
+    EXPECT_EQ(history.TroubledSince(6 * kHop, kNoiseDb), 4 * kHop);
 }
 
 TEST(PeriodHistory, FindsNothingWithoutClearHopsBeforeTheTrouble) {
     CPeriodHistory history;
     std::vector<std::pair<double, double>> hops(CPeriodHistory::kMostHops + 5, {0.2, -20});
-    EXPECT_EQ(history.TroubledSince(AddHops(history, hops)), -1);
+    EXPECT_EQ(history.TroubledSince(AddHops(history, hops), kNoiseDb), -1);
     history.Clear();
-    EXPECT_EQ(history.TroubledSince(1000), -1);
+    EXPECT_EQ(history.TroubledSince(1000, kNoiseDb), -1);
 }
