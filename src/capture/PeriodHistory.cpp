@@ -1,6 +1,7 @@
 #include "capture/PeriodHistory.h"
 
 #include <algorithm>
+#include <vector>
 
 void CPeriodHistory::Add(int64_t end, double dip, double levelDb) {
     m_hops.push_back({end, dip, levelDb});
@@ -10,6 +11,19 @@ void CPeriodHistory::Add(int64_t end, double dip, double levelDb) {
 }
 
 int64_t CPeriodHistory::TroubledSince(int64_t index, double noiseDb) const {
+    // A note whose period never repeats cleanly (voices beating) is troubled
+    // only well above its usual dip.
+    std::vector<double> dips;
+    for (const HOP& hop : m_hops) {
+        if (hop.end <= index) {
+            dips.push_back(hop.dip);
+        }
+    }
+    if (dips.empty()) {
+        return -1;
+    }
+    std::nth_element(dips.begin(), dips.begin() + dips.size() / 2, dips.end());
+    const double troubled = std::max(kTroubledDip, kUsualDips * dips[dips.size() / 2]);
     const HOP* earliest = nullptr;
     double quietestDb = 0.0;
     int hops = 0, clearHops = 0;
@@ -18,7 +32,7 @@ int64_t CPeriodHistory::TroubledSince(int64_t index, double noiseDb) const {
             continue;
         }
         ++hops;
-        if (it->dip <= kTroubledDip) {
+        if (it->dip <= troubled) {
             if (++clearHops >= kClearHops) {
                 break;
             }

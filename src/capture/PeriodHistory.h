@@ -11,12 +11,14 @@
 // shows a lull.
 class CPeriodHistory {
 public:
-    // A dip above this is a troubled period...
+    // A dip above this, and above kUsualDips times the note's median dip
+    // (voices that beat never repeat cleanly), is a troubled period...
     static constexpr double kTroubledDip = 0.05;
+    static constexpr double kUsualDips = 2.0;
     // ... after this many hops in a row below it...
     static constexpr int kClearHops = 3;
     // ... looked for at most this many hops back.
-    static constexpr int kMostHops = 30;
+    static constexpr int kMostHops = 60;
     // A run of troubled hops is no new sound when it began within this of
     // the noise floor (noise that close troubles a period about as much)...
     static constexpr double kAboveNoiseDb = 16.0;
@@ -34,7 +36,7 @@ public:
     int64_t TroubledSince(int64_t index, double noiseDb) const;
 
 private:
-    static constexpr size_t kCapacity = 48;
+    static constexpr size_t kCapacity = 128;
 
     struct HOP {
         int64_t end = 0;

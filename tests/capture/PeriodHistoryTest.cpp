@@ -24,42 +24,44 @@ int64_t AddHops(CPeriodHistory& history, const std::vector<std::pair<double, dou
 
 TEST(PeriodHistory, FindsWhereANewSoundFirstTroubledTheNote) {
     CPeriodHistory history;
-    // Clear, then troubled from the fifth hop on while the level holds; a
-    // clear hop inside the run does not end it.
-    const int64_t last = AddHops(history, {{0.01, -20},
-                                           {0.02, -20},
-                                           {0.01, -21},
-                                           {0.01, -20},
-                                           {0.08, -21},
-                                           {0.04, -20},
-                                           {0.12, -19},
-                                           {0.30, -18},
-                                           {0.60, -17}});
-    EXPECT_EQ(history.TroubledSince(last, kNoiseDb), 5 * kHop);
+    // Clear for eight hops, then troubled from the ninth on while the level
+    // holds; a clear hop inside the run does not end it.
+    std::vector<std::pair<double, double>> hops(8, {0.01, -20});
+    hops.insert(hops.end(), {{0.08, -21}, {0.04, -20}, {0.12, -19}, {0.30, -18}, {0.60, -17}});
+    const int64_t last = AddHops(history, hops);
+    EXPECT_EQ(history.TroubledSince(last, kNoiseDb), 9 * kHop);
     // Asked from an earlier hop, only the hops up to it count.
-    EXPECT_EQ(history.TroubledSince(7 * kHop, kNoiseDb), 5 * kHop);
+    EXPECT_EQ(history.TroubledSince(11 * kHop, kNoiseDb), 9 * kHop);
+}
+
+TEST(PeriodHistory, JudgesTroubleAgainstTheNotesUsualDip) {
+    CPeriodHistory history;
+    // Beating voices: the period never repeats better than 0.06-0.1, and
+    // only the last three hops stand well above that.
+    std::vector<std::pair<double, double>> hops;
+    for (int i = 0; i < 20; ++i) {
+        hops.push_back({i % 2 == 0 ? 0.06 : 0.1, -20});
+    }
+    hops.insert(hops.end(), {{0.35, -20}, {0.5, -19}, {0.8, -18}});
+    EXPECT_EQ(history.TroubledSince(AddHops(history, hops), kNoiseDb), 21 * kHop);
 }
 
 TEST(PeriodHistory, FindsNothingInANoteDyingAway) {
     CPeriodHistory history;
     // The period frays as the level falls: no new sound began.
-    const int64_t last = AddHops(history, {{0.01, -15},
-                                           {0.01, -15},
-                                           {0.02, -16},
-                                           {0.08, -18},
-                                           {0.15, -22},
-                                           {0.30, -27},
-                                           {0.50, -30}});
-    EXPECT_EQ(history.TroubledSince(last, kNoiseDb), -1);
+    std::vector<std::pair<double, double>> hops(8, {0.01, -15});
+    hops.insert(hops.end(), {{0.08, -18}, {0.15, -22}, {0.30, -27}, {0.50, -30}});
+    EXPECT_EQ(history.TroubledSince(AddHops(history, hops), kNoiseDb), -1);
 }
 
 TEST(PeriodHistory, FindsNothingWhereTheNoteLayCloseToTheNoise) {
     CPeriodHistory history;
     // The level holds, but the noise lies only 12 dB under it.
-    const std::vector<std::pair<double, double>> hops = {{0.01, -40}, {0.02, -40}, {0.01, -41},
-                                                         {0.08, -41}, {0.1, -40},  {0.2, -40}};
-    EXPECT_EQ(history.TroubledSince(AddHops(history, hops), -52.0), -1);
-    EXPECT_EQ(history.TroubledSince(6 * kHop, kNoiseDb), 4 * kHop);
+    std::vector<std::pair<double, double>> hops(8, {0.01, -40});
+    hops.insert(hops.end(), {{0.08, -41}, {0.1, -40}, {0.2, -40}});
+    const int64_t last = AddHops(history, hops);
+    EXPECT_EQ(history.TroubledSince(last, -52.0), -1);
+    EXPECT_EQ(history.TroubledSince(last, kNoiseDb), 9 * kHop);
 }
 
 TEST(PeriodHistory, FindsNothingWithoutClearHopsBeforeTheTrouble) {
