@@ -44,10 +44,12 @@ constexpr double kWeakAperiodicity = 0.2;
 constexpr int kWeakAgreeingHops = 4;
 // A pitch change without an onset is heard when the new pitch is this
 // clear, this far from the note's and stays within kSteadyChangeCents of
-// where it began.
+// where it began: voices gliding from one note into the next (or a mixture
+// of the two) are named where they settle, which is told as late as it
+// takes, since the start is traced back.
 constexpr double kChangeAperiodicity = 0.2;
 constexpr double kChangeCents = 80.0;
-constexpr double kSteadyChangeCents = 50.0;
+constexpr double kSteadyChangeCents = 20.0;
 // Its start is where the note's period was first troubled (CPeriodHistory);
 // failing that, where the level rose by kChangeRiseDb, looked for from
 // kRiseHops before its pitch was first heard.

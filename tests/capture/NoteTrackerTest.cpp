@@ -412,17 +412,40 @@ TEST_F(NoteTracker, StartsABowedNoteOverTheLastOnesTailInNoiseWhereItRises) {
     EXPECT_NEAR(starts[1].time, 1.55, 0.03);
 }
 
-TEST_F(NoteTracker, HoldsVibratoOfThirtyCentsAsOneNote) {
-    const double f = MidiFrequency(67);
-    const Wave wave = [f](double t) {
-        // The phase of a frequency swinging ±30 cents at 5.5 Hz.
+// A tone of a frequency swinging ±30 cents at 5.5 Hz.
+Wave Vibrato(double f) {
+    return [f](double t) {
         const double depth = std::pow(2.0, 30.0 / 1200.0) - 1.0;
         const double rate = 5.5;
         const double phase =
             2.0 * kPi * f * (t - depth / (2.0 * kPi * rate) * std::cos(2.0 * kPi * rate * t));
         return std::sin(phase) + 0.4 * std::sin(2.0 * phase) + 0.2 * std::sin(3.0 * phase);
     };
-    ExpectOneNote(Detect({{0.5, 2.0, wave}}, 3.0), 67, 0.5, 0.03);
+}
+
+TEST_F(NoteTracker, HoldsVibratoOfThirtyCentsAsOneNote) {
+    ExpectOneNote(Detect({{0.5, 2.0, Vibrato(MidiFrequency(67))}}, 3.0), 67, 0.5, 0.03);
+}
+
+// A singer with vibrato moving legato to the next note (a semitone or more):
+// the new pitch never holds still, yet the step is heard.
+TEST_F(NoteTracker, HearsALegatoStepSungWithVibrato) {
+    const int notes[][2] = {{60, 62}, {67, 64}, {72, 71}};
+    for (int pair : {0, 1, 2}) {
+        m_collector = CCollector();
+        const Wave last = Vibrato(MidiFrequency(notes[pair][0]));
+        const Wave fading = [last](double t) {
+            return last(t) * std::clamp((0.8 - t) / 0.08, 0.0, 1.0);
+        };
+        TONE first{0.5, 0.8, fading};
+        TONE second{1.22, 0.8, Vibrato(MidiFrequency(notes[pair][1]))};
+        second.attack = 0.08;
+        const std::vector<FOUND> starts = Detect({first, second}, 2.5);
+        ASSERT_EQ(starts.size(), 2u);
+        EXPECT_EQ(starts[1].note, notes[pair][1]);
+        EXPECT_NEAR(starts[1].time, 1.22, 0.06);
+        EXPECT_LT(starts[1].told - 1.22, 0.16);
+    }
 }
 
 TEST_F(NoteTracker, HoldsThePianoLikeBeatingOfTwoDetunedPartialsAsOneNote) {
