@@ -25,7 +25,7 @@ int64_t CPeriodHistory::TroubledSince(int64_t index, double noiseDb) const {
     std::nth_element(dips.begin(), dips.begin() + dips.size() / 2, dips.end());
     const double troubled = std::max(kTroubledDip, kUsualDips * dips[dips.size() / 2]);
     const HOP* earliest = nullptr;
-    double quietestDb = 0.0;
+    double quietestDb = 0.0, clearDb = 0.0;
     int hops = 0, clearHops = 0;
     for (auto it = m_hops.rbegin(); it != m_hops.rend() && hops < kMostHops; ++it) {
         if (it->end > index) {
@@ -33,6 +33,7 @@ int64_t CPeriodHistory::TroubledSince(int64_t index, double noiseDb) const {
         }
         ++hops;
         if (it->dip <= troubled) {
+            clearDb = clearHops == 0 ? it->levelDb : std::max(clearDb, it->levelDb);
             if (++clearHops >= kClearHops) {
                 break;
             }
@@ -43,7 +44,7 @@ int64_t CPeriodHistory::TroubledSince(int64_t index, double noiseDb) const {
         earliest = &*it;
     }
     if (earliest == nullptr || clearHops < kClearHops ||
-        earliest->levelDb < noiseDb + kAboveNoiseDb || earliest->levelDb > quietestDb + kFallDb) {
+        earliest->levelDb < noiseDb + kAboveNoiseDb || std::max(earliest->levelDb, clearDb) > quietestDb + kFallDb) {
         return -1;
     }
     return earliest->end;

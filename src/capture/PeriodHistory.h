@@ -22,8 +22,9 @@ public:
     // A run of troubled hops is no new sound when it began within this of
     // the noise floor (noise that close troubles a period about as much)...
     static constexpr double kAboveNoiseDb = 16.0;
-    // ... or this much louder than its quietest hop: a note dying away in
-    // its release, whose period frays as it fades.
+    // ... or when it, or the clear hops before it, stood this much louder
+    // than its quietest hop: a note dying away in its release, whose period
+    // frays as it fades.
     static constexpr double kFallDb = 8.0;
 
     void Clear() { m_hops.clear(); }

@@ -52,6 +52,14 @@ TEST(PeriodHistory, FindsNothingInANoteDyingAway) {
     std::vector<std::pair<double, double>> hops(8, {0.01, -15});
     hops.insert(hops.end(), {{0.08, -18}, {0.15, -22}, {0.30, -27}, {0.50, -30}});
     EXPECT_EQ(history.TroubledSince(AddHops(history, hops), kNoiseDb), -1);
+    // Its period frays only once it has fallen a way: the fall counts from
+    // the clear hops before.
+    history.Clear();
+    hops.assign(8, {0.01, -10});
+    hops.insert(
+        hops.end(),
+        {{0.01, -12}, {0.02, -14}, {0.02, -16}, {0.08, -20}, {0.1, -24}, {0.07, -27}, {0.2, -26}});
+    EXPECT_EQ(history.TroubledSince(AddHops(history, hops), kNoiseDb), -1);
 }
 
 TEST(PeriodHistory, FindsNothingWhereTheNoteLayCloseToTheNoise) {
