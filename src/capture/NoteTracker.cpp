@@ -44,12 +44,14 @@ constexpr double kWeakAperiodicity = 0.2;
 constexpr int kWeakAgreeingHops = 4;
 // A pitch change without an onset is heard when the new pitch is this
 // clear, this far from the note's and stays within kSteadyChangeCents of
-// where it began: voices gliding from one note into the next (or a mixture
-// of the two) are named where they settle, which is told as late as it
-// takes, since the start is traced back.
+// where it began, and when its newest readings lie within kDriftCents of
+// its first: voices gliding from one note into the next (or a mixture of
+// the two) are named where they settle, which is told as late as it takes,
+// since the start is traced back.
 constexpr double kChangeAperiodicity = 0.2;
 constexpr double kChangeCents = 80.0;
-constexpr double kSteadyChangeCents = 20.0;
+constexpr double kSteadyChangeCents = 50.0;
+constexpr double kDriftCents = 25.0;
 // Its start is where the note's period was first troubled (CPeriodHistory);
 // failing that, where the level rose by kChangeRiseDb, looked for from
 // kRiseHops before its pitch was first heard.
@@ -445,6 +447,16 @@ void CNoteTracker::WatchChange(double frequency) {
     }
     for (double& reading : m_change.readings) {
         reading = OctaveNear(reading, m_change.frequency);
+    }
+    // Still gliding (a voice scooping into its note, or the mixture of the
+    // two notes shifting): heard again from the newest reading.
+    const std::array<double, kChangeHops>& readings = m_change.readings;
+    const double first = (readings[0] + readings[1]) / 2.0;
+    const double newest = (readings[kChangeHops - 2] + readings[kChangeHops - 1]) / 2.0;
+    if (std::abs(Cents(newest, first)) > kDriftCents) {
+        m_change.frequency = m_change.readings[0] = readings[kChangeHops - 1];
+        m_change.hops = 1;
+        return;
     }
     std::sort(m_change.readings.begin(), m_change.readings.end());
     frequency = m_change.readings[kChangeHops / 2];
