@@ -40,7 +40,7 @@ constexpr double kRepeatSeconds = 0.1;
 // Estimates agree when they name one note and lie this close.
 constexpr double kAgreeCents = 20.0;
 // An estimate this aperiodic needs kWeakAgreeingHops agreeing hops.
-constexpr double kWeakAperiodicity = 0.2;
+constexpr double kWeakAperiodicity = 0.25;
 constexpr int kWeakAgreeingHops = 4;
 // A pitch change without an onset is heard when the new pitch is this
 // clear, this far from the note's and stays within kSteadyChangeCents of
