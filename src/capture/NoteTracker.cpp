@@ -42,19 +42,12 @@ constexpr double kAgreeCents = 20.0;
 // An estimate this aperiodic needs kWeakAgreeingHops agreeing hops.
 constexpr double kWeakAperiodicity = 0.25;
 constexpr int kWeakAgreeingHops = 4;
-// A pitch change without an onset is heard when the new pitch is this
-// clear, this far from the note's and stays within kSteadyChangeCents of
-// where it began, and when its newest readings lie within kDriftCents of
-// its first: voices gliding from one note into the next (or a mixture of
-// the two) are named where they settle, which is told as late as it takes,
-// since the start is traced back.
+// A pitch read while the note's period is lost counts toward a step
+// (CStepWatcher) when it is this clear.
 constexpr double kChangeAperiodicity = 0.2;
-constexpr double kChangeCents = 80.0;
-constexpr double kSteadyChangeCents = 50.0;
-constexpr double kDriftCents = 25.0;
-// Its start is where the note's period was first troubled (CPeriodHistory);
-// failing that, where the level rose by kChangeRiseDb, looked for from
-// kRiseHops before its pitch was first heard.
+// A step starts where the note's period was first troubled
+// (CPeriodHistory); failing that, where the level rose by kChangeRiseDb,
+// looked for from kRiseHops before its pitch was first heard.
 constexpr double kChangeRiseDb = 3.0;
 constexpr int kRiseHops = 12;
 // The level under the trigger this many hops, or no pitch heard this many,
@@ -90,26 +83,17 @@ constexpr double kTailSeconds = 2.5;
 constexpr double kTailDb = 30.0;
 // A note that ended this long ago may still fade under the next.
 constexpr double kFadingSeconds = 1.0;
-constexpr double kA4 = 440.0;
-constexpr int kA4Midi = 69;
-constexpr double kCentsPerOctave = 1200.0;
-constexpr int kSemitones = 12;
 
 int MidiOf(double frequency) {
     return CPitchNamer::MidiOf(frequency);
 }
 
 double FrequencyOf(int midi) {
-    return kA4 * std::pow(2.0, static_cast<double>(midi - kA4Midi) / kSemitones);
+    return CPitchNamer::FrequencyOf(midi);
 }
 
 double Cents(double frequency, double reference) {
-    return kCentsPerOctave * std::log2(frequency / reference);
-}
-
-// frequency moved by whole octaves to lie nearest reference.
-double OctaveNear(double frequency, double reference) {
-    return frequency * std::pow(2.0, std::round(std::log2(reference / frequency)));
+    return CPitchNamer::Cents(frequency, reference);
 }
 
 float VolumeOf(double levelDb) {
@@ -139,7 +123,7 @@ void CNoteTracker::Start(const WAVE_FORMAT& format, bool lowRange) {
     m_blockTime = 0.0;
     m_note = NOTE();
     m_pending = PENDING();
-    m_change = CHANGE();
+    m_steps.Reset();
     m_periods.Clear();
     m_levels.Clear();
     m_endedMidi = 0;
@@ -354,7 +338,7 @@ void CNoteTracker::Confirm(int midi, double frequency) {
     m_note.start = m_pending.began;
     m_note.loudestDb = m_pending.loudestDb;
     m_quietHops = m_unvoicedHops = 0;
-    m_change = CHANGE();
+    m_steps.Reset();
     m_steady.clear();
     m_listener.OnTrackerStart(m_pending.began, frequency, VolumeOf(m_pending.loudestDb));
 }
@@ -374,10 +358,10 @@ void CNoteTracker::Follow(int64_t end, double levelDb) {
     const bool other =
         found && estimate.aperiodicity >= ownDip &&
         estimate.aperiodicity < CPitchNamer::kCloserAperiodicity &&
-        std::abs(Cents(estimate.frequency, FrequencyOf(m_note.midi))) >= kChangeCents;
+        std::abs(Cents(estimate.frequency, FrequencyOf(m_note.midi))) >= CStepWatcher::kCents;
     if (ownDip < kHoldAperiodicity && !other) {
         m_unvoicedHops = 0;
-        m_change = CHANGE();
+        m_steps.Reset();
         if (found && std::abs(Cents(estimate.frequency, FrequencyOf(m_note.midi))) < kHoldCents) {
             TellPitch(end, estimate.frequency);
         }
@@ -393,18 +377,15 @@ void CNoteTracker::Follow(int64_t end, double levelDb) {
     const double cents = found ? Cents(estimate.frequency, FrequencyOf(m_note.midi)) : 0.0;
     if (found && std::abs(cents) < kHoldCents) {
         m_unvoicedHops = 0;
-        m_change = CHANGE();
+        m_steps.Reset();
         TellPitch(end, estimate.frequency);
         return;
     }
     m_steady.clear();
-    if (m_change.since < 0) {
-        m_change.since = end;
-        m_change.sinceTime = std::max(m_note.start, TimeOf(end - (end - from) / 2));
-    }
+    m_steps.Lost(end, std::max(m_note.start, TimeOf(end - (end - from) / 2)));
     if (!found) {
         ++m_unvoicedHops;
-        m_change.hops = 0;
+        m_steps.Unclear();
         return;
     }
     m_unvoicedHops = 0;
@@ -416,72 +397,34 @@ void CNoteTracker::Follow(int64_t end, double levelDb) {
         m_namer.LookCloser(ValuesAt(m_base), static_cast<int>(end - m_base), Fading(end), estimate);
         WatchChange(estimate.frequency);
     } else {
-        m_change.hops = 0;
+        m_steps.Unclear();
     }
 }
 
-// Another pitch held steady for kChangeHops hops ends the note and starts
-// its own where the level rose after the note's period was lost. An octave
-// off is more often a fading partial than a new note: that needs an onset.
+// A step heard ends the note and starts the new one where it began.
 void CNoteTracker::WatchChange(double frequency) {
-    const int midi = MidiOf(frequency);
-    if ((midi - m_note.midi) % kSemitones == 0 ||
-        std::abs(Cents(frequency, FrequencyOf(m_note.midi))) < kChangeCents) {
-        m_change.hops = 0;
-        return;
-    }
-    // A voice whose second partial outsounds its fundamental is read an
-    // octave high now and then: an octave of the new pitch is that pitch,
-    // and the note is the middle pitch read, in the lowest octave read (a
-    // voice wavers about its note).
-    const double folded = OctaveNear(frequency, m_change.frequency);
-    if (m_change.hops == 0 || std::abs(Cents(folded, m_change.frequency)) > kSteadyChangeCents) {
-        m_change.frequency = frequency;
-        m_change.hops = 0;
-    } else if (frequency < folded) {
-        m_change.frequency = frequency;
-    }
-    m_change.readings[m_change.hops] = frequency;
-    if (++m_change.hops < kChangeHops) {
-        return;
-    }
-    for (double& reading : m_change.readings) {
-        reading = OctaveNear(reading, m_change.frequency);
-    }
-    // Still gliding (a voice scooping into its note, or the mixture of the
-    // two notes shifting): heard again from the newest reading.
-    const std::array<double, kChangeHops>& readings = m_change.readings;
-    const double first = (readings[0] + readings[1]) / 2.0;
-    const double newest = (readings[kChangeHops - 2] + readings[kChangeHops - 1]) / 2.0;
-    if (std::abs(Cents(newest, first)) > kDriftCents) {
-        m_change.frequency = m_change.readings[0] = readings[kChangeHops - 1];
-        m_change.hops = 1;
-        return;
-    }
-    std::sort(m_change.readings.begin(), m_change.readings.end());
-    frequency = m_change.readings[kChangeHops / 2];
-    const int newMidi = MidiOf(frequency);
-    if ((newMidi - m_note.midi) % kSemitones == 0) {
-        m_change.hops = 0;
+    double named = 0.0;
+    if (!m_steps.Add(frequency, m_note.midi, named)) {
         return;
     }
     const double time = std::max(m_note.start, ChangeStart());
     EndNote(time);
     m_note.sounding = true;
-    m_note.midi = newMidi;
+    m_note.midi = MidiOf(named);
     m_note.start = time;
     m_note.loudestDb = m_levels.Newest();
-    m_change = CHANGE();
-    m_listener.OnTrackerStart(time, frequency, VolumeOf(m_note.loudestDb));
+    m_steps.Reset();
+    m_listener.OnTrackerStart(time, named, VolumeOf(m_note.loudestDb));
 }
 
 // Where the next note began under the sounding one: where the sounding
 // one's period was first troubled, the middle of that hop's window; else
 // where the level rose.
 double CNoteTracker::ChangeStart() const {
-    const int64_t troubled = m_periods.TroubledSince(m_change.since, m_floor.GetFloorDb());
+    const int64_t lost = m_steps.GetLostIndex();
+    const int64_t troubled = m_periods.TroubledSince(lost, m_floor.GetFloorDb());
     if (troubled < 0) {
-        return RiseBefore(m_change.since, m_change.sinceTime);
+        return RiseBefore(lost, m_steps.GetLostTime());
     }
     return TimeOf(troubled - m_namer.FollowWindow(FrequencyOf(m_note.midi)) / 2);
 }
@@ -553,7 +496,7 @@ void CNoteTracker::EndNote(double time) {
     m_endedLoudestDb = m_note.loudestDb;
     m_endedIndex = m_done;
     m_quietHops = m_unvoicedHops = 0;
-    m_change = CHANGE();
+    m_steps.Reset();
     m_periods.Clear();
     m_steady.clear();
     m_listener.OnTrackerEnd(std::max(time, m_note.start));

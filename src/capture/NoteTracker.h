@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "capture/OnsetDetector.h"
 #include "capture/PeriodHistory.h"
 #include "capture/PitchNamer.h"
+#include "capture/StepWatcher.h"
 
 // Hears what the note tracker finds; times are seconds on the time line of
 // the data it was given.
@@ -41,16 +41,15 @@ public:
 //   start is told with the onset's time, or where the level rose out of
 //   the last note's sound;
 // - follows the sounding note: a pitch within kHoldCents of it (vibrato,
-//   beating partials) is the same note; another pitch held for kChangeHops
-//   hops without an onset ends it and starts the new one (legato) where the
-//   sounding note's period was first troubled; a new onset of the same
+//   beating partials) is the same note; another pitch that settles without
+//   an onset (CStepWatcher) ends it and starts the new one (legato) where
+//   the sounding note's period was first troubled; a new onset of the same
 //   pitch with a rising level splits it (a repeated note);
 // - ends it once the level stays under the trigger; the ended note's own
 //   reverberation, far quieter, starts no new one.
 class CNoteTracker {
 public:
     static constexpr double kHoldCents = 70.0;
-    static constexpr int kChangeHops = 5;
     static constexpr int kAgreeingHops = 2;
 
     explicit CNoteTracker(INoteTrackerListener& listener);
@@ -87,15 +86,6 @@ private:
         int agreeing = 0;
         int hops = 0;
     };
-    // A pitch other than the sounding note's.
-    struct CHANGE {
-        double frequency = 0.0;  // the first pitch read, in the lowest octave read
-        std::array<double, kChangeHops> readings{};  // the pitches read while steady
-        int hops = 0;                                // it has stayed steady
-        int64_t since = -1;                          // end of the first hop that lost the note
-        double sinceTime = 0.0;                      // the middle of that hop's window
-    };
-
     void Hop(int64_t end);
     double LevelDb(int64_t end) const;
     void FindOnset(int64_t end, double levelDb, double triggerDb);
@@ -129,7 +119,7 @@ private:
     double m_blockTime = 0.0;
     NOTE m_note;
     PENDING m_pending;
-    CHANGE m_change;
+    CStepWatcher m_steps;
     CPeriodHistory m_periods;
     CLevelHistory m_levels;
     int m_endedMidi = 0;               // the last note that ended

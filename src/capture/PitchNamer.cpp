@@ -18,11 +18,24 @@ constexpr double kFollowPeriods = 4.0;
 constexpr int kSemitones = 12;
 constexpr double kA4 = 440.0;
 constexpr int kA4Midi = 69;
+constexpr double kCentsPerOctave = 1200.0;
 
 }  // namespace
 
 int CPitchNamer::MidiOf(double frequency) {
     return kA4Midi + static_cast<int>(std::lround(kSemitones * std::log2(frequency / kA4)));
+}
+
+double CPitchNamer::FrequencyOf(int midi) {
+    return kA4 * std::pow(2.0, static_cast<double>(midi - kA4Midi) / kSemitones);
+}
+
+double CPitchNamer::Cents(double frequency, double reference) {
+    return kCentsPerOctave * std::log2(frequency / reference);
+}
+
+double CPitchNamer::OctaveNear(double frequency, double reference) {
+    return frequency * std::pow(2.0, std::round(std::log2(reference / frequency)));
 }
 
 void CPitchNamer::Configure(double rate, double lowest, double highest) {

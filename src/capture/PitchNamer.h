@@ -15,6 +15,12 @@ public:
 
     // The MIDI note nearest a frequency in Hz.
     static int MidiOf(double frequency);
+    // The equal-tempered frequency of a MIDI note.
+    static double FrequencyOf(int midi);
+    // How many cents frequency lies above reference.
+    static double Cents(double frequency, double reference);
+    // frequency moved by whole octaves to lie nearest reference.
+    static double OctaveNear(double frequency, double reference);
 
     // rate of the values; lowest and highest fundamental in Hz.
     void Configure(double rate, double lowest, double highest);
