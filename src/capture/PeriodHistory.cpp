@@ -44,7 +44,8 @@ int64_t CPeriodHistory::TroubledSince(int64_t index, double noiseDb) const {
         earliest = &*it;
     }
     if (earliest == nullptr || clearHops < kClearHops ||
-        earliest->levelDb < noiseDb + kAboveNoiseDb || std::max(earliest->levelDb, clearDb) > quietestDb + kFallDb) {
+        earliest->levelDb < noiseDb + kAboveNoiseDb ||
+        std::max(earliest->levelDb, clearDb) > quietestDb + kFallDb) {
         return -1;
     }
     return earliest->end;

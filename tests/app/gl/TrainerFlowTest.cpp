@@ -617,6 +617,25 @@ int CountColours(QWidget& widget) {
     return static_cast<int>(colours.size());
 }
 
+// Opens the audio settings from the menu; nullptr when they never show.
+QWidget* OpenAudioSettings(CCenter& center) {
+    QWidget* settings = nullptr;
+    if (center.OnCommand(kCommandAudioSettings)) {
+        RunUntil([&] { return (settings = ShownWindow("Audio Settings")) != nullptr; }, 3000);
+    }
+    return settings;
+}
+
+// Closes the audio settings with Cancel; true once they are gone.
+bool CancelAudioSettings(QWidget& settings) {
+    auto* cancel = settings.findChild<QPushButton*>("item2");
+    if (cancel == nullptr) {
+        return false;
+    }
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    return RunUntil([&] { return ShownWindow("Audio Settings") == nullptr; }, 3000);
+}
+
 }  // namespace
 
 // What a learner sees while singing into the microphone: the note heard and
@@ -647,10 +666,8 @@ TEST(TrainerFlow, TheTunerReadoutShowsASungNoteTwentyCentsSharp) {
     main->grab().save(NOTARA_BINARY_DIR "/tests/microphone-tuner.png");
     EXPECT_GT(CountColours(*main), 8) << "the window shows nothing";
 
-    ASSERT_TRUE(center.OnCommand(kCommandAudioSettings)) << center.GetError();
-    QWidget* settings = nullptr;
-    ASSERT_TRUE(
-        RunUntil([&] { return (settings = ShownWindow("Audio Settings")) != nullptr; }, 3000));
+    QWidget* settings = OpenAudioSettings(center);
+    ASSERT_NE(settings, nullptr) << center.GetError();
     auto* dialogReadout = settings->findChild<QLabel*>("item1214");
     ASSERT_NE(dialogReadout, nullptr);
     EXPECT_TRUE(RunUntil([&] { return ReadsNote(dialogReadout->text(), "A4", cents); }, 3000))
@@ -658,10 +675,7 @@ TEST(TrainerFlow, TheTunerReadoutShowsASungNoteTwentyCentsSharp) {
     EXPECT_NEAR(cents, 20, 3);
     QTest::qWait(200);
     settings->grab().save(NOTARA_BINARY_DIR "/tests/audio-settings-tuner.png");
-    auto* cancel = settings->findChild<QPushButton*>("item2");
-    ASSERT_NE(cancel, nullptr);
-    QTest::mouseClick(cancel, Qt::LeftButton);
-    EXPECT_TRUE(RunUntil([&] { return ShownWindow("Audio Settings") == nullptr; }, 3000));
+    EXPECT_TRUE(CancelAudioSettings(*settings));
     static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
     RunUntil([&] { return !center.GetMainWindow()->Exists(); }, 3000);
 }
@@ -697,10 +711,8 @@ TEST(TrainerFlow, TheMixerAndTheAudioSettingsOpenFromTheMenuAndAct) {
     mixer->grab().save(NOTARA_BINARY_DIR "/tests/mixer.png");
     EXPECT_GT(CountColours(*mixer), 8) << "the mixer shows nothing";
 
-    ASSERT_TRUE(center.OnCommand(kCommandAudioSettings)) << center.GetError();
-    QWidget* settings = nullptr;
-    ASSERT_TRUE(
-        RunUntil([&] { return (settings = ShownWindow("Audio Settings")) != nullptr; }, 3000));
+    QWidget* settings = OpenAudioSettings(center);
+    ASSERT_NE(settings, nullptr) << center.GetError();
     auto* midi = settings->findChild<QComboBox*>("item1211");
     ASSERT_NE(midi, nullptr);
     ASSERT_EQ(midi->count(), 2);
@@ -713,10 +725,7 @@ TEST(TrainerFlow, TheMixerAndTheAudioSettingsOpenFromTheMenuAndAct) {
     QTest::qWait(200);
     settings->grab().save(NOTARA_BINARY_DIR "/tests/audio-settings.png");
     EXPECT_GT(CountColours(*settings), 8) << "the audio settings show nothing";
-    auto* cancel = settings->findChild<QPushButton*>("item2");
-    ASSERT_NE(cancel, nullptr);
-    QTest::mouseClick(cancel, Qt::LeftButton);
-    EXPECT_TRUE(RunUntil([&] { return ShownWindow("Audio Settings") == nullptr; }, 3000));
+    EXPECT_TRUE(CancelAudioSettings(*settings));
     static_cast<IWindowHandler*>(center.GetMainWindow())->OnCloseRequest();
     RunUntil([&] { return !center.GetMainWindow()->Exists(); }, 3000);
 }
